@@ -1,0 +1,15 @@
+# Third-party packages, all from Debian.
+find_package(PkgConfig REQUIRED)
+# OSMesa and GLU are linked by name, never libGL/OpenGL::GL: see docs/ARCHITECTURE.md.
+pkg_check_modules(OSMESA REQUIRED IMPORTED_TARGET osmesa)
+pkg_check_modules(GLU REQUIRED IMPORTED_TARGET glu)
+find_package(ZLIB REQUIRED)
+find_package(JPEG REQUIRED)
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets)
+if(PENNET_TESTS)
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+endif()
+if(PENNET_BENCH)
+  find_package(benchmark REQUIRED)
+endif()
