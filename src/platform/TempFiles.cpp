@@ -1,0 +1,161 @@
+#include "platform/TempFiles.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <cstdlib>
+#include <fstream>
+#include <vector>
+
+#include "platform/Paths.h"
+
+namespace platform {
+namespace {
+
+constexpr std::string_view kTempSuffix = ".tmp";
+constexpr std::string_view kEngineTempPrefix = "CRV";
+
+// A writable, terminated "<folder>/<prefix>XXXXXX<suffix>" for mkstemps and
+// mkdtemp, which fill in the X's.
+std::vector<char> Template(const std::string& folder, std::string_view prefix, std::string_view suffix) {
+  std::string text = JoinPath(folder, prefix);
+  text += "XXXXXX";
+  text += suffix;
+  std::vector<char> out(text.begin(), text.end());
+  out.push_back('\0');
+  return out;
+}
+
+std::string ErrnoText(std::string_view what, const std::string& path) {
+  return std::string(what) + " " + path + ": " + std::strerror(errno);
+}
+
+void SetError(std::string* error, std::string text) {
+  if (error) *error = std::move(text);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// The process's file creation mask, read without changing it (umask() can
+// only be read by setting it, which would race with other threads).
+mode_t CurrentUmask() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+  return 022;
+}
+
+// Permission bits for the finished file: those of the file it replaces, or
+// what a newly created file would get under the current umask (mkstemp makes
+// the temporary private).
+mode_t FinalMode(const std::string& target) {
+  struct stat st;
+  if (::stat(target.c_str(), &st) == 0) return st.st_mode & 07777;
+  return 0666 & ~CurrentUmask();
+}
+
+// Flushes the finished temporary to the disk before it replaces the target,
+// so a crash right after the rename cannot leave an empty file behind.
+bool SyncFile(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+}  // namespace
+
+std::string TempFolder() {
+  const char* env = std::getenv("TMPDIR");
+  if (env && *env) return env;
+  return "/tmp";
+}
+
+bool MakeTempFileIn(const std::string& folder, std::string_view prefix, std::string& outPath) {
+  outPath.clear();
+  std::vector<char> name = Template(folder, prefix, kTempSuffix);
+  int fd = ::mkstemps(name.data(), static_cast<int>(kTempSuffix.size()));
+  if (fd < 0) return false;
+  ::close(fd);
+  outPath = name.data();
+  return true;
+}
+
+bool MakeTempFile(std::string_view prefix, std::string& outPath) {
+  return MakeTempFileIn(TempFolder(), prefix, outPath);
+}
+
+bool PnUtilMakeTempFileName(std::string& outPath) { return MakeTempFile(kEngineTempPrefix, outPath); }
+
+bool MakeTempFolder(std::string_view prefix, std::string& outPath) {
+  outPath.clear();
+  std::vector<char> name = Template(TempFolder(), prefix, "");
+  if (!::mkdtemp(name.data())) return false;
+  outPath = name.data();
+  return true;
+}
+
+bool PnUtilMakeTempFolder(std::string& outPath) { return MakeTempFolder(kEngineTempPrefix, outPath); }
+
+bool SaveFileSafely(const std::string& target, const FileWriter& write, std::string* error) {
+  // Write beside the target (same file system, so the rename is atomic),
+  // behind the target's own link when it is a symbolic link.
+  std::string real = target;
+  if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+    real = resolved;
+    std::free(resolved);
+  }
+  std::string folder = FolderOf(real);
+  std::string temp;
+  if (!MakeTempFileIn(folder.empty() ? "." : folder, "." + FileNameOf(real) + ".", temp)) {
+    SetError(error, ErrnoText("Cannot create a temporary file beside", target));
+    return false;
+  }
+  const mode_t mode = FinalMode(real);
+  try {
+    if (!write(temp)) {
+      ::unlink(temp.c_str());
+      SetError(error, "Writing " + target + " failed; the previous file is unchanged.");
+      return false;
+    }
+  } catch (...) {
+    ::unlink(temp.c_str());
+    throw;
+  }
+  if (::chmod(temp.c_str(), mode) != 0 || !SyncFile(temp) || ::rename(temp.c_str(), real.c_str()) != 0) {
+    SetError(error, ErrnoText("Cannot replace", target));
+    ::unlink(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool WriteFileSafely(const std::string& target, std::string_view bytes, std::string* error) {
+  return SaveFileSafely(
+      target,
+      [bytes](const std::string& tempPath) {
+        int fd = ::open(tempPath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (fd < 0) return false;
+        bool ok = WriteAll(fd, bytes);
+        return ::close(fd) == 0 && ok;
+      },
+      error);
+}
+
+}  // namespace platform
