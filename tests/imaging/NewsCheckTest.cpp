@@ -216,7 +216,7 @@ TEST_F(NewsCheck, ShortTextKeepsWhatItReadButIsNotEvaluated) {
   EXPECT_EQ(info.forceFlag.load(), 1);
 }
 
-TEST_F(NewsCheck, CancelEndsAWaitingCheck) {
+TEST_F(NewsCheck, StopFlagEndsAWaitingCheck) {
   TestReply silent;
   silent.silent = true;
   server.Set("/silent.txt", silent);
@@ -227,7 +227,7 @@ TEST_F(NewsCheck, CancelEndsAWaitingCheck) {
   CRWebVerGet check(&info, config, 0);
   auto running = std::async(std::launch::async, [&] { check.Run(); });
   EXPECT_TRUE(WaitUntil([&] { return server.RequestCount() == 1; }));
-  check.Cancel();
+  info.stopFlag.store(1);
   EXPECT_EQ(running.wait_for(10s), std::future_status::ready);
   running.get();
   EXPECT_EQ(info.newFlag.load(), 0);

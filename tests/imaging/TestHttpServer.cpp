@@ -172,8 +172,8 @@ bool TestHttpServer::SendBody(int fd, const TestReply& reply, std::uint64_t size
       piece[i] = reply.patternSize ? PatternByte(offset + i) : reply.body[static_cast<std::size_t>(offset) + i];
     if (!SendAll(fd, piece.data(), piece.size())) return false;
     offset = end;
-    for (auto waited = std::chrono::milliseconds(0); waited < reply.pieceDelay && !stop_.load();
-         waited += std::chrono::milliseconds(1))
+    const auto resume = std::chrono::steady_clock::now() + reply.pieceDelay;
+    while (!stop_.load() && std::chrono::steady_clock::now() < resume)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return true;

@@ -47,7 +47,7 @@ TEST_F(Download, CompleteAnswersAreWrittenWhole) {
   TestReply slow;
   slow.body = Pattern(8 * 512);
   slow.pieceSize = 512;
-  slow.pieceDelay = 60ms;  // 480 ms in all, each gap well below the 300 ms silence bound
+  slow.pieceDelay = 40ms;  // 320 ms in all, each gap well below the 300 ms silence bound
   TestReply lateMarker;
   lateMarker.body = Pattern(4096) + marker;
   TestReply otherHost;

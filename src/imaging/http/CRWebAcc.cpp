@@ -24,8 +24,8 @@ bool HttpTextFile::ReadString(std::string& line) {
   return true;
 }
 
-CRWebAcc::CRWebAcc(std::string url, const HttpTimeouts& timeouts)
-    : url_(std::move(url)), timeouts_(timeouts) {}
+CRWebAcc::CRWebAcc(std::string url, const HttpTimeouts& timeouts, const std::atomic<std::uint8_t>* cancel)
+    : url_(std::move(url)), timeouts_(timeouts), cancel_(cancel) {}
 
 bool CRWebAcc::IsReadable(const HttpHead& head) const {
   return head.status >= 200 && head.status < 300 && head.contentLength >= 0 &&
@@ -56,7 +56,7 @@ void CRWebAcc::Run() {
     const CRWebAcc& reader_;
   } collector(*this);
 
-  const HttpOutcome outcome = HttpGet(url_, timeouts_, &cancel_, collector);
+  const HttpOutcome outcome = HttpGet(url_, timeouts_, cancel_, collector);
   if (!collector.opened || outcome == HttpOutcome::kCancelled) return;
   HttpTextFile file(collector.head, std::move(collector.body), outcome == HttpOutcome::kComplete);
   if (Parse(file) == 0) Evaluate();

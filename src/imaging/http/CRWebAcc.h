@@ -33,17 +33,17 @@ class CRWebAcc {
   // Largest text accepted, in bytes.
   static constexpr std::int32_t kDefaultSizeLimit = 9000;
 
-  CRWebAcc(std::string url, const HttpTimeouts& timeouts);
+  // cancel (may be null) ends a running Run when it becomes non-zero.
+  CRWebAcc(std::string url, const HttpTimeouts& timeouts, const std::atomic<std::uint8_t>* cancel);
   virtual ~CRWebAcc() = default;
   CRWebAcc(const CRWebAcc&) = delete;
   CRWebAcc& operator=(const CRWebAcc&) = delete;
 
   // Reads the URL and, when the answer could be parsed (Parse answered 0),
   // evaluates it. Without an answer, or with one that cannot be read,
-  // nothing is evaluated. Blocks for at most the timeouts given.
+  // nothing is evaluated. Blocks for at most the timeouts given, and ends
+  // at once, without an evaluation, when the cancel flag is set.
   void Run();
-  // From any thread: ends a running Run at once, without an evaluation.
-  void Cancel() { cancel_.store(1); }
 
   // Reads the answer; 0 when it was understood. The base reads nothing.
   virtual int Parse(HttpTextFile& file);
@@ -59,7 +59,7 @@ class CRWebAcc {
   std::int32_t sizeLimit_ = kDefaultSizeLimit;
   std::string url_;
   HttpTimeouts timeouts_;
-  std::atomic<std::uint8_t> cancel_{0};
+  const std::atomic<std::uint8_t>* cancel_;
 };
 
 }  // namespace imaging

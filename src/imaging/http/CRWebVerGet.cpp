@@ -21,7 +21,7 @@ std::int32_t LeadingNumber(const std::string& text) {
 }
 
 CRWebVerGet::CRWebVerGet(NewsInfo* info, const WebConfig& config, std::int32_t lastSeenNewsDay)
-    : CRWebAcc(config.newsUrl, config.newsTimeouts), info_(info), lastSeenNewsDay_(lastSeenNewsDay) {}
+    : CRWebAcc(config.newsUrl, config.newsTimeouts, &info->stopFlag), info_(info), lastSeenNewsDay_(lastSeenNewsDay) {}
 
 int CRWebVerGet::Parse(HttpTextFile& file) {
   if (!IsReadable(file.Head())) return -1;

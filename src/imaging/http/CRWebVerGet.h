@@ -25,6 +25,7 @@ namespace imaging {
 struct NewsInfo {
   std::atomic<std::uint8_t> newFlag{0};    // news found; the idle handler clears it
   std::atomic<std::uint8_t> forceFlag{0};  // a check the user asked for; cleared with a result
+  std::atomic<std::uint8_t> stopFlag{0};   // set by the application to end a running check (shut-down)
   std::int32_t runningMajor = 0;           // this program's version, set by the caller
   std::int32_t runningMinor = 0;
   std::int32_t runningBuild = 0;
@@ -55,7 +56,7 @@ std::int32_t LeadingNumber(const std::string& text);
 
 class CRWebVerGet : public CRWebAcc {
  public:
-  // info is not owned and must outlive the check; lastSeenNewsDay is the
+  // info (not null, not owned) must outlive the check; lastSeenNewsDay is the
   // day number of the news item the user saw last.
   CRWebVerGet(NewsInfo* info, const WebConfig& config, std::int32_t lastSeenNewsDay);
 

@@ -155,8 +155,9 @@ std::optional<CURLcode> Drive(CURLM* multi, CURL* easy, const HttpTimeouts& time
 
     const Clock::time_point now = Clock::now();
     if (!connected) {
-      // The silence bound starts once a connection stands; before that the
-      // connect timeout applies.
+      // The silence bound counts from the moment a connection stands; until
+      // then libcurl's connect timeout applies, and this loop allows it the
+      // silence bound on top as a backstop.
       curl_off_t connectTime = 0;
       curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectTime);
       if (connectTime > 0) {
@@ -164,7 +165,8 @@ std::optional<CURLcode> Drive(CURLM* multi, CURL* easy, const HttpTimeouts& time
         transfer.MarkActivity();
       }
     }
-    if (connected && timeouts.stall.count() > 0 && now - transfer.lastActivity() > timeouts.stall)
+    const auto silenceBound = connected ? timeouts.stall : timeouts.connect + timeouts.stall;
+    if (timeouts.stall.count() > 0 && now - transfer.lastActivity() > silenceBound)
       return CURLE_OPERATION_TIMEDOUT;
     if (timeouts.total.count() > 0 && now - start > timeouts.total) return CURLE_OPERATION_TIMEDOUT;
     curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
