@@ -129,7 +129,7 @@ void EngReleaseReserveIfOutOfMemory();
 // A violated invariant of data in memory: ends the program with the place of
 // the check. Corrupt input from a file is a load failure, never this.
 #define ENG_FATAL() ::engine::EngFatalAt(__FILE__, __LINE__)
-#define ENG_FATAL_IF(condition)                           \
-  do {                                                    \
+#define ENG_FATAL_IF(condition)                              \
+  do {                                                       \
     if (condition) ::engine::EngFatalAt(__FILE__, __LINE__); \
   } while (0)

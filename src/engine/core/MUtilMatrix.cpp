@@ -29,13 +29,41 @@ void Prepend(const MatrixRecord& r, const MatrixRecord& src, MatrixRecord& dst) 
   dst.flag = flag;
 }
 
+// dst = src · r with src's flag: the "after" builders.
 void Append(const MatrixRecord& src, const MatrixRecord& r, MatrixRecord& dst) {
   const unsigned char flag = src.flag;
   dst = Product(src, r);
   dst.flag = flag;
 }
 
+MatrixRecord TranslationMatrix(const PointRecord& t) {
+  MatrixRecord r = Identity();
+  r.m[3][0] = t.x;
+  r.m[3][1] = t.y;
+  r.m[3][2] = t.z;
+  return r;
+}
+
+MatrixRecord ScaleMatrix(double sx, double sy, double sz) {
+  MatrixRecord r = Identity();
+  r.m[0][0] = sx;
+  r.m[1][1] = sy;
+  r.m[2][2] = sz;
+  return r;
+}
+
 double Clamp1(double v) { return v < -1.0 ? -1.0 : v > 1.0 ? 1.0 : v; }
+
+// The rotation in the plane of axes a and b: m[a][b] = sin, m[b][a] = -sin.
+void PlaneRotate(const MatrixRecord& src, double angle, int a, int b, MatrixRecord& dst) {
+  MatrixRecord r = Identity();
+  const double c = std::cos(angle), s = std::sin(angle);
+  r.m[a][a] = c;
+  r.m[a][b] = s;
+  r.m[b][a] = -s;
+  r.m[b][b] = c;
+  Prepend(r, src, dst);
+}
 
 }  // namespace
 
@@ -65,35 +93,11 @@ void MUtilTransformVector(const MatrixRecord& m, const PointRecord& v, PointReco
   out = r;
 }
 
-void MUtilRotateY(const MatrixRecord& src, double angle, MatrixRecord& dst) {
-  MatrixRecord r = Identity();
-  const double c = std::cos(angle), s = std::sin(angle);
-  r.m[0][0] = c;
-  r.m[0][2] = s;
-  r.m[2][0] = -s;
-  r.m[2][2] = c;
-  Prepend(r, src, dst);
-}
+void MUtilRotateY(const MatrixRecord& src, double angle, MatrixRecord& dst) { PlaneRotate(src, angle, 0, 2, dst); }
 
-void MUtilRotateX(const MatrixRecord& src, double angle, MatrixRecord& dst) {
-  MatrixRecord r = Identity();
-  const double c = std::cos(angle), s = std::sin(angle);
-  r.m[1][1] = c;
-  r.m[1][2] = s;
-  r.m[2][1] = -s;
-  r.m[2][2] = c;
-  Prepend(r, src, dst);
-}
+void MUtilRotateX(const MatrixRecord& src, double angle, MatrixRecord& dst) { PlaneRotate(src, angle, 1, 2, dst); }
 
-void MUtilRotateZ(const MatrixRecord& src, double angle, MatrixRecord& dst) {
-  MatrixRecord r = Identity();
-  const double c = std::cos(angle), s = std::sin(angle);
-  r.m[0][0] = c;
-  r.m[0][1] = -s;
-  r.m[1][0] = s;
-  r.m[1][1] = c;
-  Prepend(r, src, dst);
-}
+void MUtilRotateZ(const MatrixRecord& src, double angle, MatrixRecord& dst) { PlaneRotate(src, angle, 1, 0, dst); }
 
 void MUtilRotateAxis(const MatrixRecord& src, double angle, const PointRecord& axis, MatrixRecord& dst) {
   PointRecord a = axis;
@@ -114,35 +118,19 @@ void MUtilRotateAxis(const MatrixRecord& src, double angle, const PointRecord& a
 }
 
 void MUtilTranslate(const MatrixRecord& src, const PointRecord& t, MatrixRecord& dst) {
-  MatrixRecord r = Identity();
-  r.m[3][0] = t.x;
-  r.m[3][1] = t.y;
-  r.m[3][2] = t.z;
-  Prepend(r, src, dst);
+  Prepend(TranslationMatrix(t), src, dst);
 }
 
 void MUtilTranslateAfter(const MatrixRecord& src, const PointRecord& t, MatrixRecord& dst) {
-  MatrixRecord r = Identity();
-  r.m[3][0] = t.x;
-  r.m[3][1] = t.y;
-  r.m[3][2] = t.z;
-  Append(src, r, dst);
+  Append(src, TranslationMatrix(t), dst);
 }
 
 void MUtilScale(const MatrixRecord& src, double sx, double sy, double sz, MatrixRecord& dst) {
-  MatrixRecord r = Identity();
-  r.m[0][0] = sx;
-  r.m[1][1] = sy;
-  r.m[2][2] = sz;
-  Prepend(r, src, dst);
+  Prepend(ScaleMatrix(sx, sy, sz), src, dst);
 }
 
 void MUtilScaleAfter(const MatrixRecord& src, double sx, double sy, double sz, MatrixRecord& dst) {
-  MatrixRecord r = Identity();
-  r.m[0][0] = sx;
-  r.m[1][1] = sy;
-  r.m[2][2] = sz;
-  Append(src, r, dst);
+  Append(src, ScaleMatrix(sx, sy, sz), dst);
 }
 
 void MUtilComposeMatrix(double angleY, double angleX, double angleZ, const PointRecord& scale,

@@ -32,12 +32,19 @@ void OsUtilNormalize(PointRecord& v) {
   }
 }
 
-double MUtilCosAngle(const PointRecord& a, const PointRecord& b, const PointRecord& c) {
-  PointRecord u = Sub(a, b);
-  PointRecord w = Sub(c, b);
+namespace {
+
+// Dot product of the two vectors normalised.
+double UnitDot(PointRecord u, PointRecord w) {
   OsUtilNormalize(u);
   OsUtilNormalize(w);
   return Dot(u, w);
+}
+
+}  // namespace
+
+double MUtilCosAngle(const PointRecord& a, const PointRecord& b, const PointRecord& c) {
+  return UnitDot(Sub(a, b), Sub(c, b));
 }
 
 double MUtilCosSquaredAngle(const PointRecord& a, const PointRecord& b, const PointRecord& c) {
@@ -48,11 +55,7 @@ double MUtilCosSquaredAngle(const PointRecord& a, const PointRecord& b, const Po
 }
 
 double SegmentTurnCos(const PointRecord& a, const PointRecord& b, const PointRecord& c) {
-  PointRecord u = Sub(b, a);
-  PointRecord w = Sub(c, b);
-  OsUtilNormalize(u);
-  OsUtilNormalize(w);
-  return Dot(u, w);
+  return UnitDot(Sub(b, a), Sub(c, b));
 }
 
 double LineProjectionParam(const PointRecord& a, const PointRecord& b, const PointRecord& p) {
