@@ -70,7 +70,9 @@ class QFile : public platform::File {
   // True once a read wanted bytes beyond the end of the file; Reset clears it.
   bool HasReadPastEnd() const { return readPastEnd_; }
   void ClearReadPastEnd() { readPastEnd_ = false; }
-  // Offset in the file of the next byte Read delivers.
+  // Offset in the file of the next byte Read delivers (while the stream is
+  // read through Read since it was opened or Reset; unbuffered reads and
+  // seeks in between do not move it).
   std::int64_t ReadPosition() const { return bufferOffset_ + readPos_; }
   // The file's length (measured once for a stream opened for reading).
   std::int64_t FileLength();
