@@ -100,7 +100,7 @@ TEST(DetectFileKind, ClassifiesByExtensionThenByContent) {
 
 TEST(DetectFileKind, ADotInAFolderNameIsNoExtension) {
   testsupport::TempDir dir;
-  std::filesystem::create_directory(dir.Path() / "models.obj");
+  std::filesystem::create_directory(dir / "models.obj");
   const std::string path = dir.Write("models.obj/scene", Native(-101));
   QFile file(path, platform::File::Mode::kRead);
   EXPECT_EQ(file.DetectFileKind(path), kFileKindNativeScene);

@@ -56,7 +56,7 @@ TEST(File, FailuresAreFileErrorsWithPathAndReason) {
   };
   const std::vector<Case> cases = {
       {"missing file", dir.File("missing"), ENOENT, [](const std::string& p) { File f(p, File::Mode::kRead); }},
-      {"folder", dir.Path().string(), EISDIR, [](const std::string& p) { File f(p, File::Mode::kRead); }},
+      {"folder", dir.Path(), EISDIR, [](const std::string& p) { File f(p, File::Mode::kRead); }},
       {"no folder to create in", dir.File("none/new.bin"), ENOENT,
        [](const std::string& p) { File f(p, File::Mode::kCreateWrite); }},
       {"write to a read-only stream", existing, EBADF,

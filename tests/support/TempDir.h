@@ -1,15 +1,26 @@
 #pragma once
-// A fresh directory under the system's temporary folder for one test,
-// removed with everything in it when the object goes.
+// Test helpers for files: a fresh directory under the system's temporary
+// folder for one test (removed with everything in it when the object goes),
+// whole-file reads and writes, and a scoped environment variable.
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace testsupport {
+
+inline void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 class TempDir {
  public:
@@ -25,8 +36,9 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  const std::filesystem::path& Path() const { return path_; }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  std::string operator/(const std::string& name) const { return File(name); }
 
   // Writes the bytes to a file in the directory and answers its path.
   std::string Write(const std::string& name, const std::vector<unsigned char>& bytes) const {
@@ -45,7 +57,29 @@ class TempDir {
   }
 
  private:
-  std::filesystem::path path_;
+  std::string path_;
+};
+
+// Sets an environment variable for one scope and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old, hadOld_ = true;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (hadOld_)
+      ::setenv(name_, old_.c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::string old_;
+  bool hadOld_ = false;
 };
 
 }  // namespace testsupport
