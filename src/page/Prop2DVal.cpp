@@ -45,12 +45,9 @@ void SetEffect(Prop2DVal& v, platform::COLORREF colour, int offset, int blur) {
 int Prop2DVal::SupersamplingFactor() const { return std::clamp(edgeQuality, 1, 4); }
 
 void Prop2DVal::CopyMaskedTo(PropVal& target, bool masked) const {
-  Prop2DVal& to = SameClass<Prop2DVal>(target, 539);
-  if (!masked) {
-    to = *this;
-    to.mask = -1;
-    return;
-  }
+  Prop2DVal* copy = MaskedTarget(*this, target, masked, 539);
+  if (copy == nullptr) return;
+  Prop2DVal& to = *copy;
   if (mask & kLineColorMode) to.lineColorMode = lineColorMode;
   if (mask & kLineWidth) to.lineWidth = lineWidth;
   if (mask & kLineStyle) to.lineStyle = lineStyle;

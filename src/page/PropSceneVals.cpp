@@ -14,12 +14,9 @@ constexpr int k3DTailSize = 32;  // reserved, distance and the target
 }
 
 void Prop3DVal::CopyMaskedTo(PropVal& target, bool masked) const {
-  Prop3DVal& to = SameClass<Prop3DVal>(target, 874);
-  if (!masked) {
-    to = *this;
-    to.mask = -1;
-    return;
-  }
+  Prop3DVal* copy = MaskedTarget(*this, target, masked, 874);
+  if (copy == nullptr) return;
+  Prop3DVal& to = *copy;
   if (mask & kVerticalAngle) to.verticalAngle = verticalAngle;
   if (mask & kHorizontalAngle) to.horizontalAngle = horizontalAngle;
   if (mask & kLens) to.lens = lens;
@@ -81,12 +78,9 @@ void Prop3DVal::Read(PnFile& file) {
 // ---- PropLTVal -------------------------------------------------------------
 
 void PropLTVal::CopyMaskedTo(PropVal& target, bool masked) const {
-  PropLTVal& to = SameClass<PropLTVal>(target, 972);
-  if (!masked) {
-    to = *this;
-    to.mask = -1;
-    return;
-  }
+  PropLTVal* copy = MaskedTarget(*this, target, masked, 972);
+  if (copy == nullptr) return;
+  PropLTVal& to = *copy;
   if (mask & kDirection) {
     to.lightVertical = lightVertical;
     to.lightHorizontal = lightHorizontal;
@@ -157,12 +151,9 @@ bool PropLTVal::IsStylePreset(int preset, platform::COLORREF colour) const {
 // ---- PropSCVal -------------------------------------------------------------
 
 void PropSCVal::CopyMaskedTo(PropVal& target, bool masked) const {
-  PropSCVal& to = SameClass<PropSCVal>(target, 1159);
-  if (!masked) {
-    to = *this;
-    to.mask = -1;
-    return;
-  }
+  PropSCVal* copy = MaskedTarget(*this, target, masked, 1159);
+  if (copy == nullptr) return;
+  PropSCVal& to = *copy;
   if (mask & kCentre) {
     to.x = x;
     to.y = y;

@@ -14,4 +14,16 @@ T& SameClass(V& value, int checkLine) {
   return *typed;
 }
 
+// The start of every CopyMaskedTo: the target as T; a full copy is done at
+// once (every field, mask all bits) and answers null, a masked one answers
+// the target for the caller to copy the marked fields into.
+template <typename T>
+T* MaskedTarget(const T& from, PropVal& target, bool masked, int checkLine) {
+  T& to = SameClass<T>(target, checkLine);
+  if (masked) return &to;
+  to = from;
+  to.mask = -1;
+  return nullptr;
+}
+
 }  // namespace page

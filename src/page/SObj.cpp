@@ -85,25 +85,19 @@ void SObj::ApplyPropSC(const PropSCVal& value, bool masked) {
   if (fig) fig->ApplySCProps(placement);
 }
 
-void SObj::TakeProp2D(Prop2DVal& value) const {
-  props2D.CopyMaskedTo(value, false);
+namespace {
+// A value taken from an object holds its state and carries no change.
+template <typename Value>
+void TakeInto(const Value& own, Value& value) {
+  own.CopyMaskedTo(value, false);
   value.ClearMask();
 }
+}  // namespace
 
-void SObj::TakeProp3D(Prop3DVal& value) const {
-  props3D.CopyMaskedTo(value, false);
-  value.ClearMask();
-}
-
-void SObj::TakePropLT(PropLTVal& value) const {
-  propsLT.CopyMaskedTo(value, false);
-  value.ClearMask();
-}
-
-void SObj::TakePropSC(PropSCVal& value) const {
-  placement.CopyMaskedTo(value, false);
-  value.ClearMask();
-}
+void SObj::TakeProp2D(Prop2DVal& value) const { TakeInto(props2D, value); }
+void SObj::TakeProp3D(Prop3DVal& value) const { TakeInto(props3D, value); }
+void SObj::TakePropLT(PropLTVal& value) const { TakeInto(propsLT, value); }
+void SObj::TakePropSC(PropSCVal& value) const { TakeInto(placement, value); }
 
 // ---- forwarders to the shape -----------------------------------------------
 
