@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "imaging/ImagingResult.h"
+#include "imaging/PixelOpsInternal.h"
 #include "imaging/SoftEdges.h"
 #include "ImageTestSupport.h"
 
@@ -45,12 +46,12 @@ Px Over(Px s, Px d) {
 }
 
 TEST(BoxBlur, AveragesTheWindowInsideTheRegion) {
-  const Image src = RandomImage(9, 7, 32, 30, true);
+  const Image src = RandomImage(23, 17, 32, 30, true);
   for (int r : {0, 1, 2, 5, 40}) {
     SCOPED_TRACE(r);
-    Image dst(9, 7, 32, true);
+    Image dst(23, 17, 32, true);
     EXPECT_EQ(PnUtilBoxBlur(src, dst, r), kResultOk);
-    const Image expected = BlurReference(src, r, 9, 7);
+    const Image expected = BlurReference(src, r, 23, 17);
     EXPECT_TRUE(SamePixels(dst, expected));
     Image inPlace(src);
     EXPECT_EQ(PnUtilBoxBlur(inPlace, inPlace, r), kResultOk);
@@ -76,6 +77,20 @@ TEST(BoxBlur, KeepsAFlatColourFlatWhateverTheRadius) {
   EXPECT_TRUE(SamePixels(dst, narrow));
   EXPECT_EQ(PnUtilBoxBlur(narrow, dst, 1 << 30), kResultOk);  // a radius far beyond the image
   EXPECT_TRUE(SamePixels(dst, narrow));
+}
+
+TEST(BoxBlur, WindowDivisionIsExactAtEveryQuotientBoundary) {
+  std::vector<std::uint64_t> counts;
+  for (std::uint64_t n = 1; n <= 700; ++n) counts.push_back(n);
+  for (std::uint64_t n : {4225ull, 456040ull, (1ull << 20) + 7, 3000001ull, 1ull << 24, 70000000ull}) counts.push_back(n);
+  for (std::uint64_t n : counts) {
+    const detail::WindowDivider divide(n);
+    for (std::uint64_t k = 0; k <= 255; ++k)
+      for (std::uint64_t x : {k * n, k * n + n - 1, k * n + n / 2}) {
+        if (x > 255 * n) continue;
+        ASSERT_EQ(divide(x), x / n) << x << " / " << n;
+      }
+  }
 }
 
 // The feathered pixel for a weight w: alpha trunc(a·w), colour keeping
