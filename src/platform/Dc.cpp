@@ -132,28 +132,33 @@ struct Dc::Impl {
       draw(painter);
       return;
     }
-    const int margin = std::max(1, pen.width) + 2;
+    // Room for the pen's width, ends and mitres (at most 10 widths long).
+    const int margin = 5 * std::max(1, pen.width) + 2;
     bounds = bounds.adjusted(-margin, -margin, margin, margin).intersected(view.rect());
     if (bounds.isEmpty()) return;
-    if (layer.size() != view.size()) layer = QImage(view.size(), QImage::Format_ARGB32_Premultiplied);
-    layer.fill(Qt::transparent);
+    if (layer.size() != view.size()) {
+      layer = QImage(view.size(), QImage::Format_ARGB32_Premultiplied);
+      layer.fill(Qt::transparent);
+    }
     {
       QPainter layerPainter(&layer);
       layerPainter.setRenderHint(QPainter::Antialiasing, false);
+      layerPainter.setClipRect(bounds);
       UsePenAndBrush(layerPainter);
       draw(layerPainter);
     }
     CombineLayer(bounds);
   }
 
-  // Each pixel the shape covered combines its colour with the image's.
+  // Each pixel the shape covered combines its colour with the image's; the
+  // layer is left transparent again for the next shape.
   void CombineLayer(const QRect& bounds) {
     const int bytes = image->Bpp() / 8;
     for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
-      const auto* shape = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+      auto* shape = reinterpret_cast<QRgb*>(layer.scanLine(y));
       std::uint8_t* row = image->Row(y);
       for (int x = bounds.left(); x <= bounds.right(); ++x) {
-        const QRgb c = shape[x];
+        const QRgb c = std::exchange(shape[x], 0u);
         if (qAlpha(c) == 0) continue;
         std::uint8_t* p = row + static_cast<std::ptrdiff_t>(x) * bytes;
         const std::uint8_t colour[3] = {static_cast<std::uint8_t>(qBlue(c)), static_cast<std::uint8_t>(qGreen(c)),

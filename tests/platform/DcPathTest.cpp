@@ -126,6 +126,26 @@ TEST_F(Paper, PathsAreStrokedWithJoinsAndMitresTurnIntoBevelsPastTheLimit) {
   };
   EXPECT_LE(tipReach(8), 1);
   EXPECT_GE(tipReach(30), 15);  // the mitre's tip is 19.3 pixels above the apex
+
+  // The same through XOR: the tip, far outside the points' box, is there
+  // too, and a second stroke takes everything away again.
+  image_.Fill(Bgra::FromColorRef(kWhite));
+  dc_.SetROP2(RasterOp::kXorPen);
+  dc_.SelectPen(Geometric(10, PenCap::kFlat, PenJoin::kMiter));
+  auto strokeV = [&] {
+    dc_.BeginPath();
+    dc_.MoveTo(40, 79);
+    dc_.LineTo(50, 40);
+    dc_.LineTo(60, 79);
+    dc_.EndPath();
+    dc_.StrokePath();
+  };
+  strokeV();
+  const COLORREF inverted = MakeRgb(255 ^ 30, 255 ^ 60, 255 ^ 90);
+  EXPECT_EQ(At(image_, 50, 25), inverted);  // 15 pixels above the apex
+  strokeV();
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 100; ++x) ASSERT_EQ(At(image_, x, y), kWhite) << x << "," << y;
 }
 
 TEST_F(Paper, AbortedPathsDrawNothing) {
