@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Utilities.h"
+#include "imaging/PnUtil.h"
 #include "platform/Hooks.h"
 #include "platform/Image.h"
 #include "platform/InputState.h"
