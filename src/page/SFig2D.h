@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "page/SFig.h"
+#include "platform/Dc.h"
 #include "platform/WinTypes.h"
 
 namespace page {
@@ -30,12 +31,26 @@ class SFig2D : public SFigPreAlias {
   bool IsVectorShape() const override { return true; }
   // The base margin plus the stroke width.
   double GetDrawMargin(const Prop2DVal& V) const override;
+  // Draws on a key colour that is then made transparent, so the shape's
+  // pixels keep exact colours: the target must be as large as the extent of
+  // the turned box at the drawing scale.
+  bool DrawVector(platform::Image& target, const SDrawSize& size, const Prop2DVal& V, bool vectorOnly) override;
+
+  // Builds the outline around `centre` and fills and strokes it.
+  virtual bool DrawShape(platform::Image& target, const SDrawSize& size, const Prop2DVal& V, bool vectorOnly,
+                         SPoint centre);
 
   // The outline around `centre` for a box of `size` turned by `angle`
   // (radians), each point turned about the centre and truncated towards
   // zero. `strokeWidth` places the join point. The base has no outline.
   virtual SOutline BuildOutline(SPoint centre, SPoint size, double angle, double strokeWidth,
                                 int shapeFlags) const;
+  // Fills the outline (unless the fill is off or only the outline pass
+  // runs) and strokes it (unless the line is off): an open path with the
+  // arrowheads, a closed one through its join points without.
+  virtual void FillAndStroke(platform::Dc& dc, const SOutline& outline, int width, int scaledWidth,
+                             platform::COLORREF lineColor, platform::COLORREF fillColor, const Prop2DVal& V,
+                             bool vectorOnly) const;
 };
 
 // The colour a vector shape is drawn on before that colour is made

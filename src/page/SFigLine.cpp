@@ -1,5 +1,6 @@
 #include "page/SFigLine.h"
 
+#include "imaging/DashedLine.h"
 #include "page/PropVal.h"
 #include "page/ShapeGeometry.h"
 
@@ -51,6 +52,14 @@ SOutline SFigLine::BuildOutline(SPoint centre, SPoint size, double angle, double
   outline.count = 2;
   outline.points = {TruncatePoint(start), TruncatePoint(end)};
   return outline;
+}
+
+void SFigLine::FillAndStroke(platform::Dc& dc, const SOutline& outline, int /*width*/, int scaledWidth,
+                             platform::COLORREF lineColor, platform::COLORREF /*fillColor*/, const Prop2DVal& V,
+                             bool /*vectorOnly*/) const {
+  if (V.LineOff() || outline.points.size() < 2) return;
+  imaging::PnUtilStrokeSegmentArrows(dc, outline.points[0], outline.points[1], scaledWidth, lineColor, V.lineStyle,
+                                     (V.pathFlags & Prop2DVal::kPathCurve) != 0, V.arrow);
 }
 
 }  // namespace page

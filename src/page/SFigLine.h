@@ -28,6 +28,11 @@ class SFigLine : public SFig2D {
   double GetDrawMargin(const Prop2DVal& V) const override;
   SOutline BuildOutline(SPoint centre, SPoint size, double angle, double strokeWidth,
                         int shapeFlags) const override;
+  // Never fills; strokes the segment with its arrowheads unless the line is
+  // off.
+  void FillAndStroke(platform::Dc& dc, const SOutline& outline, int width, int scaledWidth,
+                     platform::COLORREF lineColor, platform::COLORREF fillColor, const Prop2DVal& V,
+                     bool vectorOnly) const override;
 
   // The ends (centre ∓ length/2 along x) turned about the centre.
   static std::pair<SPoint, SPoint> GetControlPoints(SPoint centre, double length, double angle);

@@ -1,3 +1,4 @@
+#include "imaging/Geometry2D.h"
 #include "page/SFigPoly.h"
 
 #include <algorithm>
@@ -93,7 +94,7 @@ void SFigPoly::MoveSpecialHandle(int handle, SPoint point, PropSCVal& P) {
   points_[static_cast<std::size_t>(index)] = SPoint(local.x / size.x, local.y / size.y);
 
   SPoint min, max;
-  SPoint::BoundsOfPoints(min, max, points_);
+  BoundsOfPoints(min, max, points_);
   SPoint shift((min.x + max.x) / 2.0 * size.x, (min.y + max.y) / 2.0 * size.y);
   shift.Rotate(P.angle);
   P.x += shift.x;
@@ -128,7 +129,7 @@ bool SFigPoly::HitTest(const PropSCVal& P, const Prop2DVal& V, SPoint point, dou
     const bool open = (V.pathFlags & Prop2DVal::kPathOpen) != 0;
     const std::size_t segments = open ? n - 1 : n;
     for (std::size_t i = 0; i < segments; ++i)
-      if (IsNearSegment(placed[i], placed[(i + 1) % n], d, reach)) return true;
+      if (imaging::PnUtilIsNearSegment(placed[i], placed[(i + 1) % n], d, reach)) return true;
     return false;
   }
   if (n < 3) return false;
@@ -142,7 +143,7 @@ int SFigPoly::SetNormalizedPoints(std::span<const SPoint> points) {
   points_.assign(points.begin(), points.end());
   if (points_.empty()) return 0;
   SPoint min, max;
-  SPoint::BoundsOfPoints(min, max, points_);
+  BoundsOfPoints(min, max, points_);
   const SPoint middle((min.x + max.x) / 2.0, (min.y + max.y) / 2.0);
   const SPoint extent = UsableSize(max - min);
   for (SPoint& p : points_) p = SPoint((p.x - middle.x) / extent.x, (p.y - middle.y) / extent.y);

@@ -1,8 +1,11 @@
 #include "page/SFigStored.h"
 
+#include "imaging/PixelOps.h"
 #include "page/PageMembers.h"
 #include "page/PnFile.h"
 #include "page/ResultCodes.h"
+#include "page/SFigRect.h"
+#include "platform/Dc.h"
 #include "platform/Paths.h"
 
 namespace page {
@@ -59,6 +62,18 @@ void SFigStored::Read(PnFile& file, int objectId) {
       break;
   }
   record_ = std::string(file.BytesBetween(start, file.GetPosition()));
+}
+
+bool SFigStored::DrawVector(platform::Image& target, const SDrawSize& size, const Prop2DVal& /*V*/,
+                            bool /*vectorOnly*/) {
+  imaging::PnUtilFillImage(target, 0, 0);
+  const SPoint extent = GetDrawExtent({size.width, size.height}, size.angle);
+  const SPoint inner(size.width - size.margin * size.scale, size.height - size.margin * size.scale);
+  const SOutline box = SFigRect().BuildOutline(extent * 0.5, inner, size.angle, 1, 0);
+  platform::Dc dc(target);
+  dc.SelectPen(platform::Pen{0x808080, 1});
+  dc.Polyline(std::span(box.points).first(5));
+  return true;
 }
 
 void SFigStored::Write(PnFile& file, int objectId) const {

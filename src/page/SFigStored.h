@@ -22,6 +22,9 @@ class SFigStored : public SFig {
   // is an empty picture; a 3D figure without its scene is damage.
   void Read(PnFile& file, int objectId) override;
   bool CanConvertToPicture() const override { return false; }
+  // Stands in as a thin grey outline of its box.
+  int GetDrawKind() const override { return kDrawKindVector; }
+  bool DrawVector(platform::Image& target, const SDrawSize& size, const Prop2DVal& V, bool vectorOnly) override;
   // A 3D figure keeps its proportions.
   bool CanStretch() const override { return typeId_ != kFig3D; }
 

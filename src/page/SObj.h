@@ -14,6 +14,8 @@
 #include "page/SFig.h"
 #include "page/SPoint.h"
 #include "page/STrim.h"
+#include "platform/Dc.h"
+#include "platform/Image.h"
 
 namespace page {
 
@@ -35,6 +37,19 @@ enum SObjFlag : std::uint32_t {
 struct SObjHit {
   bool hit = false;
   int handle = -1;
+};
+
+// The two work images objects draw in. The renderer keeps one pair for all
+// its objects; a drawn picture stays in one of them for the caller.
+struct SDrawBuffers {
+  platform::Image image[2];
+};
+
+// Where a drawn object's picture is: the buffer that holds it and its place
+// in the target, in window pixels.
+struct SObjDrawn {
+  int index = -1;
+  platform::RECT rect;
 };
 
 // The fixed point of a handle drag and the directions it may scale in.
@@ -116,6 +131,22 @@ class SObj {
   static bool MaskAllows(SPoint point, double zoom, const STrim* clip);
   // The work image size drawing the object needs at the transform.
   SPoint GetDrawMargins(const PageTransform& transform) const;
+
+  // ---- drawing: SObj_Draw.cpp ---------------------------------------------
+  // Draws the object into a premultiplied 32-bit picture at the transform's
+  // zoom (supersampled and reduced), applies its effects and opacity, cuts
+  // it by the clipping frame's mask, and keeps a panel frame's mask. With
+  // `drawn` the picture stays in `buffers` for the caller; otherwise it is
+  // blended onto `target` at the object's place. `vectorOnly` is the
+  // outline pass over panel frames: vector shapes only, stroke only.
+  // 0, or a negative result code.
+  int Draw(platform::Image* target, const PageTransform& transform, const STrim* clip, bool vectorOnly,
+           SDrawBuffers& buffers, SObjDrawn* drawn = nullptr);
+  // The selection marks: the box's edges, then each shown handle. Styles 0
+  // and 1 draw in green, others in cyan; style 3 draws round corner marks.
+  void DrawHandles(platform::Dc& dc, const PageTransform& transform, int style, int tool);
+  // One special handle (kind 1-13) at `point`; segment kinds run to `next`.
+  static void DrawSpecialHandle(platform::Dc& dc, int kind, platform::POINT point, platform::POINT next);
 
   // ---- copying and the stream: SObj_Stream.cpp ----------------------------
   // Copies everything into `target` and gives it a clone of the shape; -1

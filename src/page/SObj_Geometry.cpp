@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "imaging/Geometry2D.h"
 #include "page/PnFatal.h"
 #include "page/SObj.h"
 #include "page/ShapeGeometry.h"
@@ -85,7 +86,7 @@ SObjHit SObj::HitTest(SPoint point, double zoom, const STrim* clip, int tool) {
       // Other kinds are segments to the next handle; the last has none.
       if (pointKind ? at.Distance(point) <= kHandleReach / zoom
                     : i + 1 < count &&
-                          IsNearSegment(at, SPoint(handles[i + 1].x, handles[i + 1].y), point, kHandleReach / zoom))
+                          imaging::PnUtilIsNearSegment(at, SPoint(handles[i + 1].x, handles[i + 1].y), point, kHandleReach / zoom))
         return {true, i};
     }
     const auto [tl, tr, bl, br] = GetQuad();
@@ -95,7 +96,7 @@ SObjHit SObj::HitTest(SPoint point, double zoom, const STrim* clip, int tool) {
     } edges[4] = {{tl, tr, 0}, {tr, br, 1}, {bl, tl, 2}, {br, bl, 3}};
     for (const auto& edge : edges) {
       if (edge.firstCorner < count && handles[edge.firstCorner].visible &&
-          IsNearSegment(edge.a, edge.b, point, kOutlineReach / zoom))
+          imaging::PnUtilIsNearSegment(edge.a, edge.b, point, kOutlineReach / zoom))
         return {true, -1};
     }
   }

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <new>
 
+#include "imaging/PixelOps.h"
 #include "page/PnFile.h"
+#include "page/PropVal.h"
 
 namespace page {
 
@@ -20,6 +22,23 @@ int STrim::CopyTo(STrim& other) const {
   } catch (const std::bad_alloc&) {
     other.mask.Destroy();
     return -1;
+  }
+  return 0;
+}
+
+int STrim::MakeMask(const platform::Image& drawn, platform::POINT offset, const PropSCVal& placement, double scale,
+                    const STrim* outer) {
+  if (mask.Width() != drawn.Width() || mask.Height() != drawn.Height() || mask.Bpp() != 8) {
+    if (!mask.Create(drawn.Width(), drawn.Height(), 8)) return -1;
+  }
+  imaging::PnUtilCopyImageBits(drawn, mask);
+  maskOriginX = std::floor(placement.x * scale) - offset.x;
+  maskOriginY = std::floor(placement.y * scale) - offset.y;
+  if (outer != nullptr && !outer->mask.IsNull()) {
+    const platform::SIZE size{mask.Width(), mask.Height()};
+    const platform::SIZE outerSize{outer->mask.Width(), outer->mask.Height()};
+    imaging::PnUtilApplyMask(mask, {static_cast<int>(maskOriginX), static_cast<int>(maskOriginY)}, size, outer->mask,
+                             {static_cast<int>(outer->maskOriginX), static_cast<int>(outer->maskOriginY)}, outerSize);
   }
   return 0;
 }

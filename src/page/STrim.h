@@ -4,10 +4,12 @@
 // members are drawn and hit only where the mask is not 0.
 #include "page/SPoint.h"
 #include "platform/Image.h"
+#include "platform/WinTypes.h"
 
 namespace page {
 
 class PnFile;
+class PropSCVal;
 
 class STrim {
  public:
@@ -27,6 +29,13 @@ class STrim {
   // Copies the frame flag, the origin and the mask; -1 when the mask cannot
   // be made.
   int CopyTo(STrim& other) const;
+  // Keeps the alpha of the frame as just drawn (a premultiplied 32-bit
+  // picture whose top-left pixel lies `offset` pixels up and left of the
+  // frame's centre, at `scale` render pixels per page pixel) as the mask.
+  // Inside another frame the mask is cut by that frame's mask. -1 when the
+  // mask cannot be made.
+  int MakeMask(const platform::Image& drawn, platform::POINT offset, const PropSCVal& placement, double scale,
+               const STrim* outer);
   // True when there is no mask, or when the page point at the zoom falls on a
   // mask pixel that is not 0 (outside the mask image: false).
   bool MaskAllowsPoint(SPoint point, double zoom) const;

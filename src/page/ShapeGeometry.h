@@ -10,10 +10,6 @@ namespace page {
 // The size of the axis-aligned box around a box of `size` turned by `angle`.
 SPoint RotatedExtent(SPoint size, double angle);
 
-// p lies within `distance` of the segment a–b (a segment shorter than 1e-6
-// counts as the point a).
-bool IsNearSegment(SPoint a, SPoint b, SPoint p, double distance);
-
 // A page point in the frame of the placement: minus its centre, turned back
 // by its angle.
 SPoint ToShapeFrame(const PropSCVal& P, SPoint point);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/Hooks.h"
+#include "platform/ResStrings.h"
 
 namespace page {
 
@@ -62,6 +63,10 @@ const std::string& PnLoadString(int id) {
   const auto& table = ProgramTable();
   const auto found = table.find(id);
   return found == table.end() ? empty : found->second;
+}
+
+void InstallProgramStringTable() {
+  platform::SetStringTableHook([](int id) { return PnLoadString(id); });
 }
 
 }  // namespace page

@@ -30,4 +30,9 @@ bool ParseStringTable(std::string_view text, std::map<int, std::string>& out, in
 // has no such entry.
 const std::string& PnLoadString(int id);
 
+// Makes this table the platform's string table (platform::LoadResString),
+// which the file dialogs and the windows read. The program calls it once
+// at start-up.
+void InstallProgramStringTable();
+
 }  // namespace page

@@ -61,7 +61,7 @@ TEST(SPoint, NormalizeMakesUnitVectorsAndTinyOnesPointRight) {
 TEST(SPoint, BoundsOfPointsCoverEveryPoint) {
   const std::vector<SPoint> points = {{3, -1}, {-2, 4}, {0, 0}, {5, 2}};
   SPoint min, max;
-  SPoint::BoundsOfPoints(min, max, points);
+  page::BoundsOfPoints(min, max, points);
   EXPECT_EQ(min, SPoint(-2, -1));
   EXPECT_EQ(max, SPoint(5, 4));
 }
@@ -69,7 +69,7 @@ TEST(SPoint, BoundsOfPointsCoverEveryPoint) {
 TEST(SPoint, BoundsOfNoPointsIsABrokenInvariant) {
   pagetest::FatalThrows fatalThrows;
   SPoint min, max;
-  EXPECT_THROW(SPoint::BoundsOfArray(min, max, {}), pagetest::FatalThrows::Fatal);
+  EXPECT_THROW(page::BoundsOfPoints(min, max, {}), pagetest::FatalThrows::Fatal);
 }
 
 }  // namespace

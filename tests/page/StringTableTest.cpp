@@ -9,6 +9,7 @@
 #include "page/ResultCodes.h"
 #include "page/StringTable.h"
 #include "platform/Hooks.h"
+#include "platform/ResStrings.h"
 
 namespace {
 
@@ -50,6 +51,13 @@ TEST(StringTable, RefusesMalformedLinesAndNamesTheLine) {
 TEST(StringTable, ProgramTableHoldsTheFatalPrefixWithItsWideSpace) {
   EXPECT_EQ(PnLoadString(page::kStrFatalPrefix), kFatalPrefix);
   EXPECT_EQ(PnLoadString(123456), "");
+}
+
+TEST(StringTable, InstalledTableAnswersThePlatformsLookups) {
+  const platform::StringTableHook previous = platform::SetStringTableHook(nullptr);
+  page::InstallProgramStringTable();
+  EXPECT_EQ(platform::LoadResString(page::kStrGenericError), kGeneric);
+  platform::SetStringTableHook(previous);
 }
 
 // ---- result codes -----------------------------------------------------------

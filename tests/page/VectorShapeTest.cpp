@@ -112,17 +112,17 @@ TEST(VectorShapeHit, Polygon) {
               {"middle, filled", {200, 120}, true, true},
               {"middle, unfilled", {200, 120}, false, false},
               {"left of the slope, filled", {160, 70}, true, false},
-              {"on the base, unfilled", {200, 149}, false, true},
+              {"on the base, unfilled", {200, 149.5}, false, true},
               {"near the right slope, unfilled", {226, 100}, false, true},
               {"on the left slope (the closing segment), unfilled", {175, 100}, false, true},
           });
   // An open polyline has no closing segment.
   RunHits(poly, P,
-          {{"on the missing closing segment", {175, 100}, false, false}, {"on the base", {200, 149}, false, true}}, 3,
+          {{"on the missing closing segment", {175, 100}, false, false}, {"on the base", {200, 149.5}, false, true}}, 3,
           Prop2DVal::kPathOpen);
   // A wide stroke reaches further: half its width in whole pixels.
-  RunHits(poly, P, {{"6 from the base, stroke 13", {200, 144}, false, true}}, 13);
-  RunHits(poly, P, {{"6 from the base, stroke 11", {200, 144}, false, false}}, 11);
+  RunHits(poly, P, {{"5.5 from the base, stroke 13", {200, 144.5}, false, true}}, 13);
+  RunHits(poly, P, {{"5.5 from the base, stroke 11", {200, 144.5}, false, false}}, 11);
 }
 
 TEST(VectorShapeHit, LineUsesItsBox) {
