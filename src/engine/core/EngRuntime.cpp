@@ -47,14 +47,6 @@ void EngRecordFailure(int reason) {
   EngReleaseReserveIfOutOfMemory();
 }
 
-void EngRecordLoadFailure(const std::string& message) {
-  EngGlobalContext& context = EngContext();
-  if (context.failState == kEngFailFailed) return;
-  context.failState = kEngFailFailed;
-  context.failReason = kEngReasonCorruptRecord;
-  context.failMessage = message;
-}
-
 void EngReleaseReserveIfOutOfMemory() {
   EngGlobalContext& context = EngContext();
   if (context.failState == kEngFailFailed && context.failReason == kEngReasonOutOfMemory &&

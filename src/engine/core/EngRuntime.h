@@ -32,7 +32,9 @@ enum EngFailReason : int {
   kEngReasonTopologyConflict = 8,        // lines and faces around a new element do not fit
   kEngReasonRigRefusedWithMorphs = 24,
   kEngReasonPoseTransferRefused = 25,
-  kEngReasonCorruptRecord = 40,  // a stored record is damaged or inconsistent; `failMessage` says how
+  // Our own: a stored record is corrupt or truncated (a load failure; the
+  // text goes to failText).
+  kEngReasonCorruptFile = 40,
 };
 
 // The failure state: (failState, failReason).
@@ -87,14 +89,14 @@ class EngGlobalContext : public EngFailureState {
   void ClearFailure() {
     failState = kEngFailNone;
     failReason = 0;
-    failMessage.clear();
+    failText.clear();
   }
 
   EngMemoryReserve* reserve = nullptr;  // created and deleted by the engine start-up and shut-down
   CrPrefs* prefs = nullptr;             // likewise
   int formatVersion = 0;                // of the engine file being read or written; negative
-  std::string failMessage;              // what a failed load found wrong, for the user
   std::string fatalText;                // what the failing check writes before EngFatalError
+  std::string failText;                 // what a failed load says about the file (kEngReasonCorruptFile)
   EngCursorSet cursors;
   int textureMode = 1;  // 0 off, 1 on, 2 on with linear filtering
   double pickScale = 1.0;
@@ -116,10 +118,6 @@ EngGlobalContext& EngContext();
 // Records a failure unless one is already recorded (the first wins); an
 // out-of-memory failure gives the reserve back.
 void EngRecordFailure(int reason);
-// A corrupt or inconsistent record: records kEngReasonCorruptRecord with the
-// message (unless a failure is already recorded). Readers then stop; the
-// program goes on.
-void EngRecordLoadFailure(const std::string& message);
 // When the recorded failure is out of memory, frees the reserve block (once).
 void EngReleaseReserveIfOutOfMemory();
 

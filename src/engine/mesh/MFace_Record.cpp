@@ -1,5 +1,6 @@
 // Faces: the consistency check and the record.
 #include "engine/core/QFile.h"
+#include "engine/core/RecordReading.h"
 #include "engine/mesh/MFace.h"
 #include "engine/mesh/MLine.h"
 #include "engine/mesh/MShader.h"
@@ -106,7 +107,7 @@ bool MFace::ReadFrom(QFile& file) {
     }
   }
   file.ReadInt(ignored);
-  return CheckRecordComplete(file, "face") && ReadRecordExtension(file, "face");
+  return EngCheckNotTruncated(file, "face record") && ReadRecordExtension(file, "face record");
 }
 
 bool MFace::ResolveIndices(const MeshElementTables& tables) {

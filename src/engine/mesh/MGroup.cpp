@@ -1,6 +1,7 @@
 #include "engine/mesh/MGroup.h"
 
 #include "engine/core/QFile.h"
+#include "engine/core/RecordReading.h"
 
 namespace engine {
 
@@ -42,7 +43,7 @@ bool MGroup::ReadFrom(QFile& file) {
   std::int32_t ownNumber = 0;
   file.ReadInt(ownNumber);
   file.ReadInt(parentIndex);
-  return CheckRecordComplete(file, "group") && ReadRecordExtension(file, "group");
+  return EngCheckNotTruncated(file, "group record") && ReadRecordExtension(file, "group record");
 }
 
 bool MGroup::ResolveIndices(const MeshElementTables& tables) {

@@ -2,6 +2,7 @@
 #include <initializer_list>
 
 #include "engine/core/QFile.h"
+#include "engine/core/RecordReading.h"
 #include "engine/mesh/MFace.h"
 #include "engine/mesh/MGroup.h"
 #include "engine/mesh/MLine.h"
@@ -88,7 +89,7 @@ bool MLine::ReadFrom(QFile& file) {
   file.ReadInt(pairValue);
   const int version = EngContext().formatVersion;
   if (version < 0) file.ReadInt(colour);
-  if (!CheckRecordComplete(file, "line") || !ReadRecordExtension(file, "line")) return false;
+  if (!EngCheckNotTruncated(file, "line record") || !ReadRecordExtension(file, "line record")) return false;
   flags = static_cast<std::uint32_t>(storedFlags);
   if (flags & kLineNeverStored) {
     EngRecordLoadFailure("a line record carries a flag that is never stored");

@@ -8,7 +8,7 @@
 // This file holds the data and the element protocol; the record, texture
 // fitting and upload belong with the rest of the material code.
 #include "engine/core/EngGeometry.h"
-#include "engine/core/RgbaImage.h"
+#include "engine/core/RgbaImageRecord.h"
 #include "engine/mesh/MItem.h"
 
 namespace engine {

@@ -1,5 +1,6 @@
 // Vertices: the consistency check and the record.
 #include "engine/core/QFile.h"
+#include "engine/core/RecordReading.h"
 #include "engine/mesh/MGroup.h"
 #include "engine/mesh/MLine.h"
 #include "engine/mesh/MVertex.h"
@@ -65,7 +66,7 @@ bool MVertex::ReadFrom(QFile& file) {
   file.ReadDouble(lineT);
   lineCount = count;
   flags = static_cast<std::uint32_t>(storedFlags);
-  if (!CheckRecordComplete(file, "vertex") || !ReadRecordExtension(file, "vertex")) return false;
+  if (!EngCheckNotTruncated(file, "vertex record") || !ReadRecordExtension(file, "vertex record")) return false;
   if (count < 0) {
     EngRecordLoadFailure("a vertex record counts a negative number of lines");
     return false;

@@ -4,6 +4,7 @@
 
 #include "engine/core/EngRuntime.h"
 #include "engine/core/QFile.h"
+#include "engine/core/RecordReading.h"
 
 namespace engine {
 
@@ -13,28 +14,11 @@ bool ReadRecordExtension(QFile& file, const char* what) {
   if (!RecordHasExtension()) return true;
   std::int32_t n = 0;
   file.ReadInt(n);
-  if (file.HasReadPastEnd() || n < 0 || n > file.BytesLeft()) {
-    EngRecordLoadFailure(std::string("damaged extension of a ") + what + " record");
-    return false;
-  }
-  // Skip through the buffer in pieces: the length is bounded by the file.
-  unsigned char scratch[256];
-  for (std::int32_t left = n; left > 0;) {
-    const std::int32_t step = left < 256 ? left : 256;
-    file.Read(scratch, static_cast<std::size_t>(step));
-    left -= step;
-  }
-  return true;
+  return EngCheckNotTruncated(file, what) && EngSkipRecordBytes(file, n, what);
 }
 
 void WriteRecordExtension(QFile& file) {
   if (RecordHasExtension()) file.WriteInt(0);
-}
-
-bool CheckRecordComplete(QFile& file, const char* what) {
-  if (!file.HasReadPastEnd()) return true;
-  EngRecordLoadFailure(std::string("the file ends inside a ") + what + " record");
-  return false;
 }
 
 bool CheckRecordIndex(std::int32_t n, int count, bool noneAllowed, const char* what) {

@@ -2,7 +2,7 @@
 // What the element records share: the tables that turn stored element
 // numbers back into elements, and the checks every reader makes. A stored
 // number that does not fit its table, a truncated record or an extension
-// longer than the file is a load failure (kEngReasonCorruptRecord), never an
+// longer than the file is a load failure (kEngReasonCorruptFile), never an
 // out-of-range access or the fatal exit.
 #include <cstdint>
 
@@ -38,8 +38,6 @@ bool RecordHasExtension();
 bool ReadRecordExtension(QFile& file, const char* what);
 // Writes an empty extension in the newer formats.
 void WriteRecordExtension(QFile& file);
-// A record that ran past the end of the file is a load failure.
-bool CheckRecordComplete(QFile& file, const char* what);
 
 // The number a record stores for a reference: the element's id, -1 for none.
 inline std::int32_t RecordNumberOf(const MItem* element) { return element == nullptr ? -1 : element->id; }
