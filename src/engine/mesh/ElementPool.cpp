@@ -8,6 +8,7 @@
 namespace engine {
 
 void* ElementPool::Allocate() noexcept {
+  if (!EngAllocationPermitted()) return nullptr;
   if (freeList == nullptr) {
     Block* block = static_cast<Block*>(EngAlloc(BlockBytes()));
     if (block == nullptr) return nullptr;

@@ -91,7 +91,8 @@ class MFace : public MElement<MFace> {
     holder = faceHolder;
   }
   // A face on three lines that form a loop in this order; a gap in the loop
-  // or a side that already holds a face is fatal.
+  // or a side that already holds a face is fatal. Out of memory for its
+  // texture coordinates (reason 1) leaves the lines untouched.
   MFace(MLine* const lines[3], MShader* faceShader, MItemList<MFace>* faceHolder);
   // A face on three corners that finds or creates its three edge lines; the
   // lines it creates (no holder, in no list) are handed back packed from the

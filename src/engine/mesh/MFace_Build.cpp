@@ -18,10 +18,13 @@ MFace::MFace(MLine* const lines[3], MShader* faceShader, MItemList<MFace>* faceH
     ENG_FATAL_IF(!backward[i] && following != line->prevAround1);
     ENG_FATAL_IF((backward[i] ? line->backwardFace : line->forwardFace) != nullptr);
   }
+  holder = faceHolder;
+  // The material first: running out of memory for its texture coordinates
+  // must leave the lines untouched.
+  SetShader(faceShader);
+  if (EngContext().failState == kEngFailFailed) return;
   for (int i = 0; i < 3; ++i) (backward[i] ? lines[i]->backwardFace : lines[i]->forwardFace) = this;
   firstLine = lines[0];
-  SetShader(faceShader);
-  holder = faceHolder;
 }
 
 MFace::MFace(MVertex* c0, MVertex* c1, MVertex* c2, MLine* newLines[3], MShader* faceShader,

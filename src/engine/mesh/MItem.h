@@ -64,7 +64,7 @@ bool MItemIsLive(const MItem* item);
 // A holder of the elements of one class: a count and an embedded sentinel
 // element whose `next` is the first element. New elements go at the head.
 template <class T>
-class MItemList {
+class MItemList : public EngHeapObject {
  public:
   MItemList() = default;
   // Deletes every element, then the sentinel goes with the holder.
