@@ -92,8 +92,13 @@ void MVertex::UpdateNormals() {
                               (c->IsOnMirrorPlane() && !c->IsSharp());
       if (mirrorEdge && sum.y * sum.y + sum.z * sum.z > 0.001) sum.x = 0;
       const PointRecord fanNormal = UnitOrUp(sum);
-      for (MLine* member = fanStart; member != c; member = member->GetNextAround(this))
+      // From the fan's first line up to c; all the way round when the fan
+      // closes on itself (a single break).
+      MLine* member = fanStart;
+      do {
         if (MFace* face = member->LeavingFace(this)) face->SetCornerNormal(this, kCornerStored, fanNormal);
+        member = member->GetNextAround(this);
+      } while (member != c);
       fanStart = c;
       sum = {0, 0, 0};
     }
