@@ -215,6 +215,35 @@ TEST_F(MeshObject, TransformsIntoTheVerticesKeepTheWorldShape) {
   }
 }
 
+TEST_F(MeshObject, ReversingAllFacesTurnsEveryFaceOverAndTwiceRestoresTheMesh) {
+  MeshFixture cube = meshkit::MakeCube();
+  MShader* textured = cube->AddShader();
+  textured->texture = {1, 1, static_cast<unsigned char*>(EngAlloc(4))};
+  MFace* face = cube->faces.First();
+  face->SetShader(textured);
+  face->SetUVs(0.1, 0.2, 0.3, 0.4, 0.5, 0.6);
+  MVertex* before[3];
+  face->GetVertices(before);
+  const PointRecord outward = face->GetNormal();
+  const std::string original = meshkit::DumpMesh(*cube);
+  cube->ReverseAllFaces();
+  EXPECT_TRUE(MeshIsValid(*cube));
+  MVertex* after[3];
+  face->GetVertices(after);
+  EXPECT_EQ(after[0], before[1]);
+  EXPECT_EQ(after[1], before[0]);
+  EXPECT_EQ(after[2], before[2]);
+  EXPECT_EQ(face->GetNormal().x, -outward.x);
+  EXPECT_EQ(face->GetNormal().z, -outward.z);
+  // Each corner keeps its own texture coordinates.
+  double u = 0, v = 0;
+  before[0]->GetFaceUV(face, u, v);
+  EXPECT_EQ(u, 0.1);
+  EXPECT_EQ(v, 0.2);
+  cube->ReverseAllFaces();
+  EXPECT_EQ(meshkit::DumpMesh(*cube), original);
+}
+
 TEST_F(MeshObject, SaveEditStateSnapshotsTheStepValuesOncePerStep) {
   MMeshObj mesh;
   mesh.SetEditState(kEditUnchanged);

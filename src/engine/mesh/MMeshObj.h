@@ -15,7 +15,7 @@
 // Declaration by topic, with the file of each topic:
 //   MMeshObj.cpp            life cycle, copy, numbering, small accessors
 //   MMeshObj_Build.cpp      element factories
-//   MMeshObj_Transform.cpp  scale, pivot and matrix moved into the vertices
+//   MMeshObj_Transform.cpp  scale, pivot and matrix moved into the vertices; turning over
 //   MMeshObj_Vertices.cpp   vertex and material operations, selection cache
 //   MMeshObj_Undo.cpp       opening an edit step, the ring's set-up, morph frames
 //   MMeshObj_Check.cpp      the link check of a whole mesh
@@ -150,7 +150,7 @@ class MMeshObj : public MObject {
   MGroup* AddGroup();
   MShader* AddShader();
 
-  // ---- transforms into the vertices: MMeshObj_Transform.cpp ------------------
+  // ---- transforms into the vertices, turning over: MMeshObj_Transform.cpp ----
   // Each keeps the mesh's shape in the world: the matrix changes and the
   // vertices (and morph frames) take the difference; vertices on the mirror
   // plane keep x = 0 exactly.
@@ -162,6 +162,10 @@ class MMeshObj : public MObject {
   void ResetPivot() override;
   // The whole matrix moves into the vertices; the matrix becomes the identity.
   void ApplyMatrixToVertices();
+  // Turns every face over: each line (saved first) exchanges its two faces
+  // and its wings at both ends, and textured faces (saved) take their
+  // corners' texture coordinates in the order second, first, third.
+  void ReverseAllFaces() override;
 
   // ---- vertices, materials, selection: MMeshObj_Vertices.cpp ----------------
   bool HasTransparentShader() const;

@@ -1,5 +1,8 @@
 // Mesh object: moving the scale, the pivot or the whole matrix into the
-// vertices while the mesh keeps its place in the world.
+// vertices while the mesh keeps its place in the world, and turning every
+// face over.
+#include <utility>
+
 #include "engine/core/EngMath.h"
 #include "engine/mesh/MMeshObj.h"
 
@@ -84,6 +87,25 @@ void MMeshObj::ApplyMatrixToVertices() {
   MatrixRecord identity;
   MUtilIdentity(identity);
   SetMatrix(identity);
+  MarkChanged();
+}
+
+// Exchanging a line's faces and its wings at both ends reverses every loop
+// and every cycle around a vertex at once: corner 0 and corner 1 of each face
+// change places, corner 2 stays.
+void MMeshObj::ReverseAllFaces() {
+  for (MLine* line : lines) {
+    line->SaveUndo();
+    std::swap(line->forwardFace, line->backwardFace);
+    std::swap(line->nextAround0, line->prevAround0);
+    std::swap(line->nextAround1, line->prevAround1);
+  }
+  for (MFace* face : faces) {
+    if (!face->IsTextured()) continue;
+    face->SaveUndo();
+    MFaceUV* block = face->GetUVBlock();
+    std::swap(block->corner[0], block->corner[1]);
+  }
   MarkChanged();
 }
 
