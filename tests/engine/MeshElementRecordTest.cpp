@@ -7,18 +7,46 @@
 #include <string>
 
 #include "meshkit/MeshTestSupport.h"
-#include "meshkit/RecordBytes.h"
+#include "support/TempDir.h"
 
 namespace {
 
 using namespace engine;
 using meshkit::MeshFixture;
 using meshkit::MeshIsValid;
-using meshkit::RecordBytes;
+using objecttest::Bytes;
+
+// One field of a hand-built record image: an int, or a double when written
+// with a decimal point.
+struct Field {
+  Field(int v) : i(v) {}
+  Field(unsigned v) : i(static_cast<std::int32_t>(v)) {}
+  Field(double v) : d(v), isDouble(true) {}
+  std::int32_t i = 0;
+  double d = 0;
+  bool isDouble = false;
+};
+
+Bytes Image(std::initializer_list<Field> fields) {
+  Bytes image;
+  for (const Field& f : fields) f.isDouble ? image.Double(f.d) : image.Int(f.i);
+  return image;
+}
+
+// The 80 bytes of a vertex record: own number, position, the seven ints
+// (first line, group, line count, flags, line under it, partner, ring
+// member) and the face parameters.
+Bytes VertexImage(std::initializer_list<Field> sevenInts) {
+  Bytes image = Image({0, 0.0, 0.0, 0.0});
+  image.Append(Image(sevenInts));
+  return image.Append(Image({0.0, 0.0, 0.0}));
+}
 
 class ElementRecord : public meshkit::MeshTest {
  protected:
-  std::unique_ptr<QFile> Open(const RecordBytes& image) { return meshkit::OpenImage(dir_, "image.bin", image); }
+  std::unique_ptr<QFile> Open(const Bytes& image) {
+    return std::make_unique<QFile>(dir_.Write("image.bin", image.data), platform::File::Mode::kRead);
+  }
   std::string Path(const char* name) const { return dir_.File(name); }
 
   testsupport::TempDir dir_;
@@ -115,9 +143,9 @@ TEST_F(ElementRecord, RecordsRoundTripAtEveryFormatVersion) {
 
 TEST_F(ElementRecord, AVertexRecordHasItsFixedLayout) {
   EngContext().formatVersion = -5;
-  RecordBytes image;
-  image.Int(7).Double(1.5).Double(-2).Double(0.25).Ints({1, -1, 2, 0x80000082, -1, 0, 0});
-  image.Double(0.125).Double(0.5).Double(0.75).Int(4).Raw(4, 0xEE);  // an extension of 4 bytes
+  // With an extension of 4 bytes.
+  const Bytes image =
+      Image({7, 1.5, -2.0, 0.25, 1, -1, 2, 0x80000082u, -1, 0, 0, 0.125, 0.5, 0.75, 4}).Fill(4, 0xEE);
   MeshFixture f = meshkit::MakeEmptyMesh();
   MeshElementTables tables;
   tables.vertices.Add(f->NewVertex());
@@ -149,10 +177,8 @@ TEST_F(ElementRecord, AVertexRecordHasItsFixedLayout) {
     v->WriteTo(out);
     out.FlushAndClose();
   }
-  RecordBytes expected;
-  expected.Int(7).Double(1.5).Double(-2).Double(0.25).Ints({1, -1, 2, 0x80000082, -1, -1, 7});
-  expected.Double(0.125).Double(0.5).Double(0.75).Int(0);
-  EXPECT_EQ(testsupport::TempDir::ReadAll(Path("vertex.bin")), expected.bytes);
+  const Bytes expected = Image({7, 1.5, -2.0, 0.25, 1, -1, 2, 0x80000082u, -1, -1, 7, 0.125, 0.5, 0.75, 0});
+  EXPECT_EQ(testsupport::TempDir::ReadAll(Path("vertex.bin")), expected.data);
   // Without the newer block the record is 80 bytes.
   EngContext().formatVersion = -4;
   {
@@ -181,8 +207,7 @@ TEST_F(ElementRecord, LineRecordsReadTheirColourAndWidthByVersion) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.version);
     EngContext().formatVersion = c.version;
-    RecordBytes image;
-    image.Ints({0, 0, 1, 0, 0, 0, 0, -1, -1, -1, 0x01 | (c.storedWidth << 16), -1, 9});
+    Bytes image = Image({0, 0, 1, 0, 0, 0, 0, -1, -1, -1, 0x01 | (c.storedWidth << 16), -1, 9});
     if (c.colourStored) image.Int(0x123456);
     if (c.extension) image.Int(0);
     MeshFixture f = meshkit::MakeEmptyMesh();
@@ -202,8 +227,7 @@ TEST_F(ElementRecord, FaceRecordsCarryTextureCoordinatesOnlyWhenFlagged) {
   EngContext().formatVersion = -5;
   for (bool textured : {false, true}) {
     SCOPED_TRACE(textured);
-    RecordBytes image;
-    image.Ints({0, 0, 1, 2, 1, 2, 0, 0, textured ? 1 : 0});
+    Bytes image = Image({0, 0, 1, 2, 1, 2, 0, 0, textured ? 1 : 0});
     if (textured)
       for (double d : {0.0, 0.5, 1.0, 0.5, 0.25, 1.0}) image.Double(d);
     image.Int(0).Int(0);
@@ -234,7 +258,7 @@ TEST_F(ElementRecord, FaceRecordsCarryTextureCoordinatesOnlyWhenFlagged) {
 struct Damage {
   const char* name;
   int version;
-  RecordBytes image;
+  Bytes image;
   // 'v' vertex, 'l' line, 'f' face record.
   char kind;
   int shaders;
@@ -242,28 +266,28 @@ struct Damage {
 
 TEST_F(ElementRecord, DamagedRecordsAreLoadFailuresThatNeverEndTheProgram) {
   const Damage cases[] = {
-      {"a line flag that is never stored", -5, RecordBytes().Ints({0, 0, 1, 0, 0, 0, 0, -1, -1, -1, 0x400, -1, 0, 0, 0}), 'l', 1},
+      {"a line flag that is never stored", -5, Image({0, 0, 1, 0, 0, 0, 0, -1, -1, -1, 0x400, -1, 0, 0, 0}), 'l', 1},
       {"a vertex with lines and no first line", -4,
-       RecordBytes().Int(0).Double(0).Double(0).Double(0).Ints({-1, -1, 2, 0, -1, -1, 0}).Double(0).Double(0).Double(0),
+       VertexImage({-1, -1, 2, 0, -1, -1, 0}),
        'v', 1},
       {"a first line past the lines", -4,
-       RecordBytes().Int(0).Double(0).Double(0).Double(0).Ints({2, -1, 1, 0, -1, -1, 0}).Double(0).Double(0).Double(0),
+       VertexImage({2, -1, 1, 0, -1, -1, 0}),
        'v', 1},
       {"a negative line count", -4,
-       RecordBytes().Int(0).Double(0).Double(0).Double(0).Ints({0, -1, -3, 0, -1, -1, 0}).Double(0).Double(0).Double(0),
+       VertexImage({0, -1, -3, 0, -1, -1, 0}),
        'v', 1},
       {"a ring member past the vertices", -4,
-       RecordBytes().Int(0).Double(0).Double(0).Double(0).Ints({-1, -1, 0, 0, -1, -1, 9}).Double(0).Double(0).Double(0),
+       VertexImage({-1, -1, 0, 0, -1, -1, 9}),
        'v', 1},
-      {"a line end past the vertices", -1, RecordBytes().Ints({0, 0, 5, 0, 0, 0, 0, -1, -1, -1, 0, -1, 0, 0}), 'l', 1},
-      {"a line joining a vertex to itself", -1, RecordBytes().Ints({0, 1, 1, 0, 0, 0, 0, -1, -1, -1, 0, -1, 0, 0}), 'l', 1},
-      {"a wing past the lines", -1, RecordBytes().Ints({0, 0, 1, 0, -2, 0, 0, -1, -1, -1, 0, -1, 0, 0}), 'l', 1},
-      {"a face named past the faces", -1, RecordBytes().Ints({0, 0, 1, 0, 0, 0, 0, 1, -1, -1, 0, -1, 0, 0}), 'l', 1},
-      {"a face with a material when there is none", -4, RecordBytes().Ints({0, 0, 1, 2, 0, 1, 2, 0, 0, 0}), 'f', 0},
-      {"a face's first line past the lines", -4, RecordBytes().Ints({0, 0, 1, 2, 7, 1, 2, 0, 0, 0}), 'f', 1},
-      {"a record cut short", -4, RecordBytes().Int(0).Double(0).Double(0), 'v', 1},
-      {"a negative extension", -5, RecordBytes().Ints({0, 0, 1, 2, 0, 1, 2, 0, 0, 0, -8}), 'f', 1},
-      {"an extension longer than the file", -5, RecordBytes().Ints({0, 0, 1, 2, 0, 1, 2, 0, 0, 0, 100}), 'f', 1},
+      {"a line end past the vertices", -1, Image({0, 0, 5, 0, 0, 0, 0, -1, -1, -1, 0, -1, 0, 0}), 'l', 1},
+      {"a line joining a vertex to itself", -1, Image({0, 1, 1, 0, 0, 0, 0, -1, -1, -1, 0, -1, 0, 0}), 'l', 1},
+      {"a wing past the lines", -1, Image({0, 0, 1, 0, -2, 0, 0, -1, -1, -1, 0, -1, 0, 0}), 'l', 1},
+      {"a face named past the faces", -1, Image({0, 0, 1, 0, 0, 0, 0, 1, -1, -1, 0, -1, 0, 0}), 'l', 1},
+      {"a face with a material when there is none", -4, Image({0, 0, 1, 2, 0, 1, 2, 0, 0, 0}), 'f', 0},
+      {"a face's first line past the lines", -4, Image({0, 0, 1, 2, 7, 1, 2, 0, 0, 0}), 'f', 1},
+      {"a record cut short", -4, Image({0, 0.0, 0.0}), 'v', 1},
+      {"a negative extension", -5, Image({0, 0, 1, 2, 0, 1, 2, 0, 0, 0, -8}), 'f', 1},
+      {"an extension longer than the file", -5, Image({0, 0, 1, 2, 0, 1, 2, 0, 0, 0, 100}), 'f', 1},
   };
   for (const Damage& c : cases) {
     SCOPED_TRACE(c.name);
@@ -291,8 +315,7 @@ TEST_F(ElementRecord, DamagedRecordsAreLoadFailuresThatNeverEndTheProgram) {
 
 TEST_F(ElementRecord, GroupNumbersPastTheTableNameTheLastGroupAndNoneWithoutGroups) {
   EngContext().formatVersion = -4;
-  const RecordBytes image =
-      RecordBytes().Int(0).Double(0).Double(0).Double(0).Ints({-1, 5, 0, 0, -1, -1, 0}).Double(0).Double(0).Double(0);
+  const Bytes image = VertexImage({-1, 5, 0, 0, -1, -1, 0});
   for (int groups : {0, 2}) {
     SCOPED_TRACE(groups);
     MeshFixture f = meshkit::MakeEmptyMesh();
@@ -341,12 +364,12 @@ TEST_F(ElementRecord, GroupParentCyclesBecomeRootsAtLoad) {
   for (int version : {-4, -5}) {
     SCOPED_TRACE(version);
     EngContext().formatVersion = version;
-    RecordBytes image;
+    Bytes image;
     for (int parent : parents) {
       image.Int(0).Int(parent);
       if (version < -4) image.Int(0);
     }
-    EXPECT_EQ(image.bytes.size(), version < -4 ? 72u : 48u);
+    EXPECT_EQ(image.data.size(), version < -4 ? 72u : 48u);
     MeshFixture f = meshkit::MakeEmptyMesh();
     MeshElementTables tables;
     auto in = Open(image);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -57,6 +58,37 @@ class EngineObjectTest : public ::testing::Test {
   engine::CrPrefs* previousPrefs_ = nullptr;
   platform::FatalHook previousFatal_;
   platform::BeepHook previousBeep_;
+};
+
+// Byte images of stored records, written most significant byte first by
+// hand (not through the engine's stream), so that a writer and a reader
+// cannot agree on the same mistake.
+struct Bytes {
+  std::vector<unsigned char> data;
+  Bytes& Int(std::int32_t value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    for (int shift = 24; shift >= 0; shift -= 8) data.push_back(static_cast<unsigned char>(bits >> shift));
+    return *this;
+  }
+  Bytes& Double(double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int shift = 56; shift >= 0; shift -= 8) data.push_back(static_cast<unsigned char>(bits >> shift));
+    return *this;
+  }
+  Bytes& Matrix(const engine::MatrixRecord& m) {
+    for (const auto& row : m.m)
+      for (double value : row) Double(value);
+    return *this;
+  }
+  Bytes& Fill(std::size_t n, unsigned char byte) {
+    data.insert(data.end(), n, byte);
+    return *this;
+  }
+  Bytes& Append(const Bytes& more) {
+    data.insert(data.end(), more.data.begin(), more.data.end());
+    return *this;
+  }
 };
 
 inline engine::MatrixRecord Translation(double x, double y, double z) {

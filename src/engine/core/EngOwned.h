@@ -19,6 +19,10 @@ class EngOwned {
 
   // Deletes what is held, then holds `object`, deleted later with `deleter`.
   void Reset(T* object = nullptr, Deleter deleter = nullptr) {
+    if (object != nullptr && object == object_) {  // already held: only the deleter changes
+      deleter_ = deleter;
+      return;
+    }
     T* old = object_;
     const Deleter oldDeleter = deleter_;
     object_ = object;

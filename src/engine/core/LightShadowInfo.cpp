@@ -9,22 +9,53 @@
 namespace engine {
 namespace {
 
-// Checks a settings record's stored size against its fixed part and the
-// bytes it may take, then skips its surplus. False after a load failure.
-bool AcceptRecordSize(QFile& file, int stored, int fixed, std::int64_t limit, const char* what) {
-  if (stored < fixed) {
-    EngRecordLoadFailure(std::string(what) + ": stored size " + std::to_string(stored) + " is below " +
+struct FieldWriter {
+  QFile& file;
+  void Int(int value) { file.WriteInt(value); }
+  void Double(double value) { file.WriteDouble(value); }
+};
+
+struct FieldReader {
+  QFile& file;
+  void Int(int& value) { file.ReadInt(value); }
+  void Double(double& value) { file.ReadDouble(value); }
+};
+
+// Writes a settings record: the size, then its fields; in size mode only
+// reports the size.
+template <class Record>
+void WriteRecord(const Record& record, QFile* file, int* sizeOut, int size, int fixed) {
+  if (sizeOut != nullptr) {
+    *sizeOut = fixed;
+    return;
+  }
+  file->WriteInt(size);
+  FieldWriter writer{*file};
+  Record::Fields(record, writer);
+}
+
+// Reads a settings record and answers its stored size. A size below the
+// fixed part, or one reaching beyond `limit` bytes (negative: the rest of
+// the file), is a load failure; the surplus of a longer record is skipped.
+template <class Record>
+int ReadRecord(Record& record, QFile& file, std::int64_t limit, int fixed, const char* what) {
+  std::int32_t size = 0;
+  file.ReadInt(size);
+  FieldReader reader{file};
+  Record::Fields(record, reader);
+  if (!EngCheckNotTruncated(file, what)) return size;
+  if (size < fixed) {
+    EngRecordLoadFailure(std::string(what) + ": stored size " + std::to_string(size) + " is below " +
                          std::to_string(fixed));
-    return false;
+    return size;
   }
-  // The fixed part has been read already; what remains must fit.
   const std::int64_t room = limit >= 0 ? limit - fixed : file.BytesLeft();
-  if (stored - fixed > room) {
-    EngRecordLoadFailure(std::string(what) + ": stored size " + std::to_string(stored) +
-                         " reaches beyond its block");
-    return false;
+  if (size - fixed > room) {
+    EngRecordLoadFailure(std::string(what) + ": stored size " + std::to_string(size) + " reaches beyond its block");
+    return size;
   }
-  return EngSkipRecordBytes(file, stored - fixed, what);
+  EngSkipRecordBytes(file, size - fixed, what);
+  return size;
 }
 
 }  // namespace
@@ -55,67 +86,19 @@ void ShadowInfo::CopyProjectionTo(ShadowInfo& target) const {
 }
 
 void ShadowInfo::WriteTo(QFile* file, int* sizeOut, int size) const {
-  if (sizeOut != nullptr) {
-    *sizeOut = kRecordSize;
-    return;
-  }
-  file->WriteInt(size);
-  file->WriteInt(shadowMode);
-  file->WriteInt(lightKind);
-  file->WriteInt(shadowOnly);
-  file->WriteInt(projectOnObjects);
-  file->WriteInt(blurRadius);
-  file->WriteInt(shadowColour);
-  file->WriteDouble(opacity);
-  file->WriteDouble(shadowValue);
+  WriteRecord(*this, file, sizeOut, size, kRecordSize);
 }
 
 int ShadowInfo::ReadFrom(QFile& file, std::int64_t limit) {
-  std::int32_t size = 0;
-  file.ReadInt(size);
-  file.ReadInt(shadowMode);
-  file.ReadInt(lightKind);
-  file.ReadInt(shadowOnly);
-  file.ReadInt(projectOnObjects);
-  file.ReadInt(blurRadius);
-  file.ReadInt(shadowColour);
-  file.ReadDouble(opacity);
-  file.ReadDouble(shadowValue);
-  if (EngCheckNotTruncated(file, "shadow settings record"))
-    AcceptRecordSize(file, size, kRecordSize, limit, "shadow settings record");
-  return size;
+  return ReadRecord(*this, file, limit, kRecordSize, "shadow settings record");
 }
 
 void LightInfo::WriteTo(QFile* file, int* sizeOut, int size) const {
-  if (sizeOut != nullptr) {
-    *sizeOut = kRecordSize;
-    return;
-  }
-  file->WriteInt(size);
-  file->WriteInt(lightValueA);
-  file->WriteInt(lightValueB);
-  file->WriteDouble(lightDistance);
-  file->WriteInt(lightValueC);
-  file->WriteInt(lightValueD);
-  file->WriteInt(lightValueE);
-  file->WriteInt(lightColour);
-  file->WriteInt(lightValueF);
+  WriteRecord(*this, file, sizeOut, size, kRecordSize);
 }
 
 int LightInfo::ReadFrom(QFile& file, std::int64_t limit) {
-  std::int32_t size = 0;
-  file.ReadInt(size);
-  file.ReadInt(lightValueA);
-  file.ReadInt(lightValueB);
-  file.ReadDouble(lightDistance);
-  file.ReadInt(lightValueC);
-  file.ReadInt(lightValueD);
-  file.ReadInt(lightValueE);
-  file.ReadInt(lightColour);
-  file.ReadInt(lightValueF);
-  if (EngCheckNotTruncated(file, "light values record"))
-    AcceptRecordSize(file, size, kRecordSize, limit, "light values record");
-  return size;
+  return ReadRecord(*this, file, limit, kRecordSize, "light values record");
 }
 
 }  // namespace engine

@@ -46,6 +46,21 @@ class ShadowInfo {
   // of the file), is a load failure.
   int ReadFrom(QFile& file, std::int64_t limit = -1);
 
+  // The record's fields after its size, in stored order; `io` reads or
+  // writes each (Int, Double), so that both directions share one list.
+  // `self` is the record, const when it is written.
+  template <class Self, class Io>
+  static void Fields(Self& self, Io& io) {
+    io.Int(self.shadowMode);
+    io.Int(self.lightKind);
+    io.Int(self.shadowOnly);
+    io.Int(self.projectOnObjects);
+    io.Int(self.blurRadius);
+    io.Int(self.shadowColour);
+    io.Double(self.opacity);
+    io.Double(self.shadowValue);
+  }
+
   // ---- settings ----
   int shadowMode = kShadowFromChildren;
   int lightKind = 0;  // 0 the view's first light, 1 its second, 2 straight down
@@ -79,6 +94,19 @@ class LightInfo {
   // Reads the 40-byte record, skips the surplus of a longer one and answers
   // the stored size; a size below 40 or beyond `limit` is a load failure.
   int ReadFrom(QFile& file, std::int64_t limit = -1);
+
+  // The record's fields after its size, in stored order (see ShadowInfo).
+  template <class Self, class Io>
+  static void Fields(Self& self, Io& io) {
+    io.Int(self.lightValueA);
+    io.Int(self.lightValueB);
+    io.Double(self.lightDistance);
+    io.Int(self.lightValueC);
+    io.Int(self.lightValueD);
+    io.Int(self.lightValueE);
+    io.Int(self.lightColour);
+    io.Int(self.lightValueF);
+  }
 
   int lightValueA = 0;
   int lightValueB = 1;

@@ -84,8 +84,6 @@ class MGroupObj : public MObject {
   PtrArray children;  // owned, in order
 
  private:
-  // Whether the picks consider this child.
-  bool IsPickedChild(MObject* child, bool figuresOnly);
   // The ray carried into the group's coordinates.
   void RayToLocal(const PointRecord& rayStart, const PointRecord& rayEnd, PointRecord& a, PointRecord& b);
   // Sets the group's matrix to `n`; answers the change C (old matrix

@@ -15,22 +15,33 @@ bool Failed() { return EngContext().failState != kEngFailNone; }
 
 double Dot(const PointRecord& a, const PointRecord& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
-// The best hit of a pick over the children: a later hit must be strictly
-// nearer to replace an earlier one.
-struct BestHit {
-  MObject* object = nullptr;
-  double t = 0.0;
-  bool Offer(MObject* hit, double hitT) {
-    if (hit == nullptr || (object != nullptr && hitT >= t)) return false;
-    object = hit;
-    t = hitT;
-    return true;
+// Asks the children (only the figures when `figuresOnly`) in order and
+// keeps the nearest hit: a later hit must be strictly nearer to replace an
+// earlier one. `ask(child, t)` answers a child's hit; `onWin` keeps what
+// belongs to a new best hit. A failure recorded by a child ends the pick
+// with no hit. Gives back the best t, or `missT` when nothing was hit.
+template <class Ask, class OnWin>
+MObject* NearestChildHit(MGroupObj& group, bool figuresOnly, double* t, double missT, Ask ask, OnWin onWin) {
+  MObject* best = nullptr;
+  double bestT = missT;
+  for (int i = 0; i < group.children.count; ++i) {
+    MObject* child = group.ChildAt(i);
+    if (figuresOnly && !child->IsBoneObject()) continue;
+    double childT = 0.0;
+    MObject* hit = ask(child, childT);
+    if (Failed()) return nullptr;
+    if (hit == nullptr || (best != nullptr && childT >= bestT)) continue;
+    best = hit;
+    bestT = childT;
+    onWin();
   }
-};
+  if (t != nullptr) *t = best != nullptr ? bestT : missT;
+  return best;
+}
+
+void NoWinnerState() {}
 
 }  // namespace
-
-bool MGroupObj::IsPickedChild(MObject* child, bool figuresOnly) { return !figuresOnly || child->IsBoneObject(); }
 
 void MGroupObj::RayToLocal(const PointRecord& rayStart, const PointRecord& rayEnd, PointRecord& a, PointRecord& b) {
   MatrixRecord inverse;
@@ -63,34 +74,21 @@ MObject* MGroupObj::PickElement(const PointRecord& rectMin, const PointRecord& r
                                 bool wholeObject) {
   PointRecord a, b;
   RayToLocal(rayStart, rayEnd, a, b);
-  const bool figuresOnly = HasBoneChild(false);
-  BestHit best;
-  for (int i = 0; i < children.count; ++i) {
-    MObject* child = ChildAt(i);
-    if (!IsPickedChild(child, figuresOnly)) continue;
-    double childT = 0.0;
-    MObject* hit = child->PickElement(rectMin, rectMax, a, b, &childT, wholeObject);
-    if (Failed()) return nullptr;
-    best.Offer(hit, childT);
-  }
   // Nothing hit: the far end of the ray, as for face picks.
-  if (t != nullptr) *t = best.object != nullptr ? best.t : 1.0;
-  return best.object;
+  return NearestChildHit(
+      *this, HasBoneChild(false), t, 1.0,
+      [&](MObject* child, double& childT) { return child->PickElement(rectMin, rectMax, a, b, &childT, wholeObject); },
+      NoWinnerState);
 }
 
 MObject* MGroupObj::PickNearest(const PointRecord& screenPoint, const PointRecord& rayStart,
                                 const PointRecord& rayEnd, double* t, bool linesOnly) {
   PointRecord a, b;
   RayToLocal(rayStart, rayEnd, a, b);
-  BestHit best;
-  for (int i = 0; i < children.count; ++i) {
-    double childT = 0.0;
-    MObject* hit = ChildAt(i)->PickNearest(screenPoint, a, b, &childT, linesOnly);
-    if (Failed()) return nullptr;
-    best.Offer(hit, childT);
-  }
-  if (t != nullptr) *t = best.object != nullptr ? best.t : 0.0;
-  return best.object;
+  return NearestChildHit(
+      *this, false, t, 0.0,
+      [&](MObject* child, double& childT) { return child->PickNearest(screenPoint, a, b, &childT, linesOnly); },
+      NoWinnerState);
 }
 
 MObject* MGroupObj::PickFace(const PointRecord& screenPoint, const PointRecord& rayStart,
@@ -101,33 +99,31 @@ MObject* MGroupObj::PickFace(const PointRecord& screenPoint, const PointRecord& 
   if (face != nullptr) *face = nullptr;
   PointRecord a, b;
   RayToLocal(rayStart, rayEnd, a, b);
-  const bool figuresOnly = HasBoneChild(false);
-  BestHit best;
-  for (int i = 0; i < children.count; ++i) {
-    MObject* child = ChildAt(i);
-    if (!IsPickedChild(child, figuresOnly)) continue;
-    // Each child answers into its own outs; only the winner's are kept.
-    double childT = 0.0;
-    MVertex* hitVertex = nullptr;
-    MLine* hitLine = nullptr;
-    MFace* hitFace = nullptr;
-    MObject* hit = child->PickFace(screenPoint, a, b, &childT, vertex != nullptr ? &hitVertex : nullptr,
-                                   line != nullptr ? &hitLine : nullptr, face != nullptr ? &hitFace : nullptr);
-    if (Failed()) return nullptr;
-    if (!best.Offer(hit, childT)) continue;
-    if (vertex != nullptr) *vertex = hitVertex;
-    if (line != nullptr) *line = hitLine;
-    if (face != nullptr) *face = hitFace;
-  }
-  if (t != nullptr) *t = best.object != nullptr ? best.t : 1.0;
-  return best.object;
+  // Each child answers into its own outs; only the winner's are kept.
+  MVertex* hitVertex = nullptr;
+  MLine* hitLine = nullptr;
+  MFace* hitFace = nullptr;
+  return NearestChildHit(
+      *this, HasBoneChild(false), t, 1.0,
+      [&](MObject* child, double& childT) {
+        hitVertex = nullptr;
+        hitLine = nullptr;
+        hitFace = nullptr;
+        return child->PickFace(screenPoint, a, b, &childT, vertex != nullptr ? &hitVertex : nullptr,
+                               line != nullptr ? &hitLine : nullptr, face != nullptr ? &hitFace : nullptr);
+      },
+      [&] {
+        if (vertex != nullptr) *vertex = hitVertex;
+        if (line != nullptr) *line = hitLine;
+        if (face != nullptr) *face = hitFace;
+      });
 }
 
 void MGroupObj::CollectInRegion(const QViewRegion* region, MObject* only, PtrArray* out) {
   const bool figuresOnly = HasBoneChild(false);
   for (int i = 0; i < children.count && !Failed(); ++i) {
     MObject* child = ChildAt(i);
-    if (IsPickedChild(child, figuresOnly)) child->CollectInRegion(region, only, out);
+    if (!figuresOnly || child->IsBoneObject()) child->CollectInRegion(region, only, out);
   }
 }
 

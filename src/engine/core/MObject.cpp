@@ -15,8 +15,9 @@ MObject::MObject() {
   MUtilIdentity(matrix);
   MUtilIdentity(inverseMatrix);
   MUtilIdentity(savedMatrix);
+  localBounds = BoundsRecord{};
   localBounds.empty = 1;
-  worldBounds.empty = 1;
+  worldBounds = localBounds;
   // Not projected yet: no handle can be hit before the view projects.
   for (PointRecord& handle : cornerHandles) handle = {0.0, 0.0, -1.0};
   for (PointRecord& handle : faceHandles) handle = {0.0, 0.0, -1.0};

@@ -81,33 +81,25 @@ void MObject::ReadFrom(QFile& file) {
                          " does not fit the file");
     return;
   }
-  if (left > 0) {
-    if (!TakeFromBlock(left, ShadowInfo::kRecordSize)) return;
-    left -= shadowInfo.ReadFrom(file, left);
-    if (Failed() || !TakeFromBlock(left, 0)) return;
-  }
-  if (left > 0) {
-    if (!TakeFromBlock(left, 4)) return;
-    file.ReadInt(flags);
-    left -= 4;
-  }
-  if (left > 0) {
-    if (!TakeFromBlock(left, 4)) return;
-    std::int32_t value = 0;
+  // Each field is read only while the block still has bytes; a field the
+  // block announces but cannot hold is a load failure.
+  const auto intField = [&](int& value) {
+    if (left <= 0) return true;
+    if (!TakeFromBlock(left, 4)) return false;
     file.ReadInt(value);
-    excluded = value == 1 ? 1 : 0;
     left -= 4;
-  }
-  if (left > 0) {
-    if (!TakeFromBlock(left, LightInfo::kRecordSize)) return;
-    left -= lightInfo.ReadFrom(file, left);
-    if (Failed() || !TakeFromBlock(left, 0)) return;
-  }
-  if (left > 0) {
-    if (!TakeFromBlock(left, 4)) return;
-    file.ReadInt(extraValue);
-    left -= 4;
-  }
+    return true;
+  };
+  const auto recordField = [&](auto& record, int fixed) {
+    if (left <= 0) return true;
+    if (!TakeFromBlock(left, fixed)) return false;
+    left -= record.ReadFrom(file, left);
+    return !Failed() && TakeFromBlock(left, 0);
+  };
+  int excludedValue = excluded != 0 ? 1 : 0;  // kept when the block ends before it
+  if (!recordField(shadowInfo, ShadowInfo::kRecordSize) || !intField(flags) || !intField(excludedValue)) return;
+  excluded = excludedValue == 1 ? 1 : 0;
+  if (!recordField(lightInfo, LightInfo::kRecordSize) || !intField(extraValue)) return;
   // What a newer writer added after the fields known here.
   if (EngSkipRecordBytes(file, left, kHeader)) EngCheckNotTruncated(file, kHeader);
 }

@@ -3,6 +3,7 @@
 
 #include <type_traits>
 
+#include "engine/core/CRGlobalM.h"
 #include "engine/core/EngMath.h"
 #include "engine/core/ObjectFactory.h"
 #include "engine/mesh/ElementPool.h"
@@ -39,6 +40,9 @@ MMeshObj::MMeshObj() {
 }
 
 MMeshObj::~MMeshObj() {
+  // The current material must not keep pointing into a freed mesh.
+  CRGlobalM& store = EngGlobalM();
+  if (store.lastMesh == this) store.ForgetCurrentShader();
   lines.Clear();
   vertices.Clear();
   faces.Clear();
