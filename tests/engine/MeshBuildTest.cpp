@@ -19,11 +19,15 @@ using MeshBuild = MeshTest;
 
 double Dot(const PointRecord& a, const PointRecord& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
-TEST_F(MeshBuild, FaceOnThreeLoneVerticesCreatesThreeLinesHoldingItForward) {
+// Three lone vertices: 0 (0,0,0), 1 (1,0,0), 2 (0,1,0).
+MeshFixture LoneCorners() {
   MeshFixture f = meshkit::MakeEmptyMesh();
-  f.Vertex(0, 0, 0);
-  f.Vertex(1, 0, 0);
-  f.Vertex(0, 1, 0);
+  f.Add({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+  return f;
+}
+
+TEST_F(MeshBuild, FaceOnThreeLoneVerticesCreatesThreeLinesHoldingItForward) {
+  MeshFixture f = LoneCorners();
   MFace* face = f.Face(0, 1, 2);
   ASSERT_NE(face, nullptr);
   ASSERT_EQ(f->lines.Length(), 3);
@@ -59,10 +63,7 @@ TEST_F(MeshBuild, FaceOnThreeLoneVerticesCreatesThreeLinesHoldingItForward) {
 }
 
 TEST_F(MeshBuild, ReversedFaceReusesTheLinesOnTheirBackwardSides) {
-  MeshFixture f = meshkit::MakeEmptyMesh();
-  f.Vertex(0, 0, 0);
-  f.Vertex(1, 0, 0);
-  f.Vertex(0, 1, 0);
+  MeshFixture f = LoneCorners();
   MFace* front = f.Face(0, 1, 2);
   MFace* back = f.Face(0, 2, 1);
   ASSERT_NE(back, nullptr);
@@ -133,9 +134,7 @@ TEST_F(MeshBuild, ClosedAndOpenMeshesBuiltFaceByFaceKeepEveryInvariant) {
       {"cube of quads", [] { return meshkit::MakeCube(true); }, 8, 18, 12, true},
       {"cube in scattered order",
        [] {
-         MeshFixture f = meshkit::MakeEmptyMesh();
-         for (int i = 0; i < 8; ++i)
-           f.Vertex(i == 1 || i == 2 || i == 5 || i == 6, i == 2 || i == 3 || i == 6 || i == 7, i >= 4);
+         MeshFixture f = meshkit::MakeCubeCorners();
          const int order[12][3] = {{0, 3, 2}, {4, 6, 7}, {1, 2, 6}, {0, 4, 7}, {0, 1, 5}, {2, 3, 7},
                                    {0, 2, 1}, {4, 5, 6}, {1, 6, 5}, {0, 7, 3}, {0, 5, 4}, {2, 7, 6}};
          for (const auto& t : order) f.Face(t[0], t[1], t[2]);

@@ -8,11 +8,6 @@
 namespace engine {
 namespace {
 
-// Slots hold the object right after an 8-byte link word.
-static_assert(alignof(MVertex) <= alignof(void*) && alignof(MLine) <= alignof(void*) &&
-              alignof(MFace) <= alignof(void*) && alignof(MFaceUV) <= alignof(void*) &&
-              alignof(MFaceNormals) <= alignof(void*));
-
 // Pooled classes refuse any other size: a derived class would overrun its
 // slot.
 void* AllocateSized(ElementPool& pool, std::size_t size, std::size_t classSize) {
@@ -20,28 +15,22 @@ void* AllocateSized(ElementPool& pool, std::size_t size, std::size_t classSize) 
   return pool.Allocate();
 }
 
+// One pool per class, constant-initialised and never destroyed.
+template <class T>
+ElementPool& PoolOf() {
+  // Slots hold the object right after a pointer-sized link word.
+  static_assert(alignof(T) <= alignof(void*));
+  static constinit ElementPool pool(sizeof(T));
+  return pool;
+}
+
 }  // namespace
 
-ElementPool& VertexPool() {
-  static constinit ElementPool pool(sizeof(MVertex));
-  return pool;
-}
-ElementPool& LinePool() {
-  static constinit ElementPool pool(sizeof(MLine));
-  return pool;
-}
-ElementPool& FacePool() {
-  static constinit ElementPool pool(sizeof(MFace));
-  return pool;
-}
-ElementPool& FaceUVPool() {
-  static constinit ElementPool pool(sizeof(MFaceUV));
-  return pool;
-}
-ElementPool& FaceNormalsPool() {
-  static constinit ElementPool pool(sizeof(MFaceNormals));
-  return pool;
-}
+ElementPool& VertexPool() { return PoolOf<MVertex>(); }
+ElementPool& LinePool() { return PoolOf<MLine>(); }
+ElementPool& FacePool() { return PoolOf<MFace>(); }
+ElementPool& FaceUVPool() { return PoolOf<MFaceUV>(); }
+ElementPool& FaceNormalsPool() { return PoolOf<MFaceNormals>(); }
 
 void VertexCompactPool() { VertexPool().Compact(); }
 void LineCompactPool() { LinePool().Compact(); }

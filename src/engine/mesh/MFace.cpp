@@ -13,9 +13,7 @@ namespace engine {
 // ---- drawn-line entries ---------------------------------------------------------
 
 void MFltab::CopyTo(MFltab* target) const {
-  target->id = id;
-  target->state = state;
-  target->copy = copy;
+  CopyHeaderTo(target);
   target->line = line;
   target->face = face;
 }
@@ -74,9 +72,7 @@ void MFace::FreeSideBlocks() {
 }
 
 void MFace::CopyTo(MFace* target) const {
-  target->id = id;
-  target->state = state;
-  target->copy = copy;
+  CopyHeaderTo(target);
   target->firstLine = firstLine;
   target->shader = shader;
   target->workValue = workValue;
@@ -111,16 +107,6 @@ void MFace::CopyTo(MFace* target) const {
       target->fltabList->Add(clone);
     }
   }
-}
-
-MFace* MFace::Clone() {
-  MFace* clone = CloneElement();
-  if (clone != nullptr && EngContext().failState == kEngFailFailed) {
-    delete clone;
-    copy = nullptr;
-    return nullptr;
-  }
-  return clone;
 }
 
 void MFace::SaveUndo() {

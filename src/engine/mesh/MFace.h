@@ -114,7 +114,7 @@ class MFace : public MElement<MFace> {
   // Side blocks are duplicated; the drawn-line list is cloned entry by entry
   // (it ends up in reverse order). Out of memory records the failure.
   void CopyTo(MFace* target) const;
-  MFace* Clone();
+  MFace* Clone() { return CloneElementOrNull(); }
   void SaveUndo();
   // Saves each drawn line with its ends and their mirror partners.
   void SaveFltabLines();

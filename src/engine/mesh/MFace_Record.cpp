@@ -80,13 +80,7 @@ void MFace::CheckLinks(int mode) const { ENG_FATAL_IF(DescribeLinkFault(mode) !=
 // ---- record -------------------------------------------------------------------
 
 bool MFace::ReadFrom(QFile& file) {
-  if (EngContext().failState == kEngFailFailed) return false;
-  delete loadIndex;
-  loadIndex = new (std::nothrow) LoadIndex();
-  if (loadIndex == nullptr) {
-    EngRecordFailure(kEngReasonOutOfMemory);
-    return false;
-  }
+  if (!StartRecord(loadIndex)) return false;
   std::int32_t ignored = 0;
   std::int32_t lineNumbers[3] = {0, 0, 0};
   std::int32_t textured = 0;

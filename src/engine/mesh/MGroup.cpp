@@ -12,9 +12,7 @@ void MGroup::Init(MItemList<MGroup>* groupHolder) {
 }
 
 void MGroup::CopyTo(MGroup* target) const {
-  target->id = id;
-  target->state = state;
-  target->copy = copy;
+  CopyHeaderTo(target);
   target->parent = parent;
   target->parentIndex = parentIndex;
   target->holder = holder;

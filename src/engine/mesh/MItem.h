@@ -41,6 +41,14 @@ class MItem : public EngHeapObject {
   MItem(const MItem&) = delete;
   MItem& operator=(const MItem&) = delete;
 
+  // The header fields every CopyTo passes on: id, state and copy link (never
+  // the list links).
+  void CopyHeaderTo(MItem* target) const {
+    target->id = id;
+    target->state = state;
+    target->copy = copy;
+  }
+
   // Takes the element out of the list it is in: its predecessor (possibly
   // the list's sentinel) and successor are joined. The holder's count does
   // not change; the element's own links become null.
@@ -185,6 +193,18 @@ class MElement : public MItem {
     }
     Self()->CopyTo(clone);
     copy = clone;
+    return clone;
+  }
+
+  // CloneElement for classes whose CopyTo can run out of memory: a clone
+  // whose copy failed is deleted and the answer is null.
+  T* CloneElementOrNull() {
+    T* clone = CloneElement();
+    if (clone != nullptr && EngContext().failState == kEngFailFailed) {
+      delete clone;
+      copy = nullptr;
+      return nullptr;
+    }
     return clone;
   }
 

@@ -108,9 +108,7 @@ MLine::MLine(MVertex* q, MLine* p, MItemList<MLine>* lineHolder) {
 MLine::~MLine() { delete loadIndex; }
 
 void MLine::CopyTo(MLine* target) const {
-  target->id = id;
-  target->state = state;
-  target->copy = copy;
+  CopyHeaderTo(target);
   target->end0 = end0;
   target->end1 = end1;
   target->nextAround0 = nextAround0;
@@ -205,25 +203,25 @@ void MLine::SetPrevAround(const MVertex* v, MLine* line) {
   else ENG_FATAL();
 }
 
-MLine* MLine::GetNextVisibleAround(const MVertex* v) const {
-  MLine* const first = GetNextAround(v);
-  MLine* line = first;
-  while (line->flags & kLineHiddenDiagonal) {
-    line = line->GetNextAround(v);
-    if (line == first) return nullptr;
+namespace {
+
+// Steps once from the line with `step`, then on past hidden diagonals; null
+// when the walk comes back to the first line stepped to.
+MLine* VisibleStep(const MLine* line, const MVertex* v, MLine* (MLine::*step)(const MVertex*) const) {
+  MLine* const first = (line->*step)(v);
+  MLine* next = first;
+  while (next->flags & kLineHiddenDiagonal) {
+    next = (next->*step)(v);
+    if (next == first) return nullptr;
   }
-  return line;
+  return next;
 }
 
-MLine* MLine::GetPrevVisibleAround(const MVertex* v) const {
-  MLine* const first = GetPrevAround(v);
-  MLine* line = first;
-  while (line->flags & kLineHiddenDiagonal) {
-    line = line->GetPrevAround(v);
-    if (line == first) return nullptr;
-  }
-  return line;
-}
+}  // namespace
+
+MLine* MLine::GetNextVisibleAround(const MVertex* v) const { return VisibleStep(this, v, &MLine::GetNextAround); }
+
+MLine* MLine::GetPrevVisibleAround(const MVertex* v) const { return VisibleStep(this, v, &MLine::GetPrevAround); }
 
 MLine* MLine::FindParallel() const {
   ENG_FATAL_IF(end0->firstLine == nullptr);

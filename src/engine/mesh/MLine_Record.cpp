@@ -68,13 +68,7 @@ void MLine::CheckLinks(int mode) const { ENG_FATAL_IF(DescribeLinkFault(mode) !=
 // ---- record -------------------------------------------------------------------
 
 bool MLine::ReadFrom(QFile& file) {
-  if (EngContext().failState == kEngFailFailed) return false;
-  delete loadIndex;
-  loadIndex = new (std::nothrow) LoadIndex();
-  if (loadIndex == nullptr) {
-    EngRecordFailure(kEngReasonOutOfMemory);
-    return false;
-  }
+  if (!StartRecord(loadIndex)) return false;
   LoadIndex& stored = *loadIndex;
   std::int32_t ownNumber = 0;
   std::int32_t storedFlags = 0;

@@ -112,26 +112,25 @@ MFace* MMeshObj::AddFaceFromLines(MLine* const faceLines[3], MShader* shader) {
   return face;
 }
 
-MGroup* MMeshObj::AddGroup() {
-  MGroup* group = new (std::nothrow) MGroup(&removedGroups);
-  if (group == nullptr) return OutOfMemory<MGroup>();
+namespace {
+
+// Groups and materials are linked only when no failure at all is recorded.
+template <class T>
+T* LinkWhenNothingFailed(MItemList<T>& live, MItemList<T>& removed) {
+  T* element = new (std::nothrow) T(&removed);
+  if (element == nullptr) return OutOfMemory<T>();
   if (EngContext().failState != kEngFailNone) {
-    delete group;
+    delete element;
     return nullptr;
   }
-  groups.Add(group);
-  return group;
+  live.Add(element);
+  return element;
 }
 
-MShader* MMeshObj::AddShader() {
-  MShader* shader = new (std::nothrow) MShader(&removedShaders);
-  if (shader == nullptr) return OutOfMemory<MShader>();
-  if (EngContext().failState != kEngFailNone) {
-    delete shader;
-    return nullptr;
-  }
-  shaders.Add(shader);
-  return shader;
-}
+}  // namespace
+
+MGroup* MMeshObj::AddGroup() { return LinkWhenNothingFailed(groups, removedGroups); }
+
+MShader* MMeshObj::AddShader() { return LinkWhenNothingFailed(shaders, removedShaders); }
 
 }  // namespace engine

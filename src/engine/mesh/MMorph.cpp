@@ -15,9 +15,7 @@ MMorph::MMorph() {
 }
 
 void MMorph::CopyTo(MMorph* target) const {
-  target->id = id;
-  target->state = state;
-  target->copy = copy;
+  CopyHeaderTo(target);
   std::memcpy(target->name, name, sizeof name);
   target->frame = frame;
   target->frameInverse = frameInverse;

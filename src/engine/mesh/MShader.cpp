@@ -53,9 +53,7 @@ unsigned char* Duplicate(const unsigned char* source, std::uint64_t n, bool& ok)
 
 void MShader::CopyTo(MShader* target) const {
   target->FreeImageData();
-  target->id = id;
-  target->state = state;
-  target->copy = copy;
+  CopyHeaderTo(target);
   target->baseColor = baseColor;
   target->diffuseColor = diffuseColor;
   target->specular = specular;
@@ -103,16 +101,6 @@ void MShader::AssignTo(MShader* target) const {
   MItemList<MShader>* const kept = target->holder;
   CopyTo(target);
   target->holder = kept;
-}
-
-MShader* MShader::Clone() {
-  MShader* clone = CloneElement();
-  if (clone != nullptr && EngContext().failState == kEngFailFailed) {
-    delete clone;
-    copy = nullptr;
-    return nullptr;
-  }
-  return clone;
 }
 
 void MShader::Remove() {

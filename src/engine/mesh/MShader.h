@@ -32,7 +32,7 @@ class MShader : public MElement<MShader> {
   void CopyTo(MShader* target) const;
   // CopyTo that keeps the target's holder.
   void AssignTo(MShader* target) const;
-  MShader* Clone();
+  MShader* Clone() { return CloneElementOrNull(); }
   void SaveUndo() { SaveUndoElement(); }
   void RemapRefs() {}
   // Into the holder (state 6 or 2); a material without holder is deleted.

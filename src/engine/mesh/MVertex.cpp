@@ -29,9 +29,7 @@ void MVertex::Init(const PointRecord& at, MItemList<MVertex>* vertexHolder) {
 MVertex::~MVertex() { delete loadIndex; }
 
 void MVertex::CopyTo(MVertex* target) const {
-  target->id = id;
-  target->state = state;
-  target->copy = copy;
+  CopyHeaderTo(target);
   target->position = position;
   target->firstLine = firstLine;
   target->lineCount = lineCount;

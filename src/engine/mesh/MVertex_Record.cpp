@@ -40,13 +40,7 @@ void MVertex::CheckLinks(int mode) const { ENG_FATAL_IF(DescribeLinkFault(mode) 
 // ---- record -------------------------------------------------------------------
 
 bool MVertex::ReadFrom(QFile& file) {
-  if (EngContext().failState == kEngFailFailed) return false;
-  delete loadIndex;
-  loadIndex = new (std::nothrow) LoadIndex();
-  if (loadIndex == nullptr) {
-    EngRecordFailure(kEngReasonOutOfMemory);
-    return false;
-  }
+  if (!StartRecord(loadIndex)) return false;
   std::int32_t ownNumber = 0;
   std::int32_t count = 0;
   std::int32_t storedFlags = 0;

@@ -5,8 +5,10 @@
 // longer than the file is a load failure (kEngReasonCorruptFile), never an
 // out-of-range access or the fatal exit.
 #include <cstdint>
+#include <new>
 
 #include "engine/core/EngArray.h"
+#include "engine/core/EngRuntime.h"
 #include "engine/mesh/MItem.h"
 
 namespace engine {
@@ -27,6 +29,19 @@ struct MeshElementTables {
   EngArray<MShader*> shaders;
   EngArray<MGroup*> groups;
 };
+
+// The start of an element's ReadFrom: a fresh load-time index record. False
+// when a failure is already recorded, or (recorded) when memory runs out;
+// the reader then reads nothing.
+template <class Index>
+bool StartRecord(Index*& loadIndex) {
+  if (EngContext().failState == kEngFailFailed) return false;
+  delete loadIndex;
+  loadIndex = new (std::nothrow) Index();
+  if (loadIndex != nullptr) return true;
+  EngRecordFailure(kEngReasonOutOfMemory);
+  return false;
+}
 
 // Stored records carry a length-prefixed extension when the format version
 // is below this.

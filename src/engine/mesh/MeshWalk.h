@@ -11,6 +11,17 @@
 
 namespace engine {
 
+// Calls the callback on one step of a walk; false when it asks to stop.
+template <class F, class E>
+bool WalkStep(F& f, E* element) {
+  if constexpr (std::is_void_v<decltype(f(element))>) {
+    f(element);
+    return true;
+  } else {
+    return f(element);
+  }
+}
+
 // Answers false when the callback stopped the walk.
 template <class F>
 bool ForEachLineAround(const MVertex* v, F&& f) {
@@ -19,11 +30,7 @@ bool ForEachLineAround(const MVertex* v, F&& f) {
   MLine* line = start;
   do {
     MLine* const following = line->GetNextAround(v);
-    if constexpr (std::is_void_v<decltype(f(line))>) {
-      f(line);
-    } else {
-      if (!f(line)) return false;
-    }
+    if (!WalkStep(f, line)) return false;
     line = following;
   } while (line != start);
   return true;
@@ -36,11 +43,7 @@ bool ForEachRingMember(MVertex* v, F&& f) {
   MVertex* member = v;
   do {
     MVertex* const following = member->ringNext;
-    if constexpr (std::is_void_v<decltype(f(member))>) {
-      f(member);
-    } else {
-      if (!f(member)) return false;
-    }
+    if (!WalkStep(f, member)) return false;
     member = following;
   } while (member != v);
   return true;

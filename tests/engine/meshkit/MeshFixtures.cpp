@@ -24,6 +24,11 @@ MFace* MeshFixture::Face(int a, int b, int c) {
   return face;
 }
 
+void MeshFixture::Add(std::initializer_list<PointRecord> points, std::initializer_list<std::array<int, 3>> triangles) {
+  for (const PointRecord& p : points) Vertex(p.x, p.y, p.z);
+  for (const auto& t : triangles) Face(t[0], t[1], t[2]);
+}
+
 MeshFixture MakeEmptyMesh() {
   MeshFixture f;
   f.mesh.reset(new MMeshObj());
@@ -33,20 +38,18 @@ MeshFixture MakeEmptyMesh() {
 
 MeshFixture MakeTetra() {
   MeshFixture f = MakeEmptyMesh();
-  f.Vertex(0, 0, 0);
-  f.Vertex(1, 0, 0);
-  f.Vertex(0, 1, 0);
-  f.Vertex(0, 0, 1);
-  f.Face(0, 2, 1);
-  f.Face(0, 1, 3);
-  f.Face(1, 2, 3);
-  f.Face(2, 0, 3);
+  f.Add({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 2, 1}, {0, 1, 3}, {1, 2, 3}, {2, 0, 3}});
+  return f;
+}
+
+MeshFixture MakeCubeCorners() {
+  MeshFixture f = MakeEmptyMesh();
+  f.Add({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}});
   return f;
 }
 
 MeshFixture MakeCube(bool quads) {
-  MeshFixture f = MakeEmptyMesh();
-  for (int i = 0; i < 8; ++i) f.Vertex(i == 1 || i == 2 || i == 5 || i == 6, i == 2 || i == 3 || i == 6 || i == 7, i >= 4);
+  MeshFixture f = MakeCubeCorners();
   const int sides[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {2, 3, 7, 6}, {0, 4, 7, 3}, {1, 2, 6, 5}};
   for (const auto& s : sides) {
     f.Face(s[0], s[1], s[2]);
@@ -58,12 +61,7 @@ MeshFixture MakeCube(bool quads) {
 
 MeshFixture MakeQuadPair(bool hidden) {
   MeshFixture f = MakeEmptyMesh();
-  f.Vertex(0, 0, 0);
-  f.Vertex(1, 0, 0);
-  f.Vertex(1, 1, 0);
-  f.Vertex(0, 1, 0);
-  f.Face(0, 1, 2);
-  f.Face(0, 2, 3);
+  f.Add({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2}, {0, 2, 3}});
   if (hidden) f.Line(0, 2)->flags |= kLineHiddenDiagonal;
   return f;
 }

@@ -4,6 +4,8 @@
 // in the order they were made (the mesh's list holds them reversed, as
 // factories link at the head); `shader` is the one material every face uses.
 // A builder whose factory call fails reports it as a test failure.
+#include <array>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -24,6 +26,9 @@ struct MeshFixture {
   engine::MVertex* Vertex(double x, double y, double z);
   // Adds the face v[a], v[b], v[c] (counter-clockwise seen from its front).
   engine::MFace* Face(int a, int b, int c);
+  // Adds the points as vertices, then the triangles (indices into `v`).
+  void Add(std::initializer_list<engine::PointRecord> points,
+           std::initializer_list<std::array<int, 3>> triangles = {});
 };
 
 // A mesh with one material and no element.
@@ -36,6 +41,9 @@ MeshFixture MakeEmptyMesh();
 //      \ | /
 //        1
 MeshFixture MakeTetra();
+
+// The eight corners of the unit cube below, without faces.
+MeshFixture MakeCubeCorners();
 
 //      7-------6     the unit cube, 0 at the origin, 6 at (1,1,1):
 //     /|      /|     0 (0,0,0) 1 (1,0,0) 2 (1,1,0) 3 (0,1,0)
