@@ -127,6 +127,85 @@ TEST_F(LineTest, LineIntersect2DAnswersPerMode) {
   }
 }
 
+TEST_F(LineTest, CrossingsInTheFaceParameterPlaneGiveTheirParametersAndPoint) {
+  MeshFixture f = meshkit::MakeEmptyMesh();
+  // Parameters (s, t) and positions differ on purpose: the point comes from
+  // the positions, the parameters from the parameters.
+  const double params[4][2] = {{0, 0.5}, {1, 0.5}, {0.25, 0}, {0.25, 1}};
+  for (int i = 0; i < 4; ++i) {
+    MVertex* v = f.Vertex(10 * i, 0, 0);
+    v->faceS = params[i][0];
+    v->faceT = params[i][1];
+  }
+  MLine* across = f->AddLine(f.v[0], f.v[1], nullptr, nullptr, nullptr, nullptr);
+  MLine* up = f->AddLine(f.v[2], f.v[3], nullptr, nullptr, nullptr, nullptr);
+  double s = 0, t = 0;
+  PointRecord point{};
+  ASSERT_TRUE(up->IntersectInFaceParams(across, 0, s, t, point));
+  EXPECT_EQ(s, 0.25);
+  EXPECT_EQ(t, 0.5);
+  EXPECT_EQ(point.x, 2.5);  // a quarter of the way along `across`
+  MLine* sharing = f->AddLine(f.v[1], f.v[2], across, across, up, up);
+  EXPECT_FALSE(sharing->IntersectInFaceParams(across, 0, s, t, point));
+}
+
+TEST_F(LineTest, CoincidentLinesJoinTheSameTwoRingsOfCoincidentVertices) {
+  // The tube's seam: line 0-5 has its double in line 4-9 (4 and 9 stand
+  // where 0 and 5 stand, in their rings).
+  MeshFixture tube = meshkit::MakeSeamTube(4, 1);
+  MLine* seam = tube.Line(0, 5);
+  MLine* twin = tube.Line(4, 9);
+  ASSERT_NE(twin, nullptr);
+  EXPECT_TRUE(seam->HasCoincidentLine());
+  EXPECT_EQ(seam->CountCoincidentLines(), 2);
+  EXPECT_EQ(seam->TestCoincidentLines(), 1);
+  PtrArray found;
+  EXPECT_EQ(seam->CollectCoincidentLines(found), 1);
+  ASSERT_EQ(found.count, 2);
+  EXPECT_EQ(found[0], seam);
+  EXPECT_EQ(found[1], twin);
+  EXPECT_TRUE(seam->BordersFace(twin->forwardFace != nullptr ? twin->forwardFace : twin->backwardFace));
+  seam->GatherCoincidentLines(nullptr, true, false);
+  EXPECT_TRUE(twin->flags & kLineSelected);
+  seam->SetIdOnCoincidentLines(77);
+  EXPECT_EQ(twin->id, 77);
+  PtrArray once;
+  twin->CollectCoincidentLinesOnce(77, once);
+  EXPECT_EQ(once.count, 0);
+  // A line away from the seam has none; a line inside one ring is its own case.
+  MLine* plain = tube.Line(1, 6);
+  EXPECT_FALSE(plain->HasCoincidentLine());
+  EXPECT_EQ(plain->CountCoincidentLines(), 1);
+  EXPECT_EQ(plain->TestCoincidentLines(), 0);
+  MLine* inRing = tube->AddLine(tube.v[0], tube.v[4], nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(inRing->TestCoincidentLines(), 2);
+  EXPECT_FALSE(inRing->HasCoincidentLine());
+}
+
+TEST_F(LineTest, ChainsOfFreeLinesAreJoinedAndSplitAtAVertex) {
+  // a-b and c-d: joining them at b makes c-d start at b, and c goes.
+  MeshFixture f = meshkit::MakeEmptyMesh();
+  f.Add({{0, 0, 0}, {1, 0, 0}, {1, 0, 0}, {2, 0, 0}});
+  MLine* ab = f->AddLine(f.v[0], f.v[1], nullptr, nullptr, nullptr, nullptr);
+  MLine* cd = f->AddLine(f.v[2], f.v[3], nullptr, nullptr, nullptr, nullptr);
+  ab->ConnectAtVertex(f.v[1], f.v[2], cd);
+  EXPECT_EQ(cd->end0, f.v[1]);
+  EXPECT_FALSE(MItemIsLive(f.v[2]));
+  EXPECT_EQ(f.v[1]->lineCount, 2);
+  EXPECT_TRUE(MeshIsValid(*f));
+  // Splitting b again gives cd a vertex of its own at b's place.
+  MVertex* split = ab->SplitSharedVertex(cd);
+  ASSERT_NE(split, nullptr);
+  EXPECT_EQ(split->position.x, 1.0);
+  EXPECT_EQ(cd->end0, split);
+  EXPECT_EQ(f.v[1]->lineCount, 1);
+  EXPECT_EQ(ab->GetNextAround(f.v[1]), ab);
+  EXPECT_EQ(split->holder, nullptr);  // the caller links it
+  split->holder = &f->removedVertices;
+  f->vertices.Add(split);
+  EXPECT_TRUE(MeshIsValid(*f));
+}
+
 TEST_F(LineTest, RemovingAFreeLineLetsItsEndsGoByMode) {
   const struct {
     int mode;

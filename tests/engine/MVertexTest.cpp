@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <set>
+#include <string>
 
 #include "meshkit/MeshTestSupport.h"
 
@@ -164,6 +165,57 @@ TEST_F(VertexTest, NewLinesLeaveAVertexThroughTheGapFacingTheirTarget) {
   lone.v[0]->FindInsertionWings(south, next, prev);
   EXPECT_EQ(next, only);
   EXPECT_EQ(prev, only);
+}
+
+TEST_F(VertexTest, FaceParametersOfAVertexOnAFaceLineMatchItsPlaceOnTheLine) {
+  MeshFixture f = meshkit::MakeEmptyMesh();
+  f.Add({{0, 0, 0}, {4, 0, 0}, {1, 3, 0}}, {{0, 1, 2}});
+  MFace* face = f->faces.First();
+  MLine* lines[3];
+  MVertex* corners[3];
+  face->GetLines(lines);
+  face->GetVertices(corners);
+  for (int i = 0; i < 3; ++i) {
+    for (bool reversed : {false, true}) {
+      SCOPED_TRACE(std::to_string(i) + (reversed ? " reversed" : ""));
+      MLine* line = lines[i];
+      if (reversed) line->Reverse();
+      MVertex probe;
+      probe.onLine = line;
+      probe.lineT = 0.25;
+      probe.SetFaceParamsFromLine(lines, corners);
+      const PointRecord expected = line->PointAt(0.25);
+      const PointRecord& c0 = corners[0]->position;
+      const PointRecord& c1 = corners[1]->position;
+      const PointRecord& c2 = corners[2]->position;
+      EXPECT_DOUBLE_EQ(c0.x + probe.faceS * (c1.x - c0.x) + probe.faceT * (c2.x - c0.x), expected.x);
+      EXPECT_DOUBLE_EQ(c0.y + probe.faceS * (c1.y - c0.y) + probe.faceT * (c2.y - c0.y), expected.y);
+      // Nudging moves it towards the middle of its line.
+      probe.NudgeFaceParams(face);
+      EXPECT_DOUBLE_EQ(probe.lineT, 0.25 + 5e-8);
+      if (reversed) line->Reverse();
+    }
+  }
+  MVertex stranger;
+  stranger.onLine = f->AddLine(f->AddVertex({9, 9, 9}), f->AddVertex({8, 8, 8}), nullptr, nullptr, nullptr, nullptr);
+  EXPECT_TRUE(EndsInFatalExit([&] { stranger.SetFaceParamsFromLine(lines, corners); }));
+}
+
+TEST_F(VertexTest, MirrorPartnersPairBothWaysAndSaveEveryVertexTheyTouch) {
+  MeshFixture f = meshkit::MakeEmptyMesh();
+  f.Add({{-1, 0, 0}, {1, 0, 0}, {2, 0, 0}});
+  for (MVertex* v : f->vertices) v->state = kItemUnchanged;
+  f.v[0]->SetMirrorPartner(f.v[1]);
+  EXPECT_EQ(f.v[0]->mirrorPartner, f.v[1]);
+  EXPECT_EQ(f.v[1]->mirrorPartner, f.v[0]);
+  f.v[2]->SetMirrorPartner(f.v[1]);  // takes 1 from 0
+  EXPECT_EQ(f.v[0]->mirrorPartner, nullptr);
+  EXPECT_EQ(f.v[1]->mirrorPartner, f.v[2]);
+  for (MVertex* v : f->vertices) EXPECT_EQ(v->state, kItemSaved);
+  EXPECT_EQ(f->removedVertices.Length(), 3);
+  f.v[2]->SetMirrorPartner(nullptr);
+  EXPECT_EQ(f.v[1]->mirrorPartner, nullptr);
+  EXPECT_TRUE(MeshIsValid(*f, 0));
 }
 
 TEST_F(VertexTest, FlatnessIsOneInsideAFlatSheetAndLowerAtItsCorners) {
