@@ -313,10 +313,10 @@ TEST_F(ElementRecord, DamagedRecordsAreLoadFailuresThatNeverEndTheProgram) {
   }
 }
 
-TEST_F(ElementRecord, GroupNumbersPastTheTableNameTheLastGroupAndNoneWithoutGroups) {
+TEST_F(ElementRecord, GroupNumbersPastTheTableNameTheLastGroupButNeedAGroupToName) {
   EngContext().formatVersion = -4;
   const Bytes image = VertexImage({-1, 5, 0, 0, -1, -1, 0});
-  for (int groups : {0, 2}) {
+  for (int groups : {2, 0}) {
     SCOPED_TRACE(groups);
     MeshFixture f = meshkit::MakeEmptyMesh();
     MeshElementTables tables;
@@ -324,8 +324,13 @@ TEST_F(ElementRecord, GroupNumbersPastTheTableNameTheLastGroupAndNoneWithoutGrou
     for (int i = 0; i < groups; ++i) tables.groups.Add(f->AddGroup());
     auto in = Open(image);
     ASSERT_TRUE(tables.vertices[0]->ReadFrom(*in));
-    ASSERT_TRUE(tables.vertices[0]->ResolveIndices(tables));
-    EXPECT_EQ(tables.vertices[0]->group, groups == 0 ? nullptr : tables.groups[1]);
+    const bool resolved = tables.vertices[0]->ResolveIndices(tables);
+    EXPECT_EQ(resolved, groups != 0);
+    if (groups != 0) {
+      EXPECT_EQ(tables.vertices[0]->group, tables.groups[1]);
+    } else {
+      EXPECT_EQ(FailReason(), kEngReasonCorruptFile);
+    }
   }
 }
 

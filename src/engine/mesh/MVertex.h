@@ -83,7 +83,8 @@ class MVertex : public MElement<MVertex> {
   // short or its extension is damaged.
   bool ReadFrom(QFile& file);
   // Turns the stored numbers into references; a number that fits no table,
-  // or lines counted without a first line, is a load failure.
+  // a group named in a mesh without groups, or lines counted without a first
+  // line is a load failure. A group number past the groups names the last.
   bool ResolveIndices(const MeshElementTables& tables);
   void WriteTo(QFile& file) const;
 

@@ -81,11 +81,15 @@ bool MVertex::ResolveIndices(const MeshElementTables& tables) {
     EngRecordLoadFailure("a vertex with lines has no first line");
     return false;
   }
-  firstLine = stored.firstLine < 0 ? nullptr : tables.lines[stored.firstLine];
   // A group number past the table names its last group, as older files
-  // expect; without groups there is none to name.
+  // expect; a mesh without groups has none to name.
   const int groups = tables.groups.count;
-  group = stored.group < 0 || groups == 0 ? nullptr : tables.groups[stored.group < groups ? stored.group : groups - 1];
+  if (stored.group >= 0 && groups == 0) {
+    EngRecordLoadFailure("a vertex names a group but the mesh has none");
+    return false;
+  }
+  firstLine = stored.firstLine < 0 ? nullptr : tables.lines[stored.firstLine];
+  group = stored.group < 0 ? nullptr : tables.groups[stored.group < groups ? stored.group : groups - 1];
   if (stored.onLine >= 0) tables.lines[stored.onLine]->AddOnLineVertex(this);
   if (stored.mirrorPartner >= 0) mirrorPartner = tables.vertices[stored.mirrorPartner];
   if (stored.ringNext >= 0) ringNext = tables.vertices[stored.ringNext];
