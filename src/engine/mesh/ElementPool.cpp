@@ -9,22 +9,38 @@ namespace engine {
 
 void* ElementPool::Allocate() noexcept {
   if (!EngAllocationPermitted()) return nullptr;
-  if (freeList == nullptr) {
-    Block* block = static_cast<Block*>(EngAlloc(BlockBytes()));
-    if (block == nullptr) return nullptr;
-    // Slots chain in ascending order, so a fresh block hands out slot 0 first.
-    for (int i = 0; i < kSlotsPerBlock - 1; ++i) SlotAt(block, i)->link = SlotAt(block, i + 1);
-    SlotAt(block, kSlotsPerBlock - 1)->link = freeList;
-    freeList = SlotAt(block, 0);
-    block->prev = nullptr;
-    block->next = firstBlock;
-    if (firstBlock != nullptr) firstBlock->prev = block;
-    firstBlock = block;
-  }
   Slot* slot = freeList;
-  freeList = slot->link;
+  if (slot != nullptr) {
+    freeList = slot->link;
+  } else {
+    if (freshNext == freshEnd) {
+      Block* block = static_cast<Block*>(EngAlloc(BlockBytes()));
+      if (block == nullptr) return nullptr;
+      block->prev = nullptr;
+      block->next = firstBlock;
+      if (firstBlock != nullptr) firstBlock->prev = block;
+      firstBlock = block;
+      freshNext = SlotAt(block, 0);
+      freshEnd = SlotAt(block, kSlotsPerBlock);
+    }
+    // A new block's slots go out in ascending order; each is touched only
+    // when it is handed out, so memory is first written by its object.
+    slot = freshNext;
+    freshNext = reinterpret_cast<Slot*>(reinterpret_cast<char*>(slot) + slotSize);
+  }
   slot->link = &sentinelSlot;
   return StorageOf(slot);
+}
+
+void ElementPool::ThreadFreshSlots() {
+  // The untouched slots of the newest block join the free list ahead of
+  // it, lowest first, as if they had been chained when the block came.
+  for (Slot* slot = freshEnd; slot != freshNext;) {
+    slot = reinterpret_cast<Slot*>(reinterpret_cast<char*>(slot) - slotSize);
+    slot->link = freeList;
+    freeList = slot;
+  }
+  freshNext = freshEnd = nullptr;
 }
 
 void ElementPool::Release(void* object) {
@@ -44,6 +60,7 @@ bool ElementPool::BlockHasObjects(Block* block) const {
 }
 
 void ElementPool::Compact() {
+  ThreadFreshSlots();
   Block* oldest = nullptr;
   for (Block* block = firstBlock; block != nullptr;) {
     Block* older = block->next;
@@ -81,8 +98,11 @@ int ElementPool::BlockCount() const {
 int ElementPool::SlotsInUse() const {
   int n = 0;
   for (Block* block = firstBlock; block != nullptr; block = block->next)
-    for (int i = 0; i < kSlotsPerBlock; ++i)
-      if (SlotAt(block, i)->link == &sentinelSlot) ++n;
+    for (int i = 0; i < kSlotsPerBlock; ++i) {
+      const Slot* slot = SlotAt(block, i);
+      if (block == firstBlock && freshNext != freshEnd && slot >= freshNext) break;  // never handed out
+      if (slot->link == &sentinelSlot) ++n;
+    }
   return n;
 }
 

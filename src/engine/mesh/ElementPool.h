@@ -8,7 +8,9 @@
 // A slot is a link word followed by the object's storage. The link word of a
 // free slot holds the next free slot; that of a slot in use holds the
 // address of the pool's `sentinelSlot`, which is how the pool tells the two
-// apart (compaction, and the check that a released slot was in use).
+// apart (compaction, and the check that a released slot was in use). A new
+// block's slots are chained lazily: they go out in ascending order after the
+// free list, so a slot's memory is first written by its own object.
 #include <cstddef>
 
 namespace engine {
@@ -59,6 +61,10 @@ class ElementPool {
 
   Block* firstBlock = nullptr;  // newest first
   Slot* freeList = nullptr;
+  // The slots of the newest block that were never handed out, from
+  // freshNext up to freshEnd; they follow the free list.
+  Slot* freshNext = nullptr;
+  Slot* freshEnd = nullptr;
   Slot sentinelSlot{nullptr};
   std::size_t slotSize;
 
@@ -74,6 +80,7 @@ class ElementPool {
   }
   static void* StorageOf(Slot* slot) { return reinterpret_cast<char*>(slot) + kLinkSize; }
   bool BlockHasObjects(Block* block) const;
+  void ThreadFreshSlots();
 };
 
 // ---- the process-wide pools: ElementPools.cpp ------------------------------
