@@ -81,15 +81,17 @@ void CMySliderCtrl::mousePressEvent(QMouseEvent* event) {
     setValue(*jump);  // the thumb now lies under the pointer, so the drag starts from here
     repaint();
   }
+  NotifyIfScrolled([&] { QSlider::mousePressEvent(event); }, true);
+}
+
+void CMySliderCtrl::NotifyIfScrolled(const std::function<void()>& handling, bool userMoves) {
   const int before = value();
-  QSlider::mousePressEvent(event);
-  if (value() != before) emit sigScroll();
+  handling();
+  if (userMoves && value() != before) emit sigScroll();
 }
 
 void CMySliderCtrl::mouseMoveEvent(QMouseEvent* event) {
-  const int before = value();
-  QSlider::mouseMoveEvent(event);
-  if (tracking_ && value() != before) emit sigScroll();
+  NotifyIfScrolled([&] { QSlider::mouseMoveEvent(event); }, tracking_);
 }
 
 void CMySliderCtrl::mouseReleaseEvent(QMouseEvent* event) {
@@ -105,15 +107,11 @@ void CMySliderCtrl::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CMySliderCtrl::keyPressEvent(QKeyEvent* event) {
-  const int before = value();
-  QSlider::keyPressEvent(event);
-  if (value() != before) emit sigScroll();
+  NotifyIfScrolled([&] { QSlider::keyPressEvent(event); }, true);
 }
 
 void CMySliderCtrl::wheelEvent(QWheelEvent* event) {
-  const int before = value();
-  QSlider::wheelEvent(event);
-  if (value() != before) emit sigScroll();
+  NotifyIfScrolled([&] { QSlider::wheelEvent(event); }, true);
 }
 
 }  // namespace app

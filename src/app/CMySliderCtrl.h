@@ -11,6 +11,7 @@
 //   sigAfterRelease   left release, after it
 // A value set by the program (setValue) notifies nothing of these.
 #include <QSlider>
+#include <functional>
 #include <vector>
 
 #include "app/ControlLogic.h"
@@ -49,6 +50,9 @@ class CMySliderCtrl : public QSlider {
 
  private:
   RECT UsableChannel() const;
+  // Runs the slider's own handling of an event and notifies sigScroll when
+  // it moved the slider and the move is the user's.
+  void NotifyIfScrolled(const std::function<void()>& handling, bool userMoves);
 
   std::vector<int> ticks_;
   bool tracking_ = false;  // between a handled left press and its release
