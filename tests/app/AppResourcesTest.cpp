@@ -8,6 +8,7 @@
 
 #include "app/QtHooks.h"
 #include "app/SystemClipboard.h"
+#include "platform/FileDialog.h"
 #include "platform/Hooks.h"
 #include "platform/Paths.h"
 #include "support/TempDir.h"
@@ -57,7 +58,21 @@ TEST(AppResources, CursorsCarryTheirHotSpots) {
   EXPECT_EQ(app::LoadAppCursor(1).shape(), Qt::ArrowCursor);
 }
 
+// Swaps a hook out and back, keeping what was there.
+template <typename Hook>
+Hook Current(Hook (*set)(Hook)) {
+  Hook current = set(nullptr);
+  set(current);
+  return current;
+}
+
 TEST(QtHooks, ProgramCursorsBecomeTheOverrideCursor) {
+  // The windowed message and dialog hooks would wait for a user in later
+  // tests: they go back afterwards.
+  const auto message = Current(platform::SetMessageHook);
+  const auto fatal = Current(platform::SetFatalHook);
+  const auto fileDialog = Current(platform::SetFileDialogHook);
+  const auto cursor = Current(platform::SetCursorHook);
   app::InstallQtHooks();
   platform::SetCursor(374);
   ASSERT_NE(QApplication::overrideCursor(), nullptr);
@@ -66,6 +81,10 @@ TEST(QtHooks, ProgramCursorsBecomeTheOverrideCursor) {
   EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
   platform::SetCursor(platform::kCursorArrow);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  platform::SetMessageHook(message);
+  platform::SetFatalHook(fatal);
+  platform::SetFileDialogHook(fileDialog);
+  platform::SetCursorHook(cursor);
 }
 
 TEST(SystemClipboard, EmptyingLeavesNothing) {
