@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <tuple>
 
 namespace imaging {
 namespace {
@@ -65,10 +64,23 @@ int PickBox(const std::vector<Box>& boxes) {
   return best;
 }
 
+// Stable counting sort of records by one channel (0 to 255).
+void CountingSort(std::vector<ColourHistogram::Record>::iterator begin, std::vector<ColourHistogram::Record>::iterator end,
+                  int ColourHistogram::Record::*channel, std::vector<ColourHistogram::Record>& scratch) {
+  std::array<std::size_t, 257> starts{};
+  for (auto it = begin; it != end; ++it) ++starts[static_cast<std::size_t>((*it).*channel) + 1];
+  for (std::size_t v = 1; v < starts.size(); ++v) starts[v] += starts[v - 1];
+  scratch.resize(static_cast<std::size_t>(end - begin));
+  for (auto it = begin; it != end; ++it) scratch[starts[static_cast<std::size_t>((*it).*channel)]++] = *it;
+  std::copy(scratch.begin(), scratch.end(), begin);
+}
+
 // Sorts the box's records along its widest channel (red first on equal
-// ranges, then green); the other channels order equal values so that the
+// ranges, then green); the other channels order equal values, so that the
 // cut does not depend on the order the histogram held them in.
-void SortAlongWidestChannel(std::vector<ColourHistogram::Record>& records, const Box& box) {
+void SortAlongWidestChannel(std::vector<ColourHistogram::Record>& records, const Box& box,
+                            std::vector<ColourHistogram::Record>& scratch) {
+  using R = ColourHistogram::Record;
   auto begin = records.begin() + static_cast<std::ptrdiff_t>(box.first);
   auto end = begin + static_cast<std::ptrdiff_t>(box.size);
   int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
@@ -77,13 +89,16 @@ void SortAlongWidestChannel(std::vector<ColourHistogram::Record>& records, const
     for (int k = 0; k < 3; ++k) lo[k] = std::min(lo[k], c[k]), hi[k] = std::max(hi[k], c[k]);
   }
   const int range[3] = {hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]};
-  using R = ColourHistogram::Record;
-  if (range[0] >= range[1] && range[0] >= range[2])
-    std::sort(begin, end, [](const R& a, const R& b) { return std::tie(a.r, a.g, a.b) < std::tie(b.r, b.g, b.b); });
-  else if (range[1] >= range[2])
-    std::sort(begin, end, [](const R& a, const R& b) { return std::tie(a.g, a.r, a.b) < std::tie(b.g, b.r, b.b); });
-  else
-    std::sort(begin, end, [](const R& a, const R& b) { return std::tie(a.b, a.r, a.g) < std::tie(b.b, b.r, b.g); });
+  // Least significant key first: each stable pass keeps the order of the
+  // passes before it among equal values.
+  int R::*keys[3] = {&R::b, &R::g, &R::r};  // by red, then green, then blue
+  if (!(range[0] >= range[1] && range[0] >= range[2])) {
+    if (range[1] >= range[2])
+      keys[0] = &R::b, keys[1] = &R::r, keys[2] = &R::g;  // by green, then red, then blue
+    else
+      keys[0] = &R::g, keys[1] = &R::r, keys[2] = &R::b;  // by blue, then red, then green
+  }
+  for (int R::*key : keys) CountingSort(begin, end, key, scratch);
 }
 
 // Splits a sorted box where the running count reaches half its pixels,
@@ -202,12 +217,13 @@ int MedianCutPalette(const ColourHistogram& histogram, Palette& palette, int pal
   std::vector<ColourHistogram::Record> records;
   const std::int64_t total = histogram.Flatten(records);
   std::vector<Box> boxes;
+  std::vector<ColourHistogram::Record> scratch;
   if (!records.empty() && colourSlots > 0) boxes.push_back({0, records.size(), total});
   while (boxes.size() < colourSlots) {
     const int pick = PickBox(boxes);
     if (pick < 0) break;
     Box& box = boxes[static_cast<std::size_t>(pick)];
-    SortAlongWidestChannel(records, box);
+    SortAlongWidestChannel(records, box, scratch);
     const Box rest = SplitBox(records, box);
     boxes.push_back(rest);
   }
