@@ -193,6 +193,17 @@ TEST(ArcPackFolder, RefusesNamesThePackageCannotHold) {
   }
 }
 
+TEST(ArcPackFolderToFile, APackageWrittenIntoItsOwnFolderLeavesItselfOut) {
+  testutil::ScopedTempDir dir;
+  WriteFiles(dir.Path(), {{"a.txt", Text("a")}, {"self.pkg", Text("an older package")}});
+  ASSERT_EQ(imaging::ArcPackFolderToFile(dir.Path(), dir / "self.pkg", kPageBytes, false), 0);
+  imaging::ArcFile file(dir / "self.pkg", imaging::ArcFile::Mode::kRead);
+  imaging::PackageHeader header;
+  std::vector<imaging::PackageEntry> entries;
+  ASSERT_EQ(imaging::ArcReadDirectory(file, header, entries), 0);
+  EXPECT_EQ(DirectoryNames(entries), std::vector<std::string>{"a.txt"});
+}
+
 TEST(ArcPackFolderToFile, FailedWritesAreReportedAndKeepThePreviousPackage) {
   testutil::ScopedTempDir dir;
   ASSERT_TRUE(std::filesystem::create_directory(dir / "in"));

@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -20,15 +21,37 @@ struct Member {
   bool thumbnail = false;
 };
 
+// Files that are never members: the package being written (and the file
+// it will replace) when they lie in the folder.
+class Excluded {
+ public:
+  explicit Excluded(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+      struct stat info;
+      if (!path.empty() && ::stat(path.c_str(), &info) == 0) files_.push_back(info);
+    }
+  }
+  bool Contains(const std::string& path) const {
+    struct stat info;
+    if (files_.empty() || ::stat(path.c_str(), &info) != 0) return false;
+    for (const struct stat& f : files_)
+      if (f.st_dev == info.st_dev && f.st_ino == info.st_ino) return true;
+    return false;
+  }
+
+ private:
+  std::vector<struct stat> files_;
+};
+
 // The folder's files in package order: those whose stored name begins with
 // "thumb" (exactly so) first, then the others, each group sorted by name.
-int CollectMembers(const std::string& folder, std::vector<Member>& members) {
+int CollectMembers(const std::string& folder, const Excluded& excluded, std::vector<Member>& members) {
   std::vector<Member> thumbs, others;
   for (const std::string& name : platform::ListDirectory(folder, platform::ListKind::kFiles)) {
     Member m;
     m.path = platform::JoinPath(folder, name);
     // Pipes and devices are no members; a link to a plain file is.
-    if (!platform::IsRegularFile(m.path)) continue;
+    if (!platform::IsRegularFile(m.path) || excluded.Contains(m.path)) continue;
     std::optional<std::string> stored = ArcStoredMemberName(name);
     if (!stored) return kArcCannotOpen;
     m.stored = std::move(*stored);
@@ -140,12 +163,14 @@ std::int64_t ArcStoreFileToArchive(ArcFile& out, const std::string& sourcePath) 
   return Guarded([&] { return StoreFile(out, sourcePath); });
 }
 
-int ArcPackFolder(const std::string& folder, ArcFile& out, const std::array<std::uint8_t, 8>& callerBytes,
-                  bool store) {
+namespace {
+
+int PackInto(const std::string& folder, ArcFile& out, const std::array<std::uint8_t, 8>& callerBytes, bool store,
+             const Excluded& excluded) {
   if (!platform::IsDirectory(folder)) return kArcNoFolder;
   return static_cast<int>(Guarded([&]() -> std::int64_t {
     std::vector<Member> members;
-    if (const int collected = CollectMembers(folder, members); collected != kArcOk) return collected;
+    if (const int collected = CollectMembers(folder, excluded, members); collected != kArcOk) return collected;
     const auto count = static_cast<std::int64_t>(members.size());
     if (count > (arc::kMaxMemberSize - static_cast<std::int64_t>(kPackageHeaderSize)) /
                     static_cast<std::int64_t>(kPackageEntrySize))
@@ -177,12 +202,19 @@ int ArcPackFolder(const std::string& folder, ArcFile& out, const std::array<std:
   }));
 }
 
+}  // namespace
+
+int ArcPackFolder(const std::string& folder, ArcFile& out, const std::array<std::uint8_t, 8>& callerBytes,
+                  bool store) {
+  return PackInto(folder, out, callerBytes, store, Excluded({out.GetPath()}));
+}
+
 int ArcPackFolderToFile(const std::string& folder, const std::string& packagePath,
                         const std::array<std::uint8_t, 8>& callerBytes, bool store) {
   if (!platform::IsDirectory(folder)) return kArcNoFolder;
   int packed = kArcOk;
   const detail::SaveResult saved = detail::SaveThroughFile(packagePath, [&](ArcFile& file) {
-    packed = ArcPackFolder(folder, file, callerBytes, store);
+    packed = PackInto(folder, file, callerBytes, store, Excluded({file.GetPath(), packagePath}));
     return packed == kArcOk;
   });
   if (saved.outcome == detail::SaveOutcome::kStopped) return packed;
