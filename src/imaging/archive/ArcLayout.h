@@ -2,6 +2,7 @@
 // Private to the package archive: the byte layout of headers and directory
 // entries, and the codes of whole-file writes.
 #include <cstdint>
+#include <new>
 #include <string>
 
 #include "imaging/archive/SArchiver.h"
@@ -22,5 +23,17 @@ bool DecodeEntry(const std::uint8_t* in48, PackageEntry& out);
 
 // The archive code of a whole-file write through a temporary.
 int CodeOfSave(const detail::SaveResult& result);
+
+// Runs a file operation, turning its exceptions into codes.
+template <class Operation>
+std::int64_t Guarded(Operation operation) {
+  try {
+    return operation();
+  } catch (const ArcFileError& e) {
+    return ArcErrorFromFileException(e);
+  } catch (const std::bad_alloc&) {
+    return kArcNoMemory;
+  }
+}
 
 }  // namespace imaging::arc

@@ -141,26 +141,14 @@ std::int64_t StoreFile(ArcFile& out, const std::string& sourcePath) {
   return done;
 }
 
-// Runs a file operation, turning its exceptions into codes.
-template <class Operation>
-std::int64_t Guarded(Operation operation) {
-  try {
-    return operation();
-  } catch (const ArcFileError& e) {
-    return ArcErrorFromFileException(e);
-  } catch (const std::bad_alloc&) {
-    return kArcNoMemory;
-  }
-}
-
 }  // namespace
 
 std::int64_t ArcDeflateFileToArchive(ArcFile& out, const std::string& sourcePath, int level) {
-  return Guarded([&] { return DeflateFile(out, sourcePath, level); });
+  return arc::Guarded([&] { return DeflateFile(out, sourcePath, level); });
 }
 
 std::int64_t ArcStoreFileToArchive(ArcFile& out, const std::string& sourcePath) {
-  return Guarded([&] { return StoreFile(out, sourcePath); });
+  return arc::Guarded([&] { return StoreFile(out, sourcePath); });
 }
 
 namespace {
@@ -168,7 +156,7 @@ namespace {
 int PackInto(const std::string& folder, ArcFile& out, const std::array<std::uint8_t, 8>& callerBytes, bool store,
              const Excluded& excluded) {
   if (!platform::IsDirectory(folder)) return kArcNoFolder;
-  return static_cast<int>(Guarded([&]() -> std::int64_t {
+  return static_cast<int>(arc::Guarded([&]() -> std::int64_t {
     std::vector<Member> members;
     if (const int collected = CollectMembers(folder, excluded, members); collected != kArcOk) return collected;
     const auto count = static_cast<std::int64_t>(members.size());

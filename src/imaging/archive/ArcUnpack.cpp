@@ -84,17 +84,6 @@ std::int64_t CopyStored(ArcFile& package, ArcFile& target, std::int64_t size) {
   return size;
 }
 
-template <class Operation>
-std::int64_t Guarded(Operation operation) {
-  try {
-    return operation();
-  } catch (const ArcFileError& e) {
-    return ArcErrorFromFileException(e);
-  } catch (const std::bad_alloc&) {
-    return kArcNoMemory;
-  }
-}
-
 std::string WithoutTrailingSlashes(std::string folder) {
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   return folder;
@@ -104,7 +93,7 @@ std::string WithoutTrailingSlashes(std::string folder) {
 
 int ArcReadDirectory(ArcFile& package, PackageHeader& header, std::vector<PackageEntry>& entries) {
   entries.clear();
-  return static_cast<int>(Guarded([&]() -> std::int64_t {
+  return static_cast<int>(arc::Guarded([&]() -> std::int64_t {
     const std::int64_t length = package.GetLength();
     std::uint8_t head[kPackageHeaderSize];
     package.Seek(0);
@@ -131,12 +120,12 @@ int ArcReadDirectory(ArcFile& package, PackageHeader& header, std::vector<Packag
 }
 
 std::int64_t ArcInflateToFile(const std::string& targetPath, const std::uint8_t* data, std::size_t length) {
-  return Guarded([&] { return WriteTarget(targetPath, [&](ArcFile& file) { return Inflate(file, data, length); }); });
+  return arc::Guarded([&] { return WriteTarget(targetPath, [&](ArcFile& file) { return Inflate(file, data, length); }); });
 }
 
 std::int64_t ArcExtractEntry(ArcFile& package, const PackageHeader& header, const PackageEntry& entry,
                              const std::string& targetPath) {
-  return Guarded([&]() -> std::int64_t {
+  return arc::Guarded([&]() -> std::int64_t {
     const std::int64_t start = std::int64_t{header.dataOffset} + entry.offset;
     if (entry.size < 0 || entry.offset < 0 || start + entry.size > package.GetLength()) return kArcCannotOpen;
     package.Seek(start);
