@@ -44,6 +44,10 @@ bool SetClipboardPictures(const std::string* pngBytes, const Image* bitmap) {
   return true;
 }
 
+void ClearClipboard() {
+  if (QClipboard* clipboard = SystemClipboard()) clipboard->clear();
+}
+
 std::optional<std::string> GetClipboardPng() {
   const QMimeData* data = Content();
   if (!data || !data->hasFormat(kPngMime)) return std::nullopt;

@@ -24,6 +24,9 @@ ClipboardFormats ClipboardPictureFormats();
 // given (non-null). False when there was nothing to place.
 bool SetClipboardPictures(const std::string* pngBytes, const Image* bitmap);
 
+// Empties the clipboard.
+void ClearClipboard();
+
 // The PNG bytes on the clipboard; nothing when it holds none.
 std::optional<std::string> GetClipboardPng();
 

@@ -48,6 +48,11 @@ TEST(Clipboard, PlacesAndGivesBackPngBytesAndBitmapsAsAsked) {
   // Nothing to place leaves the clipboard as it was.
   EXPECT_FALSE(platform::SetClipboardPictures(nullptr, nullptr));
   EXPECT_EQ(platform::GetClipboardPng(), png);
+
+  platform::ClearClipboard();
+  formats = platform::ClipboardPictureFormats();
+  EXPECT_FALSE(formats.png || formats.bitmap);
+  EXPECT_EQ(platform::GetClipboardPng(), std::nullopt);
 }
 
 }  // namespace

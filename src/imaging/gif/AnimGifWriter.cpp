@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "imaging/detail/TrueColour.h"
 #include "imaging/gif/CGifFormat.h"
 #include "imaging/gif/CLzwCodec.h"
 #include "imaging/gif/ColourQuantiser.h"
@@ -63,15 +64,7 @@ bool LoadFrame(const AnimGifWriter& job, const std::string& path, LoadedFrame& o
   if (!job.loadFrame || !job.loadFrame(path, file) || file.IsNull()) return false;
   if (file.Width() > kMaxScreenSide || file.Height() > kMaxScreenSide) return false;
   out.transparent = file.Bpp() == 32 && file.HasAlpha();
-  if (!out.image.Create(file.Width(), file.Height(), 32, true)) return false;
-  for (int y = 0; y < file.Height(); ++y) {
-    for (int x = 0; x < file.Width(); ++x) {
-      platform::Bgra pixel = file.GetBgra(x, y);
-      if (!out.transparent) pixel.a = 255;
-      out.image.SetBgra(x, y, pixel);
-    }
-  }
-  return true;
+  return detail::CopyToTrueColour(file, out.image);
 }
 
 // Palette size for t distinct colours plus the reserved transparent entry,
