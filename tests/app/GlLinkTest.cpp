@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/GlContext.h"
-#include "platform/GlTestScene.h"
+#include "support/GlTestScene.h"
 
 namespace {
 
@@ -14,9 +14,9 @@ TEST(GlThroughTheProgramsLinkLine, RendersATriangleIntoMemory) {
   platform::GlContext context;
   std::string error;
   ASSERT_TRUE(context.Create(48, 32, &error)) << error;
-  testutil::DrawTriangleScene(48, 32);
+  testsupport::DrawTriangleScene(48, 32);
   context.Finish();
-  testutil::ExpectTriangleScene(context);
+  testsupport::ExpectTriangleScene(context);
 }
 
 }  // namespace

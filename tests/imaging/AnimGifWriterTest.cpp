@@ -13,7 +13,7 @@
 #include "imaging/gif/AnimGifWriter.h"
 #include "imaging/gif/GifWriter.h"
 #include "platform/Paths.h"
-#include "platform/ScopedTempDir.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ TEST(AnimGifWriter, FramePathsAreNumberedFromOneThousand) {
 }
 
 TEST(WriteAnimatedGif, IndependentDecodersSeeFramesDelaysLoopAndPixels) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   const std::vector<Image> frames = TwoColourFrames();
   MemoryFrames memory("/frames", frames);
   AnimGifWriter job;
@@ -149,7 +149,7 @@ TEST(WriteAnimatedGif, IndependentDecodersSeeFramesDelaysLoopAndPixels) {
 }
 
 TEST(WriteAnimatedGif, LoopBlockOnlyWhenAskedAndOpaqueFramesHaveNoTransparency) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   MemoryFrames memory("/frames", {Filled(3, 3, 24, kRed), Filled(3, 3, 24, kBlue)});
   AnimGifWriter job;
   job.loadFrame = memory.Loader();
@@ -169,7 +169,7 @@ TEST(WriteAnimatedGif, LoopBlockOnlyWhenAskedAndOpaqueFramesHaveNoTransparency) 
 }
 
 TEST(WriteAnimatedGif, SmallBatchesWriteTheSameFile) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   MemoryFrames memory("/frames", TwoColourFrames());
   AnimGifWriter job;
   job.loadFrame = memory.Loader();
@@ -193,7 +193,7 @@ TEST(WriteAnimatedGif, CancelOrUnreadableFramesStopWithoutTouchingTheTarget) {
       {"missing frame", -1, 4, imaging::kGifCannotCreate},
   };
   for (const Case& c : cases) {
-    testutil::ScopedTempDir dir;
+    testsupport::TempDir dir;
     const std::string path = dir / "kept.gif";
     imaging_test::WriteBytes(path, {1, 2, 3});
     MemoryFrames memory("/frames", TwoColourFrames());
@@ -208,7 +208,7 @@ TEST(WriteAnimatedGif, CancelOrUnreadableFramesStopWithoutTouchingTheTarget) {
 }
 
 TEST(WriteAnimatedGif, AFullDiskIsReportedAndLeavesThePreviousFile) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   const std::string path = dir / "kept.gif";
   imaging_test::WriteBytes(path, {1, 2, 3});
   Image noise(120, 120, 24);
@@ -228,7 +228,7 @@ TEST(WriteAnimatedGif, AFullDiskIsReportedAndLeavesThePreviousFile) {
 }
 
 TEST(AnimGifWriter, RunWithProgressWorksOnAWorkerAndReportsProgress) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   MemoryFrames memory(dir / "frames", TwoColourFrames());
   AnimGifWriter job;
   job.loadFrame = memory.Loader();
@@ -254,7 +254,7 @@ TEST(AnimGifWriter, RunWithProgressWorksOnAWorkerAndReportsProgress) {
 }
 
 TEST(AnimGifWriter, CancelFromTheDialogStopsTheWorkerAndWritesNothing) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   MemoryFrames memory(dir / "frames", TwoColourFrames());
   AnimGifWriter job;
   // The second frame is held back until the cancel arrives, so the worker
@@ -275,16 +275,16 @@ TEST(AnimGifWriter, CancelFromTheDialogStopsTheWorkerAndWritesNothing) {
 }
 
 TEST(SaveThroughFile, AWriterThatStopsLeavesTheTargetAsItWas) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   const std::string path = dir / "t.bin";
   imaging_test::WriteBytes(path, {9});
-  const auto stopped = imaging::detail::SaveThroughFile(path, [](imaging::detail::File& file) {
+  const auto stopped = imaging::detail::SaveThroughFile(path, [](platform::File& file) {
     file.Write("abc", 3);
     return false;
   });
   EXPECT_EQ(stopped.outcome, imaging::detail::SaveOutcome::kStopped);
   EXPECT_EQ(ReadBytes(path), std::vector<std::uint8_t>{9});
-  const auto saved = imaging::detail::SaveThroughFile(path, [](imaging::detail::File& file) {
+  const auto saved = imaging::detail::SaveThroughFile(path, [](platform::File& file) {
     file.Write("abc", 3);
     return true;
   });

@@ -10,7 +10,7 @@
 #include "ArchiveTestSupport.h"
 #include "imaging/archive/SArchiver.h"
 #include "platform/Paths.h"
-#include "platform/ScopedTempDir.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -104,7 +104,7 @@ std::vector<std::string> Tree(const std::string& root) {
 
 TEST(ArcUnpackAll, DamagedOrHostilePackagesFailCleanlyAndWriteNothing) {
   for (const HostileCase& c : HostileCases()) {
-    testutil::ScopedTempDir dir;
+    testsupport::TempDir dir;
     ASSERT_TRUE(std::filesystem::create_directories(dir / "deep/out"));
     Spoil spoil;
     c.spoil(spoil);
@@ -118,7 +118,7 @@ TEST(ArcUnpackAll, DamagedOrHostilePackagesFailCleanlyAndWriteNothing) {
 TEST(ArcUnpackAll, TheUnspoiledPackageOfTheHostileCasesUnpacks) {
   // The same builder without a spoiled field: shows the cases above fail
   // for their own fault only.
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   imaging_test::WriteBytes(dir / "good.pkg", Build(Spoil{}));
   std::string folder;
   ASSERT_EQ(imaging::ArcUnpackFile(dir / "good.pkg", folder), 0);
@@ -136,7 +136,7 @@ TEST(ArcUnpackAll, TheUnspoiledPackageOfTheHostileCasesUnpacks) {
 }
 
 TEST(ArcUnpackAll, NeverWritesThroughALinkInTheFolder) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   ASSERT_TRUE(std::filesystem::create_directory(dir / "out"));
   imaging_test::WriteBytes(dir / "outside.txt", Text("keep me"));
   ASSERT_EQ(::symlink((dir / "outside.txt").c_str(), (dir / "out/a.txt").c_str()), 0);
@@ -148,9 +148,9 @@ TEST(ArcUnpackAll, NeverWritesThroughALinkInTheFolder) {
 
 TEST(ArcExtractEntry, ChecksTheEntryAgainstTheFileItself) {
   // A caller's entry that was not read from this package.
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   imaging_test::WriteBytes(dir / "p.pkg", Build(Spoil{}));
-  imaging::ArcFile file(dir / "p.pkg", imaging::ArcFile::Mode::kRead);
+  platform::File file(dir / "p.pkg", platform::File::Mode::kRead);
   imaging::PackageHeader header;
   header.dataOffset = 64;
   imaging::PackageEntry entry;

@@ -10,7 +10,7 @@
 #include "ArchiveTestSupport.h"
 #include "imaging/archive/SArchiver.h"
 #include "platform/Paths.h"
-#include "platform/ScopedTempDir.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ std::vector<std::string> DirectoryNames(const std::vector<imaging::PackageEntry>
 
 TEST(ArcPackFolder, PackAndUnpackGiveTheSameFilesBackStoredOrDeflated) {
   for (bool store : {false, true}) {
-    testutil::ScopedTempDir dir;
+    testsupport::TempDir dir;
     const std::string folder = dir / "in";
     ASSERT_TRUE(std::filesystem::create_directories(folder / std::filesystem::path("nested")));
     const FileMap files = AwkwardFolder();
@@ -63,7 +63,7 @@ TEST(ArcPackFolder, PackAndUnpackGiveTheSameFilesBackStoredOrDeflated) {
     const std::string package = dir / "page.Z4G";
     ASSERT_EQ(imaging::ArcPackFolderToFile(folder, package, kPageBytes, store), 0) << store;
 
-    imaging::ArcFile file(package, imaging::ArcFile::Mode::kRead);
+    platform::File file(package, platform::File::Mode::kRead);
     imaging::PackageHeader header;
     std::vector<imaging::PackageEntry> entries;
     ASSERT_EQ(imaging::ArcReadDirectory(file, header, entries), 0);
@@ -87,7 +87,7 @@ TEST(ArcPackFolder, PackAndUnpackGiveTheSameFilesBackStoredOrDeflated) {
 }
 
 TEST(ArcPackFolder, HeaderAndDirectoryMatchAHandBuiltByteImage) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   ASSERT_TRUE(std::filesystem::create_directory(dir / "in"));
   WriteFiles(dir / "in", {{"other.txt", Text("hello")}, {"thumb1.txt", Text("AB")}, {"thumb3.jpg", Text("JPG")}});
 
@@ -136,7 +136,7 @@ TEST(ArcPackFolder, HeaderAndDirectoryMatchAHandBuiltByteImage) {
 }
 
 TEST(ArcPackFolder, EmptyFilesAndEmptyFolders) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   ASSERT_TRUE(std::filesystem::create_directory(dir / "empty"));
   ASSERT_EQ(imaging::ArcPackFolderToFile(dir / "empty", dir / "none.pkg", kPageBytes, false), 0);
   PackageImage nothing;
@@ -184,7 +184,7 @@ TEST(ArcPackFolder, RefusesNamesThePackageCannotHold) {
       {"drive:name", false},
   };
   for (const Case& c : cases) {
-    testutil::ScopedTempDir dir;
+    testsupport::TempDir dir;
     ASSERT_TRUE(std::filesystem::create_directory(dir / "in"));
     WriteFiles(dir / "in", {{c.name, Text("x")}});
     const int result = imaging::ArcPackFolderToFile(dir / "in", dir / "p.pkg", kPageBytes, false);
@@ -194,10 +194,10 @@ TEST(ArcPackFolder, RefusesNamesThePackageCannotHold) {
 }
 
 TEST(ArcPackFolderToFile, APackageWrittenIntoItsOwnFolderLeavesItselfOut) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   WriteFiles(dir.Path(), {{"a.txt", Text("a")}, {"self.pkg", Text("an older package")}});
   ASSERT_EQ(imaging::ArcPackFolderToFile(dir.Path(), dir / "self.pkg", kPageBytes, false), 0);
-  imaging::ArcFile file(dir / "self.pkg", imaging::ArcFile::Mode::kRead);
+  platform::File file(dir / "self.pkg", platform::File::Mode::kRead);
   imaging::PackageHeader header;
   std::vector<imaging::PackageEntry> entries;
   ASSERT_EQ(imaging::ArcReadDirectory(file, header, entries), 0);
@@ -205,7 +205,7 @@ TEST(ArcPackFolderToFile, APackageWrittenIntoItsOwnFolderLeavesItselfOut) {
 }
 
 TEST(ArcPackFolderToFile, FailedWritesAreReportedAndKeepThePreviousPackage) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   ASSERT_TRUE(std::filesystem::create_directory(dir / "in"));
   WriteFiles(dir / "in", {{"big.bin", Noise(400000, 9)}});
   EXPECT_EQ(imaging::ArcPackFolderToFile(dir / "in", dir / "no/such/folder.pkg", kPageBytes, false),
@@ -223,7 +223,7 @@ TEST(ArcPackFolderToFile, FailedWritesAreReportedAndKeepThePreviousPackage) {
 }
 
 TEST(ArcUnpackAll, AFullDiskIsReportedAndLeavesNoHalfFile) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   ASSERT_TRUE(std::filesystem::create_directory(dir / "in"));
   WriteFiles(dir / "in", {{"a.bin", Noise(3000, 1)}, {"b.bin", Noise(60000, 2)}});
   ASSERT_EQ(imaging::ArcPackFolderToFile(dir / "in", dir / "p.pkg", kPageBytes, false), 0);
@@ -240,7 +240,7 @@ TEST(ArcUnpackAll, AFullDiskIsReportedAndLeavesNoHalfFile) {
 }
 
 TEST(ArcCreateTempFolder, MakesDistinctNamedFoldersInTheGivenPlace) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   std::string first = dir.Path() + "//", second = dir.Path();
   ASSERT_EQ(imaging::ArcCreateTempFolder(first), 0);
   ASSERT_EQ(imaging::ArcCreateTempFolder(second), 0);
@@ -259,7 +259,7 @@ TEST(ArcCreateTempFolder, MakesDistinctNamedFoldersInTheGivenPlace) {
 }
 
 TEST(ArcDeleteFolder, DeletesFilesButNothingWhenAFolderIsInside) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   ASSERT_TRUE(std::filesystem::create_directories(dir / "a/sub"));
   WriteFiles(dir / "a", {{"x", Text("1")}, {"y", Text("2")}});
   EXPECT_EQ(imaging::ArcDeleteFolder(dir / "a"), imaging::kArcCannotRemove);
@@ -276,12 +276,12 @@ TEST(ArcThrowFileError, RaisesTheErrorThatMapsBackToTheCode) {
     try {
       imaging::ArcThrowFileError(code, "/x");
       ADD_FAILURE() << code;
-    } catch (const imaging::ArcFileError& e) {
+    } catch (const platform::FileError& e) {
       EXPECT_EQ(imaging::ArcErrorFromFileException(e), code);
     }
   }
   for (int code : {imaging::kArcNoFolder, imaging::kArcCodecFailed, imaging::kArcNoMemory})
-    EXPECT_THROW(imaging::ArcThrowFileError(code), imaging::ArcFileError) << code;
+    EXPECT_THROW(imaging::ArcThrowFileError(code), platform::FileError) << code;
   for (int code : {0, 5, -2, -14}) EXPECT_NO_THROW(imaging::ArcThrowFileError(code)) << code;
 }
 

@@ -8,7 +8,7 @@
 #include "imaging/gif/CGifFormat.h"
 #include "imaging/gif/GifWriter.h"
 #include "platform/Paths.h"
-#include "platform/ScopedTempDir.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ Palette TestPalette() {
 }
 
 TEST(WriteGif, OnePixelImageIsTheExpectedByteImage) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   const std::vector<std::uint8_t> index = {7};
   const Palette palette = TestPalette();
   ASSERT_EQ(imaging::WriteGif(dir / "one.gif", index.data(), palette, 1, 1), 0);
@@ -57,7 +57,7 @@ Image BlockImage() {
 }
 
 TEST(SaveImageAsGif, IndependentDecodersReadSizeTransparencyAndPixels) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   const Image image = BlockImage();
   const std::string path = dir / "page.gif";
   ASSERT_EQ(imaging::SaveImageAsGif(image, path), 0);
@@ -92,7 +92,7 @@ TEST(SaveImageAsGif, IndependentDecodersReadSizeTransparencyAndPixels) {
 TEST(SaveImageAsGif, PhotoLikeImagesComeBackClose) {
   // Thousands of colours: the median cut must choose well and the long LZW
   // stream (with its table resets) must decode.
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   Image image(300, 200, 24);
   for (int y = 0; y < 200; ++y)
     for (int x = 0; x < 300; ++x)
@@ -114,7 +114,7 @@ TEST(SaveImageAsGif, PhotoLikeImagesComeBackClose) {
 }
 
 TEST(WriteGif, FailedWritesAreReportedAndLeaveThePreviousFile) {
-  testutil::ScopedTempDir dir;
+  testsupport::TempDir dir;
   const Palette palette = TestPalette();
   const std::vector<std::uint8_t> small(4, 1);
   // A folder that does not exist: nothing can be created there.

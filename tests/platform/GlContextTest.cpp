@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "GlTestScene.h"
+#include "support/GlTestScene.h"
 #include "platform/Dc.h"
 #include "platform/GlContext.h"
 
@@ -12,8 +12,8 @@ namespace {
 
 using platform::Bgra;
 using platform::GlContext;
-using testutil::DrawTriangleScene;
-using testutil::ExpectTriangleScene;
+using testsupport::DrawTriangleScene;
+using testsupport::ExpectTriangleScene;
 
 TEST(GlContext, RendersATriangleIntoMemoryTopRowFirst) {
   GlContext context;
@@ -74,7 +74,7 @@ TEST(GlContext, DcDrawsOverTheFinishedFrame) {
   platform::Dc dc(context.Pixels());
   dc.FillRect(platform::RECT{0, 30, 10, 40}, platform::MakeRgb(0, 255, 0));
   EXPECT_EQ(context.Pixels().GetBgra(5, 35), (Bgra{0, 255, 0, 255}));
-  EXPECT_EQ(context.Pixels().GetBgra(20, 10), testutil::kGlTriangle);
+  EXPECT_EQ(context.Pixels().GetBgra(20, 10), testsupport::kGlTriangle);
 }
 
 TEST(GlContext, DestroyedOrUncreatedContextsRefuseWork) {

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "ScopedTempDir.h"
+#include "support/TempDir.h"
 #include "platform/Paths.h"
 
 namespace {
 
 using namespace platform;
-using testutil::ScopedTempDir;
-using testutil::WriteText;
+using testsupport::TempDir;
+using testsupport::WriteText;
 using Names = std::vector<std::string>;
 
 TEST(Paths, StoredPathsSwapSeparators) {
@@ -64,7 +64,7 @@ class PathTree : public testing::Test {
     WriteText(dir_ / "data/Mix/A.txt", "upper");
     WriteText(dir_ / "data/Mix/a.txt", "lower");
   }
-  ScopedTempDir dir_;
+  TempDir dir_;
 };
 
 TEST_F(PathTree, FindsPathsIgnoringCaseComponentByComponent) {

@@ -4,21 +4,21 @@
 #include <string>
 #include <vector>
 
-#include "ScopedTempDir.h"
+#include "support/TempDir.h"
 #include "platform/Settings.h"
 
 namespace {
 
 using platform::kPrefsSection;
 using platform::Settings;
-using testutil::ReadText;
-using testutil::ScopedEnv;
-using testutil::ScopedTempDir;
-using testutil::WriteText;
+using testsupport::ReadText;
+using testsupport::ScopedEnv;
+using testsupport::TempDir;
+using testsupport::WriteText;
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(Settings, ValuesSurviveReopeningTheFile) {
-  ScopedTempDir dir;
+  TempDir dir;
   const std::string ini = dir / "prefs.ini";
   const Bytes layout = {0x00, 0x01, 0xFF, 0x0A, 0x0D, '=', '[', 0x00};
   {
@@ -47,7 +47,7 @@ TEST(Settings, ValuesSurviveReopeningTheFile) {
 }
 
 TEST(Settings, MissingOrMalformedValuesReadAsTheDefault) {
-  ScopedTempDir dir;
+  TempDir dir;
   const std::string ini = dir / "hand-edited.ini";
   WriteText(ini, "[Prefs]\nmMaxUndo=many\nmBlock=@ByteArray(abc)\nmList=a, b\n");
   Settings settings(ini);
@@ -63,7 +63,7 @@ TEST(Settings, MissingOrMalformedValuesReadAsTheDefault) {
 }
 
 TEST(Settings, RemovesValuesAndWholeSections) {
-  ScopedTempDir dir;
+  TempDir dir;
   const std::string ini = dir / "prefs.ini";
   {
     Settings settings(ini);
@@ -83,7 +83,7 @@ TEST(Settings, RemovesValuesAndWholeSections) {
 }
 
 TEST(Settings, UserSettingsLiveInTheConfigFolderUnderTheOrganisation) {
-  ScopedTempDir home;
+  TempDir home;
   ScopedEnv env("XDG_CONFIG_HOME", home.Path());
   Settings settings;
   EXPECT_EQ(settings.FilePath(), home / "Tamarik/Pennet.ini");

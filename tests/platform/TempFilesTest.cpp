@@ -4,21 +4,21 @@
 #include <stdexcept>
 #include <string>
 
-#include "ScopedTempDir.h"
+#include "support/TempDir.h"
 #include "platform/Paths.h"
 #include "platform/TempFiles.h"
 
 namespace {
 
 using namespace platform;
-using testutil::ReadText;
-using testutil::ScopedEnv;
-using testutil::ScopedTempDir;
-using testutil::WriteText;
+using testsupport::ReadText;
+using testsupport::ScopedEnv;
+using testsupport::TempDir;
+using testsupport::WriteText;
 using Names = std::vector<std::string>;
 
 TEST(TempFiles, EngineTempFilesAreNewEmptyAndUnique) {
-  ScopedTempDir tmp;
+  TempDir tmp;
   ScopedEnv env("TMPDIR", tmp.Path());
   std::string first, second;
   ASSERT_TRUE(PnUtilMakeTempFileName(first));
@@ -33,7 +33,7 @@ TEST(TempFiles, EngineTempFilesAreNewEmptyAndUnique) {
 }
 
 TEST(TempFiles, ReportsFailureInsteadOfHandingBackAPath) {
-  ScopedTempDir tmp;
+  TempDir tmp;
   ScopedEnv env("TMPDIR", tmp / "no-such-folder");
   std::string path = "stale";
   EXPECT_FALSE(PnUtilMakeTempFileName(path));
@@ -43,7 +43,7 @@ TEST(TempFiles, ReportsFailureInsteadOfHandingBackAPath) {
 }
 
 TEST(TempFiles, MakesUniqueFoldersWithThePrefix) {
-  ScopedTempDir tmp;
+  TempDir tmp;
   ScopedEnv env("TMPDIR", tmp.Path());
   std::string first, second;
   ASSERT_TRUE(PnUtilMakeTempFolder(first));
@@ -76,7 +76,7 @@ TEST(SafeSave, ReplacesTheFileOnlyWhenTheNewOneIsComplete) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "existed " << c.existed << ", outcome " << static_cast<int>(c.outcome));
-    ScopedTempDir dir;
+    TempDir dir;
     const std::string target = dir / "page.Z4G";
     if (c.existed) WriteText(target, "old");
 
@@ -98,7 +98,7 @@ TEST(SafeSave, ReplacesTheFileOnlyWhenTheNewOneIsComplete) {
 }
 
 TEST(SafeSave, WritesBesideTheTargetWhileTheOldFileStaysWhole) {
-  ScopedTempDir dir;
+  TempDir dir;
   const std::string target = dir / "doc.Z4G";
   WriteText(target, "previous content");
   std::string seenTemp, seenOld;
@@ -115,7 +115,7 @@ TEST(SafeSave, WritesBesideTheTargetWhileTheOldFileStaysWhole) {
 }
 
 TEST(SafeSave, KeepsPermissionBitsAndFollowsLinks) {
-  ScopedTempDir dir;
+  TempDir dir;
   const std::string target = dir / "real.txt";
   WriteText(target, "old");
   ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
@@ -133,7 +133,7 @@ TEST(SafeSave, KeepsPermissionBitsAndFollowsLinks) {
 }
 
 TEST(SafeSave, FailsWithAReasonWhenTheFolderIsMissing) {
-  ScopedTempDir dir;
+  TempDir dir;
   std::string error;
   EXPECT_FALSE(WriteFileSafely(dir / "missing/out.txt", "x", &error));
   EXPECT_NE(error.find("missing/out.txt"), std::string::npos) << error;

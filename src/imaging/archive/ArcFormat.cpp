@@ -59,22 +59,22 @@ int ArcErrorFromErrno(int errorNumber) {
   }
 }
 
-int ArcErrorFromFileException(const ArcFileError& error) { return ArcErrorFromErrno(error.ErrorNumber()); }
+int ArcErrorFromFileException(const platform::FileError& error) { return ArcErrorFromErrno(error.ErrorNumber()); }
 
 void ArcThrowFileError(int code, const std::string& path) {
   switch (code) {
     case kArcDiskFull:
-      throw ArcFileError("disk full writing", path, ENOSPC);
+      throw platform::FileError("disk full writing", path, ENOSPC);
     case kArcCannotOpen:
-      throw ArcFileError("cannot find", path, ENOENT);
+      throw platform::FileError("cannot find", path, ENOENT);
     case kArcCannotRemove:
-      throw ArcFileError("cannot remove", path, EBUSY);
+      throw platform::FileError("cannot remove", path, EBUSY);
     case kArcReadWriteFailed:
-      throw ArcFileError("cannot access", path, EACCES);
+      throw platform::FileError("cannot access", path, EACCES);
     case kArcNoFolder:
     case kArcCodecFailed:
     case kArcNoMemory:
-      throw ArcFileError("cannot process", path, EIO);
+      throw platform::FileError("cannot process", path, EIO);
     default:
       return;
   }

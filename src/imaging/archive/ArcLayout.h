@@ -29,7 +29,7 @@ template <class Operation>
 std::int64_t Guarded(Operation operation) {
   try {
     return operation();
-  } catch (const ArcFileError& e) {
+  } catch (const platform::FileError& e) {
     return ArcErrorFromFileException(e);
   } catch (const std::bad_alloc&) {
     return kArcNoMemory;

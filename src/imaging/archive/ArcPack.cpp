@@ -63,7 +63,7 @@ int CollectMembers(const std::string& folder, const Excluded& excluded, std::vec
   return kArcOk;
 }
 
-void WriteHeaderAndDirectory(ArcFile& out, const PackageHeader& header, const std::vector<std::uint8_t>& directory) {
+void WriteHeaderAndDirectory(platform::File& out, const PackageHeader& header, const std::vector<std::uint8_t>& directory) {
   std::uint8_t head[kPackageHeaderSize];
   arc::EncodeHeader(header, head);
   out.Seek(0);
@@ -80,14 +80,14 @@ struct DeflateStream {
   }
 };
 
-std::int64_t DeflateFile(ArcFile& out, const std::string& sourcePath, int level) {
+std::int64_t DeflateFile(platform::File& out, const std::string& sourcePath, int level) {
   DeflateStream stream;
   if (deflateInit(&stream.s, level) != Z_OK) return kArcCodecFailed;
   stream.open = true;
-  ArcFile source;
+  platform::File source;
   try {
-    source.Open(sourcePath, ArcFile::Mode::kRead);
-  } catch (const ArcFileError&) {
+    source.Open(sourcePath, platform::File::Mode::kRead);
+  } catch (const platform::FileError&) {
     return kArcCannotOpen;
   }
   std::vector<std::uint8_t> input(arc::kCoderBuffer), output(arc::kCoderBuffer);
@@ -120,11 +120,11 @@ std::int64_t DeflateFile(ArcFile& out, const std::string& sourcePath, int level)
   return written;
 }
 
-std::int64_t StoreFile(ArcFile& out, const std::string& sourcePath) {
-  ArcFile source;
+std::int64_t StoreFile(platform::File& out, const std::string& sourcePath) {
+  platform::File source;
   try {
-    source.Open(sourcePath, ArcFile::Mode::kRead);
-  } catch (const ArcFileError&) {
+    source.Open(sourcePath, platform::File::Mode::kRead);
+  } catch (const platform::FileError&) {
     return kArcCannotOpen;
   }
   const std::int64_t length = source.GetLength();
@@ -143,17 +143,17 @@ std::int64_t StoreFile(ArcFile& out, const std::string& sourcePath) {
 
 }  // namespace
 
-std::int64_t ArcDeflateFileToArchive(ArcFile& out, const std::string& sourcePath, int level) {
+std::int64_t ArcDeflateFileToArchive(platform::File& out, const std::string& sourcePath, int level) {
   return arc::Guarded([&] { return DeflateFile(out, sourcePath, level); });
 }
 
-std::int64_t ArcStoreFileToArchive(ArcFile& out, const std::string& sourcePath) {
+std::int64_t ArcStoreFileToArchive(platform::File& out, const std::string& sourcePath) {
   return arc::Guarded([&] { return StoreFile(out, sourcePath); });
 }
 
 namespace {
 
-int PackInto(const std::string& folder, ArcFile& out, const std::array<std::uint8_t, 8>& callerBytes, bool store,
+int PackInto(const std::string& folder, platform::File& out, const std::array<std::uint8_t, 8>& callerBytes, bool store,
              const Excluded& excluded) {
   if (!platform::IsDirectory(folder)) return kArcNoFolder;
   return static_cast<int>(arc::Guarded([&]() -> std::int64_t {
@@ -192,7 +192,7 @@ int PackInto(const std::string& folder, ArcFile& out, const std::array<std::uint
 
 }  // namespace
 
-int ArcPackFolder(const std::string& folder, ArcFile& out, const std::array<std::uint8_t, 8>& callerBytes,
+int ArcPackFolder(const std::string& folder, platform::File& out, const std::array<std::uint8_t, 8>& callerBytes,
                   bool store) {
   return PackInto(folder, out, callerBytes, store, Excluded({out.GetPath()}));
 }
@@ -201,7 +201,7 @@ int ArcPackFolderToFile(const std::string& folder, const std::string& packagePat
                         const std::array<std::uint8_t, 8>& callerBytes, bool store) {
   if (!platform::IsDirectory(folder)) return kArcNoFolder;
   int packed = kArcOk;
-  const detail::SaveResult saved = detail::SaveThroughFile(packagePath, [&](ArcFile& file) {
+  const detail::SaveResult saved = detail::SaveThroughFile(packagePath, [&](platform::File& file) {
     packed = PackInto(folder, file, callerBytes, store, Excluded({file.GetPath(), packagePath}));
     return packed == kArcOk;
   });

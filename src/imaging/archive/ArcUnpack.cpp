@@ -14,7 +14,7 @@ namespace imaging {
 namespace {
 
 // Reads exactly n bytes; false when the file ends first.
-bool ReadExactly(ArcFile& file, void* out, std::size_t n) { return file.Read(out, n) == n; }
+bool ReadExactly(platform::File& file, void* out, std::size_t n) { return file.Read(out, n) == n; }
 
 // An existing target must be a plain file: writing through a link or over
 // a folder could land outside the place meant.
@@ -33,7 +33,7 @@ struct InflateStream {
 };
 
 // Expands the stream into `file`; answers the bytes written or a code.
-std::int64_t Inflate(ArcFile& file, const std::uint8_t* data, std::size_t length) {
+std::int64_t Inflate(platform::File& file, const std::uint8_t* data, std::size_t length) {
   if (length > UINT_MAX) return kArcCodecFailed;
   InflateStream stream;
   if (inflateInit(&stream.s) != Z_OK) return kArcCodecFailed;
@@ -64,7 +64,7 @@ template <class Writer>
 std::int64_t WriteTarget(const std::string& targetPath, Writer write) {
   if (!TargetAcceptable(targetPath)) return kArcCannotOpen;
   std::int64_t result = 0;
-  const detail::SaveResult saved = detail::SaveThroughFile(targetPath, [&](ArcFile& file) {
+  const detail::SaveResult saved = detail::SaveThroughFile(targetPath, [&](platform::File& file) {
     result = write(file);
     return result >= 0;
   });
@@ -73,7 +73,7 @@ std::int64_t WriteTarget(const std::string& targetPath, Writer write) {
   return code == kArcOk ? result : code;
 }
 
-std::int64_t CopyStored(ArcFile& package, ArcFile& target, std::int64_t size) {
+std::int64_t CopyStored(platform::File& package, platform::File& target, std::int64_t size) {
   std::vector<std::uint8_t> buffer(std::min<std::size_t>(static_cast<std::size_t>(size), arc::kCopyPiece));
   for (std::int64_t done = 0; done < size;) {
     const std::size_t piece = std::min<std::size_t>(buffer.size(), static_cast<std::size_t>(size - done));
@@ -91,7 +91,7 @@ std::string WithoutTrailingSlashes(std::string folder) {
 
 }  // namespace
 
-int ArcReadDirectory(ArcFile& package, PackageHeader& header, std::vector<PackageEntry>& entries) {
+int ArcReadDirectory(platform::File& package, PackageHeader& header, std::vector<PackageEntry>& entries) {
   entries.clear();
   return static_cast<int>(arc::Guarded([&]() -> std::int64_t {
     const std::int64_t length = package.GetLength();
@@ -120,10 +120,10 @@ int ArcReadDirectory(ArcFile& package, PackageHeader& header, std::vector<Packag
 }
 
 std::int64_t ArcInflateToFile(const std::string& targetPath, const std::uint8_t* data, std::size_t length) {
-  return arc::Guarded([&] { return WriteTarget(targetPath, [&](ArcFile& file) { return Inflate(file, data, length); }); });
+  return arc::Guarded([&] { return WriteTarget(targetPath, [&](platform::File& file) { return Inflate(file, data, length); }); });
 }
 
-std::int64_t ArcExtractEntry(ArcFile& package, const PackageHeader& header, const PackageEntry& entry,
+std::int64_t ArcExtractEntry(platform::File& package, const PackageHeader& header, const PackageEntry& entry,
                              const std::string& targetPath) {
   return arc::Guarded([&]() -> std::int64_t {
     const std::int64_t start = std::int64_t{header.dataOffset} + entry.offset;
@@ -134,11 +134,11 @@ std::int64_t ArcExtractEntry(ArcFile& package, const PackageHeader& header, cons
       if (!ReadExactly(package, packed.data(), packed.size())) return kArcReadWriteFailed;
       return ArcInflateToFile(targetPath, packed.data(), packed.size());
     }
-    return WriteTarget(targetPath, [&](ArcFile& file) { return CopyStored(package, file, entry.size); });
+    return WriteTarget(targetPath, [&](platform::File& file) { return CopyStored(package, file, entry.size); });
   });
 }
 
-int ArcUnpackAll(ArcFile& package, std::string& folder) {
+int ArcUnpackAll(platform::File& package, std::string& folder) {
   if (folder.empty()) {
     if (const int made = ArcCreateTempFolder(folder); made != kArcOk) return made;
   }
@@ -156,10 +156,10 @@ int ArcUnpackAll(ArcFile& package, std::string& folder) {
 }
 
 int ArcUnpackFile(const std::string& packagePath, std::string& folder) {
-  ArcFile package;
+  platform::File package;
   try {
-    package.Open(packagePath, ArcFile::Mode::kRead);
-  } catch (const ArcFileError&) {
+    package.Open(packagePath, platform::File::Mode::kRead);
+  } catch (const platform::FileError&) {
     return kArcCannotOpen;
   }
   return ArcUnpackAll(package, folder);

@@ -26,13 +26,10 @@
 #include <string>
 #include <vector>
 
-#include "imaging/detail/File.h"
+#include "platform/File.h"
 #include "platform/Image.h"
 
 namespace imaging {
-
-using ArcFile = detail::File;
-using ArcFileError = detail::FileError;
 
 enum ArcResult : int {
   kArcOk = 0,
@@ -69,7 +66,7 @@ struct PackageEntry {
 // full -8; a missing path, too many open files or a busy file -9; a folder
 // that is not empty or is in use -10; anything else -12; 0 for none.
 int ArcErrorFromErrno(int errorNumber);
-int ArcErrorFromFileException(const ArcFileError& error);
+int ArcErrorFromFileException(const platform::FileError& error);
 // Raises a file error for a negative code, for callers that report
 // failures by exception: -8 disk full, -9 not found, -10 folder not
 // removable, -12 access denied, -13 / -11 / -1 a general failure. Other
@@ -89,7 +86,7 @@ std::optional<std::string> ArcMemberNameFromStored(const std::string& stored);
 // The store flag keeps the bytes as they are; otherwise each file is
 // deflated at level 1. Folders inside are left out. A file whose name
 // cannot be a member makes the packing fail with -9.
-int ArcPackFolder(const std::string& folder, ArcFile& out, const std::array<std::uint8_t, 8>& callerBytes,
+int ArcPackFolder(const std::string& folder, platform::File& out, const std::array<std::uint8_t, 8>& callerBytes,
                   bool store);
 // The same into a package file, which is replaced only when the package is
 // complete.
@@ -97,24 +94,24 @@ int ArcPackFolderToFile(const std::string& folder, const std::string& packagePat
                         const std::array<std::uint8_t, 8>& callerBytes, bool store);
 // Append one file's bytes to `out`, deflated or as they are; answer the
 // bytes appended or a negative code.
-std::int64_t ArcDeflateFileToArchive(ArcFile& out, const std::string& sourcePath, int level);
-std::int64_t ArcStoreFileToArchive(ArcFile& out, const std::string& sourcePath);
+std::int64_t ArcDeflateFileToArchive(platform::File& out, const std::string& sourcePath, int level);
+std::int64_t ArcStoreFileToArchive(platform::File& out, const std::string& sourcePath);
 
 // ---- unpacking: ArcUnpack.cpp ------------------------------------------------
 
 // Reads and checks the header and the directory.
-int ArcReadDirectory(ArcFile& package, PackageHeader& header, std::vector<PackageEntry>& entries);
+int ArcReadDirectory(platform::File& package, PackageHeader& header, std::vector<PackageEntry>& entries);
 // Writes one entry's bytes to `targetPath` (replaced only when complete; an
 // existing target that is not a plain file is refused). Answers the bytes
 // written or a negative code.
-std::int64_t ArcExtractEntry(ArcFile& package, const PackageHeader& header, const PackageEntry& entry,
+std::int64_t ArcExtractEntry(platform::File& package, const PackageHeader& header, const PackageEntry& entry,
                              const std::string& targetPath);
 // Expands one zlib stream into `targetPath`; answers the bytes written.
 std::int64_t ArcInflateToFile(const std::string& targetPath, const std::uint8_t* data, std::size_t length);
 // Extracts every entry into `folder`; an empty folder argument first gets a
 // new temporary folder, whose path it receives. The first failure is
 // answered; entries written before it stay.
-int ArcUnpackAll(ArcFile& package, std::string& folder);
+int ArcUnpackAll(platform::File& package, std::string& folder);
 int ArcUnpackFile(const std::string& packagePath, std::string& folder);
 
 // ---- folders: ArcFolders.cpp -------------------------------------------------

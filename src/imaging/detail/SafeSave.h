@@ -5,9 +5,12 @@
 #include <functional>
 #include <string>
 
-#include "imaging/detail/File.h"
+#include "platform/File.h"
 
 namespace imaging::detail {
+
+using platform::File;
+using platform::FileError;
 
 enum class SaveOutcome {
   kSaved,

@@ -129,7 +129,7 @@ class AnimationEncoder {
   }
 
   int Write(const std::string& outputPath, const std::string& comment, bool looping, int delay) {
-    return WriteGifFile(outputPath, [&](detail::File& file) {
+    return WriteGifFile(outputPath, [&](platform::File& file) {
       GifBytes bytes;
       WriteScreen(bytes, looping);
       file.Write(bytes.data(), bytes.size());

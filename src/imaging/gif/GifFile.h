@@ -11,7 +11,7 @@ namespace imaging {
 // Writes `path` through a temporary beside it (see SaveThroughFile) and
 // answers 0 or a GIF code: -3 when no file can be made there, -6 when
 // `write` stopped, else the code of the system error.
-inline int WriteGifFile(const std::string& path, const std::function<bool(detail::File&)>& write) {
+inline int WriteGifFile(const std::string& path, const std::function<bool(platform::File&)>& write) {
   const detail::SaveResult result = detail::SaveThroughFile(path, write);
   switch (result.outcome) {
     case detail::SaveOutcome::kSaved:

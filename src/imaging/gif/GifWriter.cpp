@@ -73,7 +73,7 @@ int WriteGif(const std::string& path, const std::uint8_t* indexes, const Palette
     control.Write(bytes);
     image.Write(bytes);
     bytes.push_back(CGifFormat::kTrailer);
-    return WriteGifFile(path, [&](detail::File& file) {
+    return WriteGifFile(path, [&](platform::File& file) {
       file.Write(bytes.data(), bytes.size());
       return true;
     });

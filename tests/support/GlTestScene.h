@@ -13,7 +13,7 @@
 #include "platform/GlContext.h"
 #include "platform/Image.h"
 
-namespace testutil {
+namespace testsupport {
 
 inline constexpr platform::Bgra kGlClear{255, 0, 0, 255};     // blue
 inline constexpr platform::Bgra kGlTriangle{0, 0, 255, 255};  // red
@@ -51,4 +51,4 @@ inline void ExpectTriangleScene(const platform::GlContext& context) {
   EXPECT_NEAR(red, area, area * 0.1);
 }
 
-}  // namespace testutil
+}  // namespace testsupport

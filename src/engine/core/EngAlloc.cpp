@@ -1,0 +1,55 @@
+#include "engine/core/EngAlloc.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace engine {
+namespace {
+
+// The engine runs on one thread; the hook state needs no locking.
+struct HookState {
+  long allocations = 0;
+  long frees = 0;
+  long failAt = 0;  // allocation number that fails; 0 none
+  bool failLater = false;
+  int poison = -1;
+};
+
+HookState& Hook() {
+  static HookState state;
+  return state;
+}
+
+}  // namespace
+
+void* EngAlloc(std::size_t bytes) noexcept {
+  HookState& hook = Hook();
+  const long number = ++hook.allocations;
+  if (hook.failAt != 0 && (number == hook.failAt || (hook.failLater && number > hook.failAt))) return nullptr;
+  void* block = std::malloc(bytes == 0 ? 1 : bytes);
+  if (block != nullptr && hook.poison >= 0) std::memset(block, hook.poison, bytes);
+  return block;
+}
+
+void EngFree(void* block) noexcept {
+  if (block == nullptr) return;
+  ++Hook().frees;
+  std::free(block);
+}
+
+void EngFailAllocation(long nth, bool everyLater) {
+  HookState& hook = Hook();
+  hook.failAt = nth <= 0 ? 0 : hook.allocations + nth;
+  hook.failLater = everyLater;
+}
+
+void EngClearAllocationFailure() {
+  Hook().failAt = 0;
+  Hook().failLater = false;
+}
+
+void EngSetAllocationPoison(int byte) { Hook().poison = byte < 0 || byte > 255 ? -1 : byte; }
+
+EngAllocStats EngAllocationStats() { return {Hook().allocations, Hook().frees}; }
+
+}  // namespace engine

@@ -1,0 +1,180 @@
+#include "engine/core/QFile.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace engine {
+namespace {
+
+std::uint32_t LoadBig32(const unsigned char* b) {
+  return (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) | b[3];
+}
+
+void StoreBig32(std::uint32_t v, unsigned char* b) {
+  b[0] = static_cast<unsigned char>(v >> 24);
+  b[1] = static_cast<unsigned char>(v >> 16);
+  b[2] = static_cast<unsigned char>(v >> 8);
+  b[3] = static_cast<unsigned char>(v);
+}
+
+}  // namespace
+
+QFile::QFile(const std::string& path, Mode mode) : File(path, mode) {}
+
+void QFile::ReadThroughRefill(unsigned char* destination, std::size_t n) {
+  // What is still buffered first; the caller's fast path saw that it falls
+  // short of (or ends exactly at) the fill.
+  const std::size_t buffered = std::min(n, static_cast<std::size_t>(readFill_ - readPos_));
+  std::memcpy(destination, readBuffer_ + readPos_, buffered);
+  readPos_ += static_cast<int>(buffered);
+  destination += buffered;
+  const std::size_t rest = n - buffered;
+
+  const std::int64_t at = GetPosition();
+  if (rest >= static_cast<std::size_t>(kBufferSize)) {
+    // Large blocks go straight to the caller.
+    const std::size_t got = File::Read(destination, rest);
+    if (got < rest) {
+      std::memset(destination + got, 0, rest - got);
+      readPastEnd_ = true;
+    }
+    readPos_ = readFill_ = 0;
+    bufferOffset_ = at + static_cast<std::int64_t>(got);
+    return;
+  }
+  // Refill. The fill is what the file gave, so bytes beyond the end are
+  // never taken from an earlier buffer.
+  bufferOffset_ = at;
+  readFill_ = static_cast<int>(File::Read(readBuffer_, kBufferSize));
+  const std::size_t take = std::min(rest, static_cast<std::size_t>(readFill_));
+  std::memcpy(destination, readBuffer_, take);
+  readPos_ = static_cast<int>(take);
+  if (take < rest) {
+    std::memset(destination + take, 0, rest - take);
+    readPastEnd_ = true;
+  }
+}
+
+void QFile::ReadInt(std::int32_t& value) {
+  unsigned char b[4];
+  Read(b, 4);
+  value = static_cast<std::int32_t>(LoadBig32(b));
+}
+
+void QFile::ReadDouble(double& value) {
+  unsigned char b[8];
+  Read(b, 8);
+  const std::uint64_t bits = (std::uint64_t{LoadBig32(b)} << 32) | LoadBig32(b + 4);
+  value = std::bit_cast<double>(bits);
+}
+
+void QFile::ReadMatrix(MatrixRecord& matrix) {
+  for (auto& row : matrix.m)
+    for (double& element : row) ReadDouble(element);
+}
+
+void QFile::ReadName(char (&name)[kNameSize]) {
+  Read(name, kNameSize);
+  name[kNameSize - 1] = '\0';
+}
+
+std::int64_t QFile::FileLength() {
+  if (GetMode() != Mode::kRead) return GetLength();
+  if (length_ < 0) length_ = GetLength();
+  return length_;
+}
+
+std::int64_t QFile::BytesLeft() { return std::max<std::int64_t>(0, FileLength() - ReadPosition()); }
+
+std::int64_t QFile::ReadTextLine(std::int64_t offset, std::string& line, bool* empty, platform::File* other) {
+  platform::File& file = other != nullptr ? *other : *this;
+  // The last byte of the area stays zero, so the scans below end inside it.
+  unsigned char area[kNameSize] = {};
+  std::size_t got = 0;
+  if (offset >= 0) {
+    file.Seek(offset);
+    got = file.Read(area, kNameSize - 1);
+  }
+  if (empty != nullptr) *empty = got == 0 && area[0] == 0;
+  std::size_t i = 0;
+  while (area[i] == ' ' || area[i] == '\t' || area[i] == '\n') ++i;
+  const std::size_t start = i;
+  while (area[i] != '\r' && area[i] != '\n' && area[i] != 0) ++i;
+  line.assign(reinterpret_cast<const char*>(area + start), i - start);
+  return offset + static_cast<std::int64_t>(i) + 1;
+}
+
+void QFile::Write(const void* source, std::size_t n) {
+  if (n == 0) return;  // an empty source may be null
+  if (writeFill_ + n >= static_cast<std::size_t>(writeCapacity_)) {
+    if (writeFill_ > 0) File::Write(writeBuffer_, static_cast<std::size_t>(writeFill_));
+    writeFill_ = 0;
+    if (n >= static_cast<std::size_t>(writeCapacity_)) {
+      File::Write(source, n);
+      return;
+    }
+  }
+  std::memcpy(writeBuffer_ + writeFill_, source, n);
+  writeFill_ += static_cast<int>(n);
+}
+
+void QFile::WriteInt(std::int32_t value) {
+  unsigned char b[4];
+  StoreBig32(static_cast<std::uint32_t>(value), b);
+  Write(b, 4);
+}
+
+void QFile::WriteDouble(double value) {
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  unsigned char b[8];
+  StoreBig32(static_cast<std::uint32_t>(bits >> 32), b);
+  StoreBig32(static_cast<std::uint32_t>(bits), b + 4);
+  Write(b, 8);
+}
+
+void QFile::WriteMatrix(const MatrixRecord& matrix) {
+  for (const auto& row : matrix.m)
+    for (double element : row) WriteDouble(element);
+}
+
+void QFile::WriteName(const std::string& name) {
+  char field[kNameSize] = {};
+  std::memcpy(field, name.data(), std::min(name.size(), static_cast<std::size_t>(kNameSize - 1)));
+  Write(field, kNameSize);
+}
+
+void QFile::FlushWrite() {
+  if (writeFill_ == 0) return;
+  File::Write(writeBuffer_, static_cast<std::size_t>(writeFill_));
+  writeFill_ = 0;
+  File::Flush();
+}
+
+void QFile::FlushAndClose() {
+  FlushWrite();
+  Close();
+}
+
+int QFile::SeekTo(std::int64_t position, platform::File* other) {
+  platform::File& file = other != nullptr ? *other : *this;
+  if (position < 0) return -1;
+  try {
+    return file.Seek(position) == position ? 0 : -1;
+  } catch (const platform::FileError&) {
+    return -1;
+  }
+}
+
+void QFile::Reset() {
+  readPos_ = readFill_ = 0;
+  bufferOffset_ = hasPreamble ? kPreambleSize : 0;
+  readPastEnd_ = false;
+  Seek(bufferOffset_);
+}
+
+int QFile::GetFileLength(std::int64_t& length) {
+  length = GetLength();
+  return 0;
+}
+
+}  // namespace engine

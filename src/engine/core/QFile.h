@@ -1,0 +1,144 @@
+#pragma once
+// The engine's buffered stream for its binary records. Every multi-byte
+// number is stored most significant byte first: integers as 4-byte two's
+// complement, doubles as 8-byte IEEE binary64, matrices as their 16 doubles
+// in row order (the flag is not stored), names in fixed 256-byte fields.
+// Reads and writes pass through 12000-byte buffers held inside the object;
+// transfers of 12000 bytes or more go straight to the file.
+//
+// Reading past the end of the file is not silent: the missing bytes read as
+// zero and the stream remembers it (HasReadPastEnd), so a record reader can
+// fail a truncated file instead of decoding stale bytes. Readers check the
+// sizes they read against BytesLeft() before they trust them.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "engine/core/EngGeometry.h"
+#include "platform/File.h"
+
+namespace engine {
+
+// Codes answered by QFile::DetectFileKind.
+enum EngFileKind : int {
+  kFileKindUnknown = 0,
+  kFileKindLwoOld = 3,       // LightWave object, older form
+  kFileKindTextModel = 4,    // the modelling program's text model ("CRVD4")
+  kFileKindDxf = 5,
+  kFileKindNativeScene = 7,  // a scene file this engine reads
+  kFileKindObj = 19,
+  kFileKindNativeOther = 22,  // a native file of a kind this engine does not read
+  kFileKindZ4w = 29,
+  kFileKindZ4v = 30,
+  kFileKindLwo2 = 31,
+  kFileKindZ4e = 32,
+  kFileKindZ4m = 38,
+};
+
+class QFile : public platform::File {
+ public:
+  static constexpr int kBufferSize = 12000;
+  static constexpr int kNameSize = 256;
+  static constexpr int kPreambleSize = 128;
+
+  // Opens the file; throws platform::FileError when it cannot be opened.
+  QFile(const std::string& path, Mode mode);
+  // Does not flush: writers call FlushAndClose, and buffered bytes of a
+  // stream destroyed without it are lost.
+  ~QFile() override = default;
+
+  // ---- reading through the buffer ----------------------------------------
+  // Copies the next n bytes; bytes past the end of the file read as zero and
+  // set the read-past-end state.
+  void Read(void* destination, std::size_t n) {
+    if (n == 0) return;  // an empty destination may be null
+    if (readPos_ + n < static_cast<std::size_t>(readFill_)) {
+      std::memcpy(destination, readBuffer_ + readPos_, n);
+      readPos_ += static_cast<int>(n);
+      return;
+    }
+    ReadThroughRefill(static_cast<unsigned char*>(destination), n);
+  }
+  void ReadInt(std::int32_t& value);
+  void ReadDouble(double& value);
+  // The 16 elements; the matrix's flag is left as it is.
+  void ReadMatrix(MatrixRecord& matrix);
+  // A 256-byte name field; the result is always zero-terminated (a field
+  // without a terminator keeps its first 255 bytes).
+  void ReadName(char (&name)[kNameSize]);
+
+  // True once a read wanted bytes beyond the end of the file; Reset clears it.
+  bool HasReadPastEnd() const { return readPastEnd_; }
+  void ClearReadPastEnd() { readPastEnd_ = false; }
+  // Offset in the file of the next byte Read delivers (while the stream is
+  // read through Read since it was opened or Reset; unbuffered reads and
+  // seeks in between do not move it).
+  std::int64_t ReadPosition() const { return bufferOffset_ + readPos_; }
+  // The file's length (measured once for a stream opened for reading).
+  std::int64_t FileLength();
+  // Bytes between ReadPosition and the end of the file, never negative.
+  std::int64_t BytesLeft();
+
+  // ---- reading without the buffer ----------------------------------------
+  // The unbuffered read at the file pointer; answers the count read.
+  std::size_t ReadDirect(void* destination, std::size_t n) { return File::Read(destination, n); }
+  // Reads one text line starting at the offset of `other` (or this file),
+  // without the buffers: at most 255 bytes, leading blanks, tabs and line
+  // feeds skipped, ended by CR, LF or a zero byte. Answers the offset after
+  // the character that ended it; `empty` is set when nothing was left to
+  // read.
+  std::int64_t ReadTextLine(std::int64_t offset, std::string& line, bool* empty = nullptr,
+                            platform::File* other = nullptr);
+
+  // ---- writing -----------------------------------------------------------
+  void Write(const void* source, std::size_t n);
+  void WriteInt(std::int32_t value);
+  void WriteDouble(double value);
+  void WriteMatrix(const MatrixRecord& matrix);
+  // The text's bytes (at most 255) then zeros, 256 bytes in all.
+  void WriteName(const std::string& name);
+  // Writes the buffered bytes and flushes the file; nothing at all when the
+  // buffer is empty.
+  void FlushWrite();
+  virtual void FlushAndClose();
+
+  // ---- positioning -------------------------------------------------------
+  // Moves the file pointer of `other` (or this file); 0 when it ends up at
+  // the position asked for, else -1. The buffers are not touched.
+  int SeekTo(std::int64_t position, platform::File* other = nullptr);
+  // Empties the read buffer and goes back to the start of the data: byte 0,
+  // or byte 128 behind a preamble. Clears the read-past-end state.
+  void Reset();
+  // Stores the file's length; answers 0.
+  int GetFileLength(std::int64_t& length);
+
+  // Classifies the file by the path's extension, then by its first bytes;
+  // may set hasPreamble. Moves the file pointer: call Reset before reading
+  // records.
+  virtual int DetectFileKind(const std::string& path);
+
+  std::string filePath;  // set by writers; texture side files are named after it
+  bool hasPreamble = false;
+
+ private:
+  void ReadThroughRefill(unsigned char* destination, std::size_t n);
+  // Reads up to n bytes at an absolute offset without the buffers; answers
+  // the count read.
+  std::size_t ReadAt(std::int64_t offset, void* destination, std::size_t n);
+  bool IsNativeHeaderAt(std::int64_t offset);
+  bool HasTextModelHeaderAt(std::int64_t offset);
+  bool LooksLikeDxf();
+
+  int readPos_ = 0;
+  int writeFill_ = 0;
+  int readFill_ = 0;
+  int writeCapacity_ = kBufferSize;
+  std::int64_t bufferOffset_ = 0;  // file offset of readBuffer_[0]
+  std::int64_t length_ = -1;       // cached length of a stream opened for reading
+  bool readPastEnd_ = false;
+  unsigned char readBuffer_[kBufferSize];
+  unsigned char writeBuffer_[kBufferSize];
+};
+
+}  // namespace engine
