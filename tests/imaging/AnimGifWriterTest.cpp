@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <map>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,6 +14,8 @@
 #include "imaging/detail/SafeSave.h"
 #include "imaging/gif/AnimGifWriter.h"
 #include "imaging/gif/GifWriter.h"
+#include "platform/ImageCodec.h"
+#include "platform/InputState.h"
 #include "platform/Paths.h"
 #include "support/TempDir.h"
 
@@ -272,6 +276,42 @@ TEST(AnimGifWriter, CancelFromTheDialogStopsTheWorkerAndWritesNothing) {
   EXPECT_EQ(job.result.load(), imaging::kGifCancelled);
   EXPECT_FALSE(platform::FileExists(dir / "never.gif"));
   EXPECT_EQ(platform::ListDirectory(dir.Path()), std::vector<std::string>{});
+}
+
+TEST(AnimGifWriter, ReadsPngFramesFromTheFolderAndTakesCtrlForDiffusion) {
+  testsupport::TempDir dir;
+  const std::string frames = dir / "frames";
+  ASSERT_TRUE(std::filesystem::create_directory(frames));
+  // Random colours in 24 bits and a 32-bit frame with a transparent
+  // corner: far more colours than the palette holds, so diffusion changes
+  // the result.
+  Image ramp(64, 16, 24);
+  std::mt19937 random(4);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 64; ++x)
+      ramp.SetBgra(x, y, Bgra{static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
+                              static_cast<std::uint8_t>(random()), 255});
+  Image corner = Filled(20, 20, 32, kRed);
+  corner.SetBgra(0, 0, Bgra{0, 0, 0, 0});
+  ASSERT_TRUE(platform::SaveImageFile(ramp, imaging::AnimGifFramePath(frames, 0)));
+  ASSERT_TRUE(platform::SaveImageFile(corner, imaging::AnimGifFramePath(frames, 1)));
+
+  auto run = [&](bool ctrl, const std::string& name) {
+    const platform::KeyStateHook previous =
+        platform::SetKeyStateHook([ctrl](int key) { return ctrl && key == platform::VK_CONTROL; });
+    AnimGifWriter job;
+    job.RunWithProgress(dir / name, frames, 2, kComment, true, 10);
+    platform::SetKeyStateHook(previous);
+    EXPECT_EQ(job.result.load(), 0) << name;
+    EXPECT_EQ(job.diffuse, ctrl);
+    return ReadBytes(dir / name);
+  };
+  const std::vector<std::uint8_t> plain = run(false, "plain.gif"), diffused = run(true, "diffused.gif");
+  EXPECT_NE(plain, diffused);
+  const auto sizes = RunTool("identify -format '%W %H %w %h|' " + Quoted(dir / "plain.gif"));
+  EXPECT_EQ(sizes.out, "64 20 64 16|64 20 20 20|");
+  const auto text = RunTool("giftext " + Quoted(dir / "diffused.gif"));
+  EXPECT_EQ(GiftextValues(text.out, "Transparency on: "), (std::vector<std::string>{"no", "yes"}));
 }
 
 TEST(SaveThroughFile, AWriterThatStopsLeavesTheTargetAsItWas) {

@@ -128,4 +128,38 @@ int ArcDeleteFolder(const std::string& folder);
 // Deletes the folder's files (failures ignored) and the folder.
 int ArcRemoveFolderFiles(const std::string& folder);
 
+// ---- thumbnails and pictures: ArcThumbnails.cpp -----------------------------
+
+// Writes "thumb1.txt" and "thumb2.txt" (the texts as code page 932 bytes,
+// no terminator) and, when the picture holds a bitmap, "thumb3.jpg" (72 dots
+// per inch, quality 100) into the folder. -9 when a file cannot be made,
+// -12 when a text has no code page 932 form, a write fails or the picture
+// is not written; after any failure none of the three files stays.
+int ArcWriteThumbnailFiles(const std::string& folder, const std::string& text1, const std::string& text2,
+                           const platform::Image& picture);
+// Extracts the members "thumb1.txt", "thumb2.txt" and "thumb3.jpg" (names
+// compared ignoring case) into new temporary files and answers their paths
+// (empty for a member the package lacks). The caller deletes the files.
+int ArcExtractThumbnailMembers(const std::string& packagePath, std::string& path1, std::string& path2,
+                               std::string& path3);
+// Reads a package's thumbnail texts (empty when missing) and picture (left
+// as it was when the package has none). -9 when a member cannot be read,
+// -12 when a text is not code page 932; the other members are still read.
+int ArcReadThumbnail(const std::string& packagePath, std::string& text1, std::string& text2,
+                     platform::Image& picture);
+// The thumbnail of a library file by its extension (without the dot, any
+// case): packages ("z4g", "z4e", "z4m", and "z4t", "z4h", "z4i", "z4w" when
+// they begin with a package kind) give their stored thumbnail; pictures
+// ("png", "jpg", "bmp", "gif") are drawn into a new 24-bit side x side
+// picture. 0, 1 (this file has no thumbnail), -9 (cannot be read) or the
+// package reader's code.
+int ArcLoadFileThumbnail(const std::string& path, const std::string& extension, std::string& text1,
+                         std::string& text2, platform::Image& picture, int side);
+// Draws the source, keeping its aspect, centred on white into the square
+// target (area-averaged). A target that is not square ends the program.
+void ArcMakeSquareThumbnail(const platform::Image& source, platform::Image& target);
+// Writes the picture as a baseline JPEG of quality 100 with the resolution,
+// straight to the path (replaced only when complete). 0 or -1.
+int ArcSaveJpeg(const platform::Image& picture, const std::string& path, int dpi);
+
 }  // namespace imaging

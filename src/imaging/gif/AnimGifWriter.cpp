@@ -14,7 +14,10 @@
 #include "imaging/gif/CLzwCodec.h"
 #include "imaging/gif/ColourQuantiser.h"
 #include "imaging/gif/GifFile.h"
+#include "imaging/Utilities.h"
 #include "platform/Cp932.h"
+#include "platform/ImageCodec.h"
+#include "platform/InputState.h"
 #include "platform/Paths.h"
 
 namespace imaging {
@@ -61,7 +64,8 @@ struct LoadedFrame {
 
 bool LoadFrame(const AnimGifWriter& job, const std::string& path, LoadedFrame& out) {
   platform::Image file;
-  if (!job.loadFrame || !job.loadFrame(path, file) || file.IsNull()) return false;
+  const bool loaded = job.loadFrame ? job.loadFrame(path, file) : platform::LoadImageFile(path, file);
+  if (!loaded || file.IsNull()) return false;
   if (file.Width() > kMaxScreenSide || file.Height() > kMaxScreenSide) return false;
   out.transparent = file.Bpp() == 32 && file.HasAlpha();
   return detail::CopyToTrueColour(file, out.image);
@@ -272,6 +276,8 @@ void AnimGifWriter::Wait() {
 void AnimGifWriter::RunWithProgress(const std::string& output, const std::string& folder, int frames,
                                     const std::string& text, bool loop, int delayHundredths,
                                     const ProgressDialog& dialog) {
+  // Ctrl held when the export starts asks for error diffusion.
+  diffuse = PnUtilIsKeyDown(platform::VK_CONTROL);
   Start(output, folder, frames, text, loop, delayHundredths);
   if (dialog) dialog(*this);
   while (doneFlag.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -42,7 +42,8 @@ class AnimGifWriter {
   int frameCount = 1;
   int delay = 0;          // hundredths of a second per frame
   bool looping = false;   // write the looping application block
-  bool diffuse = false;   // error diffusion instead of plain nearest colour
+  bool diffuse = false;   // error diffusion instead of plain nearest colour (RunWithProgress:
+                          // Ctrl held when it starts)
   std::string outputPath;
   std::string frameFolder;
   std::string comment;    // at most 259 bytes of it are stored
@@ -52,11 +53,13 @@ class AnimGifWriter {
   // physical memory available when it starts.
   std::uint64_t memoryBudget = 0;
 
-  // Fills the job, starts the worker, runs the dialog (when given), waits
-  // until the worker is done, sets the cancel flag and joins the worker.
+  // Fills the job (diffusion when the Ctrl key is down now), starts the
+  // worker, runs the dialog (when given), waits until the worker is done,
+  // sets the cancel flag and joins the worker.
   void RunWithProgress(const std::string& output, const std::string& folder, int frames, const std::string& text,
                        bool loop, int delayHundredths, const ProgressDialog& dialog = {});
-  // The same in two halves: Start returns at once, Wait joins.
+  // The worker in two halves, with the job's own `diffuse`: Start returns
+  // at once, Wait joins.
   void Start(const std::string& output, const std::string& folder, int frames, const std::string& text, bool loop,
              int delayHundredths);
   void Wait();
