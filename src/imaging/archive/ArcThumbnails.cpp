@@ -1,6 +1,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "imaging/archive/ArcLayout.h"
@@ -66,17 +69,19 @@ int ReadText(const std::string& path, std::string& text) {
   return result;
 }
 
-std::int32_t BigEndianKind(const std::string& path, bool& readable, bool& longEnough) {
+// Whether the file begins with a package kind (a big-endian int32 below
+// -99): 1 yes, 0 no (also for a file shorter than that), -9 unreadable.
+int BeginsWithPackageKind(const std::string& path) {
   std::uint8_t b[4] = {};
-  readable = longEnough = false;
   try {
     platform::File file(path, platform::File::Mode::kRead);
-    readable = true;
-    longEnough = file.Read(b, 4) == 4;
+    if (file.Read(b, 4) != 4) return 0;
   } catch (const platform::FileError&) {
+    return kArcCannotOpen;
   }
-  return static_cast<std::int32_t>(std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 |
-                                   b[3]);
+  const auto kind = static_cast<std::int32_t>(std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 |
+                                              std::uint32_t{b[2]} << 8 | b[3]);
+  return kind < kFirstPackageKind ? 1 : 0;
 }
 
 }  // namespace
@@ -154,10 +159,9 @@ int ArcLoadFileThumbnail(const std::string& path, const std::string& extension, 
                          std::string& text2, platform::Image& picture, int side) {
   const std::string ext = Lowered(extension);
   if (ext == "z4t" || ext == "z4h" || ext == "z4i" || ext == "z4w") {
-    bool readable = false, longEnough = false;
-    const std::int32_t kind = BigEndianKind(path, readable, longEnough);
-    if (!readable) return kArcCannotOpen;
-    return longEnough && kind < kFirstPackageKind ? ArcReadThumbnail(path, text1, text2, picture) : 1;
+    const int package = BeginsWithPackageKind(path);
+    if (package < 0) return package;
+    return package ? ArcReadThumbnail(path, text1, text2, picture) : 1;
   }
   if (ext == "z4g" || ext == "z4e" || ext == "z4m") return ArcReadThumbnail(path, text1, text2, picture);
   if (ext == "png" || ext == "jpg" || ext == "bmp" || ext == "gif") {
