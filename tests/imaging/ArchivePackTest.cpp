@@ -2,6 +2,7 @@
 #include <zlib.h>
 
 #include <array>
+#include <cerrno>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -268,6 +269,19 @@ TEST(ArcDeleteFolder, DeletesFilesButNothingWhenAFolderIsInside) {
   EXPECT_EQ(imaging::ArcDeleteFolder(dir / "a"), 0);
   EXPECT_FALSE(platform::FileExists(dir / "a"));
   EXPECT_EQ(imaging::ArcDeleteFolder(dir / "a"), imaging::kArcNoFolder);
+}
+
+TEST(ArcErrorFromFileException, MapsTheCauseOfAFileError) {
+  struct Case {
+    int errorNumber;
+    int code;
+  };
+  for (const Case& c : {Case{ENOSPC, imaging::kArcDiskFull}, Case{ENOENT, imaging::kArcCannotOpen},
+                        Case{ENOTDIR, imaging::kArcCannotOpen}, Case{EMFILE, imaging::kArcCannotOpen},
+                        Case{ENOTEMPTY, imaging::kArcCannotRemove}, Case{EACCES, imaging::kArcReadWriteFailed},
+                        Case{EIO, imaging::kArcReadWriteFailed}, Case{0, 0}})
+    EXPECT_EQ(imaging::ArcErrorFromFileException(platform::FileError("op", "/p", c.errorNumber)), c.code)
+        << c.errorNumber;
 }
 
 TEST(ArcThrowFileError, RaisesTheErrorThatMapsBackToTheCode) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -136,6 +137,18 @@ TEST(WriteGif, FailedWritesAreReportedAndLeaveThePreviousFile) {
   }
   EXPECT_EQ(ReadBytes(path), before);
   EXPECT_EQ(platform::ListDirectory(dir.Path()), std::vector<std::string>{"kept.gif"});
+}
+
+TEST(GifErrorFromFileException, MapsTheCauseOfAFileError) {
+  struct Case {
+    int errorNumber;
+    int code;
+  };
+  for (const Case& c : {Case{ENOSPC, imaging::kGifDiskFull}, Case{EDQUOT, imaging::kGifDiskFull},
+                        Case{ENOENT, imaging::kGifCannotCreate}, Case{EMFILE, imaging::kGifCannotCreate},
+                        Case{EACCES, imaging::kGifFileError}, Case{EIO, imaging::kGifFileError}, Case{0, 0}})
+    EXPECT_EQ(imaging::GifErrorFromFileException(platform::FileError("write", "/x.gif", c.errorNumber)), c.code)
+        << c.errorNumber;
 }
 
 TEST(GifSubblock, SplitsIntoPiecesOfAtMost255Bytes) {

@@ -41,6 +41,8 @@ int GifErrorFromErrno(int errorNumber) {
   }
 }
 
+int GifErrorFromFileException(const platform::FileError& error) { return GifErrorFromErrno(error.ErrorNumber()); }
+
 int WriteGif(const std::string& path, const std::uint8_t* indexes, const Palette& palette, int width, int height) {
   if (width < 1 || height < 1 || width > 0xFFFF || height > 0xFFFF) return kGifFileError;
   try {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "imaging/gif/ColourQuantiser.h"
+#include "platform/File.h"
 #include "platform/Image.h"
 
 namespace imaging {
@@ -21,6 +22,7 @@ enum GifResult : int {
 // quota full -2; a missing or unusable path, too many open files or a busy
 // file -3; anything else -4; 0 for no error.
 int GifErrorFromErrno(int errorNumber);
+int GifErrorFromFileException(const platform::FileError& error);
 
 // Writes one image: `indexes` holds width x height palette indexes (rows
 // from the top), `palette` 256 colours; index 255 is declared transparent.
