@@ -14,29 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "support/ExternalTools.h"
+
 namespace imaging_test {
 
-struct ToolResult {
-  int exitCode = -1;
-  std::string out;
-};
-
-// Runs a shell command and collects its standard output.
-inline ToolResult RunTool(const std::string& command) {
-  ToolResult result;
-  FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-  if (!pipe) return result;
-  char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
-inline bool HaveTool(const std::string& name) { return RunTool("command -v " + name).exitCode == 0; }
-
-inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+using testsupport::HaveTool;
+using testsupport::Quoted;
+using testsupport::RunTool;
+using testsupport::ToolResult;
 
 inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
