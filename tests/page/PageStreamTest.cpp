@@ -26,42 +26,11 @@ using page::PnFile;
 using page::PnFileError;
 using page::SDoc;
 using pagetest::Bytes;
+using pagetest::DefaultGrid;
 using pagetest::LeBytes;
-
-// ---- hand-made records ------------------------------------------------------------
-
-// The grid record of a new page.
-LeBytes& DefaultGrid(LeBytes& b) {
-  return b.Int(20).Int(4).Int(0xC8C8C8).Int(0xFFFFFF).Byte(1).Byte(0).Byte(0).Int(12).Int(0).Int(0).Int(1);
-}
-
-// The four value records of a new object at (x, y), 100 × 100, and the
-// group's tail.
-LeBytes& DefaultValues(LeBytes& b, double x, double y) {
-  b.Int(0).Int(0).Int(1).Int(0).Int(1).Int(0).Int(0).Int(0xFFFFFF).Int(100).Int(1).Int(0xC8C8C8).Int(5).Int(5)
-      .Int(0).Int(0).Int(0).Byte(0).Int(0).Int(0).Int(2).Byte(0).Byte(0).Byte(0).Int(1).Byte(0);
-  b.Int(0).Int(0).Int(81).Int(32).Int(-1).Int(50).Double(0).Double(0).Double(0);
-  b.Int(0).Int(0).Int(35).Int(35).Int(2).Int(0);
-  b.Double(x).Double(y).Double(100).Double(100).Double(0).Double(0).Int(0);
-  return b.Int(0);
-}
-
-// A page header for `count` objects of a new 500 × 500 page at 72 dpi.
-LeBytes PageHeader(int count) { return std::move(LeBytes().Int(0).Int(500).Int(500).Int(72).Int(count)); }
-
-// An object record up to its type id, for a new object with id and label.
-LeBytes& ObjectHead(LeBytes& b, int id, int type, const std::string& rawLabel = "", int parentId = -1,
-                    int flags = 0) {
-  b.Int(0).Int(flags).Int(id).Text(rawLabel).Int(parentId).Int((flags & 0x100) ? 1 : 0);
-  return DefaultValues(b, 0, 0).Int(type);
-}
-
-Bytes OnePage(const Bytes& objectRecords, int count) {
-  LeBytes b = PageHeader(count);
-  b.Append(objectRecords);
-  DefaultGrid(b);
-  return b.Int(0).Get();
-}
+using pagetest::ObjectHead;
+using pagetest::OnePage;
+using pagetest::PageHeader;
 
 class PageStreamTest : public ::testing::Test {
  protected:

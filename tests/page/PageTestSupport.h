@@ -48,6 +48,41 @@ class LeBytes {
   Bytes bytes_;
 };
 
+// ---- hand-made page records ---------------------------------------------------
+
+// The grid record of a new page.
+inline LeBytes& DefaultGrid(LeBytes& b) {
+  return b.Int(20).Int(4).Int(0xC8C8C8).Int(0xFFFFFF).Byte(1).Byte(0).Byte(0).Int(12).Int(0).Int(0).Int(1);
+}
+
+// The four value records of a new object at (x, y), 100 × 100, and the
+// group's tail.
+inline LeBytes& DefaultValues(LeBytes& b, double x, double y) {
+  b.Int(0).Int(0).Int(1).Int(0).Int(1).Int(0).Int(0).Int(0xFFFFFF).Int(100).Int(1).Int(0xC8C8C8).Int(5).Int(5)
+      .Int(0).Int(0).Int(0).Byte(0).Int(0).Int(0).Int(2).Byte(0).Byte(0).Byte(0).Int(1).Byte(0);
+  b.Int(0).Int(0).Int(81).Int(32).Int(-1).Int(50).Double(0).Double(0).Double(0);
+  b.Int(0).Int(0).Int(35).Int(35).Int(2).Int(0);
+  b.Double(x).Double(y).Double(100).Double(100).Double(0).Double(0).Int(0);
+  return b.Int(0);
+}
+
+// A page header for `count` objects of a new 500 × 500 page at 72 dpi.
+inline LeBytes PageHeader(int count) { return std::move(LeBytes().Int(0).Int(500).Int(500).Int(72).Int(count)); }
+
+// An object record up to its type id, for a new object with id and label.
+inline LeBytes& ObjectHead(LeBytes& b, int id, int type, const std::string& rawLabel = "", int parentId = -1,
+                    int flags = 0) {
+  b.Int(0).Int(flags).Int(id).Text(rawLabel).Int(parentId).Int((flags & 0x100) ? 1 : 0);
+  return DefaultValues(b, 0, 0).Int(type);
+}
+
+inline Bytes OnePage(const Bytes& objectRecords, int count) {
+  LeBytes b = PageHeader(count);
+  b.Append(objectRecords);
+  DefaultGrid(b);
+  return b.Int(0).Get();
+}
+
 // Fatal exits become exceptions for one scope, so a test can check that a
 // broken invariant is caught and what the message says.
 class FatalThrows {
