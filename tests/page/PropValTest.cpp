@@ -173,6 +173,17 @@ TEST_F(PropValTest, GridSpacingAndDivisionsBelowOneAreRaised) {
   EXPECT_EQ(grid.SnapStep(), 1);
 }
 
+TEST(PropVal, SupersamplingStaysWithinWhatDrawingCanReduce) {
+  struct Case {
+    int stored, used;
+  };
+  for (const Case c : {Case{-3, 1}, Case{0, 1}, Case{2, 2}, Case{4, 4}, Case{9, 4}}) {
+    Prop2DVal v;
+    v.edgeQuality = c.stored;
+    EXPECT_EQ(v.SupersamplingFactor(), c.used) << c.stored;
+  }
+}
+
 // ---- masks ------------------------------------------------------------------
 
 TEST(PropVal, MaskedCopyMovesOnlyTheMarkedFields) {
