@@ -1,0 +1,35 @@
+// The image utilities' answers that come from the engine preferences.
+#include "engine/core/EngRuntime.h"
+#include "engine/image/OsUtilDraw.h"
+#include "engine/image/OsUtilImage.h"
+
+namespace engine {
+
+TextureSizeLimit EngTextureSizeLimit() {
+  // No preferences record exists yet in this engine build.
+  return {};
+}
+
+platform::COLORREF OsUtilColorOfKind(int kind) {
+  using platform::MakeRgb;
+  switch (kind) {
+    case 3: return MakeRgb(0, 0, 0);
+    case 4: return MakeRgb(0, 0, 233);
+    case 5: return MakeRgb(233, 0, 0);
+    case 8: return MakeRgb(233, 40, 40);
+    case 9: return MakeRgb(40, 233, 40);
+    case 10: return MakeRgb(40, 40, 233);
+    case 11: return MakeRgb(40, 40, 40);
+    case 12: return MakeRgb(255, 255, 255);
+    case 13: return MakeRgb(150, 150, 0);
+    case 14: return MakeRgb(255, 90, 90);
+    case 15: return MakeRgb(90, 255, 90);
+    case 16: return MakeRgb(200, 200, 40);
+    case 17: return MakeRgb(150, 0, 0);
+    case 18: return MakeRgb(0, 150, 0);
+    case 19: return MakeRgb(100, 100, 0);
+    default: return MakeRgb(0, 0, 0);
+  }
+}
+
+}  // namespace engine
