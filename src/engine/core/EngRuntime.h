@@ -32,6 +32,9 @@ enum EngFailReason : int {
   kEngReasonTopologyConflict = 8,        // lines and faces around a new element do not fit
   kEngReasonRigRefusedWithMorphs = 24,
   kEngReasonPoseTransferRefused = 25,
+  // Our own: a stored record is corrupt or truncated (a load failure; the
+  // text goes to failText).
+  kEngReasonCorruptFile = 40,
 };
 
 // The failure state: (failState, failReason).
@@ -86,12 +89,14 @@ class EngGlobalContext : public EngFailureState {
   void ClearFailure() {
     failState = kEngFailNone;
     failReason = 0;
+    failText.clear();
   }
 
   EngMemoryReserve* reserve = nullptr;  // created and deleted by the engine start-up and shut-down
   CrPrefs* prefs = nullptr;             // likewise
   int formatVersion = 0;                // of the engine file being read or written; negative
   std::string fatalText;                // what the failing check writes before EngFatalError
+  std::string failText;                 // what a failed load says about the file (kEngReasonCorruptFile)
   EngCursorSet cursors;
   int textureMode = 1;  // 0 off, 1 on, 2 on with linear filtering
   double pickScale = 1.0;

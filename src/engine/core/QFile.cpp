@@ -105,6 +105,7 @@ std::int64_t QFile::ReadTextLine(std::int64_t offset, std::string& line, bool* e
 }
 
 void QFile::Write(const void* source, std::size_t n) {
+  if (n == 0) return;  // an empty source may be null
   if (writeFill_ + n >= static_cast<std::size_t>(writeCapacity_)) {
     if (writeFill_ > 0) File::Write(writeBuffer_, static_cast<std::size_t>(writeFill_));
     writeFill_ = 0;

@@ -52,6 +52,7 @@ class QFile : public platform::File {
   // Copies the next n bytes; bytes past the end of the file read as zero and
   // set the read-past-end state.
   void Read(void* destination, std::size_t n) {
+    if (n == 0) return;  // an empty destination may be null
     if (readPos_ + n < static_cast<std::size_t>(readFill_)) {
       std::memcpy(destination, readBuffer_ + readPos_, n);
       readPos_ += static_cast<int>(n);
