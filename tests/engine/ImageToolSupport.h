@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/image/RgbaImage.h"
+#include "engine/core/RgbaImageRecord.h"
 
 namespace imagetest {
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "EngineScopes.h"
+#include "ObjectTestSupport.h"
 #include "engine/image/OsUtilDraw.h"
 
 namespace {
@@ -108,11 +109,20 @@ TEST(OsUtilPaths, CopyName256ClearsTheFieldAndRefusesLongNames) {
   EXPECT_THROW(OsUtilCopyName256(std::string(256, 'n'), field), enginetest::FatalExit);
 }
 
-TEST(OsUtilColorOfKind, FixedKindsFollowTheTable) {
+class OsUtilColorOfKindTest : public objecttest::EngineObjectTest {};
+
+TEST_F(OsUtilColorOfKindTest, FixedKindsFollowTheTableAndOthersThePreferences) {
   EXPECT_EQ(OsUtilColorOfKind(12), MakeRgb(255, 255, 255));
   EXPECT_EQ(OsUtilColorOfKind(4), MakeRgb(0, 0, 233));
   EXPECT_EQ(OsUtilColorOfKind(14), MakeRgb(255, 90, 90));
   EXPECT_EQ(OsUtilColorOfKind(19), MakeRgb(100, 100, 0));
+  prefs_.colours[kColourDefault] = {1, 2, 3};
+  prefs_.colours[kColourKind6] = {4, 5, 6};
+  prefs_.colours[kColourKind7] = {7, 8, 9};
+  EXPECT_EQ(OsUtilColorOfKind(1), MakeRgb(1, 2, 3));
+  EXPECT_EQ(OsUtilColorOfKind(2), MakeRgb(1, 2, 3));
+  EXPECT_EQ(OsUtilColorOfKind(6), MakeRgb(4, 5, 6));
+  EXPECT_EQ(OsUtilColorOfKind(7), MakeRgb(7, 8, 9));
 }
 
 }  // namespace

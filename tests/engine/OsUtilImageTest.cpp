@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "EngineScopes.h"
+#include "ObjectTestSupport.h"
 #include "engine/core/EngAlloc.h"
 #include "engine/image/OsUtilImage.h"
 #include "engine/render/GlLayer.h"
@@ -167,6 +168,23 @@ TEST(OsUtilFitTextureSize, RoundsSidesUpToPowersOfTwoWithinTheLimit) {
       EXPECT_EQ(rgba.image.pixels, before) << "untouched";
     }
   }
+}
+
+class OsUtilFitWithPrefs : public objecttest::EngineObjectTest {};
+
+TEST_F(OsUtilFitWithPrefs, ThePreferencesLimitTheSidesWhenTheirSwitchIsOn) {
+  prefs_.textureLimitOn = 1;
+  prefs_.textureMaxWidth = 256;
+  prefs_.textureMaxHeight = 128;
+  OwnedRgba limited(600, 600);
+  OsUtilFitTextureSize(limited.image);
+  EXPECT_EQ(limited.image.width, 256);
+  EXPECT_EQ(limited.image.height, 128);
+  prefs_.textureLimitOn = 0;
+  OwnedRgba unlimited(600, 600);
+  OsUtilFitTextureSize(unlimited.image);
+  EXPECT_EQ(unlimited.image.width, 1024);
+  EXPECT_EQ(unlimited.image.height, 1024);
 }
 
 TEST(OsUtilFitTextureSize, OutOfMemoryLeavesNoPixelsAndRecordsIt) {

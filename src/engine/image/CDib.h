@@ -14,7 +14,7 @@
 #include <span>
 #include <string>
 
-#include "engine/image/RgbaImage.h"
+#include "engine/core/RgbaImageRecord.h"
 
 namespace engine {
 

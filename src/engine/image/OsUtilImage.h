@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/image/RgbaImage.h"
+#include "engine/core/RgbaImageRecord.h"
 #include "platform/Image.h"
 #include "platform/WinTypes.h"
 

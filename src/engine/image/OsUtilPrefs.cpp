@@ -1,4 +1,5 @@
 // The image utilities' answers that come from the engine preferences.
+#include "engine/core/CrPrefs.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/image/OsUtilDraw.h"
 #include "engine/image/OsUtilImage.h"
@@ -6,13 +7,24 @@
 namespace engine {
 
 TextureSizeLimit EngTextureSizeLimit() {
-  // No preferences record exists yet in this engine build.
-  return {};
+  const CrPrefs* prefs = EngContext().prefs;
+  if (prefs == nullptr) return {};
+  return {prefs->textureLimitOn != 0, prefs->textureMaxWidth, prefs->textureMaxHeight};
 }
 
 platform::COLORREF OsUtilColorOfKind(int kind) {
   using platform::MakeRgb;
+  auto fromTable = [](int entry) {
+    const CrPrefs* prefs = EngContext().prefs;
+    if (prefs == nullptr) return MakeRgb(0, 0, 0);
+    const PrefColour& c = prefs->colours[entry];
+    return MakeRgb(c.r, c.g, c.b);
+  };
   switch (kind) {
+    case 1:
+    case 2: return fromTable(kColourDefault);
+    case 6: return fromTable(kColourKind6);
+    case 7: return fromTable(kColourKind7);
     case 3: return MakeRgb(0, 0, 0);
     case 4: return MakeRgb(0, 0, 233);
     case 5: return MakeRgb(233, 0, 0);

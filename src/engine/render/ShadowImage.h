@@ -4,7 +4,7 @@
 // silhouette is painted into, its turn into a blurred texture, and the
 // textured rectangle projected along the light onto a plane.
 #include "engine/core/EngGeometry.h"
-#include "engine/image/RgbaImage.h"
+#include "engine/core/RgbaImageRecord.h"
 #include "platform/Image.h"
 #include "platform/WinTypes.h"
 
