@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
+#include "platform/FileDialog.h"
 #include "platform/Hooks.h"
+#include "platform/InputState.h"
 
 namespace app {
 namespace {
@@ -47,12 +51,55 @@ void SetQtCursor(int code) {
     QApplication::setOverrideCursor(QCursor(Qt::SizeAllCursor));
 }
 
+// Qt's filter form: "Text (*.a *.b)" entries joined by ";;".
+QStringList QtFilters(const std::vector<platform::FileFilter>& filters) {
+  QStringList list;
+  for (const platform::FileFilter& f : filters) {
+    QString patterns = QString::fromStdString(f.patterns);
+    patterns.replace(';', ' ');
+    list << QString::fromStdString(f.description) + " (" + patterns + ")";
+  }
+  return list;
+}
+
+bool RunQtFileDialog(const platform::FileDialogRequest& request, std::string& outPath) {
+  QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(request.title));
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (!request.promptOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  const QStringList filters = QtFilters(request.filters);
+  dialog.setNameFilters(filters);
+  if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+    dialog.selectNameFilter(filters[request.filterIndex - 1]);
+  dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+  if (!request.defaultName.empty()) dialog.selectFile(QString::fromStdString(request.defaultName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  outPath = dialog.selectedFiles().first().toStdString();
+  return true;
+}
+
+// Keys and buttons as Qt sees them now. Qt already reports the buttons as
+// the user has mapped them, so they are never reported swapped.
+bool QtKeyDown(int virtualKey) {
+  switch (virtualKey) {
+    case platform::VK_LBUTTON: return QGuiApplication::mouseButtons() & Qt::LeftButton;
+    case platform::VK_RBUTTON: return QGuiApplication::mouseButtons() & Qt::RightButton;
+    case platform::VK_MBUTTON: return QGuiApplication::mouseButtons() & Qt::MiddleButton;
+    case platform::VK_SHIFT: return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
+    case platform::VK_CONTROL: return QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+    case platform::VK_MENU: return QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier;
+    default: return false;
+  }
+}
+
 }  // namespace
 
 void InstallQtHooks() {
   platform::SetMessageHook(ShowQtMessage);
   platform::SetBeepHook([] { QApplication::beep(); });
   platform::SetCursorHook(SetQtCursor);
+  platform::SetFileDialogHook(RunQtFileDialog);
+  platform::SetKeyStateHook(QtKeyDown);
   platform::SetFatalHook([](const std::string& text) {
     ShowQtMessage(text, "Pennet", platform::kMbOk | platform::kMbIconError);
   });

@@ -3,8 +3,10 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygon>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "platform/detail/QtBridge.h"
@@ -16,10 +18,30 @@ constexpr int kScreenDpi = 96;
 
 QColor ToQColor(COLORREF color) { return QColor(GetRValue(color), GetGValue(color), GetBValue(color)); }
 
+constexpr qreal kMiterLimit = 10;  // mitre length over line width, then a bevel
+
+Qt::PenCapStyle ToQtCap(PenCap cap) {
+  switch (cap) {
+    case PenCap::kSquare: return Qt::SquareCap;
+    case PenCap::kFlat: return Qt::FlatCap;
+    default: return Qt::RoundCap;
+  }
+}
+
+Qt::PenJoinStyle ToQtJoin(PenJoin join) {
+  switch (join) {
+    // Qt's plain mitre clips long mitres; its SVG mitre falls back to a bevel
+    // past the limit, measured as mitre length over line width.
+    case PenJoin::kMiter: return Qt::SvgMiterJoin;
+    case PenJoin::kBevel: return Qt::BevelJoin;
+    default: return Qt::RoundJoin;
+  }
+}
+
 QPen ToQPen(const Pen& pen) {
   if (pen.style == PenStyle::kNull) return QPen(Qt::NoPen);
   QPen qpen(ToQColor(pen.color));
-  if (pen.width <= 1) {
+  if (pen.width <= 1 && !pen.geometric) {
     // Cosmetic: one pixel whatever the transform. A flat cap leaves out the
     // end pixel of each line.
     qpen.setWidth(1);
@@ -27,9 +49,10 @@ QPen ToQPen(const Pen& pen) {
     qpen.setCapStyle(Qt::FlatCap);
     if (pen.style == PenStyle::kDot) qpen.setDashPattern({3.0, 3.0});
   } else {
-    qpen.setWidth(pen.width);
-    qpen.setCapStyle(Qt::RoundCap);
-    qpen.setJoinStyle(Qt::RoundJoin);
+    qpen.setWidth(std::max(1, pen.width));
+    qpen.setCapStyle(ToQtCap(pen.cap));
+    qpen.setJoinStyle(ToQtJoin(pen.join));
+    qpen.setMiterLimit(kMiterLimit);
   }
   return qpen;
 }
@@ -56,9 +79,26 @@ QPolygon ToQPolygon(std::span<const POINT> points) {
   return polygon;
 }
 
+QRect BoundsOf(std::span<const POINT> points) {
+  if (points.empty()) return QRect();
+  return ToQPolygon(points).boundingRect();
+}
+
+QRect ToQRect(const RECT& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+// The angle (degrees, counter-clockwise on screen) of the radial through p
+// on the ellipse of `box`, in the ellipse's own parameter as Qt measures
+// arcs.
+qreal ArcAngle(const QRectF& box, POINT p) {
+  const qreal rx = std::max<qreal>(box.width() / 2, 0.5), ry = std::max<qreal>(box.height() / 2, 0.5);
+  const QPointF c = box.center();
+  return std::atan2(-(p.y - c.y()) / ry, (p.x - c.x()) / rx) * 180 / M_PI;
+}
+
 }  // namespace
 
 struct Dc::Impl {
+  Image* image = nullptr;
   QImage view;  // the image's memory, seen by Qt
   QPainter painter;
   Pen pen;
@@ -67,19 +107,75 @@ struct Dc::Impl {
   QFont qfont;
   COLORREF textColor = MakeRgb(0, 0, 0);
   POINT position;
+  RasterOp rop = RasterOp::kCopyPen;
+  StretchMode stretchMode = StretchMode::kColorOnColor;
+  SIZE logPixels{kScreenDpi, kScreenDpi};
+  bool inPath = false;
+  QPainterPath path;
+  QImage layer;  // shapes drawn with a XOR operation go here first
 
   bool Valid() const { return painter.isActive(); }
   // Pixel-sized fonts measure the same on every device.
   QFontMetrics Metrics() const { return QFontMetrics(qfont); }
-  void UsePenAndBrush() {
-    painter.setPen(ToQPen(pen));
-    painter.setBrush(ToQBrush(brush));
+  void UsePenAndBrush(QPainter& target) const {
+    target.setPen(ToQPen(pen));
+    target.setBrush(ToQBrush(brush));
+  }
+
+  // Draws a shape with the pen and brush through the raster operation.
+  // `bounds` holds every pixel of the shape's geometry; the pen's width is
+  // added here.
+  template <class DrawFn>
+  void Draw(QRect bounds, DrawFn draw) {
+    if (rop == RasterOp::kCopyPen) {
+      UsePenAndBrush(painter);
+      draw(painter);
+      return;
+    }
+    // Room for the pen's width, ends and mitres (at most 10 widths long).
+    const int margin = 5 * std::max(1, pen.width) + 2;
+    bounds = bounds.adjusted(-margin, -margin, margin, margin).intersected(view.rect());
+    if (bounds.isEmpty()) return;
+    if (layer.size() != view.size()) {
+      layer = QImage(view.size(), QImage::Format_ARGB32_Premultiplied);
+      layer.fill(Qt::transparent);
+    }
+    {
+      QPainter layerPainter(&layer);
+      layerPainter.setRenderHint(QPainter::Antialiasing, false);
+      layerPainter.setClipRect(bounds);
+      UsePenAndBrush(layerPainter);
+      draw(layerPainter);
+    }
+    CombineLayer(bounds);
+  }
+
+  // Each pixel the shape covered combines its colour with the image's; the
+  // layer is left transparent again for the next shape.
+  void CombineLayer(const QRect& bounds) {
+    const int bytes = image->Bpp() / 8;
+    for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
+      auto* shape = reinterpret_cast<QRgb*>(layer.scanLine(y));
+      std::uint8_t* row = image->Row(y);
+      for (int x = bounds.left(); x <= bounds.right(); ++x) {
+        const QRgb c = std::exchange(shape[x], 0u);
+        if (qAlpha(c) == 0) continue;
+        std::uint8_t* p = row + static_cast<std::ptrdiff_t>(x) * bytes;
+        const std::uint8_t colour[3] = {static_cast<std::uint8_t>(qBlue(c)), static_cast<std::uint8_t>(qGreen(c)),
+                                        static_cast<std::uint8_t>(qRed(c))};
+        for (int i = 0; i < 3; ++i) {
+          const auto mixed = static_cast<std::uint8_t>(p[i] ^ colour[i]);
+          p[i] = rop == RasterOp::kXorPen ? mixed : static_cast<std::uint8_t>(~mixed);
+        }
+      }
+    }
   }
 };
 
 Dc::Dc(Image& image) : impl_(std::make_unique<Impl>()) {
   detail::EnsureGuiApplication();
   impl_->qfont = ToQFont(impl_->font);
+  impl_->image = &image;
   if (image.Bpp() != 24 && image.Bpp() != 32) return;
   impl_->view = detail::WrapImage(image);
   if (impl_->view.isNull() || !impl_->painter.begin(&impl_->view)) return;
@@ -104,36 +200,130 @@ Font Dc::SelectFont(const Font& font) {
 
 COLORREF Dc::SetTextColor(COLORREF color) { return std::exchange(impl_->textColor, color); }
 
+RasterOp Dc::SetROP2(RasterOp op) { return std::exchange(impl_->rop, op); }
+
+StretchMode Dc::SetStretchBltMode(StretchMode mode) { return std::exchange(impl_->stretchMode, mode); }
+
 void Dc::FillRect(const RECT& rect, COLORREF color) {
   if (!IsValid() || rect.IsEmpty()) return;
-  impl_->painter.fillRect(QRect(rect.left, rect.top, rect.Width(), rect.Height()), ToQColor(color));
+  impl_->painter.fillRect(ToQRect(rect), ToQColor(color));
 }
 
-void Dc::MoveTo(int x, int y) { impl_->position = POINT{x, y}; }
+void Dc::FrameRect(const RECT& rect, COLORREF color) {
+  if (rect.IsEmpty()) return;
+  FillRect(RECT{rect.left, rect.top, rect.right, rect.top + 1}, color);
+  FillRect(RECT{rect.left, rect.bottom - 1, rect.right, rect.bottom}, color);
+  FillRect(RECT{rect.left, rect.top + 1, rect.left + 1, rect.bottom - 1}, color);
+  FillRect(RECT{rect.right - 1, rect.top + 1, rect.right, rect.bottom - 1}, color);
+}
+
+void Dc::MoveTo(int x, int y) {
+  impl_->position = POINT{x, y};
+  if (impl_->inPath) impl_->path.moveTo(x, y);
+}
 
 void Dc::LineTo(int x, int y) {
-  const POINT points[] = {impl_->position, POINT{x, y}};
-  Polyline(points);
+  if (impl_->inPath) {
+    if (impl_->path.elementCount() == 0) impl_->path.moveTo(impl_->position.x, impl_->position.y);
+    impl_->path.lineTo(x, y);
+  } else {
+    const POINT points[] = {impl_->position, POINT{x, y}};
+    Polyline(points);
+  }
   impl_->position = POINT{x, y};
 }
 
 void Dc::Polyline(std::span<const POINT> points) {
-  if (!IsValid() || points.size() < 2) return;
-  impl_->painter.setPen(ToQPen(impl_->pen));
-  impl_->painter.drawPolyline(ToQPolygon(points));
+  if (points.size() < 2) return;
+  if (impl_->inPath) {
+    impl_->path.moveTo(points[0].x, points[0].y);
+    for (std::size_t i = 1; i < points.size(); ++i) impl_->path.lineTo(points[i].x, points[i].y);
+    return;
+  }
+  if (!IsValid()) return;
+  const QPolygon polygon = ToQPolygon(points);
+  const Brush brush = std::exchange(impl_->brush, Brush{0, BrushStyle::kNull});
+  impl_->Draw(polygon.boundingRect(), [&](QPainter& p) { p.drawPolyline(polygon); });
+  impl_->brush = brush;
 }
 
 void Dc::Polygon(std::span<const POINT> points) {
-  if (!IsValid() || points.size() < 2) return;
-  impl_->UsePenAndBrush();
-  impl_->painter.drawPolygon(ToQPolygon(points), Qt::OddEvenFill);
+  if (points.size() < 2) return;
+  const QPolygon polygon = ToQPolygon(points);
+  if (impl_->inPath) {
+    impl_->path.addPolygon(polygon);
+    impl_->path.closeSubpath();
+    return;
+  }
+  if (!IsValid()) return;
+  impl_->Draw(BoundsOf(points), [&](QPainter& p) { p.drawPolygon(polygon, Qt::OddEvenFill); });
 }
 
 void Dc::Ellipse(const RECT& rect) {
-  if (!IsValid() || rect.IsEmpty()) return;
-  impl_->UsePenAndBrush();
-  impl_->painter.drawEllipse(QRectF(rect.left, rect.top, rect.Width() - 1, rect.Height() - 1));
+  if (rect.IsEmpty()) return;
+  const QRectF box(rect.left, rect.top, rect.Width() - 1, rect.Height() - 1);
+  if (impl_->inPath) {
+    impl_->path.addEllipse(box);
+    return;
+  }
+  if (!IsValid()) return;
+  impl_->Draw(ToQRect(rect), [&](QPainter& p) { p.drawEllipse(box); });
 }
+
+void Dc::Arc(const RECT& rect, POINT start, POINT end) {
+  if (rect.IsEmpty()) return;
+  const QRectF box(rect.left, rect.top, rect.Width() - 1, rect.Height() - 1);
+  const qreal from = ArcAngle(box, start);
+  qreal span = ArcAngle(box, end) - from;
+  while (span <= 0) span += 360;
+  if (impl_->inPath) {
+    impl_->path.arcMoveTo(box, from);
+    impl_->path.arcTo(box, from, span);
+    return;
+  }
+  if (!IsValid()) return;
+  const Brush brush = std::exchange(impl_->brush, Brush{0, BrushStyle::kNull});
+  impl_->Draw(ToQRect(rect), [&](QPainter& p) {
+    if (span >= 360)
+      p.drawEllipse(box);
+    else
+      p.drawArc(box, qRound(from * 16), qRound(span * 16));
+  });
+  impl_->brush = brush;
+}
+
+void Dc::BeginPath() {
+  impl_->path = QPainterPath();
+  impl_->inPath = true;
+}
+
+void Dc::EndPath() { impl_->inPath = false; }
+
+void Dc::AbortPath() {
+  impl_->inPath = false;
+  impl_->path = QPainterPath();
+}
+
+void Dc::StrokePath() {
+  impl_->inPath = false;
+  const QPainterPath path = std::exchange(impl_->path, QPainterPath());
+  if (!IsValid() || path.isEmpty()) return;
+  const Brush brush = std::exchange(impl_->brush, Brush{0, BrushStyle::kNull});
+  impl_->Draw(path.boundingRect().toAlignedRect(), [&](QPainter& p) { p.drawPath(path); });
+  impl_->brush = brush;
+}
+
+bool Dc::StretchBlt(const RECT& dst, const Image& src, const RECT& srcRect) {
+  return IsValid() && StretchBits(*impl_->image, dst, src, srcRect, impl_->stretchMode);
+}
+
+bool Dc::AlphaBlend(const RECT& dst, const Image& src, const RECT& srcRect, BlendFunction blend) {
+  return IsValid() && AlphaBlendBits(*impl_->image, dst, src, srcRect, blend);
+}
+
+SIZE Dc::GetLogPixels() const { return impl_->logPixels; }
+
+void Dc::SetLogPixels(SIZE dpi) { impl_->logPixels = dpi; }
 
 void Dc::TextOut(int x, int y, std::string_view text) {
   if (!IsValid() || text.empty()) return;

@@ -1,32 +1,42 @@
 #pragma once
 // A drawing context on an Image, in the shape the drawing code expects of
 // the desktop platform's device contexts: a selected pen, brush, font and
-// text colour, a current position, and integer pixel coordinates (x to the
-// right, y down, (0,0) the top-left pixel). Edges are aliased, so shapes
-// keep exact colours (the page code finds shapes by key colours).
+// text colour, a current position, a raster operation, a path bracket, and
+// integer pixel coordinates (x to the right, y down, (0,0) the top-left
+// pixel). Edges are aliased, so shapes keep exact colours (the page code
+// finds shapes by key colours).
 //
 // Works on 24- and 32-bit images; on other images (or a null one) IsValid()
-// is false and drawing does nothing. Drawing on a 32-bit image writes 255 to
-// the fourth byte. The image must outlive the context and must not be
-// recreated while it exists.
+// is false and drawing does nothing. Drawing on a 32-bit image with the copy
+// raster operation writes 255 to the fourth byte; the XOR operations change
+// only the three colour bytes. The image must outlive the context and must
+// not be recreated while it exists.
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "platform/Blit.h"
 #include "platform/Image.h"
 #include "platform/WinTypes.h"
 
 namespace platform {
 
 enum class PenStyle { kSolid, kDot, kNull };
+enum class PenCap { kRound, kSquare, kFlat };
+enum class PenJoin { kRound, kBevel, kMiter };
 
 // Width 0 or 1 is a cosmetic one-pixel pen (solid or dotted: 3 pixels on, 3
-// off); wider pens are solid with round ends and joins.
+// off) unless `geometric` is set; wider pens (and geometric ones) are solid,
+// `width` pixels across, with the given ends and joins. Mitred joins turn
+// into bevels where the mitre would be longer than 10 times the width.
 struct Pen {
   COLORREF color = MakeRgb(0, 0, 0);
   int width = 1;
   PenStyle style = PenStyle::kSolid;
+  PenCap cap = PenCap::kRound;
+  PenJoin join = PenJoin::kRound;
+  bool geometric = false;
 };
 
 enum class BrushStyle { kSolid, kNull };
@@ -46,6 +56,14 @@ struct Font {
   bool italic = false;
 };
 
+// How lines and shape outlines combine with the pixels under them. Fills of
+// rectangles (FillRect, FrameRect) always copy.
+enum class RasterOp {
+  kCopyPen,    // the pen or brush colour replaces the pixel
+  kXorPen,     // pixel XOR colour
+  kNotXorPen,  // NOT (pixel XOR colour): drawing twice gives back the pixels
+};
+
 struct TextMetrics {
   int height = 0;  // ascent + descent
   int ascent = 0;
@@ -63,14 +81,19 @@ class Dc {
   bool IsValid() const;
 
   // Selecting returns the previous object so a caller can put it back.
-  // Defaults: black one-pixel pen, white brush, default font, black text.
+  // Defaults: black one-pixel pen, white brush, default font, black text,
+  // the copy raster operation, nearest-pixel stretching.
   Pen SelectPen(const Pen& pen);
   Brush SelectBrush(const Brush& brush);
   Font SelectFont(const Font& font);
   COLORREF SetTextColor(COLORREF color);
+  RasterOp SetROP2(RasterOp op);
+  StretchMode SetStretchBltMode(StretchMode mode);
 
   // Fills the pixels from (left, top) up to, not including, (right, bottom).
   void FillRect(const RECT& rect, COLORREF color);
+  // A one-pixel frame just inside the rectangle.
+  void FrameRect(const RECT& rect, COLORREF color);
 
   // Lines with the pen from the current position; the end pixel is not
   // drawn (so joined lines do not draw their shared pixel twice).
@@ -84,6 +107,30 @@ class Dc {
   void Polygon(std::span<const POINT> points);
   // The ellipse that fits the rectangle (right and bottom excluded).
   void Ellipse(const RECT& rect);
+  // The counter-clockwise part of the rectangle's ellipse from the radial
+  // through `start` to the radial through `end`; the whole ellipse when the
+  // two radials are the same.
+  void Arc(const RECT& rect, POINT start, POINT end);
+
+  // Path bracket: between BeginPath and EndPath, MoveTo, LineTo, Polyline,
+  // Polygon, Ellipse and Arc add figures to the path instead of drawing.
+  // StrokePath then strokes the whole path at once with the pen (so the
+  // joins of a figure follow the pen's join style) and forgets it.
+  void BeginPath();
+  void EndPath();
+  void AbortPath();
+  void StrokePath();
+
+  // Block transfers from another image (see platform/Blit.h); false when the
+  // images or rectangles do not fit. StretchBlt uses the stretch mode
+  // (nearest pixel unless set to halftone).
+  bool StretchBlt(const RECT& dst, const Image& src, const RECT& srcRect);
+  bool AlphaBlend(const RECT& dst, const Image& src, const RECT& srcRect, BlendFunction blend);
+
+  // Logical pixels per inch of the device: 96 for images; a context that
+  // stands for a printer is given the printer's resolution.
+  SIZE GetLogPixels() const;
+  void SetLogPixels(SIZE dpi);
 
   // Horizontal text in the text colour with a transparent background; (x, y)
   // is the top-left of the text's cell. Text is UTF-8.

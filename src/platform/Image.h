@@ -6,8 +6,10 @@
 // a palette; 1-bit rows start at the most significant bit).
 //
 // On a 32-bit image the fourth byte is alpha only when HasAlpha() is set;
-// it then holds straight (not premultiplied) alpha, as image files do.
-// Without the flag the fourth byte is unused padding.
+// without the flag it is unused padding. Whether colour is premultiplied
+// by that alpha is the owner's convention: image files (and ImageCodec)
+// hold straight alpha, page pictures and the imaging effects premultiplied
+// colour (see docs/ARCHITECTURE.md).
 #include <cstddef>
 #include <cstdint>
 #include <vector>

@@ -1,0 +1,183 @@
+// Alpha conversions, fills, copies, masks and key colours.
+#include <string>
+
+#include "imaging/PixelOpsInternal.h"
+#include "platform/Hooks.h"
+
+namespace imaging {
+namespace {
+
+using detail::Is32;
+using detail::IsColour;
+using platform::COLORREF;
+using std::uint8_t;
+
+// The page's fatal-exit text for a broken rule of these operations.
+[[noreturn]] void FatalPixelRule(int line) {
+  platform::FatalExit(std::string("予期せぬ問題のためプログラムを強制終了します。　") + " PnUtilImage " +
+                      std::to_string(line));
+}
+
+// Calls fn(pixel) for each 4-byte pixel of a 32-bit image.
+template <class Fn>
+void ForEachPixel32(Image& image, Fn fn) {
+  for (int y = 0; y < image.Height(); ++y) {
+    uint8_t* p = image.Row(y);
+    for (int x = 0; x < image.Width(); ++x, p += 4) fn(p);
+  }
+}
+
+}  // namespace
+
+void PnUtilPremultiplyAlpha(Image& image) {
+  if (!Is32(image)) return;
+  // c·a/255 already leaves alpha 255 unchanged and clears alpha 0, so the
+  // loop needs no branch and vectorises.
+  ForEachPixel32(image, [](uint8_t* p) {
+    const unsigned a = p[3];
+    for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(p[c] * a / 255);
+  });
+}
+
+void PnUtilUnpremultiplyAlpha(Image& image) {
+  if (!Is32(image)) return;
+  ForEachPixel32(image, [](uint8_t* p) {
+    const unsigned a = p[3];
+    if (a == 0 || a == 255) return;
+    for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(std::min(255u, p[c] * 255u / a));
+  });
+}
+
+void PnUtilSetAlpha(Image& image, uint8_t alpha) {
+  if (!Is32(image)) return;
+  ForEachPixel32(image, [alpha](uint8_t* p) { p[3] = alpha; });
+}
+
+void PnUtilSetBitmapAlpha(Image& bitmap, uint8_t alpha) { PnUtilSetAlpha(bitmap, alpha); }
+
+void PnUtilScaleOpacity(Image& image, int opacity) {
+  if (!Is32(image)) return;
+  const unsigned k = static_cast<unsigned>(std::clamp(opacity, 0, 255));
+  if (k == 255) return;
+  ForEachPixel32(image, [k](uint8_t* p) {
+    for (int c = 0; c < 4; ++c) p[c] = static_cast<uint8_t>(p[c] * k / 255);
+  });
+}
+
+void PnUtilFillImage(Image& image, COLORREF color, uint8_t alpha, OptionalSize size) {
+  if (image.IsNull()) return;
+  if (image.Bpp() == 1) {
+    if (size) FatalPixelRule(368);
+    const auto byte = static_cast<uint8_t>(color & 0xFF);
+    for (int y = 0; y < image.Height(); ++y) std::memset(image.Row(y), byte, static_cast<std::size_t>(image.Pitch()));
+    return;
+  }
+  if (!IsColour(image)) return;
+  const platform::SIZE region = detail::RegionOf(image, size);
+  const uint8_t pixel[4] = {static_cast<uint8_t>(platform::GetBValue(color)),
+                            static_cast<uint8_t>(platform::GetGValue(color)),
+                            static_cast<uint8_t>(platform::GetRValue(color)), alpha};
+  const int bytes = image.Bpp() / 8;
+  for (int y = 0; y < region.cy; ++y) {
+    uint8_t* p = image.Row(y);
+    for (int x = 0; x < region.cx; ++x, p += bytes) std::memcpy(p, pixel, static_cast<std::size_t>(bytes));
+  }
+}
+
+void PnUtilWashOutRect(Image& image, const platform::RECT& rect) {
+  if (!IsColour(image)) return;
+  const platform::RECT r = detail::ClipToImage(image, rect);
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) {
+      uint8_t* p = detail::PixelAt(image, x, y);
+      for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(p[c] / 8 + 223);
+    }
+}
+
+void PnUtilFillRect32(Image& image, const platform::RECT& rect, COLORREF color) {
+  if (!Is32(image)) return;
+  const platform::RECT r = detail::ClipToImage(image, rect);
+  const uint8_t pixel[4] = {static_cast<uint8_t>(platform::GetBValue(color)),
+                            static_cast<uint8_t>(platform::GetGValue(color)),
+                            static_cast<uint8_t>(platform::GetRValue(color)), 255};
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) std::memcpy(detail::PixelAt(image, x, y), pixel, 4);
+}
+
+void PnUtilCopyImageBits(const Image& src, Image& dst) {
+  auto usable = [](const Image& image) {
+    return !image.IsNull() && (image.Bpp() == 8 || image.Bpp() == 24 || image.Bpp() == 32);
+  };
+  if (!usable(src) || !usable(dst) || (src.Bpp() == 24 && dst.Bpp() == 8) || &src == &dst) return;
+  const int width = std::min(src.Width(), dst.Width()), height = std::min(src.Height(), dst.Height());
+  const int sb = src.Bpp() / 8, db = dst.Bpp() / 8;
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* s = src.Row(y);
+    uint8_t* d = dst.Row(y);
+    for (int x = 0; x < width; ++x, s += sb, d += db) {
+      if (db == 1) {
+        d[0] = sb == 4 ? s[3] : s[0];
+      } else if (sb == 1) {
+        d[0] = d[1] = d[2] = s[0];
+      } else {
+        d[0] = s[0];
+        d[1] = s[1];
+        d[2] = s[2];
+        if (sb == 4 && db == 4) d[3] = s[3];
+      }
+    }
+  }
+}
+
+void PnUtilApplyMask(Image& image, platform::POINT origin, platform::SIZE size, const Image& mask,
+                     platform::POINT maskOrigin, platform::SIZE maskSize) {
+  if (image.IsNull() || (image.Bpp() != 32 && image.Bpp() != 8) || mask.IsNull() || mask.Bpp() != 8) return;
+  if (size.cx > image.Width() || size.cy > image.Height() || maskSize.cx > mask.Width() ||
+      maskSize.cy > mask.Height())
+    FatalPixelRule(1241);
+  const int bytes = image.Bpp() / 8;
+  const long long offsetX = static_cast<long long>(origin.x) - maskOrigin.x;
+  const long long offsetY = static_cast<long long>(origin.y) - maskOrigin.y;
+  for (int y = 0; y < size.cy; ++y) {
+    uint8_t* p = image.Row(y);
+    const long long my = y + offsetY;
+    const bool rowInside = my >= 0 && my < maskSize.cy;
+    for (int x = 0; x < size.cx; ++x, p += bytes) {
+      const long long mx = x + offsetX;
+      const unsigned m = rowInside && mx >= 0 && mx < maskSize.cx ? mask.Row(static_cast<int>(my))[mx] : 0;
+      if (m == 0) {
+        std::memset(p, 0, static_cast<std::size_t>(bytes));
+        continue;
+      }
+      for (int c = 0; c < bytes; ++c) p[c] = static_cast<uint8_t>(p[c] * m / 255);
+    }
+  }
+}
+
+void PnUtilKeyColorToAlpha(Image& image, std::uint32_t key, OptionalSize size) {
+  if (!Is32(image)) return;
+  const platform::SIZE region = detail::RegionOf(image, size);
+  const uint8_t k0 = key & 0xFF, k1 = (key >> 8) & 0xFF, k2 = (key >> 16) & 0xFF;
+  for (int y = 0; y < region.cy; ++y) {
+    uint8_t* p = image.Row(y);
+    for (int x = 0; x < region.cx; ++x, p += 4) p[3] = p[0] == k0 && p[1] == k1 && p[2] == k2 ? 0 : 255;
+  }
+}
+
+void PnUtilGetPixel(const Image& image, platform::POINT point, std::uint32_t& color, int& alphaOrByte) {
+  if (image.IsNull()) return;
+  const int x = std::max(0, std::min(point.x, image.Width() - 1));
+  const int y = std::max(0, std::min(point.y, image.Height() - 1));
+  const uint8_t* p = detail::PixelAt(image, x, y);
+  switch (image.Bpp()) {
+    case 32:
+      color = p[0] | (p[1] << 8) | (static_cast<std::uint32_t>(p[2]) << 16);
+      alphaOrByte = p[3];
+      break;
+    case 24: color = p[0] | (p[1] << 8) | (static_cast<std::uint32_t>(p[2]) << 16); break;
+    case 8: alphaOrByte = p[0]; break;
+    default: break;
+  }
+}
+
+}  // namespace imaging
