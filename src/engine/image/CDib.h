@@ -65,6 +65,7 @@ class CDib {
   // Entries of 4 bytes B, G, R, unused; ColorCount() of them.
   const std::uint8_t* ColorTable() const { return colorTable_; }
   const std::uint8_t* GetBits() const { return bits_; }
+  std::uint8_t* MutableBits() { return bits_; }
   std::uint32_t BitsSize() const { return bitsSize_; }
   bool IsCompressed() const { return info_.compression != kCompressionNone; }
   std::uint32_t ImageSize() const;
@@ -89,7 +90,7 @@ class CDib {
   std::uint8_t* owned_ = nullptr;  // from EngAlloc when read from a file
   std::uint8_t* header_ = nullptr;
   const std::uint8_t* colorTable_ = nullptr;
-  const std::uint8_t* bits_ = nullptr;
+  std::uint8_t* bits_ = nullptr;
   std::uint32_t bitsSize_ = 0;
   std::size_t packedSize_ = 0;
   int colorCount_ = 0;

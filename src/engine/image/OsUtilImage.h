@@ -63,6 +63,22 @@ void OsUtilBlendImageOver(RgbaImageRecord& target, const RgbaImageRecord& overla
 // (reason 1 recorded).
 int OsUtilImageToRgba(const platform::Image& image, RgbaImageRecord& out, bool keepOrder);
 
+// ---- image files: OsUtilFiles.cpp ---------------------------------------------
+
+// Loads a picture file of any format the platform reads (by its content)
+// into a new RGBA buffer, bottom row first. 1, or 0 when it cannot be loaded
+// or memory runs out.
+int OsUtilLoadImageFile(const std::string& path, int& width, int& height, std::uint8_t*& pixels);
+
+// Writes a baseline JPEG of width × height pixels from R, G, B rows laid out
+// as OsUtilRgbaToRgbRows leaves them (the first row is the picture's top),
+// with the quality (95 and up also optimise the Huffman tables) and the
+// density in dots per inch. A file that cannot be written is an error
+// answered to the caller (false, with a reason in `error`), never the end
+// of the program; an existing file is replaced only by a complete one.
+bool EngWriteJpegFile(const std::string& path, int width, int height, const std::uint8_t* rgbRows, int quality,
+                      int dotsPerInch, std::string* error = nullptr);
+
 // ---- pixel operations: OsUtilPixels.cpp -------------------------------------
 // On 24- or 32-bit images; `size` (optional) restricts them to the top-left
 // width × height pixels.
@@ -86,7 +102,8 @@ void OsUtilDownsampleImage(const platform::Image& source, platform::Image& desti
 // Block smoothing of the colour channels of a 24- or 32-bit picture in
 // place: blocks of 3 × 3 pixels (2 × 2 with mode 2) take their mean
 // (truncated); blocks cut by the right or bottom edge average the pixels
-// they have. Rows of `pitch` bytes, `bytesPerPixel` 3 or 4.
+// they have. Row y starts at rows + y × pitch (a negative pitch walks
+// upwards); `bytesPerPixel` 3 or 4.
 void OsUtilSmoothPixels(std::uint8_t* rows, int width, int height, int pitch, int bytesPerPixel, int mode);
 
 }  // namespace engine

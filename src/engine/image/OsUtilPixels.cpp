@@ -119,6 +119,9 @@ void OsUtilDownsampleImage(const platform::Image& source, platform::Image& desti
 
 void OsUtilSmoothPixels(std::uint8_t* rows, int width, int height, int pitch, int bytesPerPixel, int mode) {
   const int block = mode == 2 ? 2 : 3;
+  auto at = [&](int x, int y, int c) -> std::uint8_t& {
+    return rows[static_cast<std::ptrdiff_t>(y) * pitch + x * bytesPerPixel + c];
+  };
   for (int top = 0; top < height; top += block) {
     const int bottom = std::min(height, top + block);
     for (int left = 0; left < width; left += block) {
@@ -126,12 +129,11 @@ void OsUtilSmoothPixels(std::uint8_t* rows, int width, int height, int pitch, in
       int sums[3] = {0, 0, 0};
       for (int y = top; y < bottom; ++y)
         for (int x = left; x < right; ++x)
-          for (int c = 0; c < 3; ++c) sums[c] += rows[static_cast<std::size_t>(y) * pitch + x * bytesPerPixel + c];
+          for (int c = 0; c < 3; ++c) sums[c] += at(x, y, c);
       const int count = (bottom - top) * (right - left);
       for (int y = top; y < bottom; ++y)
         for (int x = left; x < right; ++x)
-          for (int c = 0; c < 3; ++c)
-            rows[static_cast<std::size_t>(y) * pitch + x * bytesPerPixel + c] = static_cast<std::uint8_t>(sums[c] / count);
+          for (int c = 0; c < 3; ++c) at(x, y, c) = static_cast<std::uint8_t>(sums[c] / count);
     }
   }
 }
