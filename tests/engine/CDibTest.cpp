@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "EngineScopes.h"
 #include "ImageToolSupport.h"
 #include "engine/core/EngAlloc.h"
 #include "engine/image/CDib.h"
-#include "platform/Hooks.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -247,15 +247,11 @@ TEST_F(CDibFiles, MalformedFilesFailCleanly) {
 }
 
 TEST_F(CDibFiles, AFileThatIsNotABitmapIsReportedInAMessage) {
-  std::string shown;
-  auto previous = platform::SetMessageHook([&](const std::string& text, const std::string&, unsigned) {
-    shown = text;
-    return platform::kIdOk;
-  });
+  enginetest::MessageCapture messages;
   CDib dib(dir_.Write("picture.bmp", std::string("GIF89a and more bytes than a header")));
-  platform::SetMessageHook(previous);
   EXPECT_FALSE(dib.IsLoaded());
-  EXPECT_NE(shown.find("not a bitmap"), std::string::npos);
+  ASSERT_EQ(messages.texts.size(), 1u);
+  EXPECT_NE(messages.texts[0].find("not a bitmap"), std::string::npos);
   EXPECT_FALSE(CDib(dir_ / "missing.bmp").IsLoaded());
 }
 

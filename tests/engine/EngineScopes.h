@@ -3,6 +3,7 @@
 // test program, and a clear failure state before and after.
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "engine/core/EngAlloc.h"
 #include "engine/core/EngRuntime.h"
@@ -39,6 +40,24 @@ class CleanFailureScope {
     engine::EngContext().ClearFailure();
     engine::EngClearAllocationFailure();
   }
+};
+
+// Collects the message boxes shown while it lives (each answered OK).
+class MessageCapture {
+ public:
+  MessageCapture()
+      : previous_(platform::SetMessageHook([this](const std::string& text, const std::string&, unsigned) {
+          texts.push_back(text);
+          return platform::kIdOk;
+        })) {}
+  ~MessageCapture() { platform::SetMessageHook(previous_); }
+  MessageCapture(const MessageCapture&) = delete;
+  MessageCapture& operator=(const MessageCapture&) = delete;
+
+  std::vector<std::string> texts;
+
+ private:
+  platform::MessageHook previous_;
 };
 
 }  // namespace enginetest

@@ -7,6 +7,7 @@
 #include <numbers>
 #include <vector>
 
+#include "LitFloor.h"
 #include "ObjectTestSupport.h"
 #include "engine/core/MGroupObj.h"
 #include "engine/core/ShadowScene.h"
@@ -228,20 +229,7 @@ TEST_F(ObjectShadowTest, FrameAndCornersFollowTheLightAndTheExtent) {
 // A lit grey floor with the projected shadows of a group's children drawn
 // over it, rendered through OSMesa.
 TEST_F(ObjectShadowTest, ARenderedShadowIsVisibleOnTheFloor) {
-  GlClearColor(0, 0, 0);
-  GlClear();
-  GlSetRenderState(0);
-  GlSetShadeModel(1);
-  const float down[4] = {0, 1, 0, 0}, white[4] = {1, 1, 1, 1}, none[4] = {0, 0, 0, 1}, grey[4] = {0.6f, 0.6f, 0.6f, 1};
-  GlSetLight(0, none, white, none, down, nullptr);
-  GlSetLight(1, none, none, none, down, nullptr);
-  GlSetMaterial(2, none, grey, none, 0, none);
-  const GlVec3 up{0, 1, 0};
-  const GlCorner floor[4] = {{{-50, 0, -50}, up, {}}, {{-50, 0, 50}, up, {}}, {{50, 0, 50}, up, {}},
-                             {{50, 0, -50}, up, {}}};
-  GlBeginQuads();
-  GlQuadTexturedCorners(floor);
-  GlEnd();
+  enginetest::DrawLitFloor(50);
 
   // A group whose children decide: one casts (half-opaque), one does not.
   MGroupObj group;

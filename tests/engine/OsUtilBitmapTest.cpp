@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "EngineScopes.h"
 #include "engine/core/EngAlloc.h"
 #include "engine/image/OsUtilBitmap.h"
 #include "engine/image/OsUtilImage.h"
-#include "platform/Hooks.h"
 
 namespace {
 
@@ -26,18 +26,21 @@ struct TwoByTwo {
   RgbaImageRecord image;
 };
 
+// A packed width × height bitmap of the given depth with room for a full
+// colour table and zero bits.
+std::vector<std::uint8_t> PackedBitmap(int width, int height, int bits) {
+  std::vector<std::uint8_t> packed(40 + 1024 + 4 * static_cast<std::size_t>(width * height), 0);
+  packed[0] = 40;
+  packed[4] = static_cast<std::uint8_t>(width);
+  packed[8] = static_cast<std::uint8_t>(height);
+  packed[12] = 1;
+  packed[14] = static_cast<std::uint8_t>(bits);
+  return packed;
+}
+
 class OsUtilBitmaps : public ::testing::Test {
  protected:
-  OsUtilBitmaps()
-      : previous_(platform::SetMessageHook([this](const std::string& text, const std::string&, unsigned) {
-          messages_.push_back(text);
-          return platform::kIdOk;
-        })) {}
-  ~OsUtilBitmaps() override { platform::SetMessageHook(previous_); }
-  std::vector<std::string> messages_;
-
- private:
-  platform::MessageHook previous_;
+  enginetest::MessageCapture messages_;
 };
 
 TEST_F(OsUtilBitmaps, ImageToBitmapStretchesThePictureUprightToTheSize) {
@@ -61,26 +64,20 @@ TEST_F(OsUtilBitmaps, ImageToBitmapStretchesThePictureUprightToTheSize) {
 }
 
 TEST_F(OsUtilBitmaps, DibToImageRefusesSixteenAndThirtyTwoBitBitmaps) {
-  // A packed 2 × 1 bitmap of the given depth, bits zero.
   for (int bits : {16, 32, 24}) {
-    std::vector<std::uint8_t> packed(40 + 8, 0);
-    packed[0] = 40;
-    packed[4] = 2;
-    packed[8] = 1;
-    packed[12] = 1;
-    packed[14] = static_cast<std::uint8_t>(bits);
+    std::vector<std::uint8_t> packed = PackedBitmap(2, 1, bits);
     CDib dib(packed.data(), packed.size());
     ASSERT_TRUE(dib.IsLoaded()) << dib.ErrorText();
-    messages_.clear();
+    messages_.texts.clear();
     RgbaImageRecord image;
     EngBitmap bitmap;
     const int answer = OsUtilDibToImage(dib, image, 4, 4, &bitmap);
     if (bits == 24) {
       EXPECT_EQ(answer, 1);
-      EXPECT_TRUE(messages_.empty());
+      EXPECT_TRUE(messages_.texts.empty());
     } else {
       EXPECT_EQ(answer, 0) << bits;
-      EXPECT_EQ(messages_, std::vector<std::string>{"File Open Error"});
+      EXPECT_EQ(messages_.texts, std::vector<std::string>{"File Open Error"});
     }
     OsUtilFreeImage(image);
   }
@@ -105,21 +102,16 @@ TEST_F(OsUtilBitmaps, SmoothingABitmapCountsBlocksFromItsBottomRow) {
 
 TEST_F(OsUtilBitmaps, SmoothDibAcceptsOnlyTrueColour) {
   for (int bits : {24, 32, 8}) {
-    std::vector<std::uint8_t> packed(40 + 1024 + 4 * 2, 0);
-    packed[0] = 40;
-    packed[4] = 2;
-    packed[8] = 2;
-    packed[12] = 1;
-    packed[14] = static_cast<std::uint8_t>(bits);
+    std::vector<std::uint8_t> packed = PackedBitmap(2, 2, bits);
     CDib dib(packed.data(), packed.size());
     ASSERT_TRUE(dib.IsLoaded()) << dib.ErrorText();
-    messages_.clear();
+    messages_.texts.clear();
     const int answer = OsUtilSmoothDib(dib, 2);
     EXPECT_EQ(answer, bits == 24 ? 1 : 0);
     const std::vector<std::string> expected =
         bits == 32 ? std::vector<std::string>{"Smooth Bitmap error"}
                    : bits == 8 ? std::vector<std::string>{"File Open Error"} : std::vector<std::string>{};
-    EXPECT_EQ(messages_, expected) << bits;
+    EXPECT_EQ(messages_.texts, expected) << bits;
   }
 }
 

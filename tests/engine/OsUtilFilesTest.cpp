@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "EngineScopes.h"
 #include "ImageToolSupport.h"
 #include "engine/core/EngAlloc.h"
 #include "engine/image/OsUtilImage.h"
-#include "platform/Hooks.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -49,18 +49,8 @@ double MeanDifference(const imagetest::RgbPicture& a, const imagetest::RgbPictur
 
 class EngJpeg : public ::testing::Test {
  protected:
-  EngJpeg()
-      : previous_(platform::SetMessageHook([this](const std::string& text, const std::string&, unsigned) {
-          messages_.push_back(text);
-          return platform::kIdOk;
-        })) {}
-  ~EngJpeg() override { platform::SetMessageHook(previous_); }
-
+  enginetest::MessageCapture messages_;  // the writer's message boxes stay quiet
   testsupport::TempDir dir_;
-  std::vector<std::string> messages_;
-
- private:
-  platform::MessageHook previous_;
 };
 
 TEST_F(EngJpeg, DecodesWithAnIndependentDecoderAndCarriesTheDensity) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "LitFloor.h"
 #include "engine/core/EngMath.h"
 #include "engine/image/OsUtilImage.h"
 #include "engine/render/GlLayer.h"
@@ -102,21 +103,7 @@ class RenderedShadow : public ::testing::Test {
     GlViewport(0, 0, kSize, kSize);
     GlOrtho(-20, 20, -20, 20, -100, 100);
     GlLookAt(0, 50, 0, 0, 0, 0, 0, 0, -1);
-    GlClearColor(0, 0, 0);
-    GlClear();
-    GlSetRenderState(0);
-    GlSetShadeModel(1);
-    const float light[4] = {0, 1, 0, 0}, white[4] = {1, 1, 1, 1}, none[4] = {0, 0, 0, 1};
-    GlSetLight(0, none, white, none, light, nullptr);
-    GlSetLight(1, none, none, none, light, nullptr);
-    const float grey[4] = {0.6f, 0.6f, 0.6f, 1};
-    GlSetMaterial(2, none, grey, none, 0, none);
-    const GlVec3 up{0, 1, 0};
-    const GlCorner floor[4] = {{{-20, 0, -20}, up, {}}, {{-20, 0, 20}, up, {}}, {{20, 0, 20}, up, {}},
-                               {{20, 0, -20}, up, {}}};
-    GlBeginQuads();
-    GlQuadTexturedCorners(floor);
-    GlEnd();
+    enginetest::DrawLitFloor(20);
     floorGrey_ = Red(kSize / 2, kSize / 2);
   }
   void TearDown() override { OsUtilFreeImage(texture_); }
