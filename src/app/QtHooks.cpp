@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/AppResources.h"
 #include "platform/FileDialog.h"
 #include "platform/Hooks.h"
 #include "platform/InputState.h"
@@ -49,6 +50,8 @@ void SetQtCursor(int code) {
     QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
   else if (code == platform::kCursorSizeAll)
     QApplication::setOverrideCursor(QCursor(Qt::SizeAllCursor));
+  else if (code >= 0)
+    QApplication::setOverrideCursor(LoadAppCursor(code));
 }
 
 // Qt's filter form: "Text (*.a *.b)" entries joined by ";;".

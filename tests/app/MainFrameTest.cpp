@@ -6,12 +6,7 @@
 
 namespace {
 
-int argc = 1;
-char arg0[] = "app_tests";
-char* argv[] = {arg0, nullptr};
-
 TEST(CSMainFrame, ShowsAnEmptyWindowTitledPennet) {
-  QApplication application(argc, argv);
   app::CSMainFrame frame;
   frame.show();
   QApplication::processEvents();

@@ -20,8 +20,9 @@ struct Token {
 };
 MPose* NewPose(int value) { return reinterpret_cast<MPose*>(new Token{value}); }
 void DeletePose(MPose* pose) { delete reinterpret_cast<Token*>(pose); }
-MItemList* NewTargets(int value) { return reinterpret_cast<MItemList*>(new Token{value}); }
-void DeleteTargets(MItemList* targets) { delete reinterpret_cast<Token*>(targets); }
+using TargetList = MItemList<MMorphTgt>;
+TargetList* NewTargets(int value) { return reinterpret_cast<TargetList*>(new Token{value}); }
+void DeleteTargets(TargetList* targets) { delete reinterpret_cast<Token*>(targets); }
 int ValueOf(const void* token) { return static_cast<const Token*>(token)->value; }
 
 // A layer table whose record i has the flag byte flags[i] (0 past the list).

@@ -13,8 +13,10 @@
 
 namespace engine {
 
+template <class T>
 class MItemList;
 class MMeshObj;
+class MMorphTgt;
 class MObject;
 class MPose;
 class MShader;
@@ -90,8 +92,8 @@ class CRGlobalM {
   double stepSize = 0.5;
   int pasteFlag = 0;
   EngOwned<MPose> ownedObject;        // the clipboard pose
-  EngOwned<MItemList> morphTargets;
-  EngOwned<MItemList> backupMorphTargets;
+  EngOwned<MItemList<MMorphTgt>> morphTargets;
+  EngOwned<MItemList<MMorphTgt>> backupMorphTargets;
   EngOwned<MPose> backupOwnedObject;
   PtrArray backupObjects;
   unsigned char* backupLayerTable = nullptr;

@@ -22,10 +22,15 @@ HookState& Hook() {
 
 }  // namespace
 
-void* EngAlloc(std::size_t bytes) noexcept {
+bool EngAllocationPermitted() noexcept {
   HookState& hook = Hook();
   const long number = ++hook.allocations;
-  if (hook.failAt != 0 && (number == hook.failAt || (hook.failLater && number > hook.failAt))) return nullptr;
+  return hook.failAt == 0 || (number != hook.failAt && !(hook.failLater && number > hook.failAt));
+}
+
+void* EngAlloc(std::size_t bytes) noexcept {
+  if (!EngAllocationPermitted()) return nullptr;
+  HookState& hook = Hook();
   void* block = std::malloc(bytes == 0 ? 1 : bytes);
   if (block != nullptr && hook.poison >= 0) std::memset(block, hook.poison, bytes);
   return block;

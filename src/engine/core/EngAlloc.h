@@ -15,6 +15,10 @@ namespace engine {
 void* EngAlloc(std::size_t bytes) noexcept;
 // Frees a block from EngAlloc; null is ignored.
 void EngFree(void* block) noexcept;
+// Counts one allocation served without EngAlloc (a slot of an element pool)
+// and answers whether the test hook lets it succeed, so that failures can be
+// injected there too.
+bool EngAllocationPermitted() noexcept;
 
 // Allocates n elements of T, uninitialised; null on failure or when the byte
 // size does not fit in size_t.

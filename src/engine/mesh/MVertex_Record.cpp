@@ -1,0 +1,119 @@
+// Vertices: the consistency check and the record.
+#include "engine/core/QFile.h"
+#include "engine/core/RecordReading.h"
+#include "engine/mesh/MGroup.h"
+#include "engine/mesh/MLine.h"
+#include "engine/mesh/MVertex.h"
+
+namespace engine {
+
+const char* MVertex::DescribeLinkFault(int mode) const {
+  if (id < 0) return "the vertex is destroyed";
+  if (mode > 0 && (firstLine == nullptr || lineCount == 0)) return "the vertex has no line";
+  int met = 0;
+  if (firstLine != nullptr) {
+    const MLine* line = firstLine;
+    do {
+      if (line->id < 0) return "a line around the vertex is destroyed";
+      if (!line->HasEnd(this)) return "a line around the vertex does not end at it";
+      if (++met > lineCount) break;
+      line = line->GetNextAround(this);
+    } while (line != firstLine);
+  }
+  if (met != lineCount) return "the walk around the vertex does not meet lineCount lines";
+  if (mode > 0 && GetBoundaryKind() == 2) return "the vertex has lines with and without faces";
+  if (onLine != nullptr) {
+    const MVertex* v = onLine->onLineHead;
+    for (int steps = 0; v != nullptr && v != this && steps < kRingLimit; ++steps) v = v->nextOnLine;
+    if (v != this) return "the vertex is missing from the list of the line it lies on";
+  }
+  const MVertex* member = ringNext;
+  for (int steps = 0; member != this; ++steps) {
+    if (member == nullptr || steps >= kRingLimit) return "the ring of coincident vertices does not close";
+    member = member->ringNext;
+  }
+  return nullptr;
+}
+
+void MVertex::CheckLinks(int mode) const { ENG_FATAL_IF(DescribeLinkFault(mode) != nullptr); }
+
+// ---- record -------------------------------------------------------------------
+
+bool MVertex::ReadFrom(QFile& file) {
+  if (!StartRecord(loadIndex)) return false;
+  std::int32_t ownNumber = 0;
+  std::int32_t count = 0;
+  std::int32_t storedFlags = 0;
+  file.ReadInt(ownNumber);
+  file.ReadDouble(position.x);
+  file.ReadDouble(position.y);
+  file.ReadDouble(position.z);
+  file.ReadInt(loadIndex->firstLine);
+  file.ReadInt(loadIndex->group);
+  file.ReadInt(count);
+  file.ReadInt(storedFlags);
+  file.ReadInt(loadIndex->onLine);
+  file.ReadInt(loadIndex->mirrorPartner);
+  file.ReadInt(loadIndex->ringNext);
+  file.ReadDouble(faceS);
+  file.ReadDouble(faceT);
+  file.ReadDouble(lineT);
+  lineCount = count;
+  flags = static_cast<std::uint32_t>(storedFlags);
+  if (!EngCheckNotTruncated(file, "vertex record") || !ReadRecordExtension(file, "vertex record")) return false;
+  if (count < 0) {
+    EngRecordLoadFailure("a vertex record counts a negative number of lines");
+    return false;
+  }
+  return true;
+}
+
+bool MVertex::ResolveIndices(const MeshElementTables& tables) {
+  const LoadIndex& stored = *loadIndex;
+  const int lines = tables.lines.count;
+  const int vertices = tables.vertices.count;
+  if (!CheckRecordIndex(stored.firstLine, lines, true, "first line of a vertex") ||
+      !CheckRecordIndex(stored.onLine, lines, true, "line under a vertex") ||
+      !CheckRecordIndex(stored.mirrorPartner, vertices, true, "mirror partner") ||
+      !CheckRecordIndex(stored.ringNext, vertices, true, "ring member"))
+    return false;
+  if (stored.firstLine < 0 && lineCount != 0) {
+    EngRecordLoadFailure("a vertex with lines has no first line");
+    return false;
+  }
+  // A group number past the table names its last group, as older files
+  // expect; a mesh without groups has none to name.
+  const int groups = tables.groups.count;
+  if (stored.group >= 0 && groups == 0) {
+    EngRecordLoadFailure("a vertex names a group but the mesh has none");
+    return false;
+  }
+  firstLine = stored.firstLine < 0 ? nullptr : tables.lines[stored.firstLine];
+  group = stored.group < 0 ? nullptr : tables.groups[stored.group < groups ? stored.group : groups - 1];
+  if (stored.onLine >= 0) tables.lines[stored.onLine]->AddOnLineVertex(this);
+  if (stored.mirrorPartner >= 0) mirrorPartner = tables.vertices[stored.mirrorPartner];
+  if (stored.ringNext >= 0) ringNext = tables.vertices[stored.ringNext];
+  delete loadIndex;
+  loadIndex = nullptr;
+  return true;
+}
+
+void MVertex::WriteTo(QFile& file) const {
+  file.WriteInt(id);
+  file.WriteDouble(position.x);
+  file.WriteDouble(position.y);
+  file.WriteDouble(position.z);
+  file.WriteInt(RecordNumberOf(firstLine));
+  file.WriteInt(RecordNumberOf(group));
+  file.WriteInt(lineCount);
+  file.WriteInt(static_cast<std::int32_t>(flags));
+  file.WriteInt(RecordNumberOf(onLine));
+  file.WriteInt(RecordNumberOf(mirrorPartner));
+  file.WriteInt(RecordNumberOf(ringNext));
+  file.WriteDouble(faceS);
+  file.WriteDouble(faceT);
+  file.WriteDouble(lineT);
+  WriteRecordExtension(file);
+}
+
+}  // namespace engine

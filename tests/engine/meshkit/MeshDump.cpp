@@ -1,0 +1,149 @@
+#include "meshkit/MeshDump.h"
+
+#include <cstdio>
+#include <map>
+#include <sstream>
+
+namespace meshkit {
+namespace {
+
+using namespace engine;
+
+std::string Number(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
+}
+
+std::string Point(const PointRecord& p) { return "(" + Number(p.x) + "," + Number(p.y) + "," + Number(p.z) + ")"; }
+
+std::string Hex(unsigned value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%#x", value);
+  return text;
+}
+
+class Dumper {
+ public:
+  Dumper(const MMeshObj& mesh, const DumpOptions& options) : mesh_(mesh), options_(options) {
+    Name(mesh.vertices, "V");
+    Name(mesh.lines, "L");
+    Name(mesh.faces, "F");
+    Name(mesh.shaders, "S");
+    Name(mesh.groups, "G");
+    if (options.removed) {
+      Name(mesh.removedVertices, "rV");
+      Name(mesh.removedLines, "rL");
+      Name(mesh.removedFaces, "rF");
+      Name(mesh.removedShaders, "rS");
+      Name(mesh.removedGroups, "rG");
+    }
+  }
+
+  std::string Run() {
+    out_ << "mesh mirror=" << int(mesh_.mirrorMode) << " smooth=" << int(mesh_.smoothDisplay)
+         << " tolerance=" << Number(mesh_.tolerance) << " pageLineStyle=" << mesh_.pageLineStyle << "\n";
+    DumpAll(mesh_.vertices, mesh_.lines, mesh_.faces, mesh_.shaders, mesh_.groups);
+    if (options_.removed) {
+      out_ << "removed\n";
+      DumpAll(mesh_.removedVertices, mesh_.removedLines, mesh_.removedFaces, mesh_.removedShaders,
+              mesh_.removedGroups);
+    }
+    return out_.str();
+  }
+
+ private:
+  template <class T>
+  void Name(const MItemList<T>& list, const char* prefix) {
+    int n = 0;
+    for (const T* element : list) names_[element] = prefix + std::to_string(n++);
+  }
+
+  std::string Ref(const MItem* element) const {
+    if (element == nullptr) return "-";
+    auto found = names_.find(element);
+    return found != names_.end() ? found->second : "?";
+  }
+
+  std::string Head(const MItem* element) const {
+    return Ref(element) + (options_.states ? " state=" + std::to_string(element->state) : std::string());
+  }
+
+  void DumpAll(const MItemList<MVertex>& vs, const MItemList<MLine>& ls, const MItemList<MFace>& fs,
+               const MItemList<MShader>& ss, const MItemList<MGroup>& gs) {
+    for (const MVertex* v : vs) DumpVertex(v);
+    for (const MLine* line : ls) DumpLine(line);
+    for (const MFace* face : fs) DumpFace(face);
+    for (const MShader* shader : ss) DumpShader(shader);
+    for (const MGroup* group : gs) out_ << Head(group) << " parent=" << Ref(group->parent) << "\n";
+  }
+
+  void DumpVertex(const MVertex* v) {
+    out_ << Head(v) << " at=" << Point(v->position) << " flags=" << Hex(v->flags) << " lines=" << v->lineCount
+         << " first=" << Ref(v->firstLine) << " group=" << Ref(v->group) << " ring=" << Ref(v->ringNext)
+         << " onLine=" << Ref(v->onLine) << " nextOnLine=" << Ref(v->nextOnLine)
+         << " mirror=" << Ref(v->mirrorPartner) << " st=" << Number(v->faceS) << "," << Number(v->faceT)
+         << " lineT=" << Number(v->lineT) << " normal=" << Point(v->normal) << " work=" << v->workValue;
+    if (options_.screen)
+      out_ << " screen=" << Number(v->screenX) << "," << Number(v->screenY) << "," << Number(v->screenDepth);
+    out_ << "\n";
+  }
+
+  void DumpLine(const MLine* line) {
+    out_ << Head(line) << " ends=" << Ref(line->end0) << "," << Ref(line->end1)
+         << " wings=" << Ref(line->nextAround0) << "," << Ref(line->prevAround0) << "," << Ref(line->prevAround1)
+         << "," << Ref(line->nextAround1) << " faces=" << Ref(line->forwardFace) << "," << Ref(line->backwardFace)
+         << " flags=" << Hex(line->flags) << " group=" << Ref(line->group) << " colour=" << int(line->colourR) << ","
+         << int(line->colourG) << "," << int(line->colourB)
+         << " drawnOn=" << (line->fltabEntry == nullptr ? "-" : Ref(line->fltabEntry->face))
+         << " pair=" << line->pairValue << " onHead=" << Ref(line->onLineHead)
+         << " partner=" << Ref(line->partnerLine) << "," << Ref(line->partnerFace) << " work=" << line->workA << ","
+         << line->workB << "\n";
+  }
+
+  void DumpFace(const MFace* face) {
+    out_ << Head(face) << " first=" << Ref(face->firstLine) << " shader=" << Ref(face->shader)
+         << " flags=" << Hex(face->flags) << " modes=" << int(face->cornerModes[0]) << int(face->cornerModes[1])
+         << int(face->cornerModes[2]) << " work=" << face->workValue << "," << face->workMark;
+    if (face->firstLine != nullptr) {
+      MVertex* corners[3];
+      MLine* lines[3];
+      face->GetVertices(corners);
+      face->GetLines(lines);
+      out_ << " corners=" << Ref(corners[0]) << "," << Ref(corners[1]) << "," << Ref(corners[2])
+           << " lines=" << Ref(lines[0]) << "," << Ref(lines[1]) << "," << Ref(lines[2]);
+    }
+    if (face->uv != nullptr) {
+      out_ << " uv=";
+      for (const MFaceUV::Pair& pair : face->uv->corner) out_ << "(" << Number(pair.u) << "," << Number(pair.v) << ")";
+    }
+    if (face->normals != nullptr) {
+      out_ << " normals=";
+      for (const PointRecord& n : face->normals->normal) out_ << Point(n);
+    }
+    if (face->fltabList != nullptr) {
+      out_ << " drawn=[";
+      for (const MFltab* entry : *face->fltabList) out_ << Ref(entry->line) << ";";
+      out_ << "]";
+    }
+    out_ << "\n";
+  }
+
+  void DumpShader(const MShader* s) {
+    out_ << Head(s) << " base=" << Point(s->baseColor) << " diffuse=" << Point(s->diffuseColor)
+         << " specular=" << Number(s->specular) << " shade=" << Number(s->shadeValue1) << ","
+         << Number(s->shadeValue2) << "," << Number(s->shadeValue3) << " opacity=" << Number(s->opacity)
+         << " texture=" << s->texture.width << "x" << s->texture.height << " sphere=" << s->sphereMap << "\n";
+  }
+
+  const MMeshObj& mesh_;
+  DumpOptions options_;
+  std::map<const MItem*, std::string> names_;
+  std::ostringstream out_;
+};
+
+}  // namespace
+
+std::string DumpMesh(const engine::MMeshObj& mesh, const DumpOptions& options) { return Dumper(mesh, options).Run(); }
+
+}  // namespace meshkit

@@ -1,0 +1,125 @@
+#include "meshkit/MeshFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace meshkit {
+
+using namespace engine;
+
+MVertex* MeshFixture::Vertex(double x, double y, double z) {
+  MVertex* vertex = mesh->AddVertex({x, y, z});
+  if (vertex == nullptr) ADD_FAILURE() << "AddVertex failed (reason " << EngContext().failReason << ")";
+  v.push_back(vertex);
+  return vertex;
+}
+
+MFace* MeshFixture::Face(int a, int b, int c) {
+  MFace* face = mesh->AddFace(v[a], v[b], v[c], shader);
+  if (face == nullptr)
+    ADD_FAILURE() << "AddFace(" << a << ", " << b << ", " << c << ") failed (reason " << EngContext().failReason
+                  << ")";
+  return face;
+}
+
+void MeshFixture::Add(std::initializer_list<PointRecord> points, std::initializer_list<std::array<int, 3>> triangles) {
+  for (const PointRecord& p : points) Vertex(p.x, p.y, p.z);
+  for (const auto& t : triangles) Face(t[0], t[1], t[2]);
+}
+
+MeshFixture MakeEmptyMesh() {
+  MeshFixture f;
+  f.mesh.reset(new MMeshObj());
+  f.shader = f.mesh->AddShader();
+  return f;
+}
+
+MeshFixture MakeTetra() {
+  MeshFixture f = MakeEmptyMesh();
+  f.Add({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 2, 1}, {0, 1, 3}, {1, 2, 3}, {2, 0, 3}});
+  return f;
+}
+
+MeshFixture MakeCubeCorners() {
+  MeshFixture f = MakeEmptyMesh();
+  f.Add({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}});
+  return f;
+}
+
+MeshFixture MakeCube(bool quads) {
+  MeshFixture f = MakeCubeCorners();
+  const int sides[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {2, 3, 7, 6}, {0, 4, 7, 3}, {1, 2, 6, 5}};
+  for (const auto& s : sides) {
+    f.Face(s[0], s[1], s[2]);
+    f.Face(s[0], s[2], s[3]);
+    if (quads) f.Line(s[0], s[2])->flags |= kLineHiddenDiagonal;
+  }
+  return f;
+}
+
+MeshFixture MakeQuadPair(bool hidden) {
+  MeshFixture f = MakeEmptyMesh();
+  f.Add({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2}, {0, 2, 3}});
+  if (hidden) f.Line(0, 2)->flags |= kLineHiddenDiagonal;
+  return f;
+}
+
+MeshFixture MakeGrid(int columns, int rows) {
+  MeshFixture f = MakeEmptyMesh();
+  for (int j = 0; j <= rows; ++j)
+    for (int i = 0; i <= columns; ++i) f.Vertex(i, j, 0);
+  const int stride = columns + 1;
+  for (int j = 0; j < rows; ++j)
+    for (int i = 0; i < columns; ++i) {
+      const int a = j * stride + i;
+      f.Face(a, a + 1, a + stride + 1);
+      f.Face(a, a + stride + 1, a + stride);
+    }
+  return f;
+}
+
+MeshFixture MakeFan(int spokes, int sharpSpokes, double height) {
+  MeshFixture f = MakeEmptyMesh();
+  f.Vertex(0, 0, height);
+  for (int k = 0; k < spokes; ++k) {
+    const double angle = 2 * std::numbers::pi * k / spokes;
+    f.Vertex(std::cos(angle), std::sin(angle), 0);
+  }
+  for (int k = 1; k <= spokes; ++k) f.Face(0, k, k % spokes + 1);
+  if (sharpSpokes >= 1) f.Line(0, 1)->flags |= kLineSharp;
+  if (sharpSpokes >= 2) f.Line(0, 1 + spokes / 2)->flags |= kLineSharp;
+  return f;
+}
+
+MeshFixture MakeSeamTube(int segments, int rows) {
+  MeshFixture f = MakeEmptyMesh();
+  const int stride = segments + 1;
+  for (int j = 0; j <= rows; ++j) {
+    for (int i = 0; i < segments; ++i) {
+      const double angle = 2 * std::numbers::pi * i / segments;
+      f.Vertex(std::cos(angle), std::sin(angle), j);
+    }
+    // The seam's second copy, in the first vertex's ring.
+    MVertex* copy = f.mesh->AddVertexCopy(f.v[j * stride]);
+    if (copy == nullptr) ADD_FAILURE() << "AddVertexCopy failed";
+    f.v.push_back(copy);
+  }
+  for (int j = 0; j < rows; ++j)
+    for (int i = 0; i < segments; ++i) {
+      const int a = j * stride + i;
+      f.Face(a, a + 1, a + stride + 1);
+      f.Face(a, a + stride + 1, a + stride);
+    }
+  return f;
+}
+
+MeshFixture MakeMirrorHalf() {
+  MeshFixture f = MakeGrid(2, 2);
+  for (int j = 0; j <= 2; ++j) f.v[j * 3]->flags |= kVertexOnMirror;
+  f.mesh->SetMirrorMode(1);
+  return f;
+}
+
+}  // namespace meshkit
