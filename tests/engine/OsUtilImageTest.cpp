@@ -176,15 +176,16 @@ TEST_F(OsUtilFitWithPrefs, ThePreferencesLimitTheSidesWhenTheirSwitchIsOn) {
   prefs_.textureLimitOn = 1;
   prefs_.textureMaxWidth = 256;
   prefs_.textureMaxHeight = 128;
-  OwnedRgba limited(600, 600);
+  OwnedRgba limited(300, 300);
   OsUtilFitTextureSize(limited.image);
   EXPECT_EQ(limited.image.width, 256);
   EXPECT_EQ(limited.image.height, 128);
   prefs_.textureLimitOn = 0;
-  OwnedRgba unlimited(600, 600);
+  prefs_.textureMaxWidth = prefs_.textureMaxHeight = 64;
+  OwnedRgba unlimited(300, 300);
   OsUtilFitTextureSize(unlimited.image);
-  EXPECT_EQ(unlimited.image.width, 1024);
-  EXPECT_EQ(unlimited.image.height, 1024);
+  EXPECT_EQ(unlimited.image.width, 512);
+  EXPECT_EQ(unlimited.image.height, 512);
 }
 
 TEST(OsUtilFitTextureSize, OutOfMemoryLeavesNoPixelsAndRecordsIt) {
