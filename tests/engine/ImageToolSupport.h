@@ -1,16 +1,18 @@
 #pragma once
 // Pictures for image tests: RGB pixel grids, PPM files, and ImageMagick's
-// `convert` as an independent encoder and decoder.
+// `convert` as an independent encoder and decoder (tests that use it start
+// with REQUIRE_TOOL("convert")).
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "engine/core/RgbaImageRecord.h"
+#include "support/ExternalTools.h"
 
 namespace imagetest {
 
@@ -50,22 +52,24 @@ inline void WritePpm(const std::string& path, const RgbPicture& p) {
   out.write(reinterpret_cast<const char*>(p.pixels.data()), static_cast<std::streamsize>(p.pixels.size() * 3));
 }
 
-// Runs a shell command; true when it exits with 0.
-inline bool Run(const std::string& command) { return std::system((command + " 2>/dev/null").c_str()) == 0; }
+// Runs a shell command (standard error dropped); true when it exits with 0.
+inline bool Run(const std::string& command) { return testsupport::RunTool(command).exitCode == 0; }
 
-// Decodes any picture file with ImageMagick into 8-bit RGB.
+// Decodes any picture file with ImageMagick into 8-bit RGB; an empty
+// picture when it cannot.
 inline RgbPicture DecodeWithImageMagick(const std::string& path) {
   RgbPicture p;
-  const std::string command = "convert '" + path + "' -depth 8 ppm:- 2>/dev/null";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return p;
-  int maxValue = 0;
-  if (std::fscanf(pipe, "P6 %d %d %d", &p.width, &p.height, &maxValue) == 3 && maxValue == 255) {
-    std::fgetc(pipe);
-    p.pixels.resize(static_cast<std::size_t>(p.width) * p.height);
-    if (std::fread(p.pixels.data(), 3, p.pixels.size(), pipe) != p.pixels.size()) p.pixels.clear();
-  }
-  ::pclose(pipe);
+  const testsupport::ToolResult result = testsupport::RunTool("convert " + testsupport::Quoted(path) + " -depth 8 ppm:-");
+  int maxValue = 0, headerLength = 0;
+  if (result.exitCode != 0 ||
+      std::sscanf(result.out.c_str(), "P6 %d %d %d%n", &p.width, &p.height, &maxValue, &headerLength) != 3 ||
+      maxValue != 255)
+    return RgbPicture{};
+  const std::size_t count = static_cast<std::size_t>(p.width) * p.height;
+  const std::size_t start = static_cast<std::size_t>(headerLength) + 1;  // one white-space byte after the header
+  if (result.out.size() < start + count * 3) return RgbPicture{};
+  p.pixels.resize(count);
+  std::memcpy(p.pixels.data(), result.out.data() + start, count * 3);
   return p;
 }
 

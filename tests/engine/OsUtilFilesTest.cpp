@@ -54,6 +54,8 @@ class EngJpeg : public ::testing::Test {
 };
 
 TEST_F(EngJpeg, DecodesWithAnIndependentDecoderAndCarriesTheDensity) {
+  REQUIRE_TOOL("djpeg");
+  REQUIRE_TOOL("convert");
   // Widths whose RGB rows have no padding, a dropped padding of 1 and 2
   // bytes, and a kept padding of 3 bytes.
   for (int width : {8, 37, 38, 3}) {
@@ -97,6 +99,7 @@ TEST_F(EngJpeg, AFileThatCannotBeWrittenIsAnErrorAndTheOldFileStays) {
 }
 
 TEST_F(EngJpeg, LoadingAPictureFileGivesBottomUpRgba) {
+  REQUIRE_TOOL("convert");
   const imagetest::RgbPicture source = imagetest::PatternPicture(9, 5, 7);
   imagetest::WritePpm(dir_ / "source.ppm", source);
   ASSERT_TRUE(imagetest::Run("convert '" + dir_ / "source.ppm" + "' '" + dir_ / "source.png" + "'"));
