@@ -1,0 +1,100 @@
+#include "page/SFigStored.h"
+
+#include "imaging/PixelOps.h"
+#include "page/PageMembers.h"
+#include "page/PnFile.h"
+#include "page/ResultCodes.h"
+#include "page/SFigRect.h"
+#include "platform/Dc.h"
+#include "platform/Paths.h"
+
+namespace page {
+namespace {
+
+// A counted string's bytes, kept as stored.
+void SkipCountedString(PnFile& file) {
+  const std::int32_t count = file.ReadInt();
+  if (count < 0) throw PnFileError(kResultDamaged, "negative string length in " + file.GetPath());
+  file.SkipBytes(count);
+}
+
+}  // namespace
+
+void SFigStored::ReadTextRecord(PnFile& file) {
+  file.ReadInt();          // marker
+  SkipCountedString(file);  // text
+  SkipCountedString(file);  // font face
+  file.SkipBytes(9 * 4);    // size, spacings, style switches, alignment, vertical
+  file.SkipBlock();
+}
+
+void SFigStored::Read(PnFile& file, int objectId) {
+  const std::int64_t start = file.GetPosition();
+  memberPrefix_.clear();
+  memberSuffix_.clear();
+  memberBytes_.clear();
+  switch (typeId_) {
+    case kFigPicture: {
+      file.ReadInt();  // marker; the picture itself is a member file
+      bool jpeg = false;
+      if (const auto path = FindPictureMember(file.GetFolder(), objectId, jpeg)) {
+        memberPrefix_ = "image";
+        memberSuffix_ = jpeg ? "_.JPG" : "_.PNG";
+        memberBytes_ = ReadMemberFile(*path);
+      }
+      break;
+    }
+    case kFig3D: {
+      file.SkipBlock();
+      const std::string path = platform::JoinPath(file.GetFolder(), SceneMemberName(objectId));
+      if (!platform::IsRegularFile(path))
+        throw PnFileError(kResultDamaged, "the scene member of object " + std::to_string(objectId) + " is missing");
+      memberPrefix_ = "data";
+      memberSuffix_ = "_.Z4T";
+      memberBytes_ = ReadMemberFile(path);
+      break;
+    }
+    case kFigText:
+      ReadTextRecord(file);
+      break;
+    default:
+      file.SkipBlock();
+      break;
+  }
+  record_ = std::string(file.BytesBetween(start, file.GetPosition()));
+}
+
+bool SFigStored::DrawVector(platform::Image& target, const SDrawSize& size, const Prop2DVal& /*V*/,
+                            bool /*vectorOnly*/) {
+  imaging::PnUtilFillImage(target, 0, 0);
+  const SPoint extent = GetDrawExtent({size.width, size.height}, size.angle);
+  const SPoint inner(size.width - size.margin * size.scale, size.height - size.margin * size.scale);
+  const SOutline box = SFigRect().BuildOutline(extent * 0.5, inner, size.angle, 1, 0);
+  platform::Dc dc(target);
+  dc.SelectPen(platform::Pen{0x808080, 1});
+  dc.Polyline(std::span(box.points).first(5));
+  return true;
+}
+
+void SFigStored::Write(PnFile& file, int objectId) const {
+  if (record_.empty()) {
+    // Never read: the empty record of the kind keeps the stream readable.
+    if (typeId_ == kFigPicture) {
+      file.WriteInt(-1);
+      return;
+    }
+    if (typeId_ == kFigText) {
+      file.WriteInt(-1);
+      file.WriteIntPair(0, 0);  // empty text and font face
+      for (int i = 0; i < 9; ++i) file.WriteInt(0);
+    }
+    file.WriteEmptyBlock();
+    return;
+  }
+  file.WriteBytes(record_.data(), record_.size());
+  if (memberPrefix_.empty()) return;
+  const std::string name = memberPrefix_ + std::to_string(objectId) + memberSuffix_;
+  WriteMemberFile(platform::JoinPath(file.GetFolder(), name), memberBytes_);
+}
+
+}  // namespace page

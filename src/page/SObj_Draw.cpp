@@ -1,0 +1,241 @@
+// Drawing an object: the shape's picture, its effects, panel-frame masks,
+// and the selection marks.
+#include <algorithm>
+#include <cmath>
+
+#include "imaging/DrawPrimitives.h"
+#include "imaging/PixelOps.h"
+#include "imaging/SoftEdges.h"
+#include "page/PnFatal.h"
+#include "page/ResultCodes.h"
+#include "page/SObj.h"
+#include "platform/Blit.h"
+
+namespace page {
+namespace {
+
+// Work pictures beyond this many pixels a side are refused before their
+// size overflows (they would not fit in memory anyway).
+constexpr double kLargestSide = 1 << 20;
+
+// A transparent 32-bit work picture of the size.
+bool MakeWork(platform::Image& image, int width, int height) { return image.Create(width, height, 32, true); }
+
+int Side(double pixels) { return static_cast<int>(std::ceil(pixels)); }
+
+// The chain of effects works from one buffer into the other.
+class EffectChain {
+ public:
+  EffectChain(SDrawBuffers& buffers, int current) : buffers_(buffers), current_(current) {}
+  platform::Image& Current() { return buffers_.image[current_]; }
+  int Index() const { return current_; }
+  // The other buffer, transparent and of the current size, for an effect to
+  // write into; Swap makes it current.
+  platform::Image* Other() {
+    platform::Image& other = buffers_.image[1 - current_];
+    return MakeWork(other, Current().Width(), Current().Height()) ? &other : nullptr;
+  }
+  void Swap() { current_ = 1 - current_; }
+
+ private:
+  SDrawBuffers& buffers_;
+  int current_;
+};
+
+int ApplyEffects(EffectChain& chain, const Prop2DVal& V, double zoom, bool vectorOnly) {
+  const auto scaled = [zoom](int v) { return static_cast<int>(v * zoom); };
+  if (V.wholeBlur > 0) {
+    if (const int rc = imaging::PnUtilBoxBlur(chain.Current(), chain.Current(), scaled(V.wholeBlur)); rc < 0) return rc;
+  }
+  const auto step = [&chain](auto&& effect) {
+    platform::Image* other = chain.Other();
+    if (other == nullptr) return false;
+    effect(chain.Current(), *other);
+    chain.Swap();
+    return true;
+  };
+  bool ok = true;
+  if (V.edgeBlur > 0)
+    ok = ok && step([&](const platform::Image& s, platform::Image& d) {
+           imaging::PnUtilFeatherEdges(s, d, scaled(V.edgeBlur));
+         });
+  if (V.grayscale) ok = ok && step([](const platform::Image& s, platform::Image& d) { imaging::PnUtilToGrey(s, d); });
+  if (V.brightness > 0)
+    ok = ok && step([&](const platform::Image& s, platform::Image& d) { imaging::PnUtilLighten(s, d, V.brightness); });
+  if (!vectorOnly && V.EffectOn()) {
+    // Negative widths name the outline kinds and keep their value.
+    const int blur = V.effectBlur >= 0 ? scaled(V.effectBlur) : V.effectBlur;
+    ok = ok && step([&](const platform::Image& s, platform::Image& d) {
+           imaging::PnUtilMakeOutlineOrShadow(s, d, scaled(V.effectX), scaled(V.effectY), V.effectColor, blur);
+         });
+  }
+  if (!ok) return kResultNoMemory;
+  const int opacity = std::clamp(V.opacity, 0, 100);
+  if (opacity != 100) imaging::PnUtilScaleOpacity(chain.Current(), opacity * 255 / 100);
+  return kResultOk;
+}
+
+}  // namespace
+
+int SObj::Draw(platform::Image* target, const PageTransform& transform, const STrim* clip, bool vectorOnly,
+               SDrawBuffers& buffers, SObjDrawn* drawn) {
+  if (!fig) return kResultNoMemory;
+  if (flags & kObjHidden) return kResultOk;
+  if (vectorOnly && !fig->IsVectorShape()) return kResultOk;
+
+  const double zoom = transform.scale;
+  const int factor = props2D.SupersamplingFactor();
+  const double scale = factor * zoom;
+  if (!(scale * placement.width >= 1.0 && scale * placement.height >= 1.0)) return kResultOk;
+
+  // A clipping frame keeps its filled outline as its mask, even when its
+  // own fill is off; a frame that keeps no mask draws as it is.
+  Prop2DVal V = props2D;
+  const bool keepsMask = frame.isFrame && !(flags & kObjFrameNoClip) && !vectorOnly;
+  const bool fillForced = keepsMask && V.FillOff();
+  if (fillForced) V.fillColorMode = Prop2DVal::kColorGiven;
+  if (V.LineOff() && V.FillOff()) return kResultOk;
+
+  const SPoint box(zoom * placement.width, zoom * placement.height);
+  const SPoint extent = fig->GetDrawExtent(box, placement.angle);
+  if (!(extent.x * factor < kLargestSide && extent.y * factor < kLargestSide)) return kResultNoMemory;
+  SDrawSize size{scale * placement.width, scale * placement.height, placement.angle, placement.margin,
+                 scale,                   zoom,                      transform.mode};
+
+  // The shape's picture: a raster (turned afterwards), a vector drawing, or
+  // a rendering at the zoom without supersampling.
+  int current = 0;
+  int reduceBy = factor;
+  platform::Image* work = &buffers.image[0];
+  if (!MakeWork(*work, Side(box.x) * factor, Side(box.y) * factor)) return kResultNoMemory;
+  bool done = fig->DrawRaster(*work, size, V, vectorOnly);
+  if (done && std::fabs(placement.angle) > 1e-6) {
+    if (!MakeWork(buffers.image[1], Side(extent.x) * factor, Side(extent.y) * factor)) return kResultNoMemory;
+    imaging::PnUtilRotateImage(*work, buffers.image[1], placement.angle);
+    current = 1;
+  }
+  if (!done) {
+    if (!MakeWork(*work, Side(extent.x) * factor, Side(extent.y) * factor)) return kResultNoMemory;
+    done = fig->DrawVector(*work, size, V, vectorOnly);
+  }
+  if (!done) {
+    if (!MakeWork(*work, Side(extent.x), Side(extent.y))) return kResultNoMemory;
+    SDrawSize plain = size;
+    plain.width = box.x, plain.height = box.y, plain.scale = zoom;
+    int result = 0;
+    done = fig->RenderImage(*work, plain, V, vectorOnly, result);
+    if (result < 0) return result;
+    reduceBy = 1;
+  }
+  if (!done) {
+    PN_FATAL_IF(drawn != nullptr, "SObj", 281);
+    if (target == nullptr) return kResultNoMemory;
+    platform::Dc dc(*target);
+    return fig->DrawToTarget(dc) ? kResultOk : kResultNoMemory;
+  }
+  if (reduceBy > 1) {
+    const platform::Image& big = buffers.image[current];
+    platform::Image& small = buffers.image[1 - current];
+    if (!MakeWork(small, big.Width() / reduceBy, big.Height() / reduceBy)) return kResultNoMemory;
+    if (const int rc = imaging::PnUtilShrinkImage(big, small); rc < 0) return rc;
+    current = 1 - current;
+  }
+
+  EffectChain chain(buffers, current);
+  if (const int rc = ApplyEffects(chain, V, zoom, vectorOnly); rc < 0) return rc;
+  platform::Image& picture = chain.Current();
+  const int w = picture.Width();
+  const int h = picture.Height();
+  // The picture's top-left in the page's render pixels: centred on the
+  // object's centre.
+  const platform::POINT offset{w / 2, h / 2};
+  const platform::POINT topLeft{static_cast<int>(std::floor(placement.x * zoom)) - offset.x,
+                                static_cast<int>(std::floor(placement.y * zoom)) - offset.y};
+  if (clip != nullptr && !clip->mask.IsNull()) {
+    imaging::PnUtilApplyMask(picture, topLeft, {w, h}, clip->mask,
+                             {static_cast<int>(clip->maskOriginX), static_cast<int>(clip->maskOriginY)},
+                             {clip->mask.Width(), clip->mask.Height()});
+  }
+  if (keepsMask) {
+    if (frame.MakeMask(picture, offset, placement, zoom, clip) < 0) return kResultNoMemory;
+    if (fillForced) return kResultOk;  // the outline pass draws its line
+  }
+
+  const int left = static_cast<int>(std::floor(transform.originX)) + topLeft.x;
+  const int top = static_cast<int>(std::floor(transform.originY)) + topLeft.y;
+  const platform::RECT place{left, top, left + w, top + h};
+  if (drawn != nullptr) {
+    drawn->index = chain.Index();
+    drawn->rect = place;
+    return kResultOk;
+  }
+  if (target != nullptr) platform::AlphaBlendBits(*target, place, picture, {0, 0, w, h}, {255, true});
+  return kResultOk;
+}
+
+// ---- selection marks ---------------------------------------------------------
+
+namespace {
+
+constexpr platform::COLORREF kMarkRed = 0xFE0000;
+constexpr platform::COLORREF kMarkGreen = 0x00FE00;
+
+platform::RECT MarkRect(platform::POINT p, int reach) { return {p.x - reach, p.y - reach, p.x + reach + 1, p.y + reach + 1}; }
+
+void Line(platform::Dc& dc, platform::POINT a, platform::POINT b, int width, platform::COLORREF colour) {
+  platform::Pen pen;
+  pen.color = colour;
+  pen.width = width;
+  const platform::Pen old = dc.SelectPen(pen);
+  dc.MoveTo(a.x, a.y);
+  dc.LineTo(b.x, b.y);
+  dc.SelectPen(old);
+}
+
+}  // namespace
+
+void SObj::DrawSpecialHandle(platform::Dc& dc, int kind, platform::POINT point, platform::POINT next) {
+  static constexpr platform::COLORREF kSegmentColours[] = {0x2828E9, 0x5A5AFF, 0x64,   0x28E928, 0x5AFF5A,
+                                                           0x6400,   0x9696,   0x28C8C8, 0x5050};
+  switch (kind) {
+    case 1: Line(dc, point, next, 3, kMarkRed); return;
+    case 2: Line(dc, point, next, 1, kMarkRed); return;
+    case 3: imaging::PnUtilDrawEllipse(dc, MarkRect(point, 3), kMarkRed, kMarkRed); return;
+    case 4: imaging::PnUtilDrawEllipse(dc, MarkRect(point, 4), 0xFFFF00, kMarkRed); return;
+    default:
+      if (kind >= 5 && kind <= 13) {
+        Line(dc, point, next, 1, kSegmentColours[kind - 5]);
+        return;
+      }
+      imaging::PnUtilDrawRect(dc, MarkRect(point, 3), kMarkGreen, kMarkGreen, 0);
+  }
+}
+
+void SObj::DrawHandles(platform::Dc& dc, const PageTransform& transform, int style, int tool) {
+  const platform::COLORREF colour = style == 0 || style == 1 ? kMarkGreen : 0xFEFE00;
+  const auto toWindow = [&transform](SPoint p) {
+    return platform::POINT{static_cast<int>(transform.originX + p.x * transform.scale),
+                           static_cast<int>(transform.originY + p.y * transform.scale)};
+  };
+  const auto [tl, tr, bl, br] = GetQuad();
+  const platform::POINT corners[4] = {toWindow(tl), toWindow(tr), toWindow(br), toWindow(bl)};
+  for (int i = 0; i < 4; ++i) Line(dc, corners[i], corners[(i + 1) % 4], 1, colour);
+
+  const std::span<SCtlp> handles = GetHandles(transform.scale);
+  const int count = static_cast<int>(handles.size());
+  for (int i = 0; i < count; ++i) {
+    const SCtlp& h = handles[i];
+    if (!h.visible || (h.poseOnly && tool != 13 && tool != 14)) continue;
+    const platform::POINT at = toWindow({h.x, h.y});
+    if (i >= kStandardHandleCount) {
+      const platform::POINT next = i + 1 < count ? toWindow({handles[i + 1].x, handles[i + 1].y}) : at;
+      DrawSpecialHandle(dc, h.kind, at, next);
+    } else if (i == kRotationHandle || style == 3) {
+      imaging::PnUtilDrawEllipse(dc, MarkRect(at, 4), colour, 0xFFFFFF);
+    } else {
+      imaging::PnUtilDrawRect(dc, MarkRect(at, 3), colour, 0xFFFFFF, 0);
+    }
+  }
+}
+
+}  // namespace page

@@ -1,0 +1,329 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PageFixtures.h"
+#include "PageTestSupport.h"
+#include "page/PageFile.h"
+#include "page/PnFile.h"
+#include "page/ResultCodes.h"
+#include "page/SDoc.h"
+#include "page/SFig2D.h"
+#include "page/SFigLine.h"
+#include "page/SFigOval.h"
+#include "page/SFigPoly.h"
+#include "page/SFigRect.h"
+#include "page/SFigStored.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using page::PnFile;
+using page::PnFileError;
+using page::SDoc;
+using pagetest::Bytes;
+using pagetest::DefaultGrid;
+using pagetest::LeBytes;
+using pagetest::ObjectHead;
+using pagetest::OnePage;
+using pagetest::PageHeader;
+
+class PageStreamTest : public ::testing::Test {
+ protected:
+  Bytes WriteStream(const SDoc& doc) {
+    page::WritePageFolder(doc, dir_.Path());
+    return testsupport::TempDir::ReadAll(dir_.File(page::kPageStreamName));
+  }
+  // Reads a stream into the page; the result code of a failure, or 0.
+  int ReadStream(SDoc& doc, const Bytes& bytes) {
+    dir_.Write(page::kPageStreamName, bytes);
+    try {
+      page::ReadPageFolder(doc, dir_.Path());
+    } catch (const PnFileError& error) {
+      lastError_ = error.what();
+      return error.Code();
+    }
+    return 0;
+  }
+
+  testsupport::TempDir dir_;
+  std::string lastError_;
+};
+
+// ---- golden bytes -------------------------------------------------------------------
+
+TEST_F(PageStreamTest, EmptyPageIsFiftyNineBytes) {
+  SDoc doc;
+  LeBytes expected = PageHeader(0);
+  DefaultGrid(expected).Int(0);
+  ASSERT_EQ(expected.Size(), 59u);
+  EXPECT_EQ(WriteStream(doc), expected.Get());
+}
+
+TEST_F(PageStreamTest, OneObjectOfEachShapeType) {
+  struct Case {
+    const char* name;
+    std::unique_ptr<page::SFig> fig;
+    Bytes record;  // what follows the type id
+  };
+  std::vector<Case> cases;
+  cases.push_back({"base", std::make_unique<page::SFig>(), LeBytes().Int(0).Get()});
+  cases.push_back({"2D", std::make_unique<page::SFig2D>(), LeBytes().Int(-1).Int(0).Get()});
+  cases.push_back({"rectangle", std::make_unique<page::SFigRect>(), LeBytes().Int(-1).Int(0).Get()});
+  cases.push_back({"oval", std::make_unique<page::SFigOval>(), LeBytes().Int(-1).Int(0).Get()});
+  cases.push_back({"line", std::make_unique<page::SFigLine>(), LeBytes().Int(-1).Int(0).Get()});
+  auto poly = std::make_unique<page::SFigPoly>();
+  const std::vector<page::SPoint> drawn = {{0, 0}, {10, 0}, {0, 20}};
+  poly->SetNormalizedPoints(drawn);
+  cases.push_back({"polygon", std::move(poly),
+                   LeBytes().Int(-1).Int(0).Int(3).Double(-0.5).Double(-0.5).Double(0.5).Double(-0.5)
+                       .Double(-0.5).Double(0.5).Int(0).Get()});
+  for (Case& c : cases) {
+    SDoc doc;
+    const int type = c.fig->GetTypeId();
+    auto object = std::make_unique<page::SObj>();
+    object->SetFig(std::move(c.fig), true);
+    object->label = "コマ枠";
+    object->placement.x = 12.5;
+    doc.AddObject(std::move(object), -1, -1);
+    LeBytes record;
+    ObjectHead(record, 1000, type, "\x83\x52\x83\x7D\x98\x67");
+    // The placement's x sits in the head's placement record: patch it in.
+    LeBytes patched;
+    {
+      Bytes head = record.Get();
+      LeBytes x;
+      x.Double(12.5);
+      const std::size_t at = head.size() - 4 - 4 - 52;  // before the type, the group tail and the placement
+      std::copy(x.Get().begin(), x.Get().end(), head.begin() + static_cast<std::ptrdiff_t>(at));
+      patched.Append(head);
+    }
+    patched.Append(c.record).Int(0);
+    EXPECT_EQ(WriteStream(doc), OnePage(patched.Get(), 1)) << c.name;
+  }
+}
+
+// ---- reading ---------------------------------------------------------------------------
+
+TEST_F(PageStreamTest, StoredIdsAreKeptAndNextIdEndsAboveTheLargest) {
+  LeBytes objects;
+  ObjectHead(objects, 1500, 4).Int(-1).Int(0).Int(0);
+  ObjectHead(objects, 7, 4).Int(-1).Int(0).Int(0);
+  SDoc doc;
+  ASSERT_EQ(ReadStream(doc, OnePage(objects.Get(), 2)), 0) << lastError_;
+  EXPECT_EQ(doc.GetObject(0)->id, 1500);
+  EXPECT_EQ(doc.GetObject(1)->id, 7);
+  EXPECT_EQ(doc.nextId, 1501);
+  EXPECT_EQ(doc.AddObject(std::make_unique<page::SObj>(), -1, -1), 1501);
+}
+
+TEST_F(PageStreamTest, UnknownShapeTypesBecomeRectanglesAndTheirRecordIsSkipped) {
+  for (const int type : {2, 10, -3}) {
+    LeBytes objects;
+    ObjectHead(objects, 1000, type).Int(12).Int(1).Int(2).Int(3).Int(0);  // an unknown record of 12 bytes
+    ObjectHead(objects, 1001, 5).Int(-1).Int(0).Int(0);
+    SDoc doc;
+    ASSERT_EQ(ReadStream(doc, OnePage(objects.Get(), 2)), 0) << lastError_;
+    EXPECT_EQ(doc.GetObject(0)->fig->GetTypeId(), page::kFigRect) << type;
+    EXPECT_EQ(doc.GetObject(1)->fig->GetTypeId(), page::kFigOval) << type;
+  }
+}
+
+TEST_F(PageStreamTest, PageWithEveryShapeComesBackObjectByObject) {
+  const auto original = pagetest::MakeEveryShapePage();
+  const Bytes written = WriteStream(*original);
+  SDoc back;
+  ASSERT_EQ(ReadStream(back, written), 0) << lastError_;
+  ASSERT_EQ(back.GetObjectCount(), original->GetObjectCount());
+  for (int i = 0; i < back.GetObjectCount(); ++i)
+    EXPECT_EQ(pagetest::DumpObject(*back.GetObject(i)), pagetest::DumpObject(*original->GetObject(i))) << i;
+  EXPECT_EQ(pagetest::DumpPage(back), pagetest::DumpPage(*original));
+  EXPECT_TRUE(back.FindObjectById(1004)->IsFrame());
+  EXPECT_TRUE(back.FindObjectById(1006)->flags & page::kObjFrameNoClip);
+  EXPECT_EQ(WriteStream(back), written) << "a second save writes the same bytes";
+}
+
+// ---- damage ---------------------------------------------------------------------------
+
+TEST_F(PageStreamTest, EveryTruncationFailsAsDamageAndLeavesThePageAlone) {
+  const Bytes full = WriteStream(*pagetest::MakeEveryShapePage());
+  SDoc doc;
+  doc.AddObject(std::make_unique<page::SObj>(), -1, 42);
+  doc.GetObject(0)->SetFig(std::make_unique<page::SFigRect>(), false);
+  const std::string before = pagetest::DumpPage(doc);
+  int failures = 0;
+  for (std::size_t length = 0; length < full.size(); ++length) {
+    const int code = ReadStream(doc, Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(length)));
+    failures += code == page::kResultDamaged;
+    ASSERT_EQ(code, page::kResultDamaged) << "cut at " << length;
+  }
+  EXPECT_EQ(failures, static_cast<int>(full.size()));
+  EXPECT_EQ(pagetest::DumpPage(doc), before);
+  EXPECT_EQ(page::ErrorMessageOfCode(page::kResultDamaged),
+            "ファイルが壊れているため今の処理を実行できませんでした。 -14");
+}
+
+TEST_F(PageStreamTest, DamagedRecordsFailWithTheDamagedCode) {
+  const auto rect = [](LeBytes& b, int id, int parentId = -1, int flags = 0) {
+    ObjectHead(b, id, 4, "", parentId, flags).Int(-1).Int(0).Int(0);
+  };
+  struct Case {
+    const char* what;
+    Bytes page;
+  };
+  std::vector<Case> cases;
+  cases.push_back({"negative object count", OnePage({}, -1)});
+  cases.push_back({"object count far beyond the file", OnePage({}, 0x7FFFFFFF)});
+  {
+    LeBytes b;
+    rect(b, 1000);
+    rect(b, 1000);
+    cases.push_back({"the same id twice", OnePage(b.Get(), 2)});
+  }
+  {
+    LeBytes b;
+    rect(b, -5);
+    cases.push_back({"a negative id", OnePage(b.Get(), 1)});
+  }
+  {
+    LeBytes b;
+    rect(b, 1001, 1000);
+    rect(b, 1000, -1, 0x4);
+    cases.push_back({"a member before its container", OnePage(b.Get(), 2)});
+  }
+  {
+    LeBytes b;
+    rect(b, 1000);
+    rect(b, 1001, 1000);
+    cases.push_back({"a member of an object that is no container", OnePage(b.Get(), 2)});
+  }
+  {
+    LeBytes b;
+    rect(b, 1000, -1, 0x4);
+    rect(b, 1001);
+    rect(b, 1002, 1000);
+    cases.push_back({"a member after its container's run ended", OnePage(b.Get(), 3)});
+  }
+  {
+    LeBytes b;
+    b.Int(0).Int(0).Int(1000).Int(-4);
+    cases.push_back({"a negative label length", OnePage(b.Get(), 1)});
+  }
+  {
+    LeBytes b;
+    ObjectHead(b, 1000, 9).Int(-1).Int(0).Int(0x10000000);
+    cases.push_back({"a polygon with more points than the file holds", OnePage(b.Get(), 1)});
+  }
+  {
+    LeBytes b;
+    ObjectHead(b, 1000, 9).Int(-1).Int(0).Int(-2);
+    cases.push_back({"a negative point count", OnePage(b.Get(), 1)});
+  }
+  {
+    LeBytes b;
+    ObjectHead(b, 1000, 9).Int(-1).Int(0).Int(1).Double(std::nan("")).Double(0).Int(0);
+    cases.push_back({"a point that is not a number", OnePage(b.Get(), 1)});
+  }
+  {
+    Bytes page = OnePage({}, 0);
+    page.push_back(0);  // fine: trailing bytes after the final block are ignored
+    SDoc doc;
+    EXPECT_EQ(ReadStream(doc, page), 0) << lastError_;
+  }
+  {
+    LeBytes b;
+    rect(b, 1000);
+    Bytes bytes = OnePage(b.Get(), 1);
+    // The placement's width (page header, object head, three value records).
+    const std::size_t at = 20 + 4 * 3 + 4 + 4 * 2 + 85 + 48 + 24 + 16;
+    LeBytes inf;
+    inf.Double(std::numeric_limits<double>::infinity());
+    std::copy(inf.Get().begin(), inf.Get().end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+    cases.push_back({"an infinite width", bytes});
+  }
+  for (const Case& c : cases) {
+    SDoc doc;
+    EXPECT_EQ(ReadStream(doc, c.page), page::kResultDamaged) << c.what;
+    EXPECT_EQ(doc.GetObjectCount(), 0) << c.what;
+  }
+}
+
+TEST_F(PageStreamTest, OutOfRangePageSettingsAreRaisedToUsableValues) {
+  LeBytes b;
+  b.Int(0).Int(0).Int(-20).Int(0).Int(0);
+  b.Int(0).Int(0).Int(0).Int(0).Byte(0).Byte(0).Byte(0).Int(0).Int(0);
+  SDoc doc;
+  ASSERT_EQ(ReadStream(doc, b.Get()), 0) << lastError_;
+  EXPECT_EQ(doc.GetPageWidth(), 1);
+  EXPECT_EQ(doc.GetPageHeight(), 1);
+  EXPECT_EQ(doc.resolution, 1);
+  EXPECT_EQ(doc.grid.spacing, 1);
+  EXPECT_EQ(doc.grid.divisions, 1);
+}
+
+// ---- shapes this build keeps without showing ----------------------------------------------
+
+TEST_F(PageStreamTest, PicturesTextAndFiguresAreKeptByteForByteWithTheirMembers) {
+  LeBytes objects;
+  ObjectHead(objects, 1000, 1).Int(-1).Int(0);  // picture with a PNG member
+  ObjectHead(objects, 1001, 1).Int(-1).Int(0);  // picture with a JPEG member
+  ObjectHead(objects, 1002, 1).Int(-1).Int(0);  // picture without image: no member
+  ObjectHead(objects, 1003, 7).Int(5).Byte(1).Byte(2).Byte(3).Byte(4).Byte(5).Int(0);  // 3D figure
+  ObjectHead(objects, 1004, 8)
+      .Int(-1).Text("\x95\xB6\x8E\x9A").Text("@MS Gothic").Int(120).Int(1).Int(2).Int(1).Int(0).Int(0).Int(1)
+      .Int(2).Int(1).Int(0).Int(0);  // vertical text
+  const Bytes stream = OnePage(objects.Get(), 5);
+  dir_.Write("image1000_.PNG", "png bytes");
+  dir_.Write("image1001_.JPG", "jpeg bytes");
+  dir_.Write("data1003_.Z4T", "scene bytes");
+
+  SDoc doc;
+  ASSERT_EQ(ReadStream(doc, stream), 0) << lastError_;
+  const std::vector<int> types = {1, 1, 1, 7, 8};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(doc.GetObject(i)->fig->GetTypeId(), types[i]);
+  const std::string notice = page::KeptShapesNotice(doc);
+  EXPECT_NE(notice.find("立体図形 1"), std::string::npos) << notice;
+  EXPECT_NE(notice.find("画像図形 3"), std::string::npos) << notice;
+  EXPECT_NE(notice.find("文字図形 1"), std::string::npos) << notice;
+
+  testsupport::TempDir out;
+  page::WritePageFolder(doc, out.Path());
+  EXPECT_EQ(testsupport::TempDir::ReadAll(out.File(page::kPageStreamName)), stream);
+  EXPECT_EQ(testsupport::ReadText(out.File("image1000_.PNG")), "png bytes");
+  EXPECT_EQ(testsupport::ReadText(out.File("image1001_.JPG")), "jpeg bytes");
+  EXPECT_FALSE(std::filesystem::exists(out.File("image1002_.PNG")));
+  EXPECT_FALSE(std::filesystem::exists(out.File("image1002_.JPG")));
+  EXPECT_EQ(testsupport::ReadText(out.File("data1003_.Z4T")), "scene bytes");
+}
+
+TEST_F(PageStreamTest, AKeptShapeMovesItsMemberWithANewId) {
+  LeBytes objects;
+  ObjectHead(objects, 1000, 7).Int(0).Int(0);
+  dir_.Write("data1000_.Z4T", "scene");
+  SDoc doc;
+  ASSERT_EQ(ReadStream(doc, OnePage(objects.Get(), 1)), 0) << lastError_;
+  auto copy = doc.GetObject(0)->Clone();
+  ASSERT_NE(copy, nullptr);
+  doc.AddObject(std::move(copy), -1, -2);  // a new id: 1001
+  testsupport::TempDir out;
+  page::WritePageFolder(doc, out.Path());
+  EXPECT_EQ(testsupport::ReadText(out.File("data1001_.Z4T")), "scene");
+}
+
+TEST_F(PageStreamTest, AFigureWithoutItsSceneIsDamage) {
+  LeBytes objects;
+  ObjectHead(objects, 1000, 7).Int(0).Int(0);
+  SDoc doc;
+  EXPECT_EQ(ReadStream(doc, OnePage(objects.Get(), 1)), page::kResultDamaged);
+  EXPECT_NE(lastError_.find("1000"), std::string::npos) << lastError_;
+}
+
+TEST_F(PageStreamTest, PagesOfTwoDShapesOnlyHaveNoNotice) {
+  EXPECT_EQ(page::KeptShapesNotice(*pagetest::MakeEveryShapePage()), "");
+}
+
+}  // namespace
