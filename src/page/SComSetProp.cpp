@@ -1,0 +1,96 @@
+#include "page/SComSetProp.h"
+
+#include "page/ResultCodes.h"
+
+namespace page {
+
+SComSetProp::SComSetProp(SDoc* doc, const PropVal& value) : SCom(doc), value_(value.Clone()) {}
+
+void SComSetProp::ClearSaved() {
+  saved_.clear();
+  savedPlacements_.clear();
+}
+
+int SComSetProp::Do() {
+  if (!value_) return kResultNoMemory;
+  ClearSaved();
+  Doc().CollectPropVals(*value_, saved_);
+  Doc().CollectPropVals(PropSCVal(), savedPlacements_);
+  return Redo();
+}
+
+int SComSetProp::Redo() {
+  Doc().ApplyPropValToSelection(*value_, true);
+  return 0;
+}
+
+int SComSetProp::Undo() {
+  Doc().ApplyPropVals(saved_, true);
+  Doc().ApplyPropVals(savedPlacements_, true);
+  return 0;
+}
+
+void SComSetProp::ReplaceValue(const PropVal& value) {
+  Undo();
+  value_ = value.Clone();
+  Redo();
+}
+
+int SComSetPropObj::Redo() {
+  Doc().ApplyPropValToObject(*value_, id_, false);
+  return 0;
+}
+
+int SComSetPropBar::Do() {
+  if (!value_) return kResultNoMemory;
+  old_ = value_->Clone();
+  Doc().TakePropValFromRoot(*old_);
+  return Redo();
+}
+
+int SComSetPropBar::Redo() {
+  Doc().ApplyPropValToRoot(*value_);
+  return 0;
+}
+
+int SComSetPropBar::Undo() {
+  Doc().ApplyPropValToRoot(*old_);
+  return 0;
+}
+
+int SComChangeSpProp::Redo() {
+  Doc().RestoreSpPropOf(id_, *after_);
+  return 0;
+}
+
+int SComChangeSpProp::Undo() {
+  Doc().RestoreSpPropOf(id_, *before_);
+  return 0;
+}
+
+int SComChangeToPic::Do() {
+  outShape_ = SDoc::MakePictureShape(std::move(picture_), false);
+  if (!outShape_) return kResultNoMemory;
+  Doc().TakePropValFromObject(oldPlacement_, id_);
+  newPlacement_ = oldPlacement_;
+  Doc().ResetObjectRotation(id_, newPlacement_);
+  Doc().TakePropValFromObject(old2D_, id_);
+  return Redo();
+}
+
+int SComChangeToPic::Redo() {
+  outShape_ = Doc().ReplaceShape(id_, std::move(outShape_));
+  // The picture already shows the effects and the turn.
+  Doc().ApplyPropValToObject(newPlacement_, id_, false);
+  Doc().ApplyPropValToObject(Prop2DVal(), id_, false);
+  return 0;
+}
+
+int SComChangeToPic::Undo() {
+  outShape_ = Doc().ReplaceShape(id_, std::move(outShape_));
+  Doc().ApplyPropValToObject(old2D_, id_, false);
+  Doc().ApplyPropValToObject(oldPlacement_, id_, false);
+  return 0;
+}
+
+}  // namespace page
