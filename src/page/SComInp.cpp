@@ -65,17 +65,20 @@ int AddAndPlace(SDoc& doc, SComInp& command, std::unique_ptr<SObj> object, int r
 
 int SComInpPic::Redo() {
   int result = kResultOk;
-  return AddAndPlace(Doc(), *this, SDoc::MakePictureObjectFromFile(path_, position_, result), result);
+  std::unique_ptr<SObj> object = SDoc::MakePictureObjectFromFile(path_, position_, result);
+  return AddAndPlace(Doc(), *this, std::move(object), result);
 }
 
 int SComInp3D::Redo() {
   int result = kResultOk;
-  return AddAndPlace(Doc(), *this, SDoc::MakeFigureObjectFromFile(path_, position_, result, false), result);
+  std::unique_ptr<SObj> object = SDoc::MakeFigureObjectFromFile(path_, position_, result, false);
+  return AddAndPlace(Doc(), *this, std::move(object), result);
 }
 
 int SComInpText::Redo() {
   int result = kResultOk;
-  return AddAndPlace(Doc(), *this, SDoc::MakeTextObjectFromFile(path_, position_, result), result);
+  std::unique_ptr<SObj> object = SDoc::MakeTextObjectFromFile(path_, position_, result);
+  return AddAndPlace(Doc(), *this, std::move(object), result);
 }
 
 int SComInpPn::Redo() {
