@@ -1,5 +1,7 @@
 #include "EditTestSupport.h"
 
+#include "PageTestSupport.h"
+
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
@@ -55,15 +57,9 @@ std::string StructureProblems(const page::SDoc& doc) {
 }
 
 SObj& AddRect(page::SDoc& doc, int parentId, double x, double y, double w, double h) {
-  auto object = std::make_unique<SObj>();
-  object->SetFig(std::make_unique<page::SFigRect>(), false);
-  object->parentId = parentId;
   page::PropSCVal P;
   P.x = x, P.y = y, P.width = w, P.height = h;
-  object->ApplyPropSC(P, false);
-  SObj& added = *object;
-  doc.AddObject(std::move(object), -1, -1);
-  return added;
+  return AddShape(doc, std::make_unique<page::SFigRect>(), parentId, P);
 }
 
 SObj& AddGroup(page::SDoc& doc, int parentId) {
@@ -205,14 +201,9 @@ ScopedFigureFacade::ScopedFigureFacade() : previous_(page::PnGlobal::Get().figur
 ScopedFigureFacade::~ScopedFigureFacade() { page::PnGlobal::Get().figures = previous_; }
 
 SObj& AddFakeFigure(page::SDoc& doc, double x, double y) {
-  auto object = std::make_unique<SObj>();
-  object->SetFig(std::make_unique<FakeFigureShape>(), false);
   page::PropSCVal P;
   P.x = x, P.y = y, P.width = 80, P.height = 120;
-  object->ApplyPropSC(P, false);
-  SObj& added = *object;
-  doc.AddObject(std::move(object), -1, -1);
-  return added;
+  return AddShape(doc, std::make_unique<FakeFigureShape>(), -1, P);
 }
 
 }  // namespace pagetest

@@ -101,6 +101,10 @@ class FatalThrows {
   platform::FatalHook previous_;
 };
 
+// Appends a new object holding the shape, with the placement, inside the
+// container, and answers it.
+page::SObj& AddShape(page::SDoc& doc, std::unique_ptr<page::SFig> shape, int parentId, const page::PropSCVal& placement);
+
 // Every stored field of every object (and of the page), one object a line,
 // doubles printed exactly: two pages with equal dumps are equal objects.
 std::string DumpPage(const page::SDoc& doc);
