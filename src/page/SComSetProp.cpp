@@ -41,6 +41,14 @@ int SComSetPropObj::Redo() {
   return 0;
 }
 
+int SComSetPropObj::Undo() {
+  const int index = Doc().IndexOf(Doc().FindObjectById(id_));
+  if (index < 0 || index >= static_cast<int>(saved_.size())) return 0;
+  Doc().ApplyPropValToObject(*saved_[static_cast<std::size_t>(index)], id_, false);
+  Doc().ApplyPropValToObject(*savedPlacements_[static_cast<std::size_t>(index)], id_, false);
+  return 0;
+}
+
 int SComSetPropBar::Do() {
   if (!value_) return kResultNoMemory;
   old_ = value_->Clone();

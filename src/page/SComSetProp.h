@@ -36,6 +36,8 @@ class SComSetPropObj : public SComSetProp {
  public:
   SComSetPropObj(SDoc* doc, const PropVal& value, int id) : SComSetProp(doc, value), id_(id) {}
   int Redo() override;
+  // Gives the object its own values back, selected or not.
+  int Undo() override;
 
  private:
   int id_;

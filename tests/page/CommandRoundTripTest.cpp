@@ -129,7 +129,7 @@ std::vector<Row> Rows() {
          return std::make_unique<page::SComAlignSize>(&doc, std::make_unique<page::SAlignHeight>());
        }},
       {"set a property", {A, POLY, G2, a, b}, [=](SDoc& doc) { return std::make_unique<page::SComSetProp>(&doc, wide); }},
-      {"set a placement", {A}, [=](SDoc& doc) { return std::make_unique<page::SComSetPropObj>(&doc, placed, A); }},
+      {"set a placement", {}, [=](SDoc& doc) { return std::make_unique<page::SComSetPropObj>(&doc, placed, A); }},
       {"set the defaults", {}, [=](SDoc& doc) { return std::make_unique<page::SComSetPropBar>(&doc, fill); }},
       {"shape data", {POLY}, [](SDoc& doc) -> std::unique_ptr<SCom> {
          auto before = doc.SaveSpPropOf(POLY);
