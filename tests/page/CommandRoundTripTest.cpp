@@ -13,8 +13,10 @@
 #include "PageTestSupport.h"
 #include "page/PageFile.h"
 #include "page/PnGlobal.h"
+#include "page/ResultCodes.h"
 #include "page/SCommands.h"
 #include "page/SFigPoly.h"
+#include "platform/Clipboard.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -168,6 +170,16 @@ std::vector<Row> Rows() {
        }},
       {"insert a 3D figure into a frame", {E}, Make<page::SComInp3D>(std::string("man.Z4H"), SPoint{310, 290},
                                                                      static_cast<int>(F))},
+      // Putting objects into a frame dissolves every group left with one
+      // member; the insertion keeps them and gives them back on undo.
+      {"insert into a frame beside a one-member group", {}, Make<page::SComInp3D>(std::string("man.Z4H"),
+                                                                                  SPoint{0, 0}, static_cast<int>(F)),
+       [](SDoc& doc) { pagetest::AddRect(doc, pagetest::AddGroup(doc, -1).id, 5, 5); }},
+      {"draw into a frame beside a one-member group", {}, [=](SDoc& doc) {
+         return std::make_unique<page::SComInput2D>(&doc, page::kInputOval, SPoint{290, 290}, SPoint{300, 310}, 0.0,
+                                                    drawn, F, true);
+       },
+       [](SDoc& doc) { pagetest::AddRect(doc, pagetest::AddGroup(doc, -1).id, 5, 5); }},
   };
 }
 
@@ -194,6 +206,105 @@ TEST(Commands, UndoAndRedoGiveThePageBackByteForByte) {
   pagetest::FatalThrows fatalThrows;
   pagetest::ScopedFigureFacade figures;
   for (const Row& row : Rows()) ASSERT_NO_THROW(CheckRoundTrip(row)) << row.name;
+}
+
+// A drag or a slider changes its last command in place: however many
+// steps, one undo gives the page from before, and the page equals that of
+// one command with the last values.
+TEST(Commands, MergedChangesUndoAsOne) {
+  const auto fresh = [] {
+    std::unique_ptr<SDoc> doc = MakeRoundTripPage();
+    pagetest::SelectExactly(*doc, {A, POLY});
+    return doc;
+  };
+  page::Prop2DVal opacity;
+  opacity.mask = page::Prop2DVal::kOpacity;
+  std::unique_ptr<SDoc> doc = fresh();
+  const std::string before = pagetest::PageBytes(*doc);
+  opacity.opacity = 80;
+  auto slider = std::make_unique<page::SComSetProp>(doc.get(), opacity);
+  page::SComSetProp* kept = slider.get();
+  ASSERT_EQ(doc->Execute(std::move(slider)), 0);
+  doc->CloseCommandGroup();
+  for (const int step : {60, 40, 25}) {
+    ASSERT_EQ(doc->LastGroupCommand(), kept);
+    opacity.opacity = step;
+    kept->ReplaceValue(opacity);
+  }
+  std::unique_ptr<SDoc> once = fresh();
+  ASSERT_EQ(once->Execute(std::make_unique<page::SComSetProp>(once.get(), opacity)), 0);
+  EXPECT_EQ(pagetest::PageBytes(*doc), pagetest::PageBytes(*once));
+
+  auto drag = std::make_unique<page::SComMagObj>(doc.get(), A, SPoint{30, 35}, SPoint{70, 65}, SPoint{75, 70}, 0);
+  page::SComMagObj* dragged = drag.get();
+  ASSERT_EQ(doc->Execute(std::move(drag)), 0);
+  for (const SPoint point : {SPoint{90, 71}, SPoint{31, 36}, SPoint{120.5, 99}}) dragged->UpdateDrag(point);
+  doc->CloseCommandGroup();
+  ASSERT_EQ(once->Execute(std::make_unique<page::SComMagObj>(once.get(), A, SPoint{30, 35}, SPoint{70, 65},
+                                                              SPoint{120.5, 99}, 0)),
+            0);
+  EXPECT_EQ(pagetest::PageBytes(*doc), pagetest::PageBytes(*once));
+  ASSERT_EQ(doc->Commands().UndoGroup(), 0);
+  ASSERT_EQ(doc->Commands().UndoGroup(), 0);
+  EXPECT_EQ(pagetest::PageBytes(*doc), before);
+  EXPECT_EQ(doc->LastGroupCommand(), nullptr);
+}
+
+TEST(Commands, PageSettingsThatDivideStayAboveZero) {
+  SDoc doc;
+  page::SGridInfo grid;
+  grid.spacing = 0, grid.divisions = 0;
+  ASSERT_EQ(doc.Execute(std::make_unique<page::SComSetGrid>(&doc, grid)), 0);
+  EXPECT_EQ(doc.grid.spacing, 1);
+  EXPECT_EQ(doc.grid.divisions, 1);
+  grid.spacing = 3, grid.divisions = 8;  // more steps than pixels
+  ASSERT_EQ(doc.Execute(std::make_unique<page::SComSetGrid>(&doc, grid)), 0);
+  EXPECT_EQ(doc.grid.SnapStep(), 1);
+  ASSERT_EQ(doc.Execute(std::make_unique<page::SComOrgSize>(&doc, -5.0, 0.9, -72)), 0);
+  EXPECT_EQ(doc.GetPageWidth(), 1);
+  EXPECT_EQ(doc.GetPageHeight(), 1);
+  EXPECT_EQ(doc.resolution, 1);
+  doc.CloseCommandGroup();
+  ASSERT_EQ(doc.Commands().UndoGroup(), 0);
+  EXPECT_EQ(doc.GetPageWidth(), 500);
+  EXPECT_EQ(doc.resolution, 72);
+}
+
+TEST(Commands, PastingAClipboardWithoutAPictureInsertsNothing) {
+  platform::ClearClipboard();
+  std::unique_ptr<SDoc> doc = MakeRoundTripPage();
+  const std::string before = pagetest::PageBytes(*doc);
+  EXPECT_EQ(doc->Execute(std::make_unique<page::SComInpPaste>(doc.get(), SPoint{10, 10}, -1)),
+            page::kResultClipboard);
+  EXPECT_EQ(pagetest::PageBytes(*doc), before);
+  EXPECT_EQ(doc->Commands().GetCount(), 0);
+}
+
+TEST(Commands, StructureCommandsThatCannotWorkFailAndChangeNothing) {
+  struct Case {
+    const char* what;
+    Ids selected;
+    std::function<std::unique_ptr<SCom>(SDoc&)> make;
+    int code;
+  };
+  const Case cases[] = {
+      {"grouping what is one group already", {G2, a, b}, Make<page::SComGroup>(), -1},
+      {"grouping one object", {E}, Make<page::SComGroup>(), -1},
+      {"putting into a frame without a frame", {A, d}, Make<page::SComInsertTrim>(),
+       page::kResultNeedFrameAndShape},
+      {"putting a frame into itself alone", {F, d}, Make<page::SComInsertTrim>(), 0},
+      {"scaling with nothing selected", {}, Make<page::SComMagObj>(-1, SPoint{0, 0}, SPoint{1, 1}, SPoint{2, 2}, 0),
+       -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::unique_ptr<SDoc> doc = MakeRoundTripPage();
+    pagetest::SelectExactly(*doc, c.selected);
+    const std::string before = pagetest::PageBytes(*doc);
+    EXPECT_EQ(doc->Execute(c.make(*doc)), c.code);
+    EXPECT_EQ(pagetest::PageBytes(*doc), before);
+    EXPECT_EQ(doc->Commands().GetCount(), c.code < 0 ? 0 : 1);
+  }
 }
 
 }  // namespace
