@@ -12,8 +12,7 @@ SComs::SComs() : SComs(PnGlobal::Get().undoLimit) {}
 SComs::SComs(int groupLimit) : groupLimit_(std::clamp(groupLimit, kMinGroupLimit, kMaxGroupLimit)) {}
 
 SComs::~SComs() {
-  // Oldest first: a command may own objects that later ones refer to by id
-  // only, so the order is free; keep the stack's own.
+  // Oldest first, in the order they were pushed.
   for (auto& command : commands_) command.reset();
 }
 
