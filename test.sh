@@ -15,5 +15,6 @@ if [ "${PENNET_SKIP_ASAN:-0}" != 1 ]; then
     PENNET_CMAKE_ARGS="-DPENNET_ASAN=ON -DPENNET_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1" \
     scripts/build.sh engine_tests
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
     build-asan/tests/engine/engine_tests --gtest_brief=1
 fi

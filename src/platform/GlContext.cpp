@@ -2,6 +2,7 @@
 
 #include <GL/osmesa.h>
 
+#include <atomic>
 #include <mutex>
 #include <utility>
 
@@ -25,6 +26,10 @@ void CheckGlReachesOsMesa() {
   });
 }
 
+// Binding numbers are unique across threads; each thread knows its own.
+std::atomic<std::uint64_t> lastBinding{0};
+thread_local std::uint64_t currentBinding = 0;
+
 void SetError(std::string* error, std::string text) {
   if (error) *error = std::move(text);
 }
@@ -39,6 +44,7 @@ struct GlContext::Impl {
   bool Bind(Image& target) {
     if (!OSMesaMakeCurrent(context, target.Bits(), GL_UNSIGNED_BYTE, target.Width(), target.Height()))
       return false;
+    currentBinding = ++lastBinding;
     // Row 0 of the buffer is the top of the frame, as in every Image.
     OSMesaPixelStore(OSMESA_Y_UP, 0);
     CheckGlReachesOsMesa();
@@ -83,7 +89,7 @@ bool GlContext::Create(int width, int height, std::string* error) {
 
 void GlContext::Destroy() {
   if (!impl_->context) return;
-  if (OSMesaGetCurrentContext() == impl_->context) OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
+  if (OSMesaGetCurrentContext() == impl_->context) ReleaseCurrent();
   OSMesaDestroyContext(impl_->context);
   impl_->context = nullptr;
   impl_->buffer.Destroy();
@@ -123,6 +129,15 @@ SIZE GlContext::MaxViewportDims() {
   GLint dims[2] = {0, 0};
   glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
   return SIZE{dims[0], dims[1]};
+}
+
+std::uint64_t GlContext::CurrentBinding() { return currentBinding; }
+
+bool GlContext::AnyCurrent() { return OSMesaGetCurrentContext() != nullptr; }
+
+void GlContext::ReleaseCurrent() {
+  OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
+  currentBinding = 0;
 }
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 // system's libGL (which Qt pulls in); otherwise GL calls land in a library
 // with no current context. The first context made current checks this and
 // ends the program with a message that says so.
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -49,6 +50,16 @@ class GlContext {
   // GL_MAX_VIEWPORT_DIMS of the context (makes it current); (0, 0) when
   // there is no context.
   SIZE MaxViewportDims();
+
+  // A number that changes whenever a context is bound to, or released from,
+  // the calling thread (0 while none is bound): code that remembers GL state
+  // to skip repeated calls can tell when its memory no longer describes the
+  // context in use, even when the same context is bound again.
+  static std::uint64_t CurrentBinding();
+  // Whether some context is current on the calling thread.
+  static bool AnyCurrent();
+  // Leaves the calling thread without a current context.
+  static void ReleaseCurrent();
 
  private:
   struct Impl;

@@ -12,6 +12,7 @@
 #include "imaging/ImagingResult.h"
 #include "ImageTestSupport.h"
 #include "platform/ImageCodec.h"
+#include "support/ExternalTools.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -101,23 +102,10 @@ std::string HandMadePng(const std::vector<std::pair<std::string, std::string>>& 
 
 // ---- the independent tools ----------------------------------------------
 
-bool HaveTool(const std::string& name) {
-  return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+// Runs a command and answers its exit status and its output (both streams).
+testsupport::ToolResult RunTool(const std::string& command) {
+  return testsupport::RunTool(command, testsupport::ToolStderr::kMerge);
 }
-
-// Runs a command and answers its exit status and standard output.
-std::pair<int, std::string> RunTool(const std::string& command) {
-  std::string output;
-  std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return {-1, output};
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
-#define REQUIRE_TOOL(name) \
-  if (!HaveTool(name)) GTEST_SKIP() << name " is not installed (scripts/deps.sh --tests installs it)"
 
 Image Sample(int width, int height) {
   Image image = testsupport::RandomImage(width, height, 32, 77);
@@ -125,7 +113,7 @@ Image Sample(int width, int height) {
 }
 
 // Pixels as the independent decoder reads them: RGBA bytes, top row first.
-std::string DecodedRgba(const std::string& path) { return RunTool("stream -map rgba -storage-type char '" + path + "' -").second; }
+std::string DecodedRgba(const std::string& path) { return RunTool("stream -map rgba -storage-type char '" + path + "' -").out; }
 
 std::string RgbaOf(const Image& image) {
   std::string bytes;

@@ -92,4 +92,26 @@ TEST(GlContext, DestroyedOrUncreatedContextsRefuseWork) {
   EXPECT_TRUE(context.Pixels().IsNull());
 }
 
+TEST(GlContext, EveryBindingAndReleaseGetsANewBindingNumber) {
+  GlContext first, second;
+  ASSERT_TRUE(first.Create(8, 8));
+  const std::uint64_t afterCreate = GlContext::CurrentBinding();
+  EXPECT_NE(afterCreate, 0u);
+  EXPECT_TRUE(GlContext::AnyCurrent());
+  ASSERT_TRUE(second.Create(8, 8));
+  const std::uint64_t secondBound = GlContext::CurrentBinding();
+  EXPECT_NE(secondBound, afterCreate);
+  ASSERT_TRUE(second.MakeCurrent());
+  EXPECT_NE(GlContext::CurrentBinding(), secondBound) << "binding the same context again is a new binding";
+  GlContext::ReleaseCurrent();
+  EXPECT_EQ(GlContext::CurrentBinding(), 0u);
+  EXPECT_FALSE(GlContext::AnyCurrent());
+  ASSERT_TRUE(first.MakeCurrent());
+  second.Destroy();
+  EXPECT_TRUE(GlContext::AnyCurrent()) << "destroying a context that is not current leaves the current one";
+  first.Destroy();
+  EXPECT_FALSE(GlContext::AnyCurrent());
+  EXPECT_EQ(GlContext::CurrentBinding(), 0u);
+}
+
 }  // namespace

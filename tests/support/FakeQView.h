@@ -23,6 +23,15 @@ class FakeQView : public engine::QView {
   engine::PointRecord eyeDirection{0.0, 0.0, 1.0};
   bool excludedShown = false;
   int tileCount = 0;
+  int projectionKind = 1600;
+  int fieldOfView = 40;
+  double distance = 100.0;
+  engine::MatrixRecord inverseViewMatrix{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}, 0};
+  int viewAxis = 3;
+  int viewPresetKind = 0;
+  bool gridShown = true;
+  double lightAngles[2][2] = {{0.0, 0.0}, {0.0, 0.0}};
+  bool lightsFixed = false;
 
   // ---- what the engine handed over ----
   RecordingQImp recorder;
@@ -38,6 +47,18 @@ class FakeQView : public engine::QView {
   bool IsExcludedShown() const override { return excludedShown; }
   void DrawMarkerPoint(const engine::PointRecord& point, double size) override { markers.push_back({point, size}); }
   int GetTileCount() const override { return tileCount; }
+  int GetProjectionKind() const override { return projectionKind; }
+  int GetFieldOfView() const override { return fieldOfView; }
+  double GetDistance() const override { return distance; }
+  engine::MatrixRecord GetInverseViewMatrix() override { return inverseViewMatrix; }
+  int GetViewAxis() const override { return viewAxis; }
+  int GetViewPresetKind() const override { return viewPresetKind; }
+  bool IsGridShown() const override { return gridShown; }
+  void GetLights(double angles[2][2], bool& fixedInScene) const override {
+    for (int i = 0; i < 2; ++i)
+      for (int j = 0; j < 2; ++j) angles[i][j] = lightAngles[i][j];
+    fixedInScene = lightsFixed;
+  }
 };
 
 }  // namespace testsupport

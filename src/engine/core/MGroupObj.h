@@ -75,6 +75,8 @@ class MGroupObj : public MObject {
   MObject* PickFace(const PointRecord& screenPoint, const PointRecord& rayStart, const PointRecord& rayEnd,
                     double* t, MVertex** vertex, MLine** line, MFace** face) override;
   void CollectInRegion(const QViewRegion* region, MObject* only, PtrArray* out) override;
+  // Each child's projected shadow.
+  void DrawShadows(QView* view, MShadowScene* scene) override;
   // Hands the group's shadow frame to each child, lets it fit its frame and
   // covers them all.
   void PrepareShadowImage(MDocObj* scene) override;

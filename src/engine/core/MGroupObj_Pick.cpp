@@ -127,6 +127,10 @@ void MGroupObj::CollectInRegion(const QViewRegion* region, MObject* only, PtrArr
   }
 }
 
+void MGroupObj::DrawShadows(QView* view, MShadowScene* scene) {
+  for (int i = 0; i < children.count; ++i) ChildAt(i)->DrawProjectedShadow(view, scene);
+}
+
 void MGroupObj::PrepareShadowImage(MDocObj* scene) {
   const PointRecord u = shadowInfo.axisU, v = shadowInfo.axisV, light = shadowInfo.lightDir;
   double uMin = std::numeric_limits<double>::infinity(), uMax = -uMin, vMin = uMin, vMax = -uMin;

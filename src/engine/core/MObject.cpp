@@ -210,7 +210,7 @@ void MObject::ResetPivot() {}
 
 // ---- shadow pass ------------------------------------------------------------
 
-void MObject::DrawShadows(QView*, MDocObj*) {}
+void MObject::DrawShadows(QView*, MShadowScene*) {}
 
 void MObject::PrepareShadowImage(MDocObj*) {}
 

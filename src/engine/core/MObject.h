@@ -19,6 +19,7 @@
 //   MObject.cpp        life cycle, copy, undo snapshot, matrix, boxes, selection
 //   MObject_Draw.cpp   drawing and overlay segments
 //   MObject_Pick.cpp   projection, box handles, box dragging
+//   MObject_Shadow.cpp the projected shadow
 //   ObjectRecord.cpp   the object header record
 #include <cstdint>
 
@@ -27,6 +28,8 @@
 #include "engine/core/EngGeometry.h"
 #include "engine/core/LightShadowInfo.h"
 #include "engine/core/QView.h"
+#include "engine/core/ShadowScene.h"
+#include "platform/WinTypes.h"
 
 namespace platform {
 class Image;
@@ -208,7 +211,8 @@ class MObject : public EngHeapObject {
   virtual bool IsBoneObject();
 
   // ---- shadow pass: groups forward, meshes paint ---------------------------
-  virtual void DrawShadows(QView* view, MDocObj* scene);
+  // Each child's DrawProjectedShadow; nothing for other objects.
+  virtual void DrawShadows(QView* view, MShadowScene* scene);
   virtual void PrepareShadowImage(MDocObj* scene);
   virtual void PaintShadowSilhouette(MDocObj* scene, platform::Image* image, int colour);
   // Appends the meshes whose shadow mode is `mode` to `out`.
@@ -218,6 +222,29 @@ class MObject : public EngHeapObject {
   // Meshes and figures turn every face around; other objects have none.
   // Groups call it on the mirrored copies they keep.
   virtual void ReverseAllFaces();
+
+  // ---- projected shadow: MObject_Shadow.cpp -----------------------------------
+  // The object's step of the scene's shadow pass, by its shadow mode: 0 lets
+  // DrawShadows decide (groups: their children), 1 and 3 draw nothing, 2
+  // computes the frame, makes a new image when the scene asks for one, and
+  // draws the shadow on the floor (raised by the pass's step per casting
+  // object) or on the receiving object the light meets. A failure recorded
+  // while making the image ends the step.
+  void DrawProjectedShadow(QView* view, MShadowScene* scene);
+  // lightDir from the view's light (or straight down) and the unit axes
+  // across it.
+  void ComputeShadowFrame(QView* view);
+  // Frees the stored image and makes the 128 × 128 key-coloured image to
+  // paint the silhouette into. False (reason 1 recorded) when it cannot.
+  bool NewShadowImage(platform::Image& image);
+  // The painted image becomes the stored texture (key colour transparent,
+  // box-blurred by the blur radius); then the corners of its rectangle.
+  void MakeShadowTexture(platform::Image& image);
+  // Draws the texture on the rectangle projected along the light onto the
+  // plane (normal n through q), with the shadow's opacity.
+  void DrawShadowQuad(QView* view, const PointRecord& n, const PointRecord& q);
+  // The shadow colour with green lowered by one (1 when it is 0).
+  platform::COLORREF GetShadowKeyColour();
 
   // Whether the object is shown only through its shadow: the outermost level
   // of its parent chain whose shadow mode decides (2 or 3: its shadow-only

@@ -50,6 +50,24 @@ class QView {
   // The number of tiles the view renders its output in; 0 when it does not
   // render in tiles.
   virtual int GetTileCount() const = 0;
+
+  // ---- camera ---------------------------------------------------------------
+  // 1600 to 1603; 1603 is the parallel projection.
+  virtual int GetProjectionKind() const = 0;
+  virtual int GetFieldOfView() const = 0;  // 1 to 255
+  virtual double GetDistance() const = 0;  // of the camera from the point it looks at
+  // The inverse of the camera matrix (cached by the view).
+  virtual MatrixRecord GetInverseViewMatrix() = 0;
+  // Which axis an axis-aligned view looks along (1 x, 2 y, 3 z), and the
+  // view's preset kind (10 for the axis-aligned views).
+  virtual int GetViewAxis() const = 0;
+  virtual int GetViewPresetKind() const = 0;
+
+  // ---- scene display --------------------------------------------------------
+  virtual bool IsGridShown() const = 0;
+  // The direction angle pairs of the two lights, and whether the lights are
+  // fixed in the scene (otherwise they turn with the camera).
+  virtual void GetLights(double angles[2][2], bool& fixedInScene) const = 0;
 };
 
 }  // namespace engine
