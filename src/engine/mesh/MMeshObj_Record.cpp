@@ -98,7 +98,7 @@ void MMeshObj::WriteTo(QFile& file) {
   WriteList(file, lineCount, lines);
   WriteList(file, faceCount, faces);
   file.WriteInt(shaderCount);
-  for (const MShader* shader : shaders) WriteMaterialRecord(file, *shader);
+  for (const MShader* shader : shaders) shader->WriteTo(&file, nullptr);
   WriteList(file, groupCount, groups);
   file.WriteInt(0);
   file.WriteInt(0);
@@ -152,7 +152,10 @@ void MMeshObj::ReadFrom(QFile& file) {
       ReadElements(n, tables.faces, [&] { return NewFace(); }, [&](MFace* face) { return face->ReadFrom(file); }) &&
       ReadCount(file, n, kMinimumMaterialRecord, "a mesh's material count") &&
       ReadElements(n, tables.shaders, [&] { return AddShader(); },
-                   [&](MShader* shader) { return ReadMaterialRecord(file, *shader); });
+                   [&](MShader* shader) {
+                     shader->ReadFrom(file);
+                     return !Failed();
+                   });
   if (!elementsRead) return;
   // A mesh read from a file always has a material.
   if (n == 0 && !ReadElements(1, tables.shaders, [&] { return AddShader(); }, [](MShader*) { return true; })) return;

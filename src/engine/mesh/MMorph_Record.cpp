@@ -61,6 +61,12 @@ void ReadPoint(QFile& file, PointRecord& p) {
 
 bool Failed() { return EngContext().failState != kEngFailNone; }
 
+std::int64_t MaterialSize(const MShader* shader) {
+  int size = 0;
+  if (shader != nullptr) shader->WriteTo(nullptr, &size);
+  return size;
+}
+
 // Reads the material record into a new material that `owner` takes; false
 // when it fails (the owner keeps what was read, for its destructor).
 bool ReadOwnMaterial(QFile& file, MShader*& owner, bool keepOriginalImages) {
@@ -70,9 +76,9 @@ bool ReadOwnMaterial(QFile& file, MShader*& owner, bool keepOriginalImages) {
     return false;
   }
   owner->keepOriginalImages = keepOriginalImages ? 1 : 0;
-  const bool ok = ReadMaterialRecord(file, *owner);
+  owner->ReadFrom(file);
   owner->keepOriginalImages = 0;
-  return ok;
+  return !Failed();
 }
 
 // The trailing block: `count` bytes announced; each field is read only
@@ -101,7 +107,7 @@ class TrailingBlock {
 // ---- MMorph -------------------------------------------------------------------------
 
 void MMorph::WriteTo(QFile& file, int* size) const {
-  const std::int64_t materialSize = shader != nullptr ? MaterialRecordSize(*shader) : 0;
+  const std::int64_t materialSize = MaterialSize(shader);
   if (size != nullptr) {
     *size = static_cast<int>(kFixedRecordSize + std::int64_t{kEntryRecordSize} * entries.count + materialSize);
     return;
@@ -122,7 +128,7 @@ void MMorph::WriteTo(QFile& file, int* size) const {
   }
   file.WriteInt(value);
   file.WriteInt(shader != nullptr ? 1 : 0);
-  if (shader != nullptr) WriteMaterialRecord(file, *shader);
+  if (shader != nullptr) shader->WriteTo(&file, nullptr);
   file.WriteMatrix(frame);
   file.WriteInt(20);
   file.WriteDouble(textureOffsetU);
@@ -193,7 +199,7 @@ void MMorph::ResolveVertexRefs(const EngArray<MVertex*>& vertices) {
 // ---- MMorphTgt ----------------------------------------------------------------------
 
 void MMorphTgt::WriteTo(QFile& file, int* size) const {
-  const std::int64_t materialSize = shader != nullptr ? MaterialRecordSize(*shader) : 0;
+  const std::int64_t materialSize = MaterialSize(shader);
   if (size != nullptr) {
     *size = static_cast<int>(kFixedRecordSize + std::int64_t{24} * vectors.count + materialSize);
     return;
@@ -203,7 +209,7 @@ void MMorphTgt::WriteTo(QFile& file, int* size) const {
   file.WriteInt(vectors.count);
   for (int i = 0; i < vectors.count; ++i) WritePoint(file, vectors[i]);
   file.WriteInt(shader != nullptr ? 1 : 0);
-  if (shader != nullptr) WriteMaterialRecord(file, *shader);
+  if (shader != nullptr) shader->WriteTo(&file, nullptr);
   file.WriteDouble(weight);
   file.WriteInt(20);
   file.WriteInt(flags);

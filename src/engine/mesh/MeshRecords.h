@@ -81,10 +81,4 @@ bool ReadNameText(QFile& file, char* text, const char* what);
 // should some reach here anyway, its bytes are stored as they are.
 void WriteNameText(QFile& file, const char* text);
 
-// ---- materials inside mesh, morph and target records ------------------------
-std::int64_t MaterialRecordSize(const MShader& shader);
-void WriteMaterialRecord(QFile& file, const MShader& shader);
-// False (failure recorded) when the record is damaged or cut short.
-bool ReadMaterialRecord(QFile& file, MShader& shader);
-
 }  // namespace engine
