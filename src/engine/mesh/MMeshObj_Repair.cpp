@@ -120,16 +120,18 @@ void MMeshObj::CheckVertexRings() {
       member = following;
     }
   }
-  // A hidden diagonal needs two faces that make one quad, and a face can be
-  // half of one quad only: the first diagonal of a face keeps the flag.
+  // A hidden diagonal needs two faces that make one quad...
   for (MLine* line : lines) {
     if (!IsHidden(line)) continue;
     MFace* a = line->forwardFace;
     MFace* b = line->backwardFace;
-    if (a == nullptr || b == nullptr || !FormsQuad(line, a, b) || a->CountHiddenEdges() > 1 ||
-        b->CountHiddenEdges() > 1)
-      ClearHidden(line);
+    if (a == nullptr || b == nullptr || !FormsQuad(line, a, b)) ClearHidden(line);
   }
+  // ...and a face can be half of one quad only: of several diagonals of a
+  // face, the last in the list keeps the flag.
+  for (MLine* line : lines)
+    if (IsHidden(line) && (line->forwardFace->CountHiddenEdges() > 1 || line->backwardFace->CountHiddenEdges() > 1))
+      ClearHidden(line);
 }
 
 void MMeshObj::RepairAfterLoad() {
