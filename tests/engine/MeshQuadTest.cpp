@@ -78,6 +78,7 @@ TEST_F(MeshQuad, EitherHalfGivesTheSameQuadWithItsCornerValues) {
   MeshFixture f = meshkit::MakeQuadPair(true);
   meshkit::GiveTexture(f);
   FaceB(f)->normals = MFace::NewNormalsBlock();
+  *FaceB(f)->normals = MFaceNormals{};
   FaceB(f)->SetCornerNormal(f.v[3], kCornerStored, {0, 0, 1});
   const QuadView a = ViewOf(FaceA(f));
   const QuadView b = ViewOf(FaceB(f));
