@@ -25,28 +25,9 @@ class MeshMorph : public meshkit::MeshTest {
   }
 };
 
-// Selects the vertices and the lines between them.
-void Select(MeshFixture& f, std::initializer_list<int> members) {
-  f->ClearSelection();
-  for (int i : members) f.v[i]->flags |= kVertexSelected;
-  for (MLine* line : f->lines)
-    if ((line->end0->flags & kVertexSelected) && (line->end1->flags & kVertexSelected)) line->flags |= kLineSelected;
-  f->InvalidateSelectionCache();
-}
+using meshkit::MakeMorph;
 
-// A morph "m" of the listed vertices with its target, as the scene makes
-// them: the target has the morph's vector count.
-std::unique_ptr<MMorphTgt> MakeMorph(MeshFixture& f, std::initializer_list<int> members) {
-  Select(f, members);
-  int next = 0, request = 0;
-  MMorph* morph = f->CreateMorphFromSelection("m", next, request, nullptr);
-  morph->SetValue(next);
-  f->ClearSelection();
-  auto target = std::make_unique<MMorphTgt>();
-  target->SetGroupName("m");
-  target->SetVectorCount(next);
-  return target;
-}
+void Select(MeshFixture& f, std::initializer_list<int> members) { meshkit::SelectVertices(f, members); }
 
 void ExpectAt(const MVertex* v, PointRecord p) {
   EXPECT_NEAR(v->position.x, p.x, 1e-12);

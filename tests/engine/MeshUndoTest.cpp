@@ -29,20 +29,11 @@ class MeshUndo : public meshkit::MeshTest {
   }
 };
 
-// A morph "m" of the listed vertices (target indices 0, 1, ...) and a target
-// of it whose vectors are all `vector`.
+// A morph "m" of the listed vertices and a target of it whose vectors are
+// all `vector`.
 std::unique_ptr<MMorphTgt> AddMorph(MeshFixture& f, std::initializer_list<int> members, PointRecord vector) {
-  f->ClearSelection();
-  for (int i : members) f.v[i]->flags |= kVertexSelected;
-  f->InvalidateSelectionCache();
-  int next = 0, request = 0;
-  MMorph* morph = f->CreateMorphFromSelection("m", next, request, nullptr);
-  morph->SetValue(next);
-  f->ClearSelection();
-  auto target = std::make_unique<MMorphTgt>();
-  target->SetGroupName("m");
-  target->SetVectorCount(next);
-  for (int i = 0; i < next; ++i) target->SetVector(i, vector);
+  std::unique_ptr<MMorphTgt> target = meshkit::MakeMorph(f, members);
+  for (int i = 0; i < target->GetVectorCount(); ++i) target->SetVector(i, vector);
   return target;
 }
 

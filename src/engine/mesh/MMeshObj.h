@@ -547,6 +547,8 @@ class MMeshObj : public MObject {
   int morphCount = 0;
 
  private:
+  // The seven step values' snapshots take the current values.
+  void SnapshotStepValues();
   // The material step of ApplyTarget: with both the morph and the target
   // owning a material, and the mode absolute or the weight at least 0.5,
   // the faces take the target's (weight >= 0.5) or the morph's material, or

@@ -59,6 +59,11 @@ void MMeshObj::SaveEditState() {
   if (editState == kEditMeshStep || editState == kEditCreated) return;
   if (editState != kEditTransformSaved) MObject::SaveUndo();
   SaveMorphTransforms();
+  SnapshotStepValues();
+  editState = kEditMeshStep;
+}
+
+void MMeshObj::SnapshotStepValues() {
   savedMirrorMode = mirrorMode;
   savedVertexSelectionCache = vertexSelectionCache;
   savedLineSelectionCache = lineSelectionCache;
@@ -66,7 +71,6 @@ void MMeshObj::SaveEditState() {
   savedVisitStamp = visitStamp;
   savedSmoothDisplay = smoothDisplay;
   savedPageLineStyle = pageLineStyle;
-  editState = kEditMeshStep;
 }
 
 void MMeshObj::AllocateUndoRing() {
@@ -133,13 +137,7 @@ void MMeshObj::StoreStepValues(int entry) {
   e.storedVisitStamp = savedVisitStamp;
   e.storedSmoothDisplay = savedSmoothDisplay;
   e.storedPageLineStyle = savedPageLineStyle;
-  savedMirrorMode = mirrorMode;
-  savedVertexSelectionCache = vertexSelectionCache;
-  savedLineSelectionCache = lineSelectionCache;
-  savedFaceSelectionCache = faceSelectionCache;
-  savedVisitStamp = visitStamp;
-  savedSmoothDisplay = smoothDisplay;
-  savedPageLineStyle = pageLineStyle;
+  SnapshotStepValues();
 }
 
 bool MMeshObj::StoreStep() {

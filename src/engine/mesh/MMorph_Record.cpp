@@ -47,18 +47,6 @@ namespace {
 constexpr const char* kMorph = "morph record";
 constexpr const char* kTarget = "morph target record";
 
-void WritePoint(QFile& file, const PointRecord& p) {
-  file.WriteDouble(p.x);
-  file.WriteDouble(p.y);
-  file.WriteDouble(p.z);
-}
-
-void ReadPoint(QFile& file, PointRecord& p) {
-  file.ReadDouble(p.x);
-  file.ReadDouble(p.y);
-  file.ReadDouble(p.z);
-}
-
 bool Failed() { return EngContext().failState != kEngFailNone; }
 
 std::int64_t MaterialSize(const MShader* shader) {
@@ -113,8 +101,8 @@ void MMorph::WriteTo(QFile& file, int* size) const {
     return;
   }
   WriteNameText(file, name);
-  WritePoint(file, {bounds.maxX, bounds.maxY, bounds.maxZ});
-  WritePoint(file, {bounds.minX, bounds.minY, bounds.minZ});
+  file.WritePoint({bounds.maxX, bounds.maxY, bounds.maxZ});
+  file.WritePoint({bounds.minX, bounds.minY, bounds.minZ});
   file.WriteInt(bounds.empty == 1 ? 1 : 0);
   file.WriteInt(entries.count);
   for (int i = 0; i < entries.count; ++i) {
@@ -123,8 +111,8 @@ void MMorph::WriteTo(QFile& file, int* size) const {
     // A removed vertex has no number of its own: its id is whatever an
     // earlier walk left there.
     file.WriteInt(MItemIsLive(entry.vertex) ? entry.vertex->id : -1);
-    WritePoint(file, entry.reserved);
-    WritePoint(file, entry.basePosition);
+    file.WritePoint(entry.reserved);
+    file.WritePoint(entry.basePosition);
   }
   file.WriteInt(value);
   file.WriteInt(shader != nullptr ? 1 : 0);
@@ -155,8 +143,8 @@ bool MMorph::ReadFrom(QFile& file) {
     MorphVertexEntry entry{0, nullptr, {}, {}, -1, 0};
     file.ReadInt(entry.targetIndex);
     file.ReadInt(entry.vertexNumber);
-    ReadPoint(file, entry.reserved);
-    ReadPoint(file, entry.basePosition);
+    file.ReadPoint(entry.reserved);
+    file.ReadPoint(entry.basePosition);
     if (entry.targetIndex < 0) {
       EngRecordLoadFailure(std::string(kMorph) + ": a negative target index");
       return false;
@@ -207,7 +195,7 @@ void MMorphTgt::WriteTo(QFile& file, int* size) const {
   WriteNameText(file, groupName);
   WriteNameText(file, targetName);
   file.WriteInt(vectors.count);
-  for (int i = 0; i < vectors.count; ++i) WritePoint(file, vectors[i]);
+  for (int i = 0; i < vectors.count; ++i) file.WritePoint(vectors[i]);
   file.WriteInt(shader != nullptr ? 1 : 0);
   if (shader != nullptr) shader->WriteTo(&file, nullptr);
   file.WriteDouble(weight);
@@ -226,7 +214,7 @@ bool MMorphTgt::ReadFrom(QFile& file) {
   vectors.RemoveAll();
   for (std::int32_t i = 0; i < n; ++i) {
     PointRecord v;
-    ReadPoint(file, v);
+    file.ReadPoint(v);
     if (!vectors.Add(v)) {
       EngRecordFailure(kEngReasonOutOfMemory);
       return false;

@@ -58,6 +58,27 @@ void GiveTexture(MeshFixture& f, int width, int height) {
   }
 }
 
+void SelectVertices(MeshFixture& f, std::initializer_list<int> members) {
+  f->ClearSelection();
+  for (int i : members) f.v[i]->flags |= kVertexSelected;
+  for (MLine* line : f->lines)
+    if ((line->end0->flags & kVertexSelected) && (line->end1->flags & kVertexSelected)) line->flags |= kLineSelected;
+  f->InvalidateSelectionCache();
+}
+
+std::unique_ptr<MMorphTgt> MakeMorph(MeshFixture& f, std::initializer_list<int> members, const char* name) {
+  SelectVertices(f, members);
+  int next = 0, request = 0;
+  MMorph* morph = f->CreateMorphFromSelection(name, next, request, nullptr);
+  if (morph == nullptr) ADD_FAILURE() << "CreateMorphFromSelection failed";
+  else morph->SetValue(next);
+  f->ClearSelection();
+  auto target = std::make_unique<MMorphTgt>();
+  target->SetGroupName(name);
+  target->SetVectorCount(next);
+  return target;
+}
+
 MeshFixture MakeTetra() {
   MeshFixture f = MakeEmptyMesh();
   f.Add({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 2, 1}, {0, 1, 3}, {1, 2, 3}, {2, 0, 3}});
