@@ -358,6 +358,18 @@ TEST_F(MeshMorph, CopiesCarryTheirMorphsOntoTheirOwnVertices) {
   MeshFixture f = meshkit::MakeCube();
   MakeMorph(f, {0, 6});
   f->CreateMorph()->SetName("second");
+  // A vertex removed in the open step is not copied: its entry gets none.
+  MeshFixture corners = meshkit::MakeCubeCorners();
+  MakeMorph(corners, {0, 1});
+  std::unique_ptr<MObject> earlier(corners->Clone());  // leaves copy links behind
+  corners->Checkpoint(true);
+  corners->SaveEditState();
+  corners.v[1]->Remove();
+  std::unique_ptr<MMeshObj> partial(static_cast<MMeshObj*>(corners->Clone()));
+  ASSERT_NE(partial, nullptr);
+  const MMorph* copied = partial->FindMorph("m");
+  EXPECT_TRUE(copied->entries[0].vertex == nullptr || copied->entries[1].vertex == nullptr);
+  EXPECT_TRUE(MeshIsValid(*partial, 0));
   f->InvalidateSelectionCache();  // a copy starts with unknown caches
   std::unique_ptr<MMeshObj> copy(static_cast<MMeshObj*>(f->Clone()));
   ASSERT_NE(copy, nullptr);

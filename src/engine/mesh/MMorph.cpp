@@ -112,7 +112,9 @@ MMorph* MMorph::Clone() {
 void MMorph::RemapToCopies() {
   for (int i = 0; i < entries.count; ++i) {
     MorphVertexEntry& entry = entries[i];
-    if (entry.vertex != nullptr) entry.vertex = entry.vertex->Copy();
+    // Only live vertices are copied with a mesh: a removed one's copy link
+    // is whatever an earlier copy left there.
+    entry.vertex = MItemIsLive(entry.vertex) ? entry.vertex->Copy() : nullptr;
   }
 }
 

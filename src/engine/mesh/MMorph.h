@@ -93,7 +93,8 @@ class MMorph : public MElement<MMorph> {
   // A copy with index -1; this morph's copy link is the clone. Null (failure
   // recorded) when memory runs out.
   MMorph* Clone();
-  // After a mesh copy: each entry's vertex becomes that vertex's copy.
+  // After a mesh copy: each entry's vertex becomes that vertex's copy; an
+  // entry of a removed vertex (not copied) gets none.
   void RemapToCopies();
 
   // ---- frame: MMorph.cpp ---------------------------------------------------
