@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/core/EngMath.h"
 #include "meshkit/MeshTestSupport.h"
@@ -323,6 +324,17 @@ TEST_F(MeshMorph, TheMorphListFindsRenamesNumbersAndDeletesByName) {
   f->DeleteSharedMorphsFrom(other.mesh.get());
   EXPECT_EQ(other->FindMorph("brow"), nullptr);
   EXPECT_NE(other->FindMorph("keep"), nullptr);
+  // The scene numbers each morph's own material (none counts too).
+  f->FindMorph("brow")->CreateOwnShader(f.shader);
+  struct Numbering {
+    std::vector<const MShader*> seen;
+    void NumberTextureShader(const MShader* shader, PtrArray&) { seen.push_back(shader); }
+  } scene;
+  PtrArray list;
+  f->NumberMorphShaders(scene, list);
+  ASSERT_EQ(scene.seen.size(), 2u);
+  EXPECT_EQ(scene.seen[0], f->FindMorph("brow")->GetShader());
+  EXPECT_EQ(scene.seen[1], nullptr);
   f->DeleteMorph("brow");
   f->DeleteMorph("brow");  // gone already: nothing
   EXPECT_EQ(f->morphs.Length(), 1);

@@ -427,6 +427,13 @@ class MMeshObj : public MObject {
   void TransformMorphs(const MatrixRecord& m);
   void SaveMorphTransforms();
   void SwapMorphTransforms();
+  // Hands each morph's own material (or null) with the list to the scene's
+  // numbering of texture materials, which it runs before writing texture
+  // files: scene.NumberTextureShader(material, list).
+  template <class Scene>
+  void NumberMorphShaders(Scene& scene, PtrArray& list) {
+    for (MMorph* morph : morphs) scene.NumberTextureShader(morph->GetShader(), list);
+  }
   // Makes a morph of the selected vertices named `name`, their target
   // indices running on from nextTargetIndex. With shaderRequest non-zero the
   // morph keeps a copy of the main material of the selected faces, which

@@ -129,6 +129,72 @@ void MMeshObj::WriteMorphBlock(QFile& file, int* size, int blockSize) const {
 
 // ---- reading -------------------------------------------------------------------------
 
+namespace {
+
+// The five element lists, each element made by the mesh's factory and
+// entered in the tables in record order.
+bool ReadElementLists(MMeshObj& mesh, QFile& file, MeshElementTables& tables) {
+  std::int32_t n = 0;
+  const bool read =
+      ReadCount(file, n, kMinimumVertexRecord, "a mesh's vertex count") &&
+      ReadElements(n, tables.vertices, [&] { return mesh.NewVertex(); }, [&](MVertex* v) { return v->ReadFrom(file); }) &&
+      ReadCount(file, n, kMinimumLineRecord, "a mesh's line count") &&
+      ReadElements(n, tables.lines, [&] { return mesh.NewLine(); }, [&](MLine* line) { return line->ReadFrom(file); }) &&
+      ReadCount(file, n, kMinimumFaceRecord, "a mesh's face count") &&
+      ReadElements(n, tables.faces, [&] { return mesh.NewFace(); }, [&](MFace* face) { return face->ReadFrom(file); }) &&
+      ReadCount(file, n, kMinimumMaterialRecord, "a mesh's material count") &&
+      ReadElements(n, tables.shaders, [&] { return mesh.AddShader(); },
+                   [&](MShader* shader) {
+                     shader->ReadFrom(file);
+                     return !Failed();
+                   });
+  if (!read) return false;
+  // A mesh read from a file always has a material.
+  if (n == 0 && !ReadElements(1, tables.shaders, [&] { return mesh.AddShader(); }, [](MShader*) { return true; }))
+    return false;
+  return ReadCount(file, n, kMinimumGroupRecord, "a mesh's group count") &&
+         ReadElements(n, tables.groups, [&] { return mesh.AddGroup(); }, [&](MGroup* g) { return g->ReadFrom(file); });
+}
+
+// The newer block: its size, the morph block and the page line style, each
+// part read only while the size still covers it.
+bool ReadNewerBlock(MMeshObj& mesh, QFile& file) {
+  std::int32_t size = 0;
+  file.ReadInt(size);
+  if (!EngCheckNotTruncated(file, kMesh)) return false;
+  if (size > file.BytesLeft()) {
+    EngRecordLoadFailure(std::string(kMesh) + ": the morph block's size reaches beyond the file");
+    return false;
+  }
+  std::int64_t left = size;
+  if (left >= 8) {
+    const int blockSize = mesh.ReadMorphBlock(file);
+    if (blockSize == 0) return false;
+    if (blockSize > left) {
+      EngRecordLoadFailure(std::string(kMesh) + ": the morph block is longer than its size says");
+      return false;
+    }
+    left -= blockSize;
+    if (left >= 4) {
+      std::int32_t style = 0;
+      file.ReadInt(style);
+      mesh.SetPageLineStyle(style);
+      left -= 4;
+    }
+  }
+  if (left > 0 && !EngSkipRecordBytes(file, left, kMesh)) return false;
+  return EngCheckNotTruncated(file, kMesh);
+}
+
+template <class T>
+bool ResolveAll(const EngArray<T*>& table, const MeshElementTables& tables) {
+  for (int i = 0; i < table.count; ++i)
+    if (!table[i]->ResolveIndices(tables)) return false;
+  return true;
+}
+
+}  // namespace
+
 void MMeshObj::ReadFrom(QFile& file) {
   MObject::ReadFrom(file);
   if (Failed()) return;
@@ -142,68 +208,17 @@ void MMeshObj::ReadFrom(QFile& file) {
   smoothDisplay = flagWord % 4 > 1 ? 1 : 0;
 
   MeshElementTables tables;
-  std::int32_t n = 0;
-  const bool elementsRead =
-      ReadCount(file, n, kMinimumVertexRecord, "a mesh's vertex count") &&
-      ReadElements(n, tables.vertices, [&] { return NewVertex(); }, [&](MVertex* v) { return v->ReadFrom(file); }) &&
-      ReadCount(file, n, kMinimumLineRecord, "a mesh's line count") &&
-      ReadElements(n, tables.lines, [&] { return NewLine(); }, [&](MLine* line) { return line->ReadFrom(file); }) &&
-      ReadCount(file, n, kMinimumFaceRecord, "a mesh's face count") &&
-      ReadElements(n, tables.faces, [&] { return NewFace(); }, [&](MFace* face) { return face->ReadFrom(file); }) &&
-      ReadCount(file, n, kMinimumMaterialRecord, "a mesh's material count") &&
-      ReadElements(n, tables.shaders, [&] { return AddShader(); },
-                   [&](MShader* shader) {
-                     shader->ReadFrom(file);
-                     return !Failed();
-                   });
-  if (!elementsRead) return;
-  // A mesh read from a file always has a material.
-  if (n == 0 && !ReadElements(1, tables.shaders, [&] { return AddShader(); }, [](MShader*) { return true; })) return;
-  if (!ReadCount(file, n, kMinimumGroupRecord, "a mesh's group count") ||
-      !ReadElements(n, tables.groups, [&] { return AddGroup(); }, [&](MGroup* g) { return g->ReadFrom(file); }) ||
-      !SkipValueList(file) || !SkipValueList(file))
-    return;
+  if (!ReadElementLists(*this, file, tables) || !SkipValueList(file) || !SkipValueList(file)) return;
   std::int32_t selection = 0;
   file.ReadInt(selection);
   if (!EngCheckNotTruncated(file, kMesh)) return;
   vertexSelectionCache = selection != 0 ? 1 : 0;
-  if (NewFormat()) {
-    std::int32_t size = 0;
-    file.ReadInt(size);
-    if (!EngCheckNotTruncated(file, kMesh)) return;
-    if (size > file.BytesLeft()) {
-      EngRecordLoadFailure(std::string(kMesh) + ": the morph block's size reaches beyond the file");
-      return;
-    }
-    // Each part is read only while the size still covers it.
-    std::int64_t left = size;
-    if (left >= 8) {
-      const int blockSize = ReadMorphBlock(file);
-      if (blockSize == 0) return;
-      if (blockSize > left) {
-        EngRecordLoadFailure(std::string(kMesh) + ": the morph block is longer than its size says");
-        return;
-      }
-      left -= blockSize;
-      if (left >= 4) {
-        std::int32_t style = 0;
-        file.ReadInt(style);
-        SetPageLineStyle(style);
-        left -= 4;
-      }
-    }
-    if (left > 0 && !EngSkipRecordBytes(file, left, kMesh)) return;
-    if (!EngCheckNotTruncated(file, kMesh)) return;
-  }
+  if (NewFormat() && !ReadNewerBlock(*this, file)) return;
 
-  for (int i = 0; i < tables.vertices.count; ++i)
-    if (!tables.vertices[i]->ResolveIndices(tables)) return;
-  for (int i = 0; i < tables.lines.count; ++i)
-    if (!tables.lines[i]->ResolveIndices(tables)) return;
-  for (int i = 0; i < tables.faces.count; ++i)
-    if (!tables.faces[i]->ResolveIndices(tables)) return;
-  for (int i = 0; i < tables.groups.count; ++i)
-    if (!tables.groups[i]->ResolveIndices(tables)) return;
+  // The stored numbers become references; materials hold none.
+  if (!ResolveAll(tables.vertices, tables) || !ResolveAll(tables.lines, tables) ||
+      !ResolveAll(tables.faces, tables) || !ResolveAll(tables.groups, tables))
+    return;
   for (MMorph* morph : morphs) morph->ResolveVertexRefs(tables.vertices);
   MGroup::BreakParentCycles(tables.groups);
   vertices.Reverse();
