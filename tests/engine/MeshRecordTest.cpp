@@ -183,6 +183,20 @@ TEST_F(MeshRecord, EveryElementKindMaterialsAndMorphsComeBackAtTheNewestVersion)
   read->lineSelectionCache = f->lineSelectionCache;
   read->faceSelectionCache = f->faceSelectionCache;
   EXPECT_EQ(meshkit::DumpMesh(*read), meshkit::DumpMesh(*f));
+  // The quad reads as two triangles across a hidden diagonal: one face of
+  // four corners, whichever half is asked.
+  int quads = 0;
+  for (MLine* line : read->lines) {
+    if (!(line->flags & kLineHiddenDiagonal)) continue;
+    ++quads;
+    MFace* partner = nullptr;
+    MLine* outer[5];
+    MVertex* corners[4];
+    EXPECT_EQ(GetQuadCorners(line->forwardFace, &partner, outer, corners, nullptr, nullptr, nullptr), 4);
+    EXPECT_EQ(partner, line->backwardFace);
+    EXPECT_EQ(outer[4], line);
+  }
+  EXPECT_EQ(quads, 1);
   // The morph list comes back in the opposite order.
   EXPECT_STREQ(f->morphs.First()->name, "blink");
   EXPECT_STREQ(read->morphs.First()->name, "smile");
@@ -333,6 +347,17 @@ TEST_F(MeshRecord, DamagedRecordsAreLoadFailures) {
     EXPECT_EQ(FailState(), kEngFailFailed);
     EXPECT_EQ(FailReason(), kEngReasonCorruptFile) << EngContext().failText;
   }
+}
+
+TEST_F(MeshRecord, RunningOutOfMemoryAnywhereInTheReaderFailsCleanly) {
+  const std::vector<unsigned char> bytes = TriangleImage(TriangleRecord{}).data;
+  const int allocations = meshkit::ForEachAllocationFailure(
+      [&] {
+        const bool read = ReadMesh(bytes) != nullptr;
+        EXPECT_NE(read, FailState() == kEngFailFailed);
+      },
+      [this](int) { EXPECT_EQ(FailReason(), kEngReasonOutOfMemory); });
+  EXPECT_GT(allocations, 10);
 }
 
 // ---- repairs after loading ---------------------------------------------------------------
