@@ -358,6 +358,7 @@ TEST_F(MeshUndo, FreedStepsLetGoOfTheirVerticesInMorphs) {
   f->SaveEditState();
   f->Checkpoint(true);  // the ring's entry is reused: the vertex is freed
   EXPECT_EQ(morph->entries[removedEntry].vertex, nullptr);
+
   // Undoing a step deletes the vertices created and removed in it.
   f->SaveEditState();
   MVertex* passing = f->AddVertex({4, 4, 4});
@@ -367,6 +368,15 @@ TEST_F(MeshUndo, FreedStepsLetGoOfTheirVerticesInMorphs) {
   EXPECT_EQ(morph->entries[passingEntry].vertex, nullptr);
   EXPECT_EQ(morph->entries[entryOf(f.v[1])].vertex, f.v[1]);
   EXPECT_TRUE(MeshIsValid(*f, 0));
+  // A ring set up again frees the steps it kept, and their vertices.
+  const int keptEntry = entryOf(f.v[1]);
+  f->Checkpoint(true);
+  f->SaveEditState();
+  f.v[1]->Remove();
+  f->Checkpoint(true);
+  EXPECT_EQ(morph->entries[keptEntry].vertex, f.v[1]);
+  f->AllocateUndoRing();
+  EXPECT_EQ(morph->entries[keptEntry].vertex, nullptr);
 }
 
 }  // namespace

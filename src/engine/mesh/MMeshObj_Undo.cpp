@@ -74,7 +74,11 @@ void MMeshObj::SnapshotStepValues() {
 }
 
 void MMeshObj::AllocateUndoRing() {
-  for (MeshUndoEntry& entry : undoRing) entry.Free();
+  for (MeshUndoEntry& entry : undoRing) {
+    // The stored steps' vertices are freed with them: no morph may keep one.
+    if (entry.vertexHolder != nullptr) DetachMorphVertices(*entry.vertexHolder);
+    entry.Free();
+  }
   backCount = 0;
   forwardCount = 0;
   const int depth = EngContext().undoDepth;
