@@ -3,6 +3,8 @@ find_package(PkgConfig REQUIRED)
 # OSMesa and GLU are linked by name, never libGL/OpenGL::GL: see docs/ARCHITECTURE.md.
 pkg_check_modules(OSMESA REQUIRED IMPORTED_TARGET osmesa)
 pkg_check_modules(GLU REQUIRED IMPORTED_TARGET glu)
+# Vertical Japanese text: the fonts' vertical glyph forms.
+pkg_check_modules(HARFBUZZ REQUIRED IMPORTED_TARGET harfbuzz)
 find_package(ZLIB REQUIRED)
 find_package(JPEG REQUIRED)
 find_package(CURL REQUIRED)
