@@ -16,6 +16,7 @@ PACKAGES=(
 # Independent decoders and tools that the tests check outputs with.
 TEST_PACKAGES=(
   pngcheck giflib-tools imagemagick libjpeg-turbo-progs
+  poppler-utils
 )
 
 wanted=("${PACKAGES[@]}")
