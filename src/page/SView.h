@@ -119,6 +119,8 @@ class SView {
   static const STrim* FindCropFrame(const SDoc& doc, const SObj& object);
 
   // ---- export: SView_Export.cpp --------------------------------------------
+  // These draw with transforms of their own and put the window's back when
+  // they end, so hit tests keep working until the next redraw.
   // Draws the page fitted into width × height (mode 4) and writes it by the
   // path's extension: "png" with its resolution, "jpg" (quality 100) with
   // its density, "bmp" with its resolution, "gif" in 256 colours, anything

@@ -18,17 +18,20 @@
 namespace page {
 namespace {
 
-// Puts the page's transparent-background setting back when the export ends.
-class KeepTransparency {
+// Puts a value back when the scope ends: the page's transparent background
+// after an export that clears it, and the window's transform after drawings
+// with their own (so hit tests keep working until the next redraw).
+template <typename Value>
+class KeepValue {
  public:
-  explicit KeepTransparency(SGridInfo& grid) : grid_(grid), kept_(grid.flag1) {}
-  ~KeepTransparency() { grid_.flag1 = kept_; }
-  KeepTransparency(const KeepTransparency&) = delete;
-  KeepTransparency& operator=(const KeepTransparency&) = delete;
+  explicit KeepValue(Value& value) : value_(value), kept_(value) {}
+  ~KeepValue() { value_ = kept_; }
+  KeepValue(const KeepValue&) = delete;
+  KeepValue& operator=(const KeepValue&) = delete;
 
  private:
-  SGridInfo& grid_;
-  bool kept_;
+  Value& value_;
+  Value kept_;
 };
 
 bool IsNonEmptyFile(const std::string& path) {
@@ -54,7 +57,8 @@ void SetAnimationFrame(SDoc& doc, int frame) {
 int SView::ExportPageImage(SDoc& doc, int width, int height, int dpi, const std::string& path) {
   std::string extension;
   imaging::PnUtilGetExtension(path, extension);
-  KeepTransparency keep(doc.grid);
+  KeepValue keepTransparency(doc.grid.flag1);
+  KeepValue keepTransform(transform);
   // These formats hold no alpha: the page's background shows instead.
   if (extension == "jpg" || extension == "bmp") doc.grid.flag1 = false;
   if (const int rc = Draw(nullptr, doc, {0, 0, width, height}, kDrawExport); rc != 0) return rc;
@@ -88,6 +92,8 @@ int SView::ConvertToPicture(SDoc& doc, double factor, int kind, SPictureSink& si
     if (kind == 0 && !object->CanConvertToPicture()) continue;
     chosen.push_back(object.get());
   }
+  if (!(factor > 0) || !std::isfinite(factor)) return kResultNoMemory;  // no picture can be made at it
+  KeepValue keep(transform);
   transform.mode = kDrawExport;
   transform.scale = transform.scaleX = transform.scaleY = factor;
   transform.originX = transform.originY = 0;

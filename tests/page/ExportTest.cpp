@@ -45,6 +45,8 @@ Density JfifDensity(const std::vector<unsigned char>& b) {
   return {b[13], b[14] << 8 | b[15], b[16] << 8 | b[17]};
 }
 
+page::SObj& AddFig(SDoc& doc, std::unique_ptr<page::SFig> fig, double x, double y, double size);
+
 class ExportTest : public ::testing::Test {
  protected:
   std::string Path(const std::string& name) const { return dir_.File(name); }
@@ -138,6 +140,19 @@ TEST_F(ExportTest, TheThumbnailIsTheWholePageIn70By70) {
   int textRows = 0;
   for (int y = 44; y < 56; ++y) textRows += dark(y) > 0 ? 1 : 0;
   EXPECT_GE(textRows, 4);
+}
+
+TEST_F(ExportTest, HitTestsOnTheWindowGoOnAfterAnExport) {
+  SDoc doc;
+  doc.SetPageSize(200, 200);
+  AddFig(doc, std::make_unique<page::SFigRect>(), 50, 50, 40);
+  ASSERT_EQ(view_.Draw(nullptr, doc, {-8, -8, 392, 392}, page::kDrawScreen), 0);  // the page at (100, 100)
+  int handle = 0;
+  ASSERT_NE(view_.HitTest(doc, {150, 150}, handle), nullptr);
+  ASSERT_EQ(view_.ExportPageImage(doc, 50, 50, 72, Path("small.png")), 0);
+  EXPECT_DOUBLE_EQ(view_.transform.originX, 100);
+  EXPECT_DOUBLE_EQ(view_.transform.scale, 1);
+  EXPECT_NE(view_.HitTest(doc, {150, 150}, handle), nullptr);
 }
 
 // A shape with frames of its own: each frame draws another grey.

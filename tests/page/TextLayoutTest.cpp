@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "PageTestSupport.h"
 #include "page/SFigText.h"
 #include "platform/Dc.h"
 
@@ -255,11 +256,7 @@ TEST(TextLayout, SettingsAreCheckedBeforeTheyAreStored) {
   for (const Case& c : cases) {
     page::STextSettings s = SFigText().GetSettings();
     c.change(s);
-    const std::string message = page::ValidateTextSettings(s);
-    if (std::string(c.message).empty())
-      EXPECT_EQ(message, "") << c.what;
-    else
-      EXPECT_NE(message.find(c.message), std::string::npos) << c.what << ": " << message;
+    pagetest::ExpectMessage(page::ValidateTextSettings(s), c.message, c.what);
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include "page/SFigText.h"
 #include "page/SObj.h"
+#include "support/InkBox.h"
 
 namespace {
 
@@ -21,16 +22,7 @@ using platform::RECT;
 constexpr platform::COLORREF kWhite = 0xFFFFFF;
 constexpr platform::COLORREF kRed = 0x0000FF;
 
-RECT InkBox(const Image& image) {
-  RECT box{image.Width(), image.Height(), 0, 0};
-  for (int y = 0; y < image.Height(); ++y)
-    for (int x = 0; x < image.Width(); ++x)
-      if (image.GetBgra(x, y).ToColorRef() != kWhite) {
-        box.left = std::min(box.left, x), box.top = std::min(box.top, y);
-        box.right = std::max(box.right, x + 1), box.bottom = std::max(box.bottom, y + 1);
-      }
-  return box;
-}
+using testsupport::InkBox;
 
 struct TextCase {
   std::string text;

@@ -9,6 +9,7 @@
 
 #include "platform/Dc.h"
 #include "platform/Fonts.h"
+#include "support/InkBox.h"
 
 namespace {
 
@@ -21,18 +22,7 @@ using platform::SIZE;
 
 constexpr platform::COLORREF kWhite = 0xFFFFFF;
 
-// The smallest rectangle holding every pixel that is not white; empty when
-// nothing was drawn.
-RECT InkBox(const Image& image) {
-  RECT box{image.Width(), image.Height(), 0, 0};
-  for (int y = 0; y < image.Height(); ++y)
-    for (int x = 0; x < image.Width(); ++x)
-      if (image.GetBgra(x, y).ToColorRef() != kWhite) {
-        box.left = std::min(box.left, x), box.top = std::min(box.top, y);
-        box.right = std::max(box.right, x + 1), box.bottom = std::max(box.bottom, y + 1);
-      }
-  return box;
-}
+using testsupport::InkBox;
 
 struct Drawn {
   Image image;

@@ -161,10 +161,11 @@ class ShapingFace {
 };
 
 // Faces are shared by every size of a family and style, for the life of
-// the program (a page uses a handful).
+// the program (a page uses a handful). They are never destroyed: their Qt
+// fonts must not outlive the application object at exit.
 ShapingFace& FaceOf(const QRawFont& raw) {
   static std::mutex mutex;
-  static std::map<QString, std::unique_ptr<ShapingFace>> faces;
+  static auto& faces = *new std::map<QString, std::unique_ptr<ShapingFace>>;
   const QString key = raw.familyName() + QLatin1Char('|') + raw.styleName() + QLatin1Char('|') +
                       QString::number(raw.weight()) + QLatin1Char('|') + QString::number(raw.style());
   std::lock_guard lock(mutex);
