@@ -15,23 +15,8 @@ using namespace engine;
 using meshkit::MeshFixture;
 using meshkit::MeshIsValid;
 using objecttest::Bytes;
-
-// One field of a hand-built record image: an int, or a double when written
-// with a decimal point.
-struct Field {
-  Field(int v) : i(v) {}
-  Field(unsigned v) : i(static_cast<std::int32_t>(v)) {}
-  Field(double v) : d(v), isDouble(true) {}
-  std::int32_t i = 0;
-  double d = 0;
-  bool isDouble = false;
-};
-
-Bytes Image(std::initializer_list<Field> fields) {
-  Bytes image;
-  for (const Field& f : fields) f.isDouble ? image.Double(f.d) : image.Int(f.i);
-  return image;
-}
+using objecttest::Field;
+using objecttest::Image;
 
 // The 80 bytes of a vertex record: own number, position, the seven ints
 // (first line, group, line count, flags, line under it, partner, ring

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -90,6 +91,23 @@ struct Bytes {
     return *this;
   }
 };
+
+// One field of a hand-built record image: an int, or a double when written
+// with a decimal point.
+struct Field {
+  Field(int v) : i(v) {}
+  Field(unsigned v) : i(static_cast<std::int32_t>(v)) {}
+  Field(double v) : d(v), isDouble(true) {}
+  std::int32_t i = 0;
+  double d = 0;
+  bool isDouble = false;
+};
+
+inline Bytes Image(std::initializer_list<Field> fields) {
+  Bytes image;
+  for (const Field& f : fields) f.isDouble ? image.Double(f.d) : image.Int(f.i);
+  return image;
+}
 
 inline engine::MatrixRecord Translation(double x, double y, double z) {
   engine::MatrixRecord m;

@@ -64,6 +64,12 @@ class QFile : public platform::File {
   void ReadDouble(double& value);
   // The 16 elements; the matrix's flag is left as it is.
   void ReadMatrix(MatrixRecord& matrix);
+  // x, y and z.
+  void ReadPoint(PointRecord& point) {
+    ReadDouble(point.x);
+    ReadDouble(point.y);
+    ReadDouble(point.z);
+  }
   // A 256-byte name field; the result is always zero-terminated (a field
   // without a terminator keeps its first 255 bytes).
   void ReadName(char (&name)[kNameSize]);
@@ -96,6 +102,11 @@ class QFile : public platform::File {
   void WriteInt(std::int32_t value);
   void WriteDouble(double value);
   void WriteMatrix(const MatrixRecord& matrix);
+  void WritePoint(const PointRecord& point) {
+    WriteDouble(point.x);
+    WriteDouble(point.y);
+    WriteDouble(point.z);
+  }
   // The text's bytes (at most 255) then zeros, 256 bytes in all.
   void WriteName(const std::string& name);
   // Writes the buffered bytes and flushes the file; nothing at all when the

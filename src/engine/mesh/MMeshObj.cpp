@@ -194,6 +194,15 @@ int MMeshObj::IsFaceDegenerate(const MFace* face) const {
   return IsDegenerate(corners[0], corners[1], corners[2], 0, 0.0);
 }
 
-void InstallMeshObjectServices() { SetElementPoolCompactor(EngCompactElementPools); }
+namespace {
+
+MObject* NewMesh() { return new (std::nothrow) MMeshObj(); }
+
+}  // namespace
+
+void InstallMeshObjectServices() {
+  RegisterObjectCreator(kObjectMesh, NewMesh);
+  SetElementPoolCompactor(EngCompactElementPools);
+}
 
 }  // namespace engine

@@ -13,12 +13,22 @@
 // or stored in the ring.
 //
 // Declaration by topic, with the file of each topic:
-//   MMeshObj.cpp            life cycle, copy, numbering, small accessors
-//   MMeshObj_Build.cpp      element factories
-//   MMeshObj_Transform.cpp  scale, pivot and matrix moved into the vertices; turning over
-//   MMeshObj_Vertices.cpp   vertex and material operations, selection cache
-//   MMeshObj_Undo.cpp       opening an edit step, the ring's set-up, morph frames
-//   MMeshObj_Check.cpp      the link check of a whole mesh
+//   MMeshObj.cpp             life cycle, copy, numbering, small accessors
+//   MMeshObj_Build.cpp       element factories
+//   MMeshObj_Transform.cpp   scale, pivot and matrix moved into the vertices; turning over
+//   MMeshObj_Vertices.cpp    vertex and material operations, selection cache
+//   MMeshObj_Undo.cpp        edit steps and the undo ring
+//   MMeshObj_Exchange.cpp    undoing and redoing a step
+//   MMeshObj_Record.cpp      the mesh record and its morph block
+//   MMeshObj_Repair.cpp      the passes that make a loaded mesh sound
+//   MMeshObj_Quad.cpp        quads: two triangles across a hidden diagonal
+//   MMeshObj_Turn.cpp        turning a line inside its two triangles
+//   MMeshObj_Select.cpp      selection, gathering
+//   MMeshObj_Shaders.cpp     materials of faces, texture coordinates at vertices
+//   MMeshObj_Morph.cpp       the morph list, frames, making and recording morphs
+//   MMeshObj_MorphApply.cpp  applying targets, base shape, texture offsets
+//   MMeshObj_MorphTexture.cpp  the materials and textures of morphs and faces
+//   MMeshObj_Check.cpp       the link check of a whole mesh
 #include <cstdint>
 #include <string>
 
@@ -189,18 +199,292 @@ class MMeshObj : public MObject {
   // otherwise against the mesh's tolerance.
   int IsDegenerate(const MVertex* p, const MVertex* q, const MVertex* r, int ratioFlag, double threshold) const;
 
-  // ---- edit step, undo ring set-up, morph frames: MMeshObj_Undo.cpp --------
-  // Opens the mesh's edit step before a change: nothing when it is open or
-  // the mesh was created in this step; otherwise the object snapshot, the
-  // morph frames and the step values are saved and the edit state becomes 4.
+  // ---- edit steps and the undo ring: MMeshObj_Undo.cpp -------------------
+  // A mesh is edited in steps. Within a step every element keeps what undo
+  // needs: its state code and copy link tell whether it was created (1),
+  // removed (2, or 6 when created too) or changed (5: a saved copy in state
+  // 5 sits in the removed holder, its copy link on the live element), and
+  // the five removed holders keep removed elements and saved copies. The
+  // scene opens nothing itself: every modelling operation calls
+  // SaveEditState before it changes the mesh and saves each element before
+  // changing it; the scene closes the step on every mesh (Checkpoint) and
+  // undoes or redoes it (ExchangeUndoStep on a mesh whose edit state is 4).
+  //
+  // The ring keeps finished steps: D = undoDepth entries (the engine's depth,
+  // 1 to 11); ringPos P; forwardCount F older steps in the entries P, P + 1,
+  // ...; backCount B redo steps in P - 1, P - 2, ... (all modulo D). With the
+  // depth of 1 the engine uses, F and B stay 0 and a step can be undone and
+  // redone alternately, once each time.
+
+  // Opens the step before a change: nothing when it is open (edit state 4)
+  // or the mesh was created in this step (1); otherwise the object snapshot
+  // (unless already taken), the morph frames and the seven step values are
+  // saved and the edit state becomes 4.
   void SaveEditState();
   int GetUndoDepth() const { return undoDepth; }
   // Empties the ring and sets it up for the engine's undo depth.
   void AllocateUndoRing();
+  // Deletes every element of the five removed holders (their vertices leave
+  // the morphs first).
+  void DropStepHolders();
+  // The entry's state tables from the live lists; false (reason 1) when a
+  // table cannot be had.
+  bool StoreElementStates(int entry);
+  // The removed holders' elements go to the end of the entry's holders.
+  void MoveHoldersToEntry(int entry);
+  // The entry takes the step values' snapshots; the snapshots take the
+  // current values.
+  void StoreStepValues(int entry);
+  // Stores the current step in the entry before P; false (reason 1) when
+  // memory ran out.
+  bool StoreStep();
+  // Frees the entry's tables and deletes its holders' elements.
+  void FreeEntry(int entry);
+  // Mode 0 or 1: the redo steps are freed (B = 0); mode 0 frees the older
+  // steps too (F = 0).
+  void DropSteps(int mode);
+  // 0: whether an undo can run; 1: a redo; anything else false.
+  bool CanStep(int direction) const;
+  void RestoreElementStates(int entry);
+  void RestoreHolders(int entry);
+  void RestoreStepValues(int entry);
+  void LoadStep(int entry);
+  // Moves the ring one step towards undo (0) or redo (1): the current step
+  // is stored and the neighbouring one loaded. Travelling with no stored
+  // step that way is fatal; running out of memory beeps, stops and answers
+  // false.
+  bool TravelStep(int direction);
+  unsigned char GetUndoDirection() const { return undoDirection; }
+  void SetUndoDirection(unsigned char value) { undoDirection = value; }
+  // Closes the step. With keep, an edited (or redone) step is stored in the
+  // ring and an undone one dropped; without, every step goes. Afterwards
+  // every live element is in state 0 and the mesh's edit state is 0. Out of
+  // memory while storing beeps and leaves the states as they are.
+  virtual void Checkpoint(bool keep);
+
+  // ---- undoing and redoing a step: MMeshObj_Exchange.cpp ------------------
+  // Exchanges the step between the live lists and the removed holders: 0
+  // undoes it, 1 redoes it (after a travel when the step is not the current
+  // one). The live elements are the same objects before the step and after
+  // the undo, and after the step and after the redo, so pointers held
+  // elsewhere (morph entries) stay good; elements that come back from the
+  // removed holder are linked at the head of their lists.
+  virtual void ExchangeUndoStep(int redo);
+  // The exchange of one class.
+  void ExchangeGroups(MItemList<MGroup>& live, MItemList<MGroup>& removed);
+  void ExchangeShaders(MItemList<MShader>& live, MItemList<MShader>& removed);
+  void ExchangeVertices(MItemList<MVertex>& live, MItemList<MVertex>& removed);
+  void ExchangeLines(MItemList<MLine>& live, MItemList<MLine>& removed);
+  void ExchangeFaces(MItemList<MFace>& live, MItemList<MFace>& removed);
+  // Every live face's drawn-line entries become their lines' back links.
+  void RelinkFaceLineLists();
+
+  // ---- the mesh record: MMeshObj_Record.cpp --------------------------------
+  // Writes the record (object header, settings, the five element lists, the
+  // trailing values and, in the newer formats, the morph block and the page
+  // line style). AssignIndex must have run since the last change.
+  void WriteTo(QFile& file) override;
+  // Reads the record from the header's packed word on into a new mesh.
+  // Every count, size and stored number is checked against the file and the
+  // tables; a damaged record is a load failure (the object factory deletes
+  // the half-read mesh). Afterwards the repair passes make the mesh sound.
+  void ReadFrom(QFile& file) override;
+  // The morph block: its size P with `size` given, else fields P (the given
+  // block size), the morph count and the morph records.
+  void WriteMorphBlock(QFile& file, int* size, int blockSize) const;
+  // Reads the block into the morph list (each morph read goes to the front)
+  // and answers its size P; 0 on failure. The morphs must fill exactly the
+  // size the block gives.
+  int ReadMorphBlock(QFile& file);
+
+  // ---- repair after loading: MMeshObj_Repair.cpp ---------------------------
+  // A ring of coincident vertices partly on the mirror plane gets the
+  // mirror-plane flag on every member.
+  void SpreadMirrorFlagsInRings();
+  // Mirror mode on when some vertex lies on the mirror plane, else off.
+  void UpdateMirrorMode();
+  // Moves the texture coordinates of the face's quad partner onto the
+  // face's at a shared corner of the diagonal. A quad that does not hold
+  // together (diagonal missing from the partner, outer lines that do not
+  // chain, a face without its coordinates) is left as it is.
+  void AlignQuadHalfUVs(MFace* face);
+  // Vertices joined by a line cannot be coincident: such a ring member
+  // leaves the ring (taking the members nearer to it), one split per vertex.
+  // Hidden diagonals without two faces, or whose two faces do not make one
+  // quad, lose the flag.
+  void CheckVertexRings();
+  // After reading: the quad halves' texture coordinates aligned (texturing
+  // on), then CheckVertexRings.
+  void RepairAfterLoad();
+
+  // ---- quads: MMeshObj_Quad.cpp --------------------------------------------
+  // A quad is two triangles sharing a line with the hidden-diagonal flag
+  // 0x20: the line is not drawn, picked or counted as a crease, and the two
+  // triangles are drawn, textured and subdivided as one four-sided face.
+  // Neither triangle has a second hidden edge.
+  //
+  // A visible line from a to b (a != b, fatal otherwise): a hidden diagonal
+  // a-b loses the flag (saved first); two triangles whose far corners are a
+  // and b have their shared line turned; null when a-b is already visible,
+  // when no such pair of triangles exists or when the turn failed.
+  MLine* ExposeDiagonal(MVertex* a, MVertex* b);
+  // The line has two faces and none of their six lines is hidden.
+  bool CanJoinToQuad(const MLine* line) const;
+  // Makes the line the hidden diagonal of a quad (saved first): no sharp
+  // flag, no crease bits 24-27, the second face on the first face's
+  // material. False, nothing changed, when CanJoinToQuad says no.
+  bool JoinToQuad(MLine* line);
+  // The face across the first hidden edge of the face, or null.
+  MFace* GetQuadPartner(const MFace* face) const;
+  // Whether the line could become a quad's diagonal: two faces without
+  // hidden edges, no coincident lines and not hidden itself.
+  bool IsQuadCandidate(MLine* line) const;
+
+  // ---- turning a line: MMeshObj_Turn.cpp ------------------------------------
+  // Saves for undo the vertex, its lines, their far ends, the faces around it
+  // and the lines around each far end: everything a turn at the vertex
+  // touches.
+  void SaveVertexStar(MVertex* v);
+  // SaveVertexStar on both ends of the line.
+  void SaveLineEndsStar(MLine* line);
+  //   a           a        Turns the line shared by two triangles to join
+  //  /|\         / \       their far corners. Refused (state 1, reason 6)
+  // c | d  ->  c---d      when those corners are already joined; reason 5
+  //  \|/         \ /       for a line without two faces. The lines around
+  //   b           b        keep their attributes; the new faces take the
+  // material of the face first met and their texture coordinates.
+  // Answers the new line, or null.
+  MLine* FlipLine(MLine* line);
+
+  // ---- selection: MMeshObj_Select.cpp --------------------------------------
+  // The selection is the flag 0x80 of vertices and lines; a face is selected
+  // when its three edges are. The three caches say whether something is
+  // selected (-1 unknown).
+  int InvalidateSelectionCache();
+  bool HasSelectedVertex();
+  bool HasSelectedFace();
+  bool HasSelectedLine();
+  int CountSelectedLines() const;
+  void ClearSelection();
+  // Rings of selected vertices become selected, and every line between the
+  // rings of a selected line's ends (a hidden diagonal among them becomes a
+  // visible line).
+  void PropagateRingSelection();
+  // Appends the selected faces, lines and vertices in list order to the
+  // lists given (mode 1: the selection grown by one ring of neighbours);
+  // nothing when the cache says nothing is selected. Out of memory stops it
+  // (reason 1).
+  void GatherSelected(int mode, PtrArray* faces, PtrArray* lines, PtrArray* vertices);
+  // One selected vertex per ring of coincident vertices.
+  void GatherSelectedVertices(PtrArray& out);
+  void GatherAll(PtrArray* faces, PtrArray* lines, PtrArray* vertices);
+  // Every face whose three edges are in the list.
+  void CollectFacesOfLines(const PtrArray& lineList, PtrArray& out);
+  void CollectAroundRing(int stamp, MVertex* v, PtrArray* lineOut, PtrArray* vertexOut);
+  void ExpandLists(const PtrArray& lineList, const PtrArray& vertexList, PtrArray& lineOut, PtrArray& vertexOut);
+  // A fresh visit stamp: marks of earlier walks are all below it.
+  int TakeVisitStamp();
+
+  // ---- materials and texture coordinates: MMeshObj_Shaders.cpp ------------
+  // Opens the step, then each face is saved and takes the material.
+  void AssignShader(const PtrArray& faceList, MShader* shader);
+  // Removes (saved first) every material no face uses; with mergeEqual the
+  // faces of a material equal to an earlier one move to the earlier one and
+  // the later one goes.
+  void CleanUpShaders(bool mergeEqual);
+  // With texturing on, the number of materials with texture pixels; true
+  // when there is one.
+  bool CountTexturedShaders(int* count) const;
+  // In every textured face around v's ring (or the listed faces), v's corner
+  // coordinates become (u - du, v - dv); each face is saved first.
+  void MoveVertexUV(MVertex* v, const PtrArray* faceList, double du, double dv);
+  // Opens the step and moves the coordinates of one selected vertex per
+  // ring.
+  void MoveSelectedVertexUVs(double du, double dv);
+
+  // ---- morphs: MMeshObj_Morph.cpp -------------------------------------------
+  // Links the morph at the front of the list.
   void AddMorph(MMorph* morph);
+  bool HasMorphs() const { return !morphs.IsEmpty(); }
+  // A new empty morph at the front; null (reason 1) when memory runs out.
+  MMorph* CreateMorph();
+  MMorph* FindMorph(const char* name) const;
+  // The first morph whose name matches the path (AnimMatchObjectPath).
+  MMorph* FindMorphByName(const char* path) const;
+  void DeleteMorph(const char* name);
+  void RenameMorph(const char* name, const char* newName);
+  // -2 when there is no such morph; else its index, and the sign flag.
+  int GetMorphIndex(const char* name, unsigned char* signFlag) const;
+  void SetMorphIndex(const char* name, int index);
+  // Deletes from `other` every morph that has a name of this mesh's morphs.
+  void DeleteSharedMorphsFrom(MMeshObj* other);
+  // Appends a pointer to each morph's name; out of memory stops it.
+  void CollectMorphNames(PtrArray& out) const;
+  // Every morph entry whose vertex is in the holder loses its vertex: the
+  // holder's vertices are about to be freed.
+  void DetachMorphVertices(const MItemList<MVertex>& holder);
+  // Every morph's frame follows the vertices moved by m.
   void TransformMorphs(const MatrixRecord& m);
   void SaveMorphTransforms();
   void SwapMorphTransforms();
+  // Hands each morph's own material (or null) with the list to the scene's
+  // numbering of texture materials, which it runs before writing texture
+  // files: scene.NumberTextureShader(material, list).
+  template <class Scene>
+  void NumberMorphShaders(Scene& scene, PtrArray& list) {
+    for (MMorph* morph : morphs) scene.NumberTextureShader(morph->GetShader(), list);
+  }
+  // Makes a morph of the selected vertices named `name`, their target
+  // indices running on from nextTargetIndex. With shaderRequest non-zero the
+  // morph keeps a copy of the main material of the selected faces, which
+  // `found` receives; shaderRequest becomes minus the number of materials
+  // when they are several.
+  MMorph* CreateMorphFromSelection(const char* name, int& nextTargetIndex, int& shaderRequest, MShader** found);
+  // Selects the morph's vertices, their rings and the lines between them.
+  void SelectMorphVertices(const char* name);
+  // The material most of the selected faces use (the first in list order on
+  // a tie), or null; count = number of different materials among them.
+  MShader* FindMainSelectedShader(int& count);
+  // The selected faces of a material, each with its quad partner right
+  // after it (a quad counts only when both halves are selected).
+  void CollectSelectedFacesOfShader(const MShader* shader, PtrArray& out);
+  // The target takes the present shape of the morph's vertices (and, for
+  // the first mesh, the faces' material); 1 when the textures of the morph's
+  // material and the captured one differ in size, else 0. A target named
+  // after no morph of this mesh is fatal.
+  int RecordTarget(MMorphTgt* target, int meshOrdinal);
+  // The bounding box of all vertices (or the selected ones) through m.
+  void GetTransformedBounds(const MatrixRecord& m, bool selectedOnly, BoundsRecord& out);
+  // The face morph ("/tamarik/human/face/") when the face's three edges
+  // belong to it, else null; the selection is cleared.
+  MMorph* FindFaceMorphForFace(MFace* face);
+
+  // ---- applying morphs: MMeshObj_MorphApply.cpp ------------------------------
+  // Moves the morph's vertices to base + weight × vector (additive: added to
+  // the present shape), inside an edit step; the material follows when the
+  // morph and the target have their own. Entries whose vertex is gone or
+  // whose index the target lacks are skipped.
+  void ApplyTarget(MMorphTgt* target, double weight, int additive);
+  // The morph's vertices back on their base positions, its material and
+  // offset reset.
+  void RestoreBase(const char* name);
+  // The morph's faces take a copy of the material (when theirs differs);
+  // unused materials go.
+  void ApplyShaderToMorphFaces(const char* name, const MShader* shader);
+  // Shifts the morph's texture (own material) or its faces' texture
+  // coordinates (no own material) by (du, dv); absolute mode first takes
+  // back what was applied before.
+  void ApplyTextureOffset(const char* name, double du, double dv, int additive);
+
+  // ---- materials and textures of morphs and faces: MMeshObj_MorphTexture.cpp
+  // With texturing on, each textured material whose faces are wholly
+  // selected gets a copy cropped to the part of its texture those faces
+  // use; the faces take the copy with their coordinates mapped onto it.
+  void CropTexturesToSelection();
+  // The face's material colour (0x00BBGGRR) becomes `colour`: every texel of
+  // a uniform texture, else the diffuse colour. False when the colour cannot
+  // be read (a texture of several colours).
+  bool SetFaceShaderColour(MFace* face, std::uint32_t colour);
 
   // ---- link check: MMeshObj_Check.cpp ---------------------------------------
   // The first broken link of any live element, described with the element's
@@ -270,6 +554,19 @@ class MMeshObj : public MObject {
   int morphCount = 0;
 
  private:
+  // The seven step values' snapshots take the current values.
+  void SnapshotStepValues();
+  // The material step of ApplyTarget: with both the morph and the target
+  // owning a material, and the mode absolute or the weight at least 0.5,
+  // the faces take the target's (weight >= 0.5) or the morph's material, or
+  // in additive mode get the target's texture blended over theirs.
+  void ApplyMorphMaterial(MMorph* morph, MMorphTgt* target, double weight, int additive);
+  // Shifts in place the texture of the morph's faces' main material by
+  // (du × width, dv × height) texels.
+  void ShiftMorphFacesTexture(MMorph* morph, double du, double dv);
+  // The faces of a material equal to an earlier one move to the earlier one,
+  // which the later one leaves for (saved first).
+  void MergeEqualShaders();
   // Saves every vertex and moves it by q (row vector), x = 0 on the mirror
   // plane; the morph frames follow.
   void SaveAndTransformVertices(const MatrixRecord& q);
@@ -277,8 +574,32 @@ class MMeshObj : public MObject {
   void ReplaceMatrixKeepingShape(const MatrixRecord& newMatrix);
 };
 
-// Lets the object factory's clients compact the element pools; the engine
-// start-up calls it once.
+// A face as drawing, texturing and subdivision see it: a lone triangle (3)
+// or the quad it is half of (4), with the partner across the diagonal.
+// lines: a quad's four outer lines in loop order (two of the face, then two
+// of the partner) and the diagonal fifth, or the triangle's three lines and
+// two nulls. corners: corner k of a quad is the end of outer line k not
+// shared with outer line k + 1; a triangle's three corners. For each corner
+// (each output may be null): its texture coordinates (zeros unless
+// texturing is on and the materials have textures), its corner mode and its
+// corner normal ((0, 1, 0) for a face without stored normals). A quad whose
+// pieces do not fit is fatal: it can only come from a damaged mesh.
+int GetQuadCorners(MFace* face, MFace** partner, MLine* lines[5], MVertex* corners[4], MFaceUV::Pair* uvs,
+                   unsigned char* cornerModes, PointRecord* normals);
+
+// The colour of the face's material, 0x00BBGGRR: the first texel of a
+// uniform texture (with texturing on), else the diffuse colour's bytes.
+// False for a texture of several colours.
+bool MeshGetFaceShaderColour(const MFace* face, std::uint32_t& colour);
+
+// Whether two object paths name the same object: 1 when equal; 2 when both
+// contain "/tamarik/human/" and are equal once a trailing four-digit copy
+// number is cut from each; else 0.
+int AnimMatchObjectPath(const char* a, const char* b);
+
+// Registers the mesh with the object factory (type 4) and lets the
+// factory's clients compact the element pools; the engine start-up calls it
+// once.
 void InstallMeshObjectServices();
 
 }  // namespace engine

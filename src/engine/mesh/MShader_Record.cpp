@@ -25,18 +25,6 @@ bool Failed() { return EngContext().failState != kEngFailNone; }
 
 bool HasNewerBlock() { return EngContext().formatVersion < -4; }
 
-void WritePoint(QFile& file, const PointRecord& p) {
-  file.WriteDouble(p.x);
-  file.WriteDouble(p.y);
-  file.WriteDouble(p.z);
-}
-
-void ReadPoint(QFile& file, PointRecord& p) {
-  file.ReadDouble(p.x);
-  file.ReadDouble(p.y);
-  file.ReadDouble(p.z);
-}
-
 // A block of n bytes read from the file; null with a load failure (or out of
 // memory) recorded when it cannot be had.
 unsigned char* ReadBytes(QFile& file, std::int64_t n, const char* what) {
@@ -132,8 +120,8 @@ bool ReadNewerBlock(QFile& file, MShader& m, bool& derivedRead) {
   BlockReader block(file, size);
   if (block.Take(52)) {
     file.ReadInt(m.usesColorPair);
-    ReadPoint(file, m.toneColorA);
-    ReadPoint(file, m.toneColorB);
+    file.ReadPoint(m.toneColorA);
+    file.ReadPoint(m.toneColorB);
   }
   if (block.Take(8)) {
     std::int32_t n = 0;
@@ -189,8 +177,8 @@ void MShader::WriteTo(QFile* file, int* sizeOut) const {
     return;
   }
   file->WriteInt(id);
-  WritePoint(*file, baseColor);
-  WritePoint(*file, diffuseColor);
+  file->WritePoint(baseColor);
+  file->WritePoint(diffuseColor);
   file->WriteDouble(specular);
   file->WriteDouble(shadeValue1);
   file->WriteDouble(shadeValue2);
@@ -219,8 +207,8 @@ void MShader::WriteTo(QFile* file, int* sizeOut) const {
   if (!newer) return;
   file->WriteInt(static_cast<std::int32_t>(kBlockGroups + textureBytes + maskBytes + extraBytes));
   file->WriteInt(usesColorPair);
-  WritePoint(*file, toneColorA);
-  WritePoint(*file, toneColorB);
+  file->WritePoint(toneColorA);
+  file->WritePoint(toneColorB);
   file->WriteInt(textureBytes);
   if (textureBytes > 0) file->Write(storedTextureBytes, static_cast<std::size_t>(textureBytes));
   file->WriteInt(maskBytes);
@@ -240,8 +228,8 @@ void MShader::WriteTo(QFile* file, int* sizeOut) const {
 void MShader::ReadFrom(QFile& file) {
   std::int32_t kind = 0;
   file.ReadInt(id);
-  ReadPoint(file, baseColor);
-  ReadPoint(file, diffuseColor);
+  file.ReadPoint(baseColor);
+  file.ReadPoint(diffuseColor);
   file.ReadDouble(specular);
   file.ReadDouble(shadeValue1);
   file.ReadDouble(shadeValue2);

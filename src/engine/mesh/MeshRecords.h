@@ -61,4 +61,24 @@ inline std::int32_t RecordNumberOf(const MItem* element) { return element == nul
 // anything else outside 0..count-1 is a load failure naming `what`.
 bool CheckRecordIndex(std::int32_t n, int count, bool noneAllowed, const char* what);
 
+// A count read from a record: a load failure naming `what` when it is
+// negative or when `count` records of at least `minimumSize` bytes each
+// cannot fit in what is left of the file.
+bool CheckRecordCount(QFile& file, std::int64_t count, std::int64_t minimumSize, const char* what);
+
+// ---- names -------------------------------------------------------------------
+// Name fields (morph and target names): 256 bytes of code page 932 text in
+// files, UTF-8 in memory. The memory field holds the longest text 255 stored
+// bytes can give (a half-width kana byte is three bytes of UTF-8).
+constexpr int kStoredNameSize = 256;
+constexpr int kNameTextSize = 3 * (kStoredNameSize - 1) + 1;
+
+// Reads a stored name into `text` (kNameTextSize bytes, zero-filled after
+// the name). Bytes that are not code page 932 are a load failure.
+bool ReadNameText(QFile& file, char* text, const char* what);
+// Writes the name as code page 932, cut at a character boundary to 255
+// bytes. Text that code page 932 cannot hold is refused where it is typed;
+// should some reach here anyway, its bytes are stored as they are.
+void WriteNameText(QFile& file, const char* text);
+
 }  // namespace engine

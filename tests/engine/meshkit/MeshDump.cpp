@@ -1,8 +1,10 @@
 #include "meshkit/MeshDump.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <sstream>
+#include <vector>
 
 namespace meshkit {
 namespace {
@@ -23,6 +25,27 @@ std::string Hex(unsigned value) {
   return text;
 }
 
+std::string Matrix(const MatrixRecord& m) {
+  std::string text = "[";
+  for (const auto& row : m.m)
+    for (double value : row) text += Number(value) + " ";
+  return text + "]";
+}
+
+// The live elements of a list in the dump's order.
+template <class T>
+std::vector<const T*> Ordered(const MItemList<T>& list, const ElementOrder* order) {
+  std::vector<const T*> elements;
+  for (const T* element : list) elements.push_back(element);
+  if (order == nullptr) return elements;
+  auto rank = [order](const T* e) {
+    auto found = order->find(e);
+    return found != order->end() ? found->second : 1 << 30;
+  };
+  std::stable_sort(elements.begin(), elements.end(), [&](const T* a, const T* b) { return rank(a) < rank(b); });
+  return elements;
+}
+
 class Dumper {
  public:
   Dumper(const MMeshObj& mesh, const DumpOptions& options) : mesh_(mesh), options_(options) {
@@ -31,6 +54,8 @@ class Dumper {
     Name(mesh.faces, "F");
     Name(mesh.shaders, "S");
     Name(mesh.groups, "G");
+    for (const MMorph* morph : mesh.morphs)
+      if (morph->GetShader() != nullptr) names_[morph->GetShader()] = "own";
     if (options.removed) {
       Name(mesh.removedVertices, "rV");
       Name(mesh.removedLines, "rL");
@@ -42,8 +67,18 @@ class Dumper {
 
   std::string Run() {
     out_ << "mesh mirror=" << int(mesh_.mirrorMode) << " smooth=" << int(mesh_.smoothDisplay)
-         << " tolerance=" << Number(mesh_.tolerance) << " pageLineStyle=" << mesh_.pageLineStyle << "\n";
+         << " tolerance=" << Number(mesh_.tolerance) << " pageLineStyle=" << mesh_.pageLineStyle
+         << " caches=" << mesh_.vertexSelectionCache << "," << mesh_.lineSelectionCache << ","
+         << mesh_.faceSelectionCache << " layer=" << mesh_.layer << " flags=" << mesh_.flags
+         << " matrix=" << Matrix(mesh_.matrix) << "\n";
     DumpAll(mesh_.vertices, mesh_.lines, mesh_.faces, mesh_.shaders, mesh_.groups);
+    // Morphs by name: the order of the morph list is not part of the
+    // mesh's content (a copy reverses it); tests that care check it.
+    std::vector<const MMorph*> morphs;
+    for (const MMorph* morph : mesh_.morphs) morphs.push_back(morph);
+    std::stable_sort(morphs.begin(), morphs.end(),
+                     [](const MMorph* a, const MMorph* b) { return std::string(a->name) < std::string(b->name); });
+    for (const MMorph* morph : morphs) DumpMorph(morph);
     if (options_.removed) {
       out_ << "removed\n";
       DumpAll(mesh_.removedVertices, mesh_.removedLines, mesh_.removedFaces, mesh_.removedShaders,
@@ -56,7 +91,10 @@ class Dumper {
   template <class T>
   void Name(const MItemList<T>& list, const char* prefix) {
     int n = 0;
-    for (const T* element : list) names_[element] = prefix + std::to_string(n++);
+    for (const T* element : Ordered(list, options_.order)) {
+      const bool known = options_.order == nullptr || options_.order->count(element) != 0;
+      names_[element] = prefix + std::string(known ? "" : "new") + std::to_string(n++);
+    }
   }
 
   std::string Ref(const MItem* element) const {
@@ -71,11 +109,28 @@ class Dumper {
 
   void DumpAll(const MItemList<MVertex>& vs, const MItemList<MLine>& ls, const MItemList<MFace>& fs,
                const MItemList<MShader>& ss, const MItemList<MGroup>& gs) {
-    for (const MVertex* v : vs) DumpVertex(v);
-    for (const MLine* line : ls) DumpLine(line);
-    for (const MFace* face : fs) DumpFace(face);
-    for (const MShader* shader : ss) DumpShader(shader);
-    for (const MGroup* group : gs) out_ << Head(group) << " parent=" << Ref(group->parent) << "\n";
+    for (const MVertex* v : Ordered(vs, options_.order)) DumpVertex(v);
+    for (const MLine* line : Ordered(ls, options_.order)) DumpLine(line);
+    for (const MFace* face : Ordered(fs, options_.order)) DumpFace(face);
+    for (const MShader* shader : Ordered(ss, options_.order)) DumpShader(shader);
+    for (const MGroup* group : Ordered(gs, options_.order)) out_ << Head(group) << " parent=" << Ref(group->parent) << "\n";
+  }
+
+  void DumpMorph(const MMorph* morph) {
+    double u = 0, v = 0;
+    morph->GetTextureOffset(u, v);
+    out_ << "morph \"" << morph->name << "\" value=" << morph->value << " index=" << morph->index
+         << " offset=" << Number(u) << "," << Number(v) << " frame=" << Matrix(morph->frame) << " bounds="
+         << (morph->bounds.empty ? std::string("empty")
+                                 : Point({morph->bounds.minX, morph->bounds.minY, morph->bounds.minZ}) +
+                                       Point({morph->bounds.maxX, morph->bounds.maxY, morph->bounds.maxZ}))
+         << "\n";
+    for (int i = 0; i < morph->entries.count; ++i) {
+      const MorphVertexEntry& e = morph->entries[i];
+      out_ << "  entry " << e.targetIndex << " " << Ref(e.vertex) << " base=" << Point(e.basePosition)
+           << " reserved=" << Point(e.reserved) << "\n";
+    }
+    if (morph->GetShader() != nullptr) DumpShader(morph->GetShader());
   }
 
   void DumpVertex(const MVertex* v) {
@@ -83,7 +138,8 @@ class Dumper {
          << " first=" << Ref(v->firstLine) << " group=" << Ref(v->group) << " ring=" << Ref(v->ringNext)
          << " onLine=" << Ref(v->onLine) << " nextOnLine=" << Ref(v->nextOnLine)
          << " mirror=" << Ref(v->mirrorPartner) << " st=" << Number(v->faceS) << "," << Number(v->faceT)
-         << " lineT=" << Number(v->lineT) << " normal=" << Point(v->normal) << " work=" << v->workValue;
+         << " lineT=" << Number(v->lineT) << " work=" << v->workValue;
+    if (options_.normals) out_ << " normal=" << Point(v->normal);
     if (options_.screen)
       out_ << " screen=" << Number(v->screenX) << "," << Number(v->screenY) << "," << Number(v->screenDepth);
     out_ << "\n";
@@ -103,8 +159,9 @@ class Dumper {
 
   void DumpFace(const MFace* face) {
     out_ << Head(face) << " first=" << Ref(face->firstLine) << " shader=" << Ref(face->shader)
-         << " flags=" << Hex(face->flags) << " modes=" << int(face->cornerModes[0]) << int(face->cornerModes[1])
-         << int(face->cornerModes[2]) << " work=" << face->workValue << "," << face->workMark;
+         << " flags=" << Hex(face->flags) << " work=" << face->workValue << "," << face->workMark;
+    if (options_.normals)
+      out_ << " modes=" << int(face->cornerModes[0]) << int(face->cornerModes[1]) << int(face->cornerModes[2]);
     if (face->firstLine != nullptr) {
       MVertex* corners[3];
       MLine* lines[3];
@@ -117,7 +174,7 @@ class Dumper {
       out_ << " uv=";
       for (const MFaceUV::Pair& pair : face->uv->corner) out_ << "(" << Number(pair.u) << "," << Number(pair.v) << ")";
     }
-    if (face->normals != nullptr) {
+    if (face->normals != nullptr && options_.normals) {
       out_ << " normals=";
       for (const PointRecord& n : face->normals->normal) out_ << Point(n);
     }
@@ -145,5 +202,19 @@ class Dumper {
 }  // namespace
 
 std::string DumpMesh(const engine::MMeshObj& mesh, const DumpOptions& options) { return Dumper(mesh, options).Run(); }
+
+ElementOrder ListOrder(const engine::MMeshObj& mesh) {
+  ElementOrder order;
+  auto add = [&order](const auto& list) {
+    int n = 0;
+    for (const MItem* element : list) order[element] = n++;
+  };
+  add(mesh.vertices);
+  add(mesh.lines);
+  add(mesh.faces);
+  add(mesh.shaders);
+  add(mesh.groups);
+  return order;
+}
 
 }  // namespace meshkit

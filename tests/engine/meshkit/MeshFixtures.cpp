@@ -36,6 +36,49 @@ MeshFixture MakeEmptyMesh() {
   return f;
 }
 
+void GiveTexture(MeshFixture& f, int width, int height) {
+  RgbaImageRecord& texture = f.shader->texture;
+  EngFree(texture.pixels);
+  texture.width = width;
+  texture.height = height;
+  texture.pixels = static_cast<unsigned char*>(EngAlloc(static_cast<std::size_t>(width) * height * 4));
+  for (int k = 0; k < width * height; ++k) {
+    unsigned char* texel = texture.pixels + 4 * k;
+    texel[0] = static_cast<unsigned char>(k);
+    texel[1] = static_cast<unsigned char>(2 * k);
+    texel[2] = static_cast<unsigned char>(3 * k);
+    texel[3] = 255;
+  }
+  for (MFace* face : f->faces) {
+    face->SetShader(face->shader);
+    MVertex* c[3];
+    face->GetVertices(c);
+    face->SetUVs(c[0]->position.x, c[0]->position.y, c[1]->position.x, c[1]->position.y, c[2]->position.x,
+                 c[2]->position.y);
+  }
+}
+
+void SelectVertices(MeshFixture& f, std::initializer_list<int> members) {
+  f->ClearSelection();
+  for (int i : members) f.v[i]->flags |= kVertexSelected;
+  for (MLine* line : f->lines)
+    if ((line->end0->flags & kVertexSelected) && (line->end1->flags & kVertexSelected)) line->flags |= kLineSelected;
+  f->InvalidateSelectionCache();
+}
+
+std::unique_ptr<MMorphTgt> MakeMorph(MeshFixture& f, std::initializer_list<int> members, const char* name) {
+  SelectVertices(f, members);
+  int next = 0, request = 0;
+  MMorph* morph = f->CreateMorphFromSelection(name, next, request, nullptr);
+  if (morph == nullptr) ADD_FAILURE() << "CreateMorphFromSelection failed";
+  else morph->SetValue(next);
+  f->ClearSelection();
+  auto target = std::make_unique<MMorphTgt>();
+  target->SetGroupName(name);
+  target->SetVectorCount(next);
+  return target;
+}
+
 MeshFixture MakeTetra() {
   MeshFixture f = MakeEmptyMesh();
   f.Add({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 2, 1}, {0, 1, 3}, {1, 2, 3}, {2, 0, 3}});

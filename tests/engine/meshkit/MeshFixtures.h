@@ -34,6 +34,22 @@ struct MeshFixture {
 // A mesh with one material and no element.
 MeshFixture MakeEmptyMesh();
 
+// Gives the fixture's material a width × height texture whose texel k is
+// (k, 2k, 3k, 255) (bytes wrap), and every face texture coordinates taken
+// from its corners' positions: u = x, v = y. Texturing must be on.
+void GiveTexture(MeshFixture& f, int width = 2, int height = 2);
+
+// Selects the listed vertices of `v` and the lines between them, and
+// nothing else; the caches are left unknown.
+void SelectVertices(MeshFixture& f, std::initializer_list<int> members);
+
+// A morph `name` of the listed vertices made from the selection (target
+// indices 0, 1, ... in vertex-list order), its value set to its entry
+// count, and a target of it with that many zero vectors, as the scene makes
+// them. The selection is cleared.
+std::unique_ptr<engine::MMorphTgt> MakeMorph(MeshFixture& f, std::initializer_list<int> members,
+                                             const char* name = "m");
+
 //        3           0 (0,0,0)  1 (1,0,0)  2 (0,1,0)  3 (0,0,1)
 //       /|\          faces 0-2-1, 0-1-3, 1-2-3, 2-0-3: closed, every face
 //      / | \         counter-clockwise seen from outside

@@ -51,6 +51,7 @@ class Validator {
     CheckVertices();
     CheckFaces();
     CheckGroups();
+    CheckMorphs();
     return faults_;
   }
 
@@ -168,6 +169,26 @@ class Validator {
           break;
         }
       }
+    }
+  }
+
+  // A morph entry's vertex is null or a vertex of this mesh: live, removed
+  // in the open step or kept by a stored one.
+  void CheckMorphs() {
+    std::set<const MItem*> known;
+    for (const MVertex* v : mesh_.removedVertices) known.insert(v);
+    for (const MeshUndoEntry& entry : mesh_.undoRing)
+      if (entry.vertexHolder != nullptr)
+        for (const MVertex* v : *entry.vertexHolder) known.insert(v);
+    int n = 0;
+    for (const MMorph* morph : mesh_.morphs) {
+      for (int i = 0; i < morph->entries.count; ++i) {
+        const MVertex* v = morph->entries[i].vertex;
+        if (v != nullptr && !live_.IsLive(v) && known.count(v) == 0)
+          faults_.push_back("morph " + std::to_string(n) + " entry " + std::to_string(i) +
+                            ": its vertex is not a vertex of the mesh");
+      }
+      ++n;
     }
   }
 

@@ -14,7 +14,8 @@
 //   - two faces sharing a line run along it in opposite directions, so the
 //     orientation agrees across every shared line;
 //   - no removed element (state 2 or 6) is in a live list;
-//   - group parents are live and free of cycles.
+//   - group parents are live and free of cycles;
+//   - morph entries name vertices of this mesh (or none).
 #include <gtest/gtest.h>
 
 #include <string>

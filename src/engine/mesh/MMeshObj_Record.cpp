@@ -1,0 +1,267 @@
+// Mesh object: the mesh record and its morph block.
+//
+//   object header        136, or 236 in the newer formats
+//   zero                   4  the reader ignores it
+//   flag word              4  bit 0 mirror mode, bit 1 smooth display
+//   tolerance              8
+//   V, vertex records
+//   L, line records
+//   F, face records
+//   S, material records       a mesh read with S = 0 gets one default material
+//   G, group records
+//   list A count, values      written 0; a reader skips count × 4 bytes
+//   list B count, values
+//   vertex selection       4  the cache as written; read back as 1 or 0
+//   -- newer formats only (format version below -4) --
+//   size                   4  bytes that follow up to the end of the page
+//                             line style: the morph block + 4
+//   morph block               P (block size, 8 + the morph records), N,
+//                             N morph records in list order
+//   page line style        4
+//
+// Elements refer to each other by their positions in their lists at the
+// time of writing (AssignIndex); the reader creates the elements first,
+// reads every record and then turns the numbers back into references. Each
+// factory links at the head, so the lists are reversed afterwards; the
+// morph list is not, and comes back in the opposite order.
+#include <string>
+
+#include "engine/core/QFile.h"
+#include "engine/core/RecordReading.h"
+#include "engine/mesh/MMeshObj.h"
+
+namespace engine {
+namespace {
+
+constexpr const char* kMesh = "mesh record";
+constexpr const char* kMorphBlock = "morph block";
+
+// The smallest records of each class, to weigh a count against the file.
+constexpr int kMinimumVertexRecord = 80;
+constexpr int kMinimumLineRecord = 48;
+constexpr int kMinimumFaceRecord = 40;
+constexpr int kMinimumMaterialRecord = 96;
+constexpr int kMinimumGroupRecord = 8;
+
+bool NewFormat() { return EngContext().formatVersion < -4; }
+
+bool Failed() { return EngContext().failState != kEngFailNone; }
+
+bool ReadCount(QFile& file, std::int32_t& count, int minimumSize, const char* what) {
+  file.ReadInt(count);
+  return EngCheckNotTruncated(file, kMesh) && CheckRecordCount(file, count, minimumSize, what);
+}
+
+// Makes `count` elements with the factory, each appended to the table and
+// read from the file; false at the first failure.
+template <class T, class Make, class Read>
+bool ReadElements(std::int32_t count, EngArray<T*>& table, Make make, Read read) {
+  for (std::int32_t i = 0; i < count; ++i) {
+    T* element = make();
+    if (element == nullptr) {
+      if (!Failed()) EngRecordFailure(kEngReasonOutOfMemory);
+      return false;
+    }
+    if (!table.Add(element)) {
+      EngRecordFailure(kEngReasonOutOfMemory);
+      return false;
+    }
+    if (!read(element) || Failed()) return false;
+  }
+  return true;
+}
+
+template <class T>
+void WriteList(QFile& file, int count, const MItemList<T>& list) {
+  file.WriteInt(count);
+  for (const T* element : list) element->WriteTo(file);
+}
+
+// Skips a list of 4-byte values other writers may have stored.
+bool SkipValueList(QFile& file) {
+  std::int32_t count = 0;
+  file.ReadInt(count);
+  return EngCheckNotTruncated(file, kMesh) && CheckRecordCount(file, count, 4, "a mesh's value list") &&
+         EngSkipRecordBytes(file, std::int64_t{count} * 4, kMesh);
+}
+
+}  // namespace
+
+// ---- writing -------------------------------------------------------------------------
+
+void MMeshObj::WriteTo(QFile& file) {
+  MObject::WriteTo(file);
+  file.WriteInt(0);
+  file.WriteInt((mirrorMode != 0 ? 1 : 0) + (smoothDisplay != 0 ? 2 : 0));
+  file.WriteDouble(tolerance);
+  WriteList(file, vertexCount, vertices);
+  WriteList(file, lineCount, lines);
+  WriteList(file, faceCount, faces);
+  file.WriteInt(shaderCount);
+  for (const MShader* shader : shaders) shader->WriteTo(&file, nullptr);
+  WriteList(file, groupCount, groups);
+  file.WriteInt(0);
+  file.WriteInt(0);
+  file.WriteInt(vertexSelectionCache);
+  if (!NewFormat()) return;
+  int blockSize = 0;
+  WriteMorphBlock(file, &blockSize, 0);
+  file.WriteInt(blockSize + 4);
+  WriteMorphBlock(file, nullptr, blockSize);
+  file.WriteInt(GetPageLineStyle());
+}
+
+void MMeshObj::WriteMorphBlock(QFile& file, int* size, int blockSize) const {
+  if (size != nullptr) {
+    std::int64_t total = 8;
+    for (const MMorph* morph : morphs) {
+      int one = 0;
+      morph->WriteTo(file, &one);
+      total += one;
+    }
+    *size = static_cast<int>(total);
+    return;
+  }
+  file.WriteInt(blockSize);
+  file.WriteInt(morphs.Length());
+  for (const MMorph* morph : morphs) morph->WriteTo(file, nullptr);
+}
+
+// ---- reading -------------------------------------------------------------------------
+
+namespace {
+
+// The five element lists, each element made by the mesh's factory and
+// entered in the tables in record order.
+bool ReadElementLists(MMeshObj& mesh, QFile& file, MeshElementTables& tables) {
+  std::int32_t n = 0;
+  const bool read =
+      ReadCount(file, n, kMinimumVertexRecord, "a mesh's vertex count") &&
+      ReadElements(n, tables.vertices, [&] { return mesh.NewVertex(); }, [&](MVertex* v) { return v->ReadFrom(file); }) &&
+      ReadCount(file, n, kMinimumLineRecord, "a mesh's line count") &&
+      ReadElements(n, tables.lines, [&] { return mesh.NewLine(); }, [&](MLine* line) { return line->ReadFrom(file); }) &&
+      ReadCount(file, n, kMinimumFaceRecord, "a mesh's face count") &&
+      ReadElements(n, tables.faces, [&] { return mesh.NewFace(); }, [&](MFace* face) { return face->ReadFrom(file); }) &&
+      ReadCount(file, n, kMinimumMaterialRecord, "a mesh's material count") &&
+      ReadElements(n, tables.shaders, [&] { return mesh.AddShader(); },
+                   [&](MShader* shader) {
+                     shader->ReadFrom(file);
+                     return !Failed();
+                   });
+  if (!read) return false;
+  // A mesh read from a file always has a material.
+  if (n == 0 && !ReadElements(1, tables.shaders, [&] { return mesh.AddShader(); }, [](MShader*) { return true; }))
+    return false;
+  return ReadCount(file, n, kMinimumGroupRecord, "a mesh's group count") &&
+         ReadElements(n, tables.groups, [&] { return mesh.AddGroup(); }, [&](MGroup* g) { return g->ReadFrom(file); });
+}
+
+// The newer block: its size, the morph block and the page line style, each
+// part read only while the size still covers it.
+bool ReadNewerBlock(MMeshObj& mesh, QFile& file) {
+  std::int32_t size = 0;
+  file.ReadInt(size);
+  if (!EngCheckNotTruncated(file, kMesh)) return false;
+  if (size > file.BytesLeft()) {
+    EngRecordLoadFailure(std::string(kMesh) + ": the morph block's size reaches beyond the file");
+    return false;
+  }
+  std::int64_t left = size;
+  if (left >= 8) {
+    const int blockSize = mesh.ReadMorphBlock(file);
+    if (blockSize == 0) return false;
+    if (blockSize > left) {
+      EngRecordLoadFailure(std::string(kMesh) + ": the morph block is longer than its size says");
+      return false;
+    }
+    left -= blockSize;
+    if (left >= 4) {
+      std::int32_t style = 0;
+      file.ReadInt(style);
+      mesh.SetPageLineStyle(style);
+      left -= 4;
+    }
+  }
+  if (left > 0 && !EngSkipRecordBytes(file, left, kMesh)) return false;
+  return EngCheckNotTruncated(file, kMesh);
+}
+
+template <class T>
+bool ResolveAll(const EngArray<T*>& table, const MeshElementTables& tables) {
+  for (int i = 0; i < table.count; ++i)
+    if (!table[i]->ResolveIndices(tables)) return false;
+  return true;
+}
+
+}  // namespace
+
+void MMeshObj::ReadFrom(QFile& file) {
+  MObject::ReadFrom(file);
+  if (Failed()) return;
+  std::int32_t zero = 0, flagWord = 0;
+  file.ReadInt(zero);
+  file.ReadInt(flagWord);
+  file.ReadDouble(tolerance);
+  if (!EngCheckNotTruncated(file, kMesh)) return;
+  // Signed remainders: a negative word sets neither.
+  mirrorMode = flagWord % 2 == 1 ? 1 : 0;
+  smoothDisplay = flagWord % 4 > 1 ? 1 : 0;
+
+  MeshElementTables tables;
+  if (!ReadElementLists(*this, file, tables) || !SkipValueList(file) || !SkipValueList(file)) return;
+  std::int32_t selection = 0;
+  file.ReadInt(selection);
+  if (!EngCheckNotTruncated(file, kMesh)) return;
+  vertexSelectionCache = selection != 0 ? 1 : 0;
+  if (NewFormat() && !ReadNewerBlock(*this, file)) return;
+
+  // The stored numbers become references; materials hold none.
+  if (!ResolveAll(tables.vertices, tables) || !ResolveAll(tables.lines, tables) ||
+      !ResolveAll(tables.faces, tables) || !ResolveAll(tables.groups, tables))
+    return;
+  for (MMorph* morph : morphs) morph->ResolveVertexRefs(tables.vertices);
+  MGroup::BreakParentCycles(tables.groups);
+  vertices.Reverse();
+  lines.Reverse();
+  faces.Reverse();
+  shaders.Reverse();
+  groups.Reverse();
+  // Nothing walks the mesh before its links are known to hold.
+  if (!CheckLoadedLinks()) return;
+  SpreadMirrorFlagsInRings();
+  RepairAfterLoad();
+  // The vertices decide, whatever the flag word said.
+  UpdateMirrorMode();
+}
+
+int MMeshObj::ReadMorphBlock(QFile& file) {
+  if (EngContext().failState == kEngFailFailed) return 0;
+  const std::int64_t start = file.ReadPosition();
+  std::int32_t blockSize = 0, count = 0;
+  file.ReadInt(blockSize);
+  file.ReadInt(count);
+  if (!EngCheckNotTruncated(file, kMorphBlock)) return 0;
+  if (blockSize < 8 || blockSize - 8 > file.BytesLeft()) {
+    EngRecordLoadFailure(std::string(kMorphBlock) + ": its size (" + std::to_string(blockSize) +
+                         ") does not fit the file");
+    return 0;
+  }
+  if (count < 0 || count > (blockSize - 8) / (MMorph::kFixedRecordSize)) {
+    EngRecordLoadFailure(std::string(kMorphBlock) + ": a morph count (" + std::to_string(count) +
+                         ") does not fit the block");
+    return 0;
+  }
+  for (std::int32_t i = 0; i < count; ++i) {
+    MMorph* morph = CreateMorph();
+    if (morph == nullptr || !morph->ReadFrom(file)) return 0;
+    if (file.ReadPosition() - start > blockSize) {
+      EngRecordLoadFailure(std::string(kMorphBlock) + ": the morphs run past the end of the block");
+      return 0;
+    }
+  }
+  // What a later writer added inside the block.
+  if (!EngSkipRecordBytes(file, blockSize - (file.ReadPosition() - start), kMorphBlock)) return 0;
+  return blockSize;
+}
+
+}  // namespace engine
