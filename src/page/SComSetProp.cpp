@@ -1,6 +1,8 @@
 #include "page/SComSetProp.h"
 
 #include "page/ResultCodes.h"
+#include "page/SComFlagDel.h"
+#include "page/SComInp.h"
 
 namespace page {
 
@@ -99,6 +101,21 @@ int SComChangeToPic::Undo() {
   Doc().ApplyPropValToObject(old2D_, id_, false);
   Doc().ApplyPropValToObject(oldPlacement_, id_, false);
   return 0;
+}
+
+int SComPictureSink::ChangeToPicture(SDoc& doc, int objectId, std::unique_ptr<platform::Image> image) {
+  return doc.Execute(std::make_unique<SComChangeToPic>(&doc, objectId, std::move(image)));
+}
+
+int SComPictureSink::InsertComposite(SDoc& doc, const std::string& pngPath, SPoint centre, SPoint size) {
+  int index = 0;
+  const SObj* container = doc.FindGroupInsertPoint(index);
+  // The command owns the file from here: it goes with the command, even
+  // when the insertion fails.
+  const int rc = doc.Execute(
+      std::make_unique<SComInpFukidashi>(&doc, pngPath, centre, size, container ? container->id : -1, index));
+  if (rc < 0) return rc;
+  return doc.Execute(std::make_unique<SComCut>(&doc, 1));
 }
 
 }  // namespace page

@@ -6,6 +6,7 @@
 
 #include "page/SCom.h"
 #include "page/SDoc.h"
+#include "page/SView.h"
 #include "platform/Image.h"
 
 namespace page {
@@ -90,6 +91,17 @@ class SComChangeToPic : public SCom {
   PropSCVal oldPlacement_;
   PropSCVal newPlacement_;
   Prop2DVal old2D_;
+};
+
+// What the renderer's conversion to pictures makes, run as undoable
+// commands of the open group: each converted object through
+// SComChangeToPic; a composed picture through SComInpFukidashi (into the
+// selection's container, at the place a new group would take), then the
+// composed objects are deleted (SComCut).
+class SComPictureSink : public SPictureSink {
+ public:
+  int ChangeToPicture(SDoc& doc, int objectId, std::unique_ptr<platform::Image> image) override;
+  int InsertComposite(SDoc& doc, const std::string& pngPath, SPoint centre, SPoint size) override;
 };
 
 }  // namespace page

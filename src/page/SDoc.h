@@ -354,8 +354,7 @@ class SDoc {
 
   // ---- new objects: SDoc_Insert.cpp -----------------------------------------
   // A new object of the input kind between two corners, turned by `angle`,
-  // with the 2D values (which set the margin). Null for a kind this build
-  // cannot make.
+  // with the 2D values (which set the margin). Null for an unknown kind.
   static std::unique_ptr<SObj> MakeInputObject(int kind, SPoint corner1, SPoint corner2, double angle,
                                                const Prop2DVal& values);
   // A picture shape holding the image (straight alpha); null when there is
@@ -369,7 +368,10 @@ class SDoc {
   // Adds the picture of the file at the centre and size into the container
   // at the index (appended when negative); its new id, or a negative code.
   int InsertPicture(const std::string& path, SPoint centre, SPoint size, SObj* container, int index);
-  // A new text object holding the text of a Shift-JIS text file.
+  // A new text object holding the text of a Shift-JIS text file (a
+  // 100 × 100 box, the shape's default font). Null with kResultCannotOpen
+  // for a file that cannot be read, kResultDamaged for one that is not
+  // Shift-JIS.
   static std::unique_ptr<SObj> MakeTextObjectFromFile(const std::string& path, SPoint centre, int& result);
   // A new 3D figure object from a scene file (through PnGlobal::figures).
   static std::unique_ptr<SObj> MakeFigureObjectFromFile(const std::string& path, SPoint centre, int& result,

@@ -2,12 +2,14 @@
 // figures from scene files, and the contents of another page file.
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "imaging/PixelOps.h"
 #include "imaging/Utilities.h"
 #include "imaging/clipboard/ClipboardPictures.h"
 #include "page/FigureFacade.h"
 #include "page/PageFile.h"
+#include "page/PnFile.h"
 #include "page/PnGlobal.h"
 #include "page/ResultCodes.h"
 #include "page/SComs.h"
@@ -16,7 +18,9 @@
 #include "page/SFigOval.h"
 #include "page/SFigPoly.h"
 #include "page/SFigRect.h"
-#include "page/SFigStored.h"
+#include "page/SFigPic.h"
+#include "page/SFigText.h"
+#include "platform/Cp932.h"
 #include "platform/ImageCodec.h"
 #include "platform/TempFiles.h"
 
@@ -32,18 +36,12 @@ void CentreAt(SObj& object, SPoint centre) {
 }
 
 std::unique_ptr<SFig> NewShapeOfKind(int kind) {
-  bool unknown = false;
   switch (kind) {
     case kInputRect: return std::make_unique<SFigRect>();
     case kInputOval: return std::make_unique<SFigOval>();
     case kInputLine: return std::make_unique<SFigLine>();
     case kInputPoly: return std::make_unique<SFigPoly>();
-    case kInputText: {
-      std::unique_ptr<SFig> text = CreateFigByType(kFigText, unknown);
-      // A shape kept only as stored bytes cannot be drawn or typed into.
-      if (dynamic_cast<SFigStored*>(text.get()) != nullptr) return nullptr;
-      return text;
-    }
+    case kInputText: return std::make_unique<SFigText>();
     default: return nullptr;
   }
 }
@@ -70,9 +68,8 @@ std::unique_ptr<SObj> SDoc::MakeInputObject(int kind, SPoint corner1, SPoint cor
 
 std::unique_ptr<SFig> SDoc::MakePictureShape(std::unique_ptr<platform::Image> image, bool jpeg) {
   if (!image || image->IsNull()) return nullptr;
-  bool unknown = false;
-  std::unique_ptr<SFig> shape = CreateFigByType(kFigPicture, unknown);
-  if (!shape || shape->SetPicture(std::move(image), jpeg, false) < 0) return nullptr;
+  auto shape = std::make_unique<SFigPic>();
+  if (shape->SetPicture(std::move(image), jpeg, false) < 0) return nullptr;
   return shape;
 }
 
@@ -160,9 +157,29 @@ int SDoc::InsertPageFile(const std::string& path, SPoint dropPoint, std::vector<
   return kResultOk;
 }
 
-std::unique_ptr<SObj> SDoc::MakeTextObjectFromFile(const std::string& /*path*/, SPoint /*centre*/, int& result) {
-  result = kResultUnsupportedType;
-  return nullptr;
+std::unique_ptr<SObj> SDoc::MakeTextObjectFromFile(const std::string& path, SPoint centre, int& result) {
+  std::string stored;
+  try {
+    const PnFile file(path, PnFile::Mode::kRead);
+    result = file.ReadAllText(stored);
+  } catch (const PnFileError& error) {
+    result = error.Code();
+  }
+  if (result < 0) return nullptr;
+  // Text files hold Shift-JIS; line ends stay as they are (the layout
+  // takes CR LF and LF).
+  std::optional<std::string> text = platform::Cp932ToUtf8(stored);
+  if (!text) {
+    result = kResultDamaged;
+    return nullptr;
+  }
+  auto shape = std::make_unique<SFigText>();
+  shape->SetText(*text);
+  auto object = std::make_unique<SObj>();
+  object->SetFig(std::move(shape), false);
+  CentreAt(*object, centre);
+  result = kResultOk;
+  return object;
 }
 
 int SaveClipboardPictureToTemp(std::string& path) {
