@@ -4,15 +4,45 @@
 #include <unordered_map>
 
 #include "page/PnFatal.h"
+#include "page/PnGlobal.h"
+#include "page/SComs.h"
 
 namespace page {
 
-SDoc::SDoc() : root_(std::make_unique<SObj>()) {}
+SDoc::SDoc() : commands_(std::make_unique<SComs>()), root_(std::make_unique<SObj>()) {}
+
+SDoc::SDoc(int undoLimit) : commands_(std::make_unique<SComs>(undoLimit)), root_(std::make_unique<SObj>()) {}
 
 SDoc::~SDoc() {
-  // The root first, then the listed objects.
+  // The undo stack first (its commands may own objects out of the list),
+  // then the root, then the listed objects.
+  commands_.reset();
   root_.reset();
   objects_.clear();
+}
+
+// ---- the undo stack ------------------------------------------------------------
+
+int SDoc::Execute(std::unique_ptr<SCom> command) {
+  if (!command) return -1;
+  return commands_->ExecuteCommand(std::move(command));
+}
+
+void SDoc::CloseCommandGroup() { commands_->CloseCommandGroup(); }
+
+SCom* SDoc::LastGroupCommand() const { return commands_->LastGroupCommand(); }
+
+int SDoc::RollbackOpenGroup() { return commands_->RollbackOpenGroup(); }
+
+void SDoc::RefreshBars() const {
+  Prop3DVal camera;
+  Prop2DVal look;
+  PropLTVal light;
+  PropVal* const values[] = {&camera, &look, &light};
+  for (PropVal* value : values) {
+    TakePropValFromSelection(*value);
+    PnGlobal::Get().ShowValuesInBars(*value);
+  }
 }
 
 void SDoc::SetPageSize(int width, int height) {
@@ -92,6 +122,8 @@ void SDoc::InsertObjects(std::span<const SDatObj> records, bool forward) {
 }
 
 void SDoc::DeleteObject(SObj* object) { delete object; }
+
+std::vector<std::unique_ptr<SObj>> SDoc::TakeAllObjects() { return std::exchange(objects_, {}); }
 
 void SDoc::SaveIdState(std::vector<SDatID>& out) {
   out.reserve(out.size() + objects_.size());

@@ -134,7 +134,7 @@ int SView::Draw(platform::Dc* dc, SDoc& doc, const platform::RECT& requested, in
       back.FrameRect({ox - 1, oy - 1, ox + size.cx + 1, oy + size.cy + 1}, kPageFrameGrey);
       for (const auto& object : doc.Objects())
         if (object->IsSelected() && !(object->flags & kObjHidden))
-          object->DrawHandles(back, transform, view_detail::SelectionMark(doc, *object), settings.tool);
+          object->DrawHandles(back, transform, doc.GetSelectionMark(object.get()), settings.tool);
     }
   }
 

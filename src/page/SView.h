@@ -144,10 +144,4 @@ class SView {
   int DrawObjects(SDoc& doc);
 };
 
-// The number of frames the page's animated shapes make: the largest count
-// of its visible objects, 1 when nothing on the page is animated.
-int CountAnimationFrames(const SDoc& doc);
-// Sets every visible object's animation to the frame.
-void SetAnimationFrame(SDoc& doc, int frame);
-
 }  // namespace page

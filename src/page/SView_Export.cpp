@@ -42,18 +42,6 @@ bool IsNonEmptyFile(const std::string& path) {
 
 }  // namespace
 
-int CountAnimationFrames(const SDoc& doc) {
-  int count = 1;
-  for (const auto& object : doc.Objects())
-    if (!(object->flags & kObjHidden)) count = std::max(count, object->GetAnimFrameCount());
-  return count;
-}
-
-void SetAnimationFrame(SDoc& doc, int frame) {
-  for (const auto& object : doc.Objects())
-    if (!(object->flags & kObjHidden)) object->SetAnimFrame(frame);
-}
-
 int SView::ExportPageImage(SDoc& doc, int width, int height, int dpi, const std::string& path) {
   std::string extension;
   imaging::PnUtilGetExtension(path, extension);
@@ -73,7 +61,7 @@ int SView::ExportAnimationFrames(SDoc& doc, int count, std::string& folder) {
   folder.clear();
   if (!imaging::PnUtilMakeTempFolder(folder)) return kResultFileIo;
   for (int i = 0; i < count; ++i) {
-    SetAnimationFrame(doc, i);
+    doc.SetAnimFrame(i);
     const int rc = ExportPageImage(doc, doc.GetPageWidth(), doc.GetPageHeight(), 72, imaging::AnimGifFramePath(folder, i));
     if (rc < 0) {
       // A failed export leaves no half-filled frame folder behind.

@@ -53,7 +53,7 @@ SObj* SView::HitTestPanelFrame(SDoc& doc, platform::POINT point) {
   int handle = -1;
   SObj* hit = HitTest(doc, point, handle);
   if (hit == nullptr || handle >= 0) return nullptr;
-  return view_detail::PanelFrameOf(doc, *hit);
+  return doc.FindPanelFrameOf(hit);
 }
 
 SObj* SView::HitTestFigure(SDoc& doc, platform::POINT point, int& person) {

@@ -32,23 +32,4 @@ std::vector<int> MemberRangeEnds(const SDoc& doc) {
   return ends;
 }
 
-SObj* PanelFrameOf(const SDoc& doc, SObj& object) {
-  SObj* walk = &object;
-  for (int depth = 0; walk != nullptr && depth <= doc.GetObjectCount(); ++depth) {
-    if (walk->IsFrame()) return walk;
-    walk = ParentOf(doc, *walk);
-  }
-  return nullptr;
-}
-
-int SelectionMark(const SDoc& doc, const SObj& object) {
-  if (!object.IsSelected()) return 0;
-  const SObj* outermostGroup = nullptr;
-  const SObj* walk = ParentOf(doc, object);
-  for (int depth = 0; walk != nullptr && depth < doc.GetObjectCount(); ++depth, walk = ParentOf(doc, *walk))
-    if (walk->flags & kObjGroup) outermostGroup = walk;
-  if (outermostGroup == nullptr) return 1;
-  return outermostGroup->IsSelected() ? 2 : 3;
-}
-
 }  // namespace page::view_detail

@@ -188,10 +188,10 @@ TEST_F(ExportTest, AnimationFramesComeFromTheLongestAnimation) {
   REQUIRE_TOOL("identify");
   REQUIRE_TOOL("giftext");
   auto doc = pagetest::MakeShapesPage();
-  EXPECT_EQ(page::CountAnimationFrames(*doc), 1) << "a page without animation has one frame";
+  EXPECT_EQ(doc->GetAnimFrameCount(), 1) << "a page without animation has one frame";
   AddFig(*doc, std::make_unique<AnimatedFig>(3), 20, 20, 10);
   AddFig(*doc, std::make_unique<AnimatedFig>(7), 30, 20, 10).flags |= page::kObjHidden;
-  ASSERT_EQ(page::CountAnimationFrames(*doc), 3);
+  ASSERT_EQ(doc->GetAnimFrameCount(), 3);
 
   std::string folder;
   ASSERT_EQ(view_.ExportAnimationFrames(*doc, 3, folder), 0);

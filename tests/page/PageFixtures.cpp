@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "PageTestSupport.h"
 #include "page/SFig2D.h"
 #include "page/SFigLine.h"
 #include "page/SFigOval.h"
@@ -14,15 +15,9 @@ namespace {
 using page::SObj;
 
 SObj& Add(page::SDoc& doc, std::unique_ptr<page::SFig> fig, int parentId, double x, double y) {
-  auto object = std::make_unique<SObj>();
-  object->SetFig(std::move(fig), false);
-  object->parentId = parentId;
   page::PropSCVal place;
   place.x = x, place.y = y, place.width = 120.5, place.height = 64.25;
-  object->ApplyPropSC(place, false);
-  SObj& added = *object;
-  doc.AddObject(std::move(object), -1, -1);
-  return added;
+  return AddShape(doc, std::move(fig), parentId, place);
 }
 
 }  // namespace

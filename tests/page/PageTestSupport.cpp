@@ -27,6 +27,16 @@ std::string Num(long long v) { return std::to_string(v); }
 
 }  // namespace
 
+page::SObj& AddShape(page::SDoc& doc, std::unique_ptr<page::SFig> shape, int parentId, const page::PropSCVal& placement) {
+  auto object = std::make_unique<page::SObj>();
+  object->SetFig(std::move(shape), false);
+  object->parentId = parentId;
+  object->ApplyPropSC(placement, false);
+  page::SObj& added = *object;
+  doc.AddObject(std::move(object), -1, -1);
+  return added;
+}
+
 std::string DumpObject(const page::SObj& o) {
   const page::Prop2DVal& a = o.props2D;
   const page::Prop3DVal& c = o.props3D;

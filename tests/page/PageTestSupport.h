@@ -103,6 +103,10 @@ class FatalThrows {
   platform::FatalHook previous_;
 };
 
+// Appends a new object holding the shape, with the placement, inside the
+// container, and answers it.
+page::SObj& AddShape(page::SDoc& doc, std::unique_ptr<page::SFig> shape, int parentId, const page::PropSCVal& placement);
+
 // The message of a check: empty when the case passes (`part` empty),
 // otherwise holding `part`.
 inline void ExpectMessage(const std::string& message, const std::string& part, const std::string& what) {
