@@ -1,15 +1,26 @@
 #include <QApplication>
+#include <QStringList>
 
-#include "app/CSMainFrame.h"
+#include "app/CPennetApp.h"
 #include "app/QtHooks.h"
+#include "page/StringTable.h"
+#include "platform/Settings.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("Tamarik"));
   QApplication::setApplicationName(QStringLiteral("Pennet"));
+  page::InstallProgramStringTable();
   app::InstallQtHooks();
 
-  app::CSMainFrame frame;
-  frame.show();
-  return QApplication::exec();
+  int exitCode = 0;
+  {
+    platform::Settings settings;
+    app::CPennetApp pennet(settings);
+    if (pennet.InitInstance(QApplication::arguments().mid(1), exitCode)) {
+      exitCode = QApplication::exec();
+      pennet.ExitInstance();
+    }
+  }
+  return exitCode;
 }
