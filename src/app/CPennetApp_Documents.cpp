@@ -11,6 +11,7 @@
 #include "app/CPennetDoc.h"
 #include "app/CSChildFrame.h"
 #include "app/CSMainFrame.h"
+#include "app/FilePaths.h"
 #include "page/ResultCodes.h"
 #include "page/StringTable.h"
 #include "platform/FileDialog.h"
@@ -19,11 +20,6 @@
 
 namespace app {
 namespace {
-
-bool SameFile(const std::string& a, const std::string& b) {
-  return QFileInfo(QString::fromStdString(a)).absoluteFilePath() ==
-         QFileInfo(QString::fromStdString(b)).absoluteFilePath();
-}
 
 void ReportFileFailure(const std::string& path, int code) {
   platform::ShowMessage(path + "\n" + page::ErrorMessageOfCode(code));
@@ -65,7 +61,7 @@ CPennetDoc* CPennetApp::OpenDocumentFile(const std::string& path) {
     return nullptr;
   }
   for (CPennetDoc* open : docs_) {
-    if (SameFile(open->GetPathName(), path)) {
+    if (IsSameFile(open->GetPathName(), path)) {
       if (mainFrame_) {
         for (CSChildFrame* frame : mainFrame_->GetChildFramesOf(*open)) frame->mdiArea()->setActiveSubWindow(frame);
       }

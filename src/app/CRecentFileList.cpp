@@ -1,9 +1,8 @@
 #include "app/CRecentFileList.h"
 
-#include <QFileInfo>
-#include <QString>
 #include <algorithm>
 
+#include "app/FilePaths.h"
 #include "platform/Settings.h"
 
 namespace app {
@@ -11,19 +10,13 @@ namespace {
 
 std::string EntryKey(int index) { return "File" + std::to_string(index + 1); }
 
-// The same file, however the path was written ("a/../b", "./b").
-bool SameFile(const std::string& a, const std::string& b) {
-  return QFileInfo(QString::fromStdString(a)).absoluteFilePath() ==
-         QFileInfo(QString::fromStdString(b)).absoluteFilePath();
-}
-
 }  // namespace
 
 CRecentFileList::CRecentFileList(int size) : size_(std::max(1, size)) {}
 
 void CRecentFileList::Add(const std::string& path) {
   if (path.empty()) return;
-  std::erase_if(paths_, [&](const std::string& listed) { return SameFile(listed, path); });
+  std::erase_if(paths_, [&](const std::string& listed) { return IsSameFile(listed, path); });
   paths_.insert(paths_.begin(), path);
   if (GetCount() > size_) paths_.resize(static_cast<std::size_t>(size_));
 }

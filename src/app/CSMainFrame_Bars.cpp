@@ -68,6 +68,7 @@ void CSMainFrame::CreateBars() {
     bars_.insert(spec.id, bar);
   }
   for (const BarSpec& spec : kBars) {
+    if (auto* sizing = qobject_cast<CSizingControlBar*>(bars_[spec.id])) sizing->ApplySizes(*this);
     if (spec.hidden) bars_[spec.id]->hide();
   }
   CreateViewCommands();

@@ -137,6 +137,20 @@ TEST(CSizingControlBar, TheLibraryBarKeepsItsWidthAcrossRuns) {
   EXPECT_EQ(shell.Frame().GetLibraryBar()->GetVertSize().width(), width);
 }
 
+// Pages opened while the program starts come up maximised; later ones as
+// the window area places them.
+TEST(CSChildFrame, PagesOfTheStartUpComeUpMaximised) {
+  ShellFixture shell;
+  shell.Frame().show();
+  app::gInStartup = true;
+  shell.pennet->OnFileNew();
+  app::gInStartup = false;
+  EXPECT_TRUE(shell.Frame().GetActiveChildFrame()->isMaximized());
+  shell.Frame().GetActiveChildFrame()->showNormal();
+  shell.pennet->OnFileNew();
+  EXPECT_FALSE(shell.Frame().GetActiveChildFrame()->isMaximized());
+}
+
 // Drops a list of files on the frame at a point of its own.
 void Drop(CSMainFrame& frame, const QStringList& paths, QPoint at) {
   QMimeData data;
