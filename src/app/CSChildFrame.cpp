@@ -31,19 +31,21 @@ void CSChildFrame::CloseWithoutAsking() {
   close();
 }
 
+// The questions may end in closing the document, which closes this frame
+// from inside its own close; Qt ignores that inner close, so the outer one
+// is let through instead.
 void CSChildFrame::closeEvent(QCloseEvent* event) {
-  if (closingWithoutAsking_) {
+  if (!closingWithoutAsking_) {
+    if (view_ != nullptr && view_->IsLaunchedPage()) {
+      view_->AskApplyAndClose(true);
+    } else if (CPennetApp* app = CPennetApp::Get(); app != nullptr && app->SaveModified(doc_)) {
+      app->CloseDocument(doc_);
+    }
+  }
+  if (closingWithoutAsking_)
     QMdiSubWindow::closeEvent(event);
-    return;
-  }
-  event->ignore();
-  if (view_ != nullptr && view_->IsLaunchedPage()) {
-    view_->AskApplyAndClose(true);
-    return;
-  }
-  CPennetApp* app = CPennetApp::Get();
-  if (app == nullptr || !app->SaveModified(doc_)) return;
-  app->CloseDocument(doc_);
+  else
+    event->ignore();
 }
 
 }  // namespace app

@@ -93,7 +93,7 @@ std::vector<CSChildFrame*> CSMainFrame::GetChildFramesOf(const CPennetDoc& doc) 
 }
 
 CSChildFrame* CSMainFrame::GetActiveChildFrame() const {
-  auto* frame = qobject_cast<CSChildFrame*>(mdiArea_->activeSubWindow());
+  auto* frame = qobject_cast<CSChildFrame*>(mdiArea_->currentSubWindow());
   return frame != nullptr && !frame->IsClosing() ? frame : nullptr;
 }
 

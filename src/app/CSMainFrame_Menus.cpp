@@ -62,7 +62,7 @@ void CSMainFrame::CreateFileCommands() {
   connect(CommandAction(ID_FILE_NEW), &QAction::triggered, &app_, [this] { app_.OnFileNew(); });
   connect(CommandAction(ID_FILE_OPEN), &QAction::triggered, &app_, [this] { app_.OnFileOpen(); });
   connect(CommandAction(ID_FILE_CLOSE), &QAction::triggered, this, [this] {
-    if (QMdiSubWindow* window = mdiArea_->activeSubWindow()) window->close();
+    if (QMdiSubWindow* window = mdiArea_->currentSubWindow()) window->close();
   });
   connect(CommandAction(ID_FILE_SAVE), &QAction::triggered, this, [this] {
     if (CPennetDoc* doc = app_.GetActiveDocument()) app_.DoFileSave(*doc);

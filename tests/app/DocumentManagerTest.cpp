@@ -31,7 +31,11 @@ void AddOval(app::CPennetDoc& doc) {
   doc.SetModifiedFlag();
 }
 
-int OpenWindows(ShellFixture& shell) { return static_cast<int>(shell.Frame().GetChildFrames().size()); }
+// Page windows that still exist once closed ones had their chance to go.
+int OpenWindows(ShellFixture& shell) {
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return static_cast<int>(shell.Frame().GetMdiArea()->subWindowList().size());
+}
 
 TEST(DocumentManager, OpensModifiesSavesAndSavesAsAPageFile) {
   ShellFixture shell;
@@ -137,6 +141,38 @@ TEST(DocumentManager, ClosingTheMainWindowAsksForEveryModifiedPage) {
   EXPECT_EQ(shell.ui.messages.size(), 2u);
   EXPECT_FALSE(shell.Frame().isVisible());
   EXPECT_EQ(OpenWindows(shell), 0);
+}
+
+// The File menu's commands reach the document manager; those that need a
+// page are disabled without one.
+TEST(DocumentManager, FileCommandsRunThroughTheirActions) {
+  ShellFixture shell;
+  app::CSMainFrame& frame = shell.Frame();
+  frame.show();
+  const auto command = [&](int id) { return frame.CommandAction(id); };
+  EXPECT_FALSE(command(app::ID_FILE_SAVE)->isEnabled());
+  EXPECT_FALSE(command(app::ID_FILE_CLOSE)->isEnabled());
+
+  const std::string path = MakePageFile(shell.dir / "menu.z4g", 3);
+  shell.ui.dialogPaths.push_back(path);
+  command(app::ID_FILE_OPEN)->trigger();
+  ASSERT_NE(shell.pennet->GetActiveDocument(), nullptr);
+  EXPECT_EQ(shell.pennet->GetActiveDocument()->GetSDoc().GetObjectCount(), 3);
+  EXPECT_TRUE(command(app::ID_FILE_SAVE)->isEnabled());
+
+  command(app::ID_FILE_NEW)->trigger();
+  EXPECT_EQ(shell.pennet->GetDocuments().size(), 2u);
+  AddOval(*shell.pennet->GetActiveDocument());
+  shell.ui.dialogPaths.push_back(shell.dir / "fromMenu.z4g");
+  command(app::ID_FILE_SAVE)->trigger();
+  EXPECT_EQ(CountObjectsInFile(shell.dir / "fromMenu.z4g"), 1);
+
+  command(app::ID_FILE_CLOSE)->trigger();
+  command(app::ID_FILE_CLOSE)->trigger();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(shell.pennet->GetDocuments().empty());
+  EXPECT_FALSE(command(app::ID_FILE_SAVE_AS)->isEnabled());
+  EXPECT_TRUE(shell.ui.messages.empty());
 }
 
 TEST(DocumentManager, OpensOnlyReadablePageFiles) {

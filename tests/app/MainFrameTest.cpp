@@ -137,6 +137,16 @@ TEST(CSizingControlBar, TheLibraryBarKeepsItsWidthAcrossRuns) {
   EXPECT_EQ(shell.Frame().GetLibraryBar()->GetVertSize().width(), width);
 }
 
+// Without the manuals beside the program the basic one explains what is
+// needed; the applied one says nothing.
+TEST(CSMainFrame, AMissingManualIsExplainedOnlyForTheBasicOne) {
+  ShellFixture shell;
+  shell.Frame().CommandAction(app::ID_APPLIED_MANUAL)->trigger();
+  EXPECT_TRUE(shell.ui.messages.empty());
+  shell.Frame().CommandAction(app::ID_BASIC_MANUAL)->trigger();
+  EXPECT_EQ(shell.ui.messages, std::vector<std::string>{app::LoadAppString(app::kStrNeedPdfReader)});
+}
+
 // Pages opened while the program starts come up maximised; later ones as
 // the window area places them.
 TEST(CSChildFrame, PagesOfTheStartUpComeUpMaximised) {
