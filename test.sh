@@ -19,5 +19,6 @@ if [ "${PENNET_SKIP_ASAN:-0}" != 1 ]; then
     LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
     build-asan/tests/engine/engine_tests --gtest_brief=1
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
     build-asan/tests/page/page_tests --gtest_brief=1
 fi

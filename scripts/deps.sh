@@ -10,11 +10,13 @@ PACKAGES=(
   libosmesa6-dev libglu1-mesa-dev
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libcurl4-openssl-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
+  libharfbuzz-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 # Independent decoders and tools that the tests check outputs with.
 TEST_PACKAGES=(
   pngcheck giflib-tools imagemagick libjpeg-turbo-progs
+  poppler-utils
 )
 
 wanted=("${PACKAGES[@]}")

@@ -408,6 +408,45 @@ def draw_bar_picture(name):
     save(c, "skins", name + ".png")
 
 
+# The text dialog's style and alignment buttons.
+TEXT_DIALOG = ["tool_text_dlg_bold", "tool_text_dlg_italic", "tool_text_dlg_underline", "tool_text_dlg_delete",
+               "tool_text_dlg_left", "tool_text_dlg_center", "tool_text_dlg_right"]
+
+
+def draw_text_dialog_picture(name):
+    c = Canvas(32, 32)
+    kind = name[len("tool_text_dlg_"):]
+    if kind == "bold":
+        c.lines([(11, 6), (11, 26)], 4.0, INK)
+        c.ring(15, 11, 6, 5, 3.6, INK, start=-90, sweep=180)
+        c.ring(16, 21, 7, 5, 3.6, INK, start=-90, sweep=180)
+        c.lines([(11, 6), (15, 6)], 3.6, INK)
+        c.lines([(11, 16), (16, 16)], 3.6, INK)
+        c.lines([(11, 26), (16, 26)], 3.6, INK)
+    elif kind == "italic":
+        c.lines([(18, 6), (13, 26)], 2.2, INK)
+        c.lines([(14, 6), (23, 6)], 2.0, INK)
+        c.lines([(9, 26), (18, 26)], 2.0, INK)
+    elif kind == "underline":
+        c.lines([(10, 5), (10, 17)], 2.2, INK)
+        c.lines([(22, 5), (22, 17)], 2.2, INK)
+        c.ring(16, 17, 6, 6, 2.2, INK, start=180, sweep=180)
+        c.lines([(7, 28), (25, 28)], 2.0, BLUE)
+    elif kind == "delete":
+        c.lines([(10, 6), (10, 26)], 2.2, INK)
+        c.ring(12, 16, 9, 10, 2.2, INK, start=-90, sweep=180)
+        c.lines([(10, 6), (12, 6)], 2.2, INK)
+        c.lines([(10, 26), (12, 26)], 2.2, INK)
+        c.lines([(5, 16), (27, 16)], 2.0, RED)
+    else:
+        lengths = (20, 13, 20, 10)
+        for k, length in enumerate(lengths):
+            y = 8 + 5.5 * k
+            x0 = {"left": 6, "center": 16 - length / 2, "right": 26 - length}[kind]
+            c.lines([(x0, y), (x0 + length, y)], 2.2, INK)
+    save(c, "skins", name + ".png")
+
+
 # The rendering styles of the atmosphere bar, each shown on a ball.
 ATMOSPHERES = {
     # name: (colour, outline width, shading kind, extra)
@@ -646,6 +685,8 @@ def main():
         draw_bar_picture(name)
     for name in ATMOSPHERES:
         draw_atmosphere(name)
+    for name in TEXT_DIALOG:
+        draw_text_dialog_picture(name)
     make_icons()
     make_cursors()
 

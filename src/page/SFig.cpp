@@ -10,9 +10,11 @@
 #include "page/SFig2D.h"
 #include "page/SFigLine.h"
 #include "page/SFigOval.h"
+#include "page/SFigPic.h"
 #include "page/SFigPoly.h"
 #include "page/SFigRect.h"
 #include "page/SFigStored.h"
+#include "page/SFigText.h"
 #include "page/ShapeGeometry.h"
 
 namespace page {
@@ -78,9 +80,9 @@ std::unique_ptr<SFig> CreateFigByType(int typeId, bool& unknown) {
     case kFigOval: return std::make_unique<SFigOval>();
     case kFigLine: return std::make_unique<SFigLine>();
     case kFigPoly: return std::make_unique<SFigPoly>();
-    case kFigPicture:
-    case kFig3D:
-    case kFigText: return std::make_unique<SFigStored>(typeId);
+    case kFigPicture: return std::make_unique<SFigPic>();
+    case kFigText: return std::make_unique<SFigText>();
+    case kFig3D: return std::make_unique<SFigStored>(typeId);
     default:
       unknown = true;
       return std::make_unique<SFigRect>();

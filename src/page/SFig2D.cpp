@@ -29,15 +29,19 @@ SOutline SFig2D::BuildOutline(SPoint /*centre*/, SPoint /*size*/, double /*angle
 }
 
 bool SFig2D::DrawVector(platform::Image& target, const SDrawSize& size, const Prop2DVal& V, bool vectorOnly) {
+  const SPoint extent = GetDrawExtent({size.width, size.height}, size.angle);
+  DrawOnKeyColor(target, V, [&] { DrawShape(target, size, V, vectorOnly, extent * 0.5); });
+  return true;
+}
+
+void DrawOnKeyColor(platform::Image& target, const Prop2DVal& V, const std::function<void()>& draw) {
   const platform::COLORREF key = ChooseKeyColor(V.lineColor, V.fillColor);
   imaging::PnUtilFillImage(target, key, 255);
-  const SPoint extent = GetDrawExtent({size.width, size.height}, size.angle);
-  DrawShape(target, size, V, vectorOnly, extent * 0.5);
+  draw();
   // The keys are greys, so their memory order equals their COLORREF.
   imaging::PnUtilKeyColorToAlpha(target, key);
   // Transparent pixels hold no colour in a premultiplied picture.
   imaging::PnUtilPremultiplyAlpha(target);
-  return true;
 }
 
 bool SFig2D::DrawShape(platform::Image& target, const SDrawSize& size, const Prop2DVal& V, bool vectorOnly,

@@ -1,6 +1,7 @@
 #pragma once
 // The base of the vector shapes (rectangle, oval, line, polygon), which
 // draw an outline with the platform's drawing calls, and of the text shape.
+#include <functional>
 #include <vector>
 
 #include "page/SFig.h"
@@ -57,6 +58,12 @@ class SFig2D : public SFigPreAlias {
 // transparent: the first of black, 0x010101 and 0x020202 that is neither the
 // line nor the fill colour, so neither ever vanishes.
 platform::COLORREF ChooseKeyColor(platform::COLORREF lineColor, platform::COLORREF fillColor);
+
+// The vector drawing of a shape: fills the target with a key colour that is
+// neither the line nor the fill colour, lets `draw` draw on it, then makes
+// the key colour transparent and the picture premultiplied. Edges are
+// aliased, so only the key colour's own pixels vanish.
+void DrawOnKeyColor(platform::Image& target, const Prop2DVal& V, const std::function<void()>& draw);
 
 // Closes an outline: appends the first point again and the point `joinLength`
 // from the first point towards the second (the second itself when the first

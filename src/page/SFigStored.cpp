@@ -9,24 +9,6 @@
 #include "platform/Paths.h"
 
 namespace page {
-namespace {
-
-// A counted string's bytes, kept as stored.
-void SkipCountedString(PnFile& file) {
-  const std::int32_t count = file.ReadInt();
-  if (count < 0) throw PnFileError(kResultDamaged, "negative string length in " + file.GetPath());
-  file.SkipBytes(count);
-}
-
-}  // namespace
-
-void SFigStored::ReadTextRecord(PnFile& file) {
-  file.ReadInt();          // marker
-  SkipCountedString(file);  // text
-  SkipCountedString(file);  // font face
-  file.SkipBytes(9 * 4);    // size, spacings, style switches, alignment, vertical
-  file.SkipBlock();
-}
 
 void SFigStored::Read(PnFile& file, int objectId) {
   const std::int64_t start = file.GetPosition();
@@ -34,16 +16,6 @@ void SFigStored::Read(PnFile& file, int objectId) {
   memberSuffix_.clear();
   memberBytes_.clear();
   switch (typeId_) {
-    case kFigPicture: {
-      file.ReadInt();  // marker; the picture itself is a member file
-      bool jpeg = false;
-      if (const auto path = FindPictureMember(file.GetFolder(), objectId, jpeg)) {
-        memberPrefix_ = "image";
-        memberSuffix_ = jpeg ? "_.JPG" : "_.PNG";
-        memberBytes_ = ReadMemberFile(*path);
-      }
-      break;
-    }
     case kFig3D: {
       file.SkipBlock();
       const std::string path = platform::JoinPath(file.GetFolder(), SceneMemberName(objectId));
@@ -54,9 +26,6 @@ void SFigStored::Read(PnFile& file, int objectId) {
       memberBytes_ = ReadMemberFile(path);
       break;
     }
-    case kFigText:
-      ReadTextRecord(file);
-      break;
     default:
       file.SkipBlock();
       break;
@@ -79,15 +48,6 @@ bool SFigStored::DrawVector(platform::Image& target, const SDrawSize& size, cons
 void SFigStored::Write(PnFile& file, int objectId) const {
   if (record_.empty()) {
     // Never read: the empty record of the kind keeps the stream readable.
-    if (typeId_ == kFigPicture) {
-      file.WriteInt(-1);
-      return;
-    }
-    if (typeId_ == kFigText) {
-      file.WriteInt(-1);
-      file.WriteIntPair(0, 0);  // empty text and font face
-      for (int i = 0; i < 9; ++i) file.WriteInt(0);
-    }
     file.WriteEmptyBlock();
     return;
   }

@@ -1,6 +1,5 @@
 #pragma once
-// A shape of a kind this build cannot show yet (pictures, text and 3D
-// figures). It keeps the shape's stored record and member file byte for
+// A shape of a kind this build cannot show yet (3D figures). It keeps the shape's stored record and member file byte for
 // byte, so a page that holds one opens, shows everything else, and saves
 // again without losing it. It stands in the page as an empty box that can be
 // selected, moved and deleted.
@@ -18,8 +17,8 @@ class SFigStored : public SFig {
   std::unique_ptr<SFig> Clone() const override { return std::make_unique<SFigStored>(*this); }
   // The record as read, and the member file under the object's (new) id.
   void Write(PnFile& file, int objectId) const override;
-  // Reads the kind's record and its member file. A picture without member
-  // is an empty picture; a 3D figure without its scene is damage.
+  // Reads the kind's record and its member file; a 3D figure without its
+  // scene is damage.
   void Read(PnFile& file, int objectId) override;
   bool CanConvertToPicture() const override { return false; }
   // Stands in as a thin grey outline of its box.
@@ -30,16 +29,14 @@ class SFigStored : public SFig {
 
   const std::string& Record() const { return record_; }
   // The member file's bytes and the part of its name after the id
-  // ("_.PNG", "_.JPG", "_.Z4T"); both empty when there is none.
+  // ("_.Z4T"); both empty when there is none.
   const std::string& MemberBytes() const { return memberBytes_; }
   const std::string& MemberSuffix() const { return memberSuffix_; }
 
  private:
-  void ReadTextRecord(PnFile& file);
-
   int typeId_;
   std::string record_;
-  std::string memberPrefix_;  // "image" or "data"
+  std::string memberPrefix_;  // "data"
   std::string memberSuffix_;
   std::string memberBytes_;
 };

@@ -12,11 +12,20 @@ namespace page {
 enum StringId : int {
   kStrFatalPrefix = 171,   // first part of every fatal-error message
   kStrGenericError = 189,  // the message of codes without their own
+  // Text shapes and their dialog.
+  kStrDefaultTextFace = 218,   // the face listed first in the text dialog
+  kStrNoLineStart = 219,       // characters that may not begin a line
+  kStrNoLineEnd = 220,         // characters that may not end a line
+  kStrTextDlgBoldPicture = 338,  // 338-344: skin pictures of the text dialog's buttons B, I, U, D, L, C, R
+  kStrWordChars = 349,         // characters of words kept whole
   // Texts of newer features: ids from 20001 on.
   kStrKeptShapesNotice = 20001,  // "%s" = the list of shape kinds kept unshown
   kStrKind3DShape = 20002,
   kStrKindPictureShape = 20003,
   kStrKindTextShape = 20004,
+  kStrEnterIntegerRange = 20005,  // "%d" the least, "%d" the largest value
+  kStrTextTooLong = 20006,        // "%d" the largest number of bytes
+  kStrNotStorableText = 20007,    // text the page file's code page cannot hold
 };
 
 // Parses the table's text form: one entry a line, a decimal id, one tab,

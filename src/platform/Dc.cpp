@@ -1,22 +1,19 @@
 #include "platform/Dc.h"
 
-#include <QFont>
-#include <QFontMetrics>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPolygon>
-#include <algorithm>
 #include <cmath>
-#include <utility>
 
+#include "platform/detail/DcImpl.h"
 #include "platform/detail/QtBridge.h"
 
 namespace platform {
-namespace {
-
-constexpr int kScreenDpi = 96;
+namespace detail {
 
 QColor ToQColor(COLORREF color) { return QColor(GetRValue(color), GetGValue(color), GetBValue(color)); }
+
+}  // namespace detail
+
+namespace {
 
 constexpr qreal kMiterLimit = 10;  // mitre length over line width, then a bevel
 
@@ -38,7 +35,9 @@ Qt::PenJoinStyle ToQtJoin(PenJoin join) {
   }
 }
 
-QPen ToQPen(const Pen& pen) {
+}  // namespace
+
+QPen detail::ToQPen(const Pen& pen) {
   if (pen.style == PenStyle::kNull) return QPen(Qt::NoPen);
   QPen qpen(ToQColor(pen.color));
   if (pen.width <= 1 && !pen.geometric) {
@@ -57,20 +56,12 @@ QPen ToQPen(const Pen& pen) {
   return qpen;
 }
 
-QBrush ToQBrush(const Brush& brush) {
+QBrush detail::ToQBrush(const Brush& brush) {
   if (brush.style == BrushStyle::kNull) return QBrush(Qt::NoBrush);
   return QBrush(ToQColor(brush.color));
 }
 
-QFont ToQFont(const Font& font) {
-  QFont qfont;
-  if (!font.face.empty()) qfont.setFamilies({detail::ToQString(font.face)});
-  qfont.setPixelSize(std::max(1, Dc::PointSize10ToPixels(font.pointSize10)));
-  qfont.setBold(font.bold);
-  qfont.setItalic(font.italic);
-  qfont.setStyleStrategy(QFont::NoAntialias);
-  return qfont;
-}
+namespace {
 
 QPolygon ToQPolygon(std::span<const POINT> points) {
   QPolygon polygon;
@@ -97,84 +88,9 @@ qreal ArcAngle(const QRectF& box, POINT p) {
 
 }  // namespace
 
-struct Dc::Impl {
-  Image* image = nullptr;
-  QImage view;  // the image's memory, seen by Qt
-  QPainter painter;
-  Pen pen;
-  Brush brush;
-  Font font;
-  QFont qfont;
-  COLORREF textColor = MakeRgb(0, 0, 0);
-  POINT position;
-  RasterOp rop = RasterOp::kCopyPen;
-  StretchMode stretchMode = StretchMode::kColorOnColor;
-  SIZE logPixels{kScreenDpi, kScreenDpi};
-  bool inPath = false;
-  QPainterPath path;
-  QImage layer;  // shapes drawn with a XOR operation go here first
-
-  bool Valid() const { return painter.isActive(); }
-  // Pixel-sized fonts measure the same on every device.
-  QFontMetrics Metrics() const { return QFontMetrics(qfont); }
-  void UsePenAndBrush(QPainter& target) const {
-    target.setPen(ToQPen(pen));
-    target.setBrush(ToQBrush(brush));
-  }
-
-  // Draws a shape with the pen and brush through the raster operation.
-  // `bounds` holds every pixel of the shape's geometry; the pen's width is
-  // added here.
-  template <class DrawFn>
-  void Draw(QRect bounds, DrawFn draw) {
-    if (rop == RasterOp::kCopyPen) {
-      UsePenAndBrush(painter);
-      draw(painter);
-      return;
-    }
-    // Room for the pen's width, ends and mitres (at most 10 widths long).
-    const int margin = 5 * std::max(1, pen.width) + 2;
-    bounds = bounds.adjusted(-margin, -margin, margin, margin).intersected(view.rect());
-    if (bounds.isEmpty()) return;
-    if (layer.size() != view.size()) {
-      layer = QImage(view.size(), QImage::Format_ARGB32_Premultiplied);
-      layer.fill(Qt::transparent);
-    }
-    {
-      QPainter layerPainter(&layer);
-      layerPainter.setRenderHint(QPainter::Antialiasing, false);
-      layerPainter.setClipRect(bounds);
-      UsePenAndBrush(layerPainter);
-      draw(layerPainter);
-    }
-    CombineLayer(bounds);
-  }
-
-  // Each pixel the shape covered combines its colour with the image's; the
-  // layer is left transparent again for the next shape.
-  void CombineLayer(const QRect& bounds) {
-    const int bytes = image->Bpp() / 8;
-    for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
-      auto* shape = reinterpret_cast<QRgb*>(layer.scanLine(y));
-      std::uint8_t* row = image->Row(y);
-      for (int x = bounds.left(); x <= bounds.right(); ++x) {
-        const QRgb c = std::exchange(shape[x], 0u);
-        if (qAlpha(c) == 0) continue;
-        std::uint8_t* p = row + static_cast<std::ptrdiff_t>(x) * bytes;
-        const std::uint8_t colour[3] = {static_cast<std::uint8_t>(qBlue(c)), static_cast<std::uint8_t>(qGreen(c)),
-                                        static_cast<std::uint8_t>(qRed(c))};
-        for (int i = 0; i < 3; ++i) {
-          const auto mixed = static_cast<std::uint8_t>(p[i] ^ colour[i]);
-          p[i] = rop == RasterOp::kXorPen ? mixed : static_cast<std::uint8_t>(~mixed);
-        }
-      }
-    }
-  }
-};
-
 Dc::Dc(Image& image) : impl_(std::make_unique<Impl>()) {
   detail::EnsureGuiApplication();
-  impl_->qfont = ToQFont(impl_->font);
+  impl_->UpdateFont();
   impl_->image = &image;
   if (image.Bpp() != 24 && image.Bpp() != 32) return;
   impl_->view = detail::WrapImage(image);
@@ -192,11 +108,6 @@ bool Dc::IsValid() const { return impl_->Valid(); }
 Pen Dc::SelectPen(const Pen& pen) { return std::exchange(impl_->pen, pen); }
 
 Brush Dc::SelectBrush(const Brush& brush) { return std::exchange(impl_->brush, brush); }
-
-Font Dc::SelectFont(const Font& font) {
-  impl_->qfont = ToQFont(font);
-  return std::exchange(impl_->font, font);
-}
 
 COLORREF Dc::SetTextColor(COLORREF color) { return std::exchange(impl_->textColor, color); }
 
@@ -324,30 +235,5 @@ bool Dc::AlphaBlend(const RECT& dst, const Image& src, const RECT& srcRect, Blen
 SIZE Dc::GetLogPixels() const { return impl_->logPixels; }
 
 void Dc::SetLogPixels(SIZE dpi) { impl_->logPixels = dpi; }
-
-void Dc::TextOut(int x, int y, std::string_view text) {
-  if (!IsValid() || text.empty()) return;
-  impl_->painter.setPen(QPen(ToQColor(impl_->textColor)));
-  impl_->painter.setFont(impl_->qfont);
-  impl_->painter.drawText(QPoint(x, y + impl_->Metrics().ascent()), detail::ToQString(text));
-}
-
-SIZE Dc::GetTextExtent(std::string_view text) const {
-  QFontMetrics metrics = impl_->Metrics();
-  return SIZE{metrics.horizontalAdvance(detail::ToQString(text)), metrics.ascent() + metrics.descent()};
-}
-
-TextMetrics Dc::GetTextMetrics() const {
-  QFontMetrics metrics = impl_->Metrics();
-  return TextMetrics{metrics.ascent() + metrics.descent(), metrics.ascent(), metrics.descent(),
-                     metrics.averageCharWidth()};
-}
-
-int Dc::PointSize10ToPixels(int pointSize10) {
-  // Rounded half away from zero, like the platform's MulDiv.
-  const long long scaled = static_cast<long long>(pointSize10) * kScreenDpi;
-  const long long half = 360;
-  return static_cast<int>(scaled >= 0 ? (scaled + half) / 720 : (scaled - half) / 720);
-}
 
 }  // namespace platform

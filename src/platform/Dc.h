@@ -47,13 +47,26 @@ struct Brush {
 };
 
 // Size in tenths of a point at 96 pixels per inch (120 = 12 pt = 16 px).
-// An empty face takes the system's default family; faces without a glyph for
-// a character fall back to one that has it.
+// An empty face takes the system's default family; a face that is not
+// installed is drawn with an installed one of the same kind (ResolveFontFace
+// in platform/Fonts.h); faces without a glyph for a character fall back to
+// one that has it.
+//
+// A face written "@face" is the face's vertical variant: the text runs at
+// the escapement as usual (270 degrees makes a column from top to bottom),
+// but full-width characters stand upright in it, in their vertical forms
+// (brackets and punctuation turned and moved as vertical writing wants),
+// while Latin letters, digits and half-width kana lie along the column.
 struct Font {
   std::string face;
   int pointSize10 = 100;
   bool bold = false;
   bool italic = false;
+  bool underline = false;
+  bool strikeOut = false;
+  // The direction the text runs in, tenths of a degree counter-clockwise
+  // from the x axis; the characters turn with it.
+  int escapement = 0;
 };
 
 // How lines and shape outlines combine with the pixels under them. Fills of
@@ -132,12 +145,18 @@ class Dc {
   SIZE GetLogPixels() const;
   void SetLogPixels(SIZE dpi);
 
-  // Horizontal text in the text colour with a transparent background; (x, y)
-  // is the top-left of the text's cell. Text is UTF-8.
+  // Text (UTF-8) in the text colour with a transparent background. (x, y)
+  // is the top-left corner of the text's cell, taken before the turn by the
+  // font's escapement: the text turns about it.
   void TextOut(int x, int y, std::string_view text);
-  // Width (advance) and height of the text's cell in the selected font.
+  // The cell of the text in the selected font: its length along the text
+  // (each character's advance plus the character extra) and its height
+  // (ascent + descent, whatever the text).
   SIZE GetTextExtent(std::string_view text) const;
   TextMetrics GetTextMetrics() const;
+  // Pixels added after every character of text; answers the previous value.
+  int SetTextCharacterExtra(int extra);
+  int GetTextCharacterExtra() const;
 
   // Tenths of a point to pixels at the fixed 96 dpi, rounded to nearest.
   static int PointSize10ToPixels(int pointSize10);

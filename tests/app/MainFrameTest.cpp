@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDockWidget>
 #include <QDropEvent>
+#include <QImage>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QUrl>
@@ -216,6 +217,7 @@ TEST(CSMainFrame, ClosingAsksTheLauncherQuestionForEveryLaunchedPage) {
   app::SetPendingLaunch(app::LaunchBlock{socket.toStdString(), "ランチャー", "作品の頁", shell.dir / "out.png"});
   app::CPennetDoc* launched = shell.pennet->OnFileNew();
   EXPECT_EQ(launched->GetTitle(), QStringLiteral("作品の頁"));
+  launched->GetSDoc().SetPageSize(5000, 2500);
   ASSERT_TRUE(launcher.WaitForLine(QStringLiteral("32771 %1").arg(frame.GetActiveView()->GetViewNumber())));
   shell.pennet->OnFileNew();  // an ordinary page, now the active one
   ASSERT_FALSE(frame.GetActiveView()->IsLaunchedPage());
@@ -235,7 +237,9 @@ TEST(CSMainFrame, ClosingAsksTheLauncherQuestionForEveryLaunchedPage) {
   EXPECT_EQ(shell.ui.messages, std::vector<std::string>{question});
   EXPECT_TRUE(launcher.WaitForLine(QStringLiteral("32769 0")));
   EXPECT_FALSE(frame.isVisible());
-  EXPECT_TRUE(std::filesystem::exists(shell.dir / "out.png"));
+  // The launcher gets the page at most 4000 pixels long.
+  const QImage exported(QString::fromStdString(shell.dir / "out.png"));
+  EXPECT_EQ(exported.size(), QSize(4000, 2000));
 }
 
 TEST(CSMainFrame, ALauncherMayAskItsPageToClose) {

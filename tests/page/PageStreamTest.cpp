@@ -8,6 +8,7 @@
 
 #include "PageFixtures.h"
 #include "PageTestSupport.h"
+#include "imaging/ImageFiles.h"
 #include "page/PageFile.h"
 #include "page/PnFile.h"
 #include "page/ResultCodes.h"
@@ -18,6 +19,8 @@
 #include "page/SFigPoly.h"
 #include "page/SFigRect.h"
 #include "page/SFigStored.h"
+#include "page/SFigText.h"
+#include "platform/ImageCodec.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -265,36 +268,58 @@ TEST_F(PageStreamTest, OutOfRangePageSettingsAreRaisedToUsableValues) {
   EXPECT_EQ(doc.grid.divisions, 1);
 }
 
-// ---- shapes this build keeps without showing ----------------------------------------------
+// ---- pictures, text and shapes this build keeps without showing ---------------------------
 
-TEST_F(PageStreamTest, PicturesTextAndFiguresAreKeptByteForByteWithTheirMembers) {
+TEST_F(PageStreamTest, PicturesTextAndFiguresSaveByteForByteWithTheirMembers) {
+  // Member files as another program wrote them: a PNG with alpha, a JPEG.
+  platform::Image png(3, 2, 32, true);
+  png.Fill(platform::Bgra{0, 0, 200, 200});
+  png.SetBgra(0, 0, platform::Bgra{0, 0, 0, 0});
+  ASSERT_TRUE(platform::SaveImageFile(png, dir_.File("image1000_.PNG"), "png"));
+  platform::Image jpeg(4, 4, 24);
+  jpeg.Fill(platform::Bgra{10, 200, 30, 0});
+  ASSERT_EQ(imaging::SaveJpegWithResolution(jpeg, 96, dir_.File("image1001_.JPG"), 80), 0);
+  const std::string pngBytes = testsupport::ReadText(dir_.File("image1000_.PNG"));
+  const std::string jpegBytes = testsupport::ReadText(dir_.File("image1001_.JPG"));
+
   LeBytes objects;
   ObjectHead(objects, 1000, 1).Int(-1).Int(0);  // picture with a PNG member
   ObjectHead(objects, 1001, 1).Int(-1).Int(0);  // picture with a JPEG member
   ObjectHead(objects, 1002, 1).Int(-1).Int(0);  // picture without image: no member
   ObjectHead(objects, 1003, 7).Int(5).Byte(1).Byte(2).Byte(3).Byte(4).Byte(5).Int(0);  // 3D figure
+  // Vertical text whose first character is stored with the second of the
+  // code page's two codes for it; the text is stored unchanged.
   ObjectHead(objects, 1004, 8)
-      .Int(-1).Text("\x95\xB6\x8E\x9A").Text("@MS Gothic").Int(120).Int(1).Int(2).Int(1).Int(0).Int(0).Int(1)
-      .Int(2).Int(1).Int(0).Int(0);  // vertical text
+      .Int(-1).Text("\x87\x90\x95\xB6\x8E\x9A").Text("@MS Gothic").Int(120).Int(1).Int(2).Int(1).Int(0).Int(0)
+      .Int(1).Int(2).Int(1).Int(0).Int(0);
   const Bytes stream = OnePage(objects.Get(), 5);
-  dir_.Write("image1000_.PNG", "png bytes");
-  dir_.Write("image1001_.JPG", "jpeg bytes");
   dir_.Write("data1003_.Z4T", "scene bytes");
 
   SDoc doc;
   ASSERT_EQ(ReadStream(doc, stream), 0) << lastError_;
   const std::vector<int> types = {1, 1, 1, 7, 8};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(doc.GetObject(i)->fig->GetTypeId(), types[i]);
+  const platform::Image* first = doc.GetObject(0)->fig->GetPicture();
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->Width(), 3);
+  EXPECT_EQ(first->GetBgra(1, 1), (platform::Bgra{0, 0, 200, 200})) << "stored values are taken as they are";
+  ASSERT_NE(doc.GetObject(1)->fig->GetPicture(), nullptr);
+  EXPECT_EQ(doc.GetObject(1)->fig->GetPicture()->GetBgra(2, 2).a, 255);
+  EXPECT_EQ(doc.GetObject(2)->fig->GetPicture(), nullptr);
+  const auto& text = dynamic_cast<const page::SFigText&>(*doc.GetObject(4)->fig);
+  EXPECT_EQ(text.GetText(), "≒文字");
+  EXPECT_TRUE(text.IsVertical());
+  // Only the 3D figure is kept without being shown.
   const std::string notice = page::KeptShapesNotice(doc);
   EXPECT_NE(notice.find("立体図形 1"), std::string::npos) << notice;
-  EXPECT_NE(notice.find("画像図形 3"), std::string::npos) << notice;
-  EXPECT_NE(notice.find("文字図形 1"), std::string::npos) << notice;
+  EXPECT_EQ(notice.find("画像図形"), std::string::npos) << notice;
+  EXPECT_EQ(notice.find("文字図形"), std::string::npos) << notice;
 
   testsupport::TempDir out;
   page::WritePageFolder(doc, out.Path());
   EXPECT_EQ(testsupport::TempDir::ReadAll(out.File(page::kPageStreamName)), stream);
-  EXPECT_EQ(testsupport::ReadText(out.File("image1000_.PNG")), "png bytes");
-  EXPECT_EQ(testsupport::ReadText(out.File("image1001_.JPG")), "jpeg bytes");
+  EXPECT_EQ(testsupport::ReadText(out.File("image1000_.PNG")), pngBytes);
+  EXPECT_EQ(testsupport::ReadText(out.File("image1001_.JPG")), jpegBytes);
   EXPECT_FALSE(std::filesystem::exists(out.File("image1002_.PNG")));
   EXPECT_FALSE(std::filesystem::exists(out.File("image1002_.JPG")));
   EXPECT_EQ(testsupport::ReadText(out.File("data1003_.Z4T")), "scene bytes");

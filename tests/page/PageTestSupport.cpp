@@ -2,8 +2,10 @@
 
 #include <cstdio>
 
+#include "page/SFigPic.h"
 #include "page/SFigPoly.h"
 #include "page/SFigStored.h"
+#include "page/SFigText.h"
 
 namespace pagetest {
 namespace {
@@ -44,6 +46,22 @@ std::string DumpObject(const page::SObj& o) {
   out += Join("type", Num(o.fig->GetTypeId()));
   if (const auto* poly = dynamic_cast<const page::SFigPoly*>(o.fig.get()))
     for (const page::SPoint& pt : poly->Points()) out += Join("pt", Exact(pt.x), Exact(pt.y));
+  if (const auto* pic = dynamic_cast<const page::SFigPic*>(o.fig.get())) {
+    const platform::Image* image = pic->GetPicture();
+    // The pixels' sum stands for the pixels.
+    unsigned long long sum = 0;
+    if (image)
+      for (int y = 0; y < image->Height(); ++y)
+        for (int i = 0; i < image->Width() * 4; ++i) sum = sum * 31 + image->Row(y)[i];
+    out += Join("picture", Num(pic->IsJpeg()), Num(image ? image->Width() : 0), Num(image ? image->Height() : 0),
+                std::to_string(sum));
+  }
+  if (const auto* text = dynamic_cast<const page::SFigText*>(o.fig.get())) {
+    const page::STextSettings t = text->GetSettings();
+    out += Join("text[" + t.text + "]", "face[" + text->GetFontFace() + "]", Num(text->GetSize()),
+                Num(t.letterSpacing), Num(t.lineSpacing), Num(t.bold), Num(t.italic), Num(t.underline),
+                Num(t.strikeOut), Num(t.alignment), Num(t.vertical));
+  }
   if (const auto* kept = dynamic_cast<const page::SFigStored*>(o.fig.get()))
     out += Join("record", Num(static_cast<long long>(kept->Record().size())), "member" + kept->MemberSuffix(),
                 Num(static_cast<long long>(kept->MemberBytes().size())));

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers of the page tests: a byte builder for hand-made page records, a
 // fatal hook that throws, and a canonical text dump of a page.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
@@ -100,6 +102,15 @@ class FatalThrows {
  private:
   platform::FatalHook previous_;
 };
+
+// The message of a check: empty when the case passes (`part` empty),
+// otherwise holding `part`.
+inline void ExpectMessage(const std::string& message, const std::string& part, const std::string& what) {
+  if (part.empty())
+    EXPECT_EQ(message, "") << what;
+  else
+    EXPECT_NE(message.find(part), std::string::npos) << what << ": " << message;
+}
 
 // Every stored field of every object (and of the page), one object a line,
 // doubles printed exactly: two pages with equal dumps are equal objects.

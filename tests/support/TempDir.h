@@ -51,6 +51,14 @@ class TempDir {
     return Write(name, std::vector<unsigned char>(text.begin(), text.end()));
   }
 
+  // The regular files directly in the folder (programs may add folders of
+  // their own, such as Qt's runtime folder under $TMPDIR).
+  int CountFiles() const {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) count += entry.is_regular_file() ? 1 : 0;
+    return count;
+  }
+
   static std::vector<unsigned char> ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -1,0 +1,150 @@
+// The page renderer on a busy page: 200 objects of every kind (shapes with
+// shadows, text across and in columns, pictures, panel frames with blurred
+// edges and members), drawn on screen at 100 % and exported at 600 dpi.
+// The export is measured in megapixels a second and against filling an
+// image of the same size once (the least any export of it costs).
+//
+//   build/bench/page_render_bench --benchmark_filter=Export
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+#include <numbers>
+#include <vector>
+
+#include "page/SDoc.h"
+#include "page/SFigOval.h"
+#include "page/SFigPic.h"
+#include "page/SFigPoly.h"
+#include "page/SFigRect.h"
+#include "page/SFigText.h"
+#include "page/SView.h"
+#include "platform/Image.h"
+
+namespace {
+
+using page::SObj;
+
+constexpr int kPageWidth = 595;  // A4 at 72 dpi
+constexpr int kPageHeight = 842;
+constexpr int kObjects = 200;
+
+SObj& Add(page::SDoc& doc, std::unique_ptr<page::SFig> fig, double x, double y, double w, double h, int parent = -1) {
+  auto object = std::make_unique<SObj>();
+  object->SetFig(std::move(fig), true);
+  object->placement.x = x, object->placement.y = y, object->placement.width = w, object->placement.height = h;
+  object->parentId = parent;
+  SObj& added = *object;
+  doc.AddObject(std::move(object), -1, -1);
+  return added;
+}
+
+std::unique_ptr<platform::Image> Picture() {
+  auto image = std::make_unique<platform::Image>(64, 64, 32, true);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x)
+      image->SetBgra(x, y, platform::Bgra{static_cast<std::uint8_t>(x * 4), static_cast<std::uint8_t>(y * 4), 128,
+                                          static_cast<std::uint8_t>(x + y < 20 ? 0 : 255)});
+  return image;
+}
+
+std::unique_ptr<page::SDoc> BusyPage() {
+  auto doc = std::make_unique<page::SDoc>();
+  doc->SetPageSize(kPageWidth, kPageHeight);
+  doc->grid.flag1 = false;
+  for (int i = 0; i < kObjects; ++i) {
+    const double x = 30 + (i % 10) * 56, y = 30 + (i / 10) * 40;
+    page::Prop2DVal v;
+    v.lineColor = 0x202020;
+    v.fillColor = static_cast<platform::COLORREF>(0x3050F0 + i * 0x010203);
+    switch (i % 5) {
+      case 0: {
+        SObj& o = Add(*doc, std::make_unique<page::SFigRect>(), x, y, 48, 32);
+        v.effectColorMode = 0, v.effectX = v.effectY = 3, v.effectBlur = 2;
+        o.ApplyProp2D(v, false);
+        o.placement.angle = 0.2;
+        break;
+      }
+      case 1: {
+        auto text = std::make_unique<page::SFigText>();
+        page::STextSettings s = text->GetSettings();
+        s.text = i % 2 ? "縦書きの文字、ABC" : "横書きの文章です。";
+        s.face = "ＭＳ Ｐゴシック";
+        s.size = 9;
+        s.vertical = i % 2 != 0;
+        text->ApplySettings(s);
+        Add(*doc, std::move(text), x, y, 50, 36).ApplyProp2D(v, false);
+        break;
+      }
+      case 2: {
+        auto picture = std::make_unique<page::SFigPic>();
+        picture->SetPicture(Picture(), false, false);
+        Add(*doc, std::move(picture), x, y, 40, 34).placement.angle = std::numbers::pi / 12;
+        break;
+      }
+      case 3: {
+        SObj& frame = Add(*doc, std::make_unique<page::SFigRect>(), x, y, 50, 34);
+        frame.SetFlagsAll(page::kObjContainer | page::kObjFrame);
+        v.edgeBlur = 2;
+        frame.ApplyProp2D(v, false);
+        // The next object is its member (its place is that of the case below).
+        SObj& member = Add(*doc, std::make_unique<page::SFigOval>(), x + 10, y + 6, 40, 30, frame.id);
+        member.ApplyProp2D(v, false);
+        ++i;
+        break;
+      }
+      default: {
+        auto poly = std::make_unique<page::SFigPoly>();
+        const std::vector<page::SPoint> points = {{0, 30}, {20, 0}, {40, 30}, {20, 20}};
+        poly->SetNormalizedPoints(points);
+        Add(*doc, std::move(poly), x, y, 40, 30).ApplyProp2D(v, false);
+        break;
+      }
+    }
+  }
+  return doc;
+}
+
+void BM_RenderScreenAt100(benchmark::State& state) {
+  auto doc = BusyPage();
+  page::SView view;
+  const platform::RECT window{-8, -8, kPageWidth + 8, kPageHeight + 8};
+  for (auto _ : state) benchmark::DoNotOptimize(view.Draw(nullptr, *doc, window, page::kDrawScreen));
+  state.counters["objects"] = doc->GetObjectCount();
+}
+BENCHMARK(BM_RenderScreenAt100)->Unit(benchmark::kMillisecond);
+
+// The time of filling an image of the size once, best of three.
+double FillSeconds(int width, int height) {
+  double best = 1e300;
+  for (int k = 0; k < 3; ++k) {
+    const auto start = std::chrono::steady_clock::now();
+    platform::Image image(width, height, 32);
+    image.Fill(platform::Bgra{255, 255, 255, 255});
+    benchmark::DoNotOptimize(image.Bits());
+    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  return best;
+}
+
+void BM_ExportAt600Dpi(benchmark::State& state) {
+  auto doc = BusyPage();
+  page::SView view;
+  const int width = kPageWidth * 600 / 72, height = kPageHeight * 600 / 72;
+  const double megapixels = width * static_cast<double>(height) / 1e6;
+  const double fill = FillSeconds(width, height);
+  double total = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(view.Draw(nullptr, *doc, {0, 0, width, height}, page::kDrawExport));
+    total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  const double each = total / static_cast<double>(state.iterations());
+  state.counters["megapixels"] = megapixels;
+  state.counters["MP/s"] = megapixels / each;
+  state.counters["fill MP/s"] = megapixels / fill;
+  state.counters["times a fill"] = each / fill;
+}
+BENCHMARK(BM_ExportAt600Dpi)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+}  // namespace

@@ -1,0 +1,44 @@
+#include "app/PagePrinter.h"
+
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+#include "page/ResultCodes.h"
+#include "page/SDoc.h"
+#include "page/SView.h"
+
+namespace app {
+
+int PrintPage(page::SView& view, page::SDoc& doc, QPrinter& printer) {
+  if (const int rc = view.Draw(nullptr, doc, {}, page::kDrawPrint); rc < 0) return rc;
+  const platform::Image& buffer = view.image;
+  const platform::SIZE size = page::SView::PrintedSize(doc, {printer.resolution(), printer.resolution()});
+  QPainter painter;
+  if (!painter.begin(&printer)) return page::kResultFileIo;
+  // The back buffer is opaque: its fourth bytes carry nothing.
+  const QImage picture(buffer.Bits(), buffer.Width(), buffer.Height(), buffer.Pitch(), QImage::Format_RGB32);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  painter.drawImage(QRect(0, 0, size.cx, size.cy), picture);
+  return painter.end() ? page::kResultOk : page::kResultFileIo;
+}
+
+bool RunPrintDialog(page::SView& view, page::SDoc& doc, QWidget* parent) {
+  QPrinter printer(QPrinter::HighResolution);
+  QPrintDialog dialog(&printer, parent);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  if (const int rc = PrintPage(view, doc, printer); rc < 0) page::ReportErrorCode(rc);
+  return true;
+}
+
+void ShowPrintPreview(page::SView& view, page::SDoc& doc, QWidget* parent) {
+  QPrinter printer(QPrinter::HighResolution);
+  QPrintPreviewDialog preview(&printer, parent);
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
+    if (const int rc = PrintPage(view, doc, *target); rc < 0) page::ReportErrorCode(rc);
+  });
+  preview.exec();
+}
+
+}  // namespace app

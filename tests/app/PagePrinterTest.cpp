@@ -1,0 +1,67 @@
+// Printing through the print path into a PDF file, read back with
+// poppler's tools.
+#include <gtest/gtest.h>
+
+#include <QPrinter>
+#include <string>
+
+#include "app/PagePrinter.h"
+#include "page/RenderFixtures.h"
+#include "page/SView.h"
+#include "platform/ImageCodec.h"
+#include "support/ExternalTools.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using testsupport::Quoted;
+using testsupport::RunTool;
+
+int DarkPixels(const platform::Image& image, int left, int top, int right, int bottom) {
+  int count = 0;
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x) {
+      const platform::Bgra p = image.GetBgra(x, y);
+      count += (p.r + p.g + p.b < 200) ? 1 : 0;
+    }
+  return count;
+}
+
+TEST(PagePrinter, AJapanesePagePrintsToAPdfAtItsPhysicalSize) {
+  REQUIRE_TOOL("pdfinfo");
+  REQUIRE_TOOL("pdftoppm");
+  testsupport::TempDir dir;
+  const std::string pdf = dir.File("page.pdf");
+  // 300 × 200 pixels at 96 dpi: 3.125 × 2.083 inches.
+  auto doc = pagetest::MakeJapanesePage();
+  page::SView view;
+  {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    printer.setFullPage(true);  // the page's top-left at the paper's
+    ASSERT_EQ(app::PrintPage(view, *doc, printer), 0);
+  }
+  const auto info = RunTool("pdfinfo " + Quoted(pdf));
+  ASSERT_EQ(info.exitCode, 0) << info.out;
+  const std::size_t pages = info.out.find("Pages:");
+  ASSERT_NE(pages, std::string::npos) << info.out;
+  EXPECT_EQ(std::stoi(info.out.substr(pages + 6)), 1) << info.out;
+
+  // Back to pixels at the page's own resolution: the page lies at the
+  // paper's top-left corner at its size.
+  ASSERT_EQ(RunTool("pdftoppm -r 96 -png -singlefile " + Quoted(pdf) + " " + Quoted(dir.File("page"))).exitCode, 0);
+  platform::Image printed;
+  ASSERT_TRUE(platform::LoadImageFile(dir.File("page.png"), printed));
+  ASSERT_GT(printed.Width(), 300);
+  const platform::Bgra yellow = printed.GetBgra(40, 30);
+  EXPECT_GT(yellow.r, 200);
+  EXPECT_GT(yellow.g, 200);
+  EXPECT_LT(yellow.b, 80);
+  EXPECT_GT(DarkPixels(printed, 240, 15, 285, 150), 100) << "the vertical text";
+  EXPECT_GT(DarkPixels(printed, 60, 140, 240, 180), 100) << "the text across";
+  EXPECT_EQ(DarkPixels(printed, 310, 0, printed.Width(), 210), 0) << "nothing past the page's right edge";
+  EXPECT_EQ(DarkPixels(printed, 0, 210, 300, 260), 0) << "nothing below it";
+}
+
+}  // namespace
