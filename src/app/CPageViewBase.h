@@ -14,6 +14,10 @@
 
 #include "app/LaunchBlock.h"
 
+namespace page {
+class SView;
+}
+
 namespace app {
 
 class CLauncherLink;
@@ -37,6 +41,10 @@ class CPageViewBase : public QWidget {
   virtual void OnUpdate(int hint);
   // The view's frame became the active page window, or stopped being it.
   virtual void OnActivateView(bool active);
+
+  // The renderer that prints the page (and its preview); null when the view
+  // cannot print.
+  virtual page::SView* GetPageRenderer() { return nullptr; }
 
   // ---- files dropped on the page ---------------------------------------------
   // Inserts one dropped file into the page by its kind; 0, or a negative

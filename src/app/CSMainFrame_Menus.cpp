@@ -11,8 +11,10 @@
 #include "app/AppCommands.h"
 #include "app/AppStrings.h"
 #include "app/CPennetApp.h"
+#include "app/CPageViewBase.h"
 #include "app/CPennetDoc.h"
 #include "app/CSMainFrame.h"
+#include "app/PagePrinter.h"
 #include "platform/Hooks.h"
 
 namespace app {
@@ -48,7 +50,11 @@ void CSMainFrame::CreateFileCommands() {
   AddCommand(ID_FILE_OPEN, QStringLiteral("開く(&O)..."), menu)->setShortcut(QKeySequence::Open);
   AddCommand(ID_FILE_CLOSE, QStringLiteral("閉じる(&C)"), menu)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
   AddCommand(ID_FILE_SAVE, QStringLiteral("上書き保存(&S)"), menu)->setShortcut(QKeySequence::Save);
-  AddCommand(ID_FILE_SAVE_AS, QStringLiteral("名前を付けて保存(&A)..."), menu);
+  AddCommand(ID_FILE_SAVE_AS, QStringLiteral("名前を付けて保存(&A)..."), menu)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  menu->addSeparator();
+  AddCommand(ID_FILE_PRINT, QStringLiteral("印刷(&P)..."), menu)->setShortcut(QKeySequence::Print);
+  AddCommand(ID_FILE_PRINT_PREVIEW, QStringLiteral("印刷プレビュー(&V)"), menu);
   menu->addSeparator();
   recentFileSeparator_ = menu->addSeparator();
   for (int i = 0; i < app_.GetRecentFiles().GetSize(); ++i) {
@@ -69,6 +75,16 @@ void CSMainFrame::CreateFileCommands() {
   });
   connect(CommandAction(ID_FILE_SAVE_AS), &QAction::triggered, this, [this] {
     if (CPennetDoc* doc = app_.GetActiveDocument()) app_.DoSaveAs(*doc);
+  });
+  connect(CommandAction(ID_FILE_PRINT), &QAction::triggered, this, [this] {
+    CPageViewBase* view = GetActiveView();
+    if (page::SView* renderer = view != nullptr ? view->GetPageRenderer() : nullptr)
+      RunPrintDialog(*renderer, view->GetDocument().GetSDoc(), this);
+  });
+  connect(CommandAction(ID_FILE_PRINT_PREVIEW), &QAction::triggered, this, [this] {
+    CPageViewBase* view = GetActiveView();
+    if (page::SView* renderer = view != nullptr ? view->GetPageRenderer() : nullptr)
+      ShowPrintPreview(*renderer, view->GetDocument().GetSDoc(), this);
   });
   // Exit takes the path of closing the window.
   connect(CommandAction(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
@@ -120,7 +136,7 @@ void CSMainFrame::onOpenRecentFile() {
 
 void CSMainFrame::UpdateCommandUI() {
   const bool hasDocument = app_.GetActiveDocument() != nullptr;
-  for (const int id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS}) {
+  for (const int id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW}) {
     if (QAction* action = CommandAction(id)) action->setEnabled(hasDocument);
   }
 }

@@ -25,6 +25,7 @@ class CStandInPageView : public CPageViewBase {
   // pixels, the other in proportion) and 144 dots per inch.
   int ExportForLauncher() override;
 
+  page::SView* GetPageRenderer() override { return &view_; }
   QSize sizeHint() const override;
 
  protected:

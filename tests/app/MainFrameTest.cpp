@@ -9,7 +9,6 @@
 #include <QMdiArea>
 #include <QMimeData>
 #include <QUrl>
-#include <filesystem>
 
 #include "ShellTestSupport.h"
 #include "app/AppCommands.h"
