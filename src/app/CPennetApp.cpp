@@ -62,10 +62,7 @@ bool CPennetApp::InitInstance(const QStringList& arguments, int& exitCode) {
     exitCode = kExitNotInstalled;
     return false;
   }
-  if (CreateMainFrame() == nullptr) {
-    exitCode = kExitStartupFailed;
-    return false;
-  }
+  CreateMainFrame();
   const int engineResult = hooks_.initEngine ? hooks_.initEngine() : page::kResultOk;
   engineStarted_ = true;
 

@@ -49,9 +49,8 @@ class CPennetApp : public QObject {
   using ViewFactory = std::function<CPageViewBase*(CPennetDoc& doc)>;
 
   // Exit codes of a start that ends at once.
-  static constexpr int kExitHandedOver = 0;      // a running instance took the files
+  static constexpr int kExitHandedOver = 0;    // a running instance took the files
   static constexpr int kExitNotInstalled = 3;    // no install record
-  static constexpr int kExitStartupFailed = 4;   // the window could not be made
 
   // The settings are the per-user settings of the run (the caller keeps
   // them alive).

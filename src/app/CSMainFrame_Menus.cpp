@@ -88,9 +88,9 @@ void CSMainFrame::CreateFileCommands() {
   });
   // Exit takes the path of closing the window.
   connect(CommandAction(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
-  connect(menu, &QMenu::aboutToShow, this, &CSMainFrame::UpdateCommandUI);
+  connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
   connect(&app_, &CPennetApp::sigRecentFilesChanged, this, &CSMainFrame::onUpdateRecentFileMenu);
-  connect(&app_, &CPennetApp::sigDocumentCountChanged, this, &CSMainFrame::UpdateCommandUI);
+  connect(&app_, &CPennetApp::sigDocumentCountChanged, this, [this] { UpdateCommandUI(); });
   onUpdateRecentFileMenu();
 }
 
