@@ -1,12 +1,196 @@
 #include "app/CSMainFrame.h"
 
-namespace app {
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QUrl>
 
-CSMainFrame::CSMainFrame(QWidget* parent) : QMainWindow(parent) {
-  setWindowTitle(QStringLiteral("Pennet"));
+#include "app/CPageViewBase.h"
+#include "app/CPennetApp.h"
+#include "app/CPennetDoc.h"
+#include "app/CSChildFrame.h"
+
+namespace app {
+namespace {
+
+// The local files of a drop, whole paths however long.
+QStringList DroppedPaths(const QMimeData* data) {
+  QStringList paths;
+  if (data == nullptr) return paths;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) paths << url.toLocalFile();
+  }
+  return paths;
+}
+
+}  // namespace
+
+CSMainFrame::CSMainFrame(CPennetApp& app, QWidget* parent) : QMainWindow(parent), app_(app) {
   setObjectName(QStringLiteral("CSMainFrame"));
+  setWindowTitle(QStringLiteral("Pennet"));
+  setAcceptDrops(true);
   move(10, 10);
   resize(1000, 1000);
+
+  CreateMdiArea();
+  CreateMenus();
+  CreateStatusBar();
+  CreateBars();
+  ReadSettings();
+  UpdateCommandUI();
+}
+
+CSMainFrame::~CSMainFrame() = default;
+
+void CSMainFrame::CreateMdiArea() {
+  mdiArea_ = new QMdiArea(this);
+  mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(mdiArea_);
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this, &CSMainFrame::onSubWindowActivated);
+}
+
+void CSMainFrame::CreateStatusBar() {
+  statusBar()->setObjectName(QStringLiteral("StatusBar"));
+  statusBar()->showMessage(QStringLiteral("レディ"));
+}
+
+// ---- page windows -----------------------------------------------------------
+
+CSChildFrame* CSMainFrame::CreateChildFrame(CPennetDoc& doc, CPageViewBase* view) {
+  auto* frame = new CSChildFrame(doc, view);
+  mdiArea_->addSubWindow(frame);
+  if (gInStartup)
+    frame->showMaximized();
+  else
+    frame->show();
+  mdiArea_->setActiveSubWindow(frame);
+  view->OnInitialUpdate();
+  UpdateCommandUI();
+  return frame;
+}
+
+std::vector<CSChildFrame*> CSMainFrame::GetChildFrames() const {
+  std::vector<CSChildFrame*> frames;
+  for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+    auto* frame = qobject_cast<CSChildFrame*>(window);
+    if (frame != nullptr && !frame->IsClosing()) frames.push_back(frame);
+  }
+  return frames;
+}
+
+std::vector<CSChildFrame*> CSMainFrame::GetChildFramesOf(const CPennetDoc& doc) const {
+  std::vector<CSChildFrame*> frames = GetChildFrames();
+  std::erase_if(frames, [&](const CSChildFrame* frame) { return &frame->GetDocument() != &doc; });
+  return frames;
+}
+
+CSChildFrame* CSMainFrame::GetActiveChildFrame() const {
+  auto* frame = qobject_cast<CSChildFrame*>(mdiArea_->currentSubWindow());
+  return frame != nullptr && !frame->IsClosing() ? frame : nullptr;
+}
+
+CPageViewBase* CSMainFrame::GetActiveView() const {
+  const CSChildFrame* frame = GetActiveChildFrame();
+  return frame != nullptr ? frame->GetView() : nullptr;
+}
+
+void CSMainFrame::onSubWindowActivated(QMdiSubWindow*) {
+  CPageViewBase* view = GetActiveView();
+  if (view != activeView_) {
+    if (activeView_ != nullptr) activeView_->OnActivateView(false);
+    activeView_ = view;
+    if (activeView_ != nullptr) activeView_->OnActivateView(true);
+    emit sigActiveViewChanged(activeView_);
+  }
+  UpdateTitle();
+  UpdateCommandUI();
+}
+
+void CSMainFrame::UpdateTitle() {
+  const CSChildFrame* frame = GetActiveChildFrame();
+  setWindowTitle(frame != nullptr ? QStringLiteral("Pennet - ") + frame->GetDocument().GetTitle()
+                                  : QStringLiteral("Pennet"));
+}
+
+// ---- closing --------------------------------------------------------------------
+
+// A close that the window's own steps accepted goes through; any other
+// (the window manager's, Exit) takes those steps first. Qt ignores a close
+// asked for while one is under way, so the steps only mark it accepted.
+void CSMainFrame::closeEvent(QCloseEvent* event) {
+  if (!closeAccepted_) {
+    inCloseEvent_ = true;
+    OnClose();
+    inCloseEvent_ = false;
+  }
+  if (closeAccepted_)
+    QMainWindow::closeEvent(event);
+  else
+    event->ignore();
+}
+
+// Every page opened for a launcher first asks whether its result goes back
+// to the launcher; a Cancel there keeps the program running.
+void CSMainFrame::OnClose() {
+  for (CSChildFrame* frame : GetChildFrames()) {
+    CPageViewBase* view = frame->GetView();
+    if (view != nullptr && view->IsLaunchedPage() && !view->AskApplyAndClose(false)) return;
+  }
+  SaveStateAndClose();
+}
+
+bool CSMainFrame::SaveStateAndClose() {
+  WriteSettings();
+  if (!app_.SaveAllModified()) return false;
+  app_.CloseAllDocuments();
+  closeAccepted_ = true;
+  if (!inCloseEvent_) close();
+  return true;
+}
+
+// ---- dropped files -----------------------------------------------------------------
+
+void CSMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedPaths(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CSMainFrame::dropEvent(QDropEvent* event) {
+  const QStringList paths = DroppedPaths(event->mimeData());
+  if (paths.isEmpty()) return;
+  event->acceptProposedAction();
+  OnDropFiles(paths, mapToGlobal(event->position().toPoint()));
+}
+
+void CSMainFrame::OnDropFiles(const QStringList& paths, QPoint globalPoint) {
+  activateWindow();
+  CSChildFrame* frame = GetActiveChildFrame();
+  if (frame != nullptr && QRect(frame->mapToGlobal(QPoint(0, 0)), frame->size()).contains(globalPoint)) {
+    if (CPageViewBase* view = frame->GetView()) {
+      for (const QString& path : paths) view->InsertFile(path.toStdString());
+    }
+    return;
+  }
+  OpenDroppedFiles(paths);
+}
+
+void CSMainFrame::OpenDroppedFiles(const QStringList& paths) {
+  for (const QString& path : paths) app_.OpenDocumentFile(path.toStdString());
+}
+
+// ---- manuals ----------------------------------------------------------------------------
+
+bool CSMainFrame::OpenManualFile(const QString& file) {
+  const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("manual/") + file);
+  if (!QFileInfo(path).isFile()) return false;
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 }  // namespace app

@@ -97,12 +97,17 @@ bool QtKeyDown(int virtualKey) {
 
 }  // namespace
 
+bool IsScreenless() { return QGuiApplication::platformName() == QLatin1String("offscreen"); }
+
 void InstallQtHooks() {
-  platform::SetMessageHook(ShowQtMessage);
   platform::SetBeepHook([] { QApplication::beep(); });
   platform::SetCursorHook(SetQtCursor);
-  platform::SetFileDialogHook(RunQtFileDialog);
   platform::SetKeyStateHook(QtKeyDown);
+  // Without a screen nobody could answer a modal box or dialog: messages
+  // keep going to the error output with their default answers.
+  if (IsScreenless()) return;
+  platform::SetMessageHook(ShowQtMessage);
+  platform::SetFileDialogHook(RunQtFileDialog);
   platform::SetFatalHook([](const std::string& text) {
     ShowQtMessage(text, "Pennet", platform::kMbOk | platform::kMbIconError);
   });

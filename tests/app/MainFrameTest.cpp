@@ -1,13 +1,32 @@
+// The main frame: its bars and their saved layout, files dropped on it, and
+// closing it while pages opened for a launcher are open.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDockWidget>
+#include <QDropEvent>
+#include <QImage>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QUrl>
 
+#include "ShellTestSupport.h"
+#include "app/AppCommands.h"
+#include "app/AppStrings.h"
+#include "app/CPennetDoc.h"
+#include "app/CSChildFrame.h"
 #include "app/CSMainFrame.h"
+#include "app/CSizingControlBar.h"
+#include "app/LaunchBlock.h"
 
 namespace {
 
+using app::CSMainFrame;
+using shelltest::ShellFixture;
+
 TEST(CSMainFrame, ShowsAnEmptyWindowTitledPennet) {
-  app::CSMainFrame frame;
+  ShellFixture shell;
+  CSMainFrame& frame = shell.Frame();
   frame.show();
   QApplication::processEvents();
   EXPECT_EQ(frame.windowTitle(), QStringLiteral("Pennet"));
@@ -15,6 +34,226 @@ TEST(CSMainFrame, ShowsAnEmptyWindowTitledPennet) {
   frame.close();
   QApplication::processEvents();
   EXPECT_FALSE(frame.isVisible());
+}
+
+struct BarPlace {
+  CSMainFrame::BarId id;
+  Qt::DockWidgetArea area;
+  bool shown;
+};
+
+void ExpectLayout(CSMainFrame& frame, std::initializer_list<BarPlace> places) {
+  for (const BarPlace& place : places) {
+    SCOPED_TRACE(place.id);
+    QDockWidget* bar = frame.GetBar(place.id);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(frame.dockWidgetArea(bar), place.area);
+    EXPECT_EQ(!bar->isHidden(), place.shown);
+  }
+}
+
+const std::initializer_list<BarPlace> kDefaultLayout = {
+    {CSMainFrame::kToolPalette, Qt::TopDockWidgetArea, true},
+    {CSMainFrame::kLibraryBar, Qt::LeftDockWidgetArea, true},
+    {CSMainFrame::kAtmosphereBar, Qt::RightDockWidgetArea, true},
+    {CSMainFrame::k3DFigureBar, Qt::RightDockWidgetArea, true},
+    {CSMainFrame::k2DShapeBar, Qt::RightDockWidgetArea, false},
+    {CSMainFrame::kLightBar, Qt::RightDockWidgetArea, false},
+    {CSMainFrame::kListBar, Qt::RightDockWidgetArea, false},
+};
+
+// Moves the library bar to the right and swaps which bars show, then
+// closes the window (which saves the layout).
+void RearrangeAndClose(ShellFixture& shell) {
+  CSMainFrame& frame = shell.Frame();
+  frame.show();
+  frame.addDockWidget(Qt::RightDockWidgetArea, frame.GetBar(CSMainFrame::kLibraryBar));
+  frame.CommandAction(app::ID_VIEW_LIGHT_BAR)->trigger();
+  frame.CommandAction(app::ID_VIEW_3D_BAR)->trigger();
+  QApplication::processEvents();
+  ASSERT_TRUE(frame.SaveStateAndClose());
+}
+
+TEST(CSMainFrame, FirstStartShowsTheDefaultLayout) {
+  ShellFixture shell;
+  shell.Frame().show();
+  ExpectLayout(shell.Frame(), kDefaultLayout);
+  // The View menu ticks the bars that show.
+  EXPECT_TRUE(shell.Frame().CommandAction(app::ID_VIEW_LIBRARY_BAR)->isChecked());
+  EXPECT_FALSE(shell.Frame().CommandAction(app::ID_VIEW_2D_BAR)->isChecked());
+}
+
+TEST(CSMainFrame, TheLayoutComesBackAfterARestart) {
+  ShellFixture shell;
+  RearrangeAndClose(shell);
+  shell.Restart();
+  ExpectLayout(shell.Frame(), {{CSMainFrame::kLibraryBar, Qt::RightDockWidgetArea, true},
+                               {CSMainFrame::kLightBar, Qt::RightDockWidgetArea, true},
+                               {CSMainFrame::k3DFigureBar, Qt::RightDockWidgetArea, false},
+                               {CSMainFrame::kToolPalette, Qt::TopDockWidgetArea, true}});
+}
+
+// A layout saved with a bar this program does not have is not used.
+TEST(CSMainFrame, ALayoutNamingAnUnknownBarFallsBackToTheDefault) {
+  ShellFixture shell;
+  RearrangeAndClose(shell);
+  EXPECT_TRUE(shell.Frame().CheckSavedBarIds());
+  const std::string ids = shell.settings->GetString(CSMainFrame::kBarStateProfile, "BarIds");
+  shell.settings->SetString(CSMainFrame::kBarStateProfile, "BarIds", ids + " 777");
+  shell.Restart();
+  EXPECT_FALSE(shell.Frame().CheckSavedBarIds());
+  ExpectLayout(shell.Frame(), kDefaultLayout);
+}
+
+TEST(CSizingControlBar, StoredSizesBelowTheMinimumLoadAsTheMinimum) {
+  testsupport::TempDir dir;
+  platform::Settings settings(dir / "sizes.ini");
+  const std::string section = "BarState-SCBar-10003";
+  settings.SetInt(section, "sizeVertCX", 10);
+  settings.SetInt(section, "sizeVertCY", 500);
+  settings.SetInt(section, "sizeFloatCX", -4);
+  settings.SetString(section, "sizeHorzCY", "not a number");
+  app::CSizingControlBarG bar(QStringLiteral("ライブラリ"), 10003);
+  bar.LoadSizes(settings, "BarState");
+  EXPECT_EQ(bar.GetVertSize(), QSize(33, 500));
+  EXPECT_EQ(bar.GetFloatSize(), QSize(37, 208));  // missing values keep the defaults
+  EXPECT_EQ(bar.GetHorzSize(), QSize(208, 208));
+
+  bar.SaveSizes(settings, "BarState");  // not shown: the loaded sizes are kept
+  EXPECT_EQ(settings.GetInt(section, "sizeVertCX", 0), 33);
+  EXPECT_EQ(settings.GetInt(section, "sizeFloatCY", 0), 208);
+}
+
+TEST(CSizingControlBar, TheLibraryBarKeepsItsWidthAcrossRuns) {
+  ShellFixture shell;
+  shell.Frame().show();
+  QDockWidget* library = shell.Frame().GetBar(CSMainFrame::kLibraryBar);
+  shell.Frame().resizeDocks({library}, {321}, Qt::Horizontal);
+  QApplication::processEvents();
+  const int width = library->width();
+  ASSERT_TRUE(shell.Frame().SaveStateAndClose());
+  EXPECT_EQ(shell.settings->GetInt("BarState-SCBar-10003", "sizeVertCX", 0), width);
+  shell.Restart();
+  EXPECT_EQ(shell.Frame().GetLibraryBar()->GetVertSize().width(), width);
+}
+
+// Without the manuals beside the program the basic one explains what is
+// needed; the applied one says nothing.
+TEST(CSMainFrame, AMissingManualIsExplainedOnlyForTheBasicOne) {
+  ShellFixture shell;
+  shell.Frame().CommandAction(app::ID_APPLIED_MANUAL)->trigger();
+  EXPECT_TRUE(shell.ui.messages.empty());
+  shell.Frame().CommandAction(app::ID_BASIC_MANUAL)->trigger();
+  EXPECT_EQ(shell.ui.messages, std::vector<std::string>{app::LoadAppString(app::kStrNeedPdfReader)});
+}
+
+// Pages opened while the program starts come up maximised; later ones as
+// the window area places them.
+TEST(CSChildFrame, PagesOfTheStartUpComeUpMaximised) {
+  ShellFixture shell;
+  shell.Frame().show();
+  app::gInStartup = true;
+  shell.pennet->OnFileNew();
+  app::gInStartup = false;
+  EXPECT_TRUE(shell.Frame().GetActiveChildFrame()->isMaximized());
+  shell.Frame().GetActiveChildFrame()->showNormal();
+  shell.pennet->OnFileNew();
+  EXPECT_FALSE(shell.Frame().GetActiveChildFrame()->isMaximized());
+}
+
+// Drops a list of files on the frame at a point of its own.
+void Drop(CSMainFrame& frame, const QStringList& paths, QPoint at) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+  data.setUrls(urls);
+  // Qt delivers a drop only to the widget that accepted the drag's entry.
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&frame, &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&frame, &drop);
+}
+
+TEST(CSMainFrame, FilesDroppedOnThePageGoIntoItWholePathsAndAll) {
+  ShellFixture shell;
+  CSMainFrame& frame = shell.Frame();
+  frame.show();
+  app::CPennetDoc* doc = shell.pennet->OnFileNew();
+  ASSERT_NE(doc, nullptr);
+  app::CSChildFrame* child = frame.GetActiveChildFrame();
+  QApplication::processEvents();
+  const QString longPath = QString::fromStdString(shell.dir.Path()) + QLatin1Char('/') + QString(300, QLatin1Char('x')) +
+                           QStringLiteral(".png");
+  const QString shortPath = QString::fromStdString(shell.dir / "a.png");
+  Drop(frame, {longPath, shortPath}, frame.mapFromGlobal(child->mapToGlobal(child->rect().center())));
+  auto* view = static_cast<shelltest::RecordingView*>(child->GetView());
+  EXPECT_EQ(view->inserted, (std::vector<std::string>{longPath.toStdString(), shortPath.toStdString()}));
+  EXPECT_EQ(shell.pennet->GetDocuments().size(), 1u);
+}
+
+TEST(CSMainFrame, FilesDroppedBesideThePagesOpenAsPages) {
+  ShellFixture shell;
+  CSMainFrame& frame = shell.Frame();
+  frame.show();
+  const std::string page = shelltest::MakePageFile(shell.dir / "dropped.z4g", 2);
+  shelltest::MakePageFile(shell.dir / "other.png", 1);
+  Drop(frame, {QString::fromStdString(page), QString::fromStdString(shell.dir / "other.png")},
+       frame.mapFromGlobal(frame.GetMdiArea()->mapToGlobal(QPoint(5, 5))));
+  ASSERT_EQ(shell.pennet->GetDocuments().size(), 1u);
+  EXPECT_EQ(shell.pennet->GetDocuments()[0]->GetPathName(), page);
+  EXPECT_TRUE(shell.ui.messages.empty());
+}
+
+// Closing the main window asks the launcher's question for a launched page
+// even when another page is the active one.
+TEST(CSMainFrame, ClosingAsksTheLauncherQuestionForEveryLaunchedPage) {
+  ShellFixture shell;
+  CSMainFrame& frame = shell.Frame();
+  frame.show();
+  const QString socket = QString::fromStdString(shell.dir / "launcher.sock");
+  shelltest::LauncherDouble launcher(socket);
+  app::SetPendingLaunch(app::LaunchBlock{socket.toStdString(), "ランチャー", "作品の頁", shell.dir / "out.png"});
+  app::CPennetDoc* launched = shell.pennet->OnFileNew();
+  EXPECT_EQ(launched->GetTitle(), QStringLiteral("作品の頁"));
+  launched->GetSDoc().SetPageSize(5000, 2500);
+  ASSERT_TRUE(launcher.WaitForLine(QStringLiteral("32771 %1").arg(frame.GetActiveView()->GetViewNumber())));
+  shell.pennet->OnFileNew();  // an ordinary page, now the active one
+  ASSERT_FALSE(frame.GetActiveView()->IsLaunchedPage());
+
+  const std::string question = app::LoadAppString(app::kStrLaunchQuestionStart) + "ランチャー" +
+                               app::LoadAppString(app::kStrLaunchQuestionEnd);
+  shell.ui.answers = {platform::kIdCancel};
+  frame.close();
+  EXPECT_EQ(shell.ui.messages, std::vector<std::string>{question});
+  EXPECT_TRUE(frame.isVisible());
+  EXPECT_EQ(shell.pennet->GetDocuments().size(), 2u);
+
+  // Yes writes the page image for the launcher and tells it.
+  shell.ui.messages.clear();
+  shell.ui.answers = {platform::kIdYes};
+  frame.close();
+  EXPECT_EQ(shell.ui.messages, std::vector<std::string>{question});
+  EXPECT_TRUE(launcher.WaitForLine(QStringLiteral("32769 0")));
+  EXPECT_FALSE(frame.isVisible());
+  // The launcher gets the page at most 4000 pixels long.
+  const QImage exported(QString::fromStdString(shell.dir / "out.png"));
+  EXPECT_EQ(exported.size(), QSize(4000, 2000));
+}
+
+TEST(CSMainFrame, ALauncherMayAskItsPageToClose) {
+  ShellFixture shell;
+  shell.Frame().show();
+  const QString socket = QString::fromStdString(shell.dir / "launcher.sock");
+  shelltest::LauncherDouble launcher(socket);
+  app::SetPendingLaunch(app::LaunchBlock{socket.toStdString(), "L", "T", shell.dir / "out.png"});
+  app::CPennetDoc* launched = shell.pennet->OnFileNew();
+  launched->SetModifiedFlag();
+  ASSERT_TRUE(launcher.WaitForLine(QStringLiteral("32771 %1").arg(shell.Frame().GetActiveView()->GetViewNumber())));
+  launcher.Send("32868 0");
+  EXPECT_TRUE(launcher.WaitForLine(QStringLiteral("32769 0")));
+  EXPECT_TRUE(shelltest::WaitUntil([&] { return !shell.Frame().isVisible(); }));
+  EXPECT_TRUE(shell.ui.messages.empty());  // no question, no save prompt
 }
 
 }  // namespace

@@ -1,0 +1,35 @@
+#pragma once
+// Ids of the string-table texts the application shell shows
+// (resources/strings/strings.txt).
+#include <string>
+
+namespace app {
+
+enum AppStringId : int {
+  kStrBarLibrary = 130,       // "ライブラリ"
+  kStrBar3DFigure = 131,      // "立体図形のプロパティ"
+  kStrBarLight = 132,         // "立体図形の光源"
+  kStrBarShape = 133,         // "図形のプロパティ"
+  kStrBarList = 134,          // "一覧表"
+  kStrBasicManualFile = 135,  // "PennetBasMan.pdf"
+  kStrBarToolPalette = 148,   // "ツールバー"
+  kStrNotInstalled = 363,
+  kStrRemoveRecentFile = 380,
+  kStrLaunchQuestionEnd = 385,          // after the launcher's name, page unmodified
+  kStrLaunchQuestionEndModified = 386,  // after the launcher's name, page modified
+  kStrLaunchQuestionStart = 387,        // before the launcher's name
+  kStrNeedPdfReader = 391,
+  kStrAlreadyRunning = 4394,
+  // Texts of newer features.
+  kStrAskToSave = 20100,  // "%s" = the page's title
+};
+
+}  // namespace app
+
+namespace app {
+
+// The text of a string id, each backslash followed by "n" in it made a
+// line break (the table holds one line per text).
+std::string LoadAppString(int id);
+
+}  // namespace app

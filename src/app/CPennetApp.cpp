@@ -1,0 +1,145 @@
+#include "app/CPennetApp.h"
+
+#include <QCoreApplication>
+
+#include "app/AppStrings.h"
+#include "app/CInstanceLock.h"
+#include "app/CSChildFrame.h"
+#include "app/CSMainFrame.h"
+#include "app/CStandInPageView.h"
+#include "app/LaunchBlock.h"
+#include "page/ResultCodes.h"
+#include "platform/Hooks.h"
+#include "platform/Settings.h"
+
+namespace app {
+namespace {
+
+CPennetApp* gApp = nullptr;
+
+std::vector<std::string> ToStdStrings(const QStringList& list) {
+  std::vector<std::string> out;
+  for (const QString& item : list) out.push_back(item.toStdString());
+  return out;
+}
+
+}  // namespace
+
+CPennetApp::CPennetApp(platform::Settings& settings, QObject* parent) : QObject(parent), settings_(settings) {
+  gApp = this;
+  viewFactory_ = [](CPennetDoc& doc) -> CPageViewBase* { return new CStandInPageView(doc); };
+  ReadSettings();
+}
+
+CPennetApp::~CPennetApp() {
+  CloseAllDocuments();
+  mainFrame_.reset();
+  WriteSettings();
+  if (engineStarted_ && hooks_.exitEngine) hooks_.exitEngine();
+  if (gApp == this) gApp = nullptr;
+}
+
+CPennetApp* CPennetApp::Get() { return gApp; }
+
+void CPennetApp::SetViewFactory(ViewFactory factory) { viewFactory_ = std::move(factory); }
+
+CSMainFrame* CPennetApp::CreateMainFrame() {
+  if (!mainFrame_) mainFrame_ = std::make_unique<CSMainFrame>(*this);
+  return mainFrame_.get();
+}
+
+// Start-up, in order: one instance per user (a launch hand-off always
+// runs), the install check, the main frame, the engine, the page of the
+// command line or of the hand-off, the window, then the work of other parts
+// that needs the window.
+bool CPennetApp::InitInstance(const QStringList& arguments, int& exitCode) {
+  const std::string launchName = GetLaunchMemoryName(ToStdStrings(arguments));
+  if (!ClaimInstance(arguments, launchName)) {
+    exitCode = kExitHandedOver;
+    return false;
+  }
+  if (!CheckInstallation()) {
+    exitCode = kExitNotInstalled;
+    return false;
+  }
+  CreateMainFrame();
+  const int engineResult = hooks_.initEngine ? hooks_.initEngine() : page::kResultOk;
+  engineStarted_ = true;
+
+  gInStartup = true;
+  ProcessCommandLine(arguments, launchName);
+  mainFrame_->show();
+  gInStartup = false;
+
+  if (engineResult < 0)
+    page::ReportErrorCode(engineResult);
+  else if (hooks_.restoreLibraryBar)
+    hooks_.restoreLibraryBar();
+  if (hooks_.startNewsCheck) hooks_.startNewsCheck();
+  return true;
+}
+
+void CPennetApp::ExitInstance() { instanceLock_.reset(); }
+
+// An ordinary start hands its files to a running instance and ends; a
+// launch hand-off always runs, beside a running instance if need be.
+bool CPennetApp::ClaimInstance(const QStringList& arguments, const std::string& launchName) {
+  instanceLock_ = std::make_unique<CInstanceLock>(
+      instanceServerName_.isEmpty() ? CInstanceLock::DefaultServerName() : instanceServerName_);
+  if (launchName.empty()) {
+    if (instanceLock_->ClaimOrHandOver(ExistingPathArguments(arguments)) == CInstanceLock::Claim::kHandedOver) {
+      if (arguments.isEmpty()) platform::ShowMessage(LoadAppString(kStrAlreadyRunning));
+      instanceLock_.reset();
+      return false;
+    }
+  } else {
+    instanceLock_->ClaimOrShare();
+  }
+  connect(instanceLock_.get(), &CInstanceLock::sigFilesHandedOver, this, &CPennetApp::onFilesHandedOver);
+  return true;
+}
+
+bool CPennetApp::CheckInstallation() {
+  if (programFolder_.empty()) programFolder_ = QCoreApplication::applicationDirPath().toStdString();
+  installRecord_ = ReadInstallRecord(programFolder_);
+  if (installRecord_) return true;
+  platform::ShowMessage(LoadAppString(kStrNotInstalled));
+  return false;
+}
+
+// The first argument that is not an option names the page to open; without
+// one a new page opens. A page that cannot be opened is reported once more
+// as a failed start-up command, and the program goes on.
+void CPennetApp::ProcessCommandLine(const QStringList& arguments, const std::string& launchName) {
+  if (!launchName.empty()) {
+    OpenLaunchedPage(launchName);
+    return;
+  }
+  QString file;
+  for (const QString& argument : arguments) {
+    if (!argument.startsWith(QLatin1Char('-'))) {
+      file = argument;
+      break;
+    }
+  }
+  const CPennetDoc* doc = file.isEmpty() ? OnFileNew() : OpenDocumentFile(file.toStdString());
+  if (doc == nullptr) page::ReportErrorCode(page::kResultCannotOpen);
+}
+
+// A missing or refused hand-off block opens nothing; start-up goes on.
+void CPennetApp::OpenLaunchedPage(const std::string& launchName) {
+  std::optional<LaunchBlock> block = ReadLaunchMemory(launchName);
+  if (!block) return;
+  SetPendingLaunch(std::move(block));
+  OnFileNew();
+}
+
+void CPennetApp::onFilesHandedOver(const QStringList& files) {
+  if (!mainFrame_) return;
+  if (mainFrame_->isMinimized()) mainFrame_->showNormal();
+  mainFrame_->raise();
+  mainFrame_->activateWindow();
+  mainFrame_->OpenDroppedFiles(files);
+}
+
+}  // namespace app

@@ -1,0 +1,151 @@
+#pragma once
+// The application object: start-up (one instance per user, the launch
+// hand-off, the install check, the main frame, the command line), the end
+// of the program, and the document manager that makes, opens, saves and
+// closes page documents and keeps the recent-file list. One instance lives
+// for the program's run (Get).
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/CRecentFileList.h"
+#include "app/InstallRecord.h"
+
+namespace platform {
+class Settings;
+}
+
+namespace app {
+
+class CInstanceLock;
+class CPageViewBase;
+class CPennetDoc;
+class CSMainFrame;
+
+class CPennetApp : public QObject {
+  Q_OBJECT
+ public:
+  // Start-up work that belongs to other parts of the program, run at its
+  // place in the start-up order. Empty hooks do nothing.
+  struct StartupHooks {
+    // Starts the 3D engine through the page's figure facade; a negative
+    // result code is shown once the window is up (and the library bar is
+    // then not restored).
+    std::function<int()> initEngine;
+    // Shuts the 3D engine down at the end of the program.
+    std::function<void()> exitEngine;
+    // The library bar reopens its last folders and page.
+    std::function<void()> restoreLibraryBar;
+    // The automatic news check, started last.
+    std::function<void()> startNewsCheck;
+  };
+  // Makes the view of a document's page window (the stand-in view by
+  // default).
+  using ViewFactory = std::function<CPageViewBase*(CPennetDoc& doc)>;
+
+  // Exit codes of a start that ends at once.
+  static constexpr int kExitHandedOver = 0;    // a running instance took the files
+  static constexpr int kExitNotInstalled = 3;    // no install record
+
+  // The settings are the per-user settings of the run (the caller keeps
+  // them alive).
+  explicit CPennetApp(platform::Settings& settings, QObject* parent = nullptr);
+  // Closes the documents, writes the recent-file list and shuts the engine
+  // down.
+  ~CPennetApp() override;
+  static CPennetApp* Get();
+
+  StartupHooks& Hooks() { return hooks_; }
+  void SetViewFactory(ViewFactory factory);
+  platform::Settings& GetSettings() const { return settings_; }
+
+  // ---- start-up and end: CPennetApp.cpp ------------------------------------
+  // Runs start-up with the program's arguments (without the program).
+  // True: the main window is up and the event loop should run. False: the
+  // program ends with `exitCode`.
+  bool InitInstance(const QStringList& arguments, int& exitCode);
+  // Lets go of the single-instance socket (the event loop has ended).
+  void ExitInstance();
+  // The main frame (made by InitInstance or CreateMainFrame); null before.
+  CSMainFrame* GetMainFrame() const { return mainFrame_.get(); }
+  // Makes the main frame without the rest of start-up (tests, tools).
+  CSMainFrame* CreateMainFrame();
+  // The install record beside the program, or where the check looks
+  // (SetProgramFolder).
+  const std::optional<InstallRecord>& GetInstallRecord() const { return installRecord_; }
+  void SetProgramFolder(const std::string& folder) { programFolder_ = folder; }
+  // The single-instance socket's name (the per-user default unless set).
+  void SetInstanceServerName(const QString& name) { instanceServerName_ = name; }
+
+  // ---- documents: CPennetApp_Documents.cpp -----------------------------------
+  // A new, empty page in a new window ("Pennet1", "Pennet2", ...).
+  CPennetDoc* OnFileNew();
+  // Asks for a page file and opens it.
+  void OnFileOpen();
+  // Opens a page file in a new window: only ".z4g" files (any case) open,
+  // others are ignored silently; a missing file or a failed read is
+  // reported and opens nothing. A file already open brings its window
+  // forward. Null when nothing opened.
+  CPennetDoc* OpenDocumentFile(const std::string& path);
+  // Opens entry `id` - ID_FILE_MRU_FILE1 of the recent-file list; when that
+  // fails, offers to remove the entry.
+  bool OnOpenRecentFile(int id);
+  // Saves to the document's file, or asks for one when it has none.
+  bool DoFileSave(CPennetDoc& doc);
+  // Asks for a file name (the current one proposed) and saves there.
+  bool DoSaveAs(CPennetDoc& doc);
+  // A modified document asks whether to save it first: Yes saves (false
+  // when saving fails or is cancelled), No goes on, Cancel answers false.
+  bool SaveModified(CPennetDoc& doc);
+  bool SaveAllModified();
+  // Closes the document's windows and the document, without asking.
+  void CloseDocument(CPennetDoc& doc);
+  void CloseAllDocuments();
+  const std::vector<CPennetDoc*>& GetDocuments() const { return docs_; }
+  CPennetDoc* GetActiveDocument() const;
+  CRecentFileList& GetRecentFiles() { return recentFiles_; }
+  // The filter of the page file dialogs.
+  static std::string PageFileFilter();
+
+ signals:
+  void sigRecentFilesChanged();
+  void sigDocumentCountChanged();
+
+ private slots:
+  void onFilesHandedOver(const QStringList& files);
+
+ private:
+  // ---- start-up steps ----------------------------------------------------------
+  bool ClaimInstance(const QStringList& arguments, const std::string& launchName);
+  bool CheckInstallation();
+  void ProcessCommandLine(const QStringList& arguments, const std::string& launchName);
+  void OpenLaunchedPage(const std::string& launchName);
+
+  // ---- document steps -----------------------------------------------------------
+  CPennetDoc* AddDocument();
+  void ShowDocument(CPennetDoc& doc);
+  bool DoSave(CPennetDoc& doc, const std::string& path);
+  void AddToRecentFileList(const std::string& path);
+  void ReadSettings();
+  void WriteSettings();
+
+  platform::Settings& settings_;
+  StartupHooks hooks_;
+  ViewFactory viewFactory_;
+  std::unique_ptr<CSMainFrame> mainFrame_;
+  std::unique_ptr<CInstanceLock> instanceLock_;
+  QString instanceServerName_;
+  std::string programFolder_;
+  std::optional<InstallRecord> installRecord_;
+  std::vector<CPennetDoc*> docs_;  // children of the application object
+  CRecentFileList recentFiles_;
+  int untitledCount_ = 0;
+  bool engineStarted_ = false;
+};
+
+}  // namespace app
