@@ -48,6 +48,10 @@ class PnBarLink {
  public:
   virtual ~PnBarLink() = default;
   virtual void ShowValues(const PropVal& value) = 0;
+  // The colour button of the atmosphere bar, which the eyedropper fills and
+  // the paint bucket reads.
+  virtual platform::COLORREF GetAtmColor() const { return 0; }
+  virtual void SetAtmColor(platform::COLORREF /*color*/) {}
 };
 
 class PnGlobal {
