@@ -216,6 +216,8 @@ void CSpinEdit::SetStepRange(int minimum, int maximum) {
   stepMax_ = maximum;
 }
 
+void CSpinEdit::SetEditText(const QString& text) { lineEdit()->setText(text); }
+
 // The arrows bring a value from outside the range back to its nearer end.
 void CSpinEdit::stepBy(int steps) {
   const long long next = static_cast<long long>(value()) + steps;

@@ -111,6 +111,8 @@ class CSpinEdit : public QSpinBox {
   void SetStepRange(int minimum, int maximum);
   int StepMinimum() const { return stepMin_; }
   int StepMaximum() const { return stepMax_; }
+  // The edit's text as if typed.
+  void SetEditText(const QString& text);
   void stepBy(int steps) override;
 
  protected:
