@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDockWidget>
 #include <QLabel>
 #include <QTest>
 
 #include "BarTestSupport.h"
 #include "QtTestApp.h"
+#include "ShellTestSupport.h"
 #include "app/CColButton.h"
 #include "app/CColMenu.h"
 #include "app/CFCButton.h"
@@ -23,6 +25,7 @@
 #include "app/CPropBars.h"
 #include "app/CPropLtBar.h"
 #include "app/CPropToolBar.h"
+#include "app/CSMainFrame.h"
 #include "app/PropBarMenus.h"
 
 namespace {
@@ -550,6 +553,35 @@ TEST(PropertyBars, PaintEnabledAndDisabled) {
     EXPECT_GT(enabled.height(), 20);
     EXPECT_NE(enabled, disabled);  // the controls show that they are off
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CPropBars, TheMainFrameDocksTheBarsAndRunsThePalettesCommands) {
+  shelltest::ShellFixture shell;
+  app::CSMainFrame& frame = shell.Frame();
+  EXPECT_NE(qobject_cast<app::CPropToolBar*>(frame.GetBar(app::CSMainFrame::kToolPalette)->widget()), nullptr);
+  EXPECT_NE(qobject_cast<app::CPropAtmBar*>(frame.GetBar(app::CSMainFrame::kAtmosphereBar)->widget()), nullptr);
+  EXPECT_NE(qobject_cast<app::CProp3DBar*>(frame.GetBar(app::CSMainFrame::k3DFigureBar)->widget()), nullptr);
+  EXPECT_NE(qobject_cast<app::CProp2DBar*>(frame.GetBar(app::CSMainFrame::k2DShapeBar)->widget()), nullptr);
+  auto* light = qobject_cast<app::CPropLtBar*>(frame.GetBar(app::CSMainFrame::kLightBar)->widget());
+  ASSERT_NE(light, nullptr);
+  EXPECT_FALSE(light->isEnabled());
+  EXPECT_NE(page::PnGlobal::Get().bars, nullptr);
+
+  // The palette's command buttons run the frame's commands by number.
+  int undone = 0;
+  QAction* undo = frame.AddCommand(57643, QStringLiteral("undo"), nullptr);
+  QObject::connect(undo, &QAction::triggered, [&] { ++undone; });
+  auto* palette = qobject_cast<app::CPropToolBar*>(frame.GetBar(app::CSMainFrame::kToolPalette)->widget());
+  palette->Button(2)->click();
+  EXPECT_EQ(undone, 1);
+  undo->setEnabled(false);
+  palette->Button(2)->click();
+  EXPECT_EQ(undone, 1);
+  palette->Button(3)->click();  // no redo command in this frame: nothing happens
 }
 
 }  // namespace
