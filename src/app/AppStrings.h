@@ -21,6 +21,9 @@ enum AppStringId : int {
   kStrNeedPdfReader = 391,
   kStrAlreadyRunning = 4394,
   // Texts of newer features.
+  kStrEnterNumberRange = 20041,  // "%s" the least, "%s" the largest value
+  kStrEnterInteger = 20042,
+  kStrEnterNumber = 20043,
   kStrAskToSave = 20100,  // "%s" = the page's title
 };
 

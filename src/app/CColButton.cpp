@@ -41,6 +41,11 @@ void CColButton::SetColor(COLORREF color) {
   update();
 }
 
+void CColButton::SetMode(int mode) {
+  mode_ = mode == kColorModeColor || mode == kColorMode2 ? mode : kColorMode1;
+  update();
+}
+
 bool CColButton::OnColorCommand(int commandId) {
   const PaletteChoice choice = ChoosePaletteCommand(commandId);
   switch (choice.action) {

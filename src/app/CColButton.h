@@ -25,6 +25,9 @@ class CColButton : public QAbstractButton {
 
   // Sets the colour and mode 0.
   void SetColor(COLORREF color);
+  // Sets the mode and keeps the colour (a mode the palette cannot give
+  // counts as a special choice: 1 or 2 as given, others 1).
+  void SetMode(int mode);
   COLORREF Color() const { return color_; }
   int Mode() const { return mode_; }
 

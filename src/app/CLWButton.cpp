@@ -1,21 +1,17 @@
 #include "app/CLWButton.h"
 
-#include <QInputDialog>
 #include <QPainter>
+
+#include "app/CLineWidthDialog.h"
 
 namespace app {
 namespace {
 
-constexpr int kMinLineWidth = 1;
-constexpr int kMaxLineWidth = 100;
-
 std::optional<int> AskLineWidth(int current, QWidget* parent) {
-  bool ok = false;
-  const int width = QInputDialog::getInt(parent, QStringLiteral("線の幅"), QStringLiteral("pt"),
-                                         std::clamp(current, kMinLineWidth, kMaxLineWidth), kMinLineWidth,
-                                         kMaxLineWidth, 1, &ok);
-  if (!ok) return std::nullopt;
-  return width;
+  CLineWidthDialog dialog(parent);
+  dialog.width = current;
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.width;
 }
 
 LineWidthDialogHook& DialogHook() {

@@ -15,6 +15,7 @@
 #include "app/CPageViewBase.h"
 #include "app/CPennetApp.h"
 #include "app/CPennetDoc.h"
+#include "app/CPropBars.h"
 #include "app/CSChildFrame.h"
 
 namespace app {
@@ -43,6 +44,7 @@ CSMainFrame::CSMainFrame(CPennetApp& app, QWidget* parent) : QMainWindow(parent)
   CreateMenus();
   CreateStatusBar();
   CreateBars();
+  CPropBars::InstallInto(*this);
   ReadSettings();
   UpdateCommandUI();
 }
