@@ -4,7 +4,6 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QLocale>
 #include <cmath>
 
 #include "app/CColButton.h"
@@ -25,9 +24,7 @@ std::string FillInString(int id, const char* marker, std::initializer_list<QStri
   return text.toStdString();
 }
 
-QString FormatExchangeDouble(double value) {
-  return QString::number(value, 'g', QLocale::FloatingPointShortest);
-}
+QString FormatExchangeDouble(double value) { return QString::number(value, 'g', 15); }
 
 void DataExchange::Fail(QWidget* control, const std::string& message) {
   failed_ = control;

@@ -41,8 +41,8 @@ class DataExchange {
 
   // A whole number in an edit, least to largest.
   void Int(QLineEdit* edit, int& field, int least, int largest);
-  // A number in an edit, least to largest; shown in the shortest form that
-  // reads back as the same value.
+  // A number in an edit, least to largest; shown with 15 significant
+  // digits, which hides the last bit's noise of converted values.
   void Double(QLineEdit* edit, double& field, double least, double largest);
   void Check(QAbstractButton* box, bool& field);
   // The index of the checked button; none checked shows a value that is no

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/CColButton.h"
+#include "app/DataExchange.h"
 
 namespace app::dialogs {
 namespace {
@@ -105,6 +106,17 @@ int PresetDpi(int preset, int dpi) {
     case 1: return 144;
     case 2: return 300;
     default: return dpi;
+  }
+}
+
+void ConnectPresets(ExchangeDialog* dialog, const ResolutionControls& controls, int& preset, int& dpi) {
+  for (int i = 0; i < controls.presets.size(); ++i) {
+    QObject::connect(controls.presets[i], &QAbstractButton::clicked, dialog, [dialog, i, &preset, &dpi] {
+      dialog->ReadQuietly();
+      preset = i;
+      dpi = PresetDpi(preset, dpi);
+      dialog->UpdateData(false);
+    });
   }
 }
 

@@ -21,6 +21,7 @@ class QWidget;
 namespace app {
 
 class CColButton;
+class ExchangeDialog;
 
 namespace dialogs {
 
@@ -49,6 +50,10 @@ struct ResolutionControls {
 ResolutionControls MakeResolutionGroup(QWidget* parent, const QString& title);
 // The dpi a preset stands for; the preset "own value" (3) keeps `dpi`.
 int PresetDpi(int preset, int dpi);
+// A click on a preset button takes that preset and its dpi into the
+// dialog's fields and shows them. The click wins even when the typed dpi
+// does not read: that value is replaced or, for "own value", edited next.
+void ConnectPresets(ExchangeDialog* dialog, const ResolutionControls& controls, int& preset, int& dpi);
 
 }  // namespace dialogs
 }  // namespace app

@@ -37,6 +37,11 @@ double UnitsPerInch(int unit, int dpi) {
 // no ratio to give and counts as unchanged.
 double SideRatio(double side, double start) { return start > 0 ? side / start : 1.0; }
 
+// Whole pixels, cut toward zero. A size shown in another unit comes back
+// through 15 digits of text; the allowance keeps 4000 pixels shown as
+// 13.3333333333333 inches from coming back as 3999.
+double CutToPixels(double pixels) { return std::trunc(pixels + (pixels < 0 ? -1e-6 : 1e-6)); }
+
 QStringList UnitNames() {
   return {QStringLiteral("ピクセル"), QStringLiteral("mm"), QStringLiteral("cm"), QStringLiteral("inch")};
 }
@@ -57,8 +62,7 @@ CImageSizeDialog::CImageSizeDialog(QWidget* parent) : ExchangeDialog(parent) {
   connect(keep, &QCheckBox::clicked, this, &CImageSizeDialog::onKeepRatioClicked);
 
   resolution_ = MakeResolutionGroup(this, QStringLiteral("解像度"));
-  for (int i = 0; i < resolution_.presets.size(); ++i)
-    connect(resolution_.presets[i], &QAbstractButton::clicked, this, [this, i] { onPresetClicked(i); });
+  ConnectPresets(this, resolution_, preset, dpi);
 
   backgroundButton_ = MakeColorButton(this, 1118);
   frameButton_ = MakeColorButton(this, 1127);
@@ -133,13 +137,6 @@ void CImageSizeDialog::DoDataExchange(DataExchange& dx) {
 
 void CImageSizeDialog::AfterExchange() { resolution_.dpiEdit->setEnabled(preset == 3); }
 
-void CImageSizeDialog::onPresetClicked(int clicked) {
-  ReadQuietly();
-  preset = clicked;
-  dpi = PresetDpi(preset, dpi);
-  UpdateData(false);
-}
-
 // Both drop lists always show one unit: choosing in one converts the sizes
 // from the unit the other still shows, then sets the other to match.
 void CImageSizeDialog::onUnitChanged(bool widthCombo) {
@@ -160,8 +157,8 @@ void CImageSizeDialog::onUnitChanged(bool widthCombo) {
   width *= factor;
   height *= factor;
   if (newUnit == kPixels) {
-    width = std::trunc(width);
-    height = std::trunc(height);
+    width = CutToPixels(width);
+    height = CutToPixels(height);
   }
   UpdateData(false);
 }
@@ -190,8 +187,8 @@ void CImageSizeDialog::onSideEdited(bool widthEdit) {
 // the user left them: the next OK reads and converts them again.
 bool CImageSizeDialog::OnOK() {
   const double pixelsPerUnit = dpi / UnitsPerInch(heightUnit, dpi);
-  width = std::trunc(pixelsPerUnit * width);
-  height = std::trunc(pixelsPerUnit * height);
+  width = CutToPixels(pixelsPerUnit * width);
+  height = CutToPixels(pixelsPerUnit * height);
   widthUnit = heightUnit = kPixels;
   scale = (SideRatio(width, startWidth) + SideRatio(height, startHeight)) * 0.5;
   if (width > kMaxSide || height > kMaxSide) {

@@ -35,8 +35,7 @@ void TakeTitle(QWidget* dialog, const std::string& title) {
 CConvToPicDialog::CConvToPicDialog(QWidget* parent) : ExchangeDialog(parent) {
   setWindowTitle(QStringLiteral("画像図形に変換"));
   resolution_ = MakeResolutionGroup(this, QStringLiteral("変換解像度"));
-  for (int i = 0; i < resolution_.presets.size(); ++i)
-    connect(resolution_.presets[i], &QAbstractButton::clicked, this, [this, i] { onPresetClicked(i); });
+  ConnectPresets(this, resolution_, preset, dpi);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(resolution_.group);
   layout->addWidget(Text(this, QStringLiteral("解像度が高いほどきれいになりますが、ファイルは大きくなります。")));
@@ -54,15 +53,6 @@ void CConvToPicDialog::DoDataExchange(DataExchange& dx) {
 }
 
 void CConvToPicDialog::AfterExchange() { resolution_.dpiEdit->setEnabled(preset == 3); }
-
-// The click chooses the preset even when the typed value is not one the
-// dialog accepts: that value is replaced or, for "own value", edited next.
-void CConvToPicDialog::onPresetClicked(int clicked) {
-  ReadQuietly();
-  preset = clicked;
-  dpi = PresetDpi(preset, dpi);
-  UpdateData(false);
-}
 
 // ---- grid ------------------------------------------------------------------------
 

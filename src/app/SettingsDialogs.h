@@ -33,8 +33,6 @@ class CConvToPicDialog : public ExchangeDialog {
   void AfterExchange() override;
 
  private:
-  void onPresetClicked(int preset);
-
   dialogs::ResolutionControls resolution_;
 };
 
@@ -100,7 +98,6 @@ class CImageSizeDialog : public ExchangeDialog {
   bool OnOK() override;
 
  private:
-  void onPresetClicked(int preset);
   void onUnitChanged(bool widthCombo);
   void onKeepRatioClicked();
   void onSideEdited(bool widthEdit);
