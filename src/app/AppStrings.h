@@ -23,6 +23,7 @@ enum AppStringId : int {
   kStrNeedPdfReader = 391,
   kStrAlreadyRunning = 4394,
   // Texts of newer features.
+  kStrEnterNumberRange = 20041,  // "%s" the least, "%s" the largest value
   kStrAskToSave = 20100,  // "%s" = the page's title
 };
 

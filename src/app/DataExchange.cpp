@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <cmath>
 
+#include "app/AppStrings.h"
 #include "app/CColButton.h"
 #include "page/StringTable.h"
 #include "platform/Hooks.h"
@@ -58,7 +59,7 @@ void DataExchange::Double(QLineEdit* edit, double& field, double least, double l
   bool ok = false;
   const double value = edit->text().trimmed().toDouble(&ok);
   if (!ok || !std::isfinite(value) || value < least || value > largest) {
-    Fail(edit, FillInString(page::kStrEnterNumberRange, "%s",
+    Fail(edit, FillInString(kStrEnterNumberRange, "%s",
                       {FormatExchangeDouble(least), FormatExchangeDouble(largest)}));
     return;
   }

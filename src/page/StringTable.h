@@ -26,7 +26,6 @@ enum StringId : int {
   kStrEnterIntegerRange = 20005,  // "%d" the least, "%d" the largest value
   kStrTextTooLong = 20006,        // "%d" the largest number of bytes
   kStrNotStorableText = 20007,    // text the page file's code page cannot hold
-  kStrEnterNumberRange = 20008,   // "%s" the least, "%s" the largest value
 };
 
 // Parses the table's text form: one entry a line, a decimal id, one tab,
