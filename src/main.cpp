@@ -2,6 +2,7 @@
 #include <QStringList>
 
 #include "app/CPennetApp.h"
+#include "app/HintDialogs.h"
 #include "app/QtHooks.h"
 #include "page/StringTable.h"
 #include "platform/Settings.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
   if (app::IsScreenless()) gQtDefaultHandler = qInstallMessageHandler(FilterQtMessages);
   page::InstallProgramStringTable();
   app::InstallQtHooks();
+  app::InstallAngleHintHook();
 
   int exitCode = 0;
   {

@@ -1,16 +1,19 @@
 #!/usr/bin/env python3
 """Draws Pennet's own art into resources/: the button skin, the button
-pictures, the icons and the cursors (with their hot spots).
+pictures, the icons, the cursors (with their hot spots) and the pictures of
+the hint dialogs.
 
 Only the standard library is used: shapes are rasterised with 4x4
-supersampling into premultiplied RGBA, reduced, and written as RGBA PNGs with
-zlib and struct. Run it from anywhere; it rewrites every file it makes:
+supersampling (2x2 for the large hint pictures) into premultiplied RGBA,
+reduced, and written as RGBA PNGs with zlib and struct. Run it from
+anywhere; it rewrites every file it makes, or only the groups named:
 
-    python3 tools/make_art.py
+    python3 tools/make_art.py [skins] [icons] [cursors] [hints]
 """
 import math
 import os
 import struct
+import sys
 import zlib
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources")
@@ -30,26 +33,28 @@ GREY = (150, 150, 156)
 # ---- canvas -------------------------------------------------------------
 
 class Canvas:
-    """Premultiplied float RGBA samples, SS x SS per output pixel."""
+    """Premultiplied float RGBA samples, ss x ss per output pixel."""
 
-    def __init__(self, width, height):
+    def __init__(self, width, height, ss=SS, background=None):
         self.w, self.h = width, height
-        self.sw, self.sh = width * SS, height * SS
-        self.px = [[0.0, 0.0, 0.0, 0.0] for _ in range(self.sw * self.sh)]
+        self.ss = ss
+        self.sw, self.sh = width * ss, height * ss
+        fill = [0.0, 0.0, 0.0, 0.0] if background is None else [c / 255.0 for c in background] + [1.0]
+        self.px = [list(fill) for _ in range(self.sw * self.sh)]
 
     def _cover(self, box, inside, colour, alpha=1.0):
         """Paints every sample in box (pixel units) for which inside(x, y)
         holds; colour is an (r, g, b) tuple or a function of (x, y)."""
         x0, y0, x1, y1 = box
-        sx0 = max(0, int(math.floor(x0 * SS)))
-        sy0 = max(0, int(math.floor(y0 * SS)))
-        sx1 = min(self.sw, int(math.ceil(x1 * SS)) + 1)
-        sy1 = min(self.sh, int(math.ceil(y1 * SS)) + 1)
+        sx0 = max(0, int(math.floor(x0 * self.ss)))
+        sy0 = max(0, int(math.floor(y0 * self.ss)))
+        sx1 = min(self.sw, int(math.ceil(x1 * self.ss)) + 1)
+        sy1 = min(self.sh, int(math.ceil(y1 * self.ss)) + 1)
         for sy in range(sy0, sy1):
-            y = (sy + 0.5) / SS
+            y = (sy + 0.5) / self.ss
             row = sy * self.sw
             for sx in range(sx0, sx1):
-                x = (sx + 0.5) / SS
+                x = (sx + 0.5) / self.ss
                 if not inside(x, y):
                     continue
                 c = colour(x, y) if callable(colour) else colour
@@ -138,13 +143,13 @@ class Canvas:
         take the colour of their visible neighbours, so that programs that
         stretch the picture without premultiplying get no dark fringes."""
         out = []
-        n = SS * SS
+        n = self.ss * self.ss
         for y in range(self.h):
             for x in range(self.w):
                 acc = [0.0, 0.0, 0.0, 0.0]
-                for sy in range(y * SS, y * SS + SS):
+                for sy in range(y * self.ss, y * self.ss + self.ss):
                     row = sy * self.sw
-                    for sx in range(x * SS, x * SS + SS):
+                    for sx in range(x * self.ss, x * self.ss + self.ss):
                         p = self.px[row + sx]
                         for k in range(4):
                             acc[k] += p[k]
@@ -677,7 +682,163 @@ def make_cursors():
         f.write("".join("%d %d %d\n" % (k, x, y) for k, (x, y) in sorted(spots.items())))
 
 
-def main():
+# ---- pictures of the hint dialogs ------------------------------------------
+
+PAPER = (250, 250, 246)
+PAD = (220, 220, 220)
+PAD_LINE = (150, 150, 150)
+
+
+def hint_canvas(w, h):
+    c = Canvas(w, h, ss=2, background=PAPER)
+    c.lines([(1, 1), (w - 1, 1), (w - 1, h - 1), (1, h - 1)], 1.0, GREY, closed=True)
+    return c
+
+
+def big_arrow(c, a, b, colour, width=6):
+    ang = math.degrees(math.atan2(-(b[1] - a[1]), b[0] - a[0]))
+    back = (b[0] - 10 * math.cos(math.radians(ang)), b[1] + 10 * math.sin(math.radians(ang)))
+    c.lines([a, back], width, colour)
+    arrow_head(c, b, ang, 20, colour)
+
+
+def head(c, cx, cy, r, facing):
+    """A head; facing -1 left, 0 front, 1 right."""
+    c.ellipse(cx, cy, r, r * 1.1, SKIN)
+    c.ring(cx, cy, r, r * 1.1, 2, INK)
+    c.ring(cx, cy - r * 0.25, r * 1.02, r * 0.95, r * 0.35, (90, 60, 40), start=20, sweep=140)
+    if facing == 0:
+        for dx in (-0.35, 0.35):
+            c.ellipse(cx + dx * r, cy + 0.1 * r, r * 0.09, r * 0.13, INK)
+        c.ring(cx, cy + 0.45 * r, r * 0.25, r * 0.12, 2, INK, start=200, sweep=140)
+    else:
+        c.ellipse(cx + facing * 0.55 * r, cy + 0.1 * r, r * 0.09, r * 0.13, INK)
+        c.polygon([(cx + facing * r * 0.95, cy + 0.1 * r), (cx + facing * r * 1.2, cy + 0.35 * r),
+                   (cx + facing * r * 0.95, cy + 0.45 * r)], SKIN)
+
+
+def draw_angle_hint():
+    """371: dragging on the direction pad turns the figure."""
+    c = hint_canvas(327, 386)
+    x0, y0, w, h = 44, 30, 240, 120
+    c.rect(x0, y0, x0 + w, y0 + h, PAD)
+    c.lines([(x0, y0), (x0 + w, y0), (x0 + w, y0 + h), (x0, y0 + h)], 1.5, PAD_LINE, closed=True)
+    c.lines([(x0, y0 + h / 2), (x0 + w, y0 + h / 2)], 1.5, PAD_LINE)
+    for q in (1, 2, 3):
+        c.lines([(x0 + w * q / 4, y0), (x0 + w * q / 4, y0 + h)], 1.5, PAD_LINE)
+    c.ring(x0 + w / 2, y0 + h / 2, w / 4, h / 2, 1.5, PAD_LINE)
+    c.ellipse(x0 + w * 3 / 4, y0 + h / 2, 9, 9, SKIN)
+    c.ring(x0 + w * 3 / 4, y0 + h / 2, 9, 9, 1.5, INK)
+    pointer(c, x0 + w * 3 / 4 + 4, y0 + h / 2 + 4, 1.4)
+    big_arrow(c, (x0 + w / 2 + 6, y0 + h / 2 - 30), (x0 + w * 3 / 4 - 14, y0 + h / 2 - 30), BLUE, 4)
+    big_arrow(c, (163, 170), (163, 215), BLUE)
+    head(c, 95, 300, 46, 0)
+    head(c, 232, 300, 46, 1)
+    big_arrow(c, (150, 300), (178, 300), RED, 5)
+    save(c, "bitmaps", "bitmap_371.png")
+
+
+def library_sheet(c, x0, y0, w, h):
+    c.rect(x0, y0, x0 + w, y0 + h, (236, 238, 244))
+    c.lines([(x0, y0), (x0 + w, y0), (x0 + w, y0 + h), (x0, y0 + h)], 1.5, GREY, closed=True)
+    for k in range(3):
+        tx = x0 + 10 + k * (w - 20) / 3
+        c.rect(tx, y0 + 12, tx + (w - 20) / 3 - 8, y0 + 12 + (w - 20) / 3 - 8, WHITE)
+
+
+def draw_swap_hint():
+    """370: dropping a person, tool or expression onto a figure swaps it."""
+    c = hint_canvas(400, 347)
+    library_sheet(c, 20, 20, 170, 90)
+    person(c, 62, 40, 2.0, GREEN)
+    c.rect(200, 140, 380, 327, WHITE)
+    c.lines([(200, 140), (380, 140), (380, 327), (200, 327)], 1.5, INK, closed=True)
+    person(c, 290, 180, 6.0, BLUE)
+    big_arrow(c, (80, 120), (250, 210), RED)
+    pointer(c, 252, 212, 1.5)
+    save(c, "bitmaps", "bitmap_370.png")
+
+
+def draw_rotation_hint():
+    """158: dragging a corner handle with the rotation tool turns the shape."""
+    c = hint_canvas(343, 346)
+    cx, cy = 171, 180
+    ang = math.radians(20)
+    corners = []
+    for sx, sy in ((-1, -1), (1, -1), (1, 1), (-1, 1)):
+        x, y = sx * 90, sy * 60
+        corners.append((cx + x * math.cos(ang) - y * math.sin(ang), cy + x * math.sin(ang) + y * math.cos(ang)))
+    c.lines([(cx - 90, cy - 60), (cx + 90, cy - 60), (cx + 90, cy + 60), (cx - 90, cy + 60)], 2, GREY, closed=True)
+    c.polygon(corners, (206, 222, 246))
+    c.lines(corners, 2.5, BLUE, closed=True)
+    for x, y in corners:
+        c.rect(x - 5, y - 5, x + 5, y + 5, WHITE)
+        c.lines([(x - 5, y - 5), (x + 5, y - 5), (x + 5, y + 5), (x - 5, y + 5)], 1.5, INK, closed=True)
+    c.ring(cx, cy, 140, 140, 5, RED, start=10, sweep=30)
+    arrow_head(c, (cx + 140, cy + 2), -95, 20, RED)
+    pointer(c, corners[2][0] + 4, corners[2][1] + 4, 1.4)
+    save(c, "bitmaps", "bitmap_158.png")
+
+
+def balloon(c, shapes, colour, outline):
+    for kind, args in shapes:
+        if kind == "oval":
+            c.ring(*args, 2.5, outline)
+    for kind, args in shapes:
+        if kind == "oval":
+            c.ellipse(*args, colour)
+        else:
+            c.polygon(args, colour)
+
+
+def draw_balloon_hint():
+    """157: ovals and polygons made into one speech balloon."""
+    c = hint_canvas(273, 143)
+    parts = [("oval", (60, 60, 44, 30)), ("oval", (88, 74, 30, 22)), ("tail", [(50, 80), (70, 84), (36, 122)])]
+    for kind, args in parts:
+        if kind == "oval":
+            c.ellipse(*args, WHITE)
+            c.ring(*args, 2.5, INK)
+        else:
+            c.polygon(args, WHITE)
+            c.lines(args, 2.5, INK, closed=True)
+    big_arrow(c, (124, 72), (158, 72), BLUE, 5)
+    shifted = [(kind, (args[0] + 148, args[1], args[2], args[3]) if kind == "oval" else [(x + 148, y) for x, y in args])
+               for kind, args in parts]
+    for kind, args in shifted:
+        if kind == "oval":
+            c.ring(*args, 5, INK)
+        else:
+            c.lines(args, 5, INK, closed=True)
+    balloon(c, shifted, WHITE, INK)
+    save(c, "bitmaps", "bitmap_157.png")
+
+
+def draw_layout_hint():
+    """379: place a scene first, then swap the persons in it."""
+    c = hint_canvas(500, 330)
+    library_sheet(c, 20, 20, 200, 100)
+    c.rect(34, 34, 82, 82, (200, 226, 250))
+    c.rect(34, 66, 82, 82, (160, 200, 140))
+    person(c, 58, 44, 1.5, BLUE)
+    c.rect(250, 30, 480, 300, (200, 226, 250))
+    c.rect(250, 220, 480, 300, (160, 200, 140))
+    c.lines([(250, 30), (480, 30), (480, 300), (250, 300)], 2, INK, closed=True)
+    person(c, 320, 110, 6.0, BLUE)
+    person(c, 410, 110, 6.0, GREEN)
+    big_arrow(c, (100, 130), (240, 170), RED)
+    save(c, "bitmaps", "bitmap_379.png")
+
+
+def make_hints():
+    draw_angle_hint()
+    draw_swap_hint()
+    draw_rotation_hint()
+    draw_balloon_hint()
+    draw_layout_hint()
+
+
+def make_skins():
     make_skin()
     for name in TOOLS:
         draw_tool(name)
@@ -687,8 +848,16 @@ def main():
         draw_atmosphere(name)
     for name in TEXT_DIALOG:
         draw_text_dialog_picture(name)
-    make_icons()
-    make_cursors()
+
+
+def main():
+    groups = {"skins": make_skins, "icons": make_icons, "cursors": make_cursors, "hints": make_hints}
+    chosen = sys.argv[1:] or list(groups)
+    for name in chosen:
+        if name not in groups:
+            sys.exit("unknown group %r (choose from %s)" % (name, ", ".join(groups)))
+    for name in chosen:
+        groups[name]()
 
 
 if __name__ == "__main__":

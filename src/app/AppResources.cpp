@@ -74,6 +74,11 @@ QImage LoadAppIcon(int id) {
   return found->second;
 }
 
+QImage LoadAppBitmap(int id) {
+  return QImage(QString::fromStdString(
+      platform::JoinPath(ResourceFolder(), "bitmaps/bitmap_" + std::to_string(id) + ".png")));
+}
+
 bool HasAppCursor(int id) { return QFile::exists(CursorPath(id)); }
 
 QCursor LoadAppCursor(int id) {

@@ -13,6 +13,8 @@ enum AppStringId : int {
   kStrBarList = 134,          // "一覧表"
   kStrBasicManualFile = 135,  // "PennetBasMan.pdf"
   kStrBarToolPalette = 148,   // "ツールバー"
+  kStrImageTooLarge = 183,    // "%d" and "%d": the largest side in pixels, twice
+  kStrImageTooSmall = 184,
   kStrNotInstalled = 363,
   kStrRemoveRecentFile = 380,
   kStrLaunchQuestionEnd = 385,          // after the launcher's name, page unmodified

@@ -15,6 +15,8 @@
 #include "app/CPennetDoc.h"
 #include "app/CSMainFrame.h"
 #include "app/PagePrinter.h"
+#include "app/SettingsDialogs.h"
+#include "page/PnGlobal.h"
 #include "platform/Hooks.h"
 
 namespace app {
@@ -41,6 +43,16 @@ void CSMainFrame::CreateMenus() {
   CreateFileCommands();
   CreateWindowCommands();
   CreateHelpCommands();
+  // The options change the preferences record, which is saved when the
+  // program ends.
+  QAction* options = AddCommand(ID_OPTIONS, QStringLiteral("オプション(&N)..."), GetMenu(kEditMenu));
+  options->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+  connect(options, &QAction::triggered, this, [] {
+    page::AppPrefs& prefs = *page::PnGlobal::Get().prefs;
+    CPrefsDialog dialog;
+    dialog.Load(prefs);
+    if (dialog.DoModal() == QDialog::Accepted) dialog.Store(prefs);
+  });
   // The View menu's bar commands come with the bars (CreateViewCommands).
 }
 

@@ -3,6 +3,9 @@
 // person-layout question also has Cancel, which stops the drop. Each runs
 // modally through DoModal and answers QDialog::Accepted or Rejected.
 #include <QDialog>
+#include <QImage>
+#include <QSize>
+#include <QString>
 
 namespace app {
 
@@ -13,10 +16,21 @@ class CHintDialog : public QDialog {
  public:
   int DoModal();
 
+  // The picture shown; null when its file is missing (the place stays).
+  const QImage& Picture() const { return picture_; }
+
  protected:
-  // `caption` and `texts` are string-table ids (0 none); `picture` is the
-  // resource picture's file name; `withCancel` adds "キャンセル".
-  CHintDialog(QWidget* parent, int caption, const char* picture, int text1, int text2, bool withCancel);
+  struct Content {
+    QString caption;
+    int pictureId = 0;  // the resource bitmap (AppResources: LoadAppBitmap)
+    QSize pictureSize;  // the place kept for it
+    QString textAbove, textBelow;  // empty: none
+    bool withCancel = false;       // "キャンセル" beside OK
+  };
+  CHintDialog(QWidget* parent, const Content& content);
+
+ private:
+  QImage picture_;
 };
 
 class CAngWarnDialog : public CHintDialog {
@@ -44,5 +58,10 @@ class CHumanLayoutDialog : public CHintDialog {
  public:
   explicit CHumanLayoutDialog(QWidget* parent = nullptr);
 };
+
+// Lets the angle pads show the hint on changing a direction after the
+// first release ever (the preferences remember it was shown). The program
+// calls it once at start-up.
+void InstallAngleHintHook();
 
 }  // namespace app

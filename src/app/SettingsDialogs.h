@@ -5,9 +5,11 @@
 // or QDialog::Rejected) and reads the fields back after OK. Every field is
 // checked against its range on OK; a failure keeps the dialog open with the
 // failing control focused. Nothing is kept from one run to the next.
-#include <QDialog>
+// Controls are found by their ids through GetDlgItem / Item<W>(id).
 #include <string>
 
+#include "app/DialogExchange.h"
+#include "app/DialogControls.h"
 #include "platform/WinTypes.h"
 
 namespace app {
@@ -15,39 +17,52 @@ namespace app {
 class CColButton;
 
 // "画像図形に変換": the resolution of a conversion to pictures.
-class CConvToPicDialog : public QDialog {
+class CConvToPicDialog : public ExchangeDialog {
   Q_OBJECT
  public:
   explicit CConvToPicDialog(QWidget* parent = nullptr);
   ~CConvToPicDialog() override;
-  int DoModal();
 
   int dpi = 0;        // 30 to 600
   int preset = 0;     // 0 low (72), 1 middle (144), 2 high (300), 3 own value
   std::string title;  // the caption; empty keeps the dialog's own
+
+ protected:
+  void OnInitDialog() override;
+  void DoDataExchange(DialogExchange& dx) override;
+  void AfterExchange() override;
+
+ private:
+  dialogs::ResolutionControls resolution_;
 };
 
 // "グリッドの設定".
-class CGridDialog : public QDialog {
+class CGridDialog : public ExchangeDialog {
   Q_OBJECT
  public:
   explicit CGridDialog(QWidget* parent = nullptr);
   ~CGridDialog() override;
-  int DoModal();
 
   int spacing = 0;    // 1 to 500 pixels
   int divisions = 0;  // 1 to 20
   platform::COLORREF lineColor = 0;
+
+ protected:
+  void DoDataExchange(DialogExchange& dx) override;
+
+ private:
+  void onReset();
+
+  CColButton* lineColorButton_;
 };
 
 // "画像サイズの設定": the page's output size and background, or (export
 // mode) the size of an image to write.
-class CImageSizeDialog : public QDialog {
+class CImageSizeDialog : public ExchangeDialog {
   Q_OBJECT
  public:
   explicit CImageSizeDialog(QWidget* parent = nullptr);
   ~CImageSizeDialog() override;
-  int DoModal();
 
   // 72 → 0, 144 → 1, 300 → 2, anything else → 3.
   static int ResolutionPresetIndex(int dpi);
@@ -70,32 +85,63 @@ class CImageSizeDialog : public QDialog {
   platform::COLORREF frameColor = 0;
   int frameWidth = 0;      // 0 to 100 points
   int outsideDisplay = 0;  // 0 shown, 1 washed out, 2 hidden
+
+  // The largest side in pixels OK accepts.
+  static constexpr int kMaxSide = 4000;
+  // The smallest.
+  static constexpr int kMinSide = 10;
+
+ protected:
+  void OnInitDialog() override;
+  void DoDataExchange(DialogExchange& dx) override;
+  void AfterExchange() override;
+  bool OnOK() override;
+
+ private:
+  void onUnitChanged(bool widthCombo);
+  void onKeepRatioClicked();
+  void onSideEdited(bool widthEdit);
+
+  bool changeGuard_ = false;
+  dialogs::ResolutionControls resolution_;
+  CColButton* backgroundButton_;
+  CColButton* frameButton_;
 };
 
 // "図形のサイズと位置の設定": one object's placement in whole numbers.
-class CObjMoveDialog : public QDialog {
+class CObjMoveDialog : public ExchangeDialog {
   Q_OBJECT
  public:
   explicit CObjMoveDialog(QWidget* parent = nullptr);
   ~CObjMoveDialog() override;
-  int DoModal();
 
   int width = 0, height = 0;  // 1 to 5000
   bool keepRatio = false;
   int centreX = 0, centreY = 0;  // -5000 to 5000
   int angle = 0;                 // 0 to 360 degrees
   int baseWidth = 0, baseHeight = 0;
+
+ protected:
+  void DoDataExchange(DialogExchange& dx) override;
+
+ private:
+  void onKeepRatioClicked();
+  void onSideEdited(bool widthEdit);
+
+  bool changeGuard_ = false;
 };
 
 // "選択図形の拡大縮小".
-class CSelectionMag : public QDialog {
+class CSelectionMag : public ExchangeDialog {
   Q_OBJECT
  public:
   explicit CSelectionMag(QWidget* parent = nullptr);
   ~CSelectionMag() override;
-  int DoModal();
 
   double factor = 1.0;  // 0.05 to 20
+
+ protected:
+  void DoDataExchange(DialogExchange& dx) override;
 };
 
 }  // namespace app
@@ -107,12 +153,11 @@ class AppPrefs;
 namespace app {
 
 // "オプション": the preferences the user may change.
-class CPrefsDialog : public QDialog {
+class CPrefsDialog : public ExchangeDialog {
   Q_OBJECT
  public:
   explicit CPrefsDialog(QWidget* parent = nullptr);
   ~CPrefsDialog() override;
-  int DoModal();
 
   // From and back to the preferences record (store also marks the web use
   // as chosen).
@@ -124,6 +169,12 @@ class CPrefsDialog : public QDialog {
   int undoDepth = 0;  // 1 to 20
   int listGapH = 0, listGapV = 0;  // 1 to 100
   bool webUse = false;
+
+ protected:
+  void DoDataExchange(DialogExchange& dx) override;
+
+ private:
+  void onReset();
 };
 
 }  // namespace app
