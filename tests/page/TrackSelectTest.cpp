@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "EditTestSupport.h"
+#include "PageTestSupport.h"
 #include "TrackTestSupport.h"
 #include "page/SComPlace.h"
 #include "page/SComs.h"
+#include "page/SFigRect.h"
 #include "page/STrackSelect.h"
 #include "page/StringTable.h"
 
@@ -120,6 +122,28 @@ TEST_F(ClickDragTest, ACtrlDragMovesCopiesAndLeavesTheOriginalsInPlace) {
   EXPECT_EQ(PageBytes(doc), before) << "the copies go with the same undo step";
 }
 
+// A shape that cannot be copied, so duplicating it fails.
+class UncopyableRect : public page::SFigRect {
+ public:
+  std::unique_ptr<page::SFig> Clone() const override { return nullptr; }
+};
+
+TEST_F(ClickDragTest, AFailedCtrlDragLeavesNothingOnceTheViewRollsBack) {
+  page::PropSCVal P;
+  P.x = 200, P.y = 200, P.width = 40, P.height = 30;
+  SObj& odd = pagetest::AddShape(doc, std::make_unique<UncopyableRect>(), -1, P);
+  pagetest::SelectExactly(doc, {a.id});
+  const std::string before = PageBytes(doc);
+  const POINT press = Win(200, 200);
+  page::STrackClickDrag tracker;
+  ASSERT_EQ(tracker.Init(&doc, &view, {0, 0, 400, 400}), 0);
+  EXPECT_EQ(tracker.OnButtonDown(kTrackCtrl, press.x, press.y), 0);
+  EXPECT_LT(tracker.OnMouseMove(kTrackCtrl, press.x + 20, press.y + 10), 0);
+  EXPECT_DOUBLE_EQ(odd.placement.x, 200) << "nothing moves after the failure";
+  doc.RollbackOpenGroup();
+  EXPECT_EQ(PageBytes(doc), before);
+}
+
 TEST_F(ClickDragTest, AShiftDragMovesAlongTheLongerAxisOnly) {
   struct Case {
     POINT travel;
@@ -135,29 +159,35 @@ TEST_F(ClickDragTest, AShiftDragMovesAlongTheLongerAxisOnly) {
 }
 
 TEST_F(ClickDragTest, TheHandleNearestThePressLandsOnTheGridWhenSnapping) {
-  // A box whose corners lie off the 5-pixel grid, pressed 3 pixels inside
-  // a corner.
+  // Boxes whose handles lie off the 5-pixel grid, pressed a few pixels
+  // inside from a handle. Near the bottom edge of the wide box, the
+  // rotation handle below it is nearer than any corner, yet it lies off the
+  // object and never counts.
   SObj& box = AddRect(doc, -1, 151.5, 152.25, 41, 33);
+  SObj& wide = AddRect(doc, -1, 101.5, 230.25, 202, 40);
   struct Case {
+    SObj* object;
     bool snap;
     int handle;
     POINT inward;
     POINT travel;
   };
   const std::vector<Case> cases = {
-      {true, 3, {-3, -3}, {13, 7}},
-      {true, 3, {-3, -3}, {-22, 31}},
-      {true, 0, {3, 3}, {9, -8}},
-      {false, 0, {3, 3}, {9, -8}},
+      {&box, true, 3, {-3, -3}, {13, 7}},
+      {&box, true, 3, {-3, -3}, {-22, 31}},
+      {&box, true, 0, {3, 3}, {9, -8}},
+      {&box, false, 0, {3, 3}, {9, -8}},
+      {&wide, true, 7, {40, -2}, {-6, -12}},
   };
   for (const Case& k : cases) {
     SnapGrid(k.snap);
-    const auto handles = box.GetHandles(1.0);
+    SObj& object = *k.object;
+    const auto handles = object.GetHandles(1.0);
     const page::SPoint from(handles[k.handle].x, handles[k.handle].y);
-    const POINT press = Offset(HandleWin(box, k.handle), k.inward.x, k.inward.y);
+    const POINT press = Offset(HandleWin(object, k.handle), k.inward.x, k.inward.y);
     page::STrackClickDrag tracker;
     Run(tracker, 0, {press, Offset(press, k.travel.x, k.travel.y)});
-    const page::SPoint to(box.GetHandles(1.0)[k.handle].x, box.GetHandles(1.0)[k.handle].y);
+    const page::SPoint to(object.GetHandles(1.0)[k.handle].x, object.GetHandles(1.0)[k.handle].y);
     if (k.snap) {
       EXPECT_NEAR(std::remainder(to.x, 5.0), 0.0, 1e-9) << to.x;
       EXPECT_NEAR(std::remainder(to.y, 5.0), 0.0, 1e-9) << to.y;
