@@ -27,6 +27,37 @@ using pagetest::SelectedIds;
 
 POINT Offset(POINT p, int dx, int dy) { return {p.x + dx, p.y + dy}; }
 
+// ---- the grid -------------------------------------------------------------------
+
+class GridSnapTest : public pagetest::TrackTest {};
+
+TEST_F(GridSnapTest, PointsGoToTheNearestSnapStepOnBothSidesOfZero) {
+  struct Case {
+    bool snap;
+    int spacing, divisions;
+    page::SPoint in, out;
+  };
+  const std::vector<Case> cases = {
+      {true, 20, 4, {7, 8}, {5, 10}},       {true, 20, 4, {2.4, 2.5}, {0, 5}},
+      {true, 20, 4, {-7, -8}, {-5, -10}},   {true, 20, 4, {-2, -2.6}, {0, -5}},
+      {true, 30, 4, {13.9, 14}, {14, 14}},  {true, 20, 0, {9, -11}, {0, -20}},
+      {false, 20, 4, {7.3, -8.1}, {7.3, -8.1}},
+  };
+  page::STrack tracker;
+  ASSERT_EQ(tracker.Init(&doc, &view, {0, 0, 400, 400}), 0);
+  for (const Case& k : cases) {
+    SnapGrid(k.snap, k.spacing, k.divisions);
+    page::SPoint p = k.in;
+    EXPECT_EQ(tracker.SnapToGrid(p), k.snap);
+    EXPECT_EQ(p, k.out) << k.in.x << ", " << k.in.y << " spacing " << k.spacing << "/" << k.divisions;
+  }
+  // A window point goes through the page and back.
+  SnapGrid(true);
+  POINT w = Win(13, 18);
+  EXPECT_TRUE(tracker.SnapPoint(w));
+  EXPECT_EQ(w, Win(15, 20));
+}
+
 // ---- clicking and dragging ------------------------------------------------------
 
 class ClickDragTest : public pagetest::TrackTest {
