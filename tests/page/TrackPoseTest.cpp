@@ -31,6 +31,7 @@ class PosableFigure : public pagetest::FakeFigureShape {
  public:
   int partUnderPress = 2;
   int pickAnswer = 0x00336699;
+  int poseHandleCode = 0;  // the pose handle under any point
   std::vector<std::string> calls;
   std::vector<SPoint> points;
 
@@ -39,6 +40,7 @@ class PosableFigure : public pagetest::FakeFigureShape {
     Log("begin " + std::to_string(tool), point);
     return partUnderPress;
   }
+  int HitTestPose(SPoint /*point*/, int /*tool*/, const page::Prop2DVal& /*V*/) override { return poseHandleCode; }
   int DragPose(SPoint point) override {
     Log("drag", point);
     pose = 1000 + static_cast<int>(point.x);
@@ -115,12 +117,14 @@ TEST_F(FigureTrackTest, TheFirstPressPutsTheFigureIntoPoseModeAlone) {
 TEST_F(FigureTrackTest, DraggingAPartLeavesOneUndoablePoseChange) {
   person->flags |= page::kObjEditing;
   figure->pose = 5;
+  figure->poseHandleCode = 3;
   const std::string before = PageBytes(doc);
   page::STrackPoseRot tracker(page::kToolPoseMove);
   const pagetest::GestureResults r = Run(tracker, 0, {Win(100, 100), Win(104, 100), Win(112, 90)});
   EXPECT_EQ(r.down, 1);
   EXPECT_EQ(r.moves, (std::vector<int>{1, 1}));
   EXPECT_EQ(r.up, 1);
+  EXPECT_EQ(r.cursors, std::vector<int>(3, 168)) << "the pose handle under the press sets the cursor";
   EXPECT_EQ(figure->calls, (std::vector<std::string>{"begin 14", "drag", "drag", "end", "finish"}));
   // Points reach the figure in its own frame, measured from its box's corner.
   const SPoint local = view.PageToFigureLocal(*person, Win(112, 90));
