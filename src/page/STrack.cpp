@@ -17,8 +17,10 @@ int STrack::Init(SDoc* document, SView* renderer, const platform::RECT& client) 
 bool STrack::SnapToGrid(SPoint& pagePoint) {
   if (doc == nullptr || !doc->grid.snapToGrid) return false;
   const double step = doc->grid.SnapStep();
-  pagePoint.x = step * std::trunc(pagePoint.x / step + 0.5);
-  pagePoint.y = step * std::trunc(pagePoint.y / step + 0.5);
+  // To the nearest step on both sides of zero: rounding toward zero would
+  // pull points left of or above the page a whole step away.
+  pagePoint.x = step * std::floor(pagePoint.x / step + 0.5);
+  pagePoint.y = step * std::floor(pagePoint.y / step + 0.5);
   return true;
 }
 
