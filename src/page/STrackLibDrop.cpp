@@ -1,3 +1,6 @@
+// The library drops: cursors and frame outlines while the drag moves, the
+// drop at the point or in the middle of the page, and the command each kind
+// of material makes.
 #include "page/STrackLibDrop.h"
 
 #include <utility>
@@ -31,6 +34,8 @@ HumanLayoutHook& LayoutHook() {
   return hook;
 }
 
+// The web material store's seam: until it installs its hook, every library
+// path is already local.
 int MakeLibraryPathLocal(std::string& path, bool companion) {
   return LocalHook() ? LocalHook()(path, companion) : 0;
 }
@@ -173,6 +178,15 @@ bool STrackLibDrop::MakeApplyCommand(int x, int y, bool pose, std::unique_ptr<SC
   return true;
 }
 
+int STrackLibDrop::MakeApplyOnlyCommand(int x, int y, bool pose, std::unique_ptr<SCom>& command) {
+  int result = kResultOk;
+  return MakeApplyCommand(x, y, pose, command, result) ? result : kResultDropOffFigure;
+}
+
+void STrackLibDrop::ShowPersonCursor(int x, int y) {
+  ShowCursor(IsOverPerson(x, y) ? kCursorDrop : platform::kCursorArrow);
+}
+
 // ---- the kinds of drop -------------------------------------------------------
 
 STrackLibDropObj::STrackLibDropObj(int kind) : STrackLibDrop(kind) { highlightsFrames = true; }
@@ -184,24 +198,18 @@ int STrackLibDropObj::MakeDropCommand(unsigned /*flags*/, int x, int y, int fram
   return MakeInsertFileCommand(*doc, path, view->ScreenToPage({x, y}), frameId, command);
 }
 
-void STrackLibDropPose::UpdateDropCursor(unsigned /*flags*/, int x, int y) {
-  ShowCursor(IsOverPerson(x, y) ? kCursorDrop : platform::kCursorArrow);
-}
+void STrackLibDropPose::UpdateDropCursor(unsigned /*flags*/, int x, int y) { ShowPersonCursor(x, y); }
 
 int STrackLibDropPose::MakeDropCommand(unsigned /*flags*/, int x, int y, int /*frameId*/,
                                        std::unique_ptr<SCom>& command) {
-  int result = kResultOk;
-  return MakeApplyCommand(x, y, true, command, result) ? result : kResultDropOffFigure;
+  return MakeApplyOnlyCommand(x, y, true, command);
 }
 
-void STrackLibDropTool::UpdateDropCursor(unsigned /*flags*/, int x, int y) {
-  ShowCursor(IsOverPerson(x, y) ? kCursorDrop : platform::kCursorArrow);
-}
+void STrackLibDropTool::UpdateDropCursor(unsigned /*flags*/, int x, int y) { ShowPersonCursor(x, y); }
 
 int STrackLibDropTool::MakeDropCommand(unsigned /*flags*/, int x, int y, int /*frameId*/,
                                        std::unique_ptr<SCom>& command) {
-  int result = kResultOk;
-  return MakeApplyCommand(x, y, false, command, result) ? result : kResultDropOffFigure;
+  return MakeApplyOnlyCommand(x, y, false, command);
 }
 
 STrackLibDropHuman::STrackLibDropHuman(int kind) : STrackLibDrop(kind) { highlightsFrames = true; }

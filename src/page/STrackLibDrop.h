@@ -88,6 +88,11 @@ class STrackLibDrop : public STrack {
   // drag, onto the figures of the selection for kind 103 (`result` -37
   // without a selection). False when neither case holds (`command` null).
   bool MakeApplyCommand(int x, int y, bool pose, std::unique_ptr<SCom>& command, int& result);
+  // The pose and prop drops, which only apply: kResultDropOffFigure (-7)
+  // where MakeApplyCommand finds no case.
+  int MakeApplyOnlyCommand(int x, int y, bool pose, std::unique_ptr<SCom>& command);
+  // The drop cursor over a person, the arrow elsewhere.
+  void ShowPersonCursor(int x, int y);
 
  private:
   int DropAtPoint(unsigned flags, int x, int y);

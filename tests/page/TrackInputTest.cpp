@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "EditTestSupport.h"
+#include "PageTestSupport.h"
 #include "page/ResultCodes.h"
 #include "page/SComs.h"
 #include "page/SFigPoly.h"
@@ -56,6 +57,14 @@ class TrackInputTest : public ::testing::Test {
   }
 
   page::SObj& Last() { return *doc.GetObject(doc.GetObjectCount() - 1); }
+
+  // Where the rubber band of a Shift move ends, pressed at (100, 100).
+  POINT ShiftBandEnd(page::STrack&& track, POINT mouse) {
+    track.Init(&doc, &view, {0, 0, 600, 400});
+    track.OnButtonDown(kShift, 100, 100);
+    track.OnMouseMove(kShift, mouse.x, mouse.y);
+    return {track.GetLines().back().x2, track.GetLines().back().y2};
+  }
 
   page::SDoc doc{5};
   page::SView view;
@@ -217,13 +226,9 @@ TEST_F(TrackInputTest, ShiftMakesSquaresAndCirclesOfTheDistanceOverRootTwo) {
   // component counts as negative.
   const Case cases[] = {{{180, 140}, {163, 163}}, {{40, 130}, {53, 147}}, {{100, 160}, {58, 142}}, {{100, 100}, {100, 100}}};
   for (const Case& c : cases) {
-    page::STrackInputOval oval;
-    oval.Init(&doc, &view, {0, 0, 600, 400});
-    oval.OnButtonDown(kShift, 100, 100);
-    oval.OnMouseMove(kShift, c.mouse.x, c.mouse.y);
-    const page::STLine band = oval.GetLines().back();
-    EXPECT_EQ(band.x2, c.expected.x) << c.mouse.x << "," << c.mouse.y;
-    EXPECT_EQ(band.y2, c.expected.y) << c.mouse.x << "," << c.mouse.y;
+    const POINT end = ShiftBandEnd(page::STrackInputOval(), c.mouse);
+    EXPECT_EQ(end.x, c.expected.x) << c.mouse.x << "," << c.mouse.y;
+    EXPECT_EQ(end.y, c.expected.y) << c.mouse.x << "," << c.mouse.y;
   }
   page::STrackInputOval oval;
   ASSERT_EQ(Drag(oval, {{100, 100}, {180, 140}}, kShift), 1);
@@ -245,13 +250,9 @@ TEST_F(TrackInputTest, ShiftTurnsLinesToStepsOfFifteenDegreesKeepingTheLength) {
       {{90, 30}, {81, 31}},      // -98.1 degrees: -105, length 70.7
   };
   for (const Case& c : cases) {
-    page::STrackInputLine line;
-    line.Init(&doc, &view, {0, 0, 600, 400});
-    line.OnButtonDown(kShift, 100, 100);
-    line.OnMouseMove(kShift, c.mouse.x, c.mouse.y);
-    const page::STLine band = line.GetLines().back();
-    EXPECT_EQ(band.x2, c.expected.x) << c.mouse.x << "," << c.mouse.y;
-    EXPECT_EQ(band.y2, c.expected.y) << c.mouse.x << "," << c.mouse.y;
+    const POINT end = ShiftBandEnd(page::STrackInputLine(), c.mouse);
+    EXPECT_EQ(end.x, c.expected.x) << c.mouse.x << "," << c.mouse.y;
+    EXPECT_EQ(end.y, c.expected.y) << c.mouse.x << "," << c.mouse.y;
   }
   page::STrackInputLine line;
   ASSERT_EQ(Drag(line, {{100, 100}, {150, 180}}, kShift), 1);
@@ -310,6 +311,16 @@ TEST_F(TrackInputTest, FreeHandSkipsPointsCloserThanThreeAndAHalf) {
   const page::PropSCVal& P = Last().placement;
   EXPECT_DOUBLE_EQ(page::InnerSize(P).x, 10.0);
   EXPECT_DOUBLE_EQ(page::InnerSize(P).y, 2.0);
+}
+
+TEST_F(TrackInputTest, FreeHandGeometryOfNoPointsIsNothingToMake) {
+  pagetest::FatalThrows fatal;
+  page::STrackInputFree free;
+  free.Init(&doc, &view, {0, 0, 600, 400});
+  free.OnButtonDown(0, 100, 100);
+  SPoint corner1, corner2;
+  double angle = 0;
+  EXPECT_FALSE(free.GetInputGeometry({100, 100}, corner1, corner2, angle));
 }
 
 TEST_F(TrackInputTest, ClicksAndEnterMakeAShapeThroughTheClickedPoints) {
