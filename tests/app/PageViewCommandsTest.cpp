@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <algorithm>
+#include <numbers>
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -147,14 +149,15 @@ TEST_F(PageViewCommands, ItemStatesFollowThePage) {
   EXPECT_TRUE(Enabled(app::ID_GROUP));
   EXPECT_TRUE(Enabled(app::ID_ALIGN_LEFT));
   EXPECT_TRUE(Enabled(app::ID_COMPOSE_PICTURE));
-  // Select all joins the next step: it alone is nothing to undo yet.
   EXPECT_FALSE(Action(app::ID_GRID_SHOW).isChecked());
   Run(app::ID_GRID_SHOW);
   EXPECT_TRUE(page.grid.showGrid);
   EXPECT_TRUE(Action(app::ID_GRID_SHOW).isChecked());
+  // Select all joined the grid's step: one undo takes both back.
   Run(app::ID_EDIT_UNDO);
   EXPECT_FALSE(page.grid.showGrid);
-  EXPECT_FALSE(page.HasSelection());
+  EXPECT_EQ(page.GetSelectedId(true), page.GetObject(0)->id);
+  EXPECT_FALSE(Action(app::ID_GRID_SHOW).isChecked());
   // The copy format is one of four, ticked.
   Run(app::ID_COPY_FORMAT_PNG);
   EXPECT_TRUE(Action(app::ID_COPY_FORMAT_PNG).isChecked());
@@ -192,7 +195,7 @@ TEST_F(PageViewCommands, DroppedFilesAreInsertedByTheirKind) {
   ASSERT_TRUE(picture.save(QString::fromStdString(photo), "JPEG"));
   ASSERT_GT(photo.size(), 260u);
   const std::string other = shell.dir / "letter.doc";
-  testsupport::WriteFile(other, "text");
+  testsupport::WriteText(other, "text");
 
   app::CSChildFrame* child = Frame().GetActiveChildFrame();
   Frame().OnDropFiles({QString::fromStdString(photo), QString::fromStdString(other)},

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -14,6 +15,7 @@
 
 #include "app/CPennetDoc.h"
 #include "app/CPennetView.h"
+#include "page/ResultCodes.h"
 #include "page/SCommands.h"
 #include "page/SDoc.h"
 #include "page/SFigRect.h"
