@@ -254,7 +254,10 @@ void CPennetView::RunGridSettings() {
   dialog.spacing = doc.grid.spacing;
   dialog.divisions = doc.grid.divisions;
   dialog.lineColor = doc.grid.lineColor;
-  if (dialogs_->Run(dialog) != QDialog::Accepted) return;
+  if (dialogs_->Run(dialog) != QDialog::Accepted) {
+    platform::SetCursor(platform::kCursorArrow);
+    return;
+  }
   page::SGridInfo grid = doc.grid;
   grid.spacing = dialog.spacing;
   grid.divisions = dialog.divisions;
