@@ -17,6 +17,8 @@ enum AppStringId : int {
   kStrImageTooSmall = 184,
   kStrNotInstalled = 363,
   kStrRemoveRecentFile = 380,
+  kStrCloseToLauncherStart = 382,  // the Close command of a launched page, before the launcher's name
+  kStrCloseToLauncherEnd = 383,    // after it
   kStrLaunchQuestionEnd = 385,          // after the launcher's name, page unmodified
   kStrLaunchQuestionEndModified = 386,  // after the launcher's name, page modified
   kStrLaunchQuestionStart = 387,        // before the launcher's name

@@ -1,8 +1,7 @@
 #pragma once
 // What every page view offers the frames and the document manager: the
 // widget inside a child frame (CSChildFrame) that shows one document's
-// page. The page view proper derives from it; so does the small stand-in
-// view (CStandInPageView) the program uses until then.
+// page. The page view (CPennetView) derives from it.
 //
 // A view made for a launch hand-off takes the hand-off over in
 // OnInitialUpdate: the page takes the launcher's title, the view tells the
@@ -22,6 +21,12 @@ namespace app {
 
 class CLauncherLink;
 class CPennetDoc;
+
+// How a command's menu item shows for the active page.
+struct CommandState {
+  bool enabled = false;
+  bool checked = false;
+};
 
 class CPageViewBase : public QWidget {
   Q_OBJECT
@@ -46,6 +51,14 @@ class CPageViewBase : public QWidget {
   // cannot print.
   virtual page::SView* GetPageRenderer() { return nullptr; }
 
+  // ---- menu commands -----------------------------------------------------------
+  // Runs a command of the page's menus (AppCommands.h); false when the view
+  // has no such command.
+  virtual bool OnCommand(int /*id*/) { return false; }
+  // Whether a command is enabled and ticked for this page; false when the
+  // view has no such command.
+  virtual bool GetCommandState(int /*id*/, CommandState& /*state*/) { return false; }
+
   // ---- files dropped on the page ---------------------------------------------
   // Inserts one dropped file into the page by its kind; 0, or a negative
   // result code (already shown to the user).
@@ -67,6 +80,10 @@ class CPageViewBase : public QWidget {
   // the page's changes and closes it; with `closeMainFrame` the main frame
   // too.
   void CloseForLauncher(bool discarded, bool closeMainFrame);
+
+ signals:
+  // The page, its selection or the view changed: command states may differ.
+  void sigCommandStateChanged();
 
  private slots:
   void onLauncherClose();

@@ -6,7 +6,7 @@
 #include "app/CInstanceLock.h"
 #include "app/CSChildFrame.h"
 #include "app/CSMainFrame.h"
-#include "app/CStandInPageView.h"
+#include "app/CPennetView.h"
 #include "app/LaunchBlock.h"
 #include "page/ResultCodes.h"
 #include "platform/Hooks.h"
@@ -27,7 +27,7 @@ std::vector<std::string> ToStdStrings(const QStringList& list) {
 
 CPennetApp::CPennetApp(platform::Settings& settings, QObject* parent) : QObject(parent), settings_(settings) {
   gApp = this;
-  viewFactory_ = [](CPennetDoc& doc) -> CPageViewBase* { return new CStandInPageView(doc); };
+  viewFactory_ = [](CPennetDoc& doc) -> CPageViewBase* { return new CPennetView(doc); };
   ReadSettings();
 }
 

@@ -44,8 +44,7 @@ class CPennetApp : public QObject {
     // The automatic news check, started last.
     std::function<void()> startNewsCheck;
   };
-  // Makes the view of a document's page window (the stand-in view by
-  // default).
+  // Makes the view of a document's page window (CPennetView by default).
   using ViewFactory = std::function<CPageViewBase*(CPennetDoc& doc)>;
 
   // Exit codes of a start that ends at once.

@@ -74,6 +74,7 @@ CSChildFrame* CSMainFrame::CreateChildFrame(CPennetDoc& doc, CPageViewBase* view
   else
     frame->show();
   mdiArea_->setActiveSubWindow(frame);
+  connect(view, &CPageViewBase::sigCommandStateChanged, this, [this] { UpdateCommandUI(); });
   view->OnInitialUpdate();
   UpdateCommandUI();
   return frame;

@@ -38,7 +38,7 @@ class CSMainFrame : public QMainWindow {
     kLightBar = 104,
     kListBar = 10004,
   };
-  enum MenuId { kFileMenu, kEditMenu, kViewMenu, kWindowMenu, kHelpMenu };
+  enum MenuId { kFileMenu, kEditMenu, kViewMenu, kObjectMenu, kImageMenu, kWindowMenu, kHelpMenu };
   // The profile name of the saved layout and of the library bar's sizes.
   static constexpr const char* kBarStateProfile = "BarState";
 
@@ -63,7 +63,8 @@ class CSMainFrame : public QMainWindow {
   // Adds a command to a menu (or to no menu when `menu` is null) and
   // registers it under its number.
   QAction* AddCommand(int id, const QString& text, QMenu* menu);
-  // Brings the enabled state of the document commands up to date.
+  // Brings the enabled state of the document commands, and the enabled and
+  // ticked states of the page's commands, up to date for the active page.
   void UpdateCommandUI();
 
   // ---- bars: CSMainFrame_Bars.cpp ---------------------------------------------
@@ -113,6 +114,9 @@ class CSMainFrame : public QMainWindow {
   void CreateMdiArea();
   void CreateMenus();
   void CreateFileCommands();
+  // The commands of the active page (CPageViewBase::OnCommand).
+  void CreatePageCommands();
+  void UpdatePageCommands(CPageViewBase* view);
   void CreateViewCommands();
   void CreateWindowCommands();
   void CreateHelpCommands();
@@ -131,6 +135,7 @@ class CSMainFrame : public QMainWindow {
   QMap<int, QAction*> commands_;
   QMap<MenuId, QMenu*> menus_;
   QList<QAction*> recentFileActions_;
+  QList<int> pageCommands_;
   QAction* recentFileSeparator_ = nullptr;
   QMap<int, QDockWidget*> bars_;  // by BarId, in the order of the table
   CPageViewBase* activeView_ = nullptr;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/CPennetApp.h"
-#include "app/CStandInPageView.h"
+#include "app/CPennetView.h"
 #include "platform/FileDialog.h"
 #include "platform/Hooks.h"
 #include "platform/Settings.h"
@@ -33,9 +33,9 @@ std::string MakePageFile(const std::string& path, int rectangles);
 int CountObjectsInFile(const std::string& path);
 
 // A view that records the files dropped on it instead of inserting them.
-class RecordingView : public app::CStandInPageView {
+class RecordingView : public app::CPennetView {
  public:
-  using CStandInPageView::CStandInPageView;
+  using CPennetView::CPennetView;
   int InsertFile(const std::string& path) override {
     inserted.push_back(path);
     return 0;
