@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
   page::InstallProgramStringTable();
   app::InstallQtHooks();
   app::InstallAngleHintHook();
+  app::InstallHumanLayoutHook();
 
   int exitCode = 0;
   {

@@ -1,5 +1,6 @@
 #include "app/HintDialogs.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include "app/CLAngButton.h"
 #include "app/DialogControls.h"
 #include "page/PnGlobal.h"
+#include "page/STrackLibDrop.h"
 
 namespace app {
 namespace {
@@ -85,6 +87,13 @@ void InstallAngleHintHook() {
     prefs.m3DAngWarn = 1;
     CAngWarnDialog dialog;
     dialog.DoModal();
+  });
+}
+
+void InstallHumanLayoutHook() {
+  page::SetHumanLayoutHook([] {
+    CHumanLayoutDialog dialog(QApplication::activeWindow());
+    return dialog.DoModal() == QDialog::Accepted;
   });
 }
 

@@ -64,4 +64,9 @@ class CHumanLayoutDialog : public CHintDialog {
 // calls it once at start-up.
 void InstallAngleHintHook();
 
+// Lets a person dropped beside every person ask first through
+// CHumanLayoutDialog; placing goes on only when it is answered OK. The
+// program calls it once at start-up.
+void InstallHumanLayoutHook();
+
 }  // namespace app

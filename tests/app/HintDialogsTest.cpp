@@ -19,6 +19,7 @@
 #include "app/HintDialogs.h"
 #include "app/SettingsDialogs.h"
 #include "page/PnGlobal.h"
+#include "page/STrackLibDrop.h"
 
 namespace {
 
@@ -91,6 +92,21 @@ TEST(HintDialogs, CancelOfThePersonLayoutAnswersRejected) {
       modal->findChild<QAbstractButton*>(QString::number(button))->click();
     });
     EXPECT_EQ(dialog.DoModal(), button == 1 ? QDialog::Accepted : QDialog::Rejected);
+  }
+}
+
+TEST(HintDialogs, APersonDropAsksThroughTheLayoutDialog) {
+  app::InstallHumanLayoutHook();
+  const page::HumanLayoutHook ask = page::SetHumanLayoutHook({});
+  ASSERT_TRUE(ask);
+  for (const int button : {1, 2}) {
+    bool asked = false;
+    WhenModal([button, &asked](QWidget* modal) {
+      asked = qobject_cast<app::CHumanLayoutDialog*>(modal) != nullptr;
+      modal->findChild<QAbstractButton*>(QString::number(button))->click();
+    });
+    EXPECT_EQ(ask(), button == 1);
+    EXPECT_TRUE(asked);
   }
 }
 
