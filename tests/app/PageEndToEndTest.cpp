@@ -1,6 +1,7 @@
 // A page drawn through the window as a user draws it: tools chosen on the
-// tool palette, shapes dragged with the mouse on the page view, the text
-// typed into its dialog; then saved, closed and opened again.
+// tool palette, shapes dragged with the mouse on the page view, a rectangle
+// made a panel frame, the text typed into its dialog; then saved, closed and
+// opened again.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -56,7 +57,7 @@ class PageEndToEnd : public ::testing::Test {
     auto* palette = shell.Frame().findChild<app::CPropToolBar*>();
     ASSERT_NE(palette, nullptr);
     app::CImageButton* button = palette->Button(app::CPropToolBar::kFirstTool + tool);
-    button->setVisible(true);
+    ASSERT_TRUE(button->isVisible()) << "tool " << tool;
     QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_EQ(page::PnGlobal::Get().toolNumber, tool);
   }
@@ -75,6 +76,11 @@ TEST_F(PageEndToEnd, ShapesDrawnWithTheMouseComeBackFromTheSavedFile) {
   app::CSMainFrame& frame = shell.Frame();
   frame.resize(1200, 900);
   frame.show();
+  auto* palette = frame.findChild<app::CPropToolBar*>();
+  ASSERT_NE(palette, nullptr);
+  // The drawing tools show once the show-tools button is down.
+  if (!palette->Button(app::CPropToolBar::kFirstTool + page::kToolRect)->isVisible())
+    QTest::mouseClick(palette->Button(app::CPropToolBar::kShowToolsPosition), Qt::LeftButton);
   frame.CommandAction(app::ID_FILE_NEW)->trigger();
   ASSERT_NE(shell.pennet->GetActiveDocument(), nullptr);
   auto* view = dynamic_cast<app::CPennetView*>(frame.GetActiveView());
@@ -86,8 +92,10 @@ TEST_F(PageEndToEnd, ShapesDrawnWithTheMouseComeBackFromTheSavedFile) {
   Drag(view, {40, 40}, {140, 100});
   ChooseTool(page::kToolOval);
   Drag(view, {160, 40}, {240, 120});
-  ChooseTool(page::kToolPanelFrame);
+  // The palette has no panel frame tool: a drawn rectangle becomes one.
+  ChooseTool(page::kToolRect);
   Drag(view, {30, 150}, {300, 300});
+  frame.CommandAction(app::ID_FRAME_SET)->trigger();
 
   // The text frame opens its dialog once drawn; the text is typed there.
   ChooseTool(page::kToolText);
