@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "page/STrackPose.h"
 #include "platform/Hooks.h"
 
 namespace app {
@@ -49,24 +50,6 @@ platform::SIZE LauncherImageSize(int width, int height, int maxSide) {
   return {std::max(1, width), std::max(1, height)};
 }
 
-namespace {
-
-int PoseCursor(int tool, int code) {
-  switch (code) {
-    case 0: return tool == 13 ? kCursorRotate : kCursorSpecial;
-    case 1: return 2018;
-    case 2: return 169;
-    case 3: return 168;
-    case 4:
-    case 5: return 2019;
-    case 6: return 2021;
-    case 7: return 2022;
-    default: return platform::kCursorArrow;
-  }
-}
-
-}  // namespace
-
 int ToolCursorId(const CursorSituation& at) {
   if (at.spaceHeld) return kCursorHand;
   switch (at.tool) {
@@ -83,7 +66,7 @@ int ToolCursorId(const CursorSituation& at) {
     case 13:
     case 14:
       if (!at.objectHit) return at.tool == 13 ? kCursorRotate : kCursorSpecial;
-      return PoseCursor(at.tool, at.poseCode);
+      return page::PoseCursorId(at.tool, at.poseCode);
     case 15: return kCursorEyedropper;
     case 16: return kCursorBucket;
     default: return at.tool >= 2 && at.tool <= 11 ? static_cast<int>(kCursorDraw) : platform::kCursorArrow;
