@@ -74,7 +74,7 @@ void CColButton::mousePressEvent(QMouseEvent* event) {
     return;
   }
   event->accept();
-  menu_->Popup(mapToGlobal(QPoint(0, height())));
+  menu_->Popup(QRect(mapToGlobal(QPoint(0, 0)), size()));
 }
 
 void CColButton::paintEvent(QPaintEvent*) {

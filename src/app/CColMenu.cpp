@@ -1,8 +1,10 @@
 #include "app/CColMenu.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include "app/AppResources.h"
 
@@ -37,11 +39,19 @@ CColMenu::CColMenu(bool shortPalette, QWidget* parent)
   setMouseTracking(true);
 }
 
-void CColMenu::Popup(const QPoint& globalTopLeft) {
+void CColMenu::Popup(const QRect& globalAnchor) {
   selected_ = 0;
+  QRect place(globalAnchor.bottomLeft() + QPoint(0, 1), size());
+  if (const QScreen* screen = QGuiApplication::screenAt(globalAnchor.center())) {
+    const QRect room = screen->availableGeometry();
+    if (place.bottom() > room.bottom() && globalAnchor.top() - place.height() >= room.top())
+      place.moveBottom(globalAnchor.top() - 1);
+    if (place.right() > room.right()) place.moveRight(room.right());
+    if (place.left() < room.left()) place.moveLeft(room.left());
+  }
   // The client rectangle, not the frame's: a popup has no frame, but a
   // hidden window's frame size is only guessed.
-  setGeometry(QRect(globalTopLeft, size()));
+  setGeometry(place);
   show();
 }
 

@@ -17,8 +17,9 @@ class CColMenu : public QWidget {
 
   bool IsShortPalette() const { return shortPalette_; }
   const std::vector<PaletteItem>& Items() const { return items_; }
-  // Shows the popup with its top left at the global point.
-  void Popup(const QPoint& globalTopLeft);
+  // Shows the popup below the global rectangle of its button, or above it
+  // when the screen has no room below; kept within the screen sideways.
+  void Popup(const QRect& globalAnchor);
   // The item that shows as selected (0: none).
   int SelectedCommand() const { return selected_; }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -99,6 +101,25 @@ TEST(CColButton, PressOpensThePaletteBelowAndAChoiceComesBack) {
   EXPECT_EQ(chosen.count(), 1);
   QTest::keyClick(palette, Qt::Key_Escape);
   EXPECT_FALSE(palette->isVisible());
+}
+
+// Near the screen's bottom right corner the palette opens above its button
+// and stays on the screen.
+TEST(CColButton, ThePaletteStaysOnTheScreen) {
+  const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+  QWidget window(nullptr, Qt::FramelessWindowHint);
+  auto* button = new app::CColButton(false, &window);
+  button->setGeometry(0, 0, 24, 18);
+  window.setGeometry(room.right() - 30, room.bottom() - 30, 24, 18);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
+  app::CColMenu* palette = button->Palette();
+  ASSERT_TRUE(palette->isVisible());
+  const QRect shown = palette->geometry();
+  EXPECT_TRUE(room.contains(shown)) << shown.x() << "," << shown.y() << " " << shown.width() << "x" << shown.height();
+  EXPECT_EQ(shown.bottom(), button->mapToGlobal(QPoint(0, 0)).y() - 1) << "just above the button";
+  QTest::keyClick(palette, Qt::Key_Escape);
 }
 
 TEST(CColButton, PaintsColourModeLinesAndAContrastingMark) {
