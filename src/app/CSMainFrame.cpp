@@ -75,6 +75,8 @@ CSChildFrame* CSMainFrame::CreateChildFrame(CPennetDoc& doc, CPageViewBase* view
     frame->show();
   mdiArea_->setActiveSubWindow(frame);
   connect(view, &CPageViewBase::sigCommandStateChanged, this, [this] { UpdateCommandUI(); });
+  connect(&doc, &CPennetDoc::sigTitleChanged, this, &CSMainFrame::UpdateTitle);
+  connect(&doc, &CPennetDoc::sigModifiedChanged, this, &CSMainFrame::UpdateTitle);
   view->OnInitialUpdate();
   UpdateCommandUI();
   return frame;
@@ -117,10 +119,13 @@ void CSMainFrame::onSubWindowActivated(QMdiSubWindow*) {
   UpdateCommandUI();
 }
 
+// The active page's name, marked while it has unsaved changes (a maximised
+// page window marks the main window too, through the same placeholder).
 void CSMainFrame::UpdateTitle() {
   const CSChildFrame* frame = GetActiveChildFrame();
-  setWindowTitle(frame != nullptr ? QStringLiteral("Pennet - ") + frame->GetDocument().GetTitle()
+  setWindowTitle(frame != nullptr ? QStringLiteral("Pennet - ") + frame->GetDocument().GetTitle() + QStringLiteral("[*]")
                                   : QStringLiteral("Pennet"));
+  setWindowModified(frame != nullptr && frame->GetDocument().IsModified());
 }
 
 // ---- closing --------------------------------------------------------------------

@@ -79,7 +79,11 @@ TEST(DocumentManager, NewPagesAreNumberedAndSavedThroughTheDialog) {
   EXPECT_EQ(first->GetTitle(), QStringLiteral("Pennet1"));
   EXPECT_EQ(second->GetTitle(), QStringLiteral("Pennet2"));
   EXPECT_EQ(shell.pennet->GetActiveDocument(), second);
-  EXPECT_EQ(shell.Frame().windowTitle(), QStringLiteral("Pennet - Pennet2"));
+  EXPECT_EQ(shell.Frame().windowTitle(), QStringLiteral("Pennet - Pennet2[*]"));
+  EXPECT_FALSE(shell.Frame().isWindowModified());
+  second->SetModifiedFlag();
+  EXPECT_TRUE(shell.Frame().isWindowModified()) << "the title marks unsaved changes";
+  second->SetModifiedFlag(false);
 
   AddOval(*first);
   shell.ui.dialogPaths.push_back(shell.dir / "new.z4g");
