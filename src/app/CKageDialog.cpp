@@ -41,10 +41,12 @@ void CKageDialog::BuildControls() {
   const char* modeTexts[] = {"影", "縁取り（半透明も縁取る）", "縁取り（半透明は縁なし）"};
   for (std::size_t i = 0; i < modes_.size(); ++i) {
     modes_[i] = new QRadioButton(QString::fromUtf8(modeTexts[i]), shadowGroup);
+    modes_[i]->setObjectName(QString::number(1095 + static_cast<int>(i)));
     shadow->addWidget(modes_[i], static_cast<int>(i), 0, 1, 2);
     connect(modes_[i], &QRadioButton::clicked, this, &CKageDialog::onModeClicked);
   }
   color_ = new CColButton(false, shadowGroup);
+  color_->setObjectName(QStringLiteral("1023"));
   color_->setFixedSize(40, 18);
   connect(color_, &CColButton::sigColorCommand, this, &CKageDialog::onColorCommand);
   shadow->addWidget(new QLabel(QStringLiteral("色"), shadowGroup), 3, 0);
@@ -65,6 +67,7 @@ void CKageDialog::BuildControls() {
   edgeBlur_ = MakeSpin(effectGroup, "1075", 0, kWholeMax);
   brightness_ = MakeSpin(effectGroup, "1072", kBrightnessMin, kBrightnessMax);
   grayscale_ = new QCheckBox(QStringLiteral("グレースケール"), effectGroup);
+  grayscale_->setObjectName(QStringLiteral("1076"));
   effect->addWidget(new QLabel(QStringLiteral("全体をぼかす(0～100)"), effectGroup), 0, 0);
   effect->addWidget(wholeBlur_, 0, 1);
   effect->addWidget(new QLabel(QStringLiteral("縁をぼかす(0～100)"), effectGroup), 1, 0);
@@ -75,6 +78,8 @@ void CKageDialog::BuildControls() {
 
   apply_ = new QPushButton(QStringLiteral("適用"), this);
   defaults_ = new QPushButton(QStringLiteral("最初の設定"), this);
+  apply_->setObjectName(QStringLiteral("1015"));
+  defaults_->setObjectName(QStringLiteral("1022"));
   apply_->setAutoDefault(false);
   defaults_->setAutoDefault(false);
   connect(apply_, &QPushButton::clicked, this, &CKageDialog::onApply);
@@ -107,8 +112,7 @@ void CKageDialog::DoDataExchange(DataExchange& dx) {
     value.effectColor = color_->Color();
     value.effectColorMode = color_->Mode();
   }
-  QAbstractButton* const modeButtons[] = {modes_[0], modes_[1], modes_[2]};
-  dx.Radio(modeButtons, effectMode);
+  dx.Radio({modes_[0], modes_[1], modes_[2]}, effectMode);
   // Offsets and blur matter only while an effect is drawn.
   const bool effectOn = value.effectColorMode == 0;
   dx.Int(offsetX_, value.effectX);
@@ -125,8 +129,9 @@ void CKageDialog::DoDataExchange(DataExchange& dx) {
     if (effectMode == kOutlineAll) value.effectBlur = -1;
     if (effectMode == kOutlineOpaque) value.effectBlur = -2;
   }
-  EnableControls();
 }
+
+void CKageDialog::AfterExchange() { EnableControls(); }
 
 void CKageDialog::EnableControls() {
   int mode = kShadow;
@@ -138,10 +143,7 @@ void CKageDialog::EnableControls() {
   offsetY_->setEnabled(effectOn);
 }
 
-void CKageDialog::onModeClicked() {
-  UpdateData(true);
-  EnableControls();
-}
+void CKageDialog::onModeClicked() { UpdateData(true); }
 
 void CKageDialog::onColorCommand() { EnableControls(); }
 

@@ -49,6 +49,7 @@ class CKageDialog : public CDataDialog {
 
  protected:
   void DoDataExchange(DataExchange& dx) override;
+  void AfterExchange() override;
 
  private slots:
   void onModeClicked();

@@ -16,6 +16,22 @@ std::function<void()>& HintHook() {
 
 POINT ToPoint(const QPoint& p) { return POINT{p.x(), p.y()}; }
 
+// The icon of a pad that is off: grey, as a disabled picture button's.
+QImage GreyIcon(QImage icon) {
+  icon = icon.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < icon.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(icon.scanLine(y));
+    for (int x = 0; x < icon.width(); ++x) {
+      const platform::Bgra grey = DisabledPixel(platform::Bgra{static_cast<std::uint8_t>(qBlue(row[x])),
+                                                               static_cast<std::uint8_t>(qGreen(row[x])),
+                                                               static_cast<std::uint8_t>(qRed(row[x])),
+                                                               static_cast<std::uint8_t>(qAlpha(row[x]))});
+      row[x] = qRgba(grey.r, grey.g, grey.b, grey.a);
+    }
+  }
+  return icon;
+}
+
 }  // namespace
 
 CLAngButton::CLAngButton(QWidget* parent) : QWidget(parent) {
@@ -151,11 +167,11 @@ void CLAngButton::paintEvent(QPaintEvent*) {
   painter.drawEllipse(QRect(w / 4, 0, w / 2, h - 1));
 
   const POINT at = PadPointOfAngles(angles_, w, h);
-  const QImage icon = LoadAppIcon(iconId_);
+  const QImage icon = isEnabled() ? LoadAppIcon(iconId_) : GreyIcon(LoadAppIcon(iconId_));
   if (!icon.isNull()) {
     painter.drawImage(QPoint(at.x, at.y) - icon.rect().center(), icon);
   } else {
-    painter.setPen(Qt::black);
+    painter.setPen(isEnabled() ? Qt::black : QColor(150, 150, 150));
     painter.drawEllipse(QPoint(at.x, at.y), 3, 3);
   }
 }

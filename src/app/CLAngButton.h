@@ -5,6 +5,8 @@
 // view snaps to it. With moving allowed, a Ctrl-drag gathers a pixel offset
 // instead (the owner pans with it).
 //
+// A pad that is off draws its icon in grey.
+//
 // Notifications, in the order of one gesture:
 //   sigPressed   the press (delivered from the event loop, after the pad
 //                has handled the press and repainted)

@@ -73,7 +73,7 @@ void CProp2DBar::BuildControls() {
 
   for (QWidget* button : {static_cast<QWidget*>(lineWidth_), static_cast<QWidget*>(lineStyle_),
                           static_cast<QWidget*>(arrow_), static_cast<QWidget*>(edgeQuality_)})
-    button->setFixedSize(64, 20);
+    button->setFixedSize(76, 20);  // room for "ややきれい"
   lineColor_->setFixedSize(32, 20);
   fillColor_->setFixedSize(32, 20);
   effect_->setFixedSize(40, 32);

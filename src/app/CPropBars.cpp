@@ -10,8 +10,26 @@
 #include "app/CPropToolBar.h"
 #include "app/CSMainFrame.h"
 #include "page/PropVal.h"
+#include "page/SFig.h"
+#include "page/SFigStored.h"
+#include "page/SObj.h"
 
 namespace app {
+namespace {
+
+// Whether the first selected object is a 3D figure the page can show: a
+// figure kept only as its stored bytes has no camera or light to change.
+class CalcIsFigure : public page::CalcVal {
+ public:
+  bool figure = false;
+  void Run(page::SObj& object) override {
+    const page::SFig* shape = object.fig.get();
+    figure = shape != nullptr && shape->GetTypeId() == page::kFig3D &&
+             dynamic_cast<const page::SFigStored*>(shape) == nullptr;
+  }
+};
+
+}  // namespace
 
 CPropBars::CPropBars(std::function<void(int)> runCommand, QWidget* parent)
     : QObject(parent),
@@ -47,6 +65,10 @@ void CPropBars::ShowValues(const page::PropVal& value) {
     bar2D_->ShowValues(v);
     atmosphere_->Show2DValues(v);
   } else if (value.Is3D()) {
+    // The page shows the camera with every change of the selection.
+    CalcIsFigure selected;
+    page::PnGlobal::Get().RunCalcOnSelection(selected);
+    EnableFigureBars(selected.figure);
     bar3D_->ShowValues(static_cast<const page::Prop3DVal&>(value));
   } else if (value.IsLT()) {
     const auto& v = static_cast<const page::PropLTVal&>(value);

@@ -5,8 +5,9 @@
 // that show them; the bars apply changes through PnGlobal to the active
 // page view.
 //
-// The 3D figure and light bars are disabled until a 3D figure is selected
-// (EnableFigureBars): their values mean nothing to other shapes.
+// The 3D figure and light bars are enabled only while the first selected
+// object is a 3D figure (decided each time the page shows the selection's
+// camera): their values mean nothing to other shapes.
 #include <QObject>
 #include <functional>
 

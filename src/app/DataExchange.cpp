@@ -1,36 +1,20 @@
 #include "app/DataExchange.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QLineEdit>
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 
 #include "app/AppStrings.h"
+#include "app/CColButton.h"
 #include "page/StringTable.h"
 #include "platform/Hooks.h"
 
 namespace app {
 namespace {
-
-// Replaces the first "%d" or "%s" of the text by each argument in turn.
-std::string FormatTwo(std::string text, const std::string& first, const std::string& second) {
-  for (const std::string* argument : {&first, &second}) {
-    std::size_t at = text.find("%d");
-    if (at == std::string::npos) at = text.find("%s");
-    if (at == std::string::npos) break;
-    text.replace(at, 2, *argument);
-  }
-  return text;
-}
-
-std::string DoubleText(double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.15g", value);
-  return buffer;
-}
 
 // The number a user typed: blanks around it allowed, nothing else.
 bool ParseDouble(const QString& text, double& value) {
@@ -43,11 +27,26 @@ bool ParseDouble(const QString& text, double& value) {
 
 }  // namespace
 
+std::string FillInString(int id, const char* marker, std::initializer_list<QString> values) {
+  QString text = QString::fromStdString(LoadAppString(id));
+  const QString mark = QString::fromLatin1(marker);
+  qsizetype from = 0;
+  for (const QString& value : values) {
+    const qsizetype at = text.indexOf(mark, from);
+    if (at < 0) break;
+    text.replace(at, mark.size(), value);
+    from = at + value.size();
+  }
+  return text.toStdString();
+}
+
+QString FormatExchangeDouble(double value) { return QString::number(value, 'g', 15); }
+
 std::string IntRangeMessage(int minimum, int maximum) {
-  return FormatTwo(LoadAppString(page::kStrEnterIntegerRange), std::to_string(minimum), std::to_string(maximum));
+  return FillInString(page::kStrEnterIntegerRange, "%d", {QString::number(minimum), QString::number(maximum)});
 }
 std::string DoubleRangeMessage(double minimum, double maximum) {
-  return FormatTwo(LoadAppString(kStrEnterNumberRange), DoubleText(minimum), DoubleText(maximum));
+  return FillInString(kStrEnterNumberRange, "%s", {FormatExchangeDouble(minimum), FormatExchangeDouble(maximum)});
 }
 std::string NotIntegerMessage() { return LoadAppString(kStrEnterInteger); }
 std::string NotNumberMessage() { return LoadAppString(kStrEnterNumber); }
@@ -86,9 +85,12 @@ void DataExchange::Int(QLineEdit* edit, int& field) {
   if (ReadInt(edit, edit->text(), value)) field = value;
 }
 
+// A value outside its range is not taken: the field keeps what it had.
 void DataExchange::Int(QLineEdit* edit, int& field, int minimum, int maximum) {
-  Int(edit, field);
-  IntRange(edit, field, minimum, maximum);
+  int value = field;
+  Int(edit, value);
+  IntRange(edit, value, minimum, maximum);
+  if (!Skipped()) field = value;
 }
 
 void DataExchange::Int(QSpinBox* box, int& field) {
@@ -102,8 +104,10 @@ void DataExchange::Int(QSpinBox* box, int& field) {
 }
 
 void DataExchange::Int(QSpinBox* box, int& field, int minimum, int maximum) {
-  Int(box, field);
-  IntRange(box, field, minimum, maximum);
+  int value = field;
+  Int(box, value);
+  IntRange(box, value, minimum, maximum);
+  if (!Skipped()) field = value;
 }
 
 void DataExchange::IntRange(QWidget* control, int value, int minimum, int maximum) {
@@ -114,7 +118,7 @@ void DataExchange::IntRange(QWidget* control, int value, int minimum, int maximu
 void DataExchange::Double(QLineEdit* edit, double& field) {
   if (Skipped()) return;
   if (ToControls()) {
-    edit->setText(QString::fromStdString(DoubleText(field)));
+    edit->setText(FormatExchangeDouble(field));
     return;
   }
   double value = 0.0;
@@ -126,9 +130,14 @@ void DataExchange::Double(QLineEdit* edit, double& field) {
 }
 
 void DataExchange::Double(QLineEdit* edit, double& field, double minimum, double maximum) {
-  Double(edit, field);
-  if (Skipped() || ToControls()) return;
-  if (field < minimum || field > maximum) Fail(edit, DoubleRangeMessage(minimum, maximum));
+  double value = field;
+  Double(edit, value);
+  if (Skipped()) return;
+  if (FromControls() && (value < minimum || value > maximum)) {
+    Fail(edit, DoubleRangeMessage(minimum, maximum));
+    return;
+  }
+  field = value;
 }
 
 void DataExchange::Text(QLineEdit* edit, std::string& field) {
@@ -153,23 +162,42 @@ void DataExchange::Check(QAbstractButton* button, bool& field) {
   field = value != 0;
 }
 
-void DataExchange::Radio(std::span<QAbstractButton* const> buttons, int& field) {
-  if (Skipped()) return;
-  if (ToControls()) {
-    for (std::size_t i = 0; i < buttons.size(); ++i) buttons[i]->setChecked(static_cast<int>(i) == field);
+void DataExchange::Radio(const QList<QAbstractButton*>& buttons, int& field) {
+  if (Skipped() || buttons.isEmpty()) return;
+  if (FromControls()) {
+    for (qsizetype i = 0; i < buttons.size(); ++i)
+      if (buttons[i]->isChecked()) field = static_cast<int>(i);
     return;
   }
-  field = -1;
-  for (std::size_t i = 0; i < buttons.size(); ++i)
-    if (buttons[i]->isChecked()) field = static_cast<int>(i);
+  // An exclusive set never lets its checked button go: lift that while a
+  // value outside the buttons clears them all.
+  QButtonGroup* group = buttons.front()->group();
+  const bool exclusive = group != nullptr && group->exclusive();
+  if (exclusive) group->setExclusive(false);
+  for (qsizetype i = 0; i < buttons.size(); ++i) {
+    const bool autoExclusive = buttons[i]->autoExclusive();
+    buttons[i]->setAutoExclusive(false);
+    buttons[i]->setChecked(i == field);
+    buttons[i]->setAutoExclusive(autoExclusive);
+  }
+  if (exclusive) group->setExclusive(true);
 }
 
-void DataExchange::ComboIndex(QComboBox* box, int& field) {
+void DataExchange::Combo(QComboBox* box, int& field) {
+  if (Skipped()) return;
+  if (ToControls()) {
+    box->setCurrentIndex(field >= 0 && field < box->count() ? field : -1);
+    return;
+  }
+  if (box->currentIndex() >= 0) field = box->currentIndex();
+}
+
+void DataExchange::Color(CColButton* button, platform::COLORREF& field) {
   if (Skipped()) return;
   if (ToControls())
-    box->setCurrentIndex(field);
+    button->SetColor(field);
   else
-    field = box->currentIndex();
+    field = button->Color();
 }
 
 // ---- CDataDialog --------------------------------------------------------------
@@ -178,7 +206,11 @@ CDataDialog::CDataDialog(QWidget* parent) : QDialog(parent) {}
 
 bool CDataDialog::UpdateData(bool save) {
   DataExchange dx(save ? DataExchange::Direction::kFromControls : DataExchange::Direction::kToControls);
+  const bool wasExchanging = exchanging_;
+  exchanging_ = !save;
   DoDataExchange(dx);
+  exchanging_ = wasExchanging;
+  AfterExchange();
   return !dx.Failed();
 }
 
@@ -188,20 +220,26 @@ bool CDataDialog::ReadQuietly() {
   return !dx.Failed();
 }
 
-void CDataDialog::InitDialog() {
-  if (initialised_) return;
-  initialised_ = true;
-  UpdateData(false);
+QWidget* CDataDialog::GetDlgItem(int id) const { return findChild<QWidget*>(QString::number(id)); }
+
+void CDataDialog::StartDialog() {
+  started_ = true;
   OnInitDialog();
+  UpdateData(false);
+}
+
+int CDataDialog::DoModal() {
+  StartDialog();
+  return exec();
 }
 
 void CDataDialog::showEvent(QShowEvent* event) {
-  InitDialog();
+  if (!started_) StartDialog();
   QDialog::showEvent(event);
 }
 
 void CDataDialog::accept() {
-  if (UpdateData(true)) QDialog::accept();
+  if (UpdateData(true) && OnOK()) QDialog::accept();
 }
 
 // ---- CSpinEdit ------------------------------------------------------------------

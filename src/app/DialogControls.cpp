@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/CColButton.h"
-#include "app/DialogExchange.h"
+#include "app/DataExchange.h"
 
 namespace app::dialogs {
 namespace {
@@ -109,7 +109,7 @@ int PresetDpi(int preset, int dpi) {
   }
 }
 
-void ConnectPresets(ExchangeDialog* dialog, const ResolutionControls& controls, int& preset, int& dpi) {
+void ConnectPresets(CDataDialog* dialog, const ResolutionControls& controls, int& preset, int& dpi) {
   for (int i = 0; i < controls.presets.size(); ++i) {
     QObject::connect(controls.presets[i], &QAbstractButton::clicked, dialog, [dialog, i, &preset, &dpi] {
       dialog->ReadQuietly();

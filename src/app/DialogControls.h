@@ -1,7 +1,7 @@
 #pragma once
 // Small makers of the controls the settings dialogs share. Every control
 // gets its id as its object name, so the dialog's handlers and the tests
-// find it with ExchangeDialog::GetDlgItem.
+// find it with CDataDialog::GetDlgItem.
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -21,7 +21,7 @@ class QWidget;
 namespace app {
 
 class CColButton;
-class ExchangeDialog;
+class CDataDialog;
 
 namespace dialogs {
 
@@ -53,7 +53,7 @@ int PresetDpi(int preset, int dpi);
 // A click on a preset button takes that preset and its dpi into the
 // dialog's fields and shows them. The click wins even when the typed dpi
 // does not read: that value is replaced or, for "own value", edited next.
-void ConnectPresets(ExchangeDialog* dialog, const ResolutionControls& controls, int& preset, int& dpi);
+void ConnectPresets(CDataDialog* dialog, const ResolutionControls& controls, int& preset, int& dpi);
 
 }  // namespace dialogs
 }  // namespace app

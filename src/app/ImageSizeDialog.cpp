@@ -48,7 +48,7 @@ QStringList UnitNames() {
 
 }  // namespace
 
-CImageSizeDialog::CImageSizeDialog(QWidget* parent) : ExchangeDialog(parent) {
+CImageSizeDialog::CImageSizeDialog(QWidget* parent) : CDataDialog(parent) {
   setWindowTitle(QStringLiteral("画像サイズの設定"));
   QLineEdit* widthEdit = MakeEdit(this, 1039, 8);
   QLineEdit* heightEdit = MakeEdit(this, 1040, 8);
@@ -119,7 +119,7 @@ void CImageSizeDialog::OnInitDialog() {
   Item<QLabel>(1120)->setVisible(exportMode);
 }
 
-void CImageSizeDialog::DoDataExchange(DialogExchange& dx) {
+void CImageSizeDialog::DoDataExchange(DataExchange& dx) {
   dx.Double(Item<QLineEdit>(1039), width, 0, kMaxSide);
   dx.Double(Item<QLineEdit>(1040), height, 0, kMaxSide);
   dx.Combo(Item<QComboBox>(1043), widthUnit);

@@ -32,7 +32,7 @@ void TakeTitle(QWidget* dialog, const std::string& title) {
 
 // ---- conversion resolution ---------------------------------------------------
 
-CConvToPicDialog::CConvToPicDialog(QWidget* parent) : ExchangeDialog(parent) {
+CConvToPicDialog::CConvToPicDialog(QWidget* parent) : CDataDialog(parent) {
   setWindowTitle(QStringLiteral("画像図形に変換"));
   resolution_ = MakeResolutionGroup(this, QStringLiteral("変換解像度"));
   ConnectPresets(this, resolution_, preset, dpi);
@@ -47,7 +47,7 @@ CConvToPicDialog::~CConvToPicDialog() = default;
 
 void CConvToPicDialog::OnInitDialog() { TakeTitle(this, title); }
 
-void CConvToPicDialog::DoDataExchange(DialogExchange& dx) {
+void CConvToPicDialog::DoDataExchange(DataExchange& dx) {
   dx.Radio(resolution_.presets, preset);
   dx.Int(resolution_.dpiEdit, dpi, 30, 600);
 }
@@ -56,7 +56,7 @@ void CConvToPicDialog::AfterExchange() { resolution_.dpiEdit->setEnabled(preset 
 
 // ---- grid ------------------------------------------------------------------------
 
-CGridDialog::CGridDialog(QWidget* parent) : ExchangeDialog(parent) {
+CGridDialog::CGridDialog(QWidget* parent) : CDataDialog(parent) {
   setWindowTitle(QStringLiteral("グリッドの設定"));
   lineColorButton_ = MakeColorButton(this, 1068);
   QPushButton* reset = MakeButton(this, 1069, QStringLiteral("最初の設定に戻す"));
@@ -75,7 +75,7 @@ CGridDialog::CGridDialog(QWidget* parent) : ExchangeDialog(parent) {
 
 CGridDialog::~CGridDialog() = default;
 
-void CGridDialog::DoDataExchange(DialogExchange& dx) {
+void CGridDialog::DoDataExchange(DataExchange& dx) {
   dx.Int(Item<QLineEdit>(1065), spacing, 1, 500);
   dx.Int(Item<QLineEdit>(1067), divisions, 1, 20);
   dx.Color(lineColorButton_, lineColor);
@@ -92,7 +92,7 @@ void CGridDialog::onReset() {
 
 // ---- size and position ---------------------------------------------------------
 
-CObjMoveDialog::CObjMoveDialog(QWidget* parent) : ExchangeDialog(parent) {
+CObjMoveDialog::CObjMoveDialog(QWidget* parent) : CDataDialog(parent) {
   setWindowTitle(QStringLiteral("図形のサイズと位置の設定"));
   QLineEdit* widthEdit = MakeEdit(this, 1057);
   QLineEdit* heightEdit = MakeEdit(this, 1058);
@@ -118,7 +118,7 @@ CObjMoveDialog::CObjMoveDialog(QWidget* parent) : ExchangeDialog(parent) {
 
 CObjMoveDialog::~CObjMoveDialog() = default;
 
-void CObjMoveDialog::DoDataExchange(DialogExchange& dx) {
+void CObjMoveDialog::DoDataExchange(DataExchange& dx) {
   dx.Int(Item<QLineEdit>(1057), width, 1, 5000);
   dx.Int(Item<QLineEdit>(1058), height, 1, 5000);
   dx.Check(Item<QCheckBox>(1059), keepRatio);
@@ -147,7 +147,7 @@ void CObjMoveDialog::onSideEdited(bool widthEdit) {
 
 // ---- selection scale -------------------------------------------------------------
 
-CSelectionMag::CSelectionMag(QWidget* parent) : ExchangeDialog(parent) {
+CSelectionMag::CSelectionMag(QWidget* parent) : CDataDialog(parent) {
   setWindowTitle(QStringLiteral("選択図形の拡大縮小"));
   QVBoxLayout* content = Column();
   content->addLayout(Row({MakeEdit(this, 1110), Text(this, QStringLiteral("倍（0.05～20）"))}));
@@ -158,11 +158,11 @@ CSelectionMag::CSelectionMag(QWidget* parent) : ExchangeDialog(parent) {
 
 CSelectionMag::~CSelectionMag() = default;
 
-void CSelectionMag::DoDataExchange(DialogExchange& dx) { dx.Double(Item<QLineEdit>(1110), factor, 0.05, 20); }
+void CSelectionMag::DoDataExchange(DataExchange& dx) { dx.Double(Item<QLineEdit>(1110), factor, 0.05, 20); }
 
 // ---- options ---------------------------------------------------------------------
 
-CPrefsDialog::CPrefsDialog(QWidget* parent) : ExchangeDialog(parent) {
+CPrefsDialog::CPrefsDialog(QWidget* parent) : CDataDialog(parent) {
   setWindowTitle(QStringLiteral("オプション"));
   // The renderer choice has one possible answer here: its group stays
   // hidden, but the value still travels through the exchange.
@@ -215,7 +215,7 @@ void CPrefsDialog::Store(page::AppPrefs& prefs) const {
   prefs.mWebUseUnset = 0;
 }
 
-void CPrefsDialog::DoDataExchange(DialogExchange& dx) {
+void CPrefsDialog::DoDataExchange(DataExchange& dx) {
   dx.Radio({Item<QAbstractButton>(1090), Item<QAbstractButton>(1091)}, renderer);
   dx.Check(Item<QCheckBox>(1111), compress);
   dx.Int(Item<QLineEdit>(1110), undoDepth, page::AppPrefs::kMinUndo, page::AppPrefs::kMaxUndo);

@@ -8,7 +8,7 @@
 // Controls are found by their ids through GetDlgItem / Item<W>(id).
 #include <string>
 
-#include "app/DialogExchange.h"
+#include "app/DataExchange.h"
 #include "app/DialogControls.h"
 #include "platform/WinTypes.h"
 
@@ -17,7 +17,7 @@ namespace app {
 class CColButton;
 
 // "画像図形に変換": the resolution of a conversion to pictures.
-class CConvToPicDialog : public ExchangeDialog {
+class CConvToPicDialog : public CDataDialog {
   Q_OBJECT
  public:
   explicit CConvToPicDialog(QWidget* parent = nullptr);
@@ -29,7 +29,7 @@ class CConvToPicDialog : public ExchangeDialog {
 
  protected:
   void OnInitDialog() override;
-  void DoDataExchange(DialogExchange& dx) override;
+  void DoDataExchange(DataExchange& dx) override;
   void AfterExchange() override;
 
  private:
@@ -37,7 +37,7 @@ class CConvToPicDialog : public ExchangeDialog {
 };
 
 // "グリッドの設定".
-class CGridDialog : public ExchangeDialog {
+class CGridDialog : public CDataDialog {
   Q_OBJECT
  public:
   explicit CGridDialog(QWidget* parent = nullptr);
@@ -48,7 +48,7 @@ class CGridDialog : public ExchangeDialog {
   platform::COLORREF lineColor = 0;
 
  protected:
-  void DoDataExchange(DialogExchange& dx) override;
+  void DoDataExchange(DataExchange& dx) override;
 
  private:
   void onReset();
@@ -58,7 +58,7 @@ class CGridDialog : public ExchangeDialog {
 
 // "画像サイズの設定": the page's output size and background, or (export
 // mode) the size of an image to write.
-class CImageSizeDialog : public ExchangeDialog {
+class CImageSizeDialog : public CDataDialog {
   Q_OBJECT
  public:
   explicit CImageSizeDialog(QWidget* parent = nullptr);
@@ -93,7 +93,7 @@ class CImageSizeDialog : public ExchangeDialog {
 
  protected:
   void OnInitDialog() override;
-  void DoDataExchange(DialogExchange& dx) override;
+  void DoDataExchange(DataExchange& dx) override;
   void AfterExchange() override;
   bool OnOK() override;
 
@@ -109,7 +109,7 @@ class CImageSizeDialog : public ExchangeDialog {
 };
 
 // "図形のサイズと位置の設定": one object's placement in whole numbers.
-class CObjMoveDialog : public ExchangeDialog {
+class CObjMoveDialog : public CDataDialog {
   Q_OBJECT
  public:
   explicit CObjMoveDialog(QWidget* parent = nullptr);
@@ -122,7 +122,7 @@ class CObjMoveDialog : public ExchangeDialog {
   int baseWidth = 0, baseHeight = 0;
 
  protected:
-  void DoDataExchange(DialogExchange& dx) override;
+  void DoDataExchange(DataExchange& dx) override;
 
  private:
   void onKeepRatioClicked();
@@ -132,7 +132,7 @@ class CObjMoveDialog : public ExchangeDialog {
 };
 
 // "選択図形の拡大縮小".
-class CSelectionMag : public ExchangeDialog {
+class CSelectionMag : public CDataDialog {
   Q_OBJECT
  public:
   explicit CSelectionMag(QWidget* parent = nullptr);
@@ -141,7 +141,7 @@ class CSelectionMag : public ExchangeDialog {
   double factor = 1.0;  // 0.05 to 20
 
  protected:
-  void DoDataExchange(DialogExchange& dx) override;
+  void DoDataExchange(DataExchange& dx) override;
 };
 
 }  // namespace app
@@ -153,7 +153,7 @@ class AppPrefs;
 namespace app {
 
 // "オプション": the preferences the user may change.
-class CPrefsDialog : public ExchangeDialog {
+class CPrefsDialog : public CDataDialog {
   Q_OBJECT
  public:
   explicit CPrefsDialog(QWidget* parent = nullptr);
@@ -171,7 +171,7 @@ class CPrefsDialog : public ExchangeDialog {
   bool webUse = false;
 
  protected:
-  void DoDataExchange(DialogExchange& dx) override;
+  void DoDataExchange(DataExchange& dx) override;
 
  private:
   void onReset();

@@ -65,11 +65,11 @@ TEST(CLineWidthDialog, AQuietReadShowsNothing) {
   bartest::MessagesCollected messages;
   app::CLineWidthDialog dialog;
   dialog.width = 5;
-  dialog.InitDialog();
+  dialog.StartDialog();
   dialog.WidthEdit()->setText(QStringLiteral("500"));
   EXPECT_FALSE(dialog.ReadQuietly());
   EXPECT_TRUE(messages.texts.empty());
-  EXPECT_EQ(dialog.width, 500);  // read, then found out of range
+  EXPECT_EQ(dialog.width, 5);  // a width out of range is not taken
 }
 
 TEST(DataExchange, MessagesNameTheRange) {
@@ -84,7 +84,7 @@ class KageDialogTest : public ::testing::Test {
   // The dialog loaded with the value, as when it starts.
   void Load(const Prop2DVal& value) {
     dialog_.value = value;
-    dialog_.InitDialog();
+    dialog_.StartDialog();
   }
   int CheckedMode() const {
     for (int i = 0; i < 3; ++i)
@@ -108,7 +108,7 @@ TEST_F(KageDialogTest, TheBlurFieldGivesTheEffectKindAndBack) {
     value.effectColorMode = 0;
     value.effectBlur = c.blur;
     dialog.value = value;
-    dialog.InitDialog();
+    dialog.StartDialog();
     EXPECT_TRUE(dialog.ModeButton(c.mode)->isChecked());
     EXPECT_EQ(dialog.BlurEdit()->value(), c.blurShown);
     EXPECT_EQ(dialog.BlurEdit()->isEnabled(), c.mode == 0);

@@ -150,6 +150,13 @@ TEST_F(AnglePadTest, PaintsSnapMarksOnlyWhenSnappingAndTheIconAtTheAngles) {
   EXPECT_EQ(iconAt(plain, 135, 22), 0);
   pad_.SetAngles(90, -45);
   EXPECT_GT(iconAt(apptest::Render(pad_), 135, 22), 20);
+  // A pad that is off (a bar waiting for a 3D figure) shows its icon grey,
+  // never brighter than its alpha allows.
+  pad_.setEnabled(false);
+  const QImage off = apptest::Render(pad_);
+  EXPECT_EQ(iconAt(off, 135, 22), 0) << "grey";
+  pad_.SetAngles(-90, 45);
+  EXPECT_NE(off.copy(132, 19, 7, 7), apptest::Render(pad_).copy(132, 19, 7, 7)) << "still drawn";
 }
 
 // ---- slider -------------------------------------------------------------
