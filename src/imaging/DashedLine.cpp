@@ -1,5 +1,7 @@
 #include "imaging/DashedLine.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 #include "imaging/DrawPrimitives.h"
@@ -14,8 +16,12 @@ using platform::POINT;
 
 SPoint ToSPoint(const POINT& p) { return SPoint{static_cast<double>(p.x), static_cast<double>(p.y)}; }
 
-// Toward zero, as the drawing coordinates are cut.
-POINT Truncate(const SPoint& p) { return POINT{static_cast<int>(p.x), static_cast<int>(p.y)}; }
+// Toward zero, as the drawing coordinates are cut; held to the int range,
+// which a stored line width of absurd size could otherwise leave.
+int TruncateCoordinate(double v) {
+  return static_cast<int>(std::clamp(v, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
+}
+POINT Truncate(const SPoint& p) { return POINT{TruncateCoordinate(p.x), TruncateCoordinate(p.y)}; }
 
 struct ArrowWalk {
   int tip;   // index of the end point
@@ -57,6 +63,8 @@ int DrawOneArrow(Dc& dc, POINT* points, const ArrowWalk& walk, int width, COLORR
 }  // namespace
 
 int PnUtilDashPattern(int lengths[kMaxDashLengths], bool roundEnds, int width, int dashKind) {
+  // Widths come from stored pages: keep 4w (a doubled gap) inside the int range.
+  width = std::clamp(width, 0, INT_MAX / 4);
   const int dash = roundEnds ? 2 * width : 3 * width;
   const int dot = roundEnds ? 1 : width;
   int gap = roundEnds ? 2 * width : width;

@@ -18,7 +18,8 @@ inline constexpr int kMaxDashLengths = 8;
 // positions) and skipped (odd positions) lengths in pixels. Kinds 1/6
 // dashes, 2/7 dots, 3/8 dash-dot, 4/9 dash-dot-dot, 5 and 10 upward
 // dash-dot-dot-dot; kinds from 6 up have double gaps. With round ends a
-// dash is 2w, a gap 2w and a dot 1 pixel; with flat ends 3w, w and w.
+// dash is 2w, a gap 2w and a dot 1 pixel; with flat ends 3w, w and w. The
+// width is held to 0 .. INT_MAX / 4, so that no length overflows.
 int PnUtilDashPattern(int lengths[kMaxDashLengths], bool roundEnds, int width, int dashKind);
 
 // The dash kind of a page line kind: 9 dots, 10 dashes, 11 dash-dot,

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,10 @@ TEST(DashPattern, FollowsTheWidthAndTheKind) {
       {2, true, 2, {1, 4}},
       {2, true, 3, {4, 4, 1, 4}},
       {2, true, 7, {1, 8}},
+      // A stored width far too large for its lengths is held to INT_MAX / 4.
+      {INT_MAX, false, 8, {1610612733, 1073741822, 536870911, 1073741822}},
+      {INT_MAX, true, 6, {1073741822, 2147483644}},
+      {-4, false, 3, {0, 0, 0, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "width " << c.width << (c.round ? " round" : " flat") << " kind " << c.kind);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "imaging/ImagingResult.h"
@@ -11,6 +13,7 @@
 namespace {
 
 using namespace imaging;
+using platform::COLORREF;
 using platform::Image;
 using platform::MakeRgb;
 using platform::SIZE;
@@ -182,6 +185,82 @@ TEST(Outline, ModeMinusTwoCountsOnlyOpaquePixelsAsInside) {
   EXPECT_EQ(GetPx(dst, 2, 3), (Px{0, 0, 0, 0}));  // no halo around a half-transparent pixel
   PnUtilMakeOutlineOrShadow(src, dst, 1, 1, MakeRgb(255, 0, 0), -1);
   EXPECT_EQ(GetPx(dst, 2, 3), (Px{0, 0, 255, 255}));
+}
+
+// The footprint of the outline before smoothing, pixel by pixel: the
+// pixels inside the shape and every pixel within the box of radii
+// (rx, ry) around an inside pixel that has an outside 4-neighbour.
+std::vector<bool> StampedReference(const Image& src, int rx, int ry, int mode) {
+  const int w = src.Width(), h = src.Height();
+  auto inside = [&](int x, int y) {
+    const int a = GetPx(src, x, y)[3];
+    return mode == -1 ? a != 0 : a == 255;
+  };
+  std::vector<bool> stamped(static_cast<std::size_t>(w * h), false);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      if (!inside(x, y)) continue;
+      stamped[static_cast<std::size_t>(y * w + x)] = true;
+      const bool edge = (x > 0 && !inside(x - 1, y)) || (x + 1 < w && !inside(x + 1, y)) ||
+                        (y > 0 && !inside(x, y - 1)) || (y + 1 < h && !inside(x, y + 1));
+      if (!edge) continue;
+      for (int j = std::max(0, y - ry); j <= std::min(h - 1, y + ry); ++j)
+        for (int i = std::max(0, x - rx); i <= std::min(w - 1, x + rx); ++i) stamped[static_cast<std::size_t>(j * w + i)] = true;
+    }
+  return stamped;
+}
+
+// Random blobs of opaque pixels with some half-transparent ones among them.
+Image Blobs(int w, int h, unsigned seed) {
+  Image image(w, h, 32, true);
+  std::mt19937 random(seed);
+  for (int blob = 0; blob < 5; ++blob) {
+    const int x0 = static_cast<int>(random() % w), y0 = static_cast<int>(random() % h);
+    const int x1 = std::min(w, x0 + 1 + static_cast<int>(random() % 6)), y1 = std::min(h, y0 + 1 + static_cast<int>(random() % 5));
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) SetPx(image, x, y, random() % 5 == 0 ? Px{20, 30, 40, 128} : Px{60, 70, 80, 255});
+  }
+  return image;
+}
+
+TEST(Outline, FullCoverageIsExactlyTheFootprintAndGradedPixelsTouchIt) {
+  constexpr int kW = 26, kH = 19;
+  const COLORREF colour = MakeRgb(200, 120, 40);  // B 40, G 120, R 200
+  struct Case {
+    int rx, ry, mode;
+  } const cases[] = {{0, 0, -1}, {1, 0, -1}, {2, 1, -1}, {0, 3, -1}, {3, 3, -1}, {1, 2, -2}, {4, 0, -2}};
+  for (unsigned seed = 1; seed <= 4; ++seed)
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << "seed " << seed << " radii " << c.rx << "," << c.ry << " mode " << c.mode);
+      const Image src = Blobs(kW, kH, seed);
+      Image dst = RandomImage(kW, kH, 32, seed + 100);
+      PnUtilMakeOutlineOrShadow(src, dst, c.rx, c.ry, colour, c.mode);
+      const std::vector<bool> stamped = StampedReference(src, c.rx, c.ry, c.mode);
+      auto isStamped = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < kW && y < kH && stamped[static_cast<std::size_t>(y * kW + x)];
+      };
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+          const Px s = GetPx(src, x, y), d = GetPx(dst, x, y);
+          if (s[3] == 255) {
+            ASSERT_EQ(d, s) << x << "," << y;  // the object over its outline
+            continue;
+          }
+          if (s[3] != 0) continue;  // a half-transparent pixel blends with what is behind it
+          const int a = d[3];
+          ASSERT_EQ(d, (Px{40 * a / 255, 120 * a / 255, 200 * a / 255, a})) << x << "," << y;
+          if (isStamped(x, y)) {
+            ASSERT_EQ(a, 255) << x << "," << y;
+            continue;
+          }
+          ASSERT_LT(a, 255) << x << "," << y;
+          // Smoothing only grades pixels along the footprint's edges.
+          if (a > 0) {
+            ASSERT_TRUE(isStamped(x - 1, y) || isStamped(x + 1, y) || isStamped(x, y - 1) || isStamped(x, y + 1))
+                << x << "," << y;
+          }
+        }
+    }
 }
 
 TEST(SmoothEdgeRun, SaturatesCoverageBelowFull) {
