@@ -17,6 +17,8 @@
 #include "app/CPennetDoc.h"
 #include "app/CPropBars.h"
 #include "app/CSChildFrame.h"
+#include "page/AppPrefs.h"
+#include "page/PnGlobal.h"
 
 namespace app {
 namespace {
@@ -157,6 +159,12 @@ void CSMainFrame::OnClose() {
 
 bool CSMainFrame::SaveStateAndClose() {
   WriteSettings();
+  // The preferences keep the placement; they are written when the program
+  // ends.
+  const QRect normal = isMaximized() ? normalGeometry() : geometry();
+  if (page::AppPrefs* prefs = page::PnGlobal::Get().prefs.get())
+    prefs->StoreWindowPlacement({normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()},
+                                isMaximized());
   if (!app_.SaveAllModified()) return false;
   app_.CloseAllDocuments();
   closeAccepted_ = true;

@@ -71,6 +71,7 @@ void CSMainFrame::CreateFileCommands() {
   menu->addSeparator();
   AddCommand(ID_FILE_PRINT, QStringLiteral("印刷(&P)..."), menu)->setShortcut(QKeySequence::Print);
   AddCommand(ID_FILE_PRINT_PREVIEW, QStringLiteral("印刷プレビュー(&V)"), menu);
+  AddCommand(ID_FILE_PRINT_SETUP, QStringLiteral("プリンタの設定(&U)..."), menu);
   menu->addSeparator();
   recentFileSeparator_ = menu->addSeparator();
   for (int i = 0; i < app_.GetRecentFiles().GetSize(); ++i) {
@@ -108,6 +109,7 @@ void CSMainFrame::CreateFileCommands() {
     if (page::SView* renderer = view != nullptr ? view->GetPageRenderer() : nullptr)
       ShowPrintPreview(*renderer, view->GetDocument().GetSDoc(), this);
   });
+  connect(CommandAction(ID_FILE_PRINT_SETUP), &QAction::triggered, this, [this] { RunPrinterSetup(this); });
   // Exit takes the path of closing the window.
   connect(CommandAction(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
   connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });

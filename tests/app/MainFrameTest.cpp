@@ -8,6 +8,9 @@
 #include <QImage>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrintPreviewDialog>
+#include <QTimer>
 #include <QUrl>
 
 #include "ShellTestSupport.h"
@@ -18,6 +21,7 @@
 #include "app/CSMainFrame.h"
 #include "app/CSizingControlBar.h"
 #include "app/LaunchBlock.h"
+#include "app/PagePrinter.h"
 
 namespace {
 
@@ -254,6 +258,36 @@ TEST(CSMainFrame, ALauncherMayAskItsPageToClose) {
   EXPECT_TRUE(launcher.WaitForLine(QStringLiteral("32769 0")));
   EXPECT_TRUE(shelltest::WaitUntil([&] { return !shell.Frame().isVisible(); }));
   EXPECT_TRUE(shell.ui.messages.empty());  // no question, no save prompt
+}
+
+// The printer chosen in the printer set-up is the one the preview (and
+// printing) goes to.
+TEST(CSMainFrame, ThePrinterSetUpChoosesThePrinterThatPrints) {
+  ShellFixture shell;
+  CSMainFrame& frame = shell.Frame();
+  frame.show();
+  ASSERT_NE(shell.pennet->OnFileNew(), nullptr);
+  frame.UpdateCommandUI();
+  QPrinter* setUp = nullptr;
+  QTimer::singleShot(0, [&] {
+    if (auto* dialog = qobject_cast<QPageSetupDialog*>(QApplication::activeModalWidget())) {
+      setUp = dialog->printer();
+      dialog->reject();
+    }
+  });
+  frame.CommandAction(app::ID_FILE_PRINT_SETUP)->trigger();
+  EXPECT_EQ(setUp, &app::ApplicationPrinter());
+
+  QPrinter* previewed = nullptr;
+  QTimer::singleShot(0, [&] {
+    if (auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+      previewed = dialog->printer();
+      dialog->reject();
+    }
+  });
+  ASSERT_TRUE(frame.CommandAction(app::ID_FILE_PRINT_PREVIEW)->isEnabled());
+  frame.CommandAction(app::ID_FILE_PRINT_PREVIEW)->trigger();
+  EXPECT_EQ(previewed, &app::ApplicationPrinter());
 }
 
 }  // namespace
