@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QStatusBar>
@@ -63,7 +64,11 @@ void CSMainFrame::CreateMdiArea() {
 
 void CSMainFrame::CreateStatusBar() {
   statusBar()->setObjectName(QStringLiteral("StatusBar"));
-  statusBar()->showMessage(QStringLiteral("レディ"));
+  // The idle text comes back after each passing message (a menu item's
+  // tip), which a message of its own would not.
+  auto* idle = new QLabel(QStringLiteral("レディ"), statusBar());
+  idle->setObjectName(QStringLiteral("IdleMessage"));
+  statusBar()->addWidget(idle, 1);
 }
 
 // ---- page windows -----------------------------------------------------------

@@ -6,10 +6,12 @@
 #include <QDockWidget>
 #include <QDropEvent>
 #include <QImage>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
+#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 
@@ -35,6 +37,14 @@ TEST(CSMainFrame, ShowsAnEmptyWindowTitledPennet) {
   QApplication::processEvents();
   EXPECT_EQ(frame.windowTitle(), QStringLiteral("Pennet"));
   EXPECT_TRUE(frame.isVisible());
+  // The status bar says it is ready again once a passing message is gone.
+  const auto* idle = frame.statusBar()->findChild<QLabel*>(QStringLiteral("IdleMessage"));
+  ASSERT_NE(idle, nullptr);
+  frame.statusBar()->showMessage(QStringLiteral("tip"));
+  EXPECT_FALSE(idle->isVisible());
+  frame.statusBar()->clearMessage();
+  EXPECT_TRUE(idle->isVisible());
+  EXPECT_EQ(idle->text(), QStringLiteral("レディ"));
   frame.close();
   QApplication::processEvents();
   EXPECT_FALSE(frame.isVisible());
