@@ -166,9 +166,10 @@ void CSMainFrame::UpdateCommandUI() {
   CPageViewBase* view = GetActiveView();
   const bool launched = view != nullptr && view->IsLaunchedPage();
   // A launched page goes back to its launcher: no other page from here.
-  for (const int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE}) {
-    if (QAction* action = CommandAction(id); action != nullptr && launched) action->setEnabled(false);
+  for (const int id : {ID_FILE_NEW, ID_FILE_OPEN}) {
+    if (QAction* action = CommandAction(id)) action->setEnabled(!launched);
   }
+  if (QAction* save = CommandAction(ID_FILE_SAVE); save != nullptr && launched) save->setEnabled(false);
   if (QAction* close = CommandAction(ID_FILE_CLOSE)) {
     close->setText(launched ? QString::fromStdString(LoadAppString(kStrCloseToLauncherStart) +
                                                      view->GetLaunch().launcherName +

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
@@ -253,6 +254,42 @@ TEST(CSMainFrame, ClosingAsksTheLauncherQuestionForEveryLaunchedPage) {
   // The launcher gets the page at most 4000 pixels long.
   const QImage exported(QString::fromStdString(shell.dir / "out.png"));
   EXPECT_EQ(exported.size(), QSize(4000, 2000));
+}
+
+// A launched page goes back to its launcher: while it is the active page
+// no other page is made, opened or saved from the File menu, and Close
+// says where it goes; an ordinary page beside it has every command.
+TEST(CSMainFrame, ALaunchedPageDisablesOnlyItsOwnFileCommands) {
+  ShellFixture shell;
+  CSMainFrame& frame = shell.Frame();
+  frame.show();
+  const QString socket = QString::fromStdString(shell.dir / "launcher.sock");
+  shelltest::LauncherDouble launcher(socket);
+  app::SetPendingLaunch(app::LaunchBlock{socket.toStdString(), "ランチャー", "作品の頁", shell.dir / "out.png"});
+  shell.pennet->OnFileNew();
+  QMdiSubWindow* launchedWindow = frame.GetActiveChildFrame();
+  shell.pennet->OnFileNew();
+  QMdiSubWindow* ordinaryWindow = frame.GetActiveChildFrame();
+
+  struct Expected {
+    QMdiSubWindow* window;
+    bool fileCommands;
+    QString closeText;
+  };
+  const QString toLauncher = QString::fromStdString(app::LoadAppString(app::kStrCloseToLauncherStart) + "ランチャー" +
+                                                    app::LoadAppString(app::kStrCloseToLauncherEnd))
+                                 .section(QLatin1Char('\t'), 0, 0);
+  for (const Expected& e : {Expected{launchedWindow, false, toLauncher},
+                            Expected{ordinaryWindow, true, QStringLiteral("閉じる(&C)")},
+                            Expected{launchedWindow, false, toLauncher}}) {
+    frame.GetMdiArea()->setActiveSubWindow(e.window);
+    frame.UpdateCommandUI();
+    SCOPED_TRACE(e.fileCommands ? "ordinary page" : "launched page");
+    for (const int id : {app::ID_FILE_NEW, app::ID_FILE_OPEN, app::ID_FILE_SAVE})
+      EXPECT_EQ(frame.CommandAction(id)->isEnabled(), e.fileCommands) << id;
+    EXPECT_TRUE(frame.CommandAction(app::ID_FILE_SAVE_AS)->isEnabled());
+    EXPECT_EQ(frame.CommandAction(app::ID_FILE_CLOSE)->text(), e.closeText);
+  }
 }
 
 TEST(CSMainFrame, ALauncherMayAskItsPageToClose) {
