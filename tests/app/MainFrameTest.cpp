@@ -220,16 +220,29 @@ TEST(CSMainFrame, FilesDroppedBesideThePagesOpenAsPages) {
   EXPECT_TRUE(shell.ui.messages.empty());
 }
 
+// A shell whose first page was opened for a launcher that listens beside
+// it, the main window shown.
+struct LaunchedShell {
+  explicit LaunchedShell(const char* launcherName = "ランチャー")
+      : socket(QString::fromStdString(shell.dir / "launcher.sock")), launcher(socket) {
+    shell.Frame().show();
+    app::SetPendingLaunch(app::LaunchBlock{socket.toStdString(), launcherName, "作品の頁", shell.dir / "out.png"});
+    launched = shell.pennet->OnFileNew();
+  }
+  ShellFixture shell;
+  QString socket;
+  shelltest::LauncherDouble launcher;
+  app::CPennetDoc* launched = nullptr;
+};
+
 // Closing the main window asks the launcher's question for a launched page
 // even when another page is the active one.
 TEST(CSMainFrame, ClosingAsksTheLauncherQuestionForEveryLaunchedPage) {
-  ShellFixture shell;
+  LaunchedShell run;
+  ShellFixture& shell = run.shell;
   CSMainFrame& frame = shell.Frame();
-  frame.show();
-  const QString socket = QString::fromStdString(shell.dir / "launcher.sock");
-  shelltest::LauncherDouble launcher(socket);
-  app::SetPendingLaunch(app::LaunchBlock{socket.toStdString(), "ランチャー", "作品の頁", shell.dir / "out.png"});
-  app::CPennetDoc* launched = shell.pennet->OnFileNew();
+  shelltest::LauncherDouble& launcher = run.launcher;
+  app::CPennetDoc* launched = run.launched;
   EXPECT_EQ(launched->GetTitle(), QStringLiteral("作品の頁"));
   launched->GetSDoc().SetPageSize(5000, 2500);
   ASSERT_TRUE(launcher.WaitForLine(QStringLiteral("32771 %1").arg(frame.GetActiveView()->GetViewNumber())));
@@ -260,13 +273,9 @@ TEST(CSMainFrame, ClosingAsksTheLauncherQuestionForEveryLaunchedPage) {
 // no other page is made, opened or saved from the File menu, and Close
 // says where it goes; an ordinary page beside it has every command.
 TEST(CSMainFrame, ALaunchedPageDisablesOnlyItsOwnFileCommands) {
-  ShellFixture shell;
+  LaunchedShell run;
+  ShellFixture& shell = run.shell;
   CSMainFrame& frame = shell.Frame();
-  frame.show();
-  const QString socket = QString::fromStdString(shell.dir / "launcher.sock");
-  shelltest::LauncherDouble launcher(socket);
-  app::SetPendingLaunch(app::LaunchBlock{socket.toStdString(), "ランチャー", "作品の頁", shell.dir / "out.png"});
-  shell.pennet->OnFileNew();
   QMdiSubWindow* launchedWindow = frame.GetActiveChildFrame();
   shell.pennet->OnFileNew();
   QMdiSubWindow* ordinaryWindow = frame.GetActiveChildFrame();
@@ -293,13 +302,10 @@ TEST(CSMainFrame, ALaunchedPageDisablesOnlyItsOwnFileCommands) {
 }
 
 TEST(CSMainFrame, ALauncherMayAskItsPageToClose) {
-  ShellFixture shell;
-  shell.Frame().show();
-  const QString socket = QString::fromStdString(shell.dir / "launcher.sock");
-  shelltest::LauncherDouble launcher(socket);
-  app::SetPendingLaunch(app::LaunchBlock{socket.toStdString(), "L", "T", shell.dir / "out.png"});
-  app::CPennetDoc* launched = shell.pennet->OnFileNew();
-  launched->SetModifiedFlag();
+  LaunchedShell run("L");
+  ShellFixture& shell = run.shell;
+  shelltest::LauncherDouble& launcher = run.launcher;
+  run.launched->SetModifiedFlag();
   ASSERT_TRUE(launcher.WaitForLine(QStringLiteral("32771 %1").arg(shell.Frame().GetActiveView()->GetViewNumber())));
   launcher.Send("32868 0");
   EXPECT_TRUE(launcher.WaitForLine(QStringLiteral("32769 0")));
