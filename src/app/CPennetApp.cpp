@@ -8,8 +8,11 @@
 #include "app/CSMainFrame.h"
 #include "app/CPennetView.h"
 #include "app/LaunchBlock.h"
+#include "page/AppPrefs.h"
+#include "page/PnGlobal.h"
 #include "page/ResultCodes.h"
 #include "platform/Hooks.h"
+#include "platform/InputState.h"
 #include "platform/Settings.h"
 
 namespace app {
@@ -35,6 +38,13 @@ CPennetApp::~CPennetApp() {
   CloseAllDocuments();
   mainFrame_.reset();
   WriteSettings();
+  page::PnGlobal& global = page::PnGlobal::Get();
+  if (prefsLoaded_) {
+    global.prefs->SavePrefs(settings_);
+    settings_.Sync();
+  }
+  // Copied 3D figures need the engine to be deleted.
+  global.ClearCopyBuffer();
   if (engineStarted_ && hooks_.exitEngine) hooks_.exitEngine();
   if (gApp == this) gApp = nullptr;
 }
@@ -58,6 +68,7 @@ bool CPennetApp::InitInstance(const QStringList& arguments, int& exitCode) {
     exitCode = kExitHandedOver;
     return false;
   }
+  LoadPreferences();
   if (!CheckInstallation()) {
     exitCode = kExitNotInstalled;
     return false;
@@ -68,7 +79,7 @@ bool CPennetApp::InitInstance(const QStringList& arguments, int& exitCode) {
 
   gInStartup = true;
   ProcessCommandLine(arguments, launchName);
-  mainFrame_->show();
+  ShowMainFrame();
   gInStartup = false;
 
   if (engineResult < 0)
@@ -99,12 +110,40 @@ bool CPennetApp::ClaimInstance(const QStringList& arguments, const std::string& 
   return true;
 }
 
+// Missing values keep their defaults; the undo depth of new pages and the
+// web switch are taken from them now, and a later change in the options
+// dialog waits for the next start.
+void CPennetApp::LoadPreferences() {
+  page::PnGlobal& global = page::PnGlobal::Get();
+  global.prefs->SetDefaults();
+  global.prefs->LoadPrefs(settings_);
+  if (hooks_.setRendererMode) hooks_.setRendererMode(global.prefs->mLibVImp);
+  global.TakeStartupPrefs();
+  prefsLoaded_ = true;
+}
+
 bool CPennetApp::CheckInstallation() {
   if (programFolder_.empty()) programFolder_ = QCoreApplication::applicationDirPath().toStdString();
   installRecord_ = ReadInstallRecord(programFolder_);
-  if (installRecord_) return true;
+  if (installRecord_) {
+    page::PnGlobal::Get().SetInstallRecord(installRecord_->folder, installRecord_->date);
+    return true;
+  }
   platform::ShowMessage(LoadAppString(kStrNotInstalled));
   return false;
+}
+
+// Shift held at start-up brings a window lost off the screen back to the
+// default place.
+void CPennetApp::ShowMainFrame() {
+  const page::WindowPlacement placement =
+      page::PnGlobal::Get().prefs->RestoreWindowPlacement(platform::IsAsyncKeyDown(platform::VK_SHIFT));
+  const platform::RECT& r = placement.rect;
+  mainFrame_->setGeometry(r.left, r.top, r.Width(), r.Height());
+  if (placement.maximise)
+    mainFrame_->showMaximized();
+  else
+    mainFrame_->show();
 }
 
 // The first argument that is not an option names the page to open; without

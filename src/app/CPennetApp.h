@@ -39,6 +39,8 @@ class CPennetApp : public QObject {
     std::function<int()> initEngine;
     // Shuts the 3D engine down at the end of the program.
     std::function<void()> exitEngine;
+    // Hands the renderer choice of the preferences to the 3D facade.
+    std::function<void(int mode)> setRendererMode;
     // The library bar reopens its last folders and page.
     std::function<void()> restoreLibraryBar;
     // The automatic news check, started last.
@@ -54,8 +56,8 @@ class CPennetApp : public QObject {
   // The settings are the per-user settings of the run (the caller keeps
   // them alive).
   explicit CPennetApp(platform::Settings& settings, QObject* parent = nullptr);
-  // Closes the documents, writes the recent-file list and shuts the engine
-  // down.
+  // Closes the documents, writes the recent-file list and the preferences
+  // (when start-up read them) and shuts the engine down.
   ~CPennetApp() override;
   static CPennetApp* Get();
 
@@ -121,7 +123,11 @@ class CPennetApp : public QObject {
  private:
   // ---- start-up steps ----------------------------------------------------------
   bool ClaimInstance(const QStringList& arguments, const std::string& launchName);
+  // The preferences from the settings, and what start-up takes from them.
+  void LoadPreferences();
   bool CheckInstallation();
+  // Shows the main frame where the preferences last left it.
+  void ShowMainFrame();
   void ProcessCommandLine(const QStringList& arguments, const std::string& launchName);
   void OpenLaunchedPage(const std::string& launchName);
 
@@ -145,6 +151,7 @@ class CPennetApp : public QObject {
   CRecentFileList recentFiles_;
   int untitledCount_ = 0;
   bool engineStarted_ = false;
+  bool prefsLoaded_ = false;
 };
 
 }  // namespace app

@@ -1,6 +1,8 @@
 #include "app/CSChildFrame.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QMenu>
 
 #include "app/CPageViewBase.h"
 #include "app/CPennetApp.h"
@@ -14,6 +16,11 @@ CSChildFrame::CSChildFrame(CPennetDoc& doc, CPageViewBase* view, QWidget* parent
     : QMdiSubWindow(parent), doc_(doc), view_(view) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWidget(view_);
+  // The window menu of a page would claim Ctrl+W beside the File menu's
+  // Close, and Qt runs neither of two commands on one key.
+  if (QMenu* menu = systemMenu()) {
+    for (QAction* action : menu->actions()) action->setShortcuts({});
+  }
   onTitleChanged();
   connect(&doc_, &CPennetDoc::sigTitleChanged, this, &CSChildFrame::onTitleChanged);
   connect(&doc_, &CPennetDoc::sigModifiedChanged, this, &CSChildFrame::onTitleChanged);

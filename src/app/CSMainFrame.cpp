@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QStatusBar>
@@ -17,6 +18,8 @@
 #include "app/CPennetDoc.h"
 #include "app/CPropBars.h"
 #include "app/CSChildFrame.h"
+#include "page/AppPrefs.h"
+#include "page/PnGlobal.h"
 
 namespace app {
 namespace {
@@ -61,7 +64,11 @@ void CSMainFrame::CreateMdiArea() {
 
 void CSMainFrame::CreateStatusBar() {
   statusBar()->setObjectName(QStringLiteral("StatusBar"));
-  statusBar()->showMessage(QStringLiteral("レディ"));
+  // The idle text comes back after each passing message (a menu item's
+  // tip), which a message of its own would not.
+  auto* idle = new QLabel(QStringLiteral("レディ"), statusBar());
+  idle->setObjectName(QStringLiteral("IdleMessage"));
+  statusBar()->addWidget(idle, 1);
 }
 
 // ---- page windows -----------------------------------------------------------
@@ -157,6 +164,12 @@ void CSMainFrame::OnClose() {
 
 bool CSMainFrame::SaveStateAndClose() {
   WriteSettings();
+  // The preferences keep the placement; they are written when the program
+  // ends.
+  const QRect normal = isMaximized() ? normalGeometry() : geometry();
+  if (page::AppPrefs* prefs = page::PnGlobal::Get().prefs.get())
+    prefs->StoreWindowPlacement({normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()},
+                                isMaximized());
   if (!app_.SaveAllModified()) return false;
   app_.CloseAllDocuments();
   closeAccepted_ = true;

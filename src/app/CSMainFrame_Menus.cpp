@@ -71,6 +71,7 @@ void CSMainFrame::CreateFileCommands() {
   menu->addSeparator();
   AddCommand(ID_FILE_PRINT, QStringLiteral("印刷(&P)..."), menu)->setShortcut(QKeySequence::Print);
   AddCommand(ID_FILE_PRINT_PREVIEW, QStringLiteral("印刷プレビュー(&V)"), menu);
+  AddCommand(ID_FILE_PRINT_SETUP, QStringLiteral("プリンタの設定(&U)..."), menu);
   menu->addSeparator();
   recentFileSeparator_ = menu->addSeparator();
   for (int i = 0; i < app_.GetRecentFiles().GetSize(); ++i) {
@@ -108,6 +109,7 @@ void CSMainFrame::CreateFileCommands() {
     if (page::SView* renderer = view != nullptr ? view->GetPageRenderer() : nullptr)
       ShowPrintPreview(*renderer, view->GetDocument().GetSDoc(), this);
   });
+  connect(CommandAction(ID_FILE_PRINT_SETUP), &QAction::triggered, this, [this] { RunPrinterSetup(this); });
   // Exit takes the path of closing the window.
   connect(CommandAction(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
   connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
@@ -164,9 +166,10 @@ void CSMainFrame::UpdateCommandUI() {
   CPageViewBase* view = GetActiveView();
   const bool launched = view != nullptr && view->IsLaunchedPage();
   // A launched page goes back to its launcher: no other page from here.
-  for (const int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE}) {
-    if (QAction* action = CommandAction(id); action != nullptr && launched) action->setEnabled(false);
+  for (const int id : {ID_FILE_NEW, ID_FILE_OPEN}) {
+    if (QAction* action = CommandAction(id)) action->setEnabled(!launched);
   }
+  if (QAction* save = CommandAction(ID_FILE_SAVE); save != nullptr && launched) save->setEnabled(false);
   if (QAction* close = CommandAction(ID_FILE_CLOSE)) {
     close->setText(launched ? QString::fromStdString(LoadAppString(kStrCloseToLauncherStart) +
                                                      view->GetLaunch().launcherName +

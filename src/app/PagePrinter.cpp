@@ -1,5 +1,7 @@
 #include "app/PagePrinter.h"
 
+#include <QCoreApplication>
+#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -24,8 +26,32 @@ int PrintPage(page::SView& view, page::SDoc& doc, QPrinter& printer) {
   return painter.end() ? page::kResultOk : page::kResultFileIo;
 }
 
+namespace {
+
+QPrinter* gPrinter = nullptr;
+
+}  // namespace
+
+// Made on first use and let go with the application object: the printer's
+// engine must not outlive it.
+QPrinter& ApplicationPrinter() {
+  if (gPrinter == nullptr) {
+    gPrinter = new QPrinter(QPrinter::HighResolution);
+    qAddPostRoutine([] {
+      delete gPrinter;
+      gPrinter = nullptr;
+    });
+  }
+  return *gPrinter;
+}
+
+bool RunPrinterSetup(QWidget* parent) {
+  QPageSetupDialog dialog(&ApplicationPrinter(), parent);
+  return dialog.exec() == QDialog::Accepted;
+}
+
 bool RunPrintDialog(page::SView& view, page::SDoc& doc, QWidget* parent) {
-  QPrinter printer(QPrinter::HighResolution);
+  QPrinter& printer = ApplicationPrinter();
   QPrintDialog dialog(&printer, parent);
   if (dialog.exec() != QDialog::Accepted) return false;
   if (const int rc = PrintPage(view, doc, printer); rc < 0) page::ReportErrorCode(rc);
@@ -33,8 +59,7 @@ bool RunPrintDialog(page::SView& view, page::SDoc& doc, QWidget* parent) {
 }
 
 void ShowPrintPreview(page::SView& view, page::SDoc& doc, QWidget* parent) {
-  QPrinter printer(QPrinter::HighResolution);
-  QPrintPreviewDialog preview(&printer, parent);
+  QPrintPreviewDialog preview(&ApplicationPrinter(), parent);
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
     if (const int rc = PrintPage(view, doc, *target); rc < 0) page::ReportErrorCode(rc);
   });

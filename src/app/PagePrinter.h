@@ -17,6 +17,13 @@ namespace app {
 // be started).
 int PrintPage(page::SView& view, page::SDoc& doc, QPrinter& printer);
 
+// The printer of this run: the printer set-up chooses its paper and
+// printer, and printing and the preview use it.
+QPrinter& ApplicationPrinter();
+
+// The printer set-up dialog on ApplicationPrinter; false when cancelled.
+bool RunPrinterSetup(QWidget* parent);
+
 // The print dialog, then printing; false when cancelled. A failure is
 // reported to the user.
 bool RunPrintDialog(page::SView& view, page::SDoc& doc, QWidget* parent);

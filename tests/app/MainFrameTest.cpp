@@ -6,8 +6,14 @@
 #include <QDockWidget>
 #include <QDropEvent>
 #include <QImage>
+#include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrintPreviewDialog>
+#include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 
 #include "ShellTestSupport.h"
@@ -18,6 +24,7 @@
 #include "app/CSMainFrame.h"
 #include "app/CSizingControlBar.h"
 #include "app/LaunchBlock.h"
+#include "app/PagePrinter.h"
 
 namespace {
 
@@ -31,6 +38,14 @@ TEST(CSMainFrame, ShowsAnEmptyWindowTitledPennet) {
   QApplication::processEvents();
   EXPECT_EQ(frame.windowTitle(), QStringLiteral("Pennet"));
   EXPECT_TRUE(frame.isVisible());
+  // The status bar says it is ready again once a passing message is gone.
+  const auto* idle = frame.statusBar()->findChild<QLabel*>(QStringLiteral("IdleMessage"));
+  ASSERT_NE(idle, nullptr);
+  frame.statusBar()->showMessage(QStringLiteral("tip"));
+  EXPECT_FALSE(idle->isVisible());
+  frame.statusBar()->clearMessage();
+  EXPECT_TRUE(idle->isVisible());
+  EXPECT_EQ(idle->text(), QStringLiteral("レディ"));
   frame.close();
   QApplication::processEvents();
   EXPECT_FALSE(frame.isVisible());
@@ -205,16 +220,29 @@ TEST(CSMainFrame, FilesDroppedBesideThePagesOpenAsPages) {
   EXPECT_TRUE(shell.ui.messages.empty());
 }
 
+// A shell whose first page was opened for a launcher that listens beside
+// it, the main window shown.
+struct LaunchedShell {
+  explicit LaunchedShell(const char* launcherName = "ランチャー")
+      : socket(QString::fromStdString(shell.dir / "launcher.sock")), launcher(socket) {
+    shell.Frame().show();
+    app::SetPendingLaunch(app::LaunchBlock{socket.toStdString(), launcherName, "作品の頁", shell.dir / "out.png"});
+    launched = shell.pennet->OnFileNew();
+  }
+  ShellFixture shell;
+  QString socket;
+  shelltest::LauncherDouble launcher;
+  app::CPennetDoc* launched = nullptr;
+};
+
 // Closing the main window asks the launcher's question for a launched page
 // even when another page is the active one.
 TEST(CSMainFrame, ClosingAsksTheLauncherQuestionForEveryLaunchedPage) {
-  ShellFixture shell;
+  LaunchedShell run;
+  ShellFixture& shell = run.shell;
   CSMainFrame& frame = shell.Frame();
-  frame.show();
-  const QString socket = QString::fromStdString(shell.dir / "launcher.sock");
-  shelltest::LauncherDouble launcher(socket);
-  app::SetPendingLaunch(app::LaunchBlock{socket.toStdString(), "ランチャー", "作品の頁", shell.dir / "out.png"});
-  app::CPennetDoc* launched = shell.pennet->OnFileNew();
+  shelltest::LauncherDouble& launcher = run.launcher;
+  app::CPennetDoc* launched = run.launched;
   EXPECT_EQ(launched->GetTitle(), QStringLiteral("作品の頁"));
   launched->GetSDoc().SetPageSize(5000, 2500);
   ASSERT_TRUE(launcher.WaitForLine(QStringLiteral("32771 %1").arg(frame.GetActiveView()->GetViewNumber())));
@@ -241,19 +269,78 @@ TEST(CSMainFrame, ClosingAsksTheLauncherQuestionForEveryLaunchedPage) {
   EXPECT_EQ(exported.size(), QSize(4000, 2000));
 }
 
+// A launched page goes back to its launcher: while it is the active page
+// no other page is made, opened or saved from the File menu, and Close
+// says where it goes; an ordinary page beside it has every command.
+TEST(CSMainFrame, ALaunchedPageDisablesOnlyItsOwnFileCommands) {
+  LaunchedShell run;
+  ShellFixture& shell = run.shell;
+  CSMainFrame& frame = shell.Frame();
+  QMdiSubWindow* launchedWindow = frame.GetActiveChildFrame();
+  shell.pennet->OnFileNew();
+  QMdiSubWindow* ordinaryWindow = frame.GetActiveChildFrame();
+
+  struct Expected {
+    QMdiSubWindow* window;
+    bool fileCommands;
+    QString closeText;
+  };
+  const QString toLauncher = QString::fromStdString(app::LoadAppString(app::kStrCloseToLauncherStart) + "ランチャー" +
+                                                    app::LoadAppString(app::kStrCloseToLauncherEnd))
+                                 .section(QLatin1Char('\t'), 0, 0);
+  for (const Expected& e : {Expected{launchedWindow, false, toLauncher},
+                            Expected{ordinaryWindow, true, QStringLiteral("閉じる(&C)")},
+                            Expected{launchedWindow, false, toLauncher}}) {
+    frame.GetMdiArea()->setActiveSubWindow(e.window);
+    frame.UpdateCommandUI();
+    SCOPED_TRACE(e.fileCommands ? "ordinary page" : "launched page");
+    for (const int id : {app::ID_FILE_NEW, app::ID_FILE_OPEN, app::ID_FILE_SAVE})
+      EXPECT_EQ(frame.CommandAction(id)->isEnabled(), e.fileCommands) << id;
+    EXPECT_TRUE(frame.CommandAction(app::ID_FILE_SAVE_AS)->isEnabled());
+    EXPECT_EQ(frame.CommandAction(app::ID_FILE_CLOSE)->text(), e.closeText);
+  }
+}
+
 TEST(CSMainFrame, ALauncherMayAskItsPageToClose) {
-  ShellFixture shell;
-  shell.Frame().show();
-  const QString socket = QString::fromStdString(shell.dir / "launcher.sock");
-  shelltest::LauncherDouble launcher(socket);
-  app::SetPendingLaunch(app::LaunchBlock{socket.toStdString(), "L", "T", shell.dir / "out.png"});
-  app::CPennetDoc* launched = shell.pennet->OnFileNew();
-  launched->SetModifiedFlag();
+  LaunchedShell run("L");
+  ShellFixture& shell = run.shell;
+  shelltest::LauncherDouble& launcher = run.launcher;
+  run.launched->SetModifiedFlag();
   ASSERT_TRUE(launcher.WaitForLine(QStringLiteral("32771 %1").arg(shell.Frame().GetActiveView()->GetViewNumber())));
   launcher.Send("32868 0");
   EXPECT_TRUE(launcher.WaitForLine(QStringLiteral("32769 0")));
   EXPECT_TRUE(shelltest::WaitUntil([&] { return !shell.Frame().isVisible(); }));
   EXPECT_TRUE(shell.ui.messages.empty());  // no question, no save prompt
+}
+
+// The printer chosen in the printer set-up is the one the preview (and
+// printing) goes to.
+TEST(CSMainFrame, ThePrinterSetUpChoosesThePrinterThatPrints) {
+  ShellFixture shell;
+  CSMainFrame& frame = shell.Frame();
+  frame.show();
+  ASSERT_NE(shell.pennet->OnFileNew(), nullptr);
+  frame.UpdateCommandUI();
+  QPrinter* setUp = nullptr;
+  QTimer::singleShot(0, [&] {
+    if (auto* dialog = qobject_cast<QPageSetupDialog*>(QApplication::activeModalWidget())) {
+      setUp = dialog->printer();
+      dialog->reject();
+    }
+  });
+  frame.CommandAction(app::ID_FILE_PRINT_SETUP)->trigger();
+  EXPECT_EQ(setUp, &app::ApplicationPrinter());
+
+  QPrinter* previewed = nullptr;
+  QTimer::singleShot(0, [&] {
+    if (auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+      previewed = dialog->printer();
+      dialog->reject();
+    }
+  });
+  ASSERT_TRUE(frame.CommandAction(app::ID_FILE_PRINT_PREVIEW)->isEnabled());
+  frame.CommandAction(app::ID_FILE_PRINT_PREVIEW)->trigger();
+  EXPECT_EQ(previewed, &app::ApplicationPrinter());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QTest>
 #include <cmath>
 #include <functional>
 #include <tuple>
@@ -181,6 +182,49 @@ TEST_F(PageViewCommands, AligningTheLeftEdgesHasAShortcutOfItsOwn) {
   }
   std::sort(keys.begin(), keys.end());
   EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end());
+}
+
+// Keys typed on a maximised page reach their commands: no other window of
+// the frame (the page window's own menu among them) claims a key of the
+// menus, which would leave Qt running neither.
+TEST_F(PageViewCommands, ShortcutsTypedOnAMaximisedPageRunTheirCommands) {
+  app::CPennetDoc& doc = OpenPage(2);
+  page::SDoc& page = doc.GetSDoc();
+  app::CSChildFrame* child = Frame().GetActiveChildFrame();
+  child->showMaximized();
+  Frame().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+  ActiveView().setFocus();
+
+  std::vector<std::pair<QKeySequence, QString>> keys;
+  for (const QAction* action : Frame().findChildren<QAction*>()) {
+    for (const QKeySequence& key : action->shortcuts()) keys.emplace_back(key, action->text());
+  }
+  std::sort(keys.begin(), keys.end());
+  for (std::size_t i = 1; i < keys.size(); ++i) {
+    EXPECT_NE(keys[i - 1].first, keys[i].first)
+        << keys[i].first.toString().toStdString() << ": " << keys[i - 1].second.toStdString() << " and "
+        << keys[i].second.toStdString();
+  }
+
+  const auto selected = [&](int index) { return (page.GetObject(index)->flags & page::kObjSelected) != 0; };
+  QTest::keyClick(&ActiveView(), Qt::Key_A, Qt::ControlModifier);
+  EXPECT_TRUE(selected(0) && selected(1)) << "Ctrl+A selects all";
+  QTest::keyClick(&ActiveView(), Qt::Key_Delete);
+  EXPECT_EQ(page.GetObjectCount(), 0);
+  QTest::keyClick(&ActiveView(), Qt::Key_Z, Qt::ControlModifier);
+  ASSERT_EQ(page.GetObjectCount(), 2);
+  QTest::keyClick(&ActiveView(), Qt::Key_A, Qt::ControlModifier);
+  ASSERT_NE(std::lround(page.GetObject(0)->placement.x), std::lround(page.GetObject(1)->placement.x));
+  QTest::keyClick(&ActiveView(), Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(std::lround(page.GetObject(0)->placement.x), std::lround(page.GetObject(1)->placement.x))
+      << "the left edges line up";
+  // Closing asks about the changes; No closes the page without saving.
+  shell.ui.answers.push_back(platform::kIdNo);
+  QTest::keyClick(&ActiveView(), Qt::Key_W, Qt::ControlModifier);
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(shell.pennet->GetDocuments().empty());
+  EXPECT_EQ(shell.ui.messages.size(), 1u);
 }
 
 // Dropped files go in whole, whatever the length of their path and the

@@ -1,0 +1,125 @@
+// Start-up in the program's own process: the preferences come from the
+// settings and take effect (undo depth, web switch, renderer choice, the
+// main window's place), the install record is known to the page editor, and
+// what changed during the run is written back when the program ends.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QRect>
+#include <optional>
+
+#include "ShellTestSupport.h"
+#include "app/CPennetApp.h"
+#include "app/CPennetDoc.h"
+#include "app/CSMainFrame.h"
+#include "app/InstallRecord.h"
+#include "page/AppPrefs.h"
+#include "page/PnGlobal.h"
+#include "page/SComs.h"
+#include "page/SDoc.h"
+#include "platform/InputState.h"
+#include "platform/Settings.h"
+
+namespace {
+
+// One start of the program on settings of its own; the process-wide state
+// that start-up sets is put back afterwards.
+class Startup : public ::testing::Test {
+ protected:
+  Startup() : settings(dir / "settings.ini") {
+    EXPECT_TRUE(app::WriteInstallRecord(dir.Path(), {dir.Path(), "2024-05-01T10:00:00"}));
+  }
+  ~Startup() override {
+    pennet.reset();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    platform::SetKeyStateHook(oldKeys);
+    page::PnGlobal& global = page::PnGlobal::Get();
+    global.prefs->SetDefaults();
+    global.undoLimit = 10;
+    global.webUse = 0;
+    global.SetInstallRecord("", "");
+  }
+  void SetPrefs(std::initializer_list<std::pair<const char*, int>> values) {
+    for (const auto& [name, value] : values) settings.SetInt(platform::kPrefsSection, name, value);
+  }
+  // Runs start-up without arguments (a new page opens); false when the
+  // program would end at once.
+  bool Start() {
+    pennet = std::make_unique<app::CPennetApp>(settings);
+    pennet->SetProgramFolder(dir.Path());
+    pennet->SetInstanceServerName(QString::fromStdString(dir / "instance"));
+    pennet->Hooks().setRendererMode = [this](int mode) { rendererMode = mode; };
+    int exitCode = -1;
+    return pennet->InitInstance({}, exitCode);
+  }
+  // The program ends as the user closes it.
+  void End() {
+    pennet->GetMainFrame()->SaveStateAndClose();
+    pennet->ExitInstance();
+    pennet.reset();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  testsupport::TempDir dir;
+  shelltest::ScriptedUi ui;
+  platform::Settings settings;
+  std::unique_ptr<app::CPennetApp> pennet;
+  std::optional<int> rendererMode;
+  platform::KeyStateHook oldKeys = platform::SetKeyStateHook(nullptr);
+};
+
+TEST_F(Startup, TheStoredPreferencesTakeEffectAndComeBackChanged) {
+  SetPrefs({{"mMaxUndo", 5}, {"mWebUse", 0}, {"mWebUseUnset", 1}, {"mLibVImp", 1}, {"m3DRotWarn", 1},
+            {"mMLeft", 50}, {"mMTop", 60}, {"mMRight", 850}, {"mMBottom", 560}, {"mMMax", 0}});
+  ASSERT_TRUE(Start());
+  page::PnGlobal& global = page::PnGlobal::Get();
+  EXPECT_EQ(global.undoLimit, 5);
+  EXPECT_EQ(global.webUse, 0);
+  EXPECT_EQ(rendererMode, 1);
+  EXPECT_EQ(global.prefs->m3DRotWarn, 1);
+  EXPECT_EQ(global.GetInstallDate(), "2024-05-01T10:00:00");
+  EXPECT_EQ(global.GetModuleFolder(), dir.Path());
+  ASSERT_NE(pennet->GetActiveDocument(), nullptr);
+  EXPECT_EQ(pennet->GetActiveDocument()->GetSDoc().Commands().GetGroupLimit(), 5);
+
+  app::CSMainFrame& frame = *pennet->GetMainFrame();
+  EXPECT_TRUE(frame.isVisible());
+  EXPECT_EQ(frame.geometry(), QRect(50, 60, 800, 500));
+
+  // The user moves the window, and the copy hint was shown.
+  frame.setGeometry(70, 80, 900, 600);
+  global.prefs->mCopyPictWarn = 1;
+  End();
+
+  platform::Settings reread(dir / "settings.ini");
+  page::AppPrefs stored;
+  stored.LoadPrefs(reread);
+  EXPECT_EQ((platform::RECT{stored.mMLeft, stored.mMTop, stored.mMRight, stored.mMBottom}),
+            (platform::RECT{70, 80, 970, 680}));
+  EXPECT_EQ(stored.mMMax, 0);
+  EXPECT_EQ(stored.mMaxUndo, 5);
+  EXPECT_EQ(stored.mCopyPictWarn, 1);
+  EXPECT_EQ(stored.m3DRotWarn, 1);
+  EXPECT_EQ(stored.mWebUseUnset, 0) << "the first-run mark is cleared";
+}
+
+// A window that was maximised, or Shift held while the program starts,
+// comes back at the default place; the first maximised again.
+TEST_F(Startup, TheWindowComesBackAtTheDefaultPlaceWhenMaximisedOrShiftHeld) {
+  struct Case {
+    int maximised;
+    bool shift;
+  };
+  for (const Case c : {Case{1, false}, Case{0, true}}) {
+    SetPrefs({{"mMLeft", 300}, {"mMTop", 200}, {"mMRight", 700}, {"mMBottom", 500}, {"mMMax", c.maximised}});
+    platform::SetKeyStateHook([&](int key) { return c.shift && key == platform::VK_SHIFT; });
+    ASSERT_TRUE(Start());
+    app::CSMainFrame& frame = *pennet->GetMainFrame();
+    const QRect placed = c.maximised != 0 ? frame.normalGeometry() : frame.geometry();
+    EXPECT_EQ(placed, QRect(10, 10, 950, 650)) << "maximised " << c.maximised << " shift " << c.shift;
+    EXPECT_EQ(frame.isMaximized(), c.maximised != 0);
+    End();
+  }
+}
+
+}  // namespace
