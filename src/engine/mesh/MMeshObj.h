@@ -567,11 +567,13 @@ class MMeshObj : public MObject {
   // The faces of a material equal to an earlier one move to the earlier one,
   // which the later one leaves for (saved first).
   void MergeEqualShaders();
-  // Saves every vertex and moves it by q (row vector), x = 0 on the mirror
-  // plane; the morph frames follow.
-  void SaveAndTransformVertices(const MatrixRecord& q);
-  // SaveEditState, the new matrix, and the vertices moved by the difference.
-  void ReplaceMatrixKeepingShape(const MatrixRecord& newMatrix);
+  // Saves every vertex, then moves each by q (row vector), x = 0 on the
+  // mirror plane; the morph frames follow. False, nothing moved, when
+  // saving ran out of memory.
+  bool SaveAndTransformVertices(const MatrixRecord& q);
+  // SaveEditState, the new matrix, and the vertices moved by the difference;
+  // false as SaveAndTransformVertices (the step's undo restores the matrix).
+  bool ReplaceMatrixKeepingShape(const MatrixRecord& newMatrix);
 };
 
 // A face as drawing, texturing and subdivision see it: a lone triangle (3)
