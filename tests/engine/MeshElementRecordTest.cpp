@@ -330,6 +330,20 @@ TEST_F(ElementRecord, BrokenTopologyInALoadedMeshIsALoadFailure) {
          f.v[1]->ringNext = f.v[1];
        }},
       {"a vertex counting lines it does not have", [](MeshFixture& f) { f.v[2]->lineCount = 7; }},
+      // Each element's own links hold in these two; only counting finds
+      // the line that removing it would leave dangling.
+      {"a line hanging at a vertex outside the vertex's cycle",
+       [](MeshFixture& f) {
+         MLine* first = f.v[0]->firstLine;
+         f->AddLine(f.v[0], f->AddVertex({2, 2, 2}), nullptr, nullptr, nullptr, nullptr);
+         f.v[0]->firstLine = first;
+         --f.v[0]->lineCount;
+       }},
+      {"a line naming a face whose loop does not run along it",
+       [](MeshFixture& f) {
+         MLine* stray = f->AddLine(f->AddVertex({2, 2, 2}), f->AddVertex({3, 3, 3}), nullptr, nullptr, nullptr, nullptr);
+         stray->forwardFace = f->faces.First();
+       }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -350,10 +350,11 @@ class MMeshObj : public MObject {
   //   a           a        Turns the line shared by two triangles to join
   //  /|\         / \       their far corners. Refused (state 1, reason 6)
   // c | d  ->  c---d      when those corners are already joined; reason 5
-  //  \|/         \ /       for a line without two faces. The lines around
-  //   b           b        keep their attributes; the new faces take the
-  // material of the face first met and their texture coordinates.
-  // Answers the new line, or null.
+  //  \|/         \ /       for a line without faces. A border line's one
+  //   b           b        face goes, with the corners it leaves alone,
+  // and nothing is made. The lines around keep their attributes; the new
+  // faces take the material of the face first met and their texture
+  // coordinates. Answers the new line, or null.
   MLine* FlipLine(MLine* line);
 
   // ---- selection: MMeshObj_Select.cpp --------------------------------------
