@@ -16,7 +16,7 @@ using meshkit::MeshTest;
 using FaceTest = MeshTest;
 
 // A one-pixel texture makes a material textured.
-void GiveTexture(MShader* shader) { shader->texture = {1, 1, static_cast<unsigned char*>(EngAlloc(4))}; }
+void GiveTexture(MShader* shader) { shader->texture = meshkit::BlankTexture(); }
 
 TEST_F(FaceTest, TexturedMaterialsGiveFacesTextureCoordinatesAndOthersTakeThemAway) {
   MeshFixture f = meshkit::MakeQuadPair(false);

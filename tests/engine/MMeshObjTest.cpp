@@ -218,7 +218,7 @@ TEST_F(MeshObject, TransformsIntoTheVerticesKeepTheWorldShape) {
 TEST_F(MeshObject, ReversingAllFacesTurnsEveryFaceOverAndTwiceRestoresTheMesh) {
   MeshFixture cube = meshkit::MakeCube();
   MShader* textured = cube->AddShader();
-  textured->texture = {1, 1, static_cast<unsigned char*>(EngAlloc(4))};
+  textured->texture = meshkit::BlankTexture();
   MFace* face = cube->faces.First();
   face->SetShader(textured);
   face->SetUVs(0.1, 0.2, 0.3, 0.4, 0.5, 0.6);

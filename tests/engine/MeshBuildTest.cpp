@@ -230,7 +230,7 @@ TEST_F(MeshBuild, RunningOutOfMemoryInAddFaceLeavesTheMeshUnchanged) {
   MeshFixture f = meshkit::MakeGrid(2, 1);
   f->faces.First()->Remove(0);  // the last face, 1-5-4, with its outer line 5-4
   // A textured material makes the face need its texture coordinates too.
-  f.shader->texture = {1, 1, static_cast<unsigned char*>(EngAlloc(4))};
+  f.shader->texture = meshkit::BlankTexture();
   const std::string before = meshkit::DumpMesh(*f);
   MFace* added = nullptr;
   const int allocations = meshkit::ForEachAllocationFailure(

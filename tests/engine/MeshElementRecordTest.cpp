@@ -82,7 +82,7 @@ std::unique_ptr<MMeshObj> RoundTrip(MMeshObj& source, const std::string& path) {
 // vertex lying on the face's first line.
 MeshFixture RichMesh() {
   MeshFixture f = meshkit::MakeSeamTube(3, 1);
-  f.shader->texture = {1, 1, static_cast<unsigned char*>(EngAlloc(4))};
+  f.shader->texture = meshkit::BlankTexture();
   for (MFace* face : f->faces) face->SetShader(f.shader);
   f->faces.First()->SetUVs(0.125, 0.25, 0.5, 0.75, 1, 0.0625);
   MGroup* root = f->AddGroup();
@@ -118,7 +118,7 @@ TEST_F(ElementRecord, RecordsRoundTripAtEveryFormatVersion) {
     ASSERT_TRUE(MeshIsValid(*source, 0));
     std::unique_ptr<MMeshObj> read = RoundTrip(*source, Path("elements.bin"));
     ASSERT_NE(read, nullptr) << EngContext().failText;
-    read->shaders.First()->texture = {1, 1, static_cast<unsigned char*>(EngAlloc(4))};
+    read->shaders.First()->texture = meshkit::BlankTexture();
     if (version >= 0)
       for (MLine* line : source->lines) line->colourR = line->colourG = line->colourB = 0;
     EXPECT_EQ(meshkit::DumpMesh(*read), meshkit::DumpMesh(*source));
@@ -330,6 +330,20 @@ TEST_F(ElementRecord, BrokenTopologyInALoadedMeshIsALoadFailure) {
          f.v[1]->ringNext = f.v[1];
        }},
       {"a vertex counting lines it does not have", [](MeshFixture& f) { f.v[2]->lineCount = 7; }},
+      // Each element's own links hold in these two; only counting finds
+      // the line that removing it would leave dangling.
+      {"a line hanging at a vertex outside the vertex's cycle",
+       [](MeshFixture& f) {
+         MLine* first = f.v[0]->firstLine;
+         f->AddLine(f.v[0], f->AddVertex({2, 2, 2}), nullptr, nullptr, nullptr, nullptr);
+         f.v[0]->firstLine = first;
+         --f.v[0]->lineCount;
+       }},
+      {"a line naming a face whose loop does not run along it",
+       [](MeshFixture& f) {
+         MLine* stray = f->AddLine(f->AddVertex({2, 2, 2}), f->AddVertex({3, 3, 3}), nullptr, nullptr, nullptr, nullptr);
+         stray->forwardFace = f->faces.First();
+       }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -418,6 +418,27 @@ TEST_F(MeshRecord, RepairsGiveTexturedFacesCoordinatesAndAlignQuadHalves) {
   EXPECT_TRUE(MeshIsValid(*f));
 }
 
+TEST_F(MeshRecord, AQuadWithAnUntexturedHalfLoadsWithItsCoordinatesAsTheyWere) {
+  // Aligning needs the coordinates of both halves; a half of a plain
+  // material has none, and the quad is left as it is rather than ending the
+  // program.
+  MeshFixture f = meshkit::MakeQuadPair(true);
+  meshkit::GiveTexture(f, 64, 64);  // a texture the reader keeps at its size
+  MFace* textured = f.Line(0, 1)->LeavingFace(f.v[0]);
+  MFace* plain = f.Line(0, 3)->ArrivingFace(f.v[0]);
+  plain->SetShader(f->AddShader());
+  ASSERT_EQ(plain->uv, nullptr);
+  for (MFaceUV::Pair& pair : textured->uv->corner) pair.u += 3;
+  std::unique_ptr<MMeshObj> read;
+  EXPECT_FALSE(EndsInFatalExit([&] { read = ReadMesh(WriteMesh(*f)); }));
+  ASSERT_NE(read, nullptr) << EngContext().failText;
+  EXPECT_TRUE(MeshIsValid(*read));
+  read->lineSelectionCache = f->lineSelectionCache;
+  read->faceSelectionCache = f->faceSelectionCache;
+  read->vertexSelectionCache = f->vertexSelectionCache;
+  EXPECT_EQ(meshkit::DumpMesh(*read), meshkit::DumpMesh(*f));
+}
+
 TEST_F(MeshRecord, TheFactoryMakesMeshesOnceTheServicesAreInstalled) {
   RegisterObjectCreator(kObjectMesh, nullptr);
   const std::vector<unsigned char> bytes = TriangleImage(TriangleRecord{}).data;

@@ -1,7 +1,7 @@
-// The mesh's edit steps and undo ring: every edit of the mesh's own topics
-// undone and redone through the round trip of the test kit, and the ring's
-// rules (steps gone for good, the visit stamp, the selection caches, deeper
-// rings, the fatal travels, running out of memory).
+// The mesh's edit steps and undo ring: the ring's rules (steps gone for
+// good, the visit stamp, the selection caches, deeper rings, the fatal
+// travels, running out of memory). Every edit of the mesh runs through the
+// undo properties of the test kit in MeshEditUndoTest.cpp.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -18,7 +18,6 @@ namespace {
 using namespace engine;
 using meshkit::MeshFixture;
 using meshkit::MeshIsValid;
-using meshkit::UndoRoundTrip;
 
 class MeshUndo : public meshkit::MeshTest {
  protected:
@@ -40,173 +39,6 @@ std::unique_ptr<MMorphTgt> AddMorph(MeshFixture& f, std::initializer_list<int> m
 // Saves what removing or adding faces at these vertices touches.
 void SaveStars(MMeshObj& m, const std::vector<MVertex*>& corners) {
   for (MVertex* v : corners) m.SaveVertexStar(v);
-}
-
-TEST_F(MeshUndo, EveryEditOfTheMeshSurvivesUndoAndRedo) {
-  // Each case builds its mesh, prepares it (outside the step) and edits it
-  // inside one step, saving first what the edit will change, as the
-  // modelling operations do.
-  struct Case {
-    const char* name;
-    std::function<MeshFixture()> make;
-    std::function<void(MeshFixture&)> prepare;
-    std::function<void(MeshFixture&, MMeshObj&)> edit;
-    int validation = 1;
-  };
-  auto nothing = [](MeshFixture&) {};
-  auto textured = [](MeshFixture f) {
-    meshkit::GiveTexture(f);
-    return f;
-  };
-  std::unique_ptr<MMorphTgt> target;
-  const Case cases[] = {
-      {"a vertex moved twice: one saved copy, the first contents back", [] { return meshkit::MakeCube(); }, nothing,
-       [](MeshFixture& f, MMeshObj& m) {
-         m.SaveEditState();
-         f.v[6]->SaveUndo();
-         f.v[6]->position = {2, 2, 2};
-         f.v[6]->SaveUndo();
-         f.v[6]->position = {3, 3, 3};
-       }},
-      {"a face removed with the lines and the corner it leaves alone", [] { return meshkit::MakeGrid(2, 1); },
-       nothing,
-       [](MeshFixture& f, MMeshObj& m) {
-         m.SaveEditState();
-         MFace* corner = f.Line(1, 2)->LeavingFace(f.v[1]);
-         SaveStars(m, {f.v[1], f.v[2], f.v[5]});
-         corner->Remove(0);
-         EXPECT_EQ(m.vertices.Length(), 5);
-       }},
-      {"a face added on a new and two old vertices", [] { return meshkit::MakeGrid(1, 1); }, nothing,
-       [](MeshFixture& f, MMeshObj& m) {
-         m.SaveEditState();
-         SaveStars(m, {f.v[1], f.v[3]});
-         MVertex* n = m.AddVertex({2, 1, 0});
-         ASSERT_NE(m.AddFace(f.v[1], n, f.v[3], f.shader), nullptr);
-       }},
-      {"two triangles joined into a quad, the second taking the first's material",
-       [] { return meshkit::MakeQuadPair(false); },
-       [](MeshFixture& f) {
-         MShader* other = f->AddShader();
-         other->diffuseColor = {1, 0, 0};
-         MLine* diagonal = f.Line(0, 2);
-         diagonal->flags |= kLineSharp | 0x0F000000;
-         diagonal->backwardFace->SetShader(other);
-       },
-       [](MeshFixture& f, MMeshObj& m) {
-         m.SaveEditState();
-         EXPECT_TRUE(m.JoinToQuad(f.Line(0, 2)));
-       }},
-      {"a hidden diagonal exposed", [] { return meshkit::MakeQuadPair(true); }, nothing,
-       [](MeshFixture& f, MMeshObj& m) {
-         m.SaveEditState();
-         EXPECT_EQ(m.ExposeDiagonal(f.v[2], f.v[0]), f.Line(0, 2));
-       }},
-      {"the other diagonal exposed by turning the shared line", [] { return meshkit::MakeGrid(2, 2); }, nothing,
-       [](MeshFixture& f, MMeshObj& m) {
-         m.SaveEditState();
-         // Cell (0, 0) is split along 0-4; its other diagonal joins 1 and 3.
-         MLine* turned = m.ExposeDiagonal(f.v[1], f.v[3]);
-         ASSERT_NE(turned, nullptr);
-         EXPECT_TRUE(turned->HasEnd(f.v[1]) && turned->HasEnd(f.v[3]));
-         EXPECT_EQ(f.Line(0, 4), nullptr);
-       }},
-      {"a line between textured faces turned", [&] { return textured(meshkit::MakeGrid(1, 1)); }, nothing,
-       [](MeshFixture& f, MMeshObj& m) {
-         m.SaveEditState();
-         MLine* line = f.Line(0, 3);
-         m.SaveLineEndsStar(line);
-         ASSERT_NE(m.FlipLine(line), nullptr);
-       }},
-      {"faces given another material, the unused one removed", [] { return meshkit::MakeTetra(); },
-       [](MeshFixture& f) { f->AddShader()->diffuseColor = {1, 0, 0}; },
-       [](MeshFixture&, MMeshObj& m) {
-         PtrArray list;
-         m.GatherAll(&list, nullptr, nullptr);
-         m.AssignShader(list, m.shaders.First());
-         m.CleanUpShaders(false);
-         EXPECT_EQ(m.shaders.Length(), 1);
-       }},
-      {"texture coordinates of a selected vertex moved", [&] { return textured(meshkit::MakeGrid(2, 2)); },
-       [](MeshFixture& f) {
-         f.v[4]->flags |= kVertexSelected;
-         f->InvalidateSelectionCache();
-       },
-       [](MeshFixture&, MMeshObj& m) { m.MoveSelectedVertexUVs(0.25, -0.5); }},
-      {"groups made and re-parented, an element put in one", [] { return meshkit::MakeTetra(); },
-       [](MeshFixture& f) { f->AddGroup(); },
-       [](MeshFixture& f, MMeshObj& m) {
-         m.SaveEditState();
-         MGroup* old = m.groups.First();
-         MGroup* made = m.AddGroup();
-         old->SaveUndo();
-         old->parent = made;
-         f.v[0]->SaveUndo();
-         f.v[0]->group = made;
-       }},
-      {"the step values and a scale moved into the vertices, with a morph's frame",
-       [] { return meshkit::MakeTetra(); },
-       [&target](MeshFixture& f) {
-         target = AddMorph(f, {0, 1}, {0, 1, 0});
-         f->SetMatrix(objecttest::Composed(0.5, 0, 0, {2, 2, 2}, {1, 0, 0}));
-       },
-       [](MeshFixture&, MMeshObj& m) {
-         m.SaveEditState();
-         m.SetMirrorMode(1);
-         m.SetSmoothDisplay(1);
-         m.SetPageLineStyle(3);
-         m.ApplyScale();
-       }},
-      {"a free line changed, then removed",
-       [] {
-         MeshFixture f = meshkit::MakeCubeCorners();
-         MLine* first = f->AddLine(f.v[0], f.v[1], nullptr, nullptr, nullptr, nullptr);
-         f->AddLine(f.v[1], f.v[2], first, first, nullptr, nullptr);
-         return f;
-       },
-       nothing,
-       [](MeshFixture& f, MMeshObj& m) {
-         m.SaveEditState();
-         MLine* line = f.Line(1, 2);
-         line->SaveUndo();
-         line->flags |= kLineSharp;
-         for (MVertex* end : {line->end0, line->end1}) end->SaveUndo();
-         f.Line(0, 1)->SaveUndo();
-         line->Remove(1);
-       },
-       0},
-      {"a vertex created and removed in the step, beside a move", [] { return meshkit::MakeTetra(); }, nothing,
-       [](MeshFixture& f, MMeshObj& m) {
-         m.SaveEditState();
-         m.AddVertex({5, 5, 5})->Remove();
-         f.v[0]->SaveUndo();
-         f.v[0]->position.x = -1;
-       }},
-      {"a morph target applied", [] { return meshkit::MakeTetra(); },
-       [&target](MeshFixture& f) { target = AddMorph(f, {1, 2}, {0, 0, 1}); },
-       [&target](MeshFixture&, MMeshObj& m) { m.ApplyTarget(target.get(), 0.5, 0); }},
-      {"a morph's base shape restored", [] { return meshkit::MakeTetra(); },
-       [&target](MeshFixture& f) {
-         target = AddMorph(f, {1, 2}, {0, 0, 1});
-         f->ApplyTarget(target.get(), 1, 0);
-       },
-       [](MeshFixture&, MMeshObj& m) { m.RestoreBase("m"); }},
-      {"a texture-offset morph applied: the coordinates and the morph's offset",
-       [&] { return textured(meshkit::MakeGrid(1, 1)); },
-       [&target](MeshFixture& f) {
-         target = AddMorph(f, {0, 1, 2, 3}, {0, 0, 0});
-         target->SetTextureOffsetMode(1);
-         target->SetTextureOffset(0.5, 0.25);
-       },
-       [&target](MeshFixture&, MMeshObj& m) { m.ApplyTarget(target.get(), 1, 0); }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    MeshFixture f = c.make();
-    c.prepare(f);
-    EXPECT_TRUE(UndoRoundTrip(*f, [&](MMeshObj& m) { c.edit(f, m); }, c.validation));
-    target.reset();
-  }
 }
 
 TEST_F(MeshUndo, AVertexCreatedAndRemovedInTheStepIsGoneForGood) {

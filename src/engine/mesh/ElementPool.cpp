@@ -4,6 +4,7 @@
 
 #include "engine/core/EngAlloc.h"
 #include "engine/core/EngRuntime.h"
+#include "platform/Memory.h"
 
 namespace engine {
 
@@ -16,6 +17,9 @@ void* ElementPool::Allocate() noexcept {
     if (freshNext == freshEnd) {
       Block* block = static_cast<Block*>(EngAlloc(BlockBytes()));
       if (block == nullptr) return nullptr;
+      // A big mesh fills thousands of blocks: mapping each block's pages in
+      // one go costs far less than a fault on every page.
+      platform::PrefaultWritable(block, BlockBytes());
       block->prev = nullptr;
       block->next = firstBlock;
       if (firstBlock != nullptr) firstBlock->prev = block;

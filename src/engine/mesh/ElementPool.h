@@ -9,8 +9,8 @@
 // free slot holds the next free slot; that of a slot in use holds the
 // address of the pool's `sentinelSlot`, which is how the pool tells the two
 // apart (compaction, and the check that a released slot was in use). A new
-// block's slots are chained lazily: they go out in ascending order after the
-// free list, so a slot's memory is first written by its own object.
+// block's pages are mapped in one go, and its slots are chained lazily: they
+// go out in ascending order after the free list.
 #include <cstddef>
 
 namespace engine {

@@ -165,7 +165,7 @@ class MFace : public MElement<MFace> {
   MFltabList* TakeFltabList();
   int CountFltabs() const;
 
-  // ---- consistency: MFace_Check.cpp --------------------------------------
+  // ---- consistency: MFace_Record.cpp -------------------------------------
   void CheckLinks(int mode) const;
   const char* DescribeLinkFault(int mode) const;
 

@@ -179,7 +179,7 @@ class MLine : public MElement<MLine> {
   MVertex* GetNextOnLineVertex(const MVertex* v) const;
   MVertex* GetPrevOnLineVertex(const MVertex* v) const;
 
-  // ---- consistency: MLine_Check.cpp --------------------------------------
+  // ---- consistency: MLine_Record.cpp -------------------------------------
   // Mode 0 skips lines drawn on a face; the parallel-line test needs mode > 0.
   void CheckLinks(int mode) const;
   // What CheckLinks would find, or null; bounded on damaged links.

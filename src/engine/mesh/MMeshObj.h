@@ -350,10 +350,11 @@ class MMeshObj : public MObject {
   //   a           a        Turns the line shared by two triangles to join
   //  /|\         / \       their far corners. Refused (state 1, reason 6)
   // c | d  ->  c---d      when those corners are already joined; reason 5
-  //  \|/         \ /       for a line without two faces. The lines around
-  //   b           b        keep their attributes; the new faces take the
-  // material of the face first met and their texture coordinates.
-  // Answers the new line, or null.
+  //  \|/         \ /       for a line without faces. A border line's one
+  //   b           b        face goes, with the corners it leaves alone,
+  // and nothing is made. The lines around keep their attributes; the new
+  // faces take the material of the face first met and their texture
+  // coordinates. Answers the new line, or null.
   MLine* FlipLine(MLine* line);
 
   // ---- selection: MMeshObj_Select.cpp --------------------------------------
@@ -567,11 +568,13 @@ class MMeshObj : public MObject {
   // The faces of a material equal to an earlier one move to the earlier one,
   // which the later one leaves for (saved first).
   void MergeEqualShaders();
-  // Saves every vertex and moves it by q (row vector), x = 0 on the mirror
-  // plane; the morph frames follow.
-  void SaveAndTransformVertices(const MatrixRecord& q);
-  // SaveEditState, the new matrix, and the vertices moved by the difference.
-  void ReplaceMatrixKeepingShape(const MatrixRecord& newMatrix);
+  // Saves every vertex, then moves each by q (row vector), x = 0 on the
+  // mirror plane; the morph frames follow. False, nothing moved, when
+  // saving ran out of memory.
+  bool SaveAndTransformVertices(const MatrixRecord& q);
+  // SaveEditState, the new matrix, and the vertices moved by the difference;
+  // false as SaveAndTransformVertices (the step's undo restores the matrix).
+  bool ReplaceMatrixKeepingShape(const MatrixRecord& newMatrix);
 };
 
 // A face as drawing, texturing and subdivision see it: a lone triangle (3)

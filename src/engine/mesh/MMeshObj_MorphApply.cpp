@@ -74,6 +74,9 @@ void MMeshObj::RestoreBase(const char* name) {
 void MMeshObj::ApplyTextureOffset(const char* name, double du, double dv, int additive) {
   MMorph* morph = FindMorph(name);
   if (morph == nullptr) MissingMorph();
+  // The step opens before the morph's vertices are selected, so that its
+  // snapshot keeps the selection caches as the user had them.
+  SaveEditState();
   if (morph->GetShader() != nullptr) {
     // The offset moves the texture image of the faces' material.
     if (additive == 0) {

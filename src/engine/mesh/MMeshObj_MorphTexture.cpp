@@ -31,6 +31,9 @@ bool SaveForChange(MMeshObj& mesh, MShader* shader) {
 
 void MMeshObj::ApplyShaderToMorphFaces(const char* name, const MShader* shader) {
   if (shader == nullptr) return;
+  // Opened before the selection changes: the step's snapshot keeps the
+  // caches of the selection the user had.
+  SaveEditState();
   ClearSelection();
   SelectMorphVertices(name);
   int count = 0;

@@ -35,6 +35,7 @@ bool MMeshObj::JoinToQuad(MLine* line) {
   line->SaveUndo();
   first->SaveUndo();
   second->SaveUndo();
+  if (EngContext().failState == kEngFailFailed) return false;
   // A diagonal is never a crease: the sharp flag and the high crease bits go.
   line->flags = (line->flags & 0xF0FFFFFEu) | kLineHiddenDiagonal;
   if (second->shader != first->shader) second->SetShader(first->shader);
@@ -60,6 +61,7 @@ MLine* MMeshObj::ExposeDiagonal(MVertex* a, MVertex* b) {
   if (MLine* joining = a->FindLine(b)) {
     if (!IsHidden(joining)) return nullptr;
     joining->SaveUndo();
+    if (EngContext().failState == kEngFailFailed) return nullptr;
     joining->flags &= ~static_cast<std::uint32_t>(kLineHiddenDiagonal);
     return joining;
   }

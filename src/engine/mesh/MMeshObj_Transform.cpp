@@ -8,9 +8,14 @@
 
 namespace engine {
 
-void MMeshObj::SaveAndTransformVertices(const MatrixRecord& q) {
+bool MMeshObj::SaveAndTransformVertices(const MatrixRecord& q) {
+  // Every vertex is saved before any moves: running out of memory leaves
+  // the vertices where they were, for the step's undo.
   for (MVertex* v : vertices) {
     v->SaveUndo();
+    if (EngContext().failState == kEngFailFailed) return false;
+  }
+  for (MVertex* v : vertices) {
     PointRecord moved;
     MUtilTransformPoint(q, v->position, moved);
     // Exactly on the plane, whatever rounding the transform did.
@@ -18,11 +23,12 @@ void MMeshObj::SaveAndTransformVertices(const MatrixRecord& q) {
     v->position = moved;
   }
   TransformMorphs(q);
+  return true;
 }
 
 // The vertices take M followed by the inverse of the new matrix N, so that
 // each vertex's place through N is its old place through M.
-void MMeshObj::ReplaceMatrixKeepingShape(const MatrixRecord& newMatrix) {
+bool MMeshObj::ReplaceMatrixKeepingShape(const MatrixRecord& newMatrix) {
   SaveEditState();
   MatrixRecord old;
   GetMatrix(old);
@@ -31,7 +37,7 @@ void MMeshObj::ReplaceMatrixKeepingShape(const MatrixRecord& newMatrix) {
   GetInverseMatrix(inverse);
   MatrixRecord q;
   MUtilMultiply(inverse, old, q);
-  SaveAndTransformVertices(q);
+  return SaveAndTransformVertices(q);
 }
 
 namespace {
@@ -58,14 +64,13 @@ MatrixRecord Compose(const MatrixParts& parts) {
 void MMeshObj::ApplyScale() {
   MatrixParts parts = Decompose(matrix);
   parts.scale = {1, 1, 1};
-  ReplaceMatrixKeepingShape(Compose(parts));
-  MarkChanged();
+  if (ReplaceMatrixKeepingShape(Compose(parts))) MarkChanged();
 }
 
 void MMeshObj::SetPivot(const PointRecord& point) {
   MatrixParts parts = Decompose(matrix);
   parts.translation = point;
-  ReplaceMatrixKeepingShape(Compose(parts));
+  if (!ReplaceMatrixKeepingShape(Compose(parts))) return;
   MarkChanged();
   MarkMoved();
 }
@@ -74,7 +79,7 @@ void MMeshObj::ResetPivot() {
   MatrixParts parts = Decompose(matrix);
   parts.angleY = parts.angleX = parts.angleZ = 0;
   parts.translation.x = 0;
-  ReplaceMatrixKeepingShape(Compose(parts));
+  if (!ReplaceMatrixKeepingShape(Compose(parts))) return;
   MarkChanged();
   MarkMoved();
 }
@@ -83,7 +88,7 @@ void MMeshObj::ApplyMatrixToVertices() {
   SaveEditState();
   MatrixRecord m;
   GetMatrix(m);
-  SaveAndTransformVertices(m);
+  if (!SaveAndTransformVertices(m)) return;
   MatrixRecord identity;
   MUtilIdentity(identity);
   SetMatrix(identity);
@@ -94,15 +99,25 @@ void MMeshObj::ApplyMatrixToVertices() {
 // and every cycle around a vertex at once: corner 0 and corner 1 of each face
 // change places, corner 2 stays.
 void MMeshObj::ReverseAllFaces() {
+  // Everything is saved before anything turns: a mesh turned half way over
+  // would not hold together until its undo.
+  auto failed = [] { return EngContext().failState == kEngFailFailed; };
   for (MLine* line : lines) {
     line->SaveUndo();
+    if (failed()) return;
+  }
+  for (MFace* face : faces) {
+    if (!face->IsTextured()) continue;
+    face->SaveUndo();
+    if (failed()) return;
+  }
+  for (MLine* line : lines) {
     std::swap(line->forwardFace, line->backwardFace);
     std::swap(line->nextAround0, line->prevAround0);
     std::swap(line->nextAround1, line->prevAround1);
   }
   for (MFace* face : faces) {
     if (!face->IsTextured()) continue;
-    face->SaveUndo();
     MFaceUV* block = face->GetUVBlock();
     std::swap(block->corner[0], block->corner[1]);
   }

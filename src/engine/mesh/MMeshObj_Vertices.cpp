@@ -25,6 +25,7 @@ void MMeshObj::MarkSelectedVertices(bool set) {
   for (MVertex* v : vertices) {
     if (!(v->flags & kVertexSelected)) continue;
     v->SaveUndo();
+    if (EngContext().failState == kEngFailFailed) return;
     if (set) v->flags |= kVertexMarked;
     else v->flags &= ~static_cast<std::uint32_t>(kVertexMarked);
   }

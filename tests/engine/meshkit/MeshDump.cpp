@@ -32,6 +32,15 @@ std::string Matrix(const MatrixRecord& m) {
   return text + "]";
 }
 
+// A hash of a texture's pixels (FNV-1a), so that a changed texel shows.
+unsigned TexelHash(const RgbaImageRecord& image) {
+  unsigned hash = 2166136261u;
+  if (image.pixels == nullptr) return 0;
+  const std::size_t bytes = static_cast<std::size_t>(image.width) * image.height * 4;
+  for (std::size_t i = 0; i < bytes; ++i) hash = (hash ^ image.pixels[i]) * 16777619u;
+  return hash;
+}
+
 // The live elements of a list in the dump's order.
 template <class T>
 std::vector<const T*> Ordered(const MItemList<T>& list, const ElementOrder* order) {
@@ -190,7 +199,8 @@ class Dumper {
     out_ << Head(s) << " base=" << Point(s->baseColor) << " diffuse=" << Point(s->diffuseColor)
          << " specular=" << Number(s->specular) << " shade=" << Number(s->shadeValue1) << ","
          << Number(s->shadeValue2) << "," << Number(s->shadeValue3) << " opacity=" << Number(s->opacity)
-         << " texture=" << s->texture.width << "x" << s->texture.height << " sphere=" << s->sphereMap << "\n";
+         << " texture=" << s->texture.width << "x" << s->texture.height << " texels=" << Hex(TexelHash(s->texture))
+         << " sphere=" << s->sphereMap << "\n";
   }
 
   const MMeshObj& mesh_;

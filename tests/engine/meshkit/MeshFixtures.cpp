@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 namespace meshkit {
@@ -34,6 +35,13 @@ MeshFixture MakeEmptyMesh() {
   f.mesh.reset(new MMeshObj());
   f.shader = f.mesh->AddShader();
   return f;
+}
+
+RgbaImageRecord BlankTexture(int width, int height) {
+  const std::size_t bytes = static_cast<std::size_t>(width) * height * 4;
+  auto* pixels = static_cast<unsigned char*>(EngAlloc(bytes));
+  std::memset(pixels, 0, bytes);
+  return {width, height, pixels};
 }
 
 void GiveTexture(MeshFixture& f, int width, int height) {

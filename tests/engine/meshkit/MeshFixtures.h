@@ -34,6 +34,10 @@ struct MeshFixture {
 // A mesh with one material and no element.
 MeshFixture MakeEmptyMesh();
 
+// A texture of zero bytes (so that dumps of it compare), to put in a
+// material.
+engine::RgbaImageRecord BlankTexture(int width = 1, int height = 1);
+
 // Gives the fixture's material a width × height texture whose texel k is
 // (k, 2k, 3k, 255) (bytes wrap), and every face texture coordinates taken
 // from its corners' positions: u = x, v = y. Texturing must be on.

@@ -1,5 +1,8 @@
 #include "meshkit/MeshUndoCheck.h"
 
+#include <stdexcept>
+
+#include "engine/core/EngAlloc.h"
 #include "meshkit/MeshValidator.h"
 
 namespace meshkit {
@@ -89,6 +92,49 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
   if (std::string fault = sound("after the checkpoint"); !fault.empty()) return failed(fault);
   if (std::string fault = matches(after, "the checkpoint changed the mesh:"); !fault.empty()) return failed(fault);
   return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult UndoRestoresAfterAllocationFailures(const std::function<MMeshObj&()>& makeFresh,
+                                                               const std::function<void(MMeshObj&)>& edit,
+                                                               int validationMode) {
+  constexpr int kLimit = 400;
+  for (int nth = 1; nth <= kLimit; ++nth) {
+    const std::string run = "with allocation " + std::to_string(nth) + " failing: ";
+    EngContext().ClearFailure();
+    MMeshObj& mesh = makeFresh();
+    mesh.Checkpoint(true);
+    mesh.UpdateSelectionCache();
+    const MeshSnapshot before = TakeSnapshot(mesh);
+    try {
+      EngAllocFailureScope fail(nth);
+      edit(mesh);
+    } catch (const std::runtime_error&) {
+      EngContext().ClearFailure();
+      return ::testing::AssertionFailure() << run << "the edit ended in the fatal exit";
+    }
+    if (EngContext().failState != kEngFailFailed) return ::testing::AssertionSuccess();
+    if (EngContext().failReason != kEngReasonOutOfMemory)
+      return ::testing::AssertionFailure() << run << "failure reason " << EngContext().failReason;
+    EngContext().ClearFailure();
+    // An edit that failed before it opened the step must have changed nothing.
+    if (mesh.GetEditState() == kEditMeshStep) {
+      try {
+        mesh.ExchangeUndoStep(0);
+      } catch (const std::runtime_error&) {
+        EngContext().ClearFailure();
+        return ::testing::AssertionFailure() << run << "the undo ended in the fatal exit";
+      }
+    }
+    if (EngContext().failState != kEngFailNone)
+      return ::testing::AssertionFailure() << run << "the undo failed (reason " << EngContext().failReason << ")";
+    const ::testing::AssertionResult valid = MeshIsValid(mesh, validationMode);
+    if (!valid) return ::testing::AssertionFailure() << run << "after the undo: " << valid.message();
+    const std::string actual = DumpInOrderOf(mesh, before);
+    if (actual != before.dump)
+      return ::testing::AssertionFailure() << run << "the undo does not restore the mesh: "
+                                           << FirstDifference(before.dump, actual);
+  }
+  return ::testing::AssertionFailure() << "the edit still failed with allocation " << kLimit << " failing";
 }
 
 }  // namespace meshkit

@@ -40,4 +40,16 @@ std::string DumpInOrderOf(const engine::MMeshObj& mesh, const MeshSnapshot& snap
 ::testing::AssertionResult UndoRoundTrip(engine::MMeshObj& mesh, const std::function<void(engine::MMeshObj&)>& edit,
                                          int validationMode = 1);
 
+// An edit that runs out of memory part way must leave a step that undoes
+// to the mesh as it was before the edit. For n = 1, 2, ... a fresh mesh
+// from `makeFresh` (which keeps it alive until its next call) is
+// checkpointed and edited with the nth engine allocation failing; after a
+// run that failed, the failure is cleared and the step undone, and the mesh
+// must be sound and equal to its dump before the edit. The runs end with
+// the first one that meets no failure; the edit must not end the program
+// on the way.
+::testing::AssertionResult UndoRestoresAfterAllocationFailures(const std::function<engine::MMeshObj&()>& makeFresh,
+                                                               const std::function<void(engine::MMeshObj&)>& edit,
+                                                               int validationMode = 1);
+
 }  // namespace meshkit
