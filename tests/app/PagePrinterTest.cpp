@@ -7,6 +7,7 @@
 
 #include "app/PagePrinter.h"
 #include "page/RenderFixtures.h"
+#include "page/SDoc.h"
 #include "page/SView.h"
 #include "platform/ImageCodec.h"
 #include "support/ExternalTools.h"
@@ -62,6 +63,29 @@ TEST(PagePrinter, AJapanesePagePrintsToAPdfAtItsPhysicalSize) {
   EXPECT_GT(DarkPixels(printed, 60, 140, 240, 180), 100) << "the text across";
   EXPECT_EQ(DarkPixels(printed, 310, 0, printed.Width(), 210), 0) << "nothing past the page's right edge";
   EXPECT_EQ(DarkPixels(printed, 0, 210, 300, 260), 0) << "nothing below it";
+}
+
+TEST(PagePrinter, TheWindowKeepsItsTransformForHitTests) {
+  testsupport::TempDir dir;
+  auto doc = pagetest::MakeJapanesePage();
+  page::SView view;
+  // The 300 × 200 page centred in a 500 × 400 window: its corner at (100, 100).
+  ASSERT_EQ(view.Draw(nullptr, *doc, {-8, -8, 492, 392}, page::kDrawScreen), 0);
+  const page::PageTransform window = view.transform;
+  ASSERT_DOUBLE_EQ(window.originX, 100);
+  int handle = 0;
+  const page::SObj* before = view.HitTest(*doc, {140, 130}, handle);
+  ASSERT_NE(before, nullptr) << "the yellow rectangle at (40, 30) of the page";
+
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(dir.File("page.pdf")));
+  ASSERT_EQ(app::PrintPage(view, *doc, printer), 0);
+  EXPECT_DOUBLE_EQ(view.transform.originX, window.originX);
+  EXPECT_DOUBLE_EQ(view.transform.originY, window.originY);
+  EXPECT_DOUBLE_EQ(view.transform.scale, window.scale);
+  EXPECT_EQ(view.transform.mode, window.mode);
+  EXPECT_EQ(view.HitTest(*doc, {140, 130}, handle), before);
 }
 
 }  // namespace
