@@ -2,13 +2,19 @@
 // poppler's tools.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QTimer>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/PagePrinter.h"
 #include "page/RenderFixtures.h"
 #include "page/SDoc.h"
 #include "page/SView.h"
+#include "platform/Hooks.h"
 #include "platform/ImageCodec.h"
 #include "support/ExternalTools.h"
 #include "support/TempDir.h"
@@ -86,6 +92,40 @@ TEST(PagePrinter, TheWindowKeepsItsTransformForHitTests) {
   EXPECT_DOUBLE_EQ(view.transform.scale, window.scale);
   EXPECT_EQ(view.transform.mode, window.mode);
   EXPECT_EQ(view.HitTest(*doc, {140, 130}, handle), before);
+}
+
+TEST(PagePrinter, ThePreviewShowsThePageThroughThePrintPath) {
+  auto doc = pagetest::MakeJapanesePage();
+  page::SView view;
+  std::vector<std::string> messages;
+  const platform::MessageHook previous =
+      platform::SetMessageHook([&messages](const std::string& text, const std::string&, unsigned) {
+        messages.push_back(text);
+        return platform::kIdOk;
+      });
+  int pages = -1;
+  int coloured = 0;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    if (auto* preview = dialog->findChild<QPrintPreviewWidget*>()) {
+      pages = preview->pageCount();
+      // The paper in the preview shows the page's coloured shapes (the
+      // preview itself is grey, white and black).
+      const QImage shown = preview->grab().toImage();
+      for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+          const QColor c = shown.pixelColor(x, y);
+          coloured += std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 100 ? 1 : 0;
+        }
+    }
+    dialog->close();
+  });
+  app::ShowPrintPreview(view, *doc, nullptr);
+  platform::SetMessageHook(previous);
+  EXPECT_EQ(pages, 1);
+  EXPECT_GT(coloured, 50);
+  EXPECT_TRUE(messages.empty()) << messages.front();
 }
 
 }  // namespace
