@@ -14,7 +14,12 @@
 namespace app {
 
 int PrintPage(page::SView& view, page::SDoc& doc, QPrinter& printer) {
-  if (const int rc = view.Draw(nullptr, doc, {}, page::kDrawPrint); rc < 0) return rc;
+  // The window's transform comes back afterwards: the view's hit tests use
+  // it until its next redraw, and nothing redraws it after a print.
+  const page::PageTransform windowTransform = view.transform;
+  const int drawn = view.Draw(nullptr, doc, {}, page::kDrawPrint);
+  view.transform = windowTransform;
+  if (drawn < 0) return drawn;
   const platform::Image& buffer = view.image;
   const platform::SIZE size = page::SView::PrintedSize(doc, {printer.resolution(), printer.resolution()});
   QPainter painter;

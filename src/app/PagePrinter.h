@@ -14,7 +14,8 @@ namespace app {
 // Draws the page through the renderer's print mode and puts it on the
 // printer's first page, at the top-left of its printable area. 0, or a
 // negative result code (the page's drawing failed, or the printer could not
-// be started).
+// be started). The renderer keeps the window's transform, so hit tests on
+// the window go on working.
 int PrintPage(page::SView& view, page::SDoc& doc, QPrinter& printer);
 
 // The printer of this run: the printer set-up chooses its paper and

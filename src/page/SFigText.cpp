@@ -49,6 +49,15 @@ void WriteStoredString(PnFile& file, const std::string& stored, bool storedValid
 
 bool InRange(int value, int least, int largest) { return value >= least && value <= largest; }
 
+// Sizes and spacings beyond what the dialog stores come only from damaged
+// files. The layout takes them at the nearest value it can work with, so
+// the pixel arithmetic cannot overflow; the shape writes back what it read.
+constexpr int kLargestSize10 = 9990;  // 999 pt
+constexpr int kLargestSpacing = 999;
+int Scaled(int value, int least, int largest, double scale) {
+  return static_cast<int>(std::clamp(value, least, largest) * scale);
+}
+
 }  // namespace
 
 std::string ValidateTextSettings(const STextSettings& s) {
@@ -206,7 +215,7 @@ void SFigText::RunLayout(STextDevice& device, SPoint boxSize, SPoint centre, dou
                          double scaleY, platform::COLORREF colour, bool draw) {
   STextFont font;
   font.face = fontFace_;
-  font.pointSize10 = static_cast<int>(size_ * scaleY);
+  font.pointSize10 = Scaled(size_, 1, kLargestSize10, scaleY);
   font.bold = bold_ != 0;
   font.italic = italic_ != 0;
   font.underline = underline_ != 0;
@@ -214,14 +223,16 @@ void SFigText::RunLayout(STextDevice& device, SPoint boxSize, SPoint centre, dou
   // The page's y axis points down, so a turn by `angle` is a clockwise one.
   font.escapement = static_cast<int>(std::lround(-angle * 1800.0 / std::numbers::pi)) + (vertical_ ? 2700 : 0);
   device.SelectFont(font);
-  device.SetCharacterExtra(static_cast<int>(letterSpacing_ * scaleX));
+  const int letterSpacing = Scaled(letterSpacing_, -kLargestSpacing, kLargestSpacing, scaleX);
+  const int lineSpacing = Scaled(lineSpacing_, -kLargestSpacing, kLargestSpacing, scaleY);
+  device.SetCharacterExtra(letterSpacing);
   device.SetTextColor(colour);
   const platform::RECT box{static_cast<int>(centre.x - boxSize.x / 2), static_cast<int>(centre.y - boxSize.y / 2),
                            static_cast<int>(centre.x + boxSize.x / 2), static_cast<int>(centre.y + boxSize.y / 2)};
   LayoutContext context{device,
                         box,
-                        static_cast<int>(letterSpacing_ * scaleX),
-                        static_cast<int>(lineSpacing_ * scaleY),
+                        letterSpacing,
+                        lineSpacing,
                         centre,
                         angle,
                         draw,

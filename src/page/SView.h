@@ -122,8 +122,8 @@ class SView {
   // These draw with transforms of their own and put the window's back when
   // they end, so hit tests keep working until the next redraw.
   // Draws the page fitted into width × height (mode 4) and writes it by the
-  // path's extension: "png" with its resolution, "jpg" (quality 100) with
-  // its density, "bmp" with its resolution, "gif" in 256 colours, anything
+  // path's extension: "png" with its resolution, "jpg" or "jpeg" (quality
+  // 100) with its density, "bmp" with its resolution, "gif" in 256 colours, anything
   // else through the image codec (which must write a file that is not
   // empty). JPEG and BMP get an opaque page background even where the page
   // exports with a transparent one. 0 or a negative result code.

@@ -45,6 +45,9 @@ bool IsNonEmptyFile(const std::string& path) {
 int SView::ExportPageImage(SDoc& doc, int width, int height, int dpi, const std::string& path) {
   std::string extension;
   imaging::PnUtilGetExtension(path, extension);
+  // The other common name of JPEG files: through the codec's own writer
+  // the transparent background came out black.
+  if (extension == "jpeg") extension = "jpg";
   KeepValue keepTransparency(doc.grid.flag1);
   KeepValue keepTransform(transform);
   // These formats hold no alpha: the page's background shows instead.

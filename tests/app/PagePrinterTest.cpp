@@ -2,12 +2,19 @@
 // poppler's tools.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QTimer>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/PagePrinter.h"
 #include "page/RenderFixtures.h"
+#include "page/SDoc.h"
 #include "page/SView.h"
+#include "platform/Hooks.h"
 #include "platform/ImageCodec.h"
 #include "support/ExternalTools.h"
 #include "support/TempDir.h"
@@ -62,6 +69,63 @@ TEST(PagePrinter, AJapanesePagePrintsToAPdfAtItsPhysicalSize) {
   EXPECT_GT(DarkPixels(printed, 60, 140, 240, 180), 100) << "the text across";
   EXPECT_EQ(DarkPixels(printed, 310, 0, printed.Width(), 210), 0) << "nothing past the page's right edge";
   EXPECT_EQ(DarkPixels(printed, 0, 210, 300, 260), 0) << "nothing below it";
+}
+
+TEST(PagePrinter, TheWindowKeepsItsTransformForHitTests) {
+  testsupport::TempDir dir;
+  auto doc = pagetest::MakeJapanesePage();
+  page::SView view;
+  // The 300 × 200 page centred in a 500 × 400 window: its corner at (100, 100).
+  ASSERT_EQ(view.Draw(nullptr, *doc, {-8, -8, 492, 392}, page::kDrawScreen), 0);
+  const page::PageTransform window = view.transform;
+  ASSERT_DOUBLE_EQ(window.originX, 100);
+  int handle = 0;
+  const page::SObj* before = view.HitTest(*doc, {140, 130}, handle);
+  ASSERT_NE(before, nullptr) << "the yellow rectangle at (40, 30) of the page";
+
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(dir.File("page.pdf")));
+  ASSERT_EQ(app::PrintPage(view, *doc, printer), 0);
+  EXPECT_DOUBLE_EQ(view.transform.originX, window.originX);
+  EXPECT_DOUBLE_EQ(view.transform.originY, window.originY);
+  EXPECT_DOUBLE_EQ(view.transform.scale, window.scale);
+  EXPECT_EQ(view.transform.mode, window.mode);
+  EXPECT_EQ(view.HitTest(*doc, {140, 130}, handle), before);
+}
+
+TEST(PagePrinter, ThePreviewShowsThePageThroughThePrintPath) {
+  auto doc = pagetest::MakeJapanesePage();
+  page::SView view;
+  std::vector<std::string> messages;
+  const platform::MessageHook previous =
+      platform::SetMessageHook([&messages](const std::string& text, const std::string&, unsigned) {
+        messages.push_back(text);
+        return platform::kIdOk;
+      });
+  int pages = -1;
+  int coloured = 0;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    if (auto* preview = dialog->findChild<QPrintPreviewWidget*>()) {
+      pages = preview->pageCount();
+      // The paper in the preview shows the page's coloured shapes (the
+      // preview itself is grey, white and black).
+      const QImage shown = preview->grab().toImage();
+      for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+          const QColor c = shown.pixelColor(x, y);
+          coloured += std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 100 ? 1 : 0;
+        }
+    }
+    dialog->close();
+  });
+  app::ShowPrintPreview(view, *doc, nullptr);
+  platform::SetMessageHook(previous);
+  EXPECT_EQ(pages, 1);
+  EXPECT_GT(coloured, 50);
+  EXPECT_TRUE(messages.empty()) << messages.front();
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ TEST_F(ExportTest, TransparentPagesKeepAlphaOnlyInFormatsThatHoldIt) {
   ASSERT_TRUE(platform::LoadImageFile(Path("t.png"), png));
   EXPECT_EQ(png.GetBgra(2, 2).a, 0);
   EXPECT_EQ(png.GetBgra(40, 30).a, 255) << "the rectangle";
-  for (const char* name : {"t.jpg", "t.bmp"}) {
+  for (const char* name : {"t.jpg", "t.bmp", "t.jpeg", "T.JPG"}) {
     ASSERT_EQ(view_.ExportPageImage(*doc, 160, 120, 72, Path(name)), 0);
     Image opaque;
     ASSERT_TRUE(platform::LoadImageFile(Path(name), opaque)) << name;

@@ -81,7 +81,7 @@ void AddShapes(page::SDoc& doc, double sx, double sy) {
 
 }  // namespace
 
-SObj& AddText(page::SDoc& doc, const std::string& text, bool vertical, double x, double y, double w, double h) {
+std::unique_ptr<page::SFigText> MakeText(const std::string& text, bool vertical) {
   auto fig = std::make_unique<page::SFigText>();
   page::STextSettings s = fig->GetSettings();
   s.text = text;
@@ -89,7 +89,11 @@ SObj& AddText(page::SDoc& doc, const std::string& text, bool vertical, double x,
   s.size = 12;
   s.vertical = vertical;
   fig->ApplySettings(s);
-  return Add(doc, std::move(fig), x, y, w, h);
+  return fig;
+}
+
+SObj& AddText(page::SDoc& doc, const std::string& text, bool vertical, double x, double y, double w, double h) {
+  return Add(doc, MakeText(text, vertical), x, y, w, h);
 }
 
 std::unique_ptr<page::SDoc> MakeShapesPage() {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "page/SDoc.h"
+#include "page/SFigText.h"
 
 namespace pagetest {
 
@@ -25,7 +26,11 @@ std::unique_ptr<page::SDoc> MakeShapesPage();
 // a picture and shapes; the page `MakeShapesPage` would be, with text.
 std::unique_ptr<page::SDoc> MakeJapanesePage();
 
-// Adds a text object; answers it.
+// A 12 pt text shape in the default face ("ＭＳ Ｐゴシック", drawn with the
+// installed Japanese face of its kind).
+std::unique_ptr<page::SFigText> MakeText(const std::string& text, bool vertical);
+
+// Adds a text object of that shape; answers it.
 page::SObj& AddText(page::SDoc& doc, const std::string& text, bool vertical, double x, double y, double w, double h);
 
 }  // namespace pagetest

@@ -144,7 +144,6 @@ TEST(SViewDraw, APanelFramesOutlineLiesOverItsClippedMembers) {
   EXPECT_EQ(At(view.image, 50, 50), kBlue);
   EXPECT_EQ(At(view.image, 30, 50), kRed) << "the outline over the member";
   EXPECT_EQ(At(view.image, 20, 50), kWhite) << "the member outside the frame is cut";
-
 }
 
 TEST(SViewDraw, SelectedObjectsShowTheirMarksOnScreenOnly) {

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "PageTestSupport.h"
+#include "page/PnFile.h"
 #include "page/SFigText.h"
 #include "platform/Dc.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -42,6 +44,8 @@ class FixedAdvanceDevice : public page::STextDevice {
   void TextOut(int x, int y, std::u32string_view text) override {
     drawn.push_back({x, y, page::Utf32ToUtf8(text), font_.escapement});
   }
+  const STextFont& Font() const { return font_; }
+  int Extra() const { return extra_; }
   int Pixels() const { return platform::Dc::PointSize10ToPixels(font_.pointSize10); }
   std::vector<std::string> DrawnTexts() const {
     std::vector<std::string> out;
@@ -280,6 +284,36 @@ TEST(TextLayout, SettingsRoundTripAndMarkVerticalFaces) {
   EXPECT_EQ(s.size, 15);
   auto copy = shape.Clone();
   EXPECT_EQ(dynamic_cast<SFigText&>(*copy).GetSettings(), s);
+}
+
+TEST(TextLayout, SizesAndSpacingsOfADamagedRecordAreTakenInRange) {
+  // Text records as a damaged file may hold them: size, letter spacing and
+  // line spacing far past what the dialog stores.
+  struct Case {
+    std::int32_t size, letterSpacing, lineSpacing;
+    int font10, extra;  // the font and the character extra the layout uses at 100 %
+  };
+  const Case cases[] = {
+      {150, 2, 3, 150, 2},
+      {2147483647, 2147483647, 2147483647, 9990, 999},
+      {-2147483647 - 1, -2147483647 - 1, -2147483647 - 1, 1, -999},
+  };
+  testsupport::TempDir dir;
+  for (const Case& c : cases) {
+    pagetest::LeBytes record;
+    record.Int(-1).Text("abc").Text("IPAGothic").Int(c.size).Int(c.letterSpacing).Int(c.lineSpacing);
+    record.Int(0).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0);
+    const std::string path = dir.Write("text.bin", record.Get());
+    SFigText shape;
+    page::PnFile file(path, page::PnFile::Mode::kRead);
+    shape.Read(file, 1000);
+    FixedAdvanceDevice device;
+    Lay(shape, device, 400, 400);
+    EXPECT_EQ(device.Font().pointSize10, c.font10) << c.size;
+    EXPECT_EQ(device.Extra(), c.extra) << c.letterSpacing;
+    // What the shape read is what it writes back.
+    EXPECT_EQ(shape.GetSize(), c.size);
+  }
 }
 
 }  // namespace

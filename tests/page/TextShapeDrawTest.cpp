@@ -1,15 +1,20 @@
-// Text shapes drawn with the installed Japanese fonts. Glyphs differ between
-// font versions, so the checks are about where the ink lies and which way
-// it runs, not about pixels.
+// Text shapes drawn and broken into lines with the installed Japanese
+// fonts. Glyphs differ between font versions, so the checks are about where
+// the ink lies and which way it runs, and about the rules every line keeps,
+// not about pixels.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
 #include <numbers>
 #include <string>
+#include <vector>
 
+#include "RenderFixtures.h"
 #include "page/SFigText.h"
 #include "page/SObj.h"
+#include "page/StringTable.h"
+#include "platform/Dc.h"
 #include "support/InkBox.h"
 
 namespace {
@@ -132,6 +137,84 @@ TEST(TextShapeDraw, TextWithItsLineOffDrawsNothingAndSupersamplingSmoothsIt) {
       if (c != kRed && c != kWhite) ++blended;
     }
   EXPECT_GT(blended, 20);
+}
+
+// ---- line breaking with the installed fonts' own advances ---------------------------
+
+constexpr char kNovel[] =
+    "吾輩は猫である。名前はまだ無い。「どこで生れたか」とんと見当がつかぬ。"
+    "何でも薄暗いじめじめした所でabc123と泣いていた事だけは記憶している。";
+
+// Lays a 12 pt text out in a box `length` page pixels long (across, or down
+// a column) and 500 deep, at `zoom`, drawing it with the real face.
+std::vector<std::u32string> LayOutWithFont(page::SFigText& shape, double length, double zoom) {
+  Image image(64, 64, 32);
+  platform::Dc dc(image);
+  page::DcTextDevice device(dc);
+  const page::SPoint box = shape.IsVertical() ? page::SPoint(500, length) : page::SPoint(length, 500);
+  shape.Layout(device, box * zoom, page::SPoint(32, 32), 0.0, zoom, zoom, 0, true);
+  return shape.GetLines();
+}
+
+std::unique_ptr<page::SFigText> NovelShape(bool vertical) { return pagetest::MakeText(kNovel, vertical); }
+
+// The length of a line at the layout's scale of 8, as the face measures it.
+int LengthAtLayoutScale(const std::u32string& line, bool vertical) {
+  Image image(4, 4, 32);
+  platform::Dc dc(image);
+  page::DcTextDevice device(dc);
+  page::STextFont font;
+  font.face = vertical ? "@ＭＳ Ｐゴシック" : "ＭＳ Ｐゴシック";
+  font.pointSize10 = 120 * 8;
+  font.escapement = vertical ? 2700 : 0;
+  device.SelectFont(font);
+  return device.GetTextExtent(line).cx;
+}
+
+TEST(TextLayoutWithFonts, LinesKeepTheRulesAndFitWithRealAdvances) {
+  const std::u32string noLineStart = page::Utf8ToUtf32(page::PnLoadString(page::kStrNoLineStart));
+  const std::u32string noLineEnd = page::Utf8ToUtf32(page::PnLoadString(page::kStrNoLineEnd));
+  for (const bool vertical : {false, true})
+    for (const double length : {70.0, 95.0, 130.0, 170.0}) {
+      const std::string what = (vertical ? "column of " : "line of ") + std::to_string(static_cast<int>(length));
+      auto shape = NovelShape(vertical);
+      const std::vector<std::u32string> lines = LayOutWithFont(*shape, length, 1.0);
+      ASSERT_GE(lines.size(), 3u) << what;
+      std::u32string joined;
+      for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::u32string& line = lines[i];
+        ASSERT_FALSE(line.empty()) << what;
+        joined += line;
+        if (i > 0) {
+          EXPECT_EQ(noLineStart.find(line.front()), std::u32string::npos) << what << " line " << i;
+        }
+        if (i + 1 < lines.size()) {
+          EXPECT_EQ(noLineEnd.find(line.back()), std::u32string::npos) << what << " line " << i;
+        }
+        // The slack of 1.5 average widths may only shorten a line.
+        EXPECT_LE(LengthAtLayoutScale(line, vertical), length * 8) << what << " line " << i;
+      }
+      EXPECT_EQ(page::Utf32ToUtf8(joined), kNovel) << what << ": nothing lost, nothing doubled";
+      const auto word = std::count_if(lines.begin(), lines.end(),
+                                      [](const std::u32string& line) { return line.find(U"abc123") != line.npos; });
+      EXPECT_EQ(word, 1) << what << ": the Latin word stays whole";
+    }
+}
+
+TEST(TextLayoutWithFonts, TheSameBreaksAtEveryZoomAndNewOnesAfterAResize) {
+  for (const bool vertical : {false, true}) {
+    auto first = NovelShape(vertical);
+    const std::vector<std::u32string> atFull = LayOutWithFont(*first, 95, 1.0);
+    // Shapes laid out first at another zoom break the same way: hinted
+    // advances do not grow with the zoom, but the breaks are made at one scale.
+    for (const double zoom : {0.5, 0.75, 1.5, 2.0, 3.0}) {
+      auto other = NovelShape(vertical);
+      EXPECT_EQ(LayOutWithFont(*other, 95, zoom), atFull) << vertical << " at " << zoom;
+    }
+    const std::vector<std::u32string> narrower = LayOutWithFont(*first, 70, 1.0);
+    EXPECT_GT(narrower.size(), atFull.size()) << vertical;
+    EXPECT_EQ(LayOutWithFont(*first, 95, 2.0), atFull) << vertical << ": and back";
+  }
 }
 
 }  // namespace

@@ -141,6 +141,15 @@ TEST(DcText, InAColumnJapaneseStandsUprightAndLatinTurns) {
   }
 }
 
+TEST(DcText, BracketsLieAcrossAColumnInTheirVerticalForms) {
+  for (const char* bracket : {"「", "」", "（", "）", "【", "『"}) {
+    const RECT across = Draw(bracket, Face("IPAPGothic")).ink;
+    const RECT column = Draw(bracket, Face("@IPAPGothic", 2700)).ink;
+    EXPECT_GT(across.Height(), across.Width()) << bracket;
+    EXPECT_GT(column.Width(), column.Height()) << bracket;
+  }
+}
+
 TEST(DcText, PunctuationTakesItsVerticalPlace) {
   // Across, "。" sits low on the left of its cell; in a column it moves to
   // the upper right of its slot.
