@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <string>
@@ -156,7 +157,7 @@ class Session {
   std::unique_ptr<SCom> MakeCommand() {
     selectionOnly_ = false;
     // Only drawing and inserting need no object to name.
-    const int kind = doc_.GetObjectCount() == 0 ? Below(3) : Below(36);
+    const int kind = doc_.GetObjectCount() == 0 ? Below(3) : Below(40);
     switch (kind) {
       case 0:
         name_ = "draw";
@@ -234,6 +235,18 @@ class Session {
         grid.spacing = Below(40), grid.divisions = Below(5), grid.showGrid = Below(2) == 0;
         return std::make_unique<page::SComSetGrid>(&doc_, grid);
       }
+      case 34: name_ = "figure"; return std::make_unique<page::SComInp3D>(&doc_, "man.Z4H", Point(), AnyFrameId());
+      case 35:
+        // On the selection's figures: nothing to apply to fails the action.
+        name_ = "pose";
+        return std::make_unique<page::SComApplyAnim>(&doc_, std::string(static_cast<std::size_t>(1 + Below(9)), 'p'), -1, -1);
+      case 36: name_ = "tool"; return std::make_unique<page::SComApplyTool>(&doc_, "hat.Z4I", -1, -1);
+      case 37: {
+        name_ = "paint";
+        const int id = AnyId();
+        if (!doc_.FindObjectById(id)->HasPosableFigure()) return MakeSelection();
+        return std::make_unique<page::SComChangeCol>(&doc_, id, 0, Below(4), platform::COLORREF(random_() & 0xFFFFFF));
+      }
       default: return MakeSelection();
     }
   }
@@ -261,6 +274,7 @@ class Session {
 
 TEST(CommandSequences, EveryActionUndoesAndRedoesToItsOwnPage) {
   pagetest::FatalThrows fatalThrows;
+  pagetest::ScopedFigureFacade figures;
   testsupport::TempDir dir;
   Files files{dir / "other.Z4G", dir / "picture.png"};
   ASSERT_EQ(page::SaveSDoc(*pagetest::MakeNestedPage(), files.page), 0);
@@ -268,7 +282,10 @@ TEST(CommandSequences, EveryActionUndoesAndRedoesToItsOwnPage) {
   picture.Fill(platform::Bgra{30, 60, 90, 200});
   ASSERT_TRUE(platform::SaveImageFile(picture, files.picture));
   constexpr int kSteps = 16;  // fewer actions than the stack's depth of 20
-  for (std::uint32_t seed = 1; seed <= 30; ++seed) {
+  // PENNET_EDIT_SESSIONS=n runs n sessions instead (a longer search).
+  const char* sessions = std::getenv("PENNET_EDIT_SESSIONS");
+  const std::uint32_t lastSeed = sessions != nullptr ? static_cast<std::uint32_t>(std::atoi(sessions)) : 30;
+  for (std::uint32_t seed = 1; seed <= lastSeed; ++seed) {
     std::unique_ptr<SDoc> doc = pagetest::MakeNestedPage();
     Session session(seed, files, *doc);
     for (int i = 0; i < kSteps; ++i)
