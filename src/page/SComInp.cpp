@@ -31,13 +31,15 @@ int SComInp::Undo() {
 
 void SComInp::PlaceObjects(std::span<SObj* const> objects) {
   SDoc& doc = Doc();
-  doc.SelectAll(false);
+  // Deselecting all leaves hidden objects selected (selected by kind): they
+  // must not go into the frame with the new objects.
+  doc.SelectOnly(nullptr);
   for (SObj* object : objects) object->SetSelected(true);
   if (SObj* frame = frameId_ >= 0 ? doc.FindObjectById(frameId_) : nullptr) {
     frame->SetSelected(true);
     doc.PutSelectionIntoFrame(removed_, frame);
   }
-  doc.SelectAll(false);
+  doc.SelectOnly(nullptr);
   createdIds_.clear();
   for (SObj* object : objects) {
     object->SetSelected(true);

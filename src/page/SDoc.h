@@ -147,7 +147,8 @@ class SDoc {
   // Selects or deselects every object that is neither hidden nor kept out
   // of hits; synchronises.
   void SelectAll(bool on);
-  // Clears the selection and selects the object; synchronises.
+  // Clears the selection, hidden objects' too, and selects the object (none
+  // when null); synchronises.
   void SelectOnly(SObj* object);
   // Clears the selection and selects every object of the kind (SObj::IsKind),
   // hidden ones too; synchronises.
@@ -327,7 +328,8 @@ class SDoc {
   void ReleaseSelection(std::vector<SDatObj>& removed);
   // Puts the selection into its selected panel frame (FindTargetFrame; its
   // code is answered, and nothing changes, when there is none), or into
-  // `frame` when given.
+  // `frame` when given (kResultFrameGrouped, nothing changed, when a
+  // selected object holds that frame).
   int PutSelectionIntoFrame(std::vector<SDatObj>& removed, SObj* frame = nullptr);
   // To the front or back of the selection's common container.
   void MoveSelectionInOrder(bool front);

@@ -147,7 +147,9 @@ int SDoc::InsertPageFile(const std::string& path, SPoint dropPoint, std::vector<
   std::vector<std::unique_ptr<SObj>> taken = other.TakeAllObjects();
   std::vector<SDatObj> inserted;
   if (const int rc = PasteObjects(inserted, &taken); rc < 0) return rc;
-  SelectAll(false);
+  // Only the inserted objects move onto the drop point: hidden objects
+  // that stay selected through a deselect-all must not go along.
+  SelectOnly(nullptr);
   for (const SDatObj& record : inserted) {
     record.object->SetSelected(true);
     objects.push_back(record.object);

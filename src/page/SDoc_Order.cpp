@@ -167,6 +167,12 @@ void SDoc::ReleaseSelection(std::vector<SDatObj>& removed) {
 }
 
 int SDoc::PutSelectionIntoFrame(std::vector<SDatObj>& removed, SObj* frame) {
+  // A selected container of the given frame cannot go into it: the chain of
+  // parents would close on itself (FindTargetFrame refuses such a frame).
+  if (frame != nullptr && std::any_of(objects_.begin(), objects_.end(), [&](const auto& object) {
+        return object->IsSelected() && IsInside(object.get(), frame);
+      }))
+    return kResultFrameGrouped;
   SelectFrameContents();
   if (frame == nullptr) {
     int code = kResultOk;

@@ -26,6 +26,10 @@ std::uint32_t SObj::GetFlagsSynced() {
 }
 
 void SObj::SetFlagsAll(std::uint32_t newFlags) {
+  // Undo puts flags back from snapshots: a shape left editing (or not)
+  // behind its flag would show and take the wrong handles.
+  const bool editing = (newFlags & kObjEditing) != 0;
+  if (fig && editing != ((flags & kObjEditing) != 0)) fig->SetEditPointsMode(editing);
   flags = newFlags;
   frame.isFrame = (newFlags & kObjFrame) != 0;
 }

@@ -83,7 +83,8 @@ class SObj {
   // Brings 0x100 in line with the frame state and answers the flags.
   std::uint32_t GetFlagsSynced();
   std::uint32_t FlagsSynced() const;
-  // Stores the flags; 0x100 sets the frame state.
+  // Stores the flags; 0x100 sets the frame state, and 0x200 takes the
+  // shape into or out of point (or pose) editing with it.
   void SetFlagsAll(std::uint32_t newFlags);
   bool IsFrame() const { return frame.isFrame; }
   // Stores the shape; unless `keepValues`, the shape sets up the object.

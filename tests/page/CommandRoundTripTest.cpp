@@ -17,6 +17,8 @@
 #include "page/SCommands.h"
 #include "page/SFigPoly.h"
 #include "platform/Clipboard.h"
+#include "platform/Cp932.h"
+#include "platform/ImageCodec.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -26,8 +28,49 @@ using page::SDoc;
 using page::SPoint;
 using Ids = std::vector<int>;
 
-// MakeNestedPage's ids, then the stand-in figure and a polygon.
-enum : int { A = 1000, G1, G2, a, b, c, F, d, E, FIG, POLY };
+// MakeNestedPage's ids, then the stand-in figure, a polygon and a picture.
+enum : int { A = 1000, G1, G2, a, b, c, F, d, E, FIG, POLY, PIC };
+
+// A small picture whose every pixel differs, so that mirroring shows.
+std::unique_ptr<platform::Image> MakeGradient(int width, int height) {
+  auto image = std::make_unique<platform::Image>(width, height, 32, true);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      image->SetBgra(x, y, platform::Bgra{static_cast<std::uint8_t>(40 * x), static_cast<std::uint8_t>(50 * y), 90, 255});
+  return image;
+}
+
+testsupport::TempDir& FilesDir() {
+  static testsupport::TempDir dir;
+  return dir;
+}
+
+// A picture file that a command takes with it when it dies: a new one for
+// each command.
+std::string FreshPictureFile() {
+  static int count = 0;
+  const std::string path = FilesDir() / ("composed" + std::to_string(++count) + ".png");
+  EXPECT_TRUE(platform::SaveImageFile(*MakeGradient(5, 3), path));
+  return path;
+}
+
+const std::string& PictureFile() {
+  static const std::string path = [] {
+    const std::string file = FilesDir() / "picture.png";
+    EXPECT_TRUE(platform::SaveImageFile(*MakeGradient(6, 4), file));
+    return file;
+  }();
+  return path;
+}
+
+const std::string& TextFile() {
+  static const std::string path = [] {
+    const std::string file = FilesDir() / "words.txt";
+    testsupport::WriteText(file, *platform::Utf8ToCp932("台詞\r\nふたつめ"));
+    return file;
+  }();
+  return path;
+}
 
 std::unique_ptr<SDoc> MakeRoundTripPage() {
   std::unique_ptr<SDoc> doc = pagetest::MakeNestedPage();
@@ -41,6 +84,9 @@ std::unique_ptr<SDoc> MakeRoundTripPage() {
   P.x = 330.5, P.y = 120.25, P.width = 60.125, P.height = 90.75, P.angle = 0.3;
   object->ApplyPropSC(P, false);
   doc->AddObject(std::move(object), -1, -1);  // POLY
+  std::unique_ptr<page::SObj> picture = SDoc::MakePictureObject(MakeGradient(4, 3), false);
+  picture->placement.x = 60, picture->placement.y = 380;
+  doc->AddObject(std::move(picture), -1, -1);  // PIC
   return doc;
 }
 
@@ -57,9 +103,8 @@ std::function<std::unique_ptr<SCom>(SDoc&)> Make(Args... args) {
 }
 
 const std::string& OtherPageFile() {
-  static testsupport::TempDir dir;
   static const std::string path = [] {
-    const std::string file = dir / "other.Z4G";
+    const std::string file = FilesDir() / "other.Z4G";
     EXPECT_EQ(page::SaveSDoc(*pagetest::MakeNestedPage(), file), 0);
     return file;
   }();
@@ -149,7 +194,13 @@ std::vector<Row> Rows() {
       {"prop on a figure", {}, Make<page::SComApplyTool>(std::string("hat.Z4I"), static_cast<int>(FIG), 0)},
       {"prop on the selection", {FIG, E}, Make<page::SComApplyTool>(std::string("cap.Z4I"), -1, -1)},
       {"paint a part", {}, Make<page::SComChangeCol>(static_cast<int>(FIG), 0, 3, platform::COLORREF{0x0000FF})},
-      {"mirror", {FIG}, Make<page::SComMirrorPic>()},
+      {"mirror", {FIG, PIC}, Make<page::SComMirrorPic>()},
+      {"convert a turned shape to a picture", {}, [](SDoc& doc) {
+         return std::make_unique<page::SComChangeToPic>(&doc, POLY, MakeGradient(7, 5));
+       }},
+      {"pose mode", {FIG}, Make<page::SComFlagEditPoints>(static_cast<int>(FIG))},
+      {"deselecting ends pose mode", {FIG}, Make<page::SComSelectAll>(false),
+       [](SDoc& doc) { doc.BeginEditPoints(FIG); }},
       {"draw a rectangle", {A}, [=](SDoc& doc) {
          return std::make_unique<page::SComInput2D>(&doc, page::kInputRect, SPoint{10, 10}, SPoint{60.5, 45},
                                                     0.0, drawn, -1, false);
@@ -167,6 +218,18 @@ std::vector<Row> Rows() {
        }},
       {"insert a page file into a frame", {}, [](SDoc& doc) {
          return std::make_unique<page::SComInpPn>(&doc, OtherPageFile(), SPoint{300, 300}, F);
+       }},
+      {"insert a picture file into a frame", {E}, Make<page::SComInpPic>(PictureFile(), SPoint{290.5, 310},
+                                                                       static_cast<int>(F))},
+      {"insert a text file", {A, E}, Make<page::SComInpText>(TextFile(), SPoint{20, 480}, -1)},
+      {"paste the clipboard's picture", {A}, Make<page::SComInpPaste>(SPoint{250, 30}, -1),
+       [](SDoc&) {
+         const platform::Image bitmap = *MakeGradient(3, 2);
+         ASSERT_TRUE(platform::SetClipboardPictures(nullptr, &bitmap));
+       }},
+      {"a composed picture into a group", {c}, [](SDoc& doc) {
+         return std::make_unique<page::SComInpFukidashi>(&doc, FreshPictureFile(), SPoint{130, 150},
+                                                         SPoint{50, 30}, G1, 5);
        }},
       {"insert a 3D figure into a frame", {E}, Make<page::SComInp3D>(std::string("man.Z4H"), SPoint{310, 290},
                                                                      static_cast<int>(F))},

@@ -25,6 +25,16 @@ std::string PageBytes(const page::SDoc& doc) {
     doc.Write(out);
     page::PropGroup::Write(out, doc.Root());
     out.WriteInt(doc.nextId);
+    for (const auto& object : doc.Objects()) {
+      const platform::Image* picture = object->fig ? object->fig->GetPicture() : nullptr;
+      if (picture == nullptr || picture->IsNull()) continue;
+      out.WriteInt(object->id);
+      out.WriteInt(picture->Width());
+      out.WriteInt(picture->Height());
+      out.WriteInt(picture->Bpp());
+      const std::size_t rowBytes = (static_cast<std::size_t>(picture->Width()) * static_cast<std::size_t>(picture->Bpp()) + 7) / 8;
+      for (int y = 0; y < picture->Height(); ++y) out.WriteBytes(picture->Row(y), rowBytes);
+    }
     out.Close();
   }
   return testsupport::ReadText(path);
@@ -121,6 +131,7 @@ void FakeFigureShape::Write(page::PnFile& file, int /*objectId*/) const {
   file.WriteString(prop);
   file.WriteInt(static_cast<std::int32_t>(colour));
   file.WriteBool(mirrored);
+  file.WriteBool(editing);
 }
 
 int FakeFigureShape::ApplyLibraryFile(const std::string& path, int /*figure*/, std::string& replaced) {

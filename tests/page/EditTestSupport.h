@@ -11,8 +11,9 @@
 
 namespace pagetest {
 
-// The page stream of the page, then its defaults (the root's values) and
-// nextId: what an undo must give back byte for byte.
+// The page stream of the page, then its defaults (the root's values),
+// nextId and the pixels of its pictures (which the stream leaves to the
+// page file's members): what an undo must give back byte for byte.
 std::string PageBytes(const page::SDoc& doc);
 
 // What is wrong with the list's structure (empty when nothing): ids unique,
@@ -54,6 +55,7 @@ class FakeFigureShape : public page::SFig {
   std::string prop = "none";
   platform::COLORREF colour = 0x808080;
   bool mirrored = false;
+  bool editing = false;  // pose mode
   int frames = 1;
 
   int GetTypeId() const override { return page::kFig3D; }
@@ -66,6 +68,7 @@ class FakeFigureShape : public page::SFig {
   int RestoreLibraryFiles(const std::string& saved, int figure) override;
   int SetPartColor(int objectIndex, int face, platform::COLORREF colour, bool selected) override;
   bool MirrorHorizontal() override;
+  void SetEditPointsMode(bool on) override { editing = on; }
   int GetAnimFrameCount() const override { return frames; }
 };
 

@@ -83,6 +83,35 @@ TEST(InsertPageFile, AFileThatIsNoPageChangesNothing) {
   EXPECT_EQ(pagetest::PageBytes(*doc), before);
 }
 
+// Selecting by kind takes hidden objects, and deselecting all leaves them
+// selected: an insertion must still place, move and frame only what it
+// inserts.
+TEST(InsertPageFile, HiddenObjectsSelectedByKindStayWhereTheyAre) {
+  testsupport::TempDir dir;
+  const std::string path = dir / "other.Z4G";
+  ASSERT_EQ(page::SaveSDoc(*pagetest::MakeNestedPage(), path), 0);
+  for (const int frame : {-1, static_cast<int>(F)}) {
+    SCOPED_TRACE(frame);
+    auto doc = pagetest::MakeNestedPage();
+    pagetest::SelectExactly(*doc, {E, G1, G2, a, b, c});
+    doc->HideSelection();
+    doc->SelectKind(page::kFig2D);
+    ASSERT_TRUE(doc->FindObjectById(E)->IsSelected());
+    const std::string before = pagetest::PageBytes(*doc);
+    const page::PropSCVal hidden = doc->FindObjectById(E)->placement;
+    page::SComInpPn insert(doc.get(), path, {20, 480}, frame);
+    ASSERT_EQ(insert.Do(), 0);
+    EXPECT_EQ(SelectedIds(*doc), insert.GetCreatedIds());
+    EXPECT_EQ(doc->FindObjectById(E)->parentId, -1);
+    EXPECT_EQ(doc->FindObjectById(G1)->parentId, -1);
+    EXPECT_EQ(doc->FindObjectById(E)->placement.x, hidden.x);
+    EXPECT_EQ(doc->FindObjectById(E)->placement.y, hidden.y);
+    EXPECT_EQ(pagetest::StructureProblems(*doc), "");
+    ASSERT_EQ(insert.Undo(), 0);
+    EXPECT_EQ(pagetest::PageBytes(*doc), before);
+  }
+}
+
 TEST(InsertFile, TheCommandFollowsTheExtensionInAnyCase) {
   struct Case {
     const char* path;

@@ -198,6 +198,28 @@ TEST(PanelFrames, PuttingIntoAFrameAndTakingOut) {
   EXPECT_EQ(pagetest::StructureProblems(*doc), "");
 }
 
+TEST(PanelFrames, AContainerNeverGoesIntoItsOwnMember) {
+  //   F1 { d, F2 { e } }, x      F1 and x selected, into F2
+  page::SDoc doc(5);
+  const int f1 = pagetest::AddFrame(doc, -1, 300, 300).id;
+  const int inF1 = pagetest::AddRect(doc, f1, 280, 290).id;
+  const int f2 = pagetest::AddFrame(doc, f1, 320, 320, 50, 50).id;
+  const int e = pagetest::AddRect(doc, f2, 320, 320, 10, 10).id;
+  const int x = pagetest::AddRect(doc, -1, 10, 400).id;
+  ASSERT_EQ(pagetest::StructureProblems(doc), "");
+  pagetest::SelectExactly(doc, {f1, x});
+  std::vector<page::SDatObj> removed;
+  const std::string before = pagetest::PageBytes(doc);
+  EXPECT_EQ(doc.PutSelectionIntoFrame(removed, doc.FindObjectById(f2)), page::kResultFrameGrouped);
+  EXPECT_EQ(pagetest::PageBytes(doc), before);
+  // Without its container the selection goes in.
+  pagetest::SelectExactly(doc, {inF1, x});
+  ASSERT_EQ(doc.PutSelectionIntoFrame(removed, doc.FindObjectById(f2)), 0);
+  EXPECT_EQ(IdsOf(doc), (Ids{f1, f2, e, inF1, x}));
+  EXPECT_EQ(ParentsOf(doc), (Ids{-1, f1, f2, f2, f2}));
+  EXPECT_EQ(pagetest::StructureProblems(doc), "");
+}
+
 TEST(Order, FrontAndBackStayInsideTheCommonContainer) {
   auto doc = pagetest::MakeNestedPage();
   const int d2 = pagetest::AddRect(*doc, -1, 290, 300).id;
