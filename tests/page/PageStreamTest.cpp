@@ -20,6 +20,7 @@
 #include "page/SFigRect.h"
 #include "page/SFigStored.h"
 #include "page/SFigText.h"
+#include "platform/Dc.h"
 #include "platform/ImageCodec.h"
 #include "support/TempDir.h"
 
@@ -253,6 +254,74 @@ TEST_F(PageStreamTest, DamagedRecordsFailWithTheDamagedCode) {
     EXPECT_EQ(ReadStream(doc, c.page), page::kResultDamaged) << c.what;
     EXPECT_EQ(doc.GetObjectCount(), 0) << c.what;
   }
+}
+
+// Reads bytes from memory as a page stream; 0 or the failure's code.
+int ReadBytes(SDoc& doc, const Bytes& bytes) {
+  PnFile in(std::string(bytes.begin(), bytes.end()), "/nonexistent/sdoc.Z4G");
+  try {
+    doc.Read(in);
+  } catch (const PnFileError& error) {
+    return error.Code();
+  }
+  return 0;
+}
+
+// What a user does with an opened page: draw it (at a zoom, so sizes and
+// effects are scaled), point at it, select it and see its handles.
+void UseObject(page::SObj& object, page::SDrawBuffers& buffers, platform::Image& target) {
+  page::PageTransform transform;
+  transform.scale = transform.scaleX = transform.scaleY = 1.5;
+  // Pictures of absurd sizes are only slow, not wrong: leave them out.
+  if (std::fabs(object.placement.width * object.placement.height) < 1e4)
+    object.Draw(&target, transform, nullptr, false, buffers);
+  object.HitTest({40, 40}, 1.5, nullptr, 0);
+  object.SetSelected(true);
+  object.HitTest({object.placement.x, object.placement.y}, 1.5, nullptr, 13);
+  platform::Dc dc(target);
+  object.DrawHandles(dc, transform, 0, 13);
+}
+
+TEST_F(PageStreamTest, CorruptedBytesFailAsDamageOrOpenIntoAUsablePage) {
+  const auto original = pagetest::MakeEveryShapePage();
+  auto text = std::make_unique<page::SFigText>();
+  text->SetText("吹き出し\nab");
+  page::PropSCVal box;
+  box.x = 30, box.y = 30, box.width = 60, box.height = 40;
+  pagetest::AddShape(*original, std::move(text), -1, box);
+  const Bytes good = WriteStream(*original);
+  std::vector<std::string> dumps;
+  for (const auto& object : original->Objects()) dumps.push_back(pagetest::DumpObject(*object));
+  page::SDrawBuffers buffers;
+  platform::Image target(64, 64, 32);
+  int opened = 0;
+  for (std::size_t at = 0; at < good.size(); ++at) {
+    // One change a byte, by turns: the sign bit, all bits, all but the
+    // sign bit, none. On the last byte of an int or a double these make
+    // huge, negative and not-a-number values.
+    Bytes bytes = good;
+    const unsigned char changes[] = {static_cast<unsigned char>(bytes[at] ^ 0x80), 0xFF, 0x7F, 0x00};
+    bytes[at] = changes[at % 4];
+    SDoc doc;
+    const int code = ReadBytes(doc, bytes);
+    if (code != 0) {
+      EXPECT_EQ(code, page::kResultDamaged) << "byte " << at;
+      EXPECT_EQ(doc.GetObjectCount(), 0) << "byte " << at;
+      continue;
+    }
+    ++opened;
+    // What opens saves and opens again the same.
+    SDoc again;
+    ASSERT_EQ(ReadBytes(again, WriteStream(doc)), 0) << "byte " << at;
+    EXPECT_EQ(pagetest::DumpPage(again), pagetest::DumpPage(doc)) << "byte " << at;
+    for (int i = 0; i < doc.GetObjectCount(); ++i) {
+      page::SObj& object = *doc.GetObject(i);
+      if (i < static_cast<int>(dumps.size()) && pagetest::DumpObject(object) == dumps[static_cast<std::size_t>(i)])
+        continue;
+      UseObject(object, buffers, target);
+    }
+  }
+  EXPECT_GT(opened, 0);
 }
 
 TEST_F(PageStreamTest, OutOfRangePageSettingsAreRaisedToUsableValues) {
