@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <string>
@@ -16,6 +17,7 @@
 #include "page/SFig2D.h"
 #include "page/SFigLine.h"
 #include "page/SFigOval.h"
+#include "page/SFigPic.h"
 #include "page/SFigPoly.h"
 #include "page/SFigRect.h"
 #include "page/SFigStored.h"
@@ -86,6 +88,22 @@ TEST_F(PageStreamTest, OneObjectOfEachShapeType) {
   cases.push_back({"polygon", std::move(poly),
                    LeBytes().Int(-1).Int(0).Int(3).Double(-0.5).Double(-0.5).Double(0.5).Double(-0.5)
                        .Double(-0.5).Double(0.5).Int(0).Get()});
+  auto text = std::make_unique<page::SFigText>();
+  page::STextSettings settings;
+  settings.text = "あb", settings.face = "MS Mincho", settings.size = 14, settings.letterSpacing = 2;
+  settings.lineSpacing = 3, settings.bold = true, settings.underline = true, settings.alignment = 2;
+  settings.vertical = true;
+  text->ApplySettings(settings);
+  cases.push_back({"text", std::move(text),
+                   LeBytes().Int(-1).Text("\x82\xA0" "b").Text("@MS Mincho").Int(140).Int(2).Int(3).Int(1).Int(0)
+                       .Int(1).Int(0).Int(2).Int(1).Int(0).Get()});
+  // The picture itself goes to a member file beside the stream.
+  auto picture = std::make_unique<page::SFigPic>();
+  auto image = std::make_unique<platform::Image>(2, 1, 32, true);
+  image->SetBgra(0, 0, platform::Bgra{10, 20, 30, 255});
+  image->SetBgra(1, 0, platform::Bgra{0, 0, 0, 0});
+  ASSERT_EQ(picture->SetPicture(std::move(image), false, true), 0);
+  cases.push_back({"picture", std::move(picture), LeBytes().Int(-1).Get()});
   for (Case& c : cases) {
     SDoc doc;
     const int type = c.fig->GetTypeId();
@@ -108,7 +126,13 @@ TEST_F(PageStreamTest, OneObjectOfEachShapeType) {
     }
     patched.Append(c.record).Int(0);
     EXPECT_EQ(WriteStream(doc), OnePage(patched.Get(), 1)) << c.name;
+    EXPECT_EQ(std::filesystem::exists(dir_.File("image1000_.PNG")), std::string(c.name) == "picture") << c.name;
   }
+  platform::Image member;
+  ASSERT_TRUE(platform::LoadImageFile(dir_.File("image1000_.PNG"), member));
+  ASSERT_EQ(member.Width(), 2);
+  EXPECT_EQ(member.GetBgra(0, 0), (platform::Bgra{10, 20, 30, 255}));
+  EXPECT_EQ(member.GetBgra(1, 0).a, 0);
 }
 
 // ---- reading ---------------------------------------------------------------------------
