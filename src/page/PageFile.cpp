@@ -1,8 +1,5 @@
 #include "page/PageFile.h"
 
-#include <cstdio>
-#include <map>
-
 #include "imaging/archive/SArchiver.h"
 #include "page/PnFile.h"
 #include "page/SDoc.h"
@@ -69,17 +66,12 @@ int LoadSDoc(SDoc& doc, const std::string& path, std::string* notice) {
 }
 
 std::string KeptShapesNotice(const SDoc& doc) {
-  std::map<int, int> countOfKind;
+  int figures = 0;
   for (const auto& object : doc.Objects())
-    if (dynamic_cast<const SFigStored*>(object->fig.get())) ++countOfKind[object->fig->GetTypeId()];
-  if (countOfKind.empty()) return {};
-  std::string kinds;
-  for (const auto& [type, count] : countOfKind) {
-    const int nameId = type == kFig3D ? kStrKind3DShape : type == kFigPicture ? kStrKindPictureShape : kStrKindTextShape;
-    if (!kinds.empty()) kinds += "、";
-    kinds += PnLoadString(nameId) + " " + std::to_string(count);
-  }
+    if (dynamic_cast<const SFigStored*>(object->fig.get())) ++figures;
+  if (figures == 0) return {};
   std::string text = PnLoadString(kStrKeptShapesNotice);
+  const std::string kinds = PnLoadString(kStrKind3DShape) + " " + std::to_string(figures);
   if (const std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, kinds);
   return text;
 }

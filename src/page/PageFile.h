@@ -34,8 +34,8 @@ int SaveSDoc(const SDoc& doc, const std::string& path);
 int LoadSDoc(SDoc& doc, const std::string& path, std::string* notice = nullptr);
 
 // The message to show after opening a page that holds shapes this build
-// keeps without showing (pictures, text, 3D figures), naming their kinds and
-// counts; empty when there are none.
+// keeps without showing (3D figures), naming their kind and count; empty
+// when there are none.
 std::string KeptShapesNotice(const SDoc& doc);
 
 }  // namespace page

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <utility>
 
 #include "page/ResultCodes.h"
 #include "platform/Cp932.h"
@@ -52,6 +53,9 @@ PnFile::PnFile(const std::string& path, Mode mode) : path_(path), mode_(mode) {
     throw PnFileError(kResultNoMemory, "no memory to read " + path);
   }
 }
+
+PnFile::PnFile(std::string bytes, std::string path)
+    : path_(std::move(path)), mode_(Mode::kRead), data_(std::move(bytes)) {}
 
 PnFile::~PnFile() {
   if (mode_ == Mode::kCreateWrite && file_.IsOpen()) {

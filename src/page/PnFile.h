@@ -41,6 +41,9 @@ class PnFile {
   // Opens the file; throws PnFileError (kResultCannotOpen for reading,
   // kResultFileIo or kResultDiskFull for writing).
   PnFile(const std::string& path, Mode mode);
+  // A stream for reading bytes already in memory, as if they were the file
+  // at `path` (the page's members are looked up beside it).
+  PnFile(std::string bytes, std::string path);
   // Closes without reporting errors; writers call Close to see them.
   ~PnFile();
   PnFile(const PnFile&) = delete;

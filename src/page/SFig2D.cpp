@@ -47,7 +47,10 @@ void DrawOnKeyColor(platform::Image& target, const Prop2DVal& V, const std::func
 bool SFig2D::DrawShape(platform::Image& target, const SDrawSize& size, const Prop2DVal& V, bool vectorOnly,
                        SPoint centre) {
   const int width = V.StrokeWidth();
-  const int scaledWidth = std::max(1, static_cast<int>(width * size.scale));
+  // A stroke wider than any work picture (only a damaged page asks for
+  // one) is drawn as wide as that, so the stroke's arithmetic stays in range.
+  constexpr int kWidestStroke = 1 << 21;
+  const int scaledWidth = std::clamp(TruncateToInt(width * size.scale), 1, kWidestStroke);
   const SPoint shapeSize(size.width - size.margin * size.scale, size.height - size.margin * size.scale);
   const SOutline outline = BuildOutline(centre, shapeSize, size.angle, scaledWidth, V.pathFlags);
   platform::Dc dc(target);

@@ -26,7 +26,9 @@ bool InsideAlternate(const std::vector<platform::POINT>& polygon, platform::POIN
     const platform::POINT& a = polygon[i];
     const platform::POINT& b = polygon[j];
     if ((a.y > p.y) == (b.y > p.y)) continue;
-    const double crossX = a.x + static_cast<double>(p.y - a.y) * (b.x - a.x) / (b.y - a.y);
+    // In doubles: differences of far-apart pixels need not fit an int.
+    const double crossX = a.x + (static_cast<double>(p.y) - a.y) * (static_cast<double>(b.x) - a.x) /
+                                    (static_cast<double>(b.y) - a.y);
     if (p.x < crossX) inside = !inside;
   }
   return inside;

@@ -45,6 +45,13 @@ bool SFigStored::DrawVector(platform::Image& target, const SDrawSize& size, cons
   return true;
 }
 
+std::span<SCtlp> SFigStored::GetHandles(const PropSCVal& P, const Prop2DVal& V, bool editing) {
+  const std::span<SCtlp> handles = SFig::GetHandles(P, V, editing);
+  if (typeId_ == kFig3D)
+    for (int i = 4; i < 8; ++i) handles[static_cast<std::size_t>(i)].visible = false;
+  return handles;
+}
+
 void SFigStored::Write(PnFile& file, int objectId) const {
   if (record_.empty()) {
     // Never read: the empty record of the kind keeps the stream readable.

@@ -1,8 +1,9 @@
 #pragma once
-// A shape of a kind this build cannot show yet (3D figures). It keeps the shape's stored record and member file byte for
-// byte, so a page that holds one opens, shows everything else, and saves
-// again without losing it. It stands in the page as an empty box that can be
-// selected, moved and deleted.
+// A shape of a kind this build cannot show yet (3D figures). It keeps the
+// shape's stored record and member file byte for byte, so a page that holds
+// one opens, shows everything else, and saves again without losing it. It
+// stands in the page as an empty box that can be selected, moved, turned,
+// scaled in proportion and deleted, as the figure itself could.
 #include <string>
 
 #include "page/SFig.h"
@@ -24,8 +25,11 @@ class SFigStored : public SFig {
   // Stands in as a thin grey outline of its box.
   int GetDrawKind() const override { return kDrawKindVector; }
   bool DrawVector(platform::Image& target, const SDrawSize& size, const Prop2DVal& V, bool vectorOnly) override;
-  // A 3D figure keeps its proportions.
+  // A 3D figure keeps its proportions: its edge handles are hidden, and it
+  // has no points to edit.
   bool CanStretch() const override { return typeId_ != kFig3D; }
+  std::span<SCtlp> GetHandles(const PropSCVal& P, const Prop2DVal& V, bool editing) override;
+  bool CanEditPoints(const Prop2DVal& /*V*/) const override { return false; }
 
   const std::string& Record() const { return record_; }
   // The member file's bytes and the part of its name after the id

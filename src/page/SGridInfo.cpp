@@ -8,6 +8,7 @@ namespace page {
 
 namespace {
 constexpr int kGridTailSize = 12;
+constexpr int kMaxBorderWidth = 100;
 }
 
 int SGridInfo::SnapStep() const { return std::max(1, spacing / std::max(1, divisions)); }
@@ -42,7 +43,9 @@ void SGridInfo::Read(PnFile& file) {
   }
   file.RequireBytes(tail, "the grid record");
   extra1 = static_cast<platform::COLORREF>(file.ReadInt());
-  extra2 = file.ReadInt();
+  // The border is at most 100 points wide: a stored width beyond is damage
+  // that would make a pen wider than any picture.
+  extra2 = std::clamp(file.ReadInt(), 0, kMaxBorderWidth);
   extra3 = file.ReadInt();
   file.SkipBytes(tail - kGridTailSize);
 }

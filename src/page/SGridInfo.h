@@ -27,7 +27,8 @@ struct SGridInfo {
   void Write(PnFile& file) const;
   // A block shorter than 12 bytes keeps extra1 to extra3 as they are and is
   // skipped; a longer one is read and its rest skipped. Spacing and divisions
-  // below 1 are raised to 1, since drawing and snapping divide by them.
+  // below 1 are raised to 1, since drawing and snapping divide by them; the
+  // border width is kept within 0 to 100.
   void Read(PnFile& file);
 
   friend bool operator==(const SGridInfo&, const SGridInfo&) = default;

@@ -9,6 +9,7 @@
 #include "page/PnFatal.h"
 #include "page/ResultCodes.h"
 #include "page/SObj.h"
+#include "page/ShapeGeometry.h"
 #include "platform/Blit.h"
 
 namespace page {
@@ -17,6 +18,7 @@ namespace {
 // Work pictures beyond this many pixels a side are refused before their
 // size overflows (they would not fit in memory anyway).
 constexpr double kLargestSide = 1 << 20;
+constexpr double kFarthestCentre = 1 << 29;
 
 // A transparent 32-bit work picture of the size.
 bool MakeWork(platform::Image& image, int width, int height) { return image.Create(width, height, 32, true); }
@@ -43,7 +45,7 @@ class EffectChain {
 };
 
 int ApplyEffects(EffectChain& chain, const Prop2DVal& V, double zoom, bool vectorOnly) {
-  const auto scaled = [zoom](int v) { return static_cast<int>(v * zoom); };
+  const auto scaled = [zoom](int v) { return TruncateToInt(v * zoom); };
   if (V.wholeBlur > 0) {
     if (const int rc = imaging::PnUtilBoxBlur(chain.Current(), chain.Current(), scaled(V.wholeBlur)); rc < 0) return rc;
   }
@@ -87,6 +89,10 @@ int SObj::Draw(platform::Image* target, const PageTransform& transform, const ST
   const int factor = props2D.SupersamplingFactor();
   const double scale = factor * zoom;
   if (!(scale * placement.width >= 1.0 && scale * placement.height >= 1.0)) return kResultOk;
+  // A centre this far out lies off every picture (only a damaged page puts
+  // one there), and its pixel position would not fit an int.
+  if (!(std::fabs(placement.x * zoom) < kFarthestCentre && std::fabs(placement.y * zoom) < kFarthestCentre))
+    return kResultOk;
 
   // A clipping frame keeps its filled outline as its mask, even when its
   // own fill is off; a frame that keeps no mask draws as it is.
@@ -214,8 +220,14 @@ void SObj::DrawSpecialHandle(platform::Dc& dc, int kind, platform::POINT point, 
 void SObj::DrawHandles(platform::Dc& dc, const PageTransform& transform, int style, int tool) {
   const platform::COLORREF colour = style == 0 || style == 1 ? kMarkGreen : 0xFEFE00;
   const auto toWindow = [&transform](SPoint p) {
-    return platform::POINT{static_cast<int>(transform.originX + p.x * transform.scale),
-                           static_cast<int>(transform.originY + p.y * transform.scale)};
+    // Points of a damaged page may lie anywhere: keep them where a mark
+    // around them still fits an int.
+    const auto pixel = [](double v) {
+      constexpr int kFar = static_cast<int>(kFarthestCentre);
+      return std::clamp(TruncateToInt(v), -kFar, kFar);
+    };
+    return platform::POINT{pixel(transform.originX + p.x * transform.scale),
+                           pixel(transform.originY + p.y * transform.scale)};
   };
   const auto [tl, tr, bl, br] = GetQuad();
   const platform::POINT corners[4] = {toWindow(tl), toWindow(tr), toWindow(br), toWindow(bl)};

@@ -21,8 +21,6 @@ enum StringId : int {
   // Texts of newer features: ids from 20001 on.
   kStrKeptShapesNotice = 20001,  // "%s" = the list of shape kinds kept unshown
   kStrKind3DShape = 20002,
-  kStrKindPictureShape = 20003,
-  kStrKindTextShape = 20004,
   kStrEnterIntegerRange = 20005,  // "%d" the least, "%d" the largest value
   kStrTextTooLong = 20006,        // "%d" the largest number of bytes
   kStrNotStorableText = 20007,    // text the page file's code page cannot hold

@@ -1,12 +1,9 @@
 #pragma once
 // Helpers shared by the imaging tests: running the independent decoders,
-// reading files whole, and a scoped limit on the size of written files that
-// makes writes fail part way the way a full disk does.
+// reading files whole, and the scoped limit on the size of written files.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -15,6 +12,7 @@
 #include <vector>
 
 #include "support/ExternalTools.h"
+#include "support/FileSizeLimit.h"
 
 namespace imaging_test {
 
@@ -33,27 +31,6 @@ inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>&
                                               static_cast<std::streamsize>(bytes.size()));
 }
 
-// While it lives, no file of this process can grow past `bytes`: a write
-// beyond fails with EFBIG instead of raising SIGXFSZ.
-class ScopedFileSizeLimit {
- public:
-  explicit ScopedFileSizeLimit(rlim_t bytes) {
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    ::getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limit = old_;
-    limit.rlim_cur = bytes;
-    EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-  }
-  ~ScopedFileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
-  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
-
- private:
-  rlimit old_{};
-  void (*oldHandler_)(int) = SIG_DFL;
-};
+using testsupport::ScopedFileSizeLimit;
 
 }  // namespace imaging_test

@@ -16,6 +16,7 @@
 #include "page/ResultCodes.h"
 #include "page/SDoc.h"
 #include "page/SFigRect.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -226,6 +227,40 @@ TEST_F(PageFileTest, AFailedSaveKeepsThePreviousFile) {
   EXPECT_TRUE(TempFolderIsEmpty());
 }
 
+TEST_F(PageFileTest, AWriteFailingPartWayKeepsThePreviousFile) {
+  const std::string path = dir_.File("page.Z4G");
+  auto first = PageWithThumbnail();
+  ASSERT_EQ(page::SaveSDoc(*first, path), 0);
+  const Bytes before = testsupport::TempDir::ReadAll(path);
+
+  // The second version is larger, so any limit below its size stops one of
+  // the writes: a member in the work folder, the page stream or the package.
+  auto second = PageWithThumbnail();
+  for (int i = 0; i < 40; ++i) pagetest::AddShape(*second, std::make_unique<page::SFigRect>(), -1, page::PropSCVal());
+  const std::string probe = dir_.File("probe.Z4G");
+  ASSERT_EQ(page::SaveSDoc(*second, probe), 0);
+  const std::uintmax_t fullSize = std::filesystem::file_size(probe);
+  std::filesystem::remove(probe);
+  ASSERT_GT(fullSize, before.size());
+
+  for (const std::uintmax_t limit : {std::uintmax_t{16}, std::uintmax_t{1000}, before.size() / 2, before.size() + 1,
+                                     fullSize - 1}) {
+    int code = 0;
+    {
+      testsupport::ScopedFileSizeLimit small(limit);
+      code = page::SaveSDoc(*second, path);
+    }
+    EXPECT_LT(code, 0) << "limit " << limit;
+    EXPECT_FALSE(page::ErrorMessageOfCode(code).empty());
+    EXPECT_EQ(testsupport::TempDir::ReadAll(path), before) << "limit " << limit;
+    EXPECT_EQ(dir_.CountFiles(), 1) << "no temporary left beside it, limit " << limit;
+  }
+  EXPECT_TRUE(TempFolderIsEmpty());
+  SDoc back;
+  ASSERT_EQ(page::LoadSDoc(back, path), 0);
+  EXPECT_EQ(pagetest::DumpPage(back), pagetest::DumpPage(*first));
+}
+
 TEST_F(PageFileTest, DamagedAndTruncatedFilesFailWithACodeAndMessage) {
   const std::string good = dir_.File("page.Z4G");
   ASSERT_EQ(page::SaveSDoc(*PageWithThumbnail(), good), 0);
@@ -245,6 +280,32 @@ TEST_F(PageFileTest, DamagedAndTruncatedFilesFailWithACodeAndMessage) {
   }
   EXPECT_EQ(pagetest::DumpPage(doc), before);
   EXPECT_EQ(doc.thumbText1, "unchanged");
+  EXPECT_TRUE(TempFolderIsEmpty());
+}
+
+TEST_F(PageFileTest, ChangedBytesInThePackageFailWithACodeOrOpen) {
+  const std::string good = dir_.File("page.Z4G");
+  ASSERT_EQ(page::SaveSDoc(*PageWithThumbnail(), good), 0);
+  const Bytes bytes = testsupport::TempDir::ReadAll(good);
+  const std::size_t directoryEnd = 16 + 48 * static_cast<std::size_t>(Le32(bytes, 8));
+  ASSERT_LT(directoryEnd, bytes.size());
+  int failed = 0;
+  // Every byte of the header and the directory, then a sample of the
+  // compressed members.
+  for (std::size_t at = 0; at < bytes.size(); at += at < directoryEnd ? 1 : 37) {
+    Bytes changed = bytes;
+    changed[at] = at % 2 ? static_cast<unsigned char>(changed[at] ^ 0x80) : 0xFF;
+    const std::string path = dir_.Write("changed.Z4G", changed);
+    SDoc doc;
+    const int code = page::LoadSDoc(doc, path);
+    if (code == 0) continue;
+    ++failed;
+    EXPECT_LT(code, 0) << "byte " << at;
+    EXPECT_FALSE(page::ErrorMessageOfCode(code).empty());
+    EXPECT_EQ(doc.GetObjectCount(), 0) << "byte " << at;
+    EXPECT_EQ(doc.thumbText1, "") << "byte " << at;
+  }
+  EXPECT_GT(failed, 0);
   EXPECT_TRUE(TempFolderIsEmpty());
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <string>
@@ -16,10 +17,12 @@
 #include "page/SFig2D.h"
 #include "page/SFigLine.h"
 #include "page/SFigOval.h"
+#include "page/SFigPic.h"
 #include "page/SFigPoly.h"
 #include "page/SFigRect.h"
 #include "page/SFigStored.h"
 #include "page/SFigText.h"
+#include "platform/Dc.h"
 #include "platform/ImageCodec.h"
 #include "support/TempDir.h"
 
@@ -85,6 +88,22 @@ TEST_F(PageStreamTest, OneObjectOfEachShapeType) {
   cases.push_back({"polygon", std::move(poly),
                    LeBytes().Int(-1).Int(0).Int(3).Double(-0.5).Double(-0.5).Double(0.5).Double(-0.5)
                        .Double(-0.5).Double(0.5).Int(0).Get()});
+  auto text = std::make_unique<page::SFigText>();
+  page::STextSettings settings;
+  settings.text = "あb", settings.face = "MS Mincho", settings.size = 14, settings.letterSpacing = 2;
+  settings.lineSpacing = 3, settings.bold = true, settings.underline = true, settings.alignment = 2;
+  settings.vertical = true;
+  text->ApplySettings(settings);
+  cases.push_back({"text", std::move(text),
+                   LeBytes().Int(-1).Text("\x82\xA0" "b").Text("@MS Mincho").Int(140).Int(2).Int(3).Int(1).Int(0)
+                       .Int(1).Int(0).Int(2).Int(1).Int(0).Get()});
+  // The picture itself goes to a member file beside the stream.
+  auto picture = std::make_unique<page::SFigPic>();
+  auto image = std::make_unique<platform::Image>(2, 1, 32, true);
+  image->SetBgra(0, 0, platform::Bgra{10, 20, 30, 255});
+  image->SetBgra(1, 0, platform::Bgra{0, 0, 0, 0});
+  ASSERT_EQ(picture->SetPicture(std::move(image), false, true), 0);
+  cases.push_back({"picture", std::move(picture), LeBytes().Int(-1).Get()});
   for (Case& c : cases) {
     SDoc doc;
     const int type = c.fig->GetTypeId();
@@ -107,7 +126,13 @@ TEST_F(PageStreamTest, OneObjectOfEachShapeType) {
     }
     patched.Append(c.record).Int(0);
     EXPECT_EQ(WriteStream(doc), OnePage(patched.Get(), 1)) << c.name;
+    EXPECT_EQ(std::filesystem::exists(dir_.File("image1000_.PNG")), std::string(c.name) == "picture") << c.name;
   }
+  platform::Image member;
+  ASSERT_TRUE(platform::LoadImageFile(dir_.File("image1000_.PNG"), member));
+  ASSERT_EQ(member.Width(), 2);
+  EXPECT_EQ(member.GetBgra(0, 0), (platform::Bgra{10, 20, 30, 255}));
+  EXPECT_EQ(member.GetBgra(1, 0).a, 0);
 }
 
 // ---- reading ---------------------------------------------------------------------------
@@ -253,6 +278,74 @@ TEST_F(PageStreamTest, DamagedRecordsFailWithTheDamagedCode) {
     EXPECT_EQ(ReadStream(doc, c.page), page::kResultDamaged) << c.what;
     EXPECT_EQ(doc.GetObjectCount(), 0) << c.what;
   }
+}
+
+// Reads bytes from memory as a page stream; 0 or the failure's code.
+int ReadBytes(SDoc& doc, const Bytes& bytes) {
+  PnFile in(std::string(bytes.begin(), bytes.end()), "/nonexistent/sdoc.Z4G");
+  try {
+    doc.Read(in);
+  } catch (const PnFileError& error) {
+    return error.Code();
+  }
+  return 0;
+}
+
+// What a user does with an opened page: draw it (at a zoom, so sizes and
+// effects are scaled), point at it, select it and see its handles.
+void UseObject(page::SObj& object, page::SDrawBuffers& buffers, platform::Image& target) {
+  page::PageTransform transform;
+  transform.scale = transform.scaleX = transform.scaleY = 1.5;
+  // Pictures of absurd sizes are only slow, not wrong: leave them out.
+  if (std::fabs(object.placement.width * object.placement.height) < 1e4)
+    object.Draw(&target, transform, nullptr, false, buffers);
+  object.HitTest({40, 40}, 1.5, nullptr, 0);
+  object.SetSelected(true);
+  object.HitTest({object.placement.x, object.placement.y}, 1.5, nullptr, 13);
+  platform::Dc dc(target);
+  object.DrawHandles(dc, transform, 0, 13);
+}
+
+TEST_F(PageStreamTest, CorruptedBytesFailAsDamageOrOpenIntoAUsablePage) {
+  const auto original = pagetest::MakeEveryShapePage();
+  auto text = std::make_unique<page::SFigText>();
+  text->SetText("吹き出し\nab");
+  page::PropSCVal box;
+  box.x = 30, box.y = 30, box.width = 60, box.height = 40;
+  pagetest::AddShape(*original, std::move(text), -1, box);
+  const Bytes good = WriteStream(*original);
+  std::vector<std::string> dumps;
+  for (const auto& object : original->Objects()) dumps.push_back(pagetest::DumpObject(*object));
+  page::SDrawBuffers buffers;
+  platform::Image target(64, 64, 32);
+  int opened = 0;
+  for (std::size_t at = 0; at < good.size(); ++at) {
+    // One change a byte, by turns: the sign bit, all bits, all but the
+    // sign bit, none. On the last byte of an int or a double these make
+    // huge, negative and not-a-number values.
+    Bytes bytes = good;
+    const unsigned char changes[] = {static_cast<unsigned char>(bytes[at] ^ 0x80), 0xFF, 0x7F, 0x00};
+    bytes[at] = changes[at % 4];
+    SDoc doc;
+    const int code = ReadBytes(doc, bytes);
+    if (code != 0) {
+      EXPECT_EQ(code, page::kResultDamaged) << "byte " << at;
+      EXPECT_EQ(doc.GetObjectCount(), 0) << "byte " << at;
+      continue;
+    }
+    ++opened;
+    // What opens saves and opens again the same.
+    SDoc again;
+    ASSERT_EQ(ReadBytes(again, WriteStream(doc)), 0) << "byte " << at;
+    EXPECT_EQ(pagetest::DumpPage(again), pagetest::DumpPage(doc)) << "byte " << at;
+    for (int i = 0; i < doc.GetObjectCount(); ++i) {
+      page::SObj& object = *doc.GetObject(i);
+      if (i < static_cast<int>(dumps.size()) && pagetest::DumpObject(object) == dumps[static_cast<std::size_t>(i)])
+        continue;
+      UseObject(object, buffers, target);
+    }
+  }
+  EXPECT_GT(opened, 0);
 }
 
 TEST_F(PageStreamTest, OutOfRangePageSettingsAreRaisedToUsableValues) {

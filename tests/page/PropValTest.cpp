@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "PageTestSupport.h"
@@ -164,13 +165,19 @@ TEST_F(PropValTest, GridBlockOfALaterVersionIsReadAndTheRestSkipped) {
   EXPECT_EQ(shorter.extra3, 1);
 }
 
-TEST_F(PropValTest, GridSpacingAndDivisionsBelowOneAreRaised) {
+TEST_F(PropValTest, GridValuesOutsideWhatDrawingTakesAreBroughtIn) {
   page::SGridInfo grid;
   ReadInto(grid, LeBytes().Int(0).Int(-3).Int(0).Int(0).Byte(0).Byte(0).Byte(0).Int(0).Get());
   EXPECT_EQ(grid.spacing, 1);
   EXPECT_EQ(grid.divisions, 1);
   grid.spacing = 3, grid.divisions = 4;  // more steps than pixels
   EXPECT_EQ(grid.SnapStep(), 1);
+  // The border's width in points: 0 to 100.
+  const Bytes head = LeBytes().Int(20).Int(4).Int(0).Int(0).Byte(0).Byte(0).Byte(0).Int(12).Int(0xFF).Get();
+  for (const auto& [stored, kept] : std::vector<std::pair<int, int>>{{0x7FFFFFFF, 100}, {-5, 0}, {100, 100}, {37, 37}}) {
+    ReadInto(grid, LeBytes().Append(head).Int(stored).Int(1).Get());
+    EXPECT_EQ(grid.extra2, kept) << stored;
+  }
 }
 
 TEST(PropVal, SupersamplingStaysWithinWhatDrawingCanReduce) {

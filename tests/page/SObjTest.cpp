@@ -11,6 +11,7 @@
 #include "page/SFigOval.h"
 #include "page/SFigPoly.h"
 #include "page/SFigRect.h"
+#include "page/SFigStored.h"
 #include "page/SObj.h"
 
 namespace {
@@ -237,6 +238,17 @@ TEST(SObj, FlagsAndFrameStateFollowEachOther) {
   EXPECT_TRUE(object.IsFrame());
   object.frame.isFrame = false;
   EXPECT_EQ(object.GetFlagsSynced(), page::kObjContainer);
+}
+
+TEST(SObjHandles, AKeptFigureScalesOnlyInProportionAndHasNoPoints) {
+  auto object = MakeObject(std::make_unique<page::SFigStored>(page::kFig3D), 50, 50, 40, 20);
+  object->props2D.pathFlags = page::Prop2DVal::kPathEditable;
+  const std::span<SCtlp> handles = object->GetHandles(1);
+  ASSERT_EQ(handles.size(), 9u);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(handles[i].visible, i < 4 || i == 8) << "handle " << i;
+  EXPECT_FALSE(object->CanStretch());
+  EXPECT_FALSE(object->CanEditPoints());
+  EXPECT_FALSE(object->CanConvertToPicture());
 }
 
 // ---- margins ---------------------------------------------------------------------
