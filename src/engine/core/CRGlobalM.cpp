@@ -1,11 +1,13 @@
 #include "engine/core/CRGlobalM.h"
 
 #include <cstring>
+#include <new>
 
 #include "engine/core/EngAlloc.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/core/MObject.h"
 #include "engine/core/ObjectFactory.h"
+#include "engine/mesh/MShader.h"
 
 namespace engine {
 namespace {
@@ -43,6 +45,9 @@ bool AppendAll(const PtrArray& from, PtrArray& to) {
 }  // namespace
 
 CRGlobalM::CRGlobalM() {
+  // Without memory for it there is no current material to apply; the rest
+  // of the store still works.
+  currentMaterial.Reset(new (std::nothrow) MShader(), [](MShader* material) { delete material; });
   for (int b = 0; b < kBoneFlagCount; ++b) {
     boneFlags[0][b] = kBoneFlagsKind0[b];
     boneFlags[1][b] = 1 - kBoneFlagsKind0[b];
@@ -50,6 +55,7 @@ CRGlobalM::CRGlobalM() {
 }
 
 CRGlobalM::~CRGlobalM() {
+  currentMaterial.Reset();
   ForgetCurrentShader();
   Clear();
   // The backup's objects belong to the store as much as the clipboard's.
@@ -98,6 +104,12 @@ void CRGlobalM::ClearBackup() {
 }
 
 // ---- current material -----------------------------------------------------------
+
+void CRGlobalM::SetCurrentShader(MMeshObj* mesh, MShader* shader) {
+  if (currentMaterial) currentMaterial.Get()->AssignTo(shader);
+  lastMesh = mesh;
+  lastShader = shader;
+}
 
 void CRGlobalM::ForgetCurrentShader() {
   lastMesh = nullptr;
