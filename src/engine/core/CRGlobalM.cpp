@@ -15,15 +15,6 @@ namespace {
 constexpr int kBoneFlagsKind0[CRGlobalM::kBoneFlagCount] = {0, 0, 1, 0, 1, 1, 1, 0, 0, 0,
                                                             0, 1, 1, 0, 0, 1, 1, 1, 0, 0};
 
-// A new table holding the records of `source`; null when memory runs out.
-unsigned char* CopyLayerTable(const unsigned char* source) {
-  constexpr std::size_t kBytes =
-      static_cast<std::size_t>(CRGlobalM::kLayerRecordSize) * CRGlobalM::kLayerTableRecords;
-  auto* copy = static_cast<unsigned char*>(EngAlloc(kBytes));
-  if (copy != nullptr) std::memcpy(copy, source, kBytes);
-  return copy;
-}
-
 void DeleteObjects(PtrArray& list) {
   for (int i = 0; i < list.count; ++i) delete static_cast<MObject*>(list[i]);
   list.RemoveAll();
@@ -43,6 +34,14 @@ bool AppendAll(const PtrArray& from, PtrArray& to) {
 }
 
 }  // namespace
+
+unsigned char* DocCopyLayerTable(const unsigned char* source) {
+  constexpr std::size_t kBytes =
+      static_cast<std::size_t>(CRGlobalM::kLayerRecordSize) * CRGlobalM::kLayerTableRecords;
+  auto* copy = static_cast<unsigned char*>(EngAlloc(kBytes));
+  if (copy != nullptr) std::memcpy(copy, source, kBytes);
+  return copy;
+}
 
 CRGlobalM::CRGlobalM() {
   // Without memory for it there is no current material to apply; the rest
@@ -77,7 +76,7 @@ void CRGlobalM::MoveToBackup() {
   backupLayerTable = nullptr;
   backupLayerCount = 0;
   if (layerTable == nullptr) return;
-  backupLayerTable = CopyLayerTable(layerTable);
+  backupLayerTable = DocCopyLayerTable(layerTable);
   if (backupLayerTable == nullptr) {
     EngRecordFailure(kEngReasonOutOfMemory);
     return;

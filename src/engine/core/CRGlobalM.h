@@ -105,6 +105,11 @@ class CRGlobalM {
   int boneFlags[2][kBoneFlagCount];
 };
 
+// A new table (EngAlloc) holding the 99 layer records of `source`; null
+// when memory runs out (nothing is recorded). The scene's copy makes the
+// clipboard's table with it, and the backup takes its copy the same way.
+unsigned char* DocCopyLayerTable(const unsigned char* source);
+
 // The process's store. It lives until the process ends and is never
 // destroyed, so no order of static destruction between it and the element
 // pools its meshes return to can matter.
