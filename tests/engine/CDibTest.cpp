@@ -208,38 +208,43 @@ TEST_F(CDibFiles, MalformedFilesFailCleanly) {
   ASSERT_GT(good.size(), 54u);
   ASSERT_TRUE(CDib(dir_ / "good.bmp").IsLoaded());
 
+  // A little-endian field of the file: offset, value, byte count.
+  struct Patch {
+    std::size_t at;
+    std::uint32_t value;
+    int bytes;
+  };
   struct Case {
     const char* name;
-    std::size_t at;  // where to patch (or the new length for a cut)
-    std::uint32_t value;
-    int bytes;  // 0: cut the file to `at` bytes
+    std::vector<Patch> patches;
+    std::size_t cut = 0;  // when not 0: the file cut to this many bytes
   };
   const Case cases[] = {
-      {"file header only", 14, 0, 0},
-      {"info header cut", 30, 0, 0},
-      {"pixel bits cut", good.size() - 10, 0, 0},
-      {"header size huge", 14, 0xFFFFFFF0u, 4},
-      {"core header", 14, 12, 4},
-      {"width zero", 18, 0, 4},
-      {"width negative", 18, 0xFFFFFFF0u, 4},
-      {"height zero", 22, 0, 4},
-      {"height huge", 22, 0x7FFFFFFF, 4},
-      {"seven bits", 28, 7, 2},
-      {"unknown compression", 30, 9, 4},
-      {"rle8 on a 4-bit bitmap", 28, 4, 2},
-      {"colour count huge", 46, 0xFFFFFFFFu, 4},
-      {"colour count 300", 46, 300, 4},
-      {"bits offset past the end", 10, 0x7FFFFFFF, 4},
+      {"file header only", {}, 14},
+      {"info header cut", {}, 30},
+      {"pixel bits cut", {}, good.size() - 10},
+      {"header size huge", {{14, 0xFFFFFFF0u, 4}}},
+      {"core header", {{14, 12, 4}}},
+      {"width zero", {{18, 0, 4}}},
+      {"width negative", {{18, 0xFFFFFFF0u, 4}}},
+      {"height zero", {{22, 0, 4}}},
+      {"height huge", {{22, 0x7FFFFFFF, 4}}},
+      {"seven bits", {{28, 7, 2}}},
+      {"unknown compression", {{30, 9, 4}}},
+      {"rle8 on a 4-bit bitmap", {{28, 4, 2}, {30, 1, 4}}},
+      {"colour count huge", {{46, 0xFFFFFFFFu, 4}}},
+      {"colour count 300", {{46, 300, 4}}},
+      {"bits offset past the end", {{10, 0x7FFFFFFF, 4}}},
+      // Sizes beyond any picture here: rows × row bytes of the first passes
+      // 64 bits; the second would expand to 4 G pixels from a few bytes.
+      {"32-bit sides of 2^31", {{18, 0x7FFFFFFF, 4}, {22, 0x7FFFFFFF, 4}, {28, 32, 2}, {46, 0, 4}}},
+      {"rle8 of 4 G pixels", {{18, 0x10000, 4}, {22, 0x10000, 4}, {30, 1, 4}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Bytes bad = good;
-    if (c.bytes == 0) {
-      bad.resize(c.at);
-    } else {
-      PutLe(bad, c.at, c.value, c.bytes);
-      if (std::string(c.name) == "rle8 on a 4-bit bitmap") PutLe(bad, 30, 1);
-    }
+    if (c.cut != 0) bad.resize(c.cut);
+    for (const Patch& p : c.patches) PutLe(bad, p.at, p.value, p.bytes);
     CDib dib(dir_.Write("bad.bmp", bad));
     EXPECT_FALSE(dib.IsLoaded());
     EXPECT_FALSE(dib.ErrorText().empty());

@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "engine/core/CRGlobalM.h"
+#include "engine/mesh/MMorph.h"
+#include "engine/mesh/MShader.h"
 #include "ObjectTestSupport.h"
 
 namespace {
@@ -196,6 +198,39 @@ TEST_F(CRGlobalMTest, ClearDropsTheClipboardButNotTheBackup) {
   EXPECT_EQ(store.layerCount, 0);
   EXPECT_EQ(store.backupObjects.count, 2);
   EXPECT_NE(store.backupOwnedObject.Get(), nullptr);
+}
+
+TEST_F(CRGlobalMTest, CurrentMaterialIsCopiedIntoTheMaterialItIsAppliedTo) {
+  const long before = Outstanding();
+  {
+    CRGlobalM store;
+    ASSERT_NE(store.currentMaterial.Get(), nullptr) << "the store starts with a material";
+    MShader& current = *store.currentMaterial.Get();
+    EXPECT_EQ(current.diffuseColor.x, 0.75);
+    current.diffuseColor = {0.1, 0.2, 0.3};
+    current.opacity = 0.4;
+    current.texture = RgbaImageRecord{64, 64, EngAllocArray<unsigned char>(64 * 64 * 4)};
+    std::memset(current.texture.pixels, 0x5A, current.texture.ByteSize());
+
+    MItemList<MShader> facesHolder;
+    MShader applied(&facesHolder);
+    int mesh = 0;  // only remembered, never touched
+    store.SetCurrentShader(reinterpret_cast<MMeshObj*>(&mesh), &applied);
+    EXPECT_EQ(FailState(), kEngFailNone);
+    EXPECT_EQ(applied.diffuseColor.z, 0.3);
+    EXPECT_EQ(applied.opacity, 0.4);
+    EXPECT_EQ(applied.holder, &facesHolder) << "the material stays with its mesh";
+    ASSERT_NE(applied.texture.pixels, nullptr);
+    EXPECT_NE(applied.texture.pixels, current.texture.pixels) << "a copy, never a shared block";
+    EXPECT_EQ(applied.texture.pixels[100], 0x5A);
+    EXPECT_EQ(store.lastMesh, reinterpret_cast<MMeshObj*>(&mesh));
+    EXPECT_EQ(store.lastShader, &applied);
+
+    store.ForgetCurrentShader();
+    EXPECT_EQ(store.lastMesh, nullptr);
+    EXPECT_EQ(store.lastShader, nullptr);
+  }
+  EXPECT_EQ(Outstanding(), before) << "the store frees its material and the copy frees its own";
 }
 
 TEST_F(CRGlobalMTest, PoseAdditionKindsFlagComplementaryBones) {

@@ -2,6 +2,7 @@
 // colour swap, group resets and the window position.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -83,10 +84,23 @@ TEST(CrPrefsTest, ResetsPutTheirGroupsBack) {
   EXPECT_EQ(back.values[1], 10.0);
   EXPECT_EQ(back.more[0], 8);
 
-  prefs.SetGroupR(3, 99);
-  EXPECT_EQ(prefs.GetGroupR(3), 99);
-  prefs.ResetGroupR(3);
-  EXPECT_EQ(prefs.GetGroupR(3), 12);
+  // R1 to R4 each reach their own value: set all, then reset one at a time.
+  auto r = [&prefs] {
+    return std::array{prefs.GetGroupR1(), prefs.GetGroupR2(), prefs.GetGroupR3(), prefs.GetGroupR4()};
+  };
+  EXPECT_EQ(r(), (std::array{5, 50, 12, 20}));
+  prefs.SetGroupR1(91);
+  prefs.SetGroupR2(92);
+  prefs.SetGroupR3(93);
+  prefs.SetGroupR4(94);
+  EXPECT_EQ(r(), (std::array{91, 92, 93, 94}));
+  prefs.ResetGroupR3();
+  EXPECT_EQ(r(), (std::array{91, 92, 12, 94}));
+  prefs.ResetGroupR1();
+  EXPECT_EQ(r(), (std::array{5, 92, 12, 94}));
+  prefs.ResetGroupR4();
+  prefs.ResetGroupR2();
+  EXPECT_EQ(r(), (std::array{5, 50, 12, 20}));
 }
 
 class FakeWindow : public EngWindow {

@@ -241,6 +241,7 @@ TEST_F(MShaderTest, DamagedRecordsFailToLoad) {
       {"pixels beyond the file", RecordStart(1).Int(1).Fill(4, 0).Int(1000).Int(1000).Fill(64, 0)},
       {"negative width", RecordStart(1).Int(1).Fill(4, 0).Int(-4).Int(4)},
       {"huge size product", RecordStart(1).Int(1).Fill(4, 0).Int(0x40000000).Int(0x40000000)},
+      {"size product past 64 bits", RecordStart(1).Int(1).Fill(4, 0).Int(0x7FFFFFFF).Int(0x7FFFFFFF)},
       {"truncated colours", Bytes().Int(3).Double(0.5).Double(0.5)},
       {"negative block size", withBlock(RecordStart(0), {-8})},
       {"block beyond the file", withBlock(RecordStart(0), {5000})},

@@ -1,26 +1,19 @@
 #include "engine/core/CRGlobalM.h"
 
 #include <cstring>
+#include <new>
 
 #include "engine/core/EngAlloc.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/core/MObject.h"
 #include "engine/core/ObjectFactory.h"
+#include "engine/mesh/MShader.h"
 
 namespace engine {
 namespace {
 
 constexpr int kBoneFlagsKind0[CRGlobalM::kBoneFlagCount] = {0, 0, 1, 0, 1, 1, 1, 0, 0, 0,
                                                             0, 1, 1, 0, 0, 1, 1, 1, 0, 0};
-
-// A new table holding the records of `source`; null when memory runs out.
-unsigned char* CopyLayerTable(const unsigned char* source) {
-  constexpr std::size_t kBytes =
-      static_cast<std::size_t>(CRGlobalM::kLayerRecordSize) * CRGlobalM::kLayerTableRecords;
-  auto* copy = static_cast<unsigned char*>(EngAlloc(kBytes));
-  if (copy != nullptr) std::memcpy(copy, source, kBytes);
-  return copy;
-}
 
 void DeleteObjects(PtrArray& list) {
   for (int i = 0; i < list.count; ++i) delete static_cast<MObject*>(list[i]);
@@ -42,7 +35,18 @@ bool AppendAll(const PtrArray& from, PtrArray& to) {
 
 }  // namespace
 
+unsigned char* DocCopyLayerTable(const unsigned char* source) {
+  constexpr std::size_t kBytes =
+      static_cast<std::size_t>(CRGlobalM::kLayerRecordSize) * CRGlobalM::kLayerTableRecords;
+  auto* copy = static_cast<unsigned char*>(EngAlloc(kBytes));
+  if (copy != nullptr) std::memcpy(copy, source, kBytes);
+  return copy;
+}
+
 CRGlobalM::CRGlobalM() {
+  // Without memory for it there is no current material to apply; the rest
+  // of the store still works.
+  currentMaterial.Reset(new (std::nothrow) MShader(), [](MShader* material) { delete material; });
   for (int b = 0; b < kBoneFlagCount; ++b) {
     boneFlags[0][b] = kBoneFlagsKind0[b];
     boneFlags[1][b] = 1 - kBoneFlagsKind0[b];
@@ -50,6 +54,7 @@ CRGlobalM::CRGlobalM() {
 }
 
 CRGlobalM::~CRGlobalM() {
+  currentMaterial.Reset();
   ForgetCurrentShader();
   Clear();
   // The backup's objects belong to the store as much as the clipboard's.
@@ -71,7 +76,7 @@ void CRGlobalM::MoveToBackup() {
   backupLayerTable = nullptr;
   backupLayerCount = 0;
   if (layerTable == nullptr) return;
-  backupLayerTable = CopyLayerTable(layerTable);
+  backupLayerTable = DocCopyLayerTable(layerTable);
   if (backupLayerTable == nullptr) {
     EngRecordFailure(kEngReasonOutOfMemory);
     return;
@@ -98,6 +103,12 @@ void CRGlobalM::ClearBackup() {
 }
 
 // ---- current material -----------------------------------------------------------
+
+void CRGlobalM::SetCurrentShader(MMeshObj* mesh, MShader* shader) {
+  if (currentMaterial) currentMaterial.Get()->AssignTo(shader);
+  lastMesh = mesh;
+  lastShader = shader;
+}
 
 void CRGlobalM::ForgetCurrentShader() {
   lastMesh = nullptr;

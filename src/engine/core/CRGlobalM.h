@@ -49,6 +49,9 @@ class CRGlobalM {
   virtual void ClearBackup();
 
   // ---- current material -------------------------------------------------------
+  // Copies the current material into `shader` (which keeps its holder) and
+  // remembers the mesh and the material it was applied to.
+  void SetCurrentShader(MMeshObj* mesh, MShader* shader);
   // Forgets the mesh and material the current material was last applied
   // to; called whenever either may have changed or gone.
   void ForgetCurrentShader();
@@ -81,7 +84,7 @@ class CRGlobalM {
   bool IsBoneFlagged(int kind, int bone) const;
 
   // ---- members ----------------------------------------------------------------
-  EngOwned<MShader> currentMaterial;  // given by the material code
+  EngOwned<MShader> currentMaterial;  // a material with the defaults until a caller changes it
   MMeshObj* lastMesh = nullptr;       // not owned
   MShader* lastShader = nullptr;      // not owned
   PtrArray objects;
@@ -98,9 +101,14 @@ class CRGlobalM {
   PtrArray backupObjects;
   unsigned char* backupLayerTable = nullptr;
   int backupLayerCount = 0;
-  int shadowPassCount = 0;
+  int shadowPassCount = 0;  // casting objects drawn so far in the scene's shadow pass
   int boneFlags[2][kBoneFlagCount];
 };
+
+// A new table (EngAlloc) holding the 99 layer records of `source`; null
+// when memory runs out (nothing is recorded). The scene's copy makes the
+// clipboard's table with it, and the backup takes its copy the same way.
+unsigned char* DocCopyLayerTable(const unsigned char* source);
 
 // The process's store. It lives until the process ends and is never
 // destroyed, so no order of static destruction between it and the element

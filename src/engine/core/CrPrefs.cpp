@@ -9,7 +9,6 @@ constexpr PrefColour kDefaultColours[kPrefColourCount] = {
     {255, 0, 0}, {0, 0, 0},       {0, 0, 255},    {73, 2, 84},     {89, 38, 38},   {0, 0, 0},
     {0, 0, 0},   {0, 255, 0},     {233, 255, 19}, {0, 255, 255},   {5, 220, 255},  {255, 0, 0},
 };
-constexpr int kDefaultGroupR[4] = {5, 50, 12, 20};
 
 bool OnScreen(const platform::RECT& screen, int x, int y) {
   return x >= screen.left && x < screen.right && y >= screen.top && y < screen.bottom;
@@ -92,7 +91,5 @@ void CrPrefs::ResetGroupF() {
   const int values[7] = {450, 400, 400, 550, 0, 0, 0};
   for (int i = 0; i < 7; ++i) groupFValues[i] = values[i];
 }
-
-void CrPrefs::ResetGroupR(int r) { groupR[r - 1] = kDefaultGroupR[r - 1]; }
 
 }  // namespace engine

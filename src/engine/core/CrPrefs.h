@@ -133,10 +133,19 @@ class CrPrefs {
   void GetGroupP(PrefGroupP& out) const { out = groupP; }
   void SetGroupP(const PrefGroupP& in) { groupP = in; }
   void ResetGroupQ() { groupQ = {}; }
-  // R1 to R4: one int each (defaults 5, 50, 12, 20); r is 1 to 4.
-  void ResetGroupR(int r);
-  int GetGroupR(int r) const { return groupR[r - 1]; }
-  void SetGroupR(int r, int value) { groupR[r - 1] = value; }
+  // R1 to R4: one int each (defaults 5, 50, 12, 20).
+  void ResetGroupR1() { groupR[0] = kDefaultGroupR[0]; }
+  void ResetGroupR2() { groupR[1] = kDefaultGroupR[1]; }
+  void ResetGroupR3() { groupR[2] = kDefaultGroupR[2]; }
+  void ResetGroupR4() { groupR[3] = kDefaultGroupR[3]; }
+  int GetGroupR1() const { return groupR[0]; }
+  int GetGroupR2() const { return groupR[1]; }
+  int GetGroupR3() const { return groupR[2]; }
+  int GetGroupR4() const { return groupR[3]; }
+  void SetGroupR1(int value) { groupR[0] = value; }
+  void SetGroupR2(int value) { groupR[1] = value; }
+  void SetGroupR3(int value) { groupR[2] = value; }
+  void SetGroupR4(int value) { groupR[3] = value; }
 
   // ---- settings read across the engine --------------------------------------
   PrefColour colours[kPrefColourCount];
@@ -181,7 +190,8 @@ class CrPrefs {
   PrefGroupO groupO;
   PrefGroupP groupP;
   PrefGroupQ groupQ;
-  int groupR[4] = {5, 50, 12, 20};
+  static constexpr int kDefaultGroupR[4] = {5, 50, 12, 20};
+  int groupR[4] = {kDefaultGroupR[0], kDefaultGroupR[1], kDefaultGroupR[2], kDefaultGroupR[3]};
 
   // What UseHighlightColors saved.
   PrefColour savedLineColours[3] = {};

@@ -3,6 +3,7 @@
 // declared: whoever hands the object over also hands over how to delete it.
 // The engine's process-wide stores use it for things of later parts of the
 // engine (poses, morph-target lists, materials).
+#include <memory>
 #include <utility>
 
 namespace engine {
@@ -32,7 +33,9 @@ class EngOwned {
   // Deletes what is held and takes over what `other` holds; `other` is left
   // empty.
   void TakeFrom(EngOwned& other) {
-    if (&other == this) return;
+    // std::addressof: the operator & would look for overloads in T's class,
+    // which needs T complete where only a declaration of it is known.
+    if (std::addressof(other) == this) return;
     Reset(other.object_, other.deleter_);
     other.object_ = nullptr;
     other.deleter_ = nullptr;

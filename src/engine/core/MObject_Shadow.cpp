@@ -1,3 +1,4 @@
+#include "engine/core/CRGlobalM.h"
 #include "engine/core/CrPrefs.h"
 #include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
@@ -8,9 +9,6 @@
 
 namespace engine {
 namespace {
-
-// Casting objects drawn so far in the scene's current shadow pass.
-int passCount = 0;
 
 bool Failed() { return EngContext().failState != kEngFailNone; }
 
@@ -24,9 +22,9 @@ double ObjectShadowStep(MShadowScene* scene) {
   return divisions != 0 ? size * 0.01 / divisions : 0.0;
 }
 
-int ShadowPassCount() { return passCount; }
+int ShadowPassCount() { return EngGlobalM().shadowPassCount; }
 
-void ResetShadowPassCount() { passCount = 0; }
+void ResetShadowPassCount() { EngGlobalM().shadowPassCount = 0; }
 
 void MObject::DrawProjectedShadow(QView* view, MShadowScene* scene) {
   const ShadowInfo& s = shadowInfo;
@@ -50,8 +48,8 @@ void MObject::DrawProjectedShadow(QView* view, MShadowScene* scene) {
     if (Failed()) return;
   }
 
-  ++passCount;
-  const double lift = ObjectShadowStep(scene) * passCount;
+  const int count = ++EngGlobalM().shadowPassCount;
+  const double lift = ObjectShadowStep(scene) * count;
   PointRecord normal{0.0, 1.0, 0.0}, point{0.0, lift, 0.0};
   if (s.projectOnObjects == 0) {
     // Light and object on the same side of the floor: no floor shadow.

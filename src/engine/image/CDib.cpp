@@ -12,8 +12,11 @@ namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
-// Larger files are not pictures this program makes or reads.
+// Larger files, and pictures of more pixels (a gigabyte as RGBA), are not
+// pictures this program makes or reads; a run-length bitmap could otherwise
+// ask for any size from a few bytes.
 constexpr std::int64_t kLargestFile = std::int64_t{1} << 30;
+constexpr std::int64_t kMostPixels = std::int64_t{1} << 28;
 
 std::uint32_t Le32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
@@ -45,6 +48,8 @@ std::int64_t RowBytes(std::int64_t width, int bitCount) { return ((width * bitCo
 // Why a header cannot be used, or "" when it can.
 std::string CheckHeader(const DibHeader& h) {
   if (h.width <= 0 || h.height == 0 || h.height == INT32_MIN) return "its size is not valid";
+  const std::int64_t rows = h.height < 0 ? -static_cast<std::int64_t>(h.height) : h.height;
+  if (rows > kMostPixels / h.width) return "it has too many pixels";
   switch (h.bitCount) {
     case 1:
     case 4:
@@ -79,7 +84,10 @@ std::string CheckHeader(const DibHeader& h) {
 
 }  // namespace
 
-CDib::CDib(const std::string& path) {
+CDib::CDib(const std::string& path) { LoadBmpFile(path); }
+
+void CDib::LoadBmpFile(const std::string& path) {
+  Clear();
   std::int64_t length = 0;
   unsigned char fileHeader[kFileHeaderSize];
   try {
@@ -182,7 +190,7 @@ bool CDib::Attach(std::uint8_t* packed, std::size_t packedSize, std::uint64_t bi
   }
   if (h.compression == kCompressionNone || h.compression == kCompressionBitFields) {
     const std::int64_t rows = h.height < 0 ? -static_cast<std::int64_t>(h.height) : h.height;
-    if (static_cast<std::uint64_t>(RowBytes(h.width, h.bitCount) * rows) > bitsSize) {
+    if (RowBytes(h.width, h.bitCount) * rows > static_cast<std::int64_t>(bitsSize)) {
       error_ = "its pixel bits are cut short";
       return false;
     }

@@ -82,6 +82,9 @@ class CDib {
   std::int64_t RleExpandedSize() const { return RleStride() * (info_.height < 0 ? -info_.height : info_.height); }
 
  private:
+  // Reads the file into an owned block and attaches it (the constructor's
+  // work).
+  void LoadBmpFile(const std::string& path);
   // Checks the packed block and sets the pointers; `bitsOffset` is where
   // the file says the bits start (0: right after the colour table).
   bool Attach(std::uint8_t* packed, std::size_t packedSize, std::uint64_t bitsOffset);

@@ -251,7 +251,8 @@ void MShader::ReadFrom(QFile& file) {
       std::int32_t width = 0, height = 0;
       file.ReadInt(width);
       file.ReadInt(height);
-      if (width < 0 || height < 0 || static_cast<std::int64_t>(width) * height * 4 > file.BytesLeft()) {
+      // Compared by division: the product of two stored sides can pass 64 bits.
+      if (width < 0 || height < 0 || (width > 0 && height > file.BytesLeft() / 4 / width)) {
         EngRecordLoadFailure("material record: the texture's size does not fit the file");
         return;
       }
