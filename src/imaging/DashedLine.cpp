@@ -16,12 +16,6 @@ using platform::POINT;
 
 SPoint ToSPoint(const POINT& p) { return SPoint{static_cast<double>(p.x), static_cast<double>(p.y)}; }
 
-// Toward zero, as the drawing coordinates are cut; held to the int range,
-// which a stored line width of absurd size could otherwise leave.
-int TruncateCoordinate(double v) {
-  return static_cast<int>(std::clamp(v, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
-}
-POINT Truncate(const SPoint& p) { return POINT{TruncateCoordinate(p.x), TruncateCoordinate(p.y)}; }
 
 struct ArrowWalk {
   int tip;   // index of the end point
@@ -51,12 +45,12 @@ int DrawOneArrow(Dc& dc, POINT* points, const ArrowWalk& walk, int width, COLORR
   SPoint v = u;
   v.Rotate(3.14159265358979 / 2);
   const SPoint base = tip - u * length;
-  const POINT triangle[3] = {points[walk.tip], Truncate(base + v * halfWidth), Truncate(base - v * halfWidth)};
+  const POINT triangle[3] = {points[walk.tip], TruncatePoint(base + v * halfWidth), TruncatePoint(base - v * halfWidth)};
   PnUtilFillPolygon(dc, triangle, 3, color);
   // The stroke ends inside the arrowhead.
   SPoint along = p - ToSPoint(points[q]);
   along.Normalize();
-  points[q] = Truncate(ToSPoint(points[q]) + along * (0.8 * (length - sum)));
+  points[q] = TruncatePoint(ToSPoint(points[q]) + along * (0.8 * (length - sum)));
   return q;
 }
 

@@ -3,6 +3,9 @@
 // vector maths its shapes, hit tests and arrowheads use. Angles are radians,
 // counter-clockwise in the x-right, y-up sense.
 #include <cmath>
+#include <limits>
+
+#include "platform/WinTypes.h"
 
 namespace imaging {
 
@@ -29,5 +32,20 @@ struct SPoint {
   // vectors): negative when the turn is clockwise.
   double AngleTo(const SPoint& other) const;
 };
+
+// A number truncated towards zero to an int, as drawing coordinates are cut;
+// numbers beyond the int range (which only damaged pages hold) stop at its
+// ends, and not-a-number gives the lowest int.
+inline int TruncateToInt(double v) {
+  constexpr double kLowest = static_cast<double>(std::numeric_limits<int>::min());
+  constexpr double kHighest = static_cast<double>(std::numeric_limits<int>::max());
+  if (!(v > kLowest)) return std::numeric_limits<int>::min();
+  if (!(v < kHighest)) return std::numeric_limits<int>::max();
+  return static_cast<int>(v);
+}
+
+// A point to integer pixels, truncated towards zero as the platform's
+// drawing calls take them.
+inline platform::POINT TruncatePoint(SPoint p) { return {TruncateToInt(p.x), TruncateToInt(p.y)}; }
 
 }  // namespace imaging

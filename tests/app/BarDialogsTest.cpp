@@ -41,7 +41,7 @@ TEST(CLineWidthDialog, OkTakesWidthsFrom1To100Only) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    bartest::MessagesCollected messages;
+    bartest::MessageCapture messages;
     app::CLineWidthDialog dialog;
     dialog.width = 7;
     dialog.show();
@@ -62,7 +62,7 @@ TEST(CLineWidthDialog, OkTakesWidthsFrom1To100Only) {
 }
 
 TEST(CLineWidthDialog, AQuietReadShowsNothing) {
-  bartest::MessagesCollected messages;
+  bartest::MessageCapture messages;
   app::CLineWidthDialog dialog;
   dialog.width = 5;
   dialog.StartDialog();
@@ -91,7 +91,7 @@ class KageDialogTest : public ::testing::Test {
       if (dialog_.ModeButton(i)->isChecked()) return i;
     return -1;
   }
-  bartest::MessagesCollected messages_;
+  bartest::MessageCapture messages_;
   app::CKageDialog dialog_;
 };
 

@@ -16,6 +16,7 @@
 #include "page/PnGlobal.h"
 #include "page/PropVal.h"
 #include "platform/Hooks.h"
+#include "support/MessageCapture.h"
 
 namespace bartest {
 
@@ -71,20 +72,7 @@ class RecordingView : public page::PnViewLink {
   page::PnViewLink* previous_;
 };
 
-// Messages are collected instead of shown.
-class MessagesCollected {
- public:
-  MessagesCollected()
-      : previous_(platform::SetMessageHook([this](const std::string& text, const std::string&, unsigned) {
-          texts.push_back(text);
-          return platform::kIdOk;
-        })) {}
-  ~MessagesCollected() { platform::SetMessageHook(previous_); }
-  std::vector<std::string> texts;
-
- private:
-  platform::MessageHook previous_;
-};
+using testsupport::MessageCapture;
 
 // Chooses a command of a menu button's popup as the user would.
 inline void ChooseMenuCommand(app::CFCButton& button, int commandId) {

@@ -24,25 +24,12 @@
 #include "page/SView.h"
 #include "page/StringTable.h"
 #include "platform/Hooks.h"
+#include "support/MessageCapture.h"
 #include "support/TempDir.h"
 
 namespace {
 
-// Messages the dialogs show are collected instead.
-class MessagesCollected {
- public:
-  MessagesCollected() {
-    previous_ = platform::SetMessageHook([this](const std::string& text, const std::string&, unsigned) {
-      texts.push_back(text);
-      return platform::kIdOk;
-    });
-  }
-  ~MessagesCollected() { platform::SetMessageHook(previous_); }
-  std::vector<std::string> texts;
-
- private:
-  platform::MessageHook previous_;
-};
+using testsupport::MessageCapture;
 
 page::SFigText VerticalShape(const std::string& face) {
   page::SFigText shape;
@@ -110,7 +97,7 @@ TEST_F(TextDialogTest, ApplyStoresRedrawsAndWaitsForTheNextChange) {
 }
 
 TEST_F(TextDialogTest, TextThePageCannotStoreIsRefused) {
-  MessagesCollected messages;
+  MessageCapture messages;
   page::SFigText shape = VerticalShape("IPAGothic");
   const page::STextSettings before = shape.GetSettings();
   app::SFigTextDlg dialog(shape, {});
@@ -155,7 +142,7 @@ TEST_F(ThumbDialogTest, UsingTheCurrentPageShowsANewThumbnailEachTime) {
 }
 
 TEST_F(ThumbDialogTest, OkStoresCheckedTextsAndCancelLeavesThePage) {
-  MessagesCollected messages;
+  MessageCapture messages;
   doc_->thumbText1 = "元の題名";
   // Cancel: the page keeps its properties.
   QTimer::singleShot(0, [] {

@@ -8,6 +8,7 @@
 #include "engine/core/EngAlloc.h"
 #include "engine/core/EngRuntime.h"
 #include "platform/Hooks.h"
+#include "support/MessageCapture.h"
 
 namespace enginetest {
 
@@ -42,22 +43,6 @@ class CleanFailureScope {
   }
 };
 
-// Collects the message boxes shown while it lives (each answered OK).
-class MessageCapture {
- public:
-  MessageCapture()
-      : previous_(platform::SetMessageHook([this](const std::string& text, const std::string&, unsigned) {
-          texts.push_back(text);
-          return platform::kIdOk;
-        })) {}
-  ~MessageCapture() { platform::SetMessageHook(previous_); }
-  MessageCapture(const MessageCapture&) = delete;
-  MessageCapture& operator=(const MessageCapture&) = delete;
-
-  std::vector<std::string> texts;
-
- private:
-  platform::MessageHook previous_;
-};
+using testsupport::MessageCapture;
 
 }  // namespace enginetest
