@@ -38,10 +38,10 @@ void DrawOnKeyColor(platform::Image& target, const Prop2DVal& V, const std::func
   const platform::COLORREF key = ChooseKeyColor(V.lineColor, V.fillColor);
   imaging::PnUtilFillImage(target, key, 255);
   draw();
-  // The keys are greys, so their memory order equals their COLORREF.
-  imaging::PnUtilKeyColorToAlpha(target, key);
-  // Transparent pixels hold no colour in a premultiplied picture.
-  imaging::PnUtilPremultiplyAlpha(target);
+  // The keys are greys, so their memory order equals their COLORREF. The
+  // key's pixels become transparent (and hold no colour in a premultiplied
+  // picture), all others opaque.
+  imaging::PnUtilKeyColorToPremultiplied(target, key);
 }
 
 bool SFig2D::DrawShape(platform::Image& target, const SDrawSize& size, const Prop2DVal& V, bool vectorOnly,

@@ -1,6 +1,7 @@
 #include "platform/Image.h"
 
 #include <cassert>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <utility>
@@ -131,8 +132,13 @@ void Image::SetIndex(int x, int y, int index) {
 void Image::Fill(Bgra pixel) {
   assert(bpp_ >= 24 || IsNull());
   if (bpp_ < 24) return;
-  for (int y = 0; y < height_; ++y)
-    for (int x = 0; x < width_; ++x) SetBgra(x, y, pixel);
+  // One row made, then copied to the others; the pitch's padding stays.
+  const int bytes = bpp_ / 8;
+  const std::uint8_t value[4] = {pixel.b, pixel.g, pixel.r, pixel.a};
+  std::uint8_t* first = Row(0);
+  for (int x = 0; x < width_; ++x) std::memcpy(first + x * bytes, value, static_cast<std::size_t>(bytes));
+  const std::size_t rowBytes = static_cast<std::size_t>(width_) * static_cast<std::size_t>(bytes);
+  for (int y = 1; y < height_; ++y) std::memcpy(Row(y), first, rowBytes);
 }
 
 }  // namespace platform

@@ -1,0 +1,20 @@
+#pragma once
+// Work split across the machine's cores. Every user splits it so that each
+// part writes pixels or results of its own, so the outcome never depends on
+// the number of threads; tests compare one thread with several.
+#include <functional>
+
+namespace platform {
+
+// The number of threads ParallelFor may use: 1 keeps everything on the
+// calling thread, 0 (the default) is the machine's hardware threads.
+void SetWorkerThreads(int count);
+int WorkerThreads();
+
+// Calls fn(begin, end) over [0, count) in consecutive parts of at least
+// minPerPart items, at most one part per thread; the calling thread runs the
+// first. Returns when every part is done. An exception thrown by a part is
+// thrown again here (the first one, after all parts ended).
+void ParallelFor(int count, int minPerPart, const std::function<void(int, int)>& fn);
+
+}  // namespace platform
