@@ -20,8 +20,9 @@ namespace {
 constexpr double kLargestSide = 1 << 20;
 constexpr double kFarthestCentre = 1 << 29;
 
-// A transparent 32-bit work picture of the size.
-bool MakeWork(platform::Image& image, int width, int height) { return image.Create(width, height, 32, true); }
+// A transparent 32-bit work picture of the size, in the memory the buffer
+// already holds where it fits.
+bool MakeWork(platform::Image& image, int width, int height) { return image.CreateReusing(width, height, 32, true); }
 
 int Side(double pixels) { return static_cast<int>(std::ceil(pixels)); }
 

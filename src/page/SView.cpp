@@ -99,20 +99,24 @@ int SView::Draw(platform::Dc* dc, SDoc& doc, const platform::RECT& requested, in
   const bool transparent = mode == kDrawExport && doc.grid.flag1;
   const int rw = target.Width(), rh = target.Height();
 
-  // The back buffer: kept between screen redraws of the same size.
+  // The back buffer: kept between screen redraws of the same size, its
+  // memory kept for exports of the same size.
   if (image.IsNull() || mode > 3 || image.Width() != rw || image.Height() != rh) {
-    if (!image.Create(rw, rh, 32, transparent)) return kResultNoMemory;
+    if (!image.CreateReusing(rw, rh, 32, transparent)) return kResultNoMemory;
   }
-  image.Fill(transparent ? platform::Bgra{0, 0, 0, 0} : platform::Bgra::FromColorRef(kWhite));
+  // Outside the screen an opaque page's background covers the whole image.
+  const bool wholeBackground = !transparent && mode != kDrawScreen;
+  image.Fill(transparent       ? platform::Bgra{0, 0, 0, 0}
+             : wholeBackground ? platform::Bgra::FromColorRef(doc.grid.secondColor)
+                               : platform::Bgra::FromColorRef(kWhite));
 
   const platform::SIZE size = PagePixelSize(&doc);
   const int ox = static_cast<int>(transform.originX), oy = static_cast<int>(transform.originY);
   const platform::RECT page = screen ? platform::RECT{ox, oy, ox + size.cx, oy + size.cy} : WholeImage(image);
   {
     platform::Dc back(image);
-    if (!transparent)
-      back.FillRect(mode == kDrawScreen ? platform::RECT{ox, oy, ox + size.cx + 1, oy + size.cy + 1} : WholeImage(image),
-                    doc.grid.secondColor);
+    if (!transparent && !wholeBackground)
+      back.FillRect({ox, oy, ox + size.cx + 1, oy + size.cy + 1}, doc.grid.secondColor);
     if (screen) {
       if (doc.grid.showGrid) DrawGrid(back, image, transform, doc.grid);
       back.FrameRect({ox - 1, oy - 1, ox + size.cx + 1, oy + size.cy + 1}, kPageFrameGrey);

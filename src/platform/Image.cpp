@@ -73,6 +73,23 @@ bool Image::Create(int width, int height, int bpp, bool hasAlpha) {
   return true;
 }
 
+bool Image::CreateReusing(int width, int height, int bpp, bool hasAlpha) {
+  if (width <= 0 || height <= 0 || (bpp != 1 && bpp != 8 && bpp != 24 && bpp != 32)) return Create(width, height, bpp);
+  const std::int64_t pitch = PitchFor(width, bpp);
+  if (pitch > kMaxImageBytes / height) return Create(width, height, bpp);
+  const auto bytes = static_cast<std::size_t>(pitch * height);
+  if (bits_.capacity() < bytes || bits_.capacity() / 2 > bytes) return Create(width, height, bpp, hasAlpha);
+  bits_.assign(bytes, 0);  // within the capacity: no allocation
+  width_ = width;
+  height_ = height;
+  bpp_ = bpp;
+  pitch_ = static_cast<int>(pitch);
+  hasAlpha_ = hasAlpha && bpp == 32;
+  palette_.clear();
+  if (bpp <= 8) palette_ = GreyRamp(1 << bpp);
+  return true;
+}
+
 void Image::Destroy() {
   width_ = height_ = bpp_ = pitch_ = 0;
   hasAlpha_ = false;
