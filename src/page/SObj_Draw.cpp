@@ -45,6 +45,27 @@ class EffectChain {
   int current_;
 };
 
+// How far the effects reach from a pixel of the shape, in pixels at the
+// zoom, with room to spare: the blurs, the shadow's offset and the outline
+// with its smoothing.
+int EffectReach(const Prop2DVal& V, double zoom) {
+  const auto scaled = [zoom](int v) { return std::abs(static_cast<long long>(TruncateToInt(v * zoom))); };
+  const long long reach = scaled(std::max(V.wholeBlur, 0)) + scaled(V.effectX) + scaled(V.effectY) +
+                          scaled(std::abs(V.effectBlur)) + std::abs(static_cast<long long>(V.effectBlur));
+  return static_cast<int>(std::min<long long>(2 * reach + 16, 1 << 24));
+}
+
+// The part of a whole picture of `part`'s size placed at `at` in the target
+// that lies in the target or within `reach` of it, in picture pixels.
+platform::RECT VisiblePart(const platform::RECT& part, platform::POINT at, const platform::Image& target, int reach) {
+  const long long left = std::max<long long>(part.left, -static_cast<long long>(reach) - at.x);
+  const long long top = std::max<long long>(part.top, -static_cast<long long>(reach) - at.y);
+  const long long right = std::min<long long>(part.right, static_cast<long long>(target.Width()) + reach - at.x);
+  const long long bottom = std::min<long long>(part.bottom, static_cast<long long>(target.Height()) + reach - at.y);
+  if (left >= right || top >= bottom) return {};
+  return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right), static_cast<int>(bottom)};
+}
+
 int ApplyEffects(EffectChain& chain, const Prop2DVal& V, double zoom, bool vectorOnly) {
   const auto scaled = [zoom](int v) { return TruncateToInt(v * zoom); };
   if (V.wholeBlur > 0) {
@@ -109,17 +130,38 @@ int SObj::Draw(platform::Image* target, const PageTransform& transform, const ST
   SDrawSize size{scale * placement.width, scale * placement.height, placement.angle, placement.margin,
                  scale,                   zoom,                      transform.mode};
 
+  // The whole picture's size and its top-left in the target.
+  const int wholeWidth = Side(extent.x), wholeHeight = Side(extent.y);
+  const int wholeLeft = static_cast<int>(std::floor(transform.originX)) +
+                        static_cast<int>(std::floor(placement.x * zoom)) - wholeWidth / 2;
+  const int wholeTop = static_cast<int>(std::floor(transform.originY)) +
+                       static_cast<int>(std::floor(placement.y * zoom)) - wholeHeight / 2;
+
   // The shape's picture: a raster (turned afterwards), a vector drawing, or
   // a rendering at the zoom without supersampling.
   int current = 0;
   int reduceBy = factor;
   platform::Image* work = &buffers.image[0];
-  if (!MakeWork(*work, Side(box.x) * factor, Side(box.y) * factor)) return kResultNoMemory;
-  bool done = fig->DrawRaster(*work, size, V, vectorOnly);
-  if (done && std::fabs(placement.angle) > 1e-6) {
-    if (!MakeWork(buffers.image[1], Side(extent.x) * factor, Side(extent.y) * factor)) return kResultNoMemory;
-    imaging::PnUtilRotateImage(*work, buffers.image[1], placement.angle);
-    current = 1;
+  bool done = false;
+  if (fig->DrawsParts()) {
+    // On screen only the part in the window (and what effects draw into it
+    // from around it) is drawn.
+    platform::RECT part{0, 0, wholeWidth, wholeHeight};
+    if (target != nullptr && drawn == nullptr && transform.mode <= 3 && !keepsMask && V.edgeBlur <= 0)
+      part = VisiblePart(part, {wholeLeft, wholeTop}, *target, EffectReach(V, zoom));
+    if (part.IsEmpty()) return kResultOk;
+    if (!MakeWork(*work, part.Width() * factor, part.Height() * factor)) return kResultNoMemory;
+    size.cutX = part.left * factor, size.cutY = part.top * factor;
+    done = fig->DrawVector(*work, size, V, vectorOnly);
+    if (!done) return kResultNoMemory;  // such shapes always draw
+  } else {
+    if (!MakeWork(*work, Side(box.x) * factor, Side(box.y) * factor)) return kResultNoMemory;
+    done = fig->DrawRaster(*work, size, V, vectorOnly);
+    if (done && std::fabs(placement.angle) > 1e-6) {
+      if (!MakeWork(buffers.image[1], Side(extent.x) * factor, Side(extent.y) * factor)) return kResultNoMemory;
+      imaging::PnUtilRotateImage(*work, buffers.image[1], placement.angle);
+      current = 1;
+    }
   }
   if (!done) {
     if (!MakeWork(*work, Side(extent.x) * factor, Side(extent.y) * factor)) return kResultNoMemory;
@@ -154,10 +196,13 @@ int SObj::Draw(platform::Image* target, const PageTransform& transform, const ST
   const int w = picture.Width();
   const int h = picture.Height();
   // The picture's top-left in the page's render pixels: centred on the
-  // object's centre.
+  // object's centre (a part lies where it lies in the whole picture).
   const platform::POINT offset{w / 2, h / 2};
-  const platform::POINT topLeft{static_cast<int>(std::floor(placement.x * zoom)) - offset.x,
-                                static_cast<int>(std::floor(placement.y * zoom)) - offset.y};
+  const platform::POINT cut{size.cutX / factor, size.cutY / factor};
+  const platform::POINT wholeOffset =
+      fig->DrawsParts() ? platform::POINT{wholeWidth / 2 - cut.x, wholeHeight / 2 - cut.y} : offset;
+  const platform::POINT topLeft{static_cast<int>(std::floor(placement.x * zoom)) - wholeOffset.x,
+                                static_cast<int>(std::floor(placement.y * zoom)) - wholeOffset.y};
   if (clip != nullptr && !clip->mask.IsNull()) {
     imaging::PnUtilApplyMask(picture, topLeft, {w, h}, clip->mask,
                              {static_cast<int>(clip->maskOriginX), static_cast<int>(clip->maskOriginY)},

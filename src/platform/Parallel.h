@@ -17,4 +17,11 @@ int WorkerThreads();
 // thrown again here (the first one, after all parts ended).
 void ParallelFor(int count, int minPerPart, const std::function<void(int, int)>& fn);
 
+// Calls fn(i) for each i in [0, count), each on whichever thread is free
+// next (for items of uneven cost). Exceptions as in ParallelFor.
+void ParallelEach(int count, const std::function<void(int)>& fn);
+
+// Work started inside a part of ParallelFor or ParallelEach runs on the
+// thread that started it: the cores are busy already.
+
 }  // namespace platform

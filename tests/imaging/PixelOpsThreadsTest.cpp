@@ -8,6 +8,7 @@
 #include "imaging/PixelOps.h"
 #include "imaging/SoftEdges.h"
 #include "platform/Parallel.h"
+#include "support/WorkerThreads.h"
 #include "ImageTestSupport.h"
 
 namespace {
@@ -20,10 +21,7 @@ using testsupport::RandomImage;
 using testsupport::SamePixels;
 using testsupport::SetPx;
 
-struct ThreadsScope {
-  explicit ThreadsScope(int n) { platform::SetWorkerThreads(n); }
-  ~ThreadsScope() { platform::SetWorkerThreads(0); }
-};
+using ThreadsScope = testsupport::ScopedWorkerThreads;
 
 // Runs op on a copy of the image with one thread and with five; both must
 // give the same bytes.

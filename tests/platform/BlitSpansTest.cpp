@@ -10,6 +10,7 @@
 #include "platform/Blit.h"
 #include "platform/Image.h"
 #include "platform/Parallel.h"
+#include "support/WorkerThreads.h"
 
 namespace {
 
@@ -36,11 +37,7 @@ Image RunsImage(int w, int h, unsigned seed) {
   return image;
 }
 
-// Restores the thread setting when the test ends.
-struct ThreadsScope {
-  explicit ThreadsScope(int n) { SetWorkerThreads(n); }
-  ~ThreadsScope() { SetWorkerThreads(0); }
-};
+using ThreadsScope = testsupport::ScopedWorkerThreads;
 
 TEST(BlitSpans, SourceOverMatchesTheFormulaOnRunsAndOddBytes) {
   const Image src = RunsImage(203, 9, 1), under = RunsImage(203, 9, 2);
