@@ -44,6 +44,7 @@ struct SDrawSize {
   // the work picture from there.
   int cutX = 0;
   int cutY = 0;
+  bool isPart = false;  // the work picture may be smaller than the whole
 };
 
 }  // namespace page

@@ -102,6 +102,9 @@ class SFig {
   // True when the shape draws only through DrawVector and honours the cut
   // of its SDrawSize, so a redraw may draw just the part in the window.
   virtual bool DrawsParts() const { return false; }
+  // True when DrawRaster honours the cut of its SDrawSize (for pictures
+  // that are not turned).
+  virtual bool DrawsRasterParts() const { return false; }
 
   // ---- handles and hits ---------------------------------------------------
   // The shape's handles; the object then places 0-8 from its box when there

@@ -130,8 +130,13 @@ int SObj::Draw(platform::Image* target, const PageTransform& transform, const ST
   SDrawSize size{scale * placement.width, scale * placement.height, placement.angle, placement.margin,
                  scale,                   zoom,                      transform.mode};
 
+  // Pictures that are not turned draw parts of the box; vector shapes
+  // parts of their extent.
+  const bool rasterParts = fig->DrawsRasterParts() && std::fabs(placement.angle) <= 1e-6;
+  const bool drawsParts = fig->DrawsParts() || rasterParts;
   // The whole picture's size and its top-left in the target.
-  const int wholeWidth = Side(extent.x), wholeHeight = Side(extent.y);
+  const int wholeWidth = rasterParts ? Side(box.x) : Side(extent.x);
+  const int wholeHeight = rasterParts ? Side(box.y) : Side(extent.y);
   const int wholeLeft = static_cast<int>(std::floor(transform.originX)) +
                         static_cast<int>(std::floor(placement.x * zoom)) - wholeWidth / 2;
   const int wholeTop = static_cast<int>(std::floor(transform.originY)) +
@@ -143,7 +148,7 @@ int SObj::Draw(platform::Image* target, const PageTransform& transform, const ST
   int reduceBy = factor;
   platform::Image* work = &buffers.image[0];
   bool done = false;
-  if (fig->DrawsParts()) {
+  if (drawsParts) {
     // On screen only the part in the window (and what effects draw into it
     // from around it) is drawn.
     platform::RECT part{0, 0, wholeWidth, wholeHeight};
@@ -152,7 +157,8 @@ int SObj::Draw(platform::Image* target, const PageTransform& transform, const ST
     if (part.IsEmpty()) return kResultOk;
     if (!MakeWork(*work, part.Width() * factor, part.Height() * factor)) return kResultNoMemory;
     size.cutX = part.left * factor, size.cutY = part.top * factor;
-    done = fig->DrawVector(*work, size, V, vectorOnly);
+    size.isPart = part.Width() != wholeWidth || part.Height() != wholeHeight;
+    done = rasterParts ? fig->DrawRaster(*work, size, V, vectorOnly) : fig->DrawVector(*work, size, V, vectorOnly);
     if (!done) return kResultNoMemory;  // such shapes always draw
   } else {
     if (!MakeWork(*work, Side(box.x) * factor, Side(box.y) * factor)) return kResultNoMemory;
@@ -200,7 +206,7 @@ int SObj::Draw(platform::Image* target, const PageTransform& transform, const ST
   const platform::POINT offset{w / 2, h / 2};
   const platform::POINT cut{size.cutX / factor, size.cutY / factor};
   const platform::POINT wholeOffset =
-      fig->DrawsParts() ? platform::POINT{wholeWidth / 2 - cut.x, wholeHeight / 2 - cut.y} : offset;
+      drawsParts ? platform::POINT{wholeWidth / 2 - cut.x, wholeHeight / 2 - cut.y} : offset;
   const platform::POINT topLeft{static_cast<int>(std::floor(placement.x * zoom)) - wholeOffset.x,
                                 static_cast<int>(std::floor(placement.y * zoom)) - wholeOffset.y};
   if (clip != nullptr && !clip->mask.IsNull()) {
