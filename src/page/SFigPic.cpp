@@ -96,18 +96,27 @@ bool SFigPic::DrawRaster(platform::Image& target, const SDrawSize& size, const P
   const platform::RECT place{static_cast<int>(m), static_cast<int>(m), static_cast<int>(size.width - m),
                              static_cast<int>(size.height - m)};
   if (place.IsEmpty()) return true;
+  // The box in the work picture (of a part: reaching past it). A picture
+  // stretched too large to keep resamples only the source under the part
+  // (the mapping stays the one of the whole box).
+  const platform::RECT moved = Moved(place, -size.cutX, -size.cutY);
+  constexpr long long kLargestKept = 1 << 22;  // pixels of a kept copy
+  if (static_cast<long long>(place.Width()) * place.Height() > kLargestKept) {
+    scaled_.Destroy();
+    platform::AlphaBlendBits(target, moved, *image_, {0, 0, image_->Width(), image_->Height()}, {255, true});
+    return true;
+  }
   // Blending onto the cleared picture gives the stretched picture itself,
   // so the kept copy is copied in.
   if (scaled_.Width() != place.Width() || scaled_.Height() != place.Height()) {
     if (!scaled_.Create(place.Width(), place.Height(), 32, true)) {
-      platform::AlphaBlendBits(target, Moved(place, -size.cutX, -size.cutY), *image_,
-                               {0, 0, image_->Width(), image_->Height()}, {255, true});
+      platform::AlphaBlendBits(target, moved, *image_, {0, 0, image_->Width(), image_->Height()}, {255, true});
       return true;
     }
     platform::AlphaBlendBits(scaled_, {0, 0, place.Width(), place.Height()}, *image_,
                              {0, 0, image_->Width(), image_->Height()}, {255, true});
   }
-  platform::StretchBits(target, Moved(place, -size.cutX, -size.cutY), scaled_, {0, 0, place.Width(), place.Height()},
+  platform::StretchBits(target, moved, scaled_, {0, 0, place.Width(), place.Height()},
                         platform::StretchMode::kColorOnColor);
   return true;
 }

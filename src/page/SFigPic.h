@@ -42,9 +42,9 @@ class SFigPic : public SFig {
 
   // Clears the target and, unless V's fill is off, draws the picture
   // stretched into the box less half the scaled margin on each side (of a
-  // part: what falls into it). The stretched picture is kept for the next
-  // drawing at the same size, so a redraw copies it instead of resampling
-  // the whole picture again.
+  // part: what falls into it). A picture stretched to a moderate size is
+  // kept so for the next drawing at that size, which copies from it instead
+  // of resampling; a larger one resamples only the source under the part.
   bool DrawRaster(platform::Image& target, const SDrawSize& size, const Prop2DVal& V, bool vectorOnly) override;
   bool DrawsRasterParts() const override { return true; }
   // Inside the box, and on a pixel of the picture whose alpha is not 0.

@@ -152,7 +152,7 @@ int SObj::Draw(platform::Image* target, const PageTransform& transform, const ST
     // On screen only the part in the window (and what effects draw into it
     // from around it) is drawn.
     platform::RECT part{0, 0, wholeWidth, wholeHeight};
-    if (target != nullptr && drawn == nullptr && transform.mode <= 3 && !keepsMask && V.edgeBlur <= 0)
+    if (target != nullptr && transform.mode <= 3 && !keepsMask && V.edgeBlur <= 0)
       part = VisiblePart(part, {wholeLeft, wholeTop}, *target, EffectReach(V, zoom));
     if (part.IsEmpty()) return kResultOk;
     if (!MakeWork(*work, part.Width() * factor, part.Height() * factor)) return kResultNoMemory;

@@ -231,7 +231,9 @@ int SView::DrawObjects(SDoc& doc) {
       const DrawStep& step = steps[sideBySide[static_cast<std::size_t>(k)]];
       SObjDrawn& place = drawn[static_cast<std::size_t>(k)];
       place = SObjDrawn{};
-      results[static_cast<std::size_t>(k)] = step.object->Draw(nullptr, transform, step.clip, step.vectorOnly,
+      // The back buffer is only read here (for its size): the pictures are
+      // put on it afterwards, in order.
+      results[static_cast<std::size_t>(k)] = step.object->Draw(&image, transform, step.clip, step.vectorOnly,
                                                                stepScratch[static_cast<std::size_t>(k)], &place);
     });
     std::size_t k = 0;
