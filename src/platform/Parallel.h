@@ -1,7 +1,8 @@
 #pragma once
-// Work split across the machine's cores. Every user splits it so that each
-// part writes pixels or results of its own, so the outcome never depends on
-// the number of threads; tests compare one thread with several.
+// Work split across the machine's cores, on threads kept for the whole run.
+// Every user splits it so that each part writes pixels or results of its
+// own, so the outcome never depends on the number of threads; tests compare
+// one thread with several.
 #include <functional>
 
 namespace platform {
