@@ -183,7 +183,6 @@ class BoxBlurBand {
     const std::size_t rowBytes = RowBytes();
     if (!pass_.Allocate()) return false;
     try {
-      out_.resize(rowBytes);
       if (!inPlace) return true;
       inPlace_ = true;
       // Writing in place overwrites rows the window still has to take
@@ -210,9 +209,9 @@ class BoxBlurBand {
         if (y + r < height) pass_.Accumulate(Source(y + r), +1);
         if (y - r - 1 >= 0) pass_.Accumulate(Source(y - r - 1), -1);
       }
-      pass_.WriteRow(InsideCount(y, r, height), out_.data());
+      // Row y of the source is kept before the row is written over.
       if (inPlace_) std::memcpy(SavedRow(y), src_.Row(y), rowBytes);
-      std::memcpy(dst.Row(y), out_.data(), rowBytes);
+      pass_.WriteRow(InsideCount(y, r, height), dst.Row(y));
       written_ = y + 1;
     }
   }
@@ -236,7 +235,7 @@ class BoxBlurBand {
   int written_ = 0;
   bool inPlace_ = false;
   BoxBlurPass<Sum> pass_;
-  std::vector<uint8_t> out_, saved_, above_, below_;
+  std::vector<uint8_t> saved_, above_, below_;
 };
 
 // The rows are cut into bands, one per thread, each at least a few windows
