@@ -164,6 +164,9 @@ class MMeshObj : public MObject {
   // Each keeps the mesh's shape in the world: the matrix changes and the
   // vertices (and morph frames) take the difference; vertices on the mirror
   // plane keep x = 0 exactly.
+  // The box of the live vertices in the mesh's own coordinates; empty
+  // without vertices.
+  void GetLocalBounds(BoundsRecord& out) override;
   // The scale of the matrix moves into the vertices.
   void ApplyScale() override;
   // The origin moves to `point` (the matrix's new translation).
