@@ -239,6 +239,23 @@ TEST_F(SceneLayerTest, NameBlockRoundTripsAndWritesNothingAfterTheName) {
   EXPECT_STREQ(back.GetLayerRecord(0).name, "short");
   EXPECT_EQ(std::string(back.GetLayerRecord(1).name), longName);
 
+  // Names are UTF-8 in memory and code page 932 in the block.
+  MDocObj japanese;
+  japanese.SetLayerName(0, "\xE8\x83\x8C\xE6\x99\xAF");  // 背景
+  const std::vector<unsigned char> stored = Written([&](engine::QFile& f) { japanese.WriteLayerRecords(f); });
+  EXPECT_EQ(stored[16], 4);
+  EXPECT_EQ(stored[17], 0x94);
+  EXPECT_EQ(stored[18], 0x77);
+  MDocObj readBack;
+  readBack.layerBackupCount = -1;
+  readBack.ReadLayerRecords(*Open(stored));
+  EXPECT_STREQ(readBack.GetLayerRecord(0).name, "\xE8\x83\x8C\xE6\x99\xAF");
+  // A name cut to the field keeps whole characters.
+  std::string many;
+  for (int i = 0; i < 100; ++i) many += "\xE8\x83\x8C";
+  japanese.SetLayerName(0, many.c_str());
+  EXPECT_EQ(std::strlen(japanese.GetLayerRecord(0).name), 255u);
+
   MDocObj unannounced;
   unannounced.ReadLayerRecords(*Open(bytes));
   EXPECT_EQ(unannounced.GetLayerCount(), 1);

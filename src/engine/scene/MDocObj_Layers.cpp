@@ -10,11 +10,14 @@
 //   n records   256   byte 0 the name's length, bytes 1..255 the name, zeros after it
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "engine/core/EngRuntime.h"
 #include "engine/core/QFile.h"
 #include "engine/core/RecordReading.h"
 #include "engine/scene/MDocObj.h"
+#include "platform/Cp932.h"
 
 namespace engine {
 namespace {
@@ -22,12 +25,31 @@ namespace {
 constexpr int kNameBytes = 255;
 constexpr int kNameRecordSize = 256;
 
-// At most 255 bytes of the text and a terminator, zeros after it.
+// How much of the UTF-8 text fits `limit` bytes without splitting a character.
+std::size_t Utf8CutLength(const char* text, std::size_t length, std::size_t limit) {
+  if (length <= limit) return length;
+  std::size_t n = limit;
+  while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+  return n;
+}
+
+// The same for code page 932 text: a lead byte takes its trail byte along.
+std::size_t Cp932CutLength(const std::string& text, std::size_t limit) {
+  std::size_t n = 0;
+  while (n < text.size()) {
+    const auto c = static_cast<unsigned char>(text[n]);
+    const std::size_t width = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 2 : 1;
+    if (n + width > limit) break;
+    n += width;
+  }
+  return n;
+}
+
+// At most 255 bytes of the text, whole characters only, zeros after it.
 void CopyLayerName(char (&field)[256], const char* text) {
   std::memset(field, 0, sizeof field);
   if (text == nullptr) return;
-  const std::size_t n = strnlen(text, kNameBytes);
-  std::memcpy(field, text, n);
+  std::memcpy(field, text, Utf8CutLength(text, std::strlen(text), kNameBytes));
 }
 
 }  // namespace
@@ -373,10 +395,14 @@ void MDocObj::WriteLayerRecords(QFile& file) {
   file.WriteInt(n);
   file.WriteInt(n << 8);
   for (int i = 0; i < n; ++i) {
+    // Stored as code page 932; text it cannot hold goes as it stands.
+    const std::string name(layers[i].name, strnlen(layers[i].name, kNameBytes));
+    const std::optional<std::string> converted = platform::Utf8ToCp932(name);
+    std::string stored = converted ? *converted : name;
+    stored.resize(converted ? Cp932CutLength(stored, kNameBytes) : std::min<std::size_t>(stored.size(), kNameBytes));
     unsigned char record[kNameRecordSize] = {};
-    const std::size_t length = strnlen(layers[i].name, kNameBytes);
-    record[0] = static_cast<unsigned char>(length);
-    std::memcpy(record + 1, layers[i].name, length);
+    record[0] = static_cast<unsigned char>(stored.size());
+    std::memcpy(record + 1, stored.data(), stored.size());
     file.Write(record, sizeof record);
   }
 }
@@ -406,8 +432,13 @@ void MDocObj::ReadLayerRecords(QFile& file) {
     file.Read(record, sizeof record);
     if (!EngCheckNotTruncated(file, kWhat)) return;
     if (i >= kLayerCount) continue;  // more than the table holds: read past
-    std::memset(layers[i].name, 0, sizeof layers[i].name);
-    std::memcpy(layers[i].name, record + 1, std::min<int>(record[0], kNameBytes));
+    const std::string stored(reinterpret_cast<const char*>(record + 1), std::min<int>(record[0], kNameBytes));
+    const std::optional<std::string> text = platform::Cp932ToUtf8(stored);
+    if (!text) {
+      EngRecordLoadFailure("layer names: a name that is not code page 932 text");
+      return;
+    }
+    CopyLayerName(layers[i].name, text->c_str());
   }
 }
 

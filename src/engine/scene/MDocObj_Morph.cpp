@@ -2,10 +2,12 @@
 // targets with or without renaming their paths.
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "engine/core/EngRuntime.h"
 #include "engine/scene/MDocObj.h"
+#include "platform/Cp932.h"
 #include "platform/Hooks.h"
 
 namespace engine {
@@ -79,8 +81,11 @@ int MDocObj::PasteMorphTargets(bool rename, MDocObj* other) {
       if (GetMorphIndex(path.c_str()) >= 0) {
         for (int number = 1000;; ++number) {
           const std::string candidate = path + std::to_string(number);
-          // The name field holds 255 bytes and a terminator.
-          if (candidate.size() > static_cast<std::size_t>(kNameTextSize - 1)) {
+          // A stored name holds 255 bytes of code page 932: a longer one
+          // would be cut back into the path it was renamed from.
+          const std::optional<std::string> stored = platform::Utf8ToCp932(candidate);
+          const std::size_t storedLength = stored ? stored->size() : candidate.size();
+          if (storedLength > static_cast<std::size_t>(kStoredNameSize - 1)) {
             EngRecordFailure(kEngReasonNameTooLong);
             return result;
           }
