@@ -16,6 +16,7 @@
 #include "engine/core/EngRuntime.h"
 #include "engine/core/QFile.h"
 #include "engine/core/RecordReading.h"
+#include "engine/mesh/MeshRecords.h"
 #include "engine/scene/MDocObj.h"
 #include "platform/Cp932.h"
 
@@ -30,18 +31,6 @@ std::size_t Utf8CutLength(const char* text, std::size_t length, std::size_t limi
   if (length <= limit) return length;
   std::size_t n = limit;
   while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-  return n;
-}
-
-// The same for code page 932 text: a lead byte takes its trail byte along.
-std::size_t Cp932CutLength(const std::string& text, std::size_t limit) {
-  std::size_t n = 0;
-  while (n < text.size()) {
-    const auto c = static_cast<unsigned char>(text[n]);
-    const std::size_t width = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 2 : 1;
-    if (n + width > limit) break;
-    n += width;
-  }
   return n;
 }
 
