@@ -25,11 +25,6 @@ class SceneClipboardTest : public scenetest::SceneTest {
       Add(s, Tetra(-3, 0, 0));
     });
   }
-  static void ExpectNear(const PointRecord& p, double x, double y, double z) {
-    EXPECT_NEAR(p.x, x, 1e-9);
-    EXPECT_NEAR(p.y, y, 1e-9);
-    EXPECT_NEAR(p.z, z, 1e-9);
-  }
 };
 
 TEST_F(SceneClipboardTest, CopyThenPasteLandsOneCellAwayOnTheCurrentLayerAndUndoes) {

@@ -113,6 +113,11 @@ class SceneTest : public meshkit::MeshTest {
       scene.ChildAt(i)->selectTime = time++;  // selection order independent of the clock
     }
   }
+  static void ExpectNear(const engine::PointRecord& p, double x, double y, double z, double tolerance = 1e-9) {
+    EXPECT_NEAR(p.x, x, tolerance);
+    EXPECT_NEAR(p.y, y, tolerance);
+    EXPECT_NEAR(p.z, z, tolerance);
+  }
   static engine::PointRecord Origin(engine::MObject* object) {
     engine::MatrixRecord m;
     object->GetMatrix(m);
