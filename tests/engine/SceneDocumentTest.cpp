@@ -347,6 +347,20 @@ TEST_F(SceneDocumentTest, RemoveEmptyObjectsTakesEmptyGroupsAndMeshesAndKeepsThe
   EXPECT_EQ(scene.ChildAt(2), moved);
 }
 
+TEST_F(SceneDocumentTest, TheShadowPassSeesTheGridAndTheFloorShadowState) {
+  MDocObj scene;
+  engine::MShadowScene* shadows = &scene;
+  EXPECT_EQ(shadows->ShadowDocument(), &scene);
+  EXPECT_DOUBLE_EQ(engine::ObjectShadowStep(shadows), 100.0 * 0.01 / 10);
+  EXPECT_EQ(shadows->ShadowImageState(), 0);  // nothing made yet: every caster makes its image
+  scene.floorShadowState = 2;
+  EXPECT_EQ(shadows->ShadowImageState(), 2);
+  scene.EndEdit(0);
+  EXPECT_EQ(shadows->ShadowImageState(), 0);
+  PointRecord normal, point;
+  EXPECT_FALSE(shadows->RayCastObjects(PointRecord{0, 5, 0}, PointRecord{0, -1, 0}, normal, point, 0.1));
+}
+
 TEST_F(SceneDocumentTest, ObjectOnMirrorLayerQueries) {
   MDocObj scene;
   scene.SetLayerFlag(1, engine::kLayerMirror, 1, false);

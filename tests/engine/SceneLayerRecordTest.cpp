@@ -497,6 +497,37 @@ TEST_F(SceneRecordTest, AFileWithoutAGridFirstGetsOne) {
   EXPECT_EQ(scene->GetGridStep(), 2.0);
 }
 
+TEST_F(SceneRecordTest, TheKindCodeSetsTheFormatVersion) {
+  MDocObj scene;
+  Add(scene, Tetra(1, 1, 1));
+  engine::EngContext().formatVersion = 0;
+  const std::vector<unsigned char> bytes = Written([&](engine::QFile& f) { scene.WriteWithKindCode(f); });
+  EXPECT_EQ(engine::EngContext().formatVersion, -101);
+  EXPECT_EQ(Join({}, Image({-101})), std::vector<unsigned char>(bytes.begin(), bytes.begin() + 4));
+  engine::EngContext().formatVersion = 0;
+  MDocObj back;
+  auto in = Open(bytes);
+  back.ReadWithKindCode(*in);
+  ASSERT_EQ(FailState(), 0);
+  EXPECT_EQ(engine::EngContext().formatVersion, -101);
+  EXPECT_EQ(in->BytesLeft(), 0);
+  EXPECT_EQ(DumpScene(back), DumpScene(scene));
+
+  // An old plain scene of version -3 reads without the extra block.
+  std::vector<unsigned char> old = Join(Image({-3}).data, Bytes());
+  const std::vector<unsigned char> group = GroupPart(-3);
+  old.insert(old.end(), group.begin(), group.end());
+  old = Join(old, GridTail(51, 100.0, 10, 0).Append(Image({0, 1})));
+  MDocObj fromOld;
+  fromOld.ReadWithKindCode(*Open(old));
+  EXPECT_EQ(FailState(), 0);
+  EXPECT_EQ(engine::EngContext().formatVersion, -3);
+
+  MDocObj wrong;
+  wrong.ReadWithKindCode(*Open(Image({5}).data));
+  EXPECT_EQ(FailReason(), engine::kEngReasonCorruptFile);
+}
+
 TEST_F(SceneRecordTest, DuplicateMorphTargetsReadBackAsOne) {
   MDocObj scene;
   for (int i = 0; i < 2; ++i) {

@@ -229,6 +229,8 @@ class MDocObj : public MGroupObj, public MShadowScene {
   virtual bool HasSelectedObject();
   virtual void GetSelectedObjects(PtrArray& out);
   MObject* GetEarliestSelected();
+  // Selects one line of the mesh.
+  virtual void SelectMeshLine(MMeshObj* mesh, MLine* line);
   // Element selection of kind 0-6 on every editable mesh.
   virtual void SelectElementsByKind(bool keep, int kind, double a, double b);
   virtual void CountElementSelectedMeshesIn(MObject* root, int& count);
@@ -305,6 +307,13 @@ class MDocObj : public MGroupObj, public MShadowScene {
   const LayerRecord& GetLayerRecord(int i) const { return layers[i]; }
 
   // ---- scene record: MDocObj_Record.cpp ----------------------------------------
+  // The kind code that heads a scene stream, then the record: writing sets
+  // the engine's format version to the current one (-101); reading takes it
+  // from the stored code (-1 to -99 a plain scene, below -100 a package). A
+  // code that is not negative is a load failure. The view list and the
+  // layer-name block that follow belong to the caller.
+  void WriteWithKindCode(QFile& file);
+  void ReadWithKindCode(QFile& file);
   void WriteTo(QFile& file) override;
   void ReadFrom(QFile& file) override;
   // The morph-target block: its size with `size` given, else the block.

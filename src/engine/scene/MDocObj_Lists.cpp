@@ -100,6 +100,11 @@ MObject* MDocObj::GetEarliestSelected() {
 
 // ---- element selection ---------------------------------------------------------------
 
+void MDocObj::SelectMeshLine(MMeshObj* mesh, MLine* line) {
+  PtrArray lines;
+  if (AddOrFail(lines, line)) mesh->SelectLists(nullptr, &lines, nullptr);
+}
+
 void MDocObj::SelectElementsByKind(bool keep, int kind, double a, double b) {
   SetAllSelected(false);
   if (!keep) ClearOtherSelections(nullptr);

@@ -56,6 +56,28 @@ void SetLayerFlags(LayerRecord& r, unsigned char bits) {
 
 }  // namespace
 
+// ---- the kind code -----------------------------------------------------------------------
+
+constexpr int kCurrentFormatVersion = -101;
+
+void MDocObj::WriteWithKindCode(QFile& file) {
+  EngContext().formatVersion = kCurrentFormatVersion;
+  file.WriteInt(kCurrentFormatVersion);
+  WriteTo(file);
+}
+
+void MDocObj::ReadWithKindCode(QFile& file) {
+  std::int32_t code = 0;
+  file.ReadInt(code);
+  if (!EngCheckNotTruncated(file, kWhat)) return;
+  if (code >= 0) {
+    EngRecordLoadFailure("scene record: the file does not begin with a scene kind code");
+    return;
+  }
+  EngContext().formatVersion = code;
+  ReadFrom(file);
+}
+
 // ---- writing ----------------------------------------------------------------------------
 
 void MDocObj::WriteTo(QFile& file) {
