@@ -316,12 +316,13 @@ class MDocObj : public MGroupObj, public MShadowScene {
   void ReadWithKindCode(QFile& file);
   void WriteTo(QFile& file) override;
   void ReadFrom(QFile& file) override;
-  // The morph-target block: its size with `size` given, else the block.
-  void WriteMorphTargets(QFile* file, int* size);
+  // The morph-target block: its size with `size` given (nothing written),
+  // else the block.
+  void WriteMorphTargets(QFile& file, int* size);
   // Answers the bytes consumed (0 on failure).
   int ReadMorphTargets(QFile& file, int limit);
   // The animation block as stored; a new scene's is the empty list.
-  void WriteAnimList(QFile* file, int* size);
+  void WriteAnimList(QFile& file, int* size);
   int ReadAnimList(QFile& file, int limit);
   MMorphTgt* FindMorphTarget(const char* path, const char* name);
   // Links the target after (its path, `after`) when that exists, else at the end.

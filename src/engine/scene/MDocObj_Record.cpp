@@ -107,24 +107,24 @@ void MDocObj::WriteTo(QFile& file) {
     file.WriteInt(1);
     if (BelowMinus4()) {
       int morphSize = 0, animSize = 0;
-      WriteMorphTargets(nullptr, &morphSize);
-      WriteAnimList(nullptr, &animSize);
+      WriteMorphTargets(file, &morphSize);
+      WriteAnimList(file, &animSize);
       file.WriteInt(99 + morphSize + animSize);
       unsigned char flags[kLayerCount];
       for (int i = 0; i < kLayerCount; ++i) flags[i] = LayerFlagByte(layers[i]);
       file.Write(flags, sizeof flags);
-      WriteMorphTargets(&file, nullptr);
-      WriteAnimList(&file, nullptr);
+      WriteMorphTargets(file, nullptr);
+      WriteAnimList(file, nullptr);
     }
   }
   SetIndex(0);
 }
 
-void MDocObj::WriteMorphTargets(QFile* file, int* size) {
+void MDocObj::WriteMorphTargets(QFile& file, int* size) {
   int total = 8, count = 0;
   for (MMorphTgt* target : *morphTargets) {
     int n = 0;
-    target->WriteTo(*file, &n);
+    target->WriteTo(file, &n);
     total += n;
     ++count;
   }
@@ -132,21 +132,21 @@ void MDocObj::WriteMorphTargets(QFile* file, int* size) {
     *size = total;
     return;
   }
-  file->WriteInt(total);
-  file->WriteInt(count);
-  for (MMorphTgt* target : *morphTargets) target->WriteTo(*file, nullptr);
+  file.WriteInt(total);
+  file.WriteInt(count);
+  for (MMorphTgt* target : *morphTargets) target->WriteTo(file, nullptr);
 }
 
-void MDocObj::WriteAnimList(QFile* file, int* size) {
+void MDocObj::WriteAnimList(QFile& file, int* size) {
   if (size != nullptr) {
     *size = animationBlock.count > 0 ? animationBlock.count : static_cast<int>(sizeof kEmptyAnimList);
     return;
   }
   if (animationBlock.count > 0) {
-    file->Write(animationBlock.items, static_cast<std::size_t>(animationBlock.count));
+    file.Write(animationBlock.items, static_cast<std::size_t>(animationBlock.count));
     return;
   }
-  for (std::int32_t word : kEmptyAnimList) file->WriteInt(word);
+  for (std::int32_t word : kEmptyAnimList) file.WriteInt(word);
 }
 
 // ---- reading ----------------------------------------------------------------------------
