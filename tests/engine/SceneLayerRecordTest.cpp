@@ -528,6 +528,21 @@ TEST_F(SceneRecordTest, TheKindCodeSetsTheFormatVersion) {
   EXPECT_EQ(FailReason(), engine::kEngReasonCorruptFile);
 }
 
+TEST_F(SceneRecordTest, AFileCutShortFailsTheLoadAndKeepsAGrid) {
+  MDocObj scene;
+  Add(scene, Tetra(1, 1, 1));
+  Add(scene, Place(meshkit::MakeCube(true), 0, 3, 0));
+  const std::vector<unsigned char> bytes = Written([&](engine::QFile& f) { scene.WriteTo(f); });
+  for (std::size_t cut : {bytes.size() / 4, bytes.size() / 2, bytes.size() - 60, bytes.size() - 1}) {
+    SCOPED_TRACE(cut);
+    engine::EngContext().ClearFailure();
+    auto back = Read(std::vector<unsigned char>(bytes.begin(), bytes.begin() + static_cast<long>(cut)), -101);
+    EXPECT_EQ(FailReason(), engine::kEngReasonCorruptFile);
+    ASSERT_GE(back->GetChildCount(), 1);
+    EXPECT_EQ(back->ChildAt(0)->GetType(), engine::kObjectGrid);
+  }
+}
+
 TEST_F(SceneRecordTest, DuplicateMorphTargetsReadBackAsOne) {
   MDocObj scene;
   for (int i = 0; i < 2; ++i) {

@@ -204,9 +204,10 @@ void MDocObj::ReadFrom(QFile& file) {
   std::int32_t tag = 0;
   file.ReadInt(tag);
   MGroupObj::ReadFrom(file);
-  if (SceneFailed()) return;
+  // Even a scene whose reading failed keeps a grid first.
+  const bool failed = SceneFailed();
   EnsureGridFirst(*this);
-  if (SceneFailed()) return;
+  if (failed || SceneFailed()) return;
 
   std::int32_t code = 0, divisions = 0, modeValue = 0;
   double extent = 0;
