@@ -271,6 +271,39 @@ TEST_F(SceneClipboardTest, DetachingTheLastChildRemovesTheGroupsItEmpties) {
   delete static_cast<MMeshObj*>(one[0]);
 }
 
+// ---- morph indices -------------------------------------------------------------------------------
+
+TEST_F(SceneClipboardTest, PastedMorphsAreNumberedAfterTheScenesOwnAndClashesRenumber) {
+  auto holder = [](const char* path, int index) {
+    meshkit::MeshFixture f = meshkit::MakeTetra();
+    meshkit::MakeMorph(f, {0, 1}, path);
+    f->SetMorphIndex(path, index);
+    return Place(std::move(f), 0, 0, 0);
+  };
+  MDocObj source;
+  Add(source, holder("/b", 0));
+  source.SelectAll(true);
+  source.CopySelection(false);
+  MDocObj target;
+  Add(target, holder("/a", 0));
+  target.PasteObjects(nullptr, false, false);
+  ASSERT_EQ(FailState(), 0);
+  EXPECT_EQ(target.GetMorphIndex("/a"), 0);
+  EXPECT_EQ(target.GetMorphIndex("/b"), 1);
+  EXPECT_EQ(target.GetMaxMorphIndex(), 1);
+
+  // Two paths sharing an index: every path is numbered afresh in list order.
+  MDocObj clash;
+  Add(clash, holder("/x", 3));
+  Add(clash, holder("/y", 3));
+  Add(clash, holder("/z", -1));
+  clash.RenumberMorphIndices();
+  EXPECT_EQ(clash.GetMorphIndex("/x"), 0);
+  EXPECT_EQ(clash.GetMorphIndex("/y"), 1);
+  EXPECT_EQ(clash.GetMorphIndex("/z"), 2);
+  EXPECT_EQ(clash.GetMorphIndex("/none"), -2);
+}
+
 // ---- pasted morph targets ---------------------------------------------------------------------
 
 TEST_F(SceneClipboardTest, PastedTargetsOfAPathInUseAreRenamedWithinTheNameField) {

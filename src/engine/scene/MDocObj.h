@@ -336,6 +336,19 @@ class MDocObj : public MGroupObj, public MShadowScene {
   int GetMorphIndex(const char* path);
   // Deletes every target whose path no mesh holds.
   void RemoveUnusedTargets();
+  // The morph paths of every mesh, in mesh order (a path held by several
+  // meshes stands there several times).
+  void CollectMorphPaths(PtrArray& out);
+  // The largest morph index in the scene; -1 when there is none.
+  int GetMaxMorphIndex();
+  // Every mesh holding the path gets the index.
+  void SetMorphIndexAll(const char* path, int index);
+  // Makes the morph indices agree across meshes and unique; when two paths
+  // share an index all are numbered afresh; unnumbered paths get the next
+  // numbers in list order.
+  void RenumberMorphIndices();
+  // Every morph of every mesh under the objects becomes unnumbered (-1).
+  void ClearMorphIndices(const PtrArray& objects);
   // Gives every mesh's morph of the old path, and every target of it, the
   // new path; reason 22 when some mesh holds the new path already.
   void RenameMorph(const char* oldPath, const char* newPath);

@@ -148,6 +148,8 @@ void MDocObj::PasteObjects(const PointRecord* placement, bool keepLayers, bool f
   PtrArray entries, pasted;
   store.CopyObjectsTo(entries);
   if (SceneFailed()) return;
+  // The pasted morphs are numbered afresh after the scene's own.
+  ClearMorphIndices(entries);
   SelectAll(false);
   // Whatever happens below, what was pasted counts as made in this step,
   // so that an undo takes it away again.
@@ -200,6 +202,7 @@ void MDocObj::PasteObjects(const PointRecord* placement, bool keepLayers, bool f
   MoveSelectionBy(offset);
   if (SceneFailed()) return;
   ScaleScene(GetUnitFactor(unitCode) / GetUnitFactor(store.pasteValue), 0, 1);
+  if (!SceneFailed()) RenumberMorphIndices();
 }
 
 // ---- duplicate and move ----------------------------------------------------------------

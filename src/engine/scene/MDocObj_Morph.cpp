@@ -1,5 +1,6 @@
 // MDocObj: morph paths across the meshes, and pasting the clipboard's morph
 // targets with or without renaming their paths.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -32,6 +33,58 @@ void MDocObj::RemoveUnusedTargets() {
       delete target;
     }
     target = next;
+  }
+}
+
+void MDocObj::CollectMorphPaths(PtrArray& out) {
+  PtrArray meshes;
+  CollectMeshes(this, meshes);
+  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) static_cast<MMeshObj*>(meshes[i])->CollectMorphNames(out);
+}
+
+int MDocObj::GetMaxMorphIndex() {
+  PtrArray paths;
+  CollectMorphPaths(paths);
+  int largest = -1;
+  for (int i = 0; i < paths.count; ++i) largest = std::max(largest, GetMorphIndex(static_cast<const char*>(paths[i])));
+  return largest;
+}
+
+void MDocObj::SetMorphIndexAll(const char* path, int index) {
+  PtrArray meshes;
+  CollectMeshes(this, meshes);
+  for (int i = 0; i < meshes.count; ++i) static_cast<MMeshObj*>(meshes[i])->SetMorphIndex(path, index);
+}
+
+void MDocObj::RenumberMorphIndices() {
+  PtrArray paths;
+  CollectMorphPaths(paths);
+  if (SceneFailed()) return;
+  auto path = [&paths](int i) { return static_cast<const char*>(paths[i]); };
+  bool clash = false;
+  int largest = -1;
+  for (int i = 0; i < paths.count; ++i) {
+    const int index = GetMorphIndex(path(i));
+    if (index < 0) continue;
+    SetMorphIndexAll(path(i), index);
+    for (int k = 0; k < i; ++k)
+      if (std::strncmp(path(k), path(i), kNameTextSize) != 0 && GetMorphIndex(path(k)) == index) clash = true;
+    largest = std::max(largest, index);
+  }
+  if (clash) {
+    for (int i = 0; i < paths.count; ++i) SetMorphIndexAll(path(i), -1);
+    largest = -1;
+  }
+  for (int i = 0; i < paths.count; ++i)
+    if (GetMorphIndex(path(i)) < 0) SetMorphIndexAll(path(i), ++largest);
+}
+
+void MDocObj::ClearMorphIndices(const PtrArray& objects) {
+  for (int i = 0; i < objects.count && !SceneFailed(); ++i) {
+    PtrArray meshes;
+    CollectMeshes(static_cast<MObject*>(objects[i]), meshes);
+    for (int k = 0; k < meshes.count; ++k)
+      for (MMorph* morph : static_cast<MMeshObj*>(meshes[k])->morphs) morph->SetIndex(-1);
   }
 }
 

@@ -280,6 +280,7 @@ void MDocObj::ReadFrom(QFile& file) {
       n -= used;
     }
     if (n > 0 && !EngSkipRecordBytes(file, n, kWhat)) return;
+    RenumberMorphIndices();
   }
 
   PtrArray meshes;
@@ -294,6 +295,7 @@ void MDocObj::ReadFrom(QFile& file) {
   if (modeValue == 1 && !layerFlagsRead)
     for (int i = 0; i < layerCount; ++i) SetLayerFlag(i, kLayerMirror, 1, false);
   GetGridObject()->SetMirrorShown(HasMirrorLayer() ? 1 : 0);
+  if (GetMaxMorphIndex() < 0) RenumberMorphIndices();
 }
 
 int MDocObj::ReadMorphTargets(QFile& file, int limit) {
