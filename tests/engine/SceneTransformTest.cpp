@@ -15,6 +15,7 @@ using engine::MObject;
 using engine::PointRecord;
 using engine::PtrArray;
 using engine::TransformStep;
+using scenetest::DumpScene;
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -194,6 +195,62 @@ TEST_F(SceneTransformTest, SelectionDirectionNeedsExactlyOneMesh) {
   scene.GetSelectionDirection(kind, v);
   EXPECT_EQ(kind, 2);
   ExpectNear(v, 0, 0, 1);
+}
+
+TEST_F(SceneTransformTest, FreezingMovesTheTransformIntoTheGeometry) {
+  MDocObj scene;
+  MMeshObj* half = Place(meshkit::MakeMirrorHalf(), 0, 0, 0);
+  half->SetMatrix(objecttest::Composed(0, 0, 0, {2, 2, 2}, {3, 1, 0}));
+  Add(scene, half);
+  auto* group = new MGroupObj();
+  group->AddChild(Tetra(1, 0, 0));
+  group->SetMatrix(objecttest::Translation(0, 0, 5));
+  Add(scene, group);
+  const std::vector<PointRecord> before = WorldVertices(scene, half);
+  std::vector<bool> onPlane;
+  for (engine::MVertex* v : half->GetVertexList()) onPlane.push_back((v->flags & engine::kVertexOnMirror) != 0);
+  engine::MatrixRecord tetraBefore;
+  scene.GetObjectWorldMatrix(group->ChildAt(0), &tetraBefore, nullptr);
+  scene.SelectAll(true);
+  scene.FreezeTransforms();
+  ASSERT_EQ(FailState(), 0);
+
+  double y, x, z;
+  Angles(half, y, x, z);
+  EXPECT_NEAR(y + x + z, 0, 1e-12);
+  EXPECT_NEAR(Origin(half).x, 0, 1e-12);  // the pivot of a symmetric mesh stays on the plane
+  const std::vector<PointRecord> after = WorldVertices(scene, half);
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    if (onPlane[i])
+      EXPECT_EQ(after[i].x, 0.0);
+    else
+      ExpectNear(after[i], before[i].x, before[i].y, before[i].z);
+  }
+  // A group pushes its transform into its children.
+  engine::MatrixRecord tetraAfter, groupMatrix;
+  scene.GetObjectWorldMatrix(group->ChildAt(0), &tetraAfter, nullptr);
+  group->GetMatrix(groupMatrix);
+  EXPECT_TRUE(engine::MUtilMatrixEqual(tetraAfter, tetraBefore));
+  EXPECT_NEAR(groupMatrix.m[0][0], 1.0, 1e-12);
+  scene.SetKeepScaleFlag(true);
+  EXPECT_EQ(half->flags & 1, 1);
+}
+
+TEST_F(SceneTransformTest, MeshOperationsStillToComeFailCleanly) {
+  auto scene = MakeScene([](MDocObj& s) { Add(s, Tetra()); });
+  SelectOnly(*scene, {1});
+  const std::string before = DumpScene(*scene);
+  scene->UngroupSelection(nullptr, nullptr, nullptr);  // splitting a mesh into parts
+  EXPECT_EQ(FailReason(), engine::kEngReasonNotAvailable);
+  engine::EngContext().ClearFailure();
+  EXPECT_EQ(scene->MergeObjectMeshes(scene->ChildAt(1), 1), nullptr);
+  EXPECT_EQ(FailReason(), engine::kEngReasonNotAvailable);
+  engine::EngContext().ClearFailure();
+  scene->SelectElementsByKind(false, 4, 0, 0);
+  EXPECT_EQ(FailReason(), engine::kEngReasonNotAvailable);
+  engine::EngContext().ClearFailure();
+  scene->UndoEdit(0);
+  EXPECT_EQ(DumpScene(*scene), before);
 }
 
 // ---- vertices and steps --------------------------------------------------------------------------

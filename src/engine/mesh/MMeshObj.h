@@ -538,6 +538,8 @@ class MMeshObj : public MObject {
   // Selects the listed faces (with their lines and vertices), lines (with
   // their vertices) and vertices.
   void SelectLists(PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
+  // Whether the face, line or vertex given (the others null) belongs to this mesh.
+  bool OwnsElement(MFace* face, MLine* line, MVertex* vertex);
   // The elements of an element group's part.
   void GatherGroupElements(MGroup* group, PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
   // The primitives between corners a and b of an empty mesh; with `half`

@@ -43,6 +43,10 @@ void MMeshObj::SelectBoundaryLines() { NotAvailable(); }
 void MMeshObj::SelectPartialWeightItems() { NotAvailable(); }
 void MMeshObj::SelectLinesByWidth(double, double) { NotAvailable(); }
 void MMeshObj::SelectLists(PtrArray*, PtrArray*, PtrArray*) { NotAvailable(); }
+bool MMeshObj::OwnsElement(MFace*, MLine*, MVertex*) {
+  NotAvailable();
+  return false;
+}
 void MMeshObj::GatherGroupElements(MGroup*, PtrArray*, PtrArray*, PtrArray*) { NotAvailable(); }
 void MMeshObj::MakeQuad(const PointRecord&, const PointRecord&, bool) { NotAvailable(); }
 void MMeshObj::MakeFan(const PointRecord&, const PointRecord&, bool, int) { NotAvailable(); }

@@ -373,6 +373,8 @@ class MDocObj : public MGroupObj, public MShadowScene {
   virtual void FreezeTransforms();
   virtual MMeshObj* MergeObjectMeshes(MObject* object, int remove);
   virtual void SetKeepScaleFlag(bool value);
+  // The first mesh of the scene that owns the element, or null.
+  MMeshObj* FindMeshOfElement(MFace* face, MLine* line, MVertex* vertex);
   void SaveEditStatesUnder(MObject* object);
   void ClearMirrorPartnersUnder(MObject* object, int flag);
 

@@ -189,6 +189,16 @@ void MDocObj::SetKeepScaleFlag(bool value) {
   }
 }
 
+MMeshObj* MDocObj::FindMeshOfElement(MFace* face, MLine* line, MVertex* vertex) {
+  PtrArray meshes;
+  CollectMeshes(this, meshes);
+  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
+    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
+    if (mesh->OwnsElement(face, line, vertex)) return mesh;
+  }
+  return nullptr;
+}
+
 void MDocObj::SaveEditStatesUnder(MObject* object) {
   PtrArray meshes;
   CollectMeshes(object, meshes);
