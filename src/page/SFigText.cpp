@@ -196,9 +196,9 @@ bool SFigText::DrawText(platform::Image& image, const SDrawSize& size, const Pro
   return true;
 }
 
-void SFigText::Layout(STextDevice& device, SPoint boxSize, SPoint centre, double angle, double scaleX,
-                      double scaleY, platform::COLORREF colour, bool draw) {
-  if (!(scaleX > 0 && scaleY > 0)) return;
+int SFigText::Layout(STextDevice& device, SPoint boxSize, SPoint centre, double angle, double scaleX,
+                     double scaleY, platform::COLORREF colour, bool draw) {
+  if (!(scaleX > 0 && scaleY > 0)) return 0;
   // The box in page pixels decides the breaks; zooming leaves it as it is.
   const SPoint pageBox(boxSize.x / scaleX, boxSize.y / scaleY);
   const auto differs = [](double a, double b) { return std::fabs(a - b) > 1e-6 * std::max(1.0, std::fabs(b)); };
@@ -208,10 +208,10 @@ void SFigText::Layout(STextDevice& device, SPoint boxSize, SPoint centre, double
     RunLayout(device, pageBox * kLayoutScale, centre, 0.0, kLayoutScale, kLayoutScale, colour, false);
     linesValid_ = true;
   }
-  RunLayout(device, boxSize, centre, angle, scaleX, scaleY, colour, draw);
+  return RunLayout(device, boxSize, centre, angle, scaleX, scaleY, colour, draw);
 }
 
-void SFigText::RunLayout(STextDevice& device, SPoint boxSize, SPoint centre, double angle, double scaleX,
+int SFigText::RunLayout(STextDevice& device, SPoint boxSize, SPoint centre, double angle, double scaleX,
                          double scaleY, platform::COLORREF colour, bool draw) {
   STextFont font;
   font.face = fontFace_;
@@ -238,6 +238,49 @@ void SFigText::RunLayout(STextDevice& device, SPoint boxSize, SPoint centre, dou
                         draw,
                         !linesValid_};
   LayoutAll(context);
+  return context.line;
+}
+
+SPoint SFigText::FittingBoxSize(STextDevice& device, double widest) {
+  const bool vertical = vertical_ != 0;
+  const auto box = [vertical](double along, double across) {
+    return vertical ? SPoint(across, along) : SPoint(along, across);
+  };
+  // Room for every line, as far as the lines go.
+  const double unbounded = 1e5;
+  const auto layOut = [&](SPoint size, double scale) {
+    return Layout(device, size * scale, SPoint(0, 0), 0.0, scale, scale, 0, false);
+  };
+  widest = std::clamp(widest, 1.0, unbounded);
+  layOut(box(widest, unbounded), kLayoutScale);
+  // The device holds the layout's font now: the longest line sets the
+  // length, less the slack and the spacing after the last character.
+  const double scale = kLayoutScale;
+  const int letterSpacing = Scaled(letterSpacing_, -kLargestSpacing, kLargestSpacing, scale);
+  const int lineSpacing = Scaled(lineSpacing_, -kLargestSpacing, kLargestSpacing, scale);
+  const int slack = static_cast<int>(-1.5 * device.GetAveCharWidth());
+  int longest = 0;
+  int height = device.GetTextExtent(U"").cy;
+  for (const std::u32string& line : lines_) {
+    const platform::SIZE extent = device.GetTextExtent(line);
+    longest = std::max(longest, extent.cx);
+    height = std::max(height, static_cast<int>(extent.cy));
+  }
+  int room = longest - letterSpacing - slack;
+  if (italic_) room += static_cast<int>(height * 0.09);
+  const double along = std::min(widest, std::ceil(std::max(room, 1) / scale) + 1.0);
+  const std::size_t count = static_cast<std::size_t>(layOut(box(along, unbounded), scale));
+  // Then the lines across: the first size at which none is left out, at
+  // the layout's scale nor at 100 %.
+  double across = std::ceil(static_cast<double>(count) * (height + lineSpacing) / scale);
+  for (int tries = 0; tries < 64 + 4 * static_cast<int>(count); ++tries, across += 1.0) {
+    if (layOut(box(along, across), scale) == static_cast<int>(count) && lines_.size() == count &&
+        layOut(box(along, across), 1.0) == static_cast<int>(count))
+      break;
+  }
+  // One pixel more: where the box's centre falls between pixels, its edges
+  // round inwards.
+  return box(along, across + 1.0);
 }
 
 }  // namespace page
