@@ -1,6 +1,7 @@
 #include "app/CPennetApp.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include "app/AppStrings.h"
 #include "app/CInstanceLock.h"
@@ -8,6 +9,7 @@
 #include "app/CSMainFrame.h"
 #include "app/CPennetView.h"
 #include "app/LaunchBlock.h"
+#include "app/WindowFrame.h"
 #include "page/AppPrefs.h"
 #include "page/PnGlobal.h"
 #include "page/ResultCodes.h"
@@ -98,8 +100,13 @@ bool CPennetApp::ClaimInstance(const QStringList& arguments, const std::string& 
   instanceLock_ = std::make_unique<CInstanceLock>(
       instanceServerName_.isEmpty() ? CInstanceLock::DefaultServerName() : instanceServerName_);
   if (launchName.empty()) {
-    if (instanceLock_->ClaimOrHandOver(ExistingPathArguments(arguments)) == CInstanceLock::Claim::kHandedOver) {
+    const QStringList existing = ExistingPathArguments(arguments);
+    if (instanceLock_->ClaimOrHandOver(existing) == CInstanceLock::Claim::kHandedOver) {
       if (arguments.isEmpty()) platform::ShowMessage(LoadAppString(kStrAlreadyRunning));
+      // Only existing files go over; this start names the missing ones.
+      for (const QString& argument : arguments)
+        if (!argument.isEmpty() && !argument.startsWith(QLatin1Char('-')) && !QFileInfo::exists(argument))
+          ReportMissingFile(argument.toStdString());
       instanceLock_.reset();
       return false;
     }
@@ -139,7 +146,8 @@ void CPennetApp::ShowMainFrame() {
   const page::WindowPlacement placement =
       page::PnGlobal::Get().prefs->RestoreWindowPlacement(platform::IsAsyncKeyDown(platform::VK_SHIFT));
   const platform::RECT& r = placement.rect;
-  mainFrame_->setGeometry(r.left, r.top, r.Width(), r.Height());
+  // The stored rectangle is the whole window's, title bar included.
+  PlaceWindowFrame(*mainFrame_, QRect(r.left, r.top, r.Width(), r.Height()));
   if (placement.maximise)
     mainFrame_->showMaximized();
   else
@@ -147,8 +155,8 @@ void CPennetApp::ShowMainFrame() {
 }
 
 // The first argument that is not an option names the page to open; without
-// one a new page opens. A page that cannot be opened is reported once more
-// as a failed start-up command, and the program goes on.
+// one a new page opens. A page that cannot be opened is reported once,
+// naming the file, and a new page opens in its place.
 void CPennetApp::ProcessCommandLine(const QStringList& arguments, const std::string& launchName) {
   if (!launchName.empty()) {
     OpenLaunchedPage(launchName);
@@ -161,8 +169,22 @@ void CPennetApp::ProcessCommandLine(const QStringList& arguments, const std::str
       break;
     }
   }
-  const CPennetDoc* doc = file.isEmpty() ? OnFileNew() : OpenDocumentFile(file.toStdString());
-  if (doc == nullptr) page::ReportErrorCode(page::kResultCannotOpen);
+  if (file.isEmpty()) {
+    OnFileNew();
+    return;
+  }
+  const std::string path = file.toStdString();
+  const QFileInfo info(file);
+  // Opening a page file explains its own failures; other files open nothing.
+  if (info.suffix().toLower() != QStringLiteral("z4g")) {
+    if (info.exists())
+      ReportNotAPage(path);
+    else
+      ReportMissingFile(path);
+    OnFileNew();
+    return;
+  }
+  if (OpenDocumentFile(path) == nullptr) OnFileNew();
 }
 
 // A missing or refused hand-off block opens nothing; start-up goes on.

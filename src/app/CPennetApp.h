@@ -112,6 +112,8 @@ class CPennetApp : public QObject {
   CRecentFileList& GetRecentFiles() { return recentFiles_; }
   // The filter of the page file dialogs.
   static std::string PageFileFilter();
+  // The message of a file that does not exist, naming it.
+  static void ReportMissingFile(const std::string& path);
 
  signals:
   void sigRecentFilesChanged();
@@ -130,6 +132,8 @@ class CPennetApp : public QObject {
   void ShowMainFrame();
   void ProcessCommandLine(const QStringList& arguments, const std::string& launchName);
   void OpenLaunchedPage(const std::string& launchName);
+  // A file of the command line that is no page file, named in its message.
+  static void ReportNotAPage(const std::string& path);
 
   // ---- document steps -----------------------------------------------------------
   CPennetDoc* AddDocument();

@@ -18,6 +18,7 @@
 #include "app/CPennetDoc.h"
 #include "app/CPropBars.h"
 #include "app/CSChildFrame.h"
+#include "app/WindowFrame.h"
 #include "page/AppPrefs.h"
 #include "page/PnGlobal.h"
 
@@ -164,9 +165,9 @@ void CSMainFrame::OnClose() {
 
 bool CSMainFrame::SaveStateAndClose() {
   WriteSettings();
-  // The preferences keep the placement; they are written when the program
-  // ends.
-  const QRect normal = isMaximized() ? normalGeometry() : geometry();
+  // The preferences keep the placement, frame included; they are written
+  // when the program ends.
+  const QRect normal = NormalFrameGeometry(*this);
   if (page::AppPrefs* prefs = page::PnGlobal::Get().prefs.get())
     prefs->StoreWindowPlacement({normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()},
                                 isMaximized());

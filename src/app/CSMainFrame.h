@@ -106,6 +106,7 @@ class CSMainFrame : public QMainWindow {
   void onSubWindowActivated(QMdiSubWindow* window);
   void onOpenRecentFile();
   void onUpdateRecentFileMenu();
+  void onUpdateWindowList();
   void onBasicManual();
   void onAppliedManual();
 
@@ -137,6 +138,7 @@ class CSMainFrame : public QMainWindow {
   QList<QAction*> recentFileActions_;
   QList<int> pageCommands_;
   QAction* recentFileSeparator_ = nullptr;
+  QList<QAction*> windowListActions_;  // the Window menu's entries of the open pages
   QMap<int, QDockWidget*> bars_;  // by BarId, in the order of the table
   CPageViewBase* activeView_ = nullptr;
   bool closeAccepted_ = false;

@@ -12,7 +12,9 @@
 #include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
+#include <QMenu>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -174,6 +176,63 @@ TEST(CSChildFrame, PagesOfTheStartUpComeUpMaximised) {
   shell.Frame().GetActiveChildFrame()->showNormal();
   shell.pennet->OnFileNew();
   EXPECT_FALSE(shell.Frame().GetActiveChildFrame()->isMaximized());
+}
+
+// The Window menu's entries after its own commands: text and tick.
+std::vector<std::pair<QString, bool>> WindowList(CSMainFrame& frame) {
+  QMenu* menu = frame.GetMenu(CSMainFrame::kWindowMenu);
+  emit menu->aboutToShow();
+  std::vector<std::pair<QString, bool>> out;
+  for (QAction* action : menu->actions())
+    if (!action->isSeparator() && action->data().toInt() >= app::ID_WINDOW_FIRST_PAGE)
+      out.emplace_back(action->text(), action->isChecked());
+  return out;
+}
+
+QString ActiveTitle(CSMainFrame& frame) {
+  app::CSChildFrame* child = frame.GetActiveChildFrame();
+  return child != nullptr ? child->GetDocument().GetTitle() : QString();
+}
+
+// The Window menu lists the open pages with a tick on the active one, and
+// Ctrl+F6 / Ctrl+Shift+F6 go round them.
+TEST(CSMainFrame, TheWindowMenuListsTheOpenPagesAndCtrlF6GoesRoundThem) {
+  using List = std::vector<std::pair<QString, bool>>;
+  ShellFixture shell;
+  CSMainFrame& frame = shell.Frame();
+  frame.show();
+  EXPECT_EQ(WindowList(frame), List{});
+  for (int i = 0; i < 3; ++i) shell.pennet->OnFileNew();
+  QApplication::processEvents();
+  EXPECT_EQ(WindowList(frame), (List{{"&1 Pennet1", false}, {"&2 Pennet2", false}, {"&3 Pennet3", true}}));
+
+  // Choosing an entry brings its page up.
+  QMenu* menu = frame.GetMenu(CSMainFrame::kWindowMenu);
+  for (QAction* action : menu->actions())
+    if (action->text() == QStringLiteral("&1 Pennet1")) action->trigger();
+  EXPECT_EQ(ActiveTitle(frame), QStringLiteral("Pennet1"));
+  EXPECT_EQ(WindowList(frame), (List{{"&1 Pennet1", true}, {"&2 Pennet2", false}, {"&3 Pennet3", false}}));
+
+  // The keys, as typed.
+  frame.activateWindow();
+  ASSERT_TRUE(shelltest::WaitUntil([&] { return QApplication::activeWindow() == &frame; }));
+  QTest::keyClick(frame.GetActiveChildFrame()->GetView(), Qt::Key_F6, Qt::ControlModifier);
+  EXPECT_EQ(ActiveTitle(frame), QStringLiteral("Pennet2"));
+  QTest::keyClick(frame.GetActiveChildFrame()->GetView(), Qt::Key_F6, Qt::ControlModifier);
+  EXPECT_EQ(ActiveTitle(frame), QStringLiteral("Pennet3"));
+  QTest::keyClick(frame.GetActiveChildFrame()->GetView(), Qt::Key_F6, Qt::ControlModifier);
+  EXPECT_EQ(ActiveTitle(frame), QStringLiteral("Pennet1")) << "round to the first";
+  QTest::keyClick(frame.GetActiveChildFrame()->GetView(), Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(ActiveTitle(frame), QStringLiteral("Pennet3"));
+
+  // A closed page leaves the list.
+  frame.GetActiveChildFrame()->close();
+  QApplication::processEvents();
+  const List after = WindowList(frame);
+  ASSERT_EQ(after.size(), 2u);
+  EXPECT_EQ(after[0].first, QStringLiteral("&1 Pennet1"));
+  EXPECT_EQ(after[1].first, QStringLiteral("&2 Pennet2"));
+  EXPECT_EQ(after[0].second + after[1].second, 1) << "one of them is active";
 }
 
 // Drops a list of files on the frame at a point of its own.
