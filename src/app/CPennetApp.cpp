@@ -129,8 +129,12 @@ void CPennetApp::LoadPreferences() {
   prefsLoaded_ = true;
 }
 
+std::string CPennetApp::GetProgramFolder() const {
+  return programFolder_.empty() ? QCoreApplication::applicationDirPath().toStdString() : programFolder_;
+}
+
 bool CPennetApp::CheckInstallation() {
-  if (programFolder_.empty()) programFolder_ = QCoreApplication::applicationDirPath().toStdString();
+  if (programFolder_.empty()) programFolder_ = GetProgramFolder();
   installRecord_ = ReadInstallRecord(programFolder_);
   if (installRecord_) {
     page::PnGlobal::Get().SetInstallRecord(installRecord_->folder, installRecord_->date);

@@ -80,6 +80,8 @@ class CPennetApp : public QObject {
   // (SetProgramFolder).
   const std::optional<InstallRecord>& GetInstallRecord() const { return installRecord_; }
   void SetProgramFolder(const std::string& folder) { programFolder_ = folder; }
+  // The folder of the program (or the one set); the manuals lie beside it.
+  std::string GetProgramFolder() const;
   // The single-instance socket's name (the per-user default unless set).
   void SetInstanceServerName(const QString& name) { instanceServerName_ = name; }
 
@@ -112,7 +114,7 @@ class CPennetApp : public QObject {
   CRecentFileList& GetRecentFiles() { return recentFiles_; }
   // The filter of the page file dialogs.
   static std::string PageFileFilter();
-  // The message of a file that does not exist, naming it.
+  // The message of a file that does not exist or cannot be opened, naming it.
   static void ReportMissingFile(const std::string& path);
 
  signals:

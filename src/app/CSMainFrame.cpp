@@ -21,6 +21,7 @@
 #include "app/WindowFrame.h"
 #include "page/AppPrefs.h"
 #include "page/PnGlobal.h"
+#include "platform/Hooks.h"
 
 namespace app {
 namespace {
@@ -209,10 +210,34 @@ void CSMainFrame::OpenDroppedFiles(const QStringList& paths) {
 
 // ---- manuals ----------------------------------------------------------------------------
 
-bool CSMainFrame::OpenManualFile(const QString& file) {
-  const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("manual/") + file);
-  if (!QFileInfo(path).isFile()) return false;
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+namespace {
+
+CSMainFrame::UrlOpener& Opener() {
+  static CSMainFrame::UrlOpener opener;
+  return opener;
+}
+
+}  // namespace
+
+CSMainFrame::UrlOpener CSMainFrame::SetUrlOpener(UrlOpener opener) {
+  UrlOpener previous = std::move(Opener());
+  Opener() = std::move(opener);
+  return previous;
+}
+
+void CSMainFrame::OpenManualFile(const QString& file, const std::string& noProgramMessage) {
+  const QString path = QDir(QString::fromStdString(app_.GetProgramFolder())).filePath(QStringLiteral("manual/") + file);
+  if (!QFileInfo(path).isFile()) {
+    CPennetApp::ReportMissingFile(path.toStdString());
+    return;
+  }
+  const QUrl url = QUrl::fromLocalFile(path);
+  const bool opened = Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
+  if (opened) return;
+  if (noProgramMessage.empty())
+    CPennetApp::ReportMissingFile(path.toStdString());  // "cannot open", naming it
+  else
+    platform::ShowMessage(noProgramMessage);
 }
 
 }  // namespace app

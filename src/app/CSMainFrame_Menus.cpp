@@ -176,12 +176,12 @@ void CSMainFrame::CreateHelpCommands() {
           &CSMainFrame::onAppliedManual);
 }
 
+// The basic manual is the PDF, the applied one the same text as a web page.
 void CSMainFrame::onBasicManual() {
-  if (!OpenManualFile(QString::fromStdString(LoadAppString(kStrBasicManualFile))))
-    platform::ShowMessage(LoadAppString(kStrNeedPdfReader));
+  OpenManualFile(QString::fromStdString(LoadAppString(kStrBasicManualFile)), LoadAppString(kStrNeedPdfReader));
 }
 
-void CSMainFrame::onAppliedManual() { OpenManualFile(QStringLiteral("index.html")); }
+void CSMainFrame::onAppliedManual() { OpenManualFile(QStringLiteral("index.html"), std::string()); }
 
 // The entries show "&1 path" and so on; the separator after them shows only
 // with a list.

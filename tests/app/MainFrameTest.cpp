@@ -154,14 +154,49 @@ TEST(CSizingControlBar, TheLibraryBarKeepsItsWidthAcrossRuns) {
   EXPECT_EQ(shell.Frame().GetLibraryBar()->GetVertSize().width(), width);
 }
 
-// Without the manuals beside the program the basic one explains what is
-// needed; the applied one says nothing.
-TEST(CSMainFrame, AMissingManualIsExplainedOnlyForTheBasicOne) {
+// The Help menu's manuals: the desktop's program opens them from "manual"
+// beside the program; a missing file is named, and the message about a PDF
+// reader shows only when nothing opens the PDF.
+TEST(CSMainFrame, TheManualsOpenFromBesideTheProgram) {
   ShellFixture shell;
-  shell.Frame().CommandAction(app::ID_APPLIED_MANUAL)->trigger();
+  std::vector<QUrl> opened;
+  bool canOpen = true;
+  const CSMainFrame::UrlOpener previous = CSMainFrame::SetUrlOpener([&](const QUrl& url) {
+    opened.push_back(url);
+    return canOpen;
+  });
+  const auto run = [&](int id) {
+    shell.ui.messages.clear();
+    opened.clear();
+    shell.Frame().CommandAction(id)->trigger();
+  };
+  const std::string built = PENNET_BUILD_DIR;
+  shell.pennet->SetProgramFolder(built);
+  run(app::ID_BASIC_MANUAL);
   EXPECT_TRUE(shell.ui.messages.empty());
-  shell.Frame().CommandAction(app::ID_BASIC_MANUAL)->trigger();
+  EXPECT_EQ(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(built + "/manual/PennetBasMan.pdf"))});
+  run(app::ID_APPLIED_MANUAL);
+  EXPECT_TRUE(shell.ui.messages.empty());
+  EXPECT_EQ(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(built + "/manual/index.html"))});
+
+  canOpen = false;
+  run(app::ID_BASIC_MANUAL);
   EXPECT_EQ(shell.ui.messages, std::vector<std::string>{app::LoadAppString(app::kStrNeedPdfReader)});
+  run(app::ID_APPLIED_MANUAL);
+  ASSERT_EQ(shell.ui.messages.size(), 1u);
+  EXPECT_NE(shell.ui.messages[0].find(built + "/manual/index.html"), std::string::npos) << shell.ui.messages[0];
+
+  // Away from the manuals: the missing file is named, nothing is opened.
+  canOpen = true;
+  shell.pennet->SetProgramFolder(shell.dir.Path());
+  for (const auto& [id, file] : {std::pair{app::ID_BASIC_MANUAL, "PennetBasMan.pdf"}, std::pair{app::ID_APPLIED_MANUAL, "index.html"}}) {
+    run(id);
+    EXPECT_TRUE(opened.empty());
+    ASSERT_EQ(shell.ui.messages.size(), 1u) << file;
+    EXPECT_NE(shell.ui.messages[0].find(shell.dir.Path() + "/manual/" + file), std::string::npos) << shell.ui.messages[0];
+    EXPECT_NE(shell.ui.messages[0].find("ファイルを開けない"), std::string::npos) << shell.ui.messages[0];
+  }
+  CSMainFrame::SetUrlOpener(previous);
 }
 
 // Pages opened while the program starts come up maximised; later ones as
