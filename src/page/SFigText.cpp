@@ -257,30 +257,39 @@ SPoint SFigText::FittingBoxSize(STextDevice& device, double widest) {
   // length, less the slack and the spacing after the last character.
   const double scale = kLayoutScale;
   const int letterSpacing = Scaled(letterSpacing_, -kLargestSpacing, kLargestSpacing, scale);
-  const int lineSpacing = Scaled(lineSpacing_, -kLargestSpacing, kLargestSpacing, scale);
   const int slack = static_cast<int>(-1.5 * device.GetAveCharWidth());
   int longest = 0;
-  int height = device.GetTextExtent(U"").cy;
-  for (const std::u32string& line : lines_) {
-    const platform::SIZE extent = device.GetTextExtent(line);
-    longest = std::max(longest, extent.cx);
-    height = std::max(height, static_cast<int>(extent.cy));
-  }
+  for (const std::u32string& line : lines_) longest = std::max(longest, device.GetTextExtent(line).cx);
   int room = longest - letterSpacing - slack;
-  if (italic_) room += static_cast<int>(height * 0.09);
+  if (italic_) room += static_cast<int>(device.GetTextExtent(U"").cy * 0.09);
   const double along = std::min(widest, std::ceil(std::max(room, 1) / scale) + 1.0);
-  const std::size_t count = static_cast<std::size_t>(layOut(box(along, unbounded), scale));
-  // Then the lines across: the first size at which none is left out, at
-  // the layout's scale nor at 100 %.
-  double across = std::ceil(static_cast<double>(count) * (height + lineSpacing) / scale);
-  for (int tries = 0; tries < 64 + 4 * static_cast<int>(count); ++tries, across += 1.0) {
-    if (layOut(box(along, across), scale) == static_cast<int>(count) && lines_.size() == count &&
-        layOut(box(along, across), 1.0) == static_cast<int>(count))
-      break;
+  const int count = layOut(box(along, unbounded), scale);
+  // Then the lines across, at the layout's scale and at the zooms of the
+  // view, whose fonts round their heights each their own way: line k lies
+  // (spacing + height) × k from the box's edge and must end inside it, and
+  // the box's edges are whole pixels (2 more).
+  constexpr double kZooms[] = {kLayoutScale, 1.0, 0.25, 0.5, 0.75, 1.5, 2.0, 3.0, 4.0};
+  double across = 1.0;
+  for (const double zoom : kZooms) {
+    layOut(box(along, unbounded), zoom);  // the kept lines, in the zoom's font
+    const int lineHeight = device.GetTextExtent(U"").cy;
+    const int spacing = Scaled(lineSpacing_, -kLargestSpacing, kLargestSpacing, zoom);
+    const double needed = static_cast<double>(spacing + lineHeight) * (count - 1) + lineHeight + 2;
+    across = std::max(across, std::ceil(needed / zoom));
   }
+  const auto holdsAll = [&](double size) {
+    const SPoint fitted = box(along, size);
+    if (layOut(fitted, scale) != count || lines_.size() != static_cast<std::size_t>(count)) return false;
+    for (const double zoom : kZooms)
+      if (layOut(fitted, zoom) != count) return false;
+    return true;
+  };
   // One pixel more: where the box's centre falls between pixels, its edges
-  // round inwards.
-  return box(along, across + 1.0);
+  // round inwards. A font whose lines do not keep their height would need
+  // more still: grow. The lines end broken for the box answered.
+  across += 1.0;
+  for (double step = 1.0; !holdsAll(across) && across < unbounded; step *= 2) across = std::min(unbounded, across + step);
+  return box(along, across);
 }
 
 }  // namespace page

@@ -172,7 +172,7 @@ TEST_F(InsertFileKinds, AnInsertedTextFileGetsABoxThatHoldsAllOfIt) {
     ASSERT_EQ(rc, 0) << c.what;
     ASSERT_NE(object, nullptr) << c.what;
     EXPECT_LE(object->placement.width, doc_.GetPageWidth()) << c.what;
-    for (const double zoom : {1.0, 0.5, 2.0, 3.0}) {
+    for (const double zoom : {1.0, 0.25, 0.5, 0.75, 1.5, 2.0, 3.0, 4.0, 6.25}) {
       const std::vector<std::string> drawn = DrawnLines(*object, zoom);
       if (!c.lines.empty()) {
         EXPECT_EQ(drawn, c.lines) << c.what << " at " << zoom;
