@@ -100,8 +100,7 @@ bool CPennetApp::ClaimInstance(const QStringList& arguments, const std::string& 
   instanceLock_ = std::make_unique<CInstanceLock>(
       instanceServerName_.isEmpty() ? CInstanceLock::DefaultServerName() : instanceServerName_);
   if (launchName.empty()) {
-    const QStringList existing = ExistingPathArguments(arguments);
-    if (instanceLock_->ClaimOrHandOver(existing) == CInstanceLock::Claim::kHandedOver) {
+    if (instanceLock_->ClaimOrHandOver(ExistingPathArguments(arguments)) == CInstanceLock::Claim::kHandedOver) {
       if (arguments.isEmpty()) platform::ShowMessage(LoadAppString(kStrAlreadyRunning));
       // Only existing files go over; this start names the missing ones.
       for (const QString& argument : arguments)

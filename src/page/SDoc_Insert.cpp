@@ -185,6 +185,12 @@ std::unique_ptr<SObj> SDoc::MakeTextObjectFromFile(const std::string& path, SPoi
     result = kResultDamaged;
     return nullptr;
   }
+  // The page file keeps text in Shift-JIS: a UTF-8 file with characters it
+  // has no code for could never be saved.
+  if (!platform::IsCp932Representable(*text)) {
+    result = kResultUnsupportedType;
+    return nullptr;
+  }
   auto shape = std::make_unique<SFigText>();
   shape->SetText(*text);
   auto object = std::make_unique<SObj>();

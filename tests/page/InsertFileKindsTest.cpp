@@ -129,6 +129,16 @@ TEST_F(InsertFileKinds, AUtf8TextFileReadsAsUtf8WithOrWithoutAByteOrderMark) {
     ASSERT_NE(shape, nullptr) << c.what;
     EXPECT_EQ(shape->GetText(), std::string(c.what) == std::string("ASCII") ? c.bytes : text) << c.what;
   }
+  // UTF-8 that the page file's Shift-JIS cannot hold is refused before it
+  // is in the page, not when the page is saved.
+  const std::string before = pagetest::PageBytes(doc_);
+  const std::string path = dir_.File("emoji.txt");
+  testsupport::WriteText(path, "絵文字 \xF0\x9F\x98\x80");
+  int rc = 0;
+  EXPECT_EQ(Insert(path, rc), nullptr);
+  EXPECT_EQ(rc, page::kResultUnsupportedType);
+  doc_.RollbackOpenGroup();
+  EXPECT_EQ(pagetest::PageBytes(doc_), before);
 }
 
 // Lays the inserted text out as the page draws it, at `zoom`, and answers
