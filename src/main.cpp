@@ -4,7 +4,6 @@
 #include "app/CPennetApp.h"
 #include "app/HintDialogs.h"
 #include "app/QtHooks.h"
-#include "app/QtTranslations.h"
 #include "page/StringTable.h"
 #include "platform/Settings.h"
 
@@ -27,7 +26,6 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("Tamarik"));
   QApplication::setApplicationName(QStringLiteral("Pennet"));
   if (app::IsScreenless()) gQtDefaultHandler = qInstallMessageHandler(FilterQtMessages);
-  app::InstallQtTranslations();
   page::InstallProgramStringTable();
   app::InstallQtHooks();
   app::InstallAngleHintHook();

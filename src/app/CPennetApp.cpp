@@ -1,6 +1,7 @@
 #include "app/CPennetApp.h"
 
 #include <QCoreApplication>
+#include <QTranslator>
 #include <QFileInfo>
 
 #include "app/AppStrings.h"
@@ -9,6 +10,7 @@
 #include "app/CSMainFrame.h"
 #include "app/CPennetView.h"
 #include "app/LaunchBlock.h"
+#include "app/QtTranslations.h"
 #include "app/WindowFrame.h"
 #include "page/AppPrefs.h"
 #include "page/PnGlobal.h"
@@ -48,6 +50,10 @@ CPennetApp::~CPennetApp() {
   // Copied 3D figures need the engine to be deleted.
   global.ClearCopyBuffer();
   if (engineStarted_ && hooks_.exitEngine) hooks_.exitEngine();
+  if (qtTranslations_ != nullptr) {
+    QCoreApplication::removeTranslator(qtTranslations_);
+    delete qtTranslations_;
+  }
   if (gApp == this) gApp = nullptr;
 }
 
@@ -60,11 +66,13 @@ CSMainFrame* CPennetApp::CreateMainFrame() {
   return mainFrame_.get();
 }
 
-// Start-up, in order: one instance per user (a launch hand-off always
-// runs), the install check, the main frame, the engine, the page of the
-// command line or of the hand-off, the window, then the work of other parts
-// that needs the window.
+// Start-up, in order: Qt's Japanese texts, one instance per user (a launch
+// hand-off always runs), the install check, the main frame, the engine, the
+// page of the command line or of the hand-off, the window, then the work of
+// other parts that needs the window.
 bool CPennetApp::InitInstance(const QStringList& arguments, int& exitCode) {
+  // Qt's own dialogs and buttons in Japanese, from the first message on.
+  if (qtTranslations_ == nullptr) qtTranslations_ = InstallQtTranslations();
   const std::string launchName = GetLaunchMemoryName(ToStdStrings(arguments));
   if (!ClaimInstance(arguments, launchName)) {
     exitCode = kExitHandedOver;

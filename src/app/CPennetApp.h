@@ -16,6 +16,8 @@
 #include "app/CRecentFileList.h"
 #include "app/InstallRecord.h"
 
+class QTranslator;
+
 namespace platform {
 class Settings;
 }
@@ -150,6 +152,7 @@ class CPennetApp : public QObject {
   ViewFactory viewFactory_;
   std::unique_ptr<CSMainFrame> mainFrame_;
   std::unique_ptr<CInstanceLock> instanceLock_;
+  QTranslator* qtTranslations_ = nullptr;  // Qt's Japanese texts, while this application runs
   QString instanceServerName_;
   std::string programFolder_;
   std::optional<InstallRecord> installRecord_;

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRect>
 #include <optional>
 
@@ -89,6 +91,20 @@ TEST_F(Startup, TheFirstStartPlacesTheWholeWindowOnTheScreen) {
   EXPECT_EQ((platform::RECT{stored.mMLeft, stored.mMTop, stored.mMRight, stored.mMBottom}),
             (platform::RECT{10, 10, 960, 660}))
       << "an unmoved window is stored as it came";
+}
+
+// The program speaks Japanese in Qt's own dialogs and buttons while it
+// runs.
+TEST_F(Startup, QtsOwnTextsAreJapaneseWhileTheProgramRuns) {
+  const auto cancelText = [] {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Pennet"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::Cancel);
+    return box.button(QMessageBox::Cancel)->text() + QLatin1Char(' ') + box.button(QMessageBox::Yes)->text();
+  };
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(cancelText(), QStringLiteral("キャンセル はい(&Y)"));
+  End();
+  EXPECT_EQ(cancelText(), QStringLiteral("Cancel &Yes")) << "the translation goes with the program";
 }
 
 // A file of the command line that cannot be opened is named in one
