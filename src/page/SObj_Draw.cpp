@@ -49,9 +49,12 @@ class EffectChain {
 // zoom, with room to spare: the blurs, the shadow's offset and the outline
 // with its smoothing.
 int EffectReach(const Prop2DVal& V, double zoom) {
-  const auto scaled = [zoom](int v) { return std::abs(static_cast<long long>(TruncateToInt(v * zoom))); };
+  // Damaged pages may hold any int: sizes are taken in 64 bits.
+  const auto scaled = [zoom](int v) {
+    return std::abs(static_cast<long long>(TruncateToInt(std::abs(static_cast<double>(v)) * zoom)));
+  };
   const long long reach = scaled(std::max(V.wholeBlur, 0)) + scaled(V.effectX) + scaled(V.effectY) +
-                          scaled(std::abs(V.effectBlur)) + std::abs(static_cast<long long>(V.effectBlur));
+                          scaled(V.effectBlur) + std::abs(static_cast<long long>(V.effectBlur));
   return static_cast<int>(std::min<long long>(2 * reach + 16, 1 << 24));
 }
 
