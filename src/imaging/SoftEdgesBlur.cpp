@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <type_traits>
 #include <vector>
@@ -164,6 +165,45 @@ class BoxBlurPass {
   std::vector<Sum> columns_;
 };
 
+// Row copies kept from one blur to the next: the bands of a large picture
+// need megabytes of them, and fresh memory costs a fault on every page.
+class ScratchRows {
+ public:
+  static ScratchRows& Instance() {
+    static ScratchRows* rows = new ScratchRows;  // lives as long as the process
+    return *rows;
+  }
+  // A block of the size; throws std::bad_alloc.
+  std::vector<uint8_t> Take(std::size_t bytes) {
+    std::vector<uint8_t> block;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      auto best = kept_.end();
+      for (auto it = kept_.begin(); it != kept_.end(); ++it)
+        if (it->capacity() >= bytes && (best == kept_.end() || it->capacity() < best->capacity())) best = it;
+      if (best != kept_.end()) {
+        block = std::move(*best);
+        kept_.erase(best);
+        keptBytes_ -= block.capacity();
+      }
+    }
+    block.resize(bytes);
+    return block;
+  }
+  void Give(std::vector<uint8_t>&& block) {
+    constexpr std::size_t kMostKept = std::size_t{64} << 20;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (block.capacity() == 0 || keptBytes_ + block.capacity() > kMostKept) return;
+    keptBytes_ += block.capacity();
+    kept_.push_back(std::move(block));
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::vector<uint8_t>> kept_;
+  std::size_t keptBytes_ = 0;
+};
+
 // One band of output rows [first, end) of the blur. Reading in place, the
 // rows above and below the band that its window reaches come from `above`
 // and `below`, copied before any band wrote.
@@ -172,6 +212,11 @@ class BoxBlurBand {
  public:
   BoxBlurBand(const Image& src, int width, int height, int r, int first, int end)
       : src_(src), width_(width), height_(height), r_(r), first_(first), end_(end), pass_(width, r) {}
+  ~BoxBlurBand() {
+    for (std::vector<uint8_t>* rows : {&saved_, &above_, &below_}) ScratchRows::Instance().Give(std::move(*rows));
+  }
+  BoxBlurBand(const BoxBlurBand&) = delete;
+  BoxBlurBand& operator=(const BoxBlurBand&) = delete;
 
   // The rows outside the band the window reads.
   int AboveFirst() const { return std::max(first_ - r_ - 1, 0); }
@@ -187,9 +232,10 @@ class BoxBlurBand {
       inPlace_ = true;
       // Writing in place overwrites rows the window still has to take
       // away: keep the last r + 1 original rows of the band.
-      saved_.resize(rowBytes * static_cast<std::size_t>(std::min(r_ + 1, end_ - first_)));
-      above_.resize(rowBytes * static_cast<std::size_t>(first_ - AboveFirst()));
-      below_.resize(rowBytes * static_cast<std::size_t>(BelowEnd() - end_));
+      ScratchRows& scratch = ScratchRows::Instance();
+      saved_ = scratch.Take(rowBytes * static_cast<std::size_t>(std::min(r_ + 1, end_ - first_)));
+      above_ = scratch.Take(rowBytes * static_cast<std::size_t>(first_ - AboveFirst()));
+      below_ = scratch.Take(rowBytes * static_cast<std::size_t>(BelowEnd() - end_));
     } catch (const std::bad_alloc&) {
       return false;
     }
