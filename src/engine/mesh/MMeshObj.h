@@ -487,6 +487,56 @@ class MMeshObj : public MObject {
   // be read (a texture of several colours).
   bool SetFaceShaderColour(MFace* face, std::uint32_t colour);
 
+  // ---- drawing: MMeshObj_Draw.cpp, MMeshObj_DrawLines.cpp, MeshPageOutlines.cpp
+  // Which passes run depends on the view: its quick-draw level, the last
+  // frame's speed, the draw mode (6 the page style with its face and line
+  // styles), smooth display, section lines and the renderer's kind (0 the
+  // interactive OpenGL path, others the export path). Every pass puts the
+  // renderer's state back as it found it and stops when a failure is
+  // recorded.
+  // The box of every vertex, recomputed when the vertices changed.
+  void GetLocalBounds(BoundsRecord& out) override;
+  void DrawBody(QView* view, const DrawRecord& record) override;
+  void CollectOverlaySegments(LineSegArray& out, const MatrixRecord& parentMatrix, QView* view) override;
+  void UpdateVertexNormals();
+  void DrawForRenderer(QView* view, const DrawRecord& record);
+  void DrawInView(QView* view, const DrawRecord& record);
+  // The faces by material: smooth shading as triangles, flat shading with
+  // quads as one quadrilateral, toned through the renderer's tone fill;
+  // transparent faces go to the view's deferred list.
+  void DrawFacesByMaterial(QView* view, const DrawRecord& record, bool tone);
+  void DrawLinesChained(QView* view, const DrawRecord& record);
+  void DrawLinesPlain(QView* view, const DrawRecord& record);
+  void DrawLinesByCrease(QView* view, const DrawRecord& record);
+  void DrawLinesByClass(QView* view, const DrawRecord& record);
+  bool IsInBoneGroup();
+  // A uniform cubic B-spline through the four control points, in 8 lines.
+  void DrawCurveLine(QView* view, MLine* line, const PointRecord control[4]);
+  void DrawCurveLines(QView* view, const DrawRecord& record);
+  void DrawSectionLines(QView* view, const DrawRecord& record);
+  void DrawVertexPoints(QView* view, const DrawRecord& record);
+  void CollectSilhouetteSegments(LineSegArray& out, const MatrixRecord& parentMatrix, QView* view);
+  // Every drawn line; beyond 1000 segments only every 13th smooth inner line.
+  void CollectLineSegments(LineSegArray& out, const MatrixRecord& parentMatrix, QView* view);
+  static void ExtendBounds(const PointRecord& point, BoundsRecord& box);
+  void ExtendBoundsByElements(const PtrArray* faceList, const PtrArray* lineList, const PtrArray* vertexList,
+                              BoundsRecord& out);
+  void DeferTransparentFace(QView* view, MFace* face);
+  // The tone state for the view's tone values (MeshToneFill.h).
+  void SetupToneLevels(QView* view);
+  // The faces turned to `direction`; mode 1 stops there, other modes add the
+  // untextured faces, or the faces of the material facing it most.
+  void CollectFacingFaces(int mode, PtrArray* out, const PointRecord& direction);
+  // Vertex output indices in the vertices' stamp words (-1 shared, -2 one
+  // per corner) and the counts for a renderer with indexed output.
+  void PrepareIndexedOutput(QView* view);
+  void ClearVertexIndices();
+  // The page style's ribbons of silhouettes, sharp lines and borders.
+  virtual void DrawPageOutlines(QView* view, const DrawRecord& record);
+  // World matrix (mirrored in the mirrored-copy pass) then the view's
+  // projection.
+  MatrixRecord PageOutlineMatrix(QView* view);
+
   // ---- link check: MMeshObj_Check.cpp ---------------------------------------
   // The first broken link of any live element, described with the element's
   // class and position in its list; empty when every link holds. Mode as for
@@ -555,6 +605,12 @@ class MMeshObj : public MObject {
   int morphCount = 0;
 
  private:
+  bool IsShownSmooth(QView* view) const;
+  void DrawFacesInStyle(QView* view, const DrawRecord& record, bool toned);
+  void DrawPageFaces(QView* view, const DrawRecord& record);
+  void DrawPageLines(QView* view, const DrawRecord& record);
+  void DrawLinePass(QView* view, const DrawRecord& record, bool altAllowed);
+  void DrawAfterFaces(QView* view, const DrawRecord& record);
   // The seven step values' snapshots take the current values.
   void SnapshotStepValues();
   // The material step of ApplyTarget: with both the morph and the target

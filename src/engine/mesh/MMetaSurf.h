@@ -3,6 +3,7 @@
 // control mesh). Every mesh owns one from construction to destruction. The
 // levels, arrays and the build itself extend this class.
 #include "engine/core/EngAlloc.h"
+#include "engine/core/QView.h"
 
 namespace engine {
 
@@ -22,6 +23,14 @@ class MMetaSurf : public EngHeapObject {
   // element comes from.
   unsigned char trackSources = 0;
   int segmentsPerEdge = 0;
+
+  // ---- drawing ----------------------------------------------------------------
+  // The face pass (toned for the page style's tone fill), the section lines
+  // and the page style's ribbon outlines of the built surface; nothing
+  // when it has not been built.
+  void DrawFaces(QView* view, const DrawRecord& record, bool toned);
+  void DrawSectionLines(QView* view, const DrawRecord& record);
+  void DrawPageOutlines(QView* view, const DrawRecord& record);
 };
 
 }  // namespace engine

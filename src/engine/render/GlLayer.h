@@ -176,6 +176,9 @@ void GlEnd();
 // The four corners with normal and texture coordinate, inside a primitive
 // the caller has begun.
 void GlQuadTexturedCorners(const GlCorner corners[4]);
+// One triangle fan in one colour (r, g, b, a): n points of three doubles,
+// each with its texture coordinate (two floats) when they are given.
+void GlTriangleFan(int n, const double* points, const float* textureCoords, const float rgba[4]);
 
 // ---- images and textures: GlLayerDraw.cpp ---------------------------------
 // Sizes below 64 give 64 (answer 1). Otherwise the size is limited to the
