@@ -9,6 +9,7 @@
 #include <string>
 
 #include "GlTestView.h"
+#include "engine/mesh/MMetaSurf.h"
 #include "engine/mesh/MeshDrawing.h"
 #include "meshkit/MeshTestSupport.h"
 #include "platform/ImageCodec.h"
@@ -157,6 +158,35 @@ TEST_F(MeshRenderTest, ASphereInEveryDrawingMode) {
     }
   EXPECT_GE(colours.size(), 3u);
   ExpectGolden(view, "sphere_page_toned");
+}
+
+TEST_F(MeshRenderTest, ASmoothedCubeInEveryDrawingMode) {
+  enginetest::GlTestView view(kSize, kSize, {2.6, 2.2, 3.4}, {0.5, 0.5, 0.5});
+  ASSERT_TRUE(view.IsReady());
+  MeshFixture f = meshkit::MakeCube(true);
+  WidenLines(*f);
+  f.shader->diffuseColor = {0.45, 0.75, 0.45};
+  f->SetSmoothDisplay(1);
+  f->smoothSurface->Build(3, 0);
+  ASSERT_EQ(FailState(), 0);
+  view.smoothShown = true;
+  const struct {
+    const char* name;
+    int drawMode, faceStyle, lineStyle;
+  } cases[] = {{"smooth_cube_shaded", 2, 1, 1}, {"smooth_cube_flat", 4, 1, 1}, {"smooth_cube_page_plain", 6, 1, 1},
+               {"smooth_cube_page_toned", 6, 2, 1}, {"smooth_cube_page_pen", 6, 2, 4}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetMode(view, c.drawMode, c.faceStyle, c.lineStyle);
+    const Census census = Render(view, *f, c.name);
+    EXPECT_GT(census.other, 1000);
+    EXPECT_GT(census.background, kSize * kSize / 3);
+  }
+  // The page style draws the surface's outline.
+  SetMode(view, 6, 2, 1);
+  view.Render(*f);
+  EXPECT_GT(Count(view.Pixels()).dark, 200);
+  ExpectGolden(view, "smooth_cube_page_toned");
 }
 
 }  // namespace

@@ -337,35 +337,44 @@ void MeshEmitTriangle(QView* view, MFace* face, MShader* material, MShader*& cur
     else renderer->DrawTriangleNormals(p[0], n[0], p[1], n[1], p[2], n[2]);
     return;
   }
-  int indices[3];
+  const PointRecord points[3] = {corners[0]->position, corners[1]->position, corners[2]->position};
+  int* words[3] = {&corners[0]->id, &corners[1]->id, &corners[2]->id};
+  MeshEmitToneFill(view, 3, points, normals, words, textured, &tex[0][0], material, eye, faceNormal);
+}
+
+void MeshEmitToneFill(QView* view, int count, const PointRecord* points, PointRecord* normals, int* const* indexWords,
+                      bool textured, const float* textureCoords, MShader* material, const PointRecord& eye,
+                      const PointRecord& faceNormal) {
+  QImp* renderer = view->GetRenderer();
+  int indices[4];
   int* indexArgument = nullptr;
   if (renderer->IsIndexedOutput()) {
-    for (int i = 0; i < 3; ++i) {
-      int& word = corners[i]->id;
-      if (word == -1) indices[i] = word = renderer->NextVertexIndex();
-      else if (word == -2) indices[i] = renderer->NextVertexIndex();
-      else indices[i] = word;
+    for (int k = 0; k < count; ++k) {
+      int& word = *indexWords[k];
+      if (word == -1) indices[k] = word = renderer->NextVertexIndex();
+      else if (word == -2) indices[k] = renderer->NextVertexIndex();
+      else indices[k] = word;
     }
     indexArgument = indices;
-  } else if (VDot(VSub(eye, corners[0]->position), faceNormal) < 0.0) {
-    for (PointRecord& n : normals) n = VScale(n, -1.0);
+  } else if (VDot(VSub(eye, points[0]), faceNormal) < 0.0) {
+    for (int k = 0; k < count; ++k) normals[k] = VScale(normals[k], -1.0);
   }
-  double points[9], normalValues[9];
-  for (int i = 0; i < 3; ++i) {
-    points[3 * i] = corners[i]->position.x;
-    points[3 * i + 1] = corners[i]->position.y;
-    points[3 * i + 2] = corners[i]->position.z;
-    normalValues[3 * i] = normals[i].x;
-    normalValues[3 * i + 1] = normals[i].y;
-    normalValues[3 * i + 2] = normals[i].z;
+  double pointValues[12], normalValues[12];
+  for (int k = 0; k < count; ++k) {
+    pointValues[3 * k] = points[k].x;
+    pointValues[3 * k + 1] = points[k].y;
+    pointValues[3 * k + 2] = points[k].z;
+    normalValues[3 * k] = normals[k].x;
+    normalValues[3 * k + 1] = normals[k].y;
+    normalValues[3 * k + 2] = normals[k].z;
   }
   float colour[4];
   if (textured) colour[0] = colour[1] = colour[2] = 1.0f;
   else VToFloats(material->diffuseColor, colour);
   colour[3] = static_cast<float>(material->opacity);
   const PointRecord eyeDirection = view->GetEyeDirection();
-  renderer->FillToneBands(3, points, normalValues, textured, &tex[0][0], colour, eyeDirection.x, eyeDirection.y,
-                          eyeDirection.z, material, indexArgument);
+  renderer->FillToneBands(count, pointValues, normalValues, textured, textureCoords, colour, eyeDirection.x,
+                          eyeDirection.y, eyeDirection.z, material, indexArgument);
 }
 
 void MeshEmitFace(QView* view, MFace* face, MShader* material, MShader*& current, int mode, int stamp,

@@ -62,6 +62,13 @@ void MeshEmitTriangle(QView* view, MFace* face, MShader* material, MShader*& cur
 // both halves of a quad take the stamp.
 void MeshEmitFace(QView* view, MFace* face, MShader* material, MShader*& current, int mode, int stamp,
                   MShader* ownMaterial);
+// The tone fill of one polygon of 3 or 4 corners: with indexed output each
+// corner's index comes from its index word (-1 a new index kept there, -2 a
+// new index each time); otherwise the normals turn to the eye. The colour is
+// the material's (white when textured) with its opacity.
+void MeshEmitToneFill(QView* view, int count, const PointRecord* points, PointRecord* normals, int* const* indexWords,
+                      bool textured, const float* textureCoords, MShader* material, const PointRecord& eye,
+                      const PointRecord& faceNormal);
 // One face as the scene draws its deferred faces.
 void MeshDrawFace(QView* view, MFace* face, MShader*& current, bool flip, int stamp, const PointRecord& eye);
 void MeshDrawFacePageStyle(QView* view, MFace* face, MShader*& current, bool flip, const PointRecord& eye);
