@@ -81,6 +81,24 @@ TEST_F(MetaSurfTest, TrianglesGiveThreeQuadsAndQuadsFour) {
   EXPECT_EQ(FailState(), 0);
 }
 
+TEST_F(MetaSurfTest, ABuildWithoutLevelsKeepsTrianglesAndDrawsOnlyQuads) {
+  MeshFixture f = meshkit::MakeQuadPair(false);
+  f.Vertex(2, 0, 0);
+  f.Vertex(2, 1, 0);
+  f.Face(1, 4, 5);
+  f.Face(1, 5, 2);
+  ASSERT_TRUE(f->JoinToQuad(f.Line(1, 5)));
+  MMetaSurf& s = Surface(f, 0);
+  ASSERT_EQ(FailState(), 0);
+  EXPECT_EQ(s.faces.Count(), 3);  // two triangles and a quad
+  f->SetSmoothDisplay(1);
+  view_.recorder.rendererKind = engine::kRendererOpenGL;
+  view_.smoothShown = true;
+  f->DrawBody(&view_, {{0.5, 0.5, 5}, {0.5, 0.5, 0}, {0, 0, 0}, {0, 1, 0}});
+  EXPECT_EQ(view_.recorder.Count("DrawQuadNormals"), 1);
+  EXPECT_EQ(FailState(), 0);
+}
+
 TEST_F(MetaSurfTest, OpenBordersAreSharpCreases) {
   MeshFixture f = meshkit::MakeGrid(2, 2);
   f.v[1]->position.z = 1.0;  // a border vertex between two border edges

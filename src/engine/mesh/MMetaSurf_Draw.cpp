@@ -78,11 +78,13 @@ void MMetaSurf::DrawSectionLines(QView* view, const DrawRecord& record) {
   for (SurfFace& patch : faces) {
     SurfVertex* c[4];
     SurfEdge* e[4];
-    SurfFace::GetCorners(&patch, c, e);
+    const int n = SurfFace::GetCorners(&patch, c, e);
     const PointRecord first[3] = {c[0]->position, c[1]->position, c[2]->position};
-    const PointRecord second[3] = {c[2]->position, c[3]->position, c[0]->position};
     MeshDrawFaceSections(view, record, first, offset, factor);
-    MeshDrawFaceSections(view, record, second, offset, factor);
+    if (n == 4) {
+      const PointRecord second[3] = {c[2]->position, c[3]->position, c[0]->position};
+      MeshDrawFaceSections(view, record, second, offset, factor);
+    }
     if (Failed()) break;
   }
 }

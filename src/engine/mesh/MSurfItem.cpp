@@ -1,6 +1,7 @@
 // The surface records' walks, patch normals, corner normals that respect
 // creases and the mirror seam, texture continuity, indexed output and the
 // emitter that hands one patch to the renderer.
+#include <algorithm>
 #include <cmath>
 
 #include "engine/core/QImp.h"
@@ -130,11 +131,13 @@ void MMetaSurf::ComputeFaceNormals() {
   for (SurfFace& face : faces) {
     SurfVertex* c[4];
     SurfEdge* e[4];
+    // Only a build without levels keeps triangles: their second normal is
+    // their first.
     const int n = SurfFace::GetCorners(&face, c, e);
-    ENG_FATAL_IF(n != 4);
     VToFloats(MetaSurfFaceNormal(c[0]->position, c[1]->position, c[2]->position), face.normal1);
-    VToFloats(MetaSurfFaceNormal(c[0]->position, c[2]->position, c[3]->position), face.normal2);
-    for (int k = 0; k < 4; ++k) {
+    VToFloats(MetaSurfFaceNormal(c[0]->position, c[2]->position, c[n - 1]->position), face.normal2);
+    if (n == 3) std::copy(face.normal1, face.normal1 + 3, face.normal2);
+    for (int k = 0; k < n; ++k) {
       if (e[k]->vertexA == c[k]) e[k]->faceAlong = &face;
       else e[k]->faceAgainst = &face;
     }
@@ -221,7 +224,8 @@ void MetaSurfEmitPatch(QView* view, SurfFace* patch, MShader* material, MShader*
   }
   SurfVertex* c[4];
   SurfEdge* e[4];
-  SurfFace::GetCorners(patch, c, e);
+  // Patches are quads; the triangles of a build without levels are not drawn.
+  if (SurfFace::GetCorners(patch, c, e) != 4) return;
   float tex[4][2] = {};
   if (textured) {
     ENG_FATAL_IF(patch->uv == nullptr);
