@@ -270,6 +270,20 @@ TEST_F(MeshPageStyleTest, OutlinesDrawSilhouettesSharpLinesAndBorders) {
   }
 }
 
+TEST_F(MeshPageStyleTest, OutlinesWithoutMemoryDrawNothingAndRestoreTheRenderer) {
+  MeshFixture f = meshkit::MakeQuadPair(false);
+  view_.recorder.Clear();
+  {
+    engine::EngAllocFailureScope fail(1);
+    f->DrawPageOutlines(&view_, {{0.5, 0.5, 5}, {0.5, 0.5, 0}, {0, 0, 0}, {0, 1, 0}});
+  }
+  EXPECT_EQ(FailState(), engine::kEngFailFailed);
+  EXPECT_EQ(FailReason(), engine::kEngReasonOutOfMemory);
+  EXPECT_EQ(view_.recorder.Count("DrawQuad"), 0);
+  EXPECT_EQ(view_.recorder.Names().back(), "LightingOn");
+  EXPECT_EQ(view_.recorder.Find("SetPolygonOffset", 1)->values[0], 1.0);
+}
+
 TEST_F(MeshPageStyleTest, NearlyParallelRibbonsJoinAtTheMidpointsOfTheirCorners) {
   // Two ribbons leaving a vertex at the origin in opposite directions.
   PointRecord left[4] = {{0, 1, 0}, {0, -1, 0}, {-1, 0, 0}, {-1, 0, 0}};

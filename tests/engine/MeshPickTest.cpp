@@ -201,6 +201,22 @@ TEST_F(MeshPickTest, RegionsTakeVerticesAndTheLinesBetweenThem) {
   EXPECT_EQ(none.count, 0);
 }
 
+TEST_F(MeshPickTest, RegionsRunningOutOfMemoryAppendNothing) {
+  MeshFixture f = meshkit::MakeGrid(3, 3);
+  f->ProjectToScreen(Parallel(), 0);
+  const RectRegion all(At(-1, 4), At(4, -1));
+  engine::PtrArray out;
+  const int needed = meshkit::ForEachAllocationFailure(
+      [&] { f->CollectInRegion(&all, nullptr, &out); },
+      [&](int) {
+        EXPECT_EQ(FailReason(), engine::kEngReasonOutOfMemory);
+        EXPECT_EQ(out.count, 0);
+      });
+  ASSERT_EQ(out.count, 1);
+  EXPECT_GT(needed, 0);
+  delete static_cast<engine::ElementSelection*>(out[0]);
+}
+
 TEST_F(MeshPickTest, KeepConnectedSelectionKeepsThePickedPart) {
   // Two separate squares side by side, both wholly selected.
   MeshFixture f = meshkit::MakeEmptyMesh();

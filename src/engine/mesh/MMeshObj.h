@@ -540,6 +540,13 @@ class MMeshObj : public MObject {
   // per corner) and the counts for a renderer with indexed output.
   void PrepareIndexedOutput(QView* view);
   void ClearVertexIndices();
+  // The material for new faces: the engine's current material when it was
+  // last applied to this mesh and is still among its materials, else a new
+  // material of this mesh that takes the current material's values.
+  MShader* GetNewFaceShader();
+  // Every vertex through the matrix (x = 0 on the mirror plane); the morphs
+  // follow.
+  void TransformVertices(const MatrixRecord& m);
   // The page style's ribbons of silhouettes, sharp lines and borders.
   virtual void DrawPageOutlines(QView* view, const DrawRecord& record);
   // World matrix (mirrored in the mirrored-copy pass) then the view's

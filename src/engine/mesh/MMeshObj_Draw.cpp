@@ -2,6 +2,7 @@
 // and the face emitters, bounds.
 #include <algorithm>
 
+#include "engine/core/CRGlobalM.h"
 #include "engine/core/CrPrefs.h"
 #include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
@@ -469,6 +470,34 @@ void MMeshObj::PrepareIndexedOutput(QView* view) {
 
 void MMeshObj::ClearVertexIndices() {
   for (MVertex* v : vertices) v->id = 0;
+}
+
+// ---- new faces' material and moved vertices ------------------------------------------
+
+MShader* MMeshObj::GetNewFaceShader() {
+  CRGlobalM& store = EngGlobalM();
+  if (store.lastMesh == this && store.lastShader != nullptr)
+    for (MShader* shader : shaders)
+      if (shader == store.lastShader) return shader;
+  MShader* shader = AddShader();
+  if (shader == nullptr) {
+    EngRecordFailure(kEngReasonOutOfMemory);
+    return nullptr;
+  }
+  store.SetCurrentShader(this, shader);
+  shader->id = 0;
+  return shader;
+}
+
+void MMeshObj::TransformVertices(const MatrixRecord& m) {
+  for (MVertex* v : vertices) {
+    PointRecord moved;
+    MUtilTransformPoint(m, v->position, moved);
+    if ((v->flags & kVertexOnMirror) != 0) moved.x = 0.0;
+    v->position = moved;
+  }
+  MarkChanged();
+  TransformMorphs(m);
 }
 
 // ---- figures' groups -------------------------------------------------------------------
