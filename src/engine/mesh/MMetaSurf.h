@@ -27,6 +27,7 @@
 #include "engine/core/EngGeometry.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/core/QView.h"
+#include "platform/Memory.h"
 
 namespace engine {
 
@@ -40,12 +41,14 @@ struct SurfFace;
 
 struct SurfVertex {
   PointRecord position;
-  SurfVertex* child;      // while a level is computed: this vertex's vertex point
-  MVertex* newVertex;     // during Rebuild: the mesh vertex made for it
-  SurfEdge* firstEdge;    // null for an isolated control vertex
-  double sharpness;       // 0 smooth
-  std::uint16_t flags;    // bit 0: on the open seam of the mirror plane; bit 1: has ribbons (outlines)
-  int outputIndex;        // indexed output: -1 shared, -2 one per use, else the index
+  union {
+    SurfVertex* child;   // while a level is computed: this vertex's vertex point
+    MVertex* newVertex;  // during Rebuild: the mesh vertex made for it
+  };
+  SurfEdge* firstEdge;   // null for an isolated control vertex
+  double sharpness;      // 0 smooth
+  int outputIndex;       // indexed output: -1 shared, -2 one per use, else the index
+  std::uint16_t flags;   // bit 0: on the open seam of the mirror plane; bit 1: has ribbons (outlines)
 
   // e's next edge around this vertex; fatal when this vertex is not an end of e.
   SurfEdge* NextEdgeAround(const SurfEdge* e) const;
@@ -65,12 +68,13 @@ struct SurfEdge {
   SurfVertex* vertexB;
   SurfEdge* nextAroundA;
   SurfEdge* nextAroundB;
-  SurfVertex* child;  // while a level is computed: the edge point
-  MLine* newLine;     // during Rebuild: the mesh line made for it
-  int reserved;
-  double sharpness;
+  union {
+    SurfVertex* child;  // while a level is computed: the edge point
+    MLine* newLine;     // during Rebuild: the mesh line made for it
+  };
   SurfFace* faceAlong;    // passes this edge from vertexA to vertexB (final level)
   SurfFace* faceAgainst;  // passes it from vertexB to vertexA
+  double sharpness;
   unsigned char colour[3];
   unsigned char lineWidth;
   unsigned char lineKind;    // 0 smooth inner, 1 sharp, 2 drawn by its own flag, 3 border
@@ -86,10 +90,10 @@ struct SurfUVBlock {
 struct SurfFace {
   MShader* shader;
   SurfEdge* firstEdge;
-  int flags;  // bit 0: the walk starts at firstEdge's vertexA; outline pass: bits 1 to 3
   SurfUVBlock* uv;
   float normal1[3];  // triangle c0, c1, c2
   float normal2[3];  // triangle c0, c2, c3
+  int flags;  // bit 0: the walk starts at firstEdge's vertexA; outline pass: bits 1 to 3
 
   // The face walk: 3 or 4 corners and edges, edge k joining corners k and
   // k + 1. Answers the count.
@@ -234,6 +238,8 @@ bool SurfArray<T>::Reserve(int n) {
     EngRecordFailure(kEngReasonOutOfMemory);
     return false;
   }
+  // Each level fills its arrays at once: map their pages in one go.
+  platform::PrefaultWritable(items_, sizeof(T) * static_cast<std::size_t>(n));
   capacity_ = n;
   return true;
 }
