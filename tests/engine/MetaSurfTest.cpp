@@ -249,6 +249,30 @@ TEST_F(MetaSurfTest, TheSmoothFacePassEmitsQuadsAndDefersTransparentPatches) {
   EXPECT_EQ(view_.recorder.Count("DrawQuadNormals"), 1);
 }
 
+TEST_F(MetaSurfTest, ThePageStyleDrawsTheSurfacesSilhouetteAsRibbons) {
+  MeshFixture f = meshkit::MakeCube(true);
+  f->SetSmoothDisplay(1);
+  MMetaSurf& s = Surface(f, 2);
+  view_.recorder.rendererKind = engine::kRendererOpenGL;
+  view_.smoothShown = true;
+  view_.drawMode = 6;
+  view_.pageFaceStyle = 0;
+  view_.pageLineStyle = 1;
+  view_.projectionKind = 1603;
+  f->DrawBody(&view_, {{0.5, 0.5, 10}, {0.5, 0.5, 0.5}, {0, 0, 0}, {0, 1, 0}});
+  // Looking down z: the silhouette runs round the middle, where the
+  // patches turn from facing the eye to facing away: one ring of edges.
+  const int ribbons = view_.recorder.Count("ProjectWidthScale");
+  EXPECT_GE(ribbons, 16);
+  EXPECT_LT(ribbons, s.edges.Count() / 4);
+  for (int i = 0; i < ribbons; ++i) {
+    const auto* call = view_.recorder.Find("ProjectWidthScale", i);
+    EXPECT_NEAR(0.5 * (call->values[2] + call->values[5]), 0.5, 0.2);  // around z = 0.5
+  }
+  EXPECT_EQ(view_.recorder.Names().back(), "LightingOn");
+  EXPECT_EQ(FailState(), 0);
+}
+
 // ---- rebuild ------------------------------------------------------------------------
 
 TEST_F(MetaSurfTest, ACubeRebuiltAfterOneLevelIsTheSurfaceAsTriangles) {
@@ -272,6 +296,53 @@ TEST_F(MetaSurfTest, ACubeRebuiltAfterOneLevelIsTheSurfaceAsTriangles) {
   EXPECT_EQ(hidden, 24);
   EXPECT_EQ(faces, 48);
   EXPECT_TRUE(meshkit::FindMeshFaults(*f, 1).empty());
+}
+
+TEST_F(MetaSurfTest, ASeamRebuildsIntoRingsOfCoincidentVertices) {
+  MeshFixture f = meshkit::MakeSeamTube(6, 2);
+  EXPECT_TRUE(meshkit::UndoRoundTrip(
+      *f,
+      [](engine::MMeshObj& m) {
+        m.SaveEditState();
+        m.smoothSurface->trackSources = 1;
+        m.smoothSurface->Build(1, 0);
+        m.smoothSurface->Rebuild();
+        m.smoothSurface->trackSources = 0;
+      },
+      0));
+  // Every two vertices at one place share a ring: the seam's five, twice.
+  std::vector<engine::MVertex*> all;
+  for (engine::MVertex* v : f->vertices) all.push_back(v);
+  int pairs = 0;
+  for (std::size_t i = 0; i < all.size(); ++i)
+    for (std::size_t j = i + 1; j < all.size(); ++j)
+      if (Near(all[i]->position, all[j]->position, 1e-12)) {
+        ++pairs;
+        EXPECT_TRUE(all[i]->IsInRing(all[j])) << all[i]->position.x << " " << all[i]->position.z;
+      }
+  EXPECT_EQ(pairs, 5);
+}
+
+TEST_F(MetaSurfTest, IndexedOutputCountsSharedAndSplitVertices) {
+  MeshFixture f = meshkit::MakeCube(true);
+  f.Line(0, 1)->flags |= engine::kLineSharp;
+  MMetaSurf& s = Surface(f, 1);
+  view_.recorder.indexedOutput = true;
+  s.PrepareIndexedOutput(&view_);
+  int shared = 0, split = 0, corners = 0;
+  for (SurfVertex& v : s.vertices) {
+    if (v.outputIndex == -1) ++shared;
+    else if (v.outputIndex == -2) split += 1, corners += v.CountFacedEdges();
+  }
+  EXPECT_EQ(shared + split, 26);
+  EXPECT_GT(split, 0);  // the crease's vertices
+  EXPECT_EQ(view_.recorder.Find("SetVertexCount")->values[0], shared + corners);
+  EXPECT_EQ(view_.recorder.Find("SetFaceCount")->values[0], 24);
+  // Texture coordinates that differ across a vertex split it too.
+  MeshFixture g = meshkit::MakeQuadPair(true);
+  meshkit::GiveTexture(g);
+  MMetaSurf& t = Surface(g, 1);
+  for (SurfVertex& v : t.vertices) EXPECT_TRUE(t.HasContinuousUV(&v));
 }
 
 TEST_F(MetaSurfTest, RebuildWithoutALevelIsRefusedAndChangesNothing) {
