@@ -21,6 +21,16 @@ using engine::SurfFace;
 using engine::SurfVertex;
 using meshkit::MeshFixture;
 
+// The subdividing command's steps: one level built with its sources, the
+// mesh rebuilt from it, inside an edit step.
+void RebuildOneLevel(engine::MMeshObj& m) {
+  m.SaveEditState();
+  m.smoothSurface->trackSources = 1;
+  m.smoothSurface->Build(1, 0);
+  m.smoothSurface->Rebuild();
+  m.smoothSurface->trackSources = 0;
+}
+
 class MetaSurfTest : public meshkit::MeshTest {
  protected:
   static MMetaSurf& Surface(MeshFixture& f, int levels, bool track = false) {
@@ -277,13 +287,7 @@ TEST_F(MetaSurfTest, ThePageStyleDrawsTheSurfacesSilhouetteAsRibbons) {
 
 TEST_F(MetaSurfTest, ACubeRebuiltAfterOneLevelIsTheSurfaceAsTriangles) {
   MeshFixture f = meshkit::MakeCube(true);
-  EXPECT_TRUE(meshkit::UndoRoundTrip(*f, [](engine::MMeshObj& m) {
-    m.SaveEditState();
-    m.smoothSurface->trackSources = 1;
-    m.smoothSurface->Build(1, 0);
-    m.smoothSurface->Rebuild();
-    m.smoothSurface->trackSources = 0;
-  }));
+  EXPECT_TRUE(meshkit::UndoRoundTrip(*f, RebuildOneLevel));
   int vertices = 0, lines = 0, hidden = 0, faces = 0;
   for (engine::MVertex* v : f->vertices) vertices += v != nullptr;
   for (engine::MLine* l : f->lines) {
@@ -302,13 +306,7 @@ TEST_F(MetaSurfTest, ASeamRebuildsIntoRingsOfCoincidentVertices) {
   MeshFixture f = meshkit::MakeSeamTube(6, 2);
   EXPECT_TRUE(meshkit::UndoRoundTrip(
       *f,
-      [](engine::MMeshObj& m) {
-        m.SaveEditState();
-        m.smoothSurface->trackSources = 1;
-        m.smoothSurface->Build(1, 0);
-        m.smoothSurface->Rebuild();
-        m.smoothSurface->trackSources = 0;
-      },
+      RebuildOneLevel,
       0));
   // Every two vertices at one place share a ring: the seam's five, twice.
   std::vector<engine::MVertex*> all;
@@ -370,13 +368,7 @@ TEST_F(MetaSurfTest, RebuildUndoesAfterAllocationFailures) {
         fresh = std::make_unique<MeshFixture>(meshkit::MakeCube(true));
         return **fresh;
       },
-      [](engine::MMeshObj& m) {
-        m.SaveEditState();
-        m.smoothSurface->trackSources = 1;
-        m.smoothSurface->Build(1, 0);
-        m.smoothSurface->Rebuild();
-        m.smoothSurface->trackSources = 0;
-      }));
+      RebuildOneLevel));
 }
 
 }  // namespace
