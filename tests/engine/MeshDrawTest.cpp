@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/CRGlobalM.h"
 #include "engine/core/MGroupObj.h"
 #include "engine/mesh/MeshDrawing.h"
 #include "meshkit/MeshTestSupport.h"
@@ -313,18 +312,6 @@ TEST_F(MeshDrawTest, LocalBoundsFollowTheVertices) {
   EXPECT_EQ(box.maxX, 2.0);
   EXPECT_EQ(box.maxY, 3.0);
   EXPECT_EQ(box.maxZ, 4.0);
-}
-
-TEST_F(MeshDrawTest, NewFacesTakeTheCurrentMaterialOfThisMesh) {
-  engine::EngGlobalM().ForgetCurrentShader();
-  MeshFixture f = meshkit::MakeQuadPair(false);
-  engine::MShader* made = f->GetNewFaceShader();
-  ASSERT_NE(made, nullptr);
-  EXPECT_NE(made, f.shader);
-  EXPECT_EQ(f->GetNewFaceShader(), made);  // remembered for this mesh
-  MeshFixture other = meshkit::MakeQuadPair(false);
-  EXPECT_NE(other->GetNewFaceShader(), made);
-  engine::EngGlobalM().ForgetCurrentShader();
 }
 
 TEST_F(MeshDrawTest, TransformedVerticesKeepTheMirrorPlane) {

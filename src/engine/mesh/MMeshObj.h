@@ -540,10 +540,6 @@ class MMeshObj : public MObject {
   // per corner) and the counts for a renderer with indexed output.
   void PrepareIndexedOutput(QView* view);
   void ClearVertexIndices();
-  // The material for new faces: the engine's current material when it was
-  // last applied to this mesh and is still among its materials, else a new
-  // material of this mesh that takes the current material's values.
-  MShader* GetNewFaceShader();
   // Every vertex through the matrix (x = 0 on the mirror plane); the morphs
   // follow.
   void TransformVertices(const MatrixRecord& m);

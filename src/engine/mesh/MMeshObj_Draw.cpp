@@ -2,7 +2,6 @@
 // and the face emitters, bounds.
 #include <algorithm>
 
-#include "engine/core/CRGlobalM.h"
 #include "engine/core/CrPrefs.h"
 #include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
@@ -472,22 +471,7 @@ void MMeshObj::ClearVertexIndices() {
   for (MVertex* v : vertices) v->id = 0;
 }
 
-// ---- new faces' material and moved vertices ------------------------------------------
-
-MShader* MMeshObj::GetNewFaceShader() {
-  CRGlobalM& store = EngGlobalM();
-  if (store.lastMesh == this && store.lastShader != nullptr)
-    for (MShader* shader : shaders)
-      if (shader == store.lastShader) return shader;
-  MShader* shader = AddShader();
-  if (shader == nullptr) {
-    EngRecordFailure(kEngReasonOutOfMemory);
-    return nullptr;
-  }
-  store.SetCurrentShader(this, shader);
-  shader->id = 0;
-  return shader;
-}
+// ---- moved vertices -----------------------------------------------------------------
 
 void MMeshObj::TransformVertices(const MatrixRecord& m) {
   for (MVertex* v : vertices) {

@@ -119,11 +119,9 @@ struct RibbonJoinSlots {
 };
 
 // ---- line classes ---------------------------------------------------------
-// Whether the line's colour is of the marker colour kind (1 red, 3 blue,
-// 4 magenta, 6 cyan, 7 green, 8 yellow): each byte × 0.0039 compared with
-// one half.
-bool BodyLineHasColourKind(const MLine* line, int kind);
-// The drawing class of a line at quick-draw levels 4 and 5 (1 at others):
+// The drawing class of a line by its marker colour kind (each colour byte
+// × 0.0039 compared with one half), group and faces at quick-draw levels 4
+// and 5 (1 at others):
 // 0 not drawn, 1 the curve colour, 2 to 4 the line-class colours, 5 the
 // sharp-line colour.
 int BoneFeatLineClass(const MLine* line, int mode);
