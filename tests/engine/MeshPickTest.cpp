@@ -94,6 +94,27 @@ TEST_F(MeshPickTest, PointPicksFollowTheWinnerRules) {
   EXPECT_EQ(PickAt(*f, 3, 3, true, true, true).object, nullptr);
 }
 
+TEST_F(MeshPickTest, NearestPicksFacesOrLinesAndSelectionDecidesByTheFirstGiven) {
+  MeshFixture f = meshkit::MakeQuadPair(false);
+  f->ProjectToScreen(Parallel(), 0);
+  double t = -1;
+  EXPECT_EQ(f->PickNearest(At(0.8, 0.3), RayStart(0.8, 0.3), RayEnd(0.8, 0.3), &t, false), f.mesh.get());
+  EXPECT_NEAR(t, 0.5, 1e-12);
+  // Lines only: inside a face but far from every line, nothing.
+  EXPECT_EQ(f->PickNearest(At(0.8, 0.3), RayStart(0.8, 0.3), RayEnd(0.8, 0.3), &t, true), nullptr);
+  EXPECT_EQ(f->PickNearest(At(0.7, 0.02), RayStart(0.7, 0.02), RayEnd(0.7, 0.02), &t, true), f.mesh.get());
+  // The first element given decides.
+  engine::MFace* a = f.v[1]->LeavingFace(f.Line(1, 2));
+  f.Line(0, 1)->flags |= engine::kLineSelected;
+  f.Line(1, 2)->flags |= engine::kLineSelected;
+  EXPECT_FALSE(f->IsHitSelected(f.v[1], f.Line(0, 1), a));
+  EXPECT_TRUE(f->IsHitSelected(nullptr, f.Line(0, 1), nullptr));
+  EXPECT_FALSE(f->IsHitSelected(nullptr, nullptr, a));  // the diagonal is not selected
+  f.Line(0, 2)->flags |= engine::kLineSelected;
+  EXPECT_TRUE(f->IsHitSelected(nullptr, nullptr, a));
+  EXPECT_FALSE(f->IsHitSelected(nullptr, nullptr, nullptr));
+}
+
 TEST_F(MeshPickTest, AMeshBehindTheEyeIsNeverPickedByPoint) {
   MeshFixture f = meshkit::MakeQuadPair(false);
   for (engine::MVertex* v : f->vertices) v->screenDepth = -1;
