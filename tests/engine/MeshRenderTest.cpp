@@ -125,6 +125,19 @@ TEST_F(MeshRenderTest, ACubeInEveryDrawingMode) {
     // Corners of the frame stay background.
     EXPECT_EQ(view.Pixels().GetBgra(0, 0), (Bgra{255, 255, 255, 255}));
   }
+  // Section lines in the grid colour across the faces, every 0.1 along y.
+  SetMode(view, 4, 1, 1);
+  view.outlineShown = true;
+  view.gridColor = {0.9, 0.1, 0.1};
+  Render(view, *f, "cube_sections");
+  int red = 0;
+  for (int y = 0; y < kSize; ++y)
+    for (int x = 0; x < kSize; ++x) {
+      const Bgra p = view.Pixels().GetBgra(x, y);
+      red += (p.r > 150 && p.g < 80 && p.b < 80) ? 1 : 0;
+    }
+  EXPECT_GT(red, 200);
+  view.outlineShown = false;
   SetMode(view, 2, 1, 1);
   view.Render(*f);
   ExpectGolden(view, "cube_shaded");
