@@ -111,7 +111,9 @@ TEST_F(MeshRenderTest, ACubeInEveryDrawingMode) {
     int minOther, minDark;
   };
   const Case cases[] = {
-      {"cube_shaded", 2, 1, 1, 4000, 30}, {"cube_flat", 4, 1, 1, 4000, 30},
+      {"cube_mode1", 1, 1, 1, 4000, 30},  {"cube_shaded", 2, 1, 1, 4000, 30},
+      {"cube_faces_only", 3, 1, 1, 4000, 0}, {"cube_flat", 4, 1, 1, 4000, 30},
+      {"cube_flat_faces_only", 5, 1, 1, 4000, 0},
       {"cube_page_plain", 6, 1, 1, 4000, 300}, {"cube_page_toned", 6, 2, 1, 4000, 300},
       {"cube_page_one_tone", 6, 4, 3, 4000, 300}, {"cube_page_lines_only", 6, 0, 1, 0, 300},
   };
@@ -151,7 +153,8 @@ TEST_F(MeshRenderTest, ASphereInEveryDrawingMode) {
   const struct {
     const char* name;
     int drawMode, faceStyle, lineStyle;
-  } cases[] = {{"sphere_shaded", 2, 1, 1}, {"sphere_flat", 4, 1, 1}, {"sphere_page_plain", 6, 1, 1},
+  } cases[] = {{"sphere_mode1", 1, 1, 1},       {"sphere_shaded", 2, 1, 1},     {"sphere_faces_only", 3, 1, 1},
+               {"sphere_flat", 4, 1, 1},        {"sphere_flat_faces_only", 5, 1, 1}, {"sphere_page_plain", 6, 1, 1},
                {"sphere_page_toned", 6, 2, 1}, {"sphere_page_pen", 6, 2, 4}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -186,7 +189,9 @@ TEST_F(MeshRenderTest, ASmoothedCubeInEveryDrawingMode) {
   const struct {
     const char* name;
     int drawMode, faceStyle, lineStyle;
-  } cases[] = {{"smooth_cube_shaded", 2, 1, 1}, {"smooth_cube_flat", 4, 1, 1}, {"smooth_cube_page_plain", 6, 1, 1},
+  } cases[] = {{"smooth_cube_mode1", 1, 1, 1},  {"smooth_cube_shaded", 2, 1, 1}, {"smooth_cube_faces_only", 3, 1, 1},
+               {"smooth_cube_flat", 4, 1, 1},   {"smooth_cube_flat_faces_only", 5, 1, 1},
+               {"smooth_cube_page_plain", 6, 1, 1},
                {"smooth_cube_page_toned", 6, 2, 1}, {"smooth_cube_page_pen", 6, 2, 4}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
