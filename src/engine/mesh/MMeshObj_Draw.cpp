@@ -110,17 +110,6 @@ void MMeshObj::ExtendBounds(const PointRecord& point, BoundsRecord& box) {
   box.maxZ = std::max(box.maxZ, point.z);
 }
 
-void MMeshObj::GetLocalBounds(BoundsRecord& out) {
-  if (localBoundsStale != 0) {
-    BoundsRecord box{};
-    box.empty = 1;
-    for (MVertex* v : vertices) ExtendBounds(v->position, box);
-    localBounds = box;
-    localBoundsStale = 0;
-  }
-  out = localBounds;
-}
-
 void MMeshObj::ExtendBoundsByElements(const PtrArray* faceList, const PtrArray* lineList,
                                       const PtrArray* vertexList, BoundsRecord& out) {
   out = BoundsRecord{};
