@@ -33,6 +33,12 @@ const int kBones[20][2] = {
     {kHipL, kKneeL},         {kPelvis, kHipL},        {kKneeL, kAnkleL},       {kAnkleL, kToeL},
 };
 
+// Each bone's influence radius as thousandths of three times its length
+// (the skeleton lines' stored ratios): wide enough that every body vertex
+// lies well inside its nearest bone's reach, so far bones take no share.
+const int kInfluence[20] = {3600, 3600, 3600, 3600, 2400, 3000, 3000, 3000, 2400, 3000,
+                            3000, 3000, 2400, 3000, 3000, 3000, 3000, 2400, 3000, 3000};
+
 PointRecord Sub(const PointRecord& a, const PointRecord& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 PointRecord Add(const PointRecord& a, const PointRecord& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 PointRecord Mul(const PointRecord& a, double s) { return {a.x * s, a.y * s, a.z * s}; }
@@ -69,8 +75,11 @@ MBoneObj* BuildSkeleton() {
     if (kJoints[i].x == 0) joints[i]->flags |= kVertexOnMirror;
   }
   joints[kPelvis]->flags |= kVertexRootJoint;
-  for (int b = 19; b >= 0; --b)
-    if (AddSkeletonLine(*figure, joints[kBones[b][0]], joints[kBones[b][1]]) == nullptr) return figure;
+  for (int b = 19; b >= 0; --b) {
+    MLine* line = AddSkeletonLine(*figure, joints[kBones[b][0]], joints[kBones[b][1]]);
+    if (line == nullptr) return figure;
+    line->pairValue = kInfluence[b];
+  }
   return figure;
 }
 
@@ -105,9 +114,11 @@ void RigFigure(MBoneObj& figure, MGroupObj& group) {
   if (Failed()) return;
   figure.CaptureRestState(nullptr, true);
   if (Failed()) return;
+  // The radii stored in the skeleton's lines, when it has them, before the
+  // binding uses them.
+  figure.RestoreInfluenceRadii();
   figure.BuildRig(nullptr);
   if (Failed()) return;
-  figure.RestoreInfluenceRadii();
   figure.SetSkinBound(true);
   figure.UpdateBoneMatrices(2);
   for (int i = 0; i < group.GetChildCount(); ++i) {
