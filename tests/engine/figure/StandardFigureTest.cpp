@@ -110,8 +110,7 @@ TEST_F(StandardFigureTest, RendersInTwoPosesAndWalkingMatchesItsGoldenImage) {
   ASSERT_TRUE(RenderGroupAround(*group_, 240, 240, 0, false, {0.45, 1.55, 0}, 0.35, arm, &error)) << error;
   EXPECT_TRUE(platform::SaveImageFile(arm, PictureFolder() + "/standard_arm_raised.png"));
 
-  const std::string golden = std::string(std::getenv("PENNET_SOURCE_DIR") ? std::getenv("PENNET_SOURCE_DIR") : "..") +
-                             "/tests/engine/golden/standard_figure_walking.png";
+  const std::string golden = std::string(PENNET_ENGINE_TEST_DATA) + "/golden/standard_figure_walking.png";
   if (std::getenv("PENNET_UPDATE_GOLDEN")) {
     ASSERT_TRUE(platform::SaveImageFile(walking, golden));
     GTEST_SKIP() << "golden image written to " << golden;
