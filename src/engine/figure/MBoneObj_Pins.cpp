@@ -128,12 +128,23 @@ bool MBoneObj::DragBoneStartTo(MDocObj*, MLine* line, const PointRecord& displac
   const TwoBoneChain chain =
       MakeTwoBoneChain(pe, joint != nullptr ? &pj : nullptr, root != nullptr ? &pr : nullptr);
 
-  // The end joint and everything below it move as one piece.
-  ClearSelection();
+  // The end joint and everything below it move as one piece: the ends of
+  // the lines that start at it and of every line below those. The
+  // selection is left alone.
+  PtrArray moving;
+  if (!moving.Add(end)) {
+    EngRecordFailure(kEngReasonOutOfMemory);
+    return false;
+  }
+  const int stamp = TakeVisitStamp();
   ForEachLineAround(end, [&](MLine* l) {
-    if (l->end0 == end) SelectChainFrom(false, l, nullptr, false);
+    if (l->end0 != end || l->id == stamp) return true;
+    return ForEachLineBelow(l, stamp, [&](MLine* below) {
+      if (moving.Add(below->end1)) return true;
+      EngRecordFailure(kEngReasonOutOfMemory);
+      return false;
+    });
   });
-  end->flags |= kVertexSelected;
   if (Failed()) return false;
 
   PointRecord target = Add(pe, displacement);
@@ -148,13 +159,11 @@ bool MBoneObj::DragBoneStartTo(MDocObj*, MLine* line, const PointRecord& displac
   }
   PointRecord step;
   MUtilTransformVector(inverse, Sub(target, pe), step);
-  for (MVertex* v : vertices) {
-    if ((v->flags & kVertexSelected) == 0) continue;
+  for (int i = 0; i < moving.count; ++i) {
+    MVertex* v = static_cast<MVertex*>(moving[i]);
     v->SaveUndo();
     if (Failed()) return false;
-    PointRecord p = Add(v->position, step);
-    if ((v->flags & kVertexOnMirror) != 0) p.x = 0;
-    v->SetPosition(p);
+    v->SetPosition(KeptOnMirror(v->flags, Add(v->position, step)));
   }
   return true;
 }
@@ -319,9 +328,9 @@ int MBoneObj::PinSelection() {
     return 0;
   }
   if (s.lines.count == 0 && free.count == 2) {
-    addPose.AddEntry(GetVertexIndex(static_cast<MVertex*>(free[0])), -1,
-                     GetVertexIndex(static_cast<MVertex*>(free[1])));
-    return Failed() ? 1 : 0;
+    const int result = addPose.AddEntry(GetVertexIndex(static_cast<MVertex*>(free[0])), -1,
+                                        GetVertexIndex(static_cast<MVertex*>(free[1])));
+    return Failed() ? 1 : result;
   }
   return 1;
 }
