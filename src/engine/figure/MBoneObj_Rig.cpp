@@ -283,7 +283,9 @@ void MBoneObj::ResetAllBones(MDocObj*) {
     KeepMirror(line->end1, end);
     line->end0->SetPosition(start);
     line->end1->SetPosition(end);
-    b.undoPosedMatrix = b.posedMatrix;
+    // The undo copies stay as the step's checkpoint took them: a reset
+    // later in a step must not make undo give back matrices of the middle
+    // of the step with joints of its start.
     MUtilIdentity(b.deformMatrix);
     MUtilIdentity(b.posedMatrix);
   }

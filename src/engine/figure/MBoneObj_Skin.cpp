@@ -304,9 +304,8 @@ void MBoneObj::ResetBoneAndBelow(MLine* start) {
   ForEachLineBelow(start, TakeVisitStamp(), [&](MLine* line) {
     BoneRecord* b = FindBoneByLine(line);
     ENG_FATAL_IF(b == nullptr);
-    b->undoTwist = b->twist;
+    // The undo copies stay as the step's checkpoint took them.
     b->twist = 0;
-    b->undoPosedMatrix = b->posedMatrix;
     MUtilIdentity(b->posedMatrix);
     MVertex* end = line->end1;
     end->SaveUndo();

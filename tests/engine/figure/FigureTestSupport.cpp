@@ -142,6 +142,50 @@ std::string DumpFigureData(MBoneObj& figure) {
   return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult GroupUndoRestoresAfterAllocationFailures(const std::function<MGroupObj&()>& makeFresh,
+                                                                    const std::function<void(MGroupObj&)>& edit) {
+  for (int nth = 1; nth <= 3000; ++nth) {
+    EngContext().ClearFailure();
+    MGroupObj& group = makeFresh();
+    std::vector<MMeshObj*> meshes;
+    for (int i = 0; i < group.GetChildCount(); ++i)
+      if (group.ChildAt(i)->GetType() == kObjectMesh) meshes.push_back(static_cast<MMeshObj*>(group.ChildAt(i)));
+    MBoneObj* figure = FindBoneObj(&group);
+    std::vector<meshkit::MeshSnapshot> before;
+    for (MMeshObj* m : meshes) {
+      m->Checkpoint(true);
+      m->UpdateSelectionCache();
+      before.push_back(meshkit::TakeSnapshot(*m));
+    }
+    const std::string figureBefore = figure != nullptr ? DumpFigureData(*figure) : "";
+    {
+      EngAllocFailureScope fail(nth);
+      edit(group);
+    }
+    if (EngContext().failState != kEngFailFailed) return ::testing::AssertionSuccess();
+    if (EngContext().failReason != kEngReasonOutOfMemory)
+      return ::testing::AssertionFailure() << "allocation " << nth << ": reason " << EngContext().failReason;
+    EngContext().ClearFailure();
+    for (MMeshObj* m : meshes)
+      if (m->GetEditState() == kEditMeshStep) m->ExchangeUndoStep(0);
+    for (size_t i = 0; i < meshes.size(); ++i) {
+      meshes[i]->UpdateSelectionCache();
+      if (meshkit::DumpInOrderOf(*meshes[i], before[i]) != before[i].dump)
+        return ::testing::AssertionFailure() << "allocation " << nth << ": mesh " << i << " not restored";
+    }
+    if (figure != nullptr && DumpFigureData(*figure) != figureBefore) {
+      const std::string now = DumpFigureData(*figure);
+      size_t at = 0;
+      while (at < now.size() && at < figureBefore.size() && now[at] == figureBefore[at]) ++at;
+      const size_t line = figureBefore.rfind('\n', at) + 1;
+      return ::testing::AssertionFailure() << "allocation " << nth << ": figure data not restored:\n  expected "
+                                           << figureBefore.substr(line, figureBefore.find('\n', at) - line)
+                                           << "\n  actual   " << now.substr(line, now.find('\n', at) - line);
+    }
+  }
+  return ::testing::AssertionFailure() << "the edit still failed after 3000 allocations";
+}
+
 double JointDistance(MBoneObj& a, MBoneObj& b) {
   double worst = 0;
   MVertex* v = a.GetVertexList().First();

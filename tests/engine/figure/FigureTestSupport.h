@@ -54,6 +54,14 @@ std::string DumpFigureData(engine::MBoneObj& figure);
 ::testing::AssertionResult GroupUndoRoundTrip(engine::MGroupObj& group,
                                               const std::function<void()>& edit);
 
+// An edit of a figure's group that runs out of memory part way must leave
+// steps that undo to the group as it was: for n = 1, 2, ... a fresh group
+// from `makeFresh` is checkpointed and edited with the nth engine
+// allocation failing, then every mesh's open step is undone and the meshes
+// and the figure's data compared with their state before.
+::testing::AssertionResult GroupUndoRestoresAfterAllocationFailures(const std::function<engine::MGroupObj&()>& makeFresh,
+                                                                    const std::function<void(engine::MGroupObj&)>& edit);
+
 // The largest distance between the joints of two figures of the same shape.
 double JointDistance(engine::MBoneObj& a, engine::MBoneObj& b);
 
