@@ -7,6 +7,8 @@
 #include "FigureRender.h"
 #include "FigureTestSupport.h"
 #include "engine/core/EngMath.h"
+#include "engine/core/ObjectFactory.h"
+#include "engine/core/QFile.h"
 #include "platform/ImageCodec.h"
 
 namespace figuretest {
@@ -78,6 +80,37 @@ TEST_F(StandardFigureTest, EveryStandardPoseDeformsWithoutBrokenValues) {
       for (MVertex* v : meshes[m].mesh->GetVertexList())
         ASSERT_TRUE(std::isfinite(v->position.x) && std::isfinite(v->position.y) && std::isfinite(v->position.z))
             << name;
+  }
+}
+
+TEST_F(StandardFigureTest, TheFilesTheBuildMadeReadBackAndPoseTheFigure) {
+  const std::string folder = PENNET_FIGURE_DATA_DIR;
+  std::unique_ptr<MObject> object;
+  {
+    QFile in(folder + "/standard_figure.grp", platform::File::Mode::kRead);
+    object.reset(ReadObject(in));
+    ASSERT_NE(object, nullptr) << EngContext().failText;
+    EXPECT_EQ(in.BytesLeft(), 0);
+  }
+  ASSERT_EQ(object->GetType(), kObjectGroup);
+  MBoneObj* read = FindBoneObj(object.get());
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(DumpFigureData(*read), DumpFigureData(*figure_));
+  EXPECT_TRUE(read->FindLandmarks(false));
+  for (const std::string& name : standardfigure::StandardPoseNames()) {
+    MPose stored;
+    {
+      QFile in(folder + "/pose_" + name + ".pos", platform::File::Mode::kRead);
+      stored.ReadFrom(in);
+      ASSERT_EQ(FailState(), 0) << name;
+      EXPECT_EQ(in.BytesLeft(), 0);
+    }
+    EXPECT_TRUE(read->MatchesPoseHeader(stored.header)) << name;
+    MPose made;
+    ASSERT_TRUE(standardfigure::MakeStandardPose(*figure_, name, made));
+    read->SetPose(nullptr, stored);
+    ASSERT_EQ(FailState(), 0) << name;
+    EXPECT_LT(JointDistance(*read, *figure_), 1e-6) << name;
   }
 }
 
