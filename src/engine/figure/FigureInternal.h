@@ -45,7 +45,8 @@ bool ForEachLineBelow(MLine* start, int stamp, F&& visit) {
   start->id = stamp;
   bool ok = pending.Add(start);
   while (ok && pending.count > 0) {
-    MLine* line = static_cast<MLine*>(pending[--pending.count]);
+    MLine* line = static_cast<MLine*>(pending[pending.count - 1]);
+    --pending.count;
     if (!visit(line)) return false;
     ok = ForEachLineAround(line->end1, [&](MLine* next) {
       if (next->id == stamp) return true;

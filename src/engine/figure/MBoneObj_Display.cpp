@@ -284,9 +284,9 @@ void MBoneObj::DrawBody(QView* view, const DrawRecord&) {
   if (QuickDrawLevel(view) == 3) DrawFeaturePoints(view);
   const CrPrefs* prefs = EngContext().prefs;
   if (prefs == nullptr || prefs->lineDisplayMode != 2) return;
-  MObject* scene = this;
-  while (scene != nullptr && scene->GetType() != kObjectScene) scene = scene->GetParent();
-  if (DrawMode(view) != 6) DrawBones(reinterpret_cast<MDocObj*>(scene), view);
+  // The bound meshes are found through the figure's parent; the scene
+  // itself is not needed for them.
+  if (DrawMode(view) != 6) DrawBones(nullptr, view);
 }
 
 void MBoneObj::DrawBones(MDocObj* scene, QView* view) {

@@ -29,7 +29,8 @@ void MBoneObj::GetPoseHeader(PoseHeader& out) {
   }
   int slot = 11;
   for (int i = 0; bones != nullptr && i < bones->count && slot <= 15; ++i)
-    if (((*bones)[i].line->end0->flags & kVertexRootJoint) != 0) out.values[slot++] = i;
+    if ((*bones)[i].line != nullptr && ((*bones)[i].line->end0->flags & kVertexRootJoint) != 0)
+      out.values[slot++] = i;
 }
 
 void MBoneObj::GetPoseBones(PoseBoneArray& out) {
@@ -226,6 +227,7 @@ void MBoneObj::GetRootPositions(PointRecord* rest, PointRecord* current) {
   for (int pass = 0; pass < 2 && !found && bones != nullptr; ++pass) {
     for (int i = 0; i < bones->count && !found; ++i) {
       const BoneRecord& b = (*bones)[i];
+      if (b.line == nullptr) continue;
       MVertex* joint = pass == 0 ? b.line->end0 : b.line->end1;
       if ((joint->flags & kVertexRootJoint) == 0) continue;
       r = pass == 0 ? b.restStart : b.restEnd;

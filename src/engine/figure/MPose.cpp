@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "engine/core/CRGlobalM.h"
 #include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/core/QFile.h"
@@ -255,6 +256,16 @@ int MPose::ReadFrom(QFile& file) {
   if (rest > 0) EngSkipRecordBytes(file, rest, kWhat);
   return recordSize;
 }
+
+namespace {
+
+void DeletePose(MPose* pose) { delete pose; }
+
+}  // namespace
+
+void SetClipboardPose(MPose* pose) { EngGlobalM().ownedObject.Reset(pose, pose != nullptr ? DeletePose : nullptr); }
+
+MPose* GetClipboardPose() { return EngGlobalM().ownedObject.Get(); }
 
 int BonePoseRead(QFile& file, MPose& pose) {
   pose.ReadFrom(file);

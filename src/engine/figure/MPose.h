@@ -78,4 +78,10 @@ class MPose {
 // MPose::ReadFrom on the pose; 0.
 int BonePoseRead(QFile& file, MPose& pose);
 
+// Hands a pose to the engine clipboard's pose slot, which owns it from then
+// on (the previous one is deleted); null empties the slot.
+void SetClipboardPose(MPose* pose);
+// The clipboard's pose, or null.
+MPose* GetClipboardPose();
+
 }  // namespace engine

@@ -152,6 +152,20 @@ TEST_F(PoseTest, BlendingCopiesTheFirstPoseAndAdoptsAnotherLayout) {
   EXPECT_EQ(blend.BoneCount(), 1);
 }
 
+TEST_F(PoseTest, TheClipboardKeepsAPoseThroughItsBackup) {
+  auto* pose = new MPose();
+  figure_->GetPose(*pose);
+  SetClipboardPose(pose);
+  EXPECT_EQ(GetClipboardPose(), pose);
+  EngGlobalM().MoveToBackup();
+  EXPECT_EQ(GetClipboardPose(), nullptr);
+  EngGlobalM().RestoreFromBackup();
+  ASSERT_EQ(GetClipboardPose(), pose);
+  EXPECT_TRUE(figure_->MatchesPoseHeader(GetClipboardPose()->header));
+  SetClipboardPose(nullptr);  // deletes it
+  EXPECT_EQ(GetClipboardPose(), nullptr);
+}
+
 TEST_F(PoseTest, SettingAPoseIsUndoable) {
   MPose pose;
   Pose("sitting", pose);
