@@ -191,6 +191,10 @@ void MBoneObj::AdoptBodyFrom(MDocObj* scene, MBoneObj* other) {
     skinRecords = skins;
     restPositions = rest;
     undoRestPositions = undoRest;
+    // The other figure's records went with its meshes.
+    other->skinRecords->RemoveAll();
+    other->restPositions->RemoveAll();
+    other->undoRestPositions->RemoveAll();
     BoundMeshArray meshes;
     if (!CollectBoundMeshes(meshes)) return;
     for (int m = 0; m < meshes.count; ++m)

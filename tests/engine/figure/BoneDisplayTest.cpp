@@ -1,5 +1,6 @@
 // The skeleton's overlay segments, the rotation rings and their picking, and
 // the feature points' drawing.
+#include <cmath>
 #include <map>
 
 #include "FigureTestSupport.h"
@@ -80,6 +81,62 @@ TEST_F(BoneDisplayTest, OneSelectedBoneGetsRingsThatCanBePicked) {
   chain.lower->flags |= kLineSelected;
   Kinds(*chain.figure);
   EXPECT_EQ(chain.figure->handleLine, nullptr);
+}
+
+TEST_F(BoneDisplayTest, TheSelectedBonesInfluenceIsGivenToTheBoundVertices) {
+  Chain chain = MakeChain();
+  chain.lower->flags |= kLineSelected;
+  ASSERT_TRUE(chain.figure->ComputeSelectedInfluence(nullptr));
+  int k = 0;
+  for (MVertex* v : chain.body->GetVertexList()) {
+    const SkinRecord& r = (*chain.figure->skinRecords)[k++];
+    double expected = 0;
+    for (int i = 0; i < r.count; ++i)
+      if (r.bones[i] == 0) expected += r.weights[i];
+    EXPECT_EQ(v->workValue, static_cast<int>(expected * 1000 + 0.5));
+  }
+}
+
+TEST_F(BoneDisplayTest, TheRotationTrackersServicesTurnBonesAndPutJointsBack) {
+  Chain chain = MakeChain();
+  MBoneObj& f = *chain.figure;
+  PointArray saved;
+  f.SaveVertexPositions(saved);
+  ASSERT_EQ(saved.count, 3);
+  MatrixRecord identity, quarter;
+  MUtilIdentity(identity);
+  MUtilRotateAxis(identity, M_PI / 2, {0, 0, 1}, quarter);
+  PtrArray below;
+  f.CollectBonesBelow(false, chain.upper, below, false);
+  ASSERT_EQ(below.count, 1);
+  f.RotateBonesAbout(chain.b->position, quarter, below);
+  EXPECT_NEAR(MUtilDistance(chain.c->position, {-1, 1, 0}), 0, 1e-12);
+  PointRecord axis;
+  f.GetBoneAxis(axis, chain.upper, 1);
+  EXPECT_NEAR(axis.x, -1, 1e-12);
+  EXPECT_FALSE(f.IsBoneAtRest(chain.upper));
+  f.RestoreVertexPositions(saved);
+  EXPECT_EQ(chain.c->position.y, 2);
+  EXPECT_EQ(MUtilDistance(chain.c->position, {0, 2, 0}), 0);
+}
+
+TEST_F(BoneDisplayTest, InfluenceRadiiComeBackFromTheLinesOnlyWhenMostAreSound) {
+  Chain chain = MakeChain();
+  MBoneObj& f = *chain.figure;
+  (*f.bones)[0].radius = 0.5;
+  (*f.bones)[1].radius = 0.25;
+  f.StoreInfluenceRatios();
+  EXPECT_EQ(chain.lower->pairValue, 1500);
+  EXPECT_EQ(chain.upper->pairValue, 750);
+  (*f.bones)[0].radius = 9;
+  (*f.bones)[1].radius = 9;
+  f.RestoreInfluenceRadii();
+  EXPECT_NEAR((*f.bones)[0].radius, 0.5, 1e-12);
+  EXPECT_NEAR((*f.bones)[1].radius, 0.25, 1e-12);
+  // Half the lines outside 300..30000: nothing changes.
+  chain.upper->pairValue = 5;
+  f.RestoreInfluenceRadii();
+  EXPECT_NEAR((*f.bones)[1].radius, 0.25, 1e-12);
 }
 
 TEST_F(BoneDisplayTest, FeaturePointsAreDrawnUpToTheCurrentOneDuringAWalk) {

@@ -117,6 +117,49 @@ TEST_F(TransferTest, RebindingAfterAnEditKeepsThePoseAndItsUndoGivesMatchingArra
   EXPECT_EQ(FailState(), 0);
 }
 
+TEST_F(TransferTest, RunningOutOfMemoryInATakeOverLeavesCountsThatAgree) {
+  // Two chains: the same skeleton, each with its own tube.
+  for (int nth = 1; nth < 5000; nth += 3) {
+    MGroupObj scene;
+    Chain own = MakeChain();
+    Chain other = MakeChain();
+    MGroupObj* ownGroup = own.group.release();
+    MGroupObj* otherGroup = other.group.release();
+    scene.AddChild(ownGroup);
+    scene.AddChild(otherGroup);
+    bool failed;
+    {
+      EngAllocFailureScope fail(nth);
+      own.figure->AdoptBodyFrom(nullptr, other.figure);
+      failed = FailState() == kEngFailFailed;
+    }
+    if (!failed) break;
+    EXPECT_EQ(FailReason(), kEngReasonOutOfMemory) << nth;
+    EngContext().ClearFailure();
+    // Whatever step failed, each figure's arrays match its bound meshes,
+    // so that the next deformation finds what it needs.
+    for (MGroupObj* g : {ownGroup, otherGroup}) {
+      MBoneObj* f = FindBoneObj(g);
+      int bones = 0, bound = 0;
+      f->CountRigElements(bones, bound);
+      ASSERT_EQ(f->restPositions->count, bound) << nth;
+      ASSERT_EQ(f->skinRecords->count, bound) << nth;
+      f->UpdateBoneMatrices(1);
+      f->DeformBoundObjects(nullptr);
+      EngContext().ClearFailure();
+    }
+  }
+}
+
+TEST_F(TransferTest, AFigureKeepingItsPoseReleasesItWhenDestroyed) {
+  Chain chain = MakeChain();
+  chain.figure->CreateOwnPose(nullptr);
+  ASSERT_NE(chain.figure->savedPose, nullptr);
+  // The group deletes the figure with its kept pose (the leak check of the
+  // sanitizer build watches this).
+  chain.group.reset();
+}
+
 using LandmarkTest = FigureTest;
 
 TEST_F(LandmarkTest, SkeletonsOfAnotherShapeAreRefusedWithAReason) {
