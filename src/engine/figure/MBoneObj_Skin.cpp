@@ -325,6 +325,8 @@ void MBoneObj::CollectLinesBelow(int stamp, MLine* start, PtrArray& out) {
 
 void MBoneObj::ExcludeSelectedBones(MDocObj* scene, int mode) {
   if (rigKind == 0 || bones == nullptr) return;
+  SaveEditState();
+  if (Failed()) return;
   if (mode == 3) {
     MLine* first = nullptr;
     for (MLine* line : lines) {
@@ -334,7 +336,6 @@ void MBoneObj::ExcludeSelectedBones(MDocObj* scene, int mode) {
       }
     }
     if (first == nullptr) return;
-    SaveEditState();
     if (!BodyLineHasColourKind(first, kBodyRed)) {
       first->SaveUndo();
       if (EngContext().failState == kEngFailFailed) return;
@@ -355,7 +356,10 @@ void MBoneObj::ExcludeSelectedBones(MDocObj* scene, int mode) {
     if ((joint->flags & kVertexSelected) == 0 || joint->firstLine == nullptr) continue;
     const bool lineSelected =
         !ForEachLineAround(joint, [](MLine* line) { return (line->flags & kLineSelected) == 0; });
-    if (!lineSelected) joint->flags &= ~kVertexSelected;
+    if (lineSelected) continue;
+    joint->SaveUndo();
+    if (Failed()) return;
+    joint->flags &= ~kVertexSelected;
   }
   BindByVertex(scene, mode);
   if (EngContext().failState == kEngFailFailed) return;
@@ -370,6 +374,9 @@ void MBoneObj::ExcludeSelectedBones(MDocObj* scene, int mode) {
 
 bool MBoneObj::IncludeSelectedBones(MDocObj* scene) {
   if (bones == nullptr) return false;
+  // The step is open before the first change, so that undo takes it back.
+  SaveEditState();
+  if (Failed()) return false;
   for (MLine* line : lines) {
     if ((line->flags & kLineSelected) == 0) continue;
     BoneRecord* b = FindBoneByLine(line);

@@ -38,6 +38,15 @@ const Edit kEdits[] = {
        c.figure->SetSkinBound(false);
      },
      [](Chain& c) { c.figure->ExcludeSelectedBones(nullptr, 3); }},
+    {"include the selected bone again", [](Chain& c) {
+       c.upper->flags |= kLineSelected;
+       c.figure->UpdateSelectionCache();
+       c.figure->SetSkinBound(false);
+       c.figure->ExcludeSelectedBones(nullptr, 2);
+       c.figure->Checkpoint(false);
+       c.body->Checkpoint(false);
+     },
+     [](Chain& c) { c.figure->IncludeSelectedBones(nullptr); }},
     {"bind the selected vertices among the selected bones", [](Chain& c) {
        c.lower->flags |= kLineSelected;
        for (MVertex* v : c.body->GetVertexList()) v->flags |= kVertexSelected;

@@ -2,6 +2,7 @@
 // body was edited at rest) and the landmark search's refusals.
 #include "FigureTestSupport.h"
 #include "engine/core/EngMath.h"
+#include "engine/mesh/MMorph.h"
 
 namespace figuretest {
 namespace {
@@ -149,6 +150,47 @@ TEST_F(TransferTest, RunningOutOfMemoryInATakeOverLeavesCountsThatAgree) {
       EngContext().ClearFailure();
     }
   }
+}
+
+// The scene's morph targets for the scaling of target parts.
+MMorphTgt* gTarget = nullptr;
+bool CollectTestTargets(MDocObj*, PtrArray& out) { return gTarget == nullptr || out.Add(gTarget); }
+
+TEST_F(TransferTest, PartsOfAMorphTargetScaleAboutTheirCentre) {
+  Chain chain = MakeChain();
+  MMorph* morph = chain.body->CreateMorph();
+  ASSERT_NE(morph, nullptr);
+  morph->SetName("tip");
+  MMorphTgt target;
+  target.SetTargetName("tip");
+  gTarget = &target;
+  SetFigureMorphTargetCollector(CollectTestTargets);
+  // The marked vertices: the tube's top ring, around (0, 2, 0).
+  for (MVertex* v : chain.body->GetVertexList())
+    if (v->position.y > 1.95) v->flags |= kVertexMarked;
+  PtrArray bones, targets;
+  chain.figure->ScaleTargetParts(nullptr, 0.0, false, &bones, &targets);
+  ASSERT_EQ(bones.count, 1);
+  EXPECT_EQ(reinterpret_cast<std::intptr_t>(bones[0]), 1) << "the upper bone";
+  EXPECT_EQ(targets[0], &target);
+  // With apply, the target's meshes scale about the marked part's centre.
+  PointRecord centre{0, 0, 0};
+  int n = 0;
+  for (MVertex* v : chain.body->GetVertexList()) {
+    if ((v->flags & kVertexMarked) == 0) continue;
+    centre = {centre.x + v->position.x, centre.y + v->position.y, centre.z + v->position.z};
+    ++n;
+  }
+  ASSERT_GT(n, 0);
+  centre = {centre.x / n, centre.y / n, centre.z / n};
+  const PointRecord before = chain.body->GetVertexList().First()->position;
+  chain.figure->ScaleTargetParts(nullptr, 0.5, true, nullptr, nullptr);
+  const PointRecord after = chain.body->GetVertexList().First()->position;
+  EXPECT_NEAR(after.x, centre.x + 0.5 * (before.x - centre.x), 1e-12);
+  EXPECT_NEAR(after.y, centre.y + 0.5 * (before.y - centre.y), 1e-12);
+  EXPECT_NEAR(after.z, centre.z + 0.5 * (before.z - centre.z), 1e-12);
+  SetFigureMorphTargetCollector(nullptr);
+  gTarget = nullptr;
 }
 
 TEST_F(TransferTest, AFigureKeepingItsPoseReleasesItWhenDestroyed) {
