@@ -287,7 +287,14 @@ std::unique_ptr<MGroupObj> BuildStandardFigure() {
     }
     if (Failed()) return nullptr;
   }
-  // Line markers: cyan rings at the wrists, yellow at the ankles.
+  // Lines of width 1 (the outlines and the bone editing's influence
+  // lines draw them); line markers: cyan rings at the wrists, yellow at the
+  // ankles.
+  for (int i = 0; i < group->GetChildCount(); ++i) {
+    MObject* child = group->ChildAt(i);
+    if (child->IsBoneObject()) continue;
+    for (MLine* line : static_cast<MMeshObj*>(child)->lines) line->flags |= 1u << kLineWidthShift;
+  }
   for (int i = 0; i < group->GetChildCount(); ++i) {
     MObject* child = group->ChildAt(i);
     if (child->IsBoneObject()) continue;

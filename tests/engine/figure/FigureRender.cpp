@@ -102,6 +102,25 @@ bool RenderGroupAround(MGroupObj& group, int width, int height, double turnDegre
   return true;
 }
 
+bool RenderInfluence(MGroupObj& group, int width, int height, platform::Image& out, std::string* error) {
+  platform::GlContext context;
+  if (!context.Create(width, height, error) || !context.MakeCurrent()) return false;
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  const double aspect = static_cast<double>(width) / height;
+  glOrtho(-1.1 * aspect, 1.1 * aspect, -0.1, 2.1, -10, 10);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  MBoneObj* figure = FindBoneObj(&group);
+  if (figure != nullptr) figure->DrawBones(nullptr, nullptr);
+  context.Finish();
+  out = context.Pixels();
+  return true;
+}
+
 int PixelsOffGolden(const platform::Image& actual, const platform::Image& golden) {
   int off = 0;
   for (int y = 0; y < actual.Height(); ++y)
@@ -120,7 +139,7 @@ int PixelsOffGolden(const platform::Image& actual, const platform::Image& golden
 }
 
 std::string PictureFolder() {
-  const std::string folder = "figure_pictures";
+  const std::string folder = std::string(PENNET_ENGINE_TEST_OUTPUT) + "/figure_pictures";
   std::filesystem::create_directories(folder);
   return folder;
 }

@@ -19,6 +19,10 @@ bool RenderGroupAround(engine::MGroupObj& group, int width, int height, double t
                        const engine::PointRecord& centre, double halfHeight, platform::Image& out,
                        std::string* error);
 
+// Only the body's lines, in bone editing: each shaded green by how much the
+// figure's selected bones move its ends, on black.
+bool RenderInfluence(engine::MGroupObj& group, int width, int height, platform::Image& out, std::string* error);
+
 // Pixels that differ from the golden image by more than a few levels, each
 // allowed to match a neighbour (edges may move by a pixel).
 int PixelsOffGolden(const platform::Image& actual, const platform::Image& golden);

@@ -114,6 +114,29 @@ TEST_F(StandardFigureTest, TheFilesTheBuildMadeReadBackAndPoseTheFigure) {
   }
 }
 
+TEST_F(StandardFigureTest, InBoneEditingTheBodysLinesShowTheSelectedBonesInfluence) {
+  // The right upper arm selected: its lines are bright green, the legs'
+  // stay black.
+  (*figure_->bones)[9].line->flags |= kLineSelected;
+  platform::Image image;
+  std::string error;
+  ASSERT_TRUE(RenderInfluence(*group_, 240, 240, image, &error)) << error;
+  EXPECT_TRUE(platform::SaveImageFile(image, PictureFolder() + "/standard_influence.png"));
+  auto greenAround = [&](double x, double y) {
+    // Window pixel of the point (x, y) in the view of y -0.1..2.1.
+    const int px = static_cast<int>((x + 1.1) / 2.2 * image.Width());
+    const int py = static_cast<int>((2.1 - y) / 2.2 * image.Height());
+    int best = 0;
+    for (int dy = -6; dy <= 6; ++dy)
+      for (int dx = -6; dx <= 6; ++dx)
+        if (image.Contains(px + dx, py + dy)) best = std::max<int>(best, image.GetBgra(px + dx, py + dy).g);
+    return best;
+  };
+  EXPECT_GT(greenAround(0.26, 1.26), 200) << "the upper arm";
+  EXPECT_LT(greenAround(-0.26, 1.26), 30) << "the other arm";
+  EXPECT_LT(greenAround(0.11, 0.5), 30) << "a knee";
+}
+
 // Renders the figure in a pose, writes the picture beside the tests and
 // answers it.
 platform::Image Picture(MGroupObj& group, const std::string& name, double turn) {
