@@ -42,16 +42,10 @@ void DrawMesh(MMeshObj& mesh, const MatrixRecord& toGroup) {
   glEnd();
 }
 
-}  // namespace
-
-bool RenderGroup(MGroupObj& group, int width, int height, double turnDegrees, bool withBones, platform::Image& out,
-                 std::string* error) {
-  return RenderGroupAround(group, width, height, turnDegrees, withBones, {0, 1.0, 0}, 1.1, out, error);
-}
-
-bool RenderGroupAround(MGroupObj& group, int width, int height, double turnDegrees, bool withBones,
-                       const PointRecord& centre, double halfHeight, platform::Image& out, std::string* error) {
-  platform::GlContext context;
+// Makes the context current and sets up the orthographic view around the
+// centre, cleared to the grey level `clear`.
+bool BeginPicture(platform::GlContext& context, int width, int height, const PointRecord& centre, double halfHeight,
+                  float clear, std::string* error) {
   if (!context.Create(width, height, error) || !context.MakeCurrent()) return false;
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
@@ -61,9 +55,26 @@ bool RenderGroupAround(MGroupObj& group, int width, int height, double turnDegre
           centre.y + halfHeight, -10, 10);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  glRotated(turnDegrees, 0, 1, 0);
-  glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+  glClearColor(clear, clear, clear, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  return true;
+}
+
+const PointRecord kWholeFigure{0, 1.0, 0};
+constexpr double kWholeHalfHeight = 1.1;
+
+}  // namespace
+
+bool RenderGroup(MGroupObj& group, int width, int height, double turnDegrees, bool withBones, platform::Image& out,
+                 std::string* error) {
+  return RenderGroupAround(group, width, height, turnDegrees, withBones, kWholeFigure, kWholeHalfHeight, out, error);
+}
+
+bool RenderGroupAround(MGroupObj& group, int width, int height, double turnDegrees, bool withBones,
+                       const PointRecord& centre, double halfHeight, platform::Image& out, std::string* error) {
+  platform::GlContext context;
+  if (!BeginPicture(context, width, height, centre, halfHeight, 1.0f, error)) return false;
+  glRotated(turnDegrees, 0, 1, 0);
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
   glDisable(GL_LIGHTING);
@@ -104,16 +115,7 @@ bool RenderGroupAround(MGroupObj& group, int width, int height, double turnDegre
 
 bool RenderInfluence(MGroupObj& group, int width, int height, platform::Image& out, std::string* error) {
   platform::GlContext context;
-  if (!context.Create(width, height, error) || !context.MakeCurrent()) return false;
-  glViewport(0, 0, width, height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  const double aspect = static_cast<double>(width) / height;
-  glOrtho(-1.1 * aspect, 1.1 * aspect, -0.1, 2.1, -10, 10);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  if (!BeginPicture(context, width, height, kWholeFigure, kWholeHalfHeight, 0.0f, error)) return false;
   MBoneObj* figure = FindBoneObj(&group);
   if (figure != nullptr) figure->DrawBones(nullptr, nullptr);
   context.Finish();
