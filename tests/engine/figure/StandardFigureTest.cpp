@@ -159,6 +159,11 @@ TEST_F(StandardFigureTest, RendersInTwoPosesAndWalkingMatchesItsGoldenImage) {
     for (int y = 0; y < 30; ++y) high += raised.GetBgra(x, y).r != 255 || raised.GetBgra(x, y).b != 255;
   EXPECT_GT(high, 20);
 
+  // The other two poses, for the eye: sitting seen from the side.
+  ASSERT_TRUE(standardfigure::MakeStandardPose(*figure_, "sitting", pose));
+  Picture(*group_, "sitting", 90);
+  ASSERT_TRUE(standardfigure::MakeStandardPose(*figure_, "standing", pose));
+  Picture(*group_, "standing", 20);
   // A closer look at the raised right arm, for the eye.
   ASSERT_TRUE(standardfigure::MakeStandardPose(*figure_, "arms_raised", pose));
   platform::Image arm;
