@@ -76,6 +76,10 @@ void MPose::Interpolate(PoseBoneRecord& a, const PoseBoneRecord& b, double t, Po
   PointRecord n;
   OsUtilCrossProduct(vb, va, n);
   const double th = std::acos(MUtilCosAngle(vb, kOrigin, va));
+  // Opposite directions have no cross product: the swing is half a turn
+  // about any axis across them (not about z, which may lie along them).
+  if (Dot(n, n) <= 1e-16 && th > M_PI / 2)
+    OsUtilCrossProduct(va, std::fabs(va.x) < 0.9 ? PointRecord{1, 0, 0} : PointRecord{0, 1, 0}, n);
   double angles[3];
   if (MUtilIsNaN(-th * t)) {
     for (int k = 0; k < 3; ++k) angles[k] = (1 - t) * a.angles[k] + t * b.angles[k];

@@ -132,6 +132,21 @@ TEST_F(PoseTest, InterpolationGivesTheEndsAtZeroAndOne) {
   EXPECT_NEAR(MUtilCosAngle(da, {0, 0, 0}, dh), MUtilCosAngle(db, {0, 0, 0}, dh), 1e-9);
 }
 
+TEST_F(PoseTest, InterpolatingBetweenOppositeDirectionsTurnsAcross) {
+  // A bone along y, B turned half round about x: the blend half way points
+  // across the bone, not along it.
+  PoseBoneRecord a{{0, 0, 0}, {0, 0, 1}, {0, 0, 0}};
+  PoseBoneRecord b{{0, 0, 0}, {0, 0, 1}, {M_PI, 0, 0}};
+  PoseBoneRecord half = a, out = a;
+  MPose::Interpolate(half, b, 0.5, out);
+  MatrixRecord m;
+  MUtilComposeMatrix(out.angles[0], out.angles[1], out.angles[2], {1, 1, 1}, {0, 0, 0}, nullptr, m);
+  PointRecord d;
+  MUtilTransformVector(m, {0, 0, 1}, d);
+  EXPECT_NEAR(d.z, 0, 1e-9) << "a quarter turn of the swing";
+  EXPECT_NEAR(std::sqrt(d.x * d.x + d.y * d.y), 1, 1e-9);
+}
+
 TEST_F(PoseTest, BlendingCopiesTheFirstPoseAndAdoptsAnotherLayout) {
   MPose walking;
   Pose("walking", walking);
