@@ -8,17 +8,14 @@ namespace {
 using namespace engine;
 namespace sf = standardfigure;
 
-class BoneTreeTest : public FigureTest {
+class BoneTreeTest : public StandardFigureFixture {
  protected:
   void SetUp() override {
-    FigureTest::SetUp();
-    group_ = sf::BuildStandardFigure();
-    ASSERT_TRUE(group_ != nullptr);
-    f_ = sf::FigureOf(*group_);
+    StandardFigureFixture::SetUp();
+    f_ = figure_;
   }
   MVertex* J(int i) { return f_->GetVertexByIndex(i); }
   MLine* Bone(int i) { return (*f_->bones)[i].line; }
-  std::unique_ptr<MGroupObj> group_;
   MBoneObj* f_ = nullptr;
 };
 

@@ -26,6 +26,22 @@ class FigureTest : public meshkit::MeshTest {
   }
 };
 
+// The figure tests on the standard figure: its group and figure, built
+// before each test.
+class StandardFigureFixture : public FigureTest {
+ protected:
+  void SetUp() override {
+    FigureTest::SetUp();
+    group_ = standardfigure::BuildStandardFigure();
+    ASSERT_TRUE(group_ != nullptr);
+    ASSERT_EQ(FailState(), 0);
+    figure_ = standardfigure::FigureOf(*group_);
+    ASSERT_NE(figure_, nullptr);
+  }
+  std::unique_ptr<engine::MGroupObj> group_;
+  engine::MBoneObj* figure_ = nullptr;
+};
+
 //   C (0, 2, 0)     a chain of two bones, A the root, in a group with a
 //   |               closed tube of radius 0.2 around it (rings every 0.1)
 //   B (0, 1, 0)

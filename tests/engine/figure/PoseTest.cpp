@@ -12,14 +12,8 @@ namespace {
 using namespace engine;
 namespace sf = standardfigure;
 
-class PoseTest : public FigureTest {
+class PoseTest : public StandardFigureFixture {
  protected:
-  void SetUp() override {
-    FigureTest::SetUp();
-    group_ = sf::BuildStandardFigure();
-    ASSERT_TRUE(group_ != nullptr);
-    figure_ = sf::FigureOf(*group_);
-  }
   void Pose(const std::string& name, MPose& pose) {
     EXPECT_TRUE(sf::MakeStandardPose(*figure_, name, pose));
     figure_->ResetPose(nullptr);
@@ -40,8 +34,6 @@ class PoseTest : public FigureTest {
     const BoneRecord& b = (*figure_->bones)[bone];
     return MUtilDistance(b.restStart, b.restEnd);
   }
-  std::unique_ptr<MGroupObj> group_;
-  MBoneObj* figure_ = nullptr;
 };
 
 TEST_F(PoseTest, ApplyingAPoseTwiceEqualsApplyingItOnce) {

@@ -16,19 +16,7 @@ namespace {
 
 using namespace engine;
 
-class StandardFigureTest : public FigureTest {
- protected:
-  void SetUp() override {
-    FigureTest::SetUp();
-    group_ = standardfigure::BuildStandardFigure();
-    ASSERT_TRUE(group_ != nullptr);
-    ASSERT_EQ(FailState(), 0);
-    figure_ = standardfigure::FigureOf(*group_);
-    ASSERT_NE(figure_, nullptr);
-  }
-  std::unique_ptr<MGroupObj> group_;
-  MBoneObj* figure_ = nullptr;
-};
+using StandardFigureTest = StandardFigureFixture;
 
 TEST_F(StandardFigureTest, TheSkeletonHasTheStandardShape) {
   std::string why;
