@@ -4,6 +4,7 @@
 #include <map>
 
 #include "FigureTestSupport.h"
+#include "engine/core/CrPrefs.h"
 #include "engine/core/EngMath.h"
 #include "support/FakeQView.h"
 
@@ -146,8 +147,16 @@ TEST_F(BoneDisplayTest, FeaturePointsAreDrawnUpToTheCurrentOneDuringAWalk) {
   f.featureCount[0] = 3;
   for (int i = 0; i < 3; ++i) f.featurePoints[0][i] = {double(i), 0, 0};
   f.featureCurrent[0] = 1;
+  prefs_.colours[kColourFeaturePoint] = {255, 0, 51};
   f.DrawFeaturePoints(&view_);
   EXPECT_EQ(view_.markers.size(), 1u);
+  // In the feature point colour of the preferences, through the renderer.
+  ASSERT_FALSE(view_.recorder.calls.empty());
+  const auto& colour = view_.recorder.calls.front();
+  EXPECT_EQ(colour.name, "SetMarkerColor");
+  ASSERT_EQ(colour.values.size(), 3u);
+  EXPECT_FLOAT_EQ(static_cast<float>(colour.values[0]), 1.0f);
+  EXPECT_FLOAT_EQ(static_cast<float>(colour.values[2]), 0.2f);
   view_.markers.clear();
   f.featureActive[0] = 0;
   f.DrawFeaturePoints(&view_);
