@@ -194,6 +194,9 @@ class MBoneObj : public MMeshObj {
   bool IsPoseCompatible(bool kind);
   bool MatchesPoseHeader(const PoseHeader& header);
   void ApplyPoseRotations(MPose& pose);
+  // Puts the pose on the figure (from rest, with its additions) as one
+  // undoable step. A pose of another bone count is declined (failure
+  // state 1, reason 6) and nothing changes.
   void SetPose(MDocObj* scene, MPose& pose);
   void GetPose(MPose& pose);
   void EnableAddPose(MPose* pose);

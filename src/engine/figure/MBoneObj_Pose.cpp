@@ -161,6 +161,15 @@ void MBoneObj::ApplyPoseRotations(MPose& pose) {
 }
 
 void MBoneObj::SetPose(MDocObj* scene, MPose& pose) {
+  // A pose of another skeleton (a pose file made for another figure) is
+  // declined before anything changes.
+  if (bones == nullptr || pose.BoneCount() != bones->count) {
+    if (EngContext().failState == kEngFailNone) {
+      EngContext().failState = kEngFailDeclined;
+      EngContext().failReason = kEngReasonDeclined;
+    }
+    return;
+  }
   SaveEditState();
   if (Failed()) return;
   ClearSelection();

@@ -173,6 +173,19 @@ TEST_F(PoseTest, TheClipboardKeepsAPoseThroughItsBackup) {
   EXPECT_EQ(GetClipboardPose(), nullptr);
 }
 
+TEST_F(PoseTest, APoseOfAnotherSkeletonIsDeclined) {
+  MPose other;
+  other.bones.Add(PoseBoneRecord{{0, 0, 0}, {0, 1, 0}, {0.5, 0, 0}});
+  other.header.values[0] = 1;
+  const std::string before = DumpFigureData(*figure_);
+  figure_->SetPose(nullptr, other);
+  EXPECT_EQ(FailState(), kEngFailDeclined);
+  EXPECT_EQ(FailReason(), kEngReasonDeclined);
+  EngContext().ClearFailure();
+  EXPECT_EQ(DumpFigureData(*figure_), before);
+  EXPECT_NE(figure_->GetEditState(), kEditMeshStep) << "no step was opened";
+}
+
 TEST_F(PoseTest, SettingAPoseIsUndoable) {
   MPose pose;
   Pose("sitting", pose);
