@@ -6,6 +6,7 @@
 #include "engine/core/EngRuntime.h"
 #include "engine/core/MGroupObj.h"
 #include "engine/core/ObjectFactory.h"
+#include "engine/scene/SceneFigures.h"
 
 namespace engine {
 
@@ -137,8 +138,24 @@ namespace {
 
 MObject* NewFigure() { return new (std::nothrow) MBoneObj(); }
 
+bool FigureIsSkinBound(MObject* figure) { return static_cast<MBoneObj*>(figure)->IsSkinBound(); }
+
+// After the scene moved a figure's joints: its bones and the bound meshes
+// follow.
+void FigureFollowVertices(MObject* object, MDocObj* scene) {
+  MBoneObj* figure = static_cast<MBoneObj*>(object);
+  figure->UpdateBoneMatrices(1);
+  if (EngContext().failState != kEngFailFailed) figure->DeformBoundObjects(scene);
+}
+
 }  // namespace
 
-void InstallFigureObjectServices() { RegisterObjectCreator(kObjectFigure, NewFigure); }
+void InstallFigureObjectServices() {
+  RegisterObjectCreator(kObjectFigure, NewFigure);
+  FigureSceneServices services;
+  services.isSkinBound = FigureIsSkinBound;
+  services.updateAfterVertexMove = FigureFollowVertices;
+  SetFigureSceneServices(services);
+}
 
 }  // namespace engine

@@ -332,8 +332,10 @@ class MBoneObj : public MMeshObj {
 // The first figure in the object's tree, or null.
 MBoneObj* FindBoneObj(MObject* object);
 
-// Registers the figure with the object factory (tag 6); the engine start-up
-// calls it once, after the mesh's services.
+// Registers the figure with the object factory (tag 6) and gives the scene
+// document its figure services (skin-bound test, bones and skin following
+// moved joints); the engine start-up calls it once, after the mesh's
+// services.
 void InstallFigureObjectServices();
 
 // Engine arrays held by pointer: made and freed through the engine's

@@ -3,6 +3,7 @@
 #include "FigureTestSupport.h"
 #include "engine/core/EngMath.h"
 #include "engine/mesh/MMorph.h"
+#include "engine/scene/SceneFigures.h"
 
 namespace figuretest {
 namespace {
@@ -191,6 +192,23 @@ TEST_F(TransferTest, PartsOfAMorphTargetScaleAboutTheirCentre) {
   EXPECT_NEAR(after.z, centre.z + 0.5 * (before.z - centre.z), 1e-12);
   SetFigureMorphTargetCollector(nullptr);
   gTarget = nullptr;
+}
+
+TEST_F(TransferTest, TheSceneAsksFiguresThroughTheInstalledServices) {
+  Chain chain = MakeChain();
+  EXPECT_TRUE(SceneFigureIsSkinBound(chain.figure));
+  EXPECT_FALSE(SceneFigureIsSkinBound(chain.body));
+  // Joints moved by the scene: the body follows.
+  chain.figure->SaveEditState();
+  chain.c->SaveUndo();
+  chain.c->SetPosition({-1, 1, 0});
+  SceneFigureFollowVertices(chain.figure, nullptr);
+  EXPECT_EQ(FailState(), 0);
+  int moved = 0;
+  for (MVertex* v : chain.body->GetVertexList()) moved += v->position.x < -0.5;
+  EXPECT_GT(moved, 0) << "the upper part of the tube turned with the bone";
+  chain.figure->SetSkinBound(false);
+  EXPECT_FALSE(SceneFigureIsSkinBound(chain.figure));
 }
 
 TEST_F(TransferTest, AFigureKeepingItsPoseReleasesItWhenDestroyed) {
