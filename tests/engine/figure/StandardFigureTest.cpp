@@ -9,6 +9,8 @@
 #include "engine/core/EngMath.h"
 #include "engine/core/ObjectFactory.h"
 #include "engine/core/QFile.h"
+#include "engine/scene/MDocObj.h"
+#include "support/TempDir.h"
 #include "platform/ImageCodec.h"
 
 namespace figuretest {
@@ -123,6 +125,36 @@ TEST_F(StandardFigureTest, InBoneEditingTheBodysLinesShowTheSelectedBonesInfluen
   EXPECT_GT(greenAround(0.26, 1.26), 200) << "the upper arm";
   EXPECT_LT(greenAround(-0.26, 1.26), 30) << "the other arm";
   EXPECT_LT(greenAround(0.11, 0.5), 30) << "a knee";
+}
+
+TEST_F(StandardFigureTest, AFigureInASceneFileReadsBackPosable) {
+  MPose walking;
+  ASSERT_TRUE(standardfigure::MakeStandardPose(*figure_, "walking", walking));
+  figure_->ResetPose(nullptr);
+  testsupport::TempDir dir;
+  {
+    MDocObj scene;
+    scene.AddChild(group_.release());
+    QFile out(dir.File("scene.bin"), platform::File::Mode::kCreateWrite);
+    scene.WriteTo(out);
+    out.FlushAndClose();
+  }
+  ASSERT_EQ(FailState(), 0) << EngContext().failText;
+  MDocObj read;
+  {
+    QFile in(dir.File("scene.bin"), platform::File::Mode::kRead);
+    read.ReadFrom(in);
+    EXPECT_EQ(in.BytesLeft(), 0);
+    ASSERT_EQ(FailState(), 0) << EngContext().failText;
+  }
+  MBoneObj* figure = FindBoneObj(&read);
+  ASSERT_NE(figure, nullptr);
+  EXPECT_TRUE(figure->IsSkinBound());
+  figure->SetPose(&read, walking);
+  ASSERT_EQ(FailState(), 0);
+  BoundMeshArray meshes;
+  ASSERT_TRUE(figure->CollectBoundMeshes(meshes));
+  EXPECT_EQ(meshes.count, 9);
 }
 
 // Renders the figure in a pose, writes the picture beside the tests and
