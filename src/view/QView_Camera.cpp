@@ -362,10 +362,12 @@ void QView::GetEyePosition(PointRecord& eye) {
 }
 
 void QView::GetViewDirection(PointRecord& out) const {
+  // The camera's turns undone in reverse: roll first, then pitch, then yaw
+  // (each step added acts before the ones added earlier).
   MatrixRecord m = Identity();
-  engine::MUtilRotateZ(m, -roll_, m);
-  engine::MUtilRotateX(m, -pitch_, m);
   engine::MUtilRotateY(m, -yaw_, m);
+  engine::MUtilRotateX(m, -pitch_, m);
+  engine::MUtilRotateZ(m, -roll_, m);
   engine::MUtilTransformVector(m, PointRecord{0.0, 0.0, 1.0}, out);
 }
 
