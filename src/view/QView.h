@@ -14,6 +14,7 @@
 // Matrices follow the engine's convention: row vectors, p' = p × M.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "engine/core/EngGeometry.h"
 #include "engine/core/QView.h"
@@ -35,6 +36,16 @@ class GlContext;
 namespace view {
 
 class QImpGL;
+
+// One entry of the deferred-drawing list: a transparent face (or another
+// element) that the scene draws back to front after the opaque pass.
+struct DeferredEntry {
+  engine::MObject* object = nullptr;
+  void* face = nullptr;     // the face, or null
+  void* element = nullptr;  // what is drawn when there is no face
+  double depth = 0.0;       // filled by the scene's deferred pass
+  int mirrored = 0;         // 1 when it belongs to the mirror image
+};
 
 class QView : public engine::QView {
  public:
@@ -209,6 +220,26 @@ class QView : public engine::QView {
   void SetDisplayList(unsigned list) { displayList_ = list; }
   // The grid's box on the screen (x0, y0, x1, y1).
   void GetGridScreenRect(int out[4]) const;
+
+  // Marker points, drawn with OpenGL inside the frame.
+  void SetMarkerColor(double r, double g, double b);
+  void GetMarkerColor(double out[3]) const;
+  void DrawPoint(const PointRecord& point);
+  void SetPointColor(double r, double g, double b);
+  double GetPointSize() const { return pointSize_; }
+
+  // The deferred-drawing list: appending records the mirror-pass switch
+  // with the entry; out of memory sets the failure state.
+  void AddOverlayLine3(engine::MObject* object, void* face, void* element, double depth);
+  std::vector<DeferredEntry>& GetOverlayLines3() { return deferred_; }
+  void ClearOverlayLines3(bool force);
+
+  // Read-back buffers for a picture of the frame: bytes of width × height ×
+  // 4 and an image of that size. A negative width only forgets them.
+  bool AllocReadbackImage(int width, int height);
+  void FreeReadbackImage();
+  std::uint8_t* GetReadbackBytes() { return readbackBytes_.empty() ? nullptr : readbackBytes_.data(); }
+  platform::Image& GetReadbackImage() { return readbackImage_; }
 
   // ---- background picture: QView_Picture.cpp --------------------------------
   void DrawBackgroundPicture(const platform::RECT& tileRect, engine::MObject* scene);
@@ -389,6 +420,13 @@ class QView : public engine::QView {
   bool gridShown_ = true;
   PointRecord eyeDirection_{0.0, 0.0, 1.0};
   int gridScreenRect_[4] = {0, 0, 10, 10};
+  double markerSize_ = 8.0;
+  double markerColour_[3] = {229 / 255.0, 25 / 255.0, 25 / 255.0};
+  double pointSize_ = 4.0;
+  double pointColour_[3] = {25 / 255.0, 25 / 255.0, 25 / 255.0};
+  std::vector<DeferredEntry> deferred_;
+  std::vector<std::uint8_t> readbackBytes_;
+  platform::Image readbackImage_;
 
   // draw style
   int drawMode_ = 2;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <new>
 
+#include "engine/core/CrPrefs.h"
 #include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/core/MObject.h"
@@ -65,10 +67,70 @@ void QView::GetLights(double angles[2][2], bool& fixedInScene) const {
 }
 
 void QView::DrawMarkerPoint(const PointRecord& point, double size) {
-  const double pixels = (size == 0.0 ? 8.0 : size) * engine::EngContext().renderScale;
+  const double pixels = (size == 0.0 ? markerSize_ : size) * engine::EngContext().renderScale;
   renderer_->SetPointSize(static_cast<float>(pixels));
-  renderer_->SetColor(229.0f / 255.0f, 25.0f / 255.0f, 25.0f / 255.0f);
+  renderer_->SetColor(static_cast<float>(markerColour_[0]), static_cast<float>(markerColour_[1]),
+                      static_cast<float>(markerColour_[2]));
   renderer_->DrawPoint(static_cast<float>(point.x), static_cast<float>(point.y), static_cast<float>(point.z));
+}
+
+void QView::SetMarkerColor(double r, double g, double b) {
+  markerColour_[0] = r;
+  markerColour_[1] = g;
+  markerColour_[2] = b;
+}
+
+void QView::GetMarkerColor(double out[3]) const {
+  for (int i = 0; i < 3; ++i) out[i] = markerColour_[i];
+}
+
+void QView::DrawPoint(const PointRecord& point) {
+  renderer_->SetPointSize(static_cast<float>(pointSize_ * engine::EngContext().renderScale));
+  renderer_->SetColor(static_cast<float>(pointColour_[0]), static_cast<float>(pointColour_[1]),
+                      static_cast<float>(pointColour_[2]));
+  renderer_->DrawPoint(static_cast<float>(point.x), static_cast<float>(point.y), static_cast<float>(point.z));
+}
+
+void QView::SetPointColor(double r, double g, double b) {
+  pointColour_[0] = r;
+  pointColour_[1] = g;
+  pointColour_[2] = b;
+}
+
+void QView::AddOverlayLine3(engine::MObject* object, void* face, void* element, double depth) {
+  const engine::CrPrefs* prefs = engine::EngContext().prefs;
+  const int mirrored = prefs != nullptr ? prefs->mirrorPass : 0;
+  try {
+    deferred_.push_back(DeferredEntry{object, face, element, depth, mirrored});
+  } catch (const std::bad_alloc&) {
+    RecordOutOfMemory();
+  }
+}
+
+void QView::ClearOverlayLines3(bool force) {
+  if (!force && renderer_->KeepsOverlayLines()) return;
+  deferred_.clear();
+}
+
+bool QView::AllocReadbackImage(int width, int height) {
+  if (width < 0) return true;  // starts empty, nothing to free
+  FreeReadbackImage();
+  try {
+    readbackBytes_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+  } catch (const std::bad_alloc&) {
+    FreeReadbackImage();
+    return false;
+  }
+  if (!readbackImage_.Create(width, height, 32, false)) {
+    FreeReadbackImage();
+    return false;
+  }
+  return true;
+}
+
+void QView::FreeReadbackImage() {
+  std::vector<std::uint8_t>().swap(readbackBytes_);
+  readbackImage_.Destroy();
 }
 
 // ---- contexts -------------------------------------------------------------------
@@ -276,6 +338,7 @@ double QView::WorldPerPixel() const {
 
 void QView::InvalidateCache() {
   if (HasContext() && platform::GlContext::AnyCurrent()) renderer_->DeleteDisplayList(this);
+  ClearOverlayLines3(true);
 }
 
 // ---- lights and background colour ----------------------------------------------

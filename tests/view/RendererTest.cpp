@@ -251,6 +251,52 @@ TEST_F(RendererTest, GridValuesComeFromTheScenesFloorGrid) {
   EXPECT_EQ(value, 0);
 }
 
+TEST_F(RendererTest, DeferredEntriesKeepTheMirrorPassTheyWereMadeIn) {
+  engine::MGroupObj object;
+  int face = 0;
+  view_->AddOverlayLine3(&object, &face, nullptr, 0.0);
+  prefs_.mirrorPass = 1;
+  view_->AddOverlayLine3(&object, nullptr, &face, 0.0);
+  prefs_.mirrorPass = 0;
+  ASSERT_EQ(view_->GetOverlayLines3().size(), 2u);
+  EXPECT_EQ(view_->GetOverlayLines3()[0].mirrored, 0);
+  EXPECT_EQ(view_->GetOverlayLines3()[0].face, &face);
+  EXPECT_EQ(view_->GetOverlayLines3()[1].mirrored, 1);
+  EXPECT_EQ(view_->GetOverlayLines3()[1].element, &face);
+  view_->ClearOverlayLines3(false);
+  EXPECT_TRUE(view_->GetOverlayLines3().empty()) << "this renderer never keeps them";
+}
+
+TEST_F(RendererTest, MarkerPointsAreDrawnInTheMarkerColour) {
+  double colour[3];
+  view_->GetMarkerColor(colour);
+  EXPECT_NEAR(colour[0] * 255, 229, 1e-9);
+  view_->SetViewport(RECT{0, 0, 64, 64}, true);
+  engine::GlClear();
+  engine::MatrixRecord m;
+  view_->GetProjectionMatrix(m);
+  PointRecord eye, target, screen;
+  view_->GetEyeAndTarget(eye, target);
+  view_->ProjectPoint(target, screen);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_DEPTH_TEST);
+  view_->DrawMarkerPoint(target, 0.0);
+  view_->FinishRendering();
+  const platform::Bgra p = view_->GetContext()->Pixels().GetBgra(static_cast<int>(screen.x), static_cast<int>(screen.y));
+  EXPECT_EQ(p.r, 229);
+  EXPECT_EQ(p.g, 25);
+}
+
+TEST_F(RendererTest, ReadbackBuffersFollowTheirSize) {
+  EXPECT_TRUE(view_->AllocReadbackImage(-1, 0));
+  EXPECT_EQ(view_->GetReadbackBytes(), nullptr);
+  ASSERT_TRUE(view_->AllocReadbackImage(8, 4));
+  EXPECT_NE(view_->GetReadbackBytes(), nullptr);
+  EXPECT_EQ(view_->GetReadbackImage().Width(), 8);
+  view_->FreeReadbackImage();
+  EXPECT_TRUE(view_->GetReadbackImage().IsNull());
+}
+
 TEST_F(RendererTest, MakingAViewWithoutAContextCurrentIsRefused) {
   QView other(RECT{0, 0, 10, 10});
   other.DestroyContext();
