@@ -346,6 +346,8 @@ class QView : public engine::QView {
   // that failed.
   bool ApplyProjectionNow();
   void ApplyLights();
+  // One point of `size` pixels (times the output's scale) in the colour.
+  void DrawDot(const PointRecord& point, double size, const double colour[3]);
   // The grid parameters of a scene that has a floor grid; false otherwise.
   static bool SceneGridParams(engine::MObject* scene, int& kind, double& size, int& divisions,
                               PointRecord& colour);

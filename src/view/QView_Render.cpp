@@ -66,12 +66,14 @@ void QView::GetLights(double angles[2][2], bool& fixedInScene) const {
   fixedInScene = lights_.sceneFixed != 0;
 }
 
-void QView::DrawMarkerPoint(const PointRecord& point, double size) {
-  const double pixels = (size == 0.0 ? markerSize_ : size) * engine::EngContext().renderScale;
-  renderer_->SetPointSize(static_cast<float>(pixels));
-  renderer_->SetColor(static_cast<float>(markerColour_[0]), static_cast<float>(markerColour_[1]),
-                      static_cast<float>(markerColour_[2]));
+void QView::DrawDot(const PointRecord& point, double size, const double colour[3]) {
+  renderer_->SetPointSize(static_cast<float>(size * engine::EngContext().renderScale));
+  renderer_->SetColor(static_cast<float>(colour[0]), static_cast<float>(colour[1]), static_cast<float>(colour[2]));
   renderer_->DrawPoint(static_cast<float>(point.x), static_cast<float>(point.y), static_cast<float>(point.z));
+}
+
+void QView::DrawMarkerPoint(const PointRecord& point, double size) {
+  DrawDot(point, size == 0.0 ? markerSize_ : size, markerColour_);
 }
 
 void QView::SetMarkerColor(double r, double g, double b) {
@@ -84,12 +86,7 @@ void QView::GetMarkerColor(double out[3]) const {
   for (int i = 0; i < 3; ++i) out[i] = markerColour_[i];
 }
 
-void QView::DrawPoint(const PointRecord& point) {
-  renderer_->SetPointSize(static_cast<float>(pointSize_ * engine::EngContext().renderScale));
-  renderer_->SetColor(static_cast<float>(pointColour_[0]), static_cast<float>(pointColour_[1]),
-                      static_cast<float>(pointColour_[2]));
-  renderer_->DrawPoint(static_cast<float>(point.x), static_cast<float>(point.y), static_cast<float>(point.z));
-}
+void QView::DrawPoint(const PointRecord& point) { DrawDot(point, pointSize_, pointColour_); }
 
 void QView::SetPointColor(double r, double g, double b) {
   pointColour_[0] = r;
