@@ -24,6 +24,7 @@
 #include "view/ViewTypes.h"
 
 namespace engine {
+class MFace;
 class MObject;
 class MShader;
 class QFile;
@@ -335,6 +336,34 @@ class QView : public engine::QView {
   // the record spare keeps widths unscaled), times the line scale.
   void ComputeLineScales(double& scale, int& scaleInt) const;
 
+  // ---- what mesh drawing reads of the page style ----------------------------
+  // The tone flag, the shading kind and the line kind under the names mesh
+  // drawing asks for them; the tone values are the light intensities (35
+  // neutral) and the ambient level (the contrast, 50 neutral).
+  int GetPageToneSwitch() const { return toneFlag; }
+  int GetPageFaceStyle() const { return shadingKind; }
+  int GetPageLineStyle() const { return lineKind; }
+  double GetToneContrast() const { return lights_.ambient; }
+  void GetToneLights(double values[2]) const {
+    values[0] = lights_.intensities[0];
+    values[1] = lights_.intensities[1];
+  }
+  engine::MatrixRecord GetProjectionMatrix() {
+    MatrixRecord m;
+    GetProjectionMatrix(m);
+    return m;
+  }
+  PointRecord GetGridColor() const { return {gridColour_[0], gridColour_[1], gridColour_[2]}; }
+  void SetPointMarkerColor(const PointRecord& rgb) { SetMarkerColor(rgb.x, rgb.y, rgb.z); }
+  void DrawPointMarker(const PointRecord& position) { DrawMarkerPoint(position, 0.0); }
+  bool AddDeferredFace(engine::MObject* object, engine::MFace* face, const void* patch, double value);
+  bool IsDirectPoints() const { return false; }
+  // 0 and 3 ask objects for their selected lines and vertices, other values
+  // for every line.
+  int GetOverlayKind() const { return overlayMode_; }
+  int GetOverlayMode() const { return overlayMode_; }
+  void SetOverlayMode(int mode) { overlayMode_ = mode; }
+
   // Fields mesh drawing and the figure view read and write directly.
   int toneFlag = 1;     // shaded tones; 0 gives fixed tone values
   int shadingKind = 2;  // page shading kind; 0 no faces
@@ -427,6 +456,7 @@ class QView : public engine::QView {
   double pointSize_ = 4.0;
   double pointColour_[3] = {25 / 255.0, 25 / 255.0, 25 / 255.0};
   std::vector<DeferredEntry> deferred_;
+  int overlayMode_ = 0;
   std::vector<std::uint8_t> readbackBytes_;
   platform::Image readbackImage_;
 

@@ -104,6 +104,11 @@ void QView::AddOverlayLine3(engine::MObject* object, void* face, void* element, 
   }
 }
 
+bool QView::AddDeferredFace(engine::MObject* object, engine::MFace* face, const void* patch, double value) {
+  AddOverlayLine3(object, face, const_cast<void*>(patch), value);
+  return engine::EngContext().failState != engine::kEngFailFailed;
+}
+
 void QView::ClearOverlayLines3(bool force) {
   if (!force && renderer_->KeepsOverlayLines()) return;
   deferred_.clear();
