@@ -214,6 +214,39 @@ TEST_F(RenderTest, TheBackgroundPictureIsCentredBehindTheScene) {
   }
 }
 
+TEST_F(RenderTest, OnAnAxisViewTheBackgroundPictureFillsTheGrid) {
+  auto scene = MakeScene();
+  QView v(RECT{0, 0, 160, 120});
+  v.MakeCurrent(true);
+  v.SetBackgroundColor(255, 255, 255);
+  v.CreateRenderTarget(RECT{0, 0, 160, 120}, true);
+  v.SetViewPreset(2);  // from the front, parallel
+  v.SetDistance(160.0);
+  v.SetTarget({0.0, 50.0, 0.0});
+  auto picture = std::make_unique<view::BackgroundPicture>();
+  picture->width = picture->height = 4;
+  picture->pixels.assign(4 * 4 * 4, 0);
+  for (int i = 0; i < 16; ++i) picture->pixels[i * 4 + 1] = 160;  // green, opaque
+  for (int i = 0; i < 16; ++i) picture->pixels[i * 4 + 3] = 255;
+  v.SetBackgroundPicture(std::move(picture));
+  ASSERT_TRUE(v.IsAxisView());
+  const Image fitted = RenderPicture(v, scene.get());
+  SavePicture(fitted, "background_axis_view");
+  int grid[4];
+  v.GetGridScreenRect(grid);
+  ASSERT_LT(grid[0], grid[2]);
+  // The picture is square and the grid's box is taller than wide here, or
+  // the other way: either way its middle is the picture's.
+  const int midX = (grid[0] + grid[2]) / 2, midY = (grid[1] + grid[3]) / 2;
+  EXPECT_EQ(fitted.GetBgra(midX, midY).g, 160);
+  EXPECT_EQ(fitted.GetBgra(2, 2), (Bgra{255, 255, 255, 255}));
+
+  // Turned a little: still flagged as an axis view, but no longer one.
+  v.SetAngles(0.01, 0.0, 0.0);
+  const Image turned = RenderPicture(v, scene.get());
+  EXPECT_NE(turned.GetBgra(midX, midY).g, 160);
+}
+
 // Golden pictures of the scene in the shaded and the line style, compared
 // allowing a few pixels to differ (another OSMesa build may round edges the
 // other way). PENNET_UPDATE_GOLDEN=1 rewrites them: look at them first.
