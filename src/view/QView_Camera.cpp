@@ -62,7 +62,8 @@ void QView::GetAngles(double& yaw, double& pitch, double& roll) const {
 }
 
 void QView::ChangeZoom(double zoom) {
-  distance_ = zoom * distance_ / zoomFactor_;
+  // A zoom factor of 0 (a damaged view record) has no scale to undo.
+  if (zoomFactor_ != 0.0) distance_ = zoom * distance_ / zoomFactor_;
   zoomFactor_ = zoom;
   InvalidateMatrices();
 }
@@ -218,7 +219,9 @@ void QView::SetParallelExtent(double halfWidth, double halfHeight, bool fixed) {
 
 void QView::SetupProjection(const platform::RECT& rect, bool setProjection, int tileColumn, int tileRow,
                             bool tiled) {
-  const double f = depthUnit_;
+  // A depth unit that is not a positive number (a damaged view record of
+  // an empty scene) would leave no depth range at all.
+  const double f = depthUnit_ > 0.0 ? depthUnit_ : 100.0;
   double zFar = 10.0 * f;
   double zNear = 0.001 * f * 200.0 / nearDivisor_;
   renderer_->LookAt(0, 0, 0, 0, 0, 1, 0, 1, 0);

@@ -344,6 +344,23 @@ TEST_F(CameraTest, LightsReachTheRendererWithTheirIntensities) {
   v.MakeCurrent(false);
 }
 
+TEST_F(CameraTest, DamagedCameraValuesStillGiveAProjection) {
+  QView v(RECT{0, 0, 40, 40});
+  v.SetZoomFactor(0.0);
+  v.SetDistance(30.0);
+  v.ChangeZoom(2.0);
+  EXPECT_EQ(v.GetDistance(), 30.0);
+  EXPECT_EQ(v.GetZoomFactor(), 2.0);
+  v.MakeCurrent(true);
+  v.SetDepthUnit(0.0);
+  v.SetViewport(RECT{0, 0, 40, 40}, true);
+  double projection[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  EXPECT_TRUE(std::isfinite(projection[10]));
+  EXPECT_NE(projection[0], 1.0) << "a frustum was loaded";
+  v.MakeCurrent(false);
+}
+
 TEST_F(CameraTest, AxisViewsAreRecognisedFromTheAngles) {
   QView v(RECT{0, 0, 40, 40});
   v.SetViewPreset(1);
