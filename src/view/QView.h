@@ -184,6 +184,9 @@ class QView : public engine::QView {
   // The picture of the last frame: the output bitmap, or the context's
   // pixels (after FinishRendering).
   const platform::Image* GetFramePicture() const;
+  // The same picture for drawing overlays on it with a platform::Dc after
+  // FinishRendering.
+  platform::Image* GetFramePicture();
   const platform::RECT& GetTileRect() const { return tileRect_; }
   void GetMaxViewport(int& width, int& height) const;
   void SetMaxViewport(int width, int height);

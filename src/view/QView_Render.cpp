@@ -165,7 +165,9 @@ void QView::FinishRendering() {
 
 bool QView::HasContext() const { return context_ && context_->IsValid(); }
 
-const platform::Image* QView::GetFramePicture() const {
+const platform::Image* QView::GetFramePicture() const { return const_cast<QView*>(this)->GetFramePicture(); }
+
+platform::Image* QView::GetFramePicture() {
   if (!outputBitmap_.IsNull()) return &outputBitmap_;
   return context_ ? &context_->Pixels() : nullptr;
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/Dc.h"
 #include "view/QImpGL.h"
 #include "view/ViewTestSupport.h"
 
@@ -245,6 +246,37 @@ TEST_F(RenderTest, OnAnAxisViewTheBackgroundPictureFillsTheGrid) {
   v.SetAngles(0.01, 0.0, 0.0);
   const Image turned = RenderPicture(v, scene.get());
   EXPECT_NE(turned.GetBgra(midX, midY).g, 160);
+}
+
+TEST_F(RenderTest, OverlaysAreDrawnOnTheFramesOwnPicture) {
+  auto scene = MakeScene();
+  for (bool tiled : {false, true}) {
+    SCOPED_TRACE(tiled);
+    QView v(RECT{0, 0, 120, 90});
+    v.MakeCurrent(true);
+    v.SetBackgroundColor(255, 255, 255);
+    v.CreateRenderTarget(RECT{0, 0, 120, 90}, tiled);
+    AimAtScene(v);
+    RenderPicture(v, scene.get());
+    // The box's centre on the screen, from the frame's own projection.
+    engine::PointRecord centre;
+    v.ProjectPoint({0.0, 20.0, 0.0}, centre);
+    platform::Image* picture = v.GetFramePicture();
+    ASSERT_NE(picture, nullptr);
+    {
+      platform::Dc dc(*picture);
+      platform::Pen pen;
+      pen.color = platform::MakeRgb(0, 0, 255);
+      dc.SelectPen(pen);
+      dc.MoveTo(static_cast<int>(centre.x) - 10, static_cast<int>(centre.y));
+      dc.LineTo(static_cast<int>(centre.x) + 10, static_cast<int>(centre.y));
+    }
+    const Bgra mark = picture->GetBgra(static_cast<int>(centre.x), static_cast<int>(centre.y));
+    EXPECT_EQ(mark.b, 255);
+    EXPECT_EQ(mark.r, 0);
+    const Bgra below = picture->GetBgra(static_cast<int>(centre.x), static_cast<int>(centre.y) + 3);
+    EXPECT_GT(below.r, below.b + 40) << "the box under the overlay";
+  }
 }
 
 // Golden pictures of the scene in the shaded and the line style, compared
