@@ -180,13 +180,22 @@ TEST_F(RenderTest, ALargePictureIsRenderedInTilesOfTheLargestViewport) {
 }
 
 TEST_F(RenderTest, TheBackgroundPictureIsCentredBehindTheScene) {
-  for (int factor : {0, 2}) {
-    SCOPED_TRACE(factor);
+  struct Case {
+    int factor, maxSide;
+  };
+  // One tile, supersampled, and tiles that do not divide the picture.
+  for (const Case& c : {Case{0, 0}, Case{2, 0}, Case{0, 60}, Case{2, 70}}) {
+    SCOPED_TRACE(testing::Message() << c.factor << " " << c.maxSide);
+    const int factor = c.factor;
     QView v(RECT{0, 0, 100, 80});
     v.MakeCurrent(true);
+    if (c.maxSide > 0) v.SetMaxViewport(c.maxSide, c.maxSide);
     v.SetSamplingFactor(factor);
     v.SetBackgroundColor(255, 255, 255);
     v.CreateRenderTarget(RECT{0, 0, 100, 80}, true);
+    if (c.maxSide > 0) {
+      EXPECT_GT(v.GetTileCount(), 1);
+    }
     // A 40 × 20 picture: its bottom half blue, its top half green (rows
     // from the bottom).
     auto picture = std::make_unique<view::BackgroundPicture>();
@@ -204,7 +213,7 @@ TEST_F(RenderTest, TheBackgroundPictureIsCentredBehindTheScene) {
     v.SetBackgroundPicture(std::move(picture));
     engine::MGroupObj empty;
     const Image out = RenderPicture(v, &empty);
-    SavePicture(out, "background_" + std::to_string(factor));
+    SavePicture(out, "background_" + std::to_string(factor) + "_" + std::to_string(c.maxSide));
     // Scaled by the factor and shrunk back: 40 × 20 in the middle.
     EXPECT_EQ(out.GetBgra(50, 45), (Bgra{200, 0, 0, 255})) << "lower half blue";
     EXPECT_EQ(out.GetBgra(50, 35), (Bgra{0, 200, 0, 255})) << "upper half green";
