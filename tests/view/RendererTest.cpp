@@ -251,6 +251,36 @@ TEST_F(RendererTest, GridValuesComeFromTheScenesFloorGrid) {
   EXPECT_EQ(value, 0);
 }
 
+TEST_F(RendererTest, TheGuideRunsOneGridCellAlongTheViewOrTheLight) {
+  auto scene = viewtest::MakeScene();
+  const double cell = view_->GetGridCellSize(scene.get());  // 100 / (5 x 10)
+  ASSERT_DOUBLE_EQ(cell, 2.0);
+  view_->SetTarget({1, 2, 3});
+  view_->SetDistance(50.0);
+  PointRecord start, end, eye, target;
+  view_->GetGuideSegment(scene.get(), start, end);
+  view_->GetEyeAndTarget(eye, target);
+  EXPECT_NEAR(start.x, eye.x, 1e-12);
+  EXPECT_NEAR(std::hypot(end.x - start.x, end.y - start.y, end.z - start.z), cell, 1e-9);
+  PointRecord axis;
+  view_->SetAxisViewMarker(0);
+  view_->GetViewAxis(axis);
+  EXPECT_NEAR((end.x - start.x) / cell, axis.x, 1e-9);
+
+  view_->SetGuideMode(1);
+  view_->GetGuideSegment(scene.get(), start, end);
+  EXPECT_NEAR(std::hypot(end.x - start.x, end.y - start.y, end.z - start.z), cell, 1e-9);
+  EXPECT_NEAR(start.x, eye.x, 1e-9) << "from the camera";
+
+  view_->SetGuideMode(0);
+  view_->SetViewPreset(2);  // an axis view from the front: along z
+  view_->SetAxisCode(3);
+  view_->GetGuideSegment(scene.get(), start, end);
+  EXPECT_EQ(start.z, 0.0);
+  EXPECT_EQ(end.z, cell);
+  EXPECT_EQ(end.x, 0.0);
+}
+
 TEST_F(RendererTest, DeferredEntriesKeepTheMirrorPassTheyWereMadeIn) {
   engine::MGroupObj object;
   int face = 0;
