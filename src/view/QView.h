@@ -58,6 +58,9 @@ class QView : public engine::QView {
   // has none; its settings still work. A renderer mode other than 0 is a
   // fatal error (this program never asks for another).
   explicit QView(const platform::RECT& rect, int rendererMode = 0);
+  // The same with a renderer of the caller's (one that extends QImpGL, such
+  // as a test's that records what the view asks of it).
+  QView(const platform::RECT& rect, std::unique_ptr<QImpGL> renderer);
   ~QView() override;
   QView(const QView&) = delete;
   QView& operator=(const QView&) = delete;

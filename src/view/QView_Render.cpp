@@ -35,9 +35,12 @@ int NowMilliseconds() {
 
 }  // namespace
 
-QView::QView(const platform::RECT& rect, int rendererMode) {
+QView::QView(const platform::RECT& rect, int rendererMode) : QView(rect, std::make_unique<QImpGL>()) {
   ENG_FATAL_IF(rendererMode != 0);
-  renderer_ = std::make_unique<QImpGL>();
+}
+
+QView::QView(const platform::RECT& rect, std::unique_ptr<QImpGL> renderer) {
+  renderer_ = std::move(renderer);
   SetViewPreset(0);
   overrideShader_.reset(new engine::MShader());
   GetDefaultLights(lights_);
