@@ -90,18 +90,34 @@ bool InOrder(const std::vector<std::string>& names, const std::vector<std::strin
   return at == expected.size();
 }
 
-class FramePassTest : public viewtest::ViewTest {};
+class FramePassTest : public viewtest::ViewTest {
+ protected:
+  // Renders one 80 x 60 frame of the scene through a logging renderer, in
+  // tiles of at most `maxSide` pixels when it is given; answers the log.
+  const LoggingGl& RenderLogged(int maxSide, int expectedTiles) {
+    auto logging = std::make_unique<LoggingGl>();
+    gl_ = logging.get();
+    view_ = std::make_unique<QView>(RECT{0, 0, 80, 60}, std::move(logging));
+    view_->MakeCurrent(true);
+    if (maxSide > 0) view_->SetMaxViewport(maxSide, maxSide);
+    view_->CreateRenderTarget(RECT{0, 0, 80, 60}, false);
+    EXPECT_EQ(view_->GetTileCount(), expectedTiles);
+    viewtest::AimAtScene(*view_);
+    gl_->calls.clear();
+    viewtest::RenderPicture(*view_, scene_.get());
+    return *gl_;
+  }
+  void TearDown() override {
+    view_.reset();
+    ViewTest::TearDown();
+  }
+  std::unique_ptr<engine::MGroupObj> scene_ = viewtest::MakeScene();
+  std::unique_ptr<QView> view_;
+  LoggingGl* gl_ = nullptr;
+};
 
 TEST_F(FramePassTest, AFrameSetsUpTheCameraAndLightsBeforeTheSceneDraws) {
-  auto scene = viewtest::MakeScene();
-  auto logging = std::make_unique<LoggingGl>();
-  LoggingGl& gl = *logging;
-  QView v(RECT{0, 0, 80, 60}, std::move(logging));
-  v.MakeCurrent(true);
-  v.CreateRenderTarget(RECT{0, 0, 80, 60}, false);
-  viewtest::AimAtScene(v);
-  gl.calls.clear();
-  viewtest::RenderPicture(v, scene.get());
+  const LoggingGl& gl = RenderLogged(0, 1);
   const std::vector<std::string> names = gl.Names();
   EXPECT_TRUE(InOrder(names, {"SetPolygonOffset", "RenderTiles", "LookAt", "Frustum", "SetViewport",
                               "EnableLighting", "SetLightModel", "SetLight", "SetLight", "GetMatrices",
@@ -119,17 +135,7 @@ TEST_F(FramePassTest, AFrameSetsUpTheCameraAndLightsBeforeTheSceneDraws) {
 }
 
 TEST_F(FramePassTest, TilesAreDrawnColumnByColumnEachWithItsPartOfTheFrustum) {
-  auto scene = viewtest::MakeScene();
-  auto logging = std::make_unique<LoggingGl>();
-  LoggingGl& gl = *logging;
-  QView v(RECT{0, 0, 80, 60}, std::move(logging));
-  v.MakeCurrent(true);
-  v.SetMaxViewport(50, 50);
-  v.CreateRenderTarget(RECT{0, 0, 80, 60}, false);
-  ASSERT_EQ(v.GetTileCount(), 2);
-  viewtest::AimAtScene(v);
-  gl.calls.clear();
-  viewtest::RenderPicture(v, scene.get());
+  const LoggingGl& gl = RenderLogged(50, 2);
 
   // The frustum in force when each tile's scene is drawn.
   std::vector<std::vector<double>> drawn;
