@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "engine/scene/MDocObj.h"
 #include "platform/Dc.h"
 #include "view/QImpGL.h"
 #include "view/ViewTestSupport.h"
@@ -286,6 +287,28 @@ TEST_F(RenderTest, OverlaysAreDrawnOnTheFramesOwnPicture) {
     const Bgra below = picture->GetBgra(static_cast<int>(centre.x), static_cast<int>(centre.y) + 3);
     EXPECT_GT(below.r, below.b + 40) << "the box under the overlay";
   }
+}
+
+TEST_F(RenderTest, ASceneDocumentRendersLikeTheSameObjectsInAGroup) {
+  engine::MDocObj document;
+  ASSERT_EQ(FailState(), engine::kEngFailNone);
+  document.AddChild(new viewtest::ShadedBox({0.0, 20.0, 0.0}, 20.0));
+  document.AddChild(new viewtest::ShadedBox({-30.0, 8.0, 25.0}, 8.0));
+  auto group = MakeScene();
+  QView v(RECT{0, 0, 160, 120});
+  v.MakeCurrent(true);
+  v.SetBackgroundColor(230, 235, 255);
+  v.CreateRenderTarget(RECT{0, 0, 160, 120}, false);
+  AimAtScene(v);
+  const Image fromDocument = RenderPicture(v, &document);
+  SavePicture(fromDocument, "scene_document");
+  double colour[3];
+  v.GetGridColor(colour);
+  EXPECT_GT(colour[1], 0.0) << "the grid colour comes from the document's grid";
+  v.InvalidateMatrices();
+  const Image fromGroup = RenderPicture(v, group.get());
+  EXPECT_LE(PixelsOff(fromDocument, fromGroup, 8), 160 * 120 / 200);
+  EXPECT_EQ(FailState(), engine::kEngFailNone);
 }
 
 // Golden pictures of the scene in the shaded and the line style, compared
