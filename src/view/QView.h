@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/core/EngArrays.h"
 #include "engine/core/EngGeometry.h"
 #include "engine/core/QView.h"
 #include "engine/image/OsUtilBitmap.h"
@@ -319,6 +320,14 @@ class QView : public engine::QView {
 
   // The deferred-drawing list: appending records the mirror-pass switch
   // with the entry; out of memory sets the failure state.
+  // The current overlay lines (world points, or screen pixels for kinds 10
+  // and 11): collected by the scene and the drag trackers, drawn after the
+  // frame. Answers 2 (failure state out of memory) when the list cannot
+  // grow, else 0.
+  int AddOverlayLine(const PointRecord& from, const PointRecord& to, int kind);
+  engine::LineSegArray& GetOverlayLines() { return overlayLines_; }
+  void ClearOverlayLines() { overlayLines_.RemoveAll(); }
+
   void AddOverlayLine3(engine::MObject* object, void* face, void* element, double depth);
   std::vector<DeferredEntry>& GetOverlayLines3() { return deferred_; }
   void ClearOverlayLines3(bool force);
@@ -483,6 +492,7 @@ class QView : public engine::QView {
   MatrixRecord inverseViewMatrix_{};
   MatrixRecord worldToScreen_{};
   MatrixRecord cameraToScreen_{};
+  engine::LineSegArray overlayLines_;
   CameraHistoryEntry history_[kHistorySize];
   int historyNewest_ = 0;
   int historyOldest_ = 0;

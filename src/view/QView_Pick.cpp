@@ -221,6 +221,14 @@ void QView::SelectInRect(engine::MDocObj* scene, const PointRecord& a, const Poi
   }
 }
 
+int QView::AddOverlayLine(const PointRecord& from, const PointRecord& to, int kind) {
+  if (!overlayLines_.Add(engine::LineSegRecord{from, to, kind, 0})) {
+    engine::EngRecordFailure(engine::kEngReasonOutOfMemory);
+    return 2;
+  }
+  return 0;
+}
+
 double QView::WorldPerPixelAt(std::uint32_t packed, const PointRecord& p) {
   int x = 0, y = 0;
   UnpackScreenPoint(packed, x, y);
