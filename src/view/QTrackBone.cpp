@@ -195,3 +195,122 @@ bool QTrackRotateBone::End(std::uint32_t, int) {
 }
 
 }  // namespace view
+
+namespace view {
+
+bool QTrackBoneInvLine::Begin(std::uint32_t point, int keys, QView* view, engine::MDocObj* scene) {
+  QTrack::Begin(point, keys, view, scene);
+  applied_ = {0, 0, 0};
+  moved_ = false;
+  PointRecord hit;
+  PickedElements e;
+  picked_ = view->PickNearest(scene, point, hit, &e);
+  if (Failed() || picked_ == nullptr) return false;
+  line_ = e.line;
+  if (line_ == nullptr || !picked_->IsBoneObject()) return false;
+  figure_ = static_cast<engine::MBoneObj*>(picked_);
+  // The figure's undo step opens before anything changes.
+  scene->EndEdit(0);
+  figure_->SaveEditState();
+
+  end_ = line_->end0;
+  joint_ = figure_->GetParentJoint(end_);
+  engine::MVertex* root =
+      joint_ != nullptr && joint_->CountLines() == 2 ? figure_->GetParentJoint(joint_) : nullptr;
+  MatrixRecord world, inverse;
+  scene->GetObjectWorldMatrix(figure_, &world, &inverse);
+  PointRecord pe, pj, pr;
+  engine::MUtilTransformPoint(world, end_->position, pe);
+  if (joint_ != nullptr) engine::MUtilTransformPoint(world, joint_->position, pj);
+  if (root != nullptr) engine::MUtilTransformPoint(world, root->position, pr);
+  chain_ = engine::MakeTwoBoneChain(pe, joint_ != nullptr ? &pj : nullptr, root != nullptr ? &pr : nullptr);
+  startPoint_ = pe;
+  pixelScale_ = view->WorldPerPixelAt(point, pe);
+  if (Failed()) return false;
+  view->ClearOverlayLines();
+  return false;
+}
+
+bool QTrackBoneInvLine::Move(std::uint32_t point, int keys) {
+  if (point == currentScreen_ || figure_ == nullptr) return false;
+  moved_ = true;
+  figure_->ClearSelection();
+  // The dragged joint carries every bone below it.
+  engine::MLine* first = end_->firstLine;
+  engine::MLine* l = first;
+  PointRecord scratch;
+  do {
+    if (l == nullptr) break;
+    if (l->end0 == end_) figure_->SelectChainFrom(false, l, &scratch, false);
+    l = l->GetNextAround(end_);
+  } while (l != first);
+  end_->flags |= engine::kVertexSelected;
+
+  PointRecord d{0, 0, 0}, moved;
+  DragWithAxisLock(point, keys, d);
+  if (Failed()) return true;
+  ApplyDeltaFromStart(d, moved, false);
+  PointRecord target{chain_.end.x + d.x, chain_.end.y + d.y, chain_.end.z + d.z};
+  MatrixRecord world, inverse;
+  scene_->GetObjectWorldMatrix(figure_, &world, &inverse);
+  PointRecord currentJoint = chain_.end;
+  if (joint_ != nullptr) engine::MUtilTransformPoint(world, joint_->position, currentJoint);
+  PointRecord newJoint;
+  if (engine::SolveTwoBoneDrag(chain_, currentJoint, target, newJoint)) {
+    PointRecord local;
+    engine::MUtilTransformPoint(inverse, newJoint, local);
+    joint_->SaveUndo();
+    if (Failed()) return false;
+    joint_->SetPosition(local);
+  }
+  d = {target.x - chain_.end.x, target.y - chain_.end.y, target.z - chain_.end.z};
+  const PointRecord step{d.x - applied_.x, d.y - applied_.y, d.z - applied_.z};
+  scene_->MoveSelectedVertices(step, false);
+  if (Failed()) return false;
+  applied_ = d;
+  figure_->UpdateAddPoseAt(line_, nullptr);
+  figure_->EnableAddPose(nullptr);
+  figure_->ApplyAddPose(scene_, true);
+  figure_->DisableAddPose();
+  // A guide from the target straight down to the floor.
+  if (view_->AddOverlayLine(target, {target.x, 0.0, target.z}, 4) != 0) return false;
+  currentScreen_ = point;
+  keys_ = keys;
+  return true;
+}
+
+bool QTrackBoneInvLine::End(std::uint32_t, int) {
+  if (view_ != nullptr) view_->ClearOverlayLines();
+  if (figure_ != nullptr && moved_) {
+    figure_->ClearSelection();
+    figure_->MarkChanged();
+    if (figure_->IsSkinBound()) {
+      if (!figure_->UpdateBoneMatrices(1) || Failed()) return false;
+      figure_->DeformBoundObjects(scene_);
+      if (Failed()) return false;
+    }
+    figure_->ClearSelection();
+    line_->flags |= engine::kLineSelected;
+    figure_->UpdateSelectionCache();
+    scene_->SetModeBytes(0, 0, 0);
+    view_->SetOverlayMode(0);
+    view_->ClearOverlayLines();
+    return true;
+  }
+  if (picked_ != nullptr && line_ != nullptr) {
+    // A click selects the clicked bone.
+    auto* mesh = dynamic_cast<engine::MMeshObj*>(picked_);
+    engine::PtrArray one;
+    if (!one.Add(line_)) {
+      engine::EngRecordFailure(engine::kEngReasonOutOfMemory);
+      return false;
+    }
+    if (mesh != nullptr) {
+      mesh->ClearSelection();
+      mesh->SelectLists(nullptr, &one, nullptr);
+    }
+  }
+  return true;
+}
+
+}  // namespace view

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/core/EngArrays.h"
+#include "engine/figure/BoneIK.h"
 #include "view/QTrack.h"
 
 namespace engine {
@@ -14,6 +15,27 @@ class MVertex;
 }  // namespace engine
 
 namespace view {
+
+// Drags the start joint of a bone (and everything below it) while the two
+// bones above it keep their lengths; the joint between them stays in the
+// plane the chain had when the drag began.
+class QTrackBoneInvLine : public QTrack {
+ public:
+  bool Begin(std::uint32_t point, int keys, QView* view, engine::MDocObj* scene) override;
+  bool Move(std::uint32_t point, int keys) override;
+  bool End(std::uint32_t point, int keys) override;
+  engine::MBoneObj* GetFigure() const { return figure_; }
+
+ private:
+  engine::MBoneObj* figure_ = nullptr;
+  engine::MObject* picked_ = nullptr;
+  engine::MLine* line_ = nullptr;
+  engine::MVertex* end_ = nullptr;
+  engine::MVertex* joint_ = nullptr;
+  engine::TwoBoneChain chain_{};
+  PointRecord applied_{0, 0, 0};
+  bool moved_ = false;
+};
 
 class QTrackRotateBone : public QTrack {
  public:

@@ -210,6 +210,48 @@ TEST_F(RotateBoneTest, DraggingBackToTheStartPutsThePoseBack) {
   EXPECT_TRUE(Same(before, AllPoints()));
 }
 
+static double Distance(const PointRecord& a, const PointRecord& b) {
+  return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+}
+
+// Dragging the wrist up and out bends the arm at the elbow: both arm bones
+// keep their lengths, the shoulder stays, and one undo takes it all back.
+TEST_F(RotateBoneTest, ATwoBoneDragKeepsTheArmAndUndoesAsOneStep) {
+  const std::vector<PointRecord> before = AllPoints();
+  engine::MLine* hand = ArmBone();
+  engine::MVertex* wrist = hand->end0;
+  engine::MVertex* elbow = figure_->GetParentJoint(wrist);
+  ASSERT_NE(elbow, nullptr);
+  engine::MVertex* shoulder = figure_->GetParentJoint(elbow);
+  ASSERT_NE(shoulder, nullptr);
+  const PointRecord wristAt = wrist->position, shoulderAt = shoulder->position;
+  const double upper = Distance(shoulder->position, elbow->position);
+  const double lower = Distance(elbow->position, wrist->position);
+
+  view_->SetAxisViewMarker(view::kAxisViewMarkerFacing);  // as the figure view drags bones
+  const std::uint32_t start = OnBone(hand, 0.5);
+  int sx = 0, sy = 0;
+  view::UnpackScreenPoint(start, sx, sy);
+  view::QTrackBoneInvLine track;
+  track.Begin(start, 0, view_.get(), scene_.get());
+  ASSERT_EQ(track.GetFigure(), figure_);
+  for (int k = 1; k <= 5; ++k) ASSERT_TRUE(track.Move(PackScreenPoint(sx + 4 * k, sy - 8 * k), 0));
+  EXPECT_EQ(view_->GetOverlayLines().count, 5);  // a guide per step
+  ASSERT_TRUE(track.End(PackScreenPoint(sx + 20, sy - 40), 0));
+  EXPECT_EQ(view_->GetOverlayLines().count, 0);
+  EXPECT_GT(wrist->position.y, wristAt.y + 0.05);
+  ExpectNear(shoulder->position, shoulderAt.x, shoulderAt.y, shoulderAt.z, 1e-12);
+  EXPECT_NEAR(Distance(shoulder->position, elbow->position), upper, 1e-9);
+  EXPECT_NEAR(Distance(elbow->position, wrist->position), lower, 1e-9);
+  const std::vector<PointRecord> after = AllPoints();
+  viewtest::SavePicture(viewtest::RenderPicture(*view_, scene_.get()), "arm_dragged");
+
+  scene_->UndoEdit(0);
+  EXPECT_TRUE(Same(before, AllPoints()));
+  scene_->UndoEdit(1);
+  EXPECT_TRUE(Same(after, AllPoints()));
+}
+
 TEST_F(RotateBoneTest, NothingUnderTheMouseLeavesTheTrackerInert) {
   view::QTrackRotateBone track;
   track.Begin(PackScreenPoint(2, 2), 0, view_.get(), scene_.get());
