@@ -35,6 +35,7 @@ class QFile;
 }  // namespace engine
 
 namespace platform {
+class Dc;
 class GlContext;
 }
 
@@ -328,6 +329,13 @@ class QView : public engine::QView {
   engine::LineSegArray& GetOverlayLines() { return overlayLines_; }
   void ClearOverlayLines() { overlayLines_.RemoveAll(); }
 
+  // Draws the overlay lines by kind on the device context (the first
+  // `limit` of them, all when negative); lines with an end behind the eye
+  // are left out. DrawOverlays first has the scene collect its overlay
+  // segments (overlay modes 0 and 3) and empties the list afterwards.
+  void DrawOverlaySegmentsGdi(int limit, platform::Dc& dc);
+  void DrawOverlays(engine::MDocObj* scene, platform::Dc& dc);
+
   void AddOverlayLine3(engine::MObject* object, void* face, void* element, double depth);
   std::vector<DeferredEntry>& GetOverlayLines3() { return deferred_; }
   void ClearOverlayLines3(bool force);
@@ -472,6 +480,7 @@ class QView : public engine::QView {
   // that failed.
   bool ApplyProjectionNow();
   void ApplyRestoredCamera();
+  bool OverlayEndsOnScreen(const engine::LineSegRecord& r, PointRecord& a, PointRecord& b, bool depthTest);
   static void NormalisedRect(const PointRecord& a, const PointRecord& b, PointRecord& low, PointRecord& high,
                              std::uint32_t& centre);
   void ApplyLights();

@@ -10,6 +10,7 @@
 #include "StandardFigure.h"
 #include "ViewTestSupport.h"
 #include "engine/figure/MBoneObj.h"
+#include "platform/Dc.h"
 #include "platform/GlContext.h"
 #include "view/QTrack.h"
 #include "view/QTrackBone.h"
@@ -250,6 +251,43 @@ TEST_F(RotateBoneTest, ATwoBoneDragKeepsTheArmAndUndoesAsOneStep) {
   EXPECT_TRUE(Same(before, AllPoints()));
   scene_->UndoEdit(1);
   EXPECT_TRUE(Same(after, AllPoints()));
+}
+
+// The overlays over a rendered figure: the scene's bone guides, a floor
+// guide of a drag (kind 4) and a screen-space rubber band (kind 10); a line
+// with an end behind the eye is left out.
+TEST_F(RotateBoneTest, OverlaysAreDrawnOverThePicture) {
+  platform::Image picture = viewtest::RenderPicture(*view_, scene_.get());
+  const platform::Image plain = picture;
+  view_->MakeCurrent(true);
+  view_->SetViewport(RECT{0, 0, 240, 320}, true);
+  view_->SetOverlayMode(5);  // draw the list as it is
+  ASSERT_EQ(view_->AddOverlayLine({0.0, 1.0, 0.0}, {0.0, 0.0, 0.0}, 4), 0);
+  ASSERT_EQ(view_->AddOverlayLine({20, 20, 0}, {220, 20, 0}, 10), 0);
+  PointRecord eye;
+  view_->GetEyePosition(eye);
+  const PointRecord behind{2 * eye.x, 2 * eye.y, 2 * eye.z};
+  ASSERT_EQ(view_->AddOverlayLine(behind, {0.0, 0.0, 0.0}, 0), 0);
+  {
+    platform::Dc dc(picture);
+    view_->DrawOverlaySegmentsGdi(-1, dc);
+  }
+  viewtest::SavePicture(picture, "overlays");
+  // The rubber band crosses the top of the picture, white over white turned
+  // black by XOR.
+  EXPECT_NE(picture.GetBgra(120, 20).r, plain.GetBgra(120, 20).r);
+  EXPECT_EQ(picture.GetBgra(120, 40).r, plain.GetBgra(120, 40).r);
+  EXPECT_GT(viewtest::PixelsOff(picture, plain, 8), 150);
+  // The overlay draw of the scene collects its segments and leaves the list
+  // empty.
+  view_->SetOverlayMode(0);
+  platform::Image withScene = plain;
+  {
+    platform::Dc dc(withScene);
+    view_->DrawOverlays(scene_.get(), dc);
+  }
+  EXPECT_EQ(view_->GetOverlayLines().count, 0);
+  viewtest::SavePicture(withScene, "overlays_scene");
 }
 
 TEST_F(RotateBoneTest, NothingUnderTheMouseLeavesTheTrackerInert) {
