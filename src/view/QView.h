@@ -502,6 +502,7 @@ class QView : public engine::QView {
   MatrixRecord worldToScreen_{};
   MatrixRecord cameraToScreen_{};
   engine::LineSegArray overlayLines_;
+  MatrixRecord pickProjection_{};  // the camera the scene was last projected with for picks
   CameraHistoryEntry history_[kHistorySize];
   int historyNewest_ = 0;
   int historyOldest_ = 0;

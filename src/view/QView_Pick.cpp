@@ -3,6 +3,7 @@
 // world coordinates (refined onto the hit vertex or line).
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
@@ -97,11 +98,17 @@ int QView::BeginPick(engine::MObject* scene, std::uint32_t packed, PointRecord* 
     UnpackScreenPoint(packed, x, y);
     *screen = {static_cast<double>(x), static_cast<double>(y), 0.0};
   }
-  if (scene->GetProjectedView() == this && !reproject) return 0;
   MatrixRecord m;
   GetProjectionMatrix(m);
+  // The scene keeps its projection while it was made for this view with the
+  // same camera; a camera moved since (a zoom, a pan, a drag) projects anew.
+  const bool sameCamera = std::memcmp(&m.m[0][0], &pickProjection_.m[0][0], sizeof m.m) == 0;
+  if (scene->GetProjectedView() == this && sameCamera && !reproject) return 0;
   scene->ProjectToScreen(m, reproject ? 1 : 0);
-  if (!reproject) scene->SetProjectedView(this);
+  if (!reproject) {
+    scene->SetProjectedView(this);
+    pickProjection_ = m;
+  }
   return 0;
 }
 

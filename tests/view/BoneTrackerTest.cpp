@@ -290,6 +290,44 @@ TEST_F(RotateBoneTest, OverlaysAreDrawnOverThePicture) {
   viewtest::SavePicture(withScene, "overlays_scene");
 }
 
+// The whole road in memory: the figure shown, the camera turned and zoomed
+// in on the figure, an arm posed by a scripted drag, the camera history
+// stepped back; then the picture.
+TEST_F(RotateBoneTest, AFigureIsShownTurnedZoomedAndPosedThroughTheView) {
+  const platform::Image shown = viewtest::RenderPicture(*view_, scene_.get());
+  view_->MakeCurrent(true);
+  view_->PushHistory();
+  const double fitted = view_->GetDistance();
+  view_->SetAngles(-0.5, -0.2, 0.0);
+  view_->MarkCameraChanged(true);
+  view_->SetViewport(RECT{0, 0, 240, 320}, true);
+  PointRecord chest;
+  view_->ProjectPoint({0.0, 1.3, 0.0}, chest);
+  view_->ZoomToRect(scene_.get(), {chest.x, chest.y, 0}, nullptr, false);
+  EXPECT_LT(view_->GetDistance(), fitted);
+  view_->SetViewport(RECT{0, 0, 240, 320}, true);
+
+  engine::MLine* forearm = figure_->GetLineEndingAt(ArmBone()->end0);
+  const PointRecord wristAt = ArmBone()->end0->position;
+  const std::uint32_t start = OnBone(forearm, 0.2);
+  int sx = 0, sy = 0;
+  view::UnpackScreenPoint(start, sx, sy);
+  view::QTrackRotateBone track;
+  track.Begin(start, 0, view_.get(), scene_.get());
+  ASSERT_EQ(track.GetFigure(), figure_);
+  for (int dx = 8; dx <= 48; dx += 8) ASSERT_TRUE(track.Move(PackScreenPoint(sx - dx, sy), 0));
+  ASSERT_TRUE(track.End(PackScreenPoint(sx - 48, sy), 0));
+  EXPECT_GT(std::hypot(ArmBone()->end0->position.x - wristAt.x, ArmBone()->end0->position.y - wristAt.y), 0.05);
+  const platform::Image posed = viewtest::RenderPicture(*view_, scene_.get());
+  viewtest::SavePicture(posed, "figure_turned_zoomed_posed");
+  EXPECT_GT(viewtest::PixelsOff(shown, posed, 8), 1000);
+
+  view_->MakeCurrent(true);
+  view_->HistoryBack();  // the fitted camera again; the pose stays
+  EXPECT_DOUBLE_EQ(view_->GetDistance(), fitted);
+  EXPECT_TRUE(view_->CanGoForward());
+}
+
 TEST_F(RotateBoneTest, NothingUnderTheMouseLeavesTheTrackerInert) {
   view::QTrackRotateBone track;
   track.Begin(PackScreenPoint(2, 2), 0, view_.get(), scene_.get());
