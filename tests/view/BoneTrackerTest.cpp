@@ -162,6 +162,16 @@ class RotateBoneTest : public TrackerTest {
       if (side == nullptr || v->position.x > side->position.x) side = v;
     return figure_->GetLineEndingAt(side);
   }
+  // The forearm (the bone above the arm's end), pressed on a fifth of the
+  // way along: the tracker begins there; sx, sy receive the press point.
+  engine::MLine* BeginOnForearm(view::QTrack& track, int& sx, int& sy) {
+    engine::MLine* forearm = figure_->GetLineEndingAt(ArmBone()->end0);
+    if (forearm == nullptr) return nullptr;
+    const std::uint32_t start = OnBone(forearm, 0.2);
+    view::UnpackScreenPoint(start, sx, sy);
+    track.Begin(start, 0, view_.get(), scene_.get());
+    return forearm;
+  }
   engine::MBoneObj* figure_ = nullptr;
   std::unique_ptr<engine::MDocObj> scene_;
   std::unique_ptr<QView> view_;
@@ -169,16 +179,11 @@ class RotateBoneTest : public TrackerTest {
 
 TEST_F(RotateBoneTest, ADragTurnsTheBoneAndOneUndoRestoresThePoseExactly) {
   const std::vector<PointRecord> before = AllPoints();
-  engine::MLine* arm = ArmBone();
-  ASSERT_NE(arm, nullptr);
   // The forearm, grabbed near its start: it turns about the viewing axis.
-  engine::MLine* forearm = figure_->GetLineEndingAt(arm->end0);
-  ASSERT_NE(forearm, nullptr);
-  const std::uint32_t start = OnBone(forearm, 0.2);
-  int sx = 0, sy = 0;
-  view::UnpackScreenPoint(start, sx, sy);
   view::QTrackRotateBone track;
-  track.Begin(start, 0, view_.get(), scene_.get());
+  int sx = 0, sy = 0;
+  engine::MLine* forearm = BeginOnForearm(track, sx, sy);
+  ASSERT_NE(forearm, nullptr);
   ASSERT_EQ(track.GetFigure(), figure_);
   EXPECT_EQ(track.GetRotationMode(), 4);
   const PointRecord elbow = forearm->end0->position;
@@ -307,13 +312,10 @@ TEST_F(RotateBoneTest, AFigureIsShownTurnedZoomedAndPosedThroughTheView) {
   EXPECT_LT(view_->GetDistance(), fitted);
   view_->SetViewport(RECT{0, 0, 240, 320}, true);
 
-  engine::MLine* forearm = figure_->GetLineEndingAt(ArmBone()->end0);
   const PointRecord wristAt = ArmBone()->end0->position;
-  const std::uint32_t start = OnBone(forearm, 0.2);
-  int sx = 0, sy = 0;
-  view::UnpackScreenPoint(start, sx, sy);
   view::QTrackRotateBone track;
-  track.Begin(start, 0, view_.get(), scene_.get());
+  int sx = 0, sy = 0;
+  BeginOnForearm(track, sx, sy);
   ASSERT_EQ(track.GetFigure(), figure_);
   for (int dx = 8; dx <= 48; dx += 8) ASSERT_TRUE(track.Move(PackScreenPoint(sx - dx, sy), 0));
   ASSERT_TRUE(track.End(PackScreenPoint(sx - 48, sy), 0));
