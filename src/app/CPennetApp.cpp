@@ -8,6 +8,7 @@
 #include "app/CSMainFrame.h"
 #include "app/CPennetView.h"
 #include "app/LaunchBlock.h"
+#include "imaging/archive/SArchiver.h"
 #include "page/AppPrefs.h"
 #include "page/PnGlobal.h"
 #include "page/ResultCodes.h"
@@ -68,6 +69,8 @@ bool CPennetApp::InitInstance(const QStringList& arguments, int& exitCode) {
     exitCode = kExitHandedOver;
     return false;
   }
+  // Temporary folders of earlier runs that were killed with a page open.
+  imaging::ArcRemoveStaleTempFolders();
   LoadPreferences();
   if (!CheckInstallation()) {
     exitCode = kExitNotInstalled;

@@ -2,6 +2,7 @@
 
 #include "imaging/archive/SArchiver.h"
 #include "page/PnFile.h"
+#include "page/ResultCodes.h"
 #include "page/SDoc.h"
 #include "page/SFigStored.h"
 #include "page/StringTable.h"
@@ -47,14 +48,46 @@ int SaveSDoc(const SDoc& doc, const std::string& path) {
   return imaging::ArcPackFolderToFile(folder.path, path, kPageCallerBytes, false);
 }
 
+namespace {
+
+// The page's code for a member that could not be extracted: data that does
+// not expand, or expands past the member bound, is a damaged page; file
+// system failures keep their own codes.
+int ExtractionCode(std::int64_t code) {
+  return code == imaging::kArcCodecFailed ? kResultDamaged : static_cast<int>(code);
+}
+
+}  // namespace
+
 int LoadSDoc(SDoc& doc, const std::string& path, std::string* notice) {
   std::string title, description;
   platform::Image thumbnail;
-  if (const int rc = imaging::ArcReadThumbnail(path, title, description, thumbnail); rc < 0) return rc;
+  // Thumbnails only decorate the page: a damaged one is left out (what was
+  // read of the others stays), and the next save writes a new one.
+  imaging::ArcReadThumbnail(path, title, description, thumbnail);
+  imaging::ArcPackage package;
+  if (const int rc = package.Open(path); rc < 0) return rc;
+  const imaging::PackageEntry* stream = package.Find(kPageStreamName);
+  if (!stream) return kResultCannotOpen;
   TempFolder folder;
-  if (const int rc = imaging::ArcUnpackFile(path, folder.path); rc < 0) return rc;
+  if (const int rc = imaging::ArcCreateTempFolder(folder.path); rc < 0) return rc;
+  // Only the members the page asks for are extracted, each once, under the
+  // name the page gives it.
+  const auto extract = [&](const imaging::PackageEntry& entry, const std::string& name) {
+    const std::string target = platform::JoinPath(folder.path, name);
+    if (platform::IsRegularFile(target)) return target;
+    if (const std::int64_t written = package.Extract(entry, target); written < 0)
+      throw PnFileError(ExtractionCode(written), "the member " + name + " cannot be extracted");
+    return target;
+  };
   try {
-    ReadPageFolder(doc, folder.path);
+    PnFile in(extract(*stream, kPageStreamName), PnFile::Mode::kRead);
+    in.SetMemberFinder([&](const std::string& name) -> std::optional<std::string> {
+      const imaging::PackageEntry* entry = package.Find(name);
+      if (!entry) return std::nullopt;
+      return extract(*entry, name);
+    });
+    doc.Read(in);
   } catch (const PnFileError& error) {
     return error.Code();
   }

@@ -57,9 +57,17 @@ std::string DescribeIncidenceFault(const MMeshObj& mesh) {
 bool MMeshObj::CheckLoadedLinks() {
   std::string fault = DescribeLinkFault(-1);
   if (fault.empty()) fault = DescribeIncidenceFault(*this);
-  if (fault.empty()) return true;
-  EngRecordLoadFailure("mesh with broken links: " + fault);
-  return false;
+  if (!fault.empty()) {
+    EngRecordLoadFailure("mesh with broken links: " + fault);
+    return false;
+  }
+  // A mirror partner that does not name its vertex back (only a damaged
+  // file holds one) is dropped: mirrored edits would move one side of the
+  // pair and not the other. The loader checked that it is one of the mesh's
+  // vertices.
+  for (MVertex* v : vertices)
+    if (v->mirrorPartner != nullptr && v->mirrorPartner->mirrorPartner != v) v->mirrorPartner = nullptr;
+  return true;
 }
 
 }  // namespace engine
