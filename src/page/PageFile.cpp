@@ -32,6 +32,16 @@ class TempFolder {
   std::string path;
 };
 
+// The package service names a member that does not inflate (or expands
+// past the member bound) and a short read by its codec and read-or-write
+// codes, whose message speaks of writing; opening a page only reads, so
+// they mean a damaged or unreadable file.
+int ReadFailureCode(std::int64_t rc) {
+  if (rc == imaging::kArcCodecFailed) return kResultDamaged;
+  if (rc == imaging::kArcReadWriteFailed) return kResultCannotOpen;
+  return static_cast<int>(rc);
+}
+
 }  // namespace
 
 int SaveSDoc(const SDoc& doc, const std::string& path) {
@@ -48,17 +58,6 @@ int SaveSDoc(const SDoc& doc, const std::string& path) {
   return imaging::ArcPackFolderToFile(folder.path, path, kPageCallerBytes, false);
 }
 
-namespace {
-
-// The page's code for a member that could not be extracted: data that does
-// not expand, or expands past the member bound, is a damaged page; file
-// system failures keep their own codes.
-int ExtractionCode(std::int64_t code) {
-  return code == imaging::kArcCodecFailed ? kResultDamaged : static_cast<int>(code);
-}
-
-}  // namespace
-
 int LoadSDoc(SDoc& doc, const std::string& path, std::string* notice) {
   std::string title, description;
   platform::Image thumbnail;
@@ -66,7 +65,7 @@ int LoadSDoc(SDoc& doc, const std::string& path, std::string* notice) {
   // read of the others stays), and the next save writes a new one.
   imaging::ArcReadThumbnail(path, title, description, thumbnail);
   imaging::ArcPackage package;
-  if (const int rc = package.Open(path); rc < 0) return rc;
+  if (const int rc = package.Open(path); rc < 0) return ReadFailureCode(rc);
   const imaging::PackageEntry* stream = package.Find(kPageStreamName);
   if (!stream) return kResultCannotOpen;
   TempFolder folder;
@@ -77,7 +76,7 @@ int LoadSDoc(SDoc& doc, const std::string& path, std::string* notice) {
     const std::string target = platform::JoinPath(folder.path, name);
     if (platform::IsRegularFile(target)) return target;
     if (const std::int64_t written = package.Extract(entry, target); written < 0)
-      throw PnFileError(ExtractionCode(written), "the member " + name + " cannot be extracted");
+      throw PnFileError(ReadFailureCode(written), "the member " + name + " cannot be extracted");
     return target;
   };
   try {
