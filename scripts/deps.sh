@@ -17,6 +17,7 @@ PACKAGES=(
 TEST_PACKAGES=(
   pngcheck giflib-tools imagemagick libjpeg-turbo-progs
   poppler-utils
+  libosd-dev
 )
 
 # Only scripts/fuzz.sh needs these: clang, and libFuzzer with the sanitizer
