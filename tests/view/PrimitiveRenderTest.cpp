@@ -12,6 +12,7 @@
 #include "engine/mesh/MVertex.h"
 #include "meshkit/MeshFixtures.h"
 #include "support/GoldenImage.h"
+#include "support/PixelCensus.h"
 #include "view/ViewTestSupport.h"
 
 namespace {
@@ -61,20 +62,8 @@ class PrimitiveRenderTest : public viewtest::ViewTest {
     v.SetDistance(140.0);
     return viewtest::RenderPicture(v, scene);
   }
-  struct Census {
-    int background = 0, dark = 0, other = 0;
-  };
-  static Census Count(const Image& image) {
-    Census c;
-    for (int y = 0; y < image.Height(); ++y)
-      for (int x = 0; x < image.Width(); ++x) {
-        const Bgra p = image.GetBgra(x, y);
-        if (p.r == 255 && p.g == 255 && p.b == 255) ++c.background;
-        else if (p.r < 80 && p.g < 80 && p.b < 80) ++c.dark;
-        else ++c.other;
-      }
-    return c;
-  }
+  using Census = testsupport::PixelCensus;
+  static Census Count(const platform::Image& image) { return testsupport::CountPixels(image); }
 };
 
 TEST_F(PrimitiveRenderTest, PrimitivesInEveryDrawStyle) {
