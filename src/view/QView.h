@@ -144,7 +144,7 @@ class QView : public engine::QView {
   double GetDepthUnit() const { return depthUnit_; }
   void SetCameraSpare(double value);
   double GetCameraSpare() const { return cameraSpare_; }
-  bool IsFaceOrderFlipped() const { return faceOrderFlipped_; }
+  bool IsFaceOrderFlipped() const override { return faceOrderFlipped_; }
   void SetFaceOrderFlipped(bool flipped) { faceOrderFlipped_ = flipped; }
   // 0 the default view; 1 from above, 2 from the front, 3 from the side
   // (parallel); others keep the angles and take the parallel projection.
@@ -294,7 +294,7 @@ class QView : public engine::QView {
   void SetBackgroundColor(int r, int g, int b);
   void GetBackgroundColor(int& r, int& g, int& b) const;
 
-  bool IsRenderSlow() const { return false; }  // nothing here asks for adaptive drawing
+  bool IsRenderSlow() const override { return false; }  // nothing here asks for adaptive drawing
   double GetWorldPerPixel() const { return worldPerPixel_; }
   // The world length one pixel covers at the world origin's depth.
   double WorldPerPixel() const;
@@ -373,7 +373,7 @@ class QView : public engine::QView {
 
   // ---- draw style: QView_Style.cpp --------------------------------------------
   void ApplyDrawingMode();
-  int GetDrawMode() const { return drawMode_; }
+  int GetDrawMode() const override { return drawMode_; }
   void SetDrawMode(int mode) { drawMode_ = mode; }
   int GetPreviousDrawMode() const { return previousDrawMode_; }
   void SetPreviousDrawMode(int mode);
@@ -387,13 +387,13 @@ class QView : public engine::QView {
   void SetGridDivisor(int divisor) { gridDivisor_ = divisor; }
   int GetGuideMode() const { return guideMode_; }
   void SetGuideMode(int mode) { guideMode_ = mode; }
-  bool IsOutlineShown() const { return outlineShown_ != 0; }
+  bool IsOutlineShown() const override { return outlineShown_ != 0; }
   void SetOutlineShown(bool shown) { outlineShown_ = shown ? 1 : 0; }
-  bool IsSmoothShown() const { return smoothShown_ != 0; }
+  bool IsSmoothShown() const override { return smoothShown_ != 0; }
   void SetSmoothShown(bool shown) { smoothShown_ = shown ? 1 : 0; }
   bool IsCullFaces() const { return cullFaces_ != 0; }
   void SetCullFaces(bool cull) { cullFaces_ = cull ? 1 : 0; }
-  bool IsAltMeshDraw() const { return altMeshDraw_ != 0; }
+  bool IsAltMeshDraw() const override { return altMeshDraw_ != 0; }
   void SetAltMeshDraw(bool on) { altMeshDraw_ = on ? 1 : 0; }
   int GetAltFlag2() const { return altFlag2_; }
   void SetAltFlag2(int flag) { altFlag2_ = static_cast<unsigned char>(flag); }
@@ -402,7 +402,7 @@ class QView : public engine::QView {
   int GetDetailLevel() const { return detailLevel_; }
   void SetDetailLevel(int level) { detailLevel_ = level; }
   int GetQuickFlag() const { return quickFlag_; }
-  int GetQuickDrawLevel() const { return quickDrawLevel_; }
+  int GetQuickDrawLevel() const override { return quickDrawLevel_; }
   void SetQuickDrawLevel(int level) { quickDrawLevel_ = level; }
   int GetSamplingFactor() const { return samplingFactor_; }
   void SetSamplingFactor(int factor) { samplingFactor_ = factor; }
@@ -414,25 +414,25 @@ class QView : public engine::QView {
   void SetNearDivisor(int divisor) { nearDivisor_ = divisor; }
   double GetLineScale() const { return lineScale_; }
   void SetLineScale(double scale) { lineScale_ = scale; }
-  bool IsThinLines() const { return thinLines_ != 0; }
+  bool IsThinLines() const override { return thinLines_ != 0; }
   void SetThinLines(bool thin) { thinLines_ = thin ? 1 : 0; }
   void SetLineWidthOverride(bool on) { lineWidthOverride_ = on; }
   void SetLineColorOverride(bool on) { lineColorOverride_ = on; }
   void SetFaceColorOverride(bool on) { faceColorOverride_ = on; }
-  bool IsLineWidthOverride() const { return lineWidthOverride_; }
-  bool IsLineColorOverride() const { return lineColorOverride_; }
-  bool IsFaceColorOverride() const { return faceColorOverride_; }
-  int GetLineWidth() const { return lineWidth_; }
+  bool IsLineWidthOverride() const override { return lineWidthOverride_; }
+  bool IsLineColorOverride() const override { return lineColorOverride_; }
+  bool IsFaceColorOverride() const override { return faceColorOverride_; }
+  int GetLineWidth() const override { return lineWidth_; }
   void SetLineWidth(int width) { lineWidth_ = width; }
-  platform::COLORREF GetLineColor() const { return lineColor_; }
+  platform::COLORREF GetLineColor() const override { return lineColor_; }
   void SetLineColor(platform::COLORREF colour) { lineColor_ = colour; }
   platform::COLORREF GetFaceColor() const { return faceColor_; }
   void SetFaceColor(platform::COLORREF colour);
-  engine::MShader* GetOverrideShader() { return overrideShader_.get(); }
+  engine::MShader* GetOverrideShader() override { return overrideShader_.get(); }
   // The material faces are drawn with instead of their own, or null.
-  engine::MShader* GetOverrideMaterial();
+  engine::MShader* GetOverrideMaterial() override;
   static engine::MShader* GetDefaultGreyMaterial();
-  void ApplyCullMode(bool mirrored);
+  void ApplyCullMode(bool mirrored) override;
   void UpdateGridScreenRect(engine::MObject* scene);
   void GetGuideSegment(engine::MObject* scene, PointRecord& start, PointRecord& end);
   void CopyDisplaySettingsTo(QView& other) const;
@@ -445,27 +445,27 @@ class QView : public engine::QView {
   // The tone flag, the shading kind and the line kind under the names mesh
   // drawing asks for them; the tone values are the light intensities (35
   // neutral) and the ambient level (the contrast, 50 neutral).
-  int GetPageToneSwitch() const { return toneFlag; }
-  int GetPageFaceStyle() const { return shadingKind; }
-  int GetPageLineStyle() const { return lineKind; }
-  double GetToneContrast() const { return lights_.ambient; }
-  void GetToneLights(double values[2]) const {
+  int GetPageToneSwitch() const override { return toneFlag; }
+  int GetPageFaceStyle() const override { return shadingKind; }
+  int GetPageLineStyle() const override { return lineKind; }
+  double GetToneContrast() const override { return lights_.ambient; }
+  void GetToneLights(double values[2]) const override {
     values[0] = lights_.intensities[0];
     values[1] = lights_.intensities[1];
   }
-  engine::MatrixRecord GetProjectionMatrix() {
+  engine::MatrixRecord GetProjectionMatrix() override {
     MatrixRecord m;
     GetProjectionMatrix(m);
     return m;
   }
-  PointRecord GetGridColor() const { return {gridColour_[0], gridColour_[1], gridColour_[2]}; }
-  void SetPointMarkerColor(const PointRecord& rgb) { SetMarkerColor(rgb.x, rgb.y, rgb.z); }
-  void DrawPointMarker(const PointRecord& position) { DrawMarkerPoint(position, 0.0); }
-  bool AddDeferredFace(engine::MObject* object, engine::MFace* face, const void* patch, double value);
-  bool IsDirectPoints() const { return false; }
+  PointRecord GetGridColor() const override { return {gridColour_[0], gridColour_[1], gridColour_[2]}; }
+  void SetPointMarkerColor(const PointRecord& rgb) override { SetMarkerColor(rgb.x, rgb.y, rgb.z); }
+  void DrawPointMarker(const PointRecord& position) override { DrawMarkerPoint(position, 0.0); }
+  bool AddDeferredFace(engine::MObject* object, engine::MFace* face, const void* patch, double value) override;
+  bool IsDirectPoints() const override { return false; }
   // 0 and 3 ask objects for their selected lines and vertices, other values
   // for every line.
-  int GetOverlayKind() const { return overlayMode_; }
+  int GetOverlayKind() const override { return overlayMode_; }
   int GetOverlayMode() const { return overlayMode_; }
   void SetOverlayMode(int mode) { overlayMode_ = mode; }
 
