@@ -352,12 +352,11 @@ class MMeshObj : public MObject {
   void SaveLineEndsStar(MLine* line);
   //   a           a        Turns the line shared by two triangles to join
   //  /|\         / \       their far corners. Refused (state 1, reason 6)
-  // c | d  ->  c---d      when those corners are already joined; reason 5
-  //  \|/         \ /       for a line without faces. A border line's one
-  //   b           b        face goes, with the corners it leaves alone,
-  // and nothing is made. The lines around keep their attributes; the new
-  // faces take the material of the face first met and their texture
-  // coordinates. Answers the new line, or null.
+  // c | d  ->  c---d      when those corners are already joined, and for
+  //  \|/         \ /       a border line (its one face stays); reason 5
+  //   b           b        for a line without faces. The lines around
+  // keep their attributes; the new faces take the material of the face
+  // first met and their texture coordinates. Answers the new line, or null.
   MLine* FlipLine(MLine* line);
 
   // ---- selection: MMeshObj_Select.cpp --------------------------------------

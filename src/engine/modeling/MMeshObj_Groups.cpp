@@ -112,6 +112,7 @@ void MMeshObj::ClearGroupFromElements(MGroup* group) {
 }
 
 void MMeshObj::MergeRootGroups() {
+  SaveEditState();
   PtrArray faceList, lineList, roots;
   GatherSelected(3, &faceList, &lineList, nullptr);
   if (Failed()) return;
@@ -143,6 +144,7 @@ void MMeshObj::MergeRootGroups() {
 
 void MMeshObj::UngroupSelected(unsigned char& dissolved) {
   dissolved = 0;
+  SaveEditState();
   PtrArray faceList, lineList, roots;
   GatherSelected(3, &faceList, &lineList, nullptr);
   if (Failed()) return;

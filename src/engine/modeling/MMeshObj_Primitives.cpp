@@ -241,6 +241,9 @@ void MMeshObj::MakeSphere(const PointRecord& a, const PointRecord& b, unsigned c
   MVertex* top = build.Vertex({c.cx, b.y, c.cz}, plane);
   if (top == nullptr || !build.Shader()) return;
   const int bands = n / 2 < 2 ? 2 : n / 2;
+  // The faces run so that the sphere faces outwards, as the other solids
+  // do: each band's triangles go from the lower ring's point k to the upper
+  // ring's point k + 1.
   std::vector<MVertex*> previous;
   for (int i = 1; i < bands; ++i) {
     const double f = i * kPi / bands;
@@ -249,8 +252,8 @@ void MMeshObj::MakeSphere(const PointRecord& a, const PointRecord& b, unsigned c
         build.Ring(RingPoints(c.cx, c.cz, c.rx * std::sin(f), c.rz * std::sin(f), y, n, half), plane);
     if (ring.empty()) return;
     const bool ok = ForEachRingPair(ring.size(), half, [&](std::size_t k, std::size_t j) {
-      if (i == 1) return build.Face(bottom, ring[k], ring[j]);
-      if (!build.Face(previous[k], ring[k], ring[j]) || !build.Face(ring[j], previous[j], previous[k])) return false;
+      if (i == 1) return build.Face(bottom, ring[j], ring[k]);
+      if (!build.Face(previous[k], ring[j], ring[k]) || !build.Face(ring[j], previous[k], previous[j])) return false;
       build.Flag(ring[j], previous[k], kLineHiddenDiagonal);
       return true;
     });
@@ -258,7 +261,7 @@ void MMeshObj::MakeSphere(const PointRecord& a, const PointRecord& b, unsigned c
     previous = std::move(ring);
   }
   if (!ForEachRingPair(previous.size(), half, [&](std::size_t k, std::size_t j) {
-        return build.Face(top, previous[j], previous[k]);
+        return build.Face(top, previous[k], previous[j]);
       }))
     return;
   build.Finish(half);

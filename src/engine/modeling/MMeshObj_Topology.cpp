@@ -61,7 +61,7 @@ void MMeshObj::SaveRingNeighbourhood(MVertex* v) {
 
 void MMeshObj::SaveLineNeighbourhood(MLine* line) {
   PtrArray coincident;
-  line->CollectCoincidentLines(coincident);
+  CollectLineAndCoincident(line, coincident);
   for (int i = 0; i < coincident.count && !Failed(); ++i) {
     MLine* l = At<MLine>(coincident, i);
     SaveRingNeighbourhood(l->end0);
@@ -75,7 +75,7 @@ void MMeshObj::SaveLineNeighbourhood(MLine* line) {
 
 void MMeshObj::SaveLineFaces(MLine* line) {
   PtrArray coincident;
-  line->CollectCoincidentLines(coincident);
+  CollectLineAndCoincident(line, coincident);
   for (int i = 0; i < coincident.count && !Failed(); ++i) {
     MLine* l = At<MLine>(coincident, i);
     if (l->forwardFace != nullptr) SaveFaceWithCorners(l->forwardFace);
@@ -195,8 +195,7 @@ void MMeshObj::SplitLineAtPoint(MLine* line, const PointRecord& point, MVertex**
 void MMeshObj::SplitCoincidentLinesAtPoint(MLine* line, const PointRecord& point, MVertex** newVertex,
                                            MLine** newLine) {
   PtrArray coincident;
-  line->CollectCoincidentLines(coincident);
-  if (Failed()) return;
+  if (!CollectLineAndCoincident(line, coincident)) return;
   MVertex* first = nullptr;
   for (int i = 0; i < coincident.count; ++i) {
     MLine* l = At<MLine>(coincident, i);

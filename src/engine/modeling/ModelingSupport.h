@@ -5,6 +5,7 @@
 #include "engine/core/EngArrays.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/mesh/MItem.h"
+#include "engine/mesh/MLine.h"
 
 namespace engine::modeling {
 
@@ -32,6 +33,14 @@ inline bool Append(PtrArray& out, void* element) { return Append(&out, element);
 // Removed in this step (state 2 or 6).
 inline bool IsRemoved(const MItem* item) {
   return item->state == kItemRemoved || item->state == kItemCreatedRemoved;
+}
+
+// The line and every line joining the same two rings (a line alone in its
+// rings lists only itself).
+inline bool CollectLineAndCoincident(MLine* line, PtrArray& out) {
+  line->CollectCoincidentLines(out);
+  if (Failed()) return false;
+  return out.count > 0 || Append(out, line);
 }
 
 template <class T>
