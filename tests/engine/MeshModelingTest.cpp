@@ -467,3 +467,57 @@ TEST_F(MeshModeling, FloodsAndWalksOverTwoHundredThousandFacesKeepTheirOwnStack)
 }
 
 }  // namespace
+
+namespace {
+
+// ---- collapses ---------------------------------------------------------------------------
+
+//        A            R at the origin inside the fan K, A, X, B; the face
+//      / | \          A-K-X joins X to K, so collapsing R into K would fold
+//    X - R - K        the surface over it.
+//      \ | /
+//        B
+MeshFixture FoldingFan() {
+  MeshFixture f = meshkit::MakeEmptyMesh();
+  f.Add({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}},
+        {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 1}, {2, 1, 3}});
+  return f;
+}
+
+TEST_F(MeshModeling, ACollapseThatWouldFoldOrFlattenATetrahedronIsRefusedUnchanged) {
+  for (auto make : {&FoldingFan, &meshkit::MakeTetra}) {
+    MeshFixture f = make();
+    f->Checkpoint(true);
+    const std::string before = meshkit::DumpMesh(*f);
+    MLine* line = f.Line(0, 1);
+    EXPECT_FALSE(f->CanCollapseSingleLine(line));
+    EXPECT_FALSE(f->CollapseLine(line, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(meshkit::DumpMesh(*f), before);
+  }
+}
+
+TEST_F(MeshModeling, ACollapseMovesTheSurvivorToTheMidpointOrToTheOtherEnd) {
+  struct Case {
+    int givenUp;  // -1 none, else 0 or 1 for the line's end0 or end1
+  } cases[] = {{-1}, {0}, {1}};
+  for (const Case& c : cases) {
+    MeshFixture f = meshkit::MakeGrid(3, 3);
+    MLine* line = f.Line(5, 6);
+    MVertex* ends[2] = {line->end0, line->end1};
+    const PointRecord p0 = ends[0]->position, p1 = ends[1]->position;
+    MVertex* survivor = nullptr;
+    f->SaveEditState();
+    ASSERT_TRUE(f->CollapseLine(line, c.givenUp < 0 ? nullptr : ends[c.givenUp], &survivor, nullptr, nullptr));
+    ASSERT_NE(survivor, nullptr);
+    const PointRecord expected = c.givenUp < 0  ? PointRecord{(p0.x + p1.x) / 2, (p0.y + p1.y) / 2, 0}
+                                 : c.givenUp == 0 ? p1
+                                                  : p0;
+    EXPECT_EQ(survivor->position.x, expected.x);
+    EXPECT_EQ(survivor->position.y, expected.y);
+    EXPECT_EQ(f->faces.Length(), 16);
+    EXPECT_EQ(f->vertices.Length(), 15);
+    EXPECT_TRUE(MeshIsValid(*f));
+  }
+}
+
+}  // namespace

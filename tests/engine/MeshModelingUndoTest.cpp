@@ -170,6 +170,20 @@ std::vector<ModelingCase> Cases() {
          return f;
        },
        [](MeshFixture& f, MMeshObj& m) { m.CollapseFreeLine(f.Line(1, 2), f.v[1], nullptr); }, 0},
+      {"a line between faces collapsed to its midpoint", [] { return meshkit::MakeGrid(3, 3); },
+       [](MeshFixture& f, MMeshObj& m) { m.CollapseLine(f.Line(5, 6), nullptr, nullptr, nullptr, nullptr); }},
+      {"a textured line collapsed onto an end", [] {
+         MeshFixture f = meshkit::MakeGrid(3, 3);
+         meshkit::GiveTexture(f);
+         return f;
+       },
+       [](MeshFixture& f, MMeshObj& m) { m.CollapseLine(f.Line(5, 6), f.v[6], nullptr, nullptr, nullptr); }},
+      {"a seam line collapsed with its coincident line", [] { return meshkit::MakeSeamTube(4, 2); },
+       [](MeshFixture& f, MMeshObj& m) { m.CollapseLine(f.Line(5, 10), nullptr, nullptr, nullptr, nullptr); }},
+      {"a vertex merged into its neighbour", [] { return meshkit::MakeGrid(3, 3); },
+       [](MeshFixture& f, MMeshObj& m) { m.MergeVertexInto(f.v[5], f.v[10]); }},
+      {"a face removed and its corners tidied", [] { return meshkit::MakeGrid(2, 2); },
+       [](MeshFixture& f, MMeshObj& m) { m.RemoveFaceAndTidy(f->faces.First()); }},
       {"unused groups removed", [] {
          MeshFixture f = meshkit::MakeTetra();
          f->AddGroup();

@@ -145,17 +145,6 @@ bool MMeshObj::CollapseFreeLine(MLine* line, MVertex* givenUp, MVertex** survivo
   return true;
 }
 
-bool MMeshObj::CollapseOneLine(MLine* line, MVertex* givenUp, MVertex** survivor, MLine** wing0, MLine** wing1) {
-  if (wing0 != nullptr) *wing0 = nullptr;
-  if (wing1 != nullptr) *wing1 = nullptr;
-  if (!line->HasFace()) return CollapseFreeLine(line, givenUp, survivor);
-  // Collapsing a line between faces is not available yet: refused, the
-  // mesh unchanged.
-  if (survivor != nullptr) *survivor = nullptr;
-  Refuse();
-  return false;
-}
-
 // ---- fans at a vertex -----------------------------------------------------------------
 
 void MMeshObj::SplitVertexFans(MVertex* start, PtrArray* vertexOut) {
