@@ -521,3 +521,59 @@ TEST_F(MeshModeling, ACollapseMovesTheSurvivorToTheMidpointOrToTheOtherEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- zipping coincident border lines ---------------------------------------------------
+
+// Two triangles whose border lines 0-1 and 3-4 are coincident (0 with 4,
+// 1 with 3 in rings); `turned` makes the second run the same way round as
+// the first, so one of them must be turned over before the zip.
+MeshFixture TwoTrianglesOnASeam(bool turned) {
+  MeshFixture f = meshkit::MakeEmptyMesh();
+  f.Add({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 0}, {0.5, -1, 0}},
+        {{0, 1, 2}, turned ? std::array<int, 3>{4, 3, 5} : std::array<int, 3>{3, 4, 5}});
+  f.v[0]->JoinRing(f.v[4]);
+  f.v[1]->JoinRing(f.v[3]);
+  return f;
+}
+
+TEST_F(MeshModeling, CoincidentBorderLinesAreZippedIntoOneTurningAPartWhenNeeded) {
+  for (bool turned : {false, true}) {
+    SCOPED_TRACE(turned);
+    MeshFixture f = TwoTrianglesOnASeam(turned);
+    f->Checkpoint(true);
+    MLine* survivor = f->MergeCoincidentLines(f.Line(0, 1));
+    ASSERT_EQ(FailState(), kEngFailNone);
+    ASSERT_NE(survivor, nullptr);
+    EXPECT_TRUE(survivor->forwardFace != nullptr && survivor->backwardFace != nullptr);
+    EXPECT_EQ(f->vertices.Length(), 4);
+    EXPECT_EQ(f->lines.Length(), 5);
+    EXPECT_TRUE(MeshIsValid(*f));
+  }
+}
+
+TEST_F(MeshModeling, AStripClosedWithAHalfTwistIsLeftUnzippedInsteadOfTurningForever) {
+  // A strip of three cells whose end lines 0-4 and 3-7 are coincident.
+  MeshFixture f = meshkit::MakeGrid(3, 1);
+  f.v[0]->JoinRing(f.v[7]);
+  f.v[4]->JoinRing(f.v[3]);
+  f->Checkpoint(true);
+  const std::string before = meshkit::DumpMesh(*f);
+  f->MergeCoincidentLines(f.Line(0, 4));
+  EXPECT_EQ(FailState(), kEngFailNone);
+  EXPECT_EQ(meshkit::DumpMesh(*f), before);
+  // Closed without the twist, the same strip zips into a tube.
+  MeshFixture tube = meshkit::MakeGrid(3, 1);
+  tube.v[0]->JoinRing(tube.v[3]);
+  tube.v[4]->JoinRing(tube.v[7]);
+  tube->Checkpoint(true);
+  MLine* seam = tube->MergeCoincidentLines(tube.Line(0, 4));
+  EXPECT_EQ(FailState(), kEngFailNone);
+  ASSERT_NE(seam, nullptr);
+  EXPECT_TRUE(seam->forwardFace != nullptr && seam->backwardFace != nullptr);
+  EXPECT_EQ(tube->vertices.Length(), 6);
+  EXPECT_TRUE(MeshIsValid(*tube));
+}
+
+}  // namespace

@@ -301,9 +301,50 @@ MLine* MMeshObj::MergeCoincidentLines(MLine* line) {
     l->Remove(2);
   }
   if (keptFree != nullptr) survivor = keptFree;
-  // Two border lines left coincident stay as they are: joining them across
-  // the seam is the zip of the loops' faces.
-  return survivor;
+  // Two border lines and no line with two faces: they are zipped into one.
+  MLine* border[2] = {nullptr, nullptr};
+  int bordered = 0;
+  for (int i = 0; i < gathered.count; ++i) {
+    MLine* l = At<MLine>(gathered, i);
+    if (IsRemoved(l)) continue;
+    if (l->forwardFace != nullptr && l->backwardFace != nullptr) return survivor;
+    if (l->HasFace() && bordered < 2) border[bordered++] = l;
+  }
+  if (bordered != 2) return survivor;
+  MVertex *v1, *v2;
+  bool zippable = CanZipBorderLines(border[0], border[1], &v1, &v2);
+  if (!zippable && !AnyFailure()) {
+    // Turning the part at the first vertex over once; when the two lines
+    // belong to one part (a strip closed with a half twist) that changes
+    // nothing, and the lines stay as they are.
+    SaveEditState();
+    FlipPartAt(v1);
+    if (!Failed()) zippable = CanZipBorderLines(border[0], border[1], &v1, &v2);
+    if (!zippable && !Failed()) {
+      EngContext().ClearFailure();
+      FlipPartAt(v1);  // back as it was
+    }
+  }
+  if (!zippable) {
+    if (!Failed()) EngContext().ClearFailure();
+    return survivor;
+  }
+  PtrArray ends0, ends1;
+  border[0]->end0->CollectRing(ends0);
+  border[0]->end1->CollectRing(ends1);
+  ZipBorderLines(border[0], border[1], v1, v2);
+  if (Failed()) return nullptr;
+  if (MItemIsLive(border[0])) return border[0];
+  if (MItemIsLive(border[1])) return border[1];
+  // Both went into the line the zip left between the two rings.
+  for (int i = 0; i < ends0.count; ++i) {
+    MVertex* a = At<MVertex>(ends0, i);
+    if (!MItemIsLive(a)) continue;
+    for (int j = 0; j < ends1.count; ++j)
+      if (MItemIsLive(At<MVertex>(ends1, j)))
+        if (MLine* joined = a->FindLine(At<MVertex>(ends1, j))) return joined;
+  }
+  return nullptr;
 }
 
 void MMeshObj::MergeCoincidentLinesAt(MVertex* v) {
