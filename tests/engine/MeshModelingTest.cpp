@@ -526,22 +526,11 @@ namespace {
 
 // ---- zipping coincident border lines ---------------------------------------------------
 
-// Two triangles whose border lines 0-1 and 3-4 are coincident (0 with 4,
-// 1 with 3 in rings); `turned` makes the second run the same way round as
-// the first, so one of them must be turned over before the zip.
-MeshFixture TwoTrianglesOnASeam(bool turned) {
-  MeshFixture f = meshkit::MakeEmptyMesh();
-  f.Add({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 0}, {0.5, -1, 0}},
-        {{0, 1, 2}, turned ? std::array<int, 3>{4, 3, 5} : std::array<int, 3>{3, 4, 5}});
-  f.v[0]->JoinRing(f.v[4]);
-  f.v[1]->JoinRing(f.v[3]);
-  return f;
-}
 
 TEST_F(MeshModeling, CoincidentBorderLinesAreZippedIntoOneTurningAPartWhenNeeded) {
   for (bool turned : {false, true}) {
     SCOPED_TRACE(turned);
-    MeshFixture f = TwoTrianglesOnASeam(turned);
+    MeshFixture f = meshkit::MakeSeamTrianglePair(turned);
     f->Checkpoint(true);
     MLine* survivor = f->MergeCoincidentLines(f.Line(0, 1));
     ASSERT_EQ(FailState(), kEngFailNone);

@@ -53,16 +53,6 @@ MeshFixture SquareCorners() {
   return f;
 }
 
-// Two triangles on a seam: border lines 0-1 and 3-4 coincident.
-MeshFixture SeamPair(bool turned) {
-  MeshFixture f = meshkit::MakeEmptyMesh();
-  f.Add({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 0}, {0.5, -1, 0}},
-        {{0, 1, 2}, turned ? std::array<int, 3>{4, 3, 5} : std::array<int, 3>{3, 4, 5}});
-  f.v[0]->JoinRing(f.v[4]);
-  f.v[1]->JoinRing(f.v[3]);
-  return f;
-}
-
 std::vector<ModelingCase> Cases() {
   return {
       {"a list of faces selected", [] { return meshkit::MakeCube(true); },
@@ -194,9 +184,9 @@ std::vector<ModelingCase> Cases() {
        [](MeshFixture& f, MMeshObj& m) { m.MergeVertexInto(f.v[5], f.v[10]); }},
       {"a face removed and its corners tidied", [] { return meshkit::MakeGrid(2, 2); },
        [](MeshFixture& f, MMeshObj& m) { m.RemoveFaceAndTidy(f->faces.First()); }},
-      {"coincident border lines zipped", [] { return SeamPair(false); },
+      {"coincident border lines zipped", [] { return meshkit::MakeSeamTrianglePair(false); },
        [](MeshFixture& f, MMeshObj& m) { m.MergeCoincidentLinesAt(f.v[0]); }},
-      {"coincident border lines zipped after turning a part", [] { return SeamPair(true); },
+      {"coincident border lines zipped after turning a part", [] { return meshkit::MakeSeamTrianglePair(true); },
        [](MeshFixture& f, MMeshObj& m) { m.MergeCoincidentLinesAt(f.v[0]); }},
       {"two border lines bridged and welded", [] {
          MeshFixture f = meshkit::MakeEmptyMesh();
