@@ -566,3 +566,73 @@ TEST_F(MeshModeling, AStripClosedWithAHalfTwistIsLeftUnzippedInsteadOfTurningFor
 }
 
 }  // namespace
+
+namespace {
+
+// ---- drawing lines on a mesh ------------------------------------------------------------
+
+ElementRef Point(PointRecord at, int kind, MItem* element = nullptr) { return {at, element, kind, nullptr, 0}; }
+
+TEST_F(MeshModeling, APolylineEndingOnItsFirstPointClosesALoopOfFreeLines) {
+  MeshFixture f = meshkit::MakeEmptyMesh();
+  ElementRefArray points;
+  for (ElementRef p : {Point({0, 0, 0}, -1), Point({1, 0, 0}, -1), Point({0, 1, 0}, -1), Point({0, 0, 0}, 0)})
+    points.Add(p);
+  f->DrawLines(points);
+  ASSERT_EQ(FailState(), kEngFailNone);
+  EXPECT_EQ(f->vertices.Length(), 3);
+  EXPECT_EQ(f->lines.Length(), 3);
+  EXPECT_EQ(points[3].element, points[0].element);
+  EXPECT_TRUE(MeshIsValid(*f));
+}
+
+TEST_F(MeshModeling, DrawingCornerToOppositeCornerOfAQuadTurnsItsDiagonal) {
+  MeshFixture f = meshkit::MakeQuadPair(true);
+  ElementRefArray points;
+  points.Add(Point(f.v[1]->position, -3, f.v[1]));
+  points.Add(Point(f.v[3]->position, -3, f.v[3]));
+  f->SaveUndoAroundPoints(points);
+  f->DrawLines(points);
+  ASSERT_EQ(FailState(), kEngFailNone);
+  EXPECT_EQ(f->vertices.Length(), 4);  // the ring copies without lines went again
+  EXPECT_EQ(f.Line(0, 2), nullptr);
+  ASSERT_NE(f.Line(1, 3), nullptr);
+  EXPECT_EQ(f->faces.Length(), 2);
+  EXPECT_TRUE(MeshIsValid(*f));
+}
+
+TEST_F(MeshModeling, PointsOnAFaceTakeItAwayAndOnTheMirrorPlaneBecomePlaneVertices) {
+  MeshFixture f = meshkit::MakeEmptyMesh();
+  f.Add({{0, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 1, 2}});
+  for (MVertex* v : f.v) v->flags |= kVertexOnMirror;
+  ElementRefArray points;
+  points.Add(Point({0, 0.2, 0.2}, -5, f->faces.First()));
+  points.Add(Point({-1, 0.2, 0.2}, -1));
+  f->SaveUndoAroundPoints(points);
+  f->DrawLines(points);
+  ASSERT_EQ(FailState(), kEngFailNone);
+  EXPECT_TRUE(f->faces.IsEmpty());
+  auto* drawn = static_cast<MVertex*>(points[0].element);
+  EXPECT_TRUE(drawn->flags & kVertexOnMirror);
+  EXPECT_EQ(drawn->position.x, 0);
+  EXPECT_TRUE(MeshIsValid(*f));
+}
+
+TEST_F(MeshModeling, APointOnALineSplitsItAndAPointAtItsEndIsThatEnd) {
+  MeshFixture f = meshkit::MakeCubeCorners();
+  MLine* line = f->AddLine(f.v[0], f.v[1], nullptr, nullptr, nullptr, nullptr);
+  ElementRefArray points;
+  points.Add(Point({0.5, 0, 0}, -4, line));
+  points.Add(Point({0.5, 1, 0}, -1));
+  points.Add(Point({0, 0, 0}, -4, line));
+  f->SaveUndoAroundPoints(points);
+  f->DrawLines(points);
+  ASSERT_EQ(FailState(), kEngFailNone);
+  auto* middle = static_cast<MVertex*>(points[0].element);
+  EXPECT_EQ(middle->position.x, 0.5);
+  EXPECT_EQ(middle->lineCount, 3);
+  EXPECT_TRUE(f.v[0]->FindLineBetweenRings(static_cast<MVertex*>(points[1].element)) != nullptr);
+  EXPECT_TRUE(MeshIsValid(*f, 0));
+}
+
+}  // namespace

@@ -194,6 +194,22 @@ std::vector<ModelingCase> Cases() {
          return f;
        },
        [](MeshFixture& f, MMeshObj& m) { m.WeldLines(f.Line(0, 1), f.Line(3, 4)); }},
+      {"a polyline drawn across a quad's corners and off it", [] { return meshkit::MakeGrid(2, 1); },
+       [](MeshFixture& f, MMeshObj& m) {
+         ElementRefArray points;
+         points.Add({f.v[0]->position, f.v[0], -3, nullptr, 0});
+         points.Add({f.v[4]->position, f.v[4], -3, nullptr, 0});
+         points.Add({{1.5, 0, 0}, f.Line(1, 2), -4, nullptr, 0});
+         points.Add({{3, 3, 0}, nullptr, -1, nullptr, 0});
+         m.SaveUndoAroundPoints(points);
+         if (!Failed()) m.DrawLines(points);
+       }},
+      {"a line split with the faces around it cleared", [] { return meshkit::MakeGrid(2, 2); },
+       [](MeshFixture& f, MMeshObj& m) {
+         MVertex* v = nullptr;
+         m.SplitLineAt(f.Line(4, 5), {1.5, 1, 0}, &v);
+       },
+       0},
       {"unused groups removed", [] {
          MeshFixture f = meshkit::MakeTetra();
          f->AddGroup();

@@ -399,13 +399,5 @@ bool MMeshObj::SwitchQuadDiagonal(MVertex* a, MVertex* b, bool testOnly) {
   return false;
 }
 
-void MMeshObj::AddQuadToList(MFace* face, PtrArray& faceList, int stamp) {
-  MFace* partner = GetQuadPartner(face);
-  for (MFace* f : {face, partner}) {
-    if (f == nullptr || f->id == stamp) continue;
-    f->id = stamp;
-    if (!Append(faceList, f)) return;
-  }
-}
 
 }  // namespace engine
