@@ -636,3 +636,73 @@ TEST_F(MeshModeling, APointOnALineSplitsItAndAPointAtItsEndIsThatEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- faces in loops of lines -------------------------------------------------------------
+
+// Free lines through the points in order, closing back to the first.
+MeshFixture FreeLoop(std::initializer_list<PointRecord> points) {
+  MeshFixture f = meshkit::MakeEmptyMesh();
+  f.Add(points);
+  for (std::size_t k = 0; k < f.v.size(); ++k) f->AddLineBetween(f.v[k], f.v[(k + 1) % f.v.size()]);
+  f->Checkpoint(true);  // drawn in an earlier step
+  return f;
+}
+
+int HiddenDiagonals(const MMeshObj& m) { return CountLinesWith(m, kLineHiddenDiagonal); }
+
+TEST_F(MeshModeling, FourLinesInALoopBecomeOneQuadOrTwoTrianglesAcrossAnExistingDiagonal) {
+  MeshFixture quad = FreeLoop({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
+  quad->MakeFacesInLoopsAll();
+  ASSERT_EQ(FailState(), kEngFailNone);
+  EXPECT_EQ(quad->faces.Length(), 2);
+  EXPECT_EQ(quad->vertices.Length(), 4);
+  EXPECT_EQ(quad->lines.Length(), 5);
+  EXPECT_EQ(HiddenDiagonals(*quad), 1);
+  EXPECT_TRUE(MeshIsValid(*quad));
+
+  MeshFixture split = FreeLoop({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
+  split->AddLineBetween(split.v[0], split.v[2]);
+  split->Checkpoint(true);
+  split->MakeFacesInLoopsAll();
+  ASSERT_EQ(FailState(), kEngFailNone);
+  EXPECT_EQ(split->faces.Length(), 2);
+  EXPECT_EQ(split->vertices.Length(), 4);
+  EXPECT_EQ(split->lines.Length(), 5);
+  EXPECT_EQ(HiddenDiagonals(*split), 0);
+  EXPECT_TRUE(MeshIsValid(*split));
+}
+
+TEST_F(MeshModeling, ALoopAlreadySpannedByAFaceIsNotFilledTwice) {
+  MeshFixture f = meshkit::MakeTetra();
+  f->MakeFacesInLoopsAll();
+  EXPECT_EQ(FailState(), kEngFailNone);
+  EXPECT_EQ(f->faces.Length(), 4);
+  EXPECT_TRUE(MeshIsValid(*f));
+}
+
+TEST_F(MeshModeling, ANewFaceOnASurfaceBorderTakesItsOrientationAndJoinsIt) {
+  for (bool turned : {false, true}) {
+    SCOPED_TRACE(turned);
+    MeshFixture f = meshkit::MakeEmptyMesh();
+    f.Add({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0.5, -1, 0}}, {{0, 1, 2}});
+    if (turned) f->ReverseAllFaces();
+    f->AddLineBetween(f.v[1], f.v[3]);
+    f->AddLineBetween(f.v[3], f.v[0]);
+    f->Checkpoint(true);
+    f->MakeFacesInLoopsAll();
+    ASSERT_EQ(FailState(), kEngFailNone);
+    EXPECT_EQ(f->faces.Length(), 2);
+    EXPECT_EQ(f->vertices.Length(), 4);
+    EXPECT_EQ(f->lines.Length(), 5);
+    int shared = 0;
+    for (const MLine* line : f->lines) shared += line->forwardFace != nullptr && line->backwardFace != nullptr;
+    EXPECT_EQ(shared, 1);
+    EXPECT_TRUE(MeshIsValid(*f));
+    // The original triangle kept the way it faced, and the new one follows.
+    for (MFace* face : f->faces) EXPECT_EQ(face->GetNormal().z > 0, !turned);
+  }
+}
+
+}  // namespace

@@ -210,6 +210,21 @@ std::vector<ModelingCase> Cases() {
          m.SplitLineAt(f.Line(4, 5), {1.5, 1, 0}, &v);
        },
        0},
+      {"a quad made in a loop of free lines", [] {
+         MeshFixture f = SquareCorners();
+         for (int k = 0; k < 4; ++k) f->AddLineBetween(f.v[k], f.v[(k + 1) % 4]);
+         return f;
+       },
+       [](MeshFixture&, MMeshObj& m) { m.MakeFacesInLoopsAll(); }},
+      {"a face made beside a surface and joined to it", [] {
+         MeshFixture f = meshkit::MakeEmptyMesh();
+         f.Add({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0.5, -1, 0}}, {{0, 1, 2}});
+         f->ReverseAllFaces();
+         f->AddLineBetween(f.v[1], f.v[3]);
+         f->AddLineBetween(f.v[3], f.v[0]);
+         return f;
+       },
+       [](MeshFixture&, MMeshObj& m) { m.MakeFacesInLoopsAll(); }, 0},
       {"unused groups removed", [] {
          MeshFixture f = meshkit::MakeTetra();
          f->AddGroup();

@@ -76,10 +76,24 @@ void MMeshObj::ClearLineFlag10() {
 
 MLine* MMeshObj::AddLineBetween(MVertex* a, MVertex* b) {
   if (AnyFailure() || a == b) return nullptr;
-  MLine *aNext, *aFirst, *bNext, *bFirst;
-  a->GetFirstTwoLines(aNext, aFirst);
-  b->GetFirstTwoLines(bNext, bFirst);
-  return AddLine(a, b, aNext, aFirst, bFirst, bNext);
+  // At a free vertex the line goes after the first line; where faces meet
+  // it goes into a gap between them (never across a face), and a vertex
+  // closed on every side takes none.
+  auto wings = [](MVertex* v, const MVertex* towards, MLine*& next, MLine*& prev) {
+    if (v->firstLine == nullptr || v->GetBoundaryKind() == 1) {
+      v->GetFirstTwoLines(next, prev);
+      return true;
+    }
+    if (!v->HasGap()) return false;
+    v->FindInsertionWings(towards, next, prev);
+    return true;
+  };
+  MLine *aNext, *aPrev, *bNext, *bPrev;
+  if (!wings(a, b, aNext, aPrev) || !wings(b, a, bNext, bPrev)) {
+    Refuse();
+    return nullptr;
+  }
+  return AddLine(a, b, aNext, aPrev, bPrev, bNext);
 }
 
 void MMeshObj::SaveLineAndEnds(MLine* line) {
