@@ -706,3 +706,126 @@ TEST_F(MeshModeling, ANewFaceOnASurfaceBorderTakesItsOrientationAndJoinsIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- the mirrored half, part copies ------------------------------------------------------
+
+// A mirror half: a triangle with its edge 0-1 on the plane x = 0 and, when
+// asked, a triangle lying in the plane.
+MeshFixture HalfWithPlaneEdge(bool withPlaneFace) {
+  MeshFixture f = meshkit::MakeEmptyMesh();
+  f.Add({{0, 0, 0}, {0, 1, 0}, {-1, 0.5, 0}, {0, 0, 1}}, {{0, 2, 1}});
+  if (withPlaneFace) f.Face(0, 1, 3);
+  for (int k : {0, 1, 3}) f.v[k]->flags |= kVertexOnMirror;
+  f->SetMirrorMode(1);
+  f->Checkpoint(true);
+  return f;
+}
+
+TEST_F(MeshModeling, AMirroredTriangleIsWeldedToItsTwinWithTheOppositeLoopOrder) {
+  MeshFixture f = HalfWithPlaneEdge(false);
+  f->MirrorToFull(nullptr);
+  ASSERT_EQ(FailState(), kEngFailNone);
+  EXPECT_EQ(f->IsMirrorMode(), 0);
+  EXPECT_EQ(f->faces.Length(), 2);
+  EXPECT_EQ(f->vertices.Length(), 4);
+  EXPECT_EQ(f->lines.Length(), 5);
+  int twoFaced = 0;
+  for (const MLine* line : f->lines) twoFaced += line->forwardFace != nullptr && line->backwardFace != nullptr;
+  EXPECT_EQ(twoFaced, 1);  // the welded edge on the plane
+  bool twin = false;
+  for (const MVertex* v : f->vertices) {
+    EXPECT_FALSE(v->flags & kVertexOnMirror);
+    twin = twin || (v->position.x == 1 && v->position.y == 0.5);
+  }
+  EXPECT_TRUE(twin);
+  // The validator checks that the two faces run along the shared edge in
+  // opposite directions.
+  EXPECT_TRUE(MeshIsValid(*f));
+}
+
+TEST_F(MeshModeling, ATriangleLyingInTheMirrorPlaneIsNotDoubled) {
+  MeshFixture f = HalfWithPlaneEdge(true);
+  f->MirrorToFull(nullptr);
+  ASSERT_EQ(FailState(), kEngFailNone);
+  // The edge on the plane already has two faces: the twin stays beside it
+  // on vertices of its own, in rings with the first half's.
+  EXPECT_EQ(f->faces.Length(), 3);
+  EXPECT_TRUE(MeshIsValid(*f));
+}
+
+TEST_F(MeshModeling, RemovingTheMirrorMaterialGivesTheHalfBack) {
+  MeshFixture f = HalfWithPlaneEdge(false);
+  MShader* marker = f->AddShader();
+  f->MirrorToFull(marker);
+  ASSERT_EQ(FailState(), kEngFailNone);
+  EXPECT_EQ(f->faces.Length(), 2);
+  f->RemoveFacesOfShader(marker);
+  ASSERT_EQ(FailState(), kEngFailNone);
+  EXPECT_EQ(f->faces.Length(), 1);
+  EXPECT_EQ(f->vertices.Length(), 3);
+  for (const MVertex* v : f->vertices) {
+    EXPECT_FALSE(v->flags & 0x20);
+    if (v->position.y != 0.5) {
+      EXPECT_TRUE(v->flags & kVertexOnMirror);
+      EXPECT_EQ(v->position.x, 0);
+    }
+  }
+  for (const MLine* line : f->lines) EXPECT_FALSE(line->flags & 0x40);
+  EXPECT_EQ(f->IsMirrorMode(), 1);
+  EXPECT_TRUE(MeshIsValid(*f));
+}
+
+TEST_F(MeshModeling, AMirroredTexturedFaceTakesItsCoordinatesInReversedCornerOrder) {
+  MeshFixture f = HalfWithPlaneEdge(false);
+  meshkit::GiveTexture(f);
+  MFace* source = f->faces.First();
+  MVertex* c[3];
+  source->GetVertices(c);
+  f->MirrorToFull(nullptr);
+  ASSERT_EQ(f->faces.Length(), 2);
+  MFace* mirrored = f->faces.First() == source ? f->faces.First()->Next() : f->faces.First();
+  ASSERT_NE(mirrored->uv, nullptr);
+  MVertex* m[3];
+  mirrored->GetVertices(m);
+  // Each corner keeps the coordinates of the corner it mirrors.
+  for (int k = 0; k < 3; ++k)
+    for (int j = 0; j < 3; ++j)
+      if (m[k]->position.y == c[j]->position.y && m[k]->position.x == -c[j]->position.x) {
+        EXPECT_EQ(mirrored->uv->corner[k].u, source->uv->corner[j].u);
+        EXPECT_EQ(mirrored->uv->corner[k].v, source->uv->corner[j].v);
+      }
+  EXPECT_TRUE(MeshIsValid(*f));
+}
+
+TEST_F(MeshModeling, ACopiedPartIsSoundKeepsItsRingsAndLeavesTheSourceAlone) {
+  // Two triangles touching at one place through two vertices in a ring.
+  MeshFixture f = meshkit::MakeEmptyMesh();
+  f.Add({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 0, 0}, {-1, 0, 0}, {-1, -1, 0}}, {{0, 1, 2}, {3, 4, 5}});
+  f.v[0]->JoinRing(f.v[3]);
+  const std::string before = meshkit::DumpMesh(*f);
+  PtrArray faces;
+  f->GatherAll(&faces, nullptr, nullptr);
+  std::unique_ptr<MMeshObj> copy(f->CopyMarkedToNewMesh(&faces, nullptr));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(meshkit::DumpMesh(*f), before);
+  EXPECT_EQ(copy->faces.Length(), 2);
+  EXPECT_EQ(copy->vertices.Length(), 6);
+  int ringed = 0;
+  for (MVertex* v : copy->vertices) ringed += v->ringNext != v;
+  EXPECT_EQ(ringed, 2);
+  for (MFace* face : copy->faces) EXPECT_NE(face->shader, f.shader);
+  EXPECT_TRUE(MeshIsValid(*copy));
+  // A seam's coincident border lines are joined in the copy.
+  MeshFixture tube = meshkit::MakeSeamTube(4, 2);
+  PtrArray tubeFaces;
+  tube->GatherAll(&tubeFaces, nullptr, nullptr);
+  std::unique_ptr<MMeshObj> tubeCopy(tube->CopyMarkedToNewMesh(&tubeFaces, nullptr));
+  ASSERT_NE(tubeCopy, nullptr);
+  EXPECT_EQ(tubeCopy->faces.Length(), 16);
+  EXPECT_EQ(tubeCopy->vertices.Length(), 12);
+  EXPECT_TRUE(MeshIsValid(*tubeCopy));
+}
+
+}  // namespace

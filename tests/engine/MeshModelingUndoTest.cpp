@@ -225,6 +225,14 @@ std::vector<ModelingCase> Cases() {
          return f;
        },
        [](MeshFixture&, MMeshObj& m) { m.MakeFacesInLoopsAll(); }, 0},
+      {"the mirrored half made real", [] {
+         MeshFixture f = meshkit::MakeMirrorHalf();
+         meshkit::GiveTexture(f);
+         f.v[0]->group = f->AddGroup();
+         f.v[4]->group = f->AddGroup();
+         return f;
+       },
+       [](MeshFixture& f, MMeshObj& m) { m.MirrorToFull(f.shader); }},
       {"unused groups removed", [] {
          MeshFixture f = meshkit::MakeTetra();
          f->AddGroup();
