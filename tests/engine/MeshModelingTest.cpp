@@ -829,3 +829,120 @@ TEST_F(MeshModeling, ACopiedPartIsSoundKeepsItsRingsAndLeavesTheSourceAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- counts, attaching, groups of parts, loose items ---------------------------------------
+
+TEST_F(MeshModeling, TheStatisticsOfOneQuadCountItsVisibleLinesAndNoWholeFace) {
+  MeshFixture f = meshkit::MakeQuadPair(true);
+  f.v[0]->group = f->AddGroup();
+  f.v[0]->flags |= kVertexOnMirror;
+  MMeshObj::ElementStats stats;
+  f->CountElementStats(stats, false);
+  EXPECT_EQ(stats.mirrorVertices, 1);
+  EXPECT_EQ(stats.vertices, 4);
+  EXPECT_EQ(stats.visibleLines, 4);
+  EXPECT_EQ(stats.faces, 2);
+  EXPECT_EQ(stats.wholeFaces, 0);
+  EXPECT_EQ(stats.groups, 1);
+  f->CountElementStats(stats, true);
+  EXPECT_EQ(stats.vertices, 0);
+}
+
+TEST_F(MeshModeling, AttachingMovesTheOtherMeshInAndKeepsThisMeshsMorphOfAName) {
+  MeshFixture f = meshkit::MakeTetra();
+  MeshFixture other = meshkit::MakeTetra();
+  meshkit::MakeMorph(f, {0}, "smile");
+  meshkit::MakeMorph(other, {1, 2}, "smile");
+  meshkit::MakeMorph(other, {3}, "wink");
+  MMorph* own = f->FindMorph("smile");
+  MatrixRecord shift;
+  MUtilIdentity(shift);
+  shift.m[3][0] = 5;
+  PtrArray mine, theirs;
+  f->AttachMesh(other.mesh.get(), shift, &mine, &theirs);
+  EXPECT_EQ(mine.count, 4);
+  EXPECT_EQ(theirs.count, 4);
+  EXPECT_TRUE(other->vertices.IsEmpty());
+  EXPECT_EQ(f->vertices.Length(), 8);
+  EXPECT_EQ(f->faces.Length(), 8);
+  EXPECT_EQ(other.v[1]->position.x, 6);
+  EXPECT_EQ(f->FindMorph("smile"), own);
+  EXPECT_NE(f->FindMorph("wink"), nullptr);
+  EXPECT_TRUE(MeshIsValid(*f));
+}
+
+TEST_F(MeshModeling, PartsSharingAGroupTreeStayTogetherWhenAMeshIsSplit) {
+  auto m = NewMesh();
+  m->MakeBox({0, 0, 1}, {1, 1, 0}, 0);
+  auto other = NewMesh();
+  other->MakeBox({3, 0, 1}, {4, 1, 0}, 0);
+  MGroup* root = m->AddGroup();
+  MGroup* child = other->AddGroup();
+  MatrixRecord identity;
+  MUtilIdentity(identity);
+  m->AttachMesh(other.get(), identity, nullptr, nullptr);
+  child->parent = root;
+  // One vertex of each box in the one tree.
+  bool first = false, second = false;
+  for (MVertex* v : m->vertices) {
+    if (v->position.x < 2 && !first) {
+      v->group = root;
+      first = true;
+    } else if (v->position.x > 2 && !second) {
+      v->group = child;
+      second = true;
+    }
+  }
+  PtrArray parts;
+  m->SplitIntoParts(parts);
+  EXPECT_EQ(parts.count, 0);
+  EXPECT_EQ(m->faces.Length(), 24);
+}
+
+TEST_F(MeshModeling, TheMembersOfAGroupAreThoseOfItsWholeTree) {
+  MeshFixture f = meshkit::MakeCube();
+  MGroup* root = f->AddGroup();
+  MGroup* child = f->AddGroup();
+  MGroup* sibling = f->AddGroup();
+  child->parent = sibling->parent = root;
+  f.v[0]->group = child;
+  f.v[1]->group = sibling;
+  f.Line(0, 1)->group = child;
+  MVertex* lone = f->AddVertex({9, 9, 9});
+  lone->group = root;
+  PtrArray faces, lines, vertices;
+  f->CollectGroupMembers(child, &faces, &lines, &vertices);
+  EXPECT_EQ(vertices.count, 2);  // the lone vertex has no line
+  EXPECT_EQ(lines.count, 1);
+  EXPECT_EQ(faces.count, 0);
+  for (MGroup* g : f->groups) EXPECT_EQ(g->workMark, 0);
+}
+
+TEST_F(MeshModeling, RemovingLooseItemsTakesDrawnLinesAndVerticesWithoutLines) {
+  MeshFixture f = meshkit::MakeQuadPair(false);
+  MFace* face = f->faces.First();
+  f->AddLineOnFace(f->AddVertex({0.6, 0.2, 0}), f->AddVertex({0.7, 0.2, 0}), nullptr, nullptr, nullptr, nullptr,
+                   face);
+  f->AddVertex({5, 5, 5});
+  f->RemoveUnusedItems();
+  EXPECT_EQ(f->vertices.Length(), 4);
+  EXPECT_EQ(f->lines.Length(), 5);
+  EXPECT_EQ(face->CountFltabs(), 0);
+  EXPECT_TRUE(MeshIsValid(*f));
+}
+
+TEST_F(MeshModeling, EachVertexIsJoinedToItsCopyUnlessTheirRingsAreJoined) {
+  MeshFixture f = meshkit::MakeCubeCorners();
+  f.v[0]->copy = f.v[6];
+  f.v[1]->copy = f.v[2];
+  f->AddLineBetween(f.v[1], f.v[2]);
+  PtrArray made;
+  f->ConnectCopies(made);
+  ASSERT_EQ(made.count, 1);
+  EXPECT_TRUE(static_cast<MLine*>(made[0])->HasEnd(f.v[0]));
+  EXPECT_TRUE(static_cast<MLine*>(made[0])->HasEnd(f.v[6]));
+}
+
+}  // namespace
