@@ -946,3 +946,29 @@ TEST_F(MeshModeling, EachVertexIsJoinedToItsCopyUnlessTheirRingsAreJoined) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- splitting a vertex along two lines ----------------------------------------------------
+
+TEST_F(MeshModeling, SplittingAVertexAlongTwoLinesOpensTwoTrianglesBetweenItsHalves) {
+  MeshFixture f = meshkit::MakeGrid(3, 3);
+  MVertex* n = nullptr;
+  MLine* joining = nullptr;
+  f->SplitVertexAlongLines(f.v[5], f.Line(5, 6), f.Line(5, 4), &n, &joining);
+  ASSERT_EQ(FailState(), kEngFailNone);
+  ASSERT_NE(n, nullptr);
+  ASSERT_NE(joining, nullptr);
+  EXPECT_TRUE(joining->HasEnd(n) && joining->HasEnd(f.v[5]));
+  EXPECT_EQ(f->vertices.Length(), 17);
+  EXPECT_EQ(f->faces.Length(), 20);
+  EXPECT_EQ(n->position.x, 1);
+  EXPECT_TRUE(MeshIsValid(*f));
+  // Two open borders have nothing to open between them.
+  MeshFixture g = meshkit::MakeGrid(2, 1);
+  const std::string before = meshkit::DumpMesh(*g);
+  g->SplitVertexAlongLines(g.v[1], g.Line(1, 0), g.Line(1, 2), nullptr, nullptr);
+  EXPECT_EQ(meshkit::DumpMesh(*g), before);
+}
+
+}  // namespace

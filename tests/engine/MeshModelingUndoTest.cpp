@@ -233,6 +233,14 @@ std::vector<ModelingCase> Cases() {
          return f;
        },
        [](MeshFixture& f, MMeshObj& m) { m.MirrorToFull(f.shader); }},
+      {"a vertex split along two lines", [] {
+         MeshFixture f = meshkit::MakeGrid(3, 3);
+         meshkit::GiveTexture(f);
+         return f;
+       },
+       [](MeshFixture& f, MMeshObj& m) { m.SplitVertexAlongLines(f.v[5], f.Line(5, 6), f.Line(5, 4), nullptr, nullptr); }},
+      {"a border vertex split along a border and an inner line", [] { return meshkit::MakeGrid(3, 3); },
+       [](MeshFixture& f, MMeshObj& m) { m.SplitVertexAlongLines(f.v[1], f.Line(1, 0), f.Line(1, 5), nullptr, nullptr); }},
       {"unused groups removed", [] {
          MeshFixture f = meshkit::MakeTetra();
          f->AddGroup();
