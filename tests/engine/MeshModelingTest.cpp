@@ -466,9 +466,6 @@ TEST_F(MeshModeling, FloodsAndWalksOverTwoHundredThousandFacesKeepTheirOwnStack)
   EXPECT_EQ(FailState(), kEngFailNone);
 }
 
-}  // namespace
-
-namespace {
 
 // ---- collapses ---------------------------------------------------------------------------
 
@@ -520,9 +517,6 @@ TEST_F(MeshModeling, ACollapseMovesTheSurvivorToTheMidpointOrToTheOtherEnd) {
   }
 }
 
-}  // namespace
-
-namespace {
 
 // ---- zipping coincident border lines ---------------------------------------------------
 
@@ -565,9 +559,6 @@ TEST_F(MeshModeling, AStripClosedWithAHalfTwistIsLeftUnzippedInsteadOfTurningFor
   EXPECT_TRUE(MeshIsValid(*tube));
 }
 
-}  // namespace
-
-namespace {
 
 // ---- drawing lines on a mesh ------------------------------------------------------------
 
@@ -635,9 +626,6 @@ TEST_F(MeshModeling, APointOnALineSplitsItAndAPointAtItsEndIsThatEnd) {
   EXPECT_TRUE(MeshIsValid(*f, 0));
 }
 
-}  // namespace
-
-namespace {
 
 // ---- faces in loops of lines -------------------------------------------------------------
 
@@ -705,9 +693,6 @@ TEST_F(MeshModeling, ANewFaceOnASurfaceBorderTakesItsOrientationAndJoinsIt) {
   }
 }
 
-}  // namespace
-
-namespace {
 
 // ---- the mirrored half, part copies ------------------------------------------------------
 
@@ -828,9 +813,6 @@ TEST_F(MeshModeling, ACopiedPartIsSoundKeepsItsRingsAndLeavesTheSourceAlone) {
   EXPECT_TRUE(MeshIsValid(*tubeCopy));
 }
 
-}  // namespace
-
-namespace {
 
 // ---- counts, attaching, groups of parts, loose items ---------------------------------------
 
@@ -945,9 +927,6 @@ TEST_F(MeshModeling, EachVertexIsJoinedToItsCopyUnlessTheirRingsAreJoined) {
   EXPECT_TRUE(static_cast<MLine*>(made[0])->HasEnd(f.v[6]));
 }
 
-}  // namespace
-
-namespace {
 
 // ---- splitting a vertex along two lines ----------------------------------------------------
 
@@ -969,6 +948,33 @@ TEST_F(MeshModeling, SplittingAVertexAlongTwoLinesOpensTwoTrianglesBetweenItsHal
   const std::string before = meshkit::DumpMesh(*g);
   g->SplitVertexAlongLines(g.v[1], g.Line(1, 0), g.Line(1, 2), nullptr, nullptr);
   EXPECT_EQ(meshkit::DumpMesh(*g), before);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MeshModeling, FillingBetweenTwoLineSetsMakesTheQuadsTheirLoopsClose) {
+  MeshFixture f = FreeLoop({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
+  PtrArray a, b, c;
+  a.Add(f.Line(0, 1));
+  a.Add(f.Line(2, 3));
+  b.Add(f.Line(1, 2));
+  b.Add(f.Line(3, 0));
+  f->FillBetweenLines(a, b, c, false);
+  ASSERT_EQ(FailState(), kEngFailNone);
+  EXPECT_EQ(f->faces.Length(), 2);
+  EXPECT_EQ(HiddenDiagonals(*f), 1);
+  EXPECT_EQ(f->modelFlagsA, 0);
+  for (const MLine* line : f->lines) EXPECT_FALSE(line->flags & 0x200);
+  EXPECT_TRUE(MeshIsValid(*f));
+  // With only one line of the first set in the loop nothing is filled.
+  MeshFixture g = FreeLoop({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
+  PtrArray one, rest;
+  one.Add(g.Line(0, 1));
+  for (auto [x, y] : {std::pair{1, 2}, {2, 3}, {3, 0}}) rest.Add(g.Line(x, y));
+  g->FillBetweenLines(one, rest, c, false);
+  EXPECT_TRUE(g->faces.IsEmpty());
 }
 
 }  // namespace

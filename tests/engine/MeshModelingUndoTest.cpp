@@ -241,6 +241,26 @@ std::vector<ModelingCase> Cases() {
        [](MeshFixture& f, MMeshObj& m) { m.SplitVertexAlongLines(f.v[5], f.Line(5, 6), f.Line(5, 4), nullptr, nullptr); }},
       {"a border vertex split along a border and an inner line", [] { return meshkit::MakeGrid(3, 3); },
        [](MeshFixture& f, MMeshObj& m) { m.SplitVertexAlongLines(f.v[1], f.Line(1, 0), f.Line(1, 5), nullptr, nullptr); }},
+      {"faces made in a loop of selected lines", [] {
+         MeshFixture f = SquareCorners();
+         for (int k = 0; k < 4; ++k) f->AddLineBetween(f.v[k], f.v[(k + 1) % 4]);
+         meshkit::SelectVertices(f, {0, 1, 2, 3});
+         return f;
+       },
+       [](MeshFixture&, MMeshObj& m) { m.MakeFacesInLoopsSelected(); }},
+      {"faces filled between two line sets", [] {
+         MeshFixture f = SquareCorners();
+         for (int k = 0; k < 4; ++k) f->AddLineBetween(f.v[k], f.v[(k + 1) % 4]);
+         return f;
+       },
+       [](MeshFixture& f, MMeshObj& m) {
+         PtrArray a, b, c;
+         a.Add(f.Line(0, 1));
+         a.Add(f.Line(2, 3));
+         b.Add(f.Line(1, 2));
+         b.Add(f.Line(3, 0));
+         m.FillBetweenLines(a, b, c, false);
+       }},
       {"unused groups removed", [] {
          MeshFixture f = meshkit::MakeTetra();
          f->AddGroup();
