@@ -978,3 +978,23 @@ TEST_F(MeshModeling, FillingBetweenTwoLineSetsMakesTheQuadsTheirLoopsClose) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MeshModeling, TheStampSpreadsAlongAChainOfDrawnLinesAndMarksTheirFace) {
+  MeshFixture f = meshkit::MakeQuadPair(false);
+  MFace* face = f->faces.First();
+  MVertex* a = f->AddVertex({0.6, 0.1, 0});
+  MVertex* b = f->AddVertex({0.7, 0.2, 0});
+  MVertex* c = f->AddVertex({0.8, 0.3, 0});
+  MLine* first = f->AddLineOnFace(a, b, nullptr, nullptr, nullptr, nullptr, face);
+  MLine* second = f->AddLineOnFace(b, c, first, first, nullptr, nullptr, face);
+  const int stamp = f->TakeVisitStamp();
+  f->StampLinesFrom(a, stamp);
+  EXPECT_EQ(first->id, stamp);
+  EXPECT_EQ(second->id, stamp);
+  EXPECT_EQ(face->id, stamp);
+  EXPECT_NE(f->faces.First()->Next()->id, stamp);
+}
+
+}  // namespace

@@ -303,6 +303,8 @@ MMeshObj* MMeshObj::MovePartToNewMesh(MVertex* v) {
   MoveStamped(lines, part->lines, part->removedLines, b);
   MoveStamped(faces, part->faces, part->removedFaces, b);
   MoveStamped(groups, part->groups, part->removedGroups, b);
+  // This mesh's morphs let go of the vertices that left it.
+  DetachMorphVertices(part->vertices);
   for (MFace* face : part->faces) {
     if (face->shader != nullptr && face->shader->copy != nullptr) face->SetShader(face->shader->Copy());
     part->MarkChanged();
