@@ -998,3 +998,36 @@ TEST_F(MeshModeling, TheStampSpreadsAlongAChainOfDrawnLinesAndMarksTheirFace) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MeshModeling, ASeamLineSplitsWithItsCoincidentLineIntoOneRing) {
+  MeshFixture f = meshkit::MakeSeamTube(4, 1);
+  MLine* seam = f.Line(0, 5);
+  ASSERT_NE(seam, nullptr);
+  const int faces = f->faces.Length();
+  MVertex* q = nullptr;
+  f->SplitCoincidentLinesAtPoint(seam, {1, 0, 0.5}, &q, nullptr);
+  ASSERT_NE(q, nullptr);
+  EXPECT_EQ(q->CountRing(), 2);
+  EXPECT_EQ(f->faces.Length(), faces + 2);
+  EXPECT_TRUE(MeshIsValid(*f));
+}
+
+TEST_F(MeshModeling, DiscardingAPartDeletesItAndLeavesTheRestSound) {
+  auto m = NewMesh();
+  m->MakeBox({0, 0, 1}, {1, 1, 0}, 0);
+  auto other = NewMesh();
+  other->MakeBox({3, 0, 1}, {4, 1, 0}, 0);
+  MatrixRecord identity;
+  MUtilIdentity(identity);
+  m->AttachMesh(other.get(), identity, nullptr, nullptr);
+  m->Checkpoint(false);
+  m->DiscardPartAt(m->vertices.First());
+  EXPECT_EQ(m->faces.Length(), 12);
+  EXPECT_EQ(m->vertices.Length(), 8);
+  for (const MVertex* v : m->vertices) EXPECT_GT(v->position.x, 2);
+  EXPECT_TRUE(MeshIsValid(*m));
+}
+
+}  // namespace

@@ -261,6 +261,26 @@ std::vector<ModelingCase> Cases() {
          b.Add(f.Line(3, 0));
          m.FillBetweenLines(a, b, c, false);
        }},
+      {"two border lines bridged by a quad", [] {
+         MeshFixture f = meshkit::MakeEmptyMesh();
+         f.Add({{0, 0, 0}, {1, 0, 0}, {0.5, 1, 0}, {1, -1, 0}, {0, -1, 0}, {0.5, -2, 0}}, {{0, 1, 2}, {3, 4, 5}});
+         return f;
+       },
+       [](MeshFixture& f, MMeshObj& m) { m.BridgeLinesAndCollapse(f.Line(0, 1), f.Line(3, 4), 0); }},
+      {"a vertex's shortest line collapsed", [] { return meshkit::MakeGrid(3, 3); },
+       [](MeshFixture& f, MMeshObj& m) { m.CollapseShortestLine(f.v[5]); }},
+      {"a seam line split with its coincident line", [] { return meshkit::MakeSeamTube(4, 1); },
+       [](MeshFixture& f, MMeshObj& m) {
+         MLine* seam = f.Line(0, 5);
+         const PointRecord a = seam->end0->position, b = seam->end1->position;
+         m.SplitCoincidentLinesAtPoint(seam, {(a.x + b.x) / 2, (a.y + b.y) / 2, (a.z + b.z) / 2}, nullptr, nullptr);
+       }},
+      {"selected faces deleted", [] {
+         MeshFixture f = meshkit::MakeCube(true);
+         meshkit::SelectVertices(f, {0, 1, 2, 3});
+         return f;
+       },
+       [](MeshFixture&, MMeshObj& m) { m.DeleteSelectedFaces(); }},
       {"unused groups removed", [] {
          MeshFixture f = meshkit::MakeTetra();
          f->AddGroup();
