@@ -123,13 +123,25 @@ void MMeshObj::ConnectCopies(PtrArray& lineOut) {
 }
 
 void MMeshObj::TidyListedElements(const PtrArray* lineList, const PtrArray* vertexList) {
+  // Each ring and each set of coincident lines once: what is done is
+  // stamped (the steps inside take stamps of their own, so a mark they
+  // overwrite only means a second, harmless pass).
+  const int stamp = TakeVisitStamp();
   for (int i = 0; vertexList != nullptr && i < vertexList->count && !Failed(); ++i) {
     MVertex* v = At<MVertex>(*vertexList, i);
-    if (!IsRemoved(v)) TidyVertexRing(v);
+    if (IsRemoved(v) || v->id == stamp) continue;
+    MVertex* tidied = TidyVertexRing(v);
+    if (tidied != nullptr && MItemIsLive(tidied)) tidied->SetRingIds(stamp);
   }
   for (int i = 0; lineList != nullptr && i < lineList->count && !Failed(); ++i) {
     MLine* line = At<MLine>(*lineList, i);
-    if (!IsRemoved(line)) MergeCoincidentLines(line);
+    if (IsRemoved(line) || line->id == stamp) continue;
+    MLine* survivor = MergeCoincidentLines(line);
+    if (survivor != nullptr && MItemIsLive(survivor)) {
+      PtrArray same;
+      if (!CollectLineAndCoincident(survivor, same)) return;
+      for (int k = 0; k < same.count; ++k) At<MLine>(same, k)->id = stamp;
+    }
   }
 }
 
