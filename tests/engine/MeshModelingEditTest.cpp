@@ -419,3 +419,32 @@ TEST_F(MeshModelingEdit, ASeamLineSplitsWithItsCoincidentLineIntoOneRing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MeshModelingEdit, AGridOfDrawnLinesBecomesOneSurfaceOfQuadsFacingOneWay) {
+  constexpr int kCells = 12;
+  MeshFixture f = meshkit::MakeEmptyMesh();
+  for (int j = 0; j <= kCells; ++j)
+    for (int i = 0; i <= kCells; ++i) f.Vertex(i, j, 0);
+  auto at = [&](int i, int j) { return f.v[j * (kCells + 1) + i]; };
+  for (int j = 0; j <= kCells; ++j)
+    for (int i = 0; i <= kCells; ++i) {
+      if (i < kCells) f->AddLineBetween(at(i, j), at(i + 1, j));
+      if (j < kCells) f->AddLineBetween(at(i, j), at(i, j + 1));
+    }
+  f->Checkpoint(true);
+  f->MakeFacesInLoopsAll();
+  ASSERT_EQ(FailState(), kEngFailNone);
+  EXPECT_EQ(f->faces.Length(), 2 * kCells * kCells);
+  EXPECT_EQ(f->vertices.Length(), (kCells + 1) * (kCells + 1));
+  EXPECT_EQ(CountLinesWith(*f, kLineHiddenDiagonal), kCells * kCells);
+  int border = 0;
+  for (const MLine* line : f->lines) border += (line->forwardFace == nullptr) != (line->backwardFace == nullptr);
+  EXPECT_EQ(border, 4 * kCells);
+  const bool up = f->faces.First()->GetNormal().z > 0;
+  for (MFace* face : f->faces) EXPECT_EQ(face->GetNormal().z > 0, up);
+  EXPECT_TRUE(MeshIsValid(*f));
+}
+
+}  // namespace

@@ -281,6 +281,18 @@ std::vector<ModelingCase> Cases() {
          return f;
        },
        [](MeshFixture&, MMeshObj& m) { m.DeleteSelectedFaces(); }},
+      {"a grid of drawn lines filled and zipped into one surface", [] {
+         MeshFixture f = meshkit::MakeEmptyMesh();
+         for (int j = 0; j <= 2; ++j)
+           for (int i = 0; i <= 2; ++i) f.Vertex(i, j, 0);
+         for (int j = 0; j <= 2; ++j)
+           for (int i = 0; i <= 2; ++i) {
+             if (i < 2) f->AddLineBetween(f.v[j * 3 + i], f.v[j * 3 + i + 1]);
+             if (j < 2) f->AddLineBetween(f.v[j * 3 + i], f.v[j * 3 + i + 3]);
+           }
+         return f;
+       },
+       [](MeshFixture&, MMeshObj& m) { m.MakeFacesInLoopsAll(); }},
       {"unused groups removed", [] {
          MeshFixture f = meshkit::MakeTetra();
          f->AddGroup();
