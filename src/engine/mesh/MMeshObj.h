@@ -502,6 +502,9 @@ class MMeshObj : public MObject {
   //     reason 1; an argument or a situation the operation cannot take is
   //     refused with state 1, reason 6, before anything changes; the
   //     operation returns at once after a failure.
+  //   - The selection operations change selection bits only (and quad
+  //     diagonals' hidden flag when a coincident line is selected); their
+  //     callers save what they select first (SaveSelectionForUndo).
   //   - Walks over a whole mesh keep their own stack (never the call stack)
   //     and visit in the order a depth-first recursion would.
   //   - Visit stamps: TakeVisitStamp (or NextVisitStamp) gives a stamp above
@@ -595,6 +598,10 @@ class MMeshObj : public MObject {
   void BridgeLinesAndCollapse(MLine* p, MLine* q, int mode);
   void BridgeLines(MLine* p, MLine* q, MLine** side0, MLine** side1, MLine** diagonal);
   void WeldLines(MLine* p, MLine* q);
+  // The inverse of a collapse: the fan of o's lines from q round to p goes
+  // to a new vertex n at o's place, and triangles (o, far q, n) and
+  // (o, n, far p) fill the gap; the one beside an open border line goes
+  // again. Outputs n and the line n-o.
   void SplitVertexAlongLines(MVertex* o, MLine* p, MLine* q, MVertex** newVertex, MLine** newLine);
   // Collapses the line (and its coincident lines) into one vertex; `givenUp`
   // is the end whose position goes (null: the midpoint). False when it would
@@ -678,6 +685,10 @@ class MMeshObj : public MObject {
   MVertex* MergeFreeRingMembers(MVertex* v);
   MVertex* GatherFreeLinesOfRing(MVertex* v);
   MVertex* TidyVertexRing(MVertex* v);
+  // Free lines beside coincident lines with faces go; two border lines are
+  // zipped, a part turned over once when needed (when that does not help,
+  // as on a strip closed with a half twist, it is turned back and the lines
+  // stay). Answers the surviving line.
   MLine* MergeCoincidentLines(MLine* line);
   void MergeCoincidentLinesAt(MVertex* v);
   void RemoveLinelessRingMembers(MVertex* v);
@@ -691,7 +702,12 @@ class MMeshObj : public MObject {
   void DeleteFaces(const PtrArray& faceList);
   void DeleteAllFaces();
   void DeleteSelectedFaces();
+  // Whether two coincident border lines join without turning faces; the
+  // soft refusal when either has faces on both sides, reason 16 when they
+  // share no end ring.
   bool CanZipBorderLines(MLine* a, MLine* b, MVertex** v1, MVertex** v2);
+  // Bridges the two lines and collapses the short lines left between their
+  // end rings; a collapse that would fold the surface leaves its side.
   void ZipBorderLines(MLine* a, MLine* b, MVertex* v1, MVertex* v2);
   void MakeHalfRing(int n, MVertex* v, PtrArray& vertexOut, PtrArray& lineOut);
   void MakeFullRing(int n, MVertex* v, PtrArray& vertexOut, PtrArray& lineOut);
