@@ -6,7 +6,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake g++ ninja-build ccache pkg-config
-  qt6-base-dev
+  qt6-base-dev qt6-translations-l10n
   libosmesa6-dev libglu1-mesa-dev
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libcurl4-openssl-dev
   fonts-ipafont-gothic fonts-ipafont-mincho

@@ -22,6 +22,9 @@ enum CommandId : int {
   ID_WINDOW_CASCADE = 57650,
   ID_WINDOW_TILE_HORZ = 57651,
   ID_WINDOW_ARRANGE = 57649,
+  ID_WINDOW_NEXT = 57680,      // Ctrl+F6: the next page window
+  ID_WINDOW_PREVIOUS = 57681,  // Ctrl+Shift+F6: the one before
+  ID_WINDOW_FIRST_PAGE = 0xFF00,  // the Window menu's list of pages, one id each
 
   // ---- the View menu: bars --------------------------------------------------
   ID_VIEW_LIBRARY_BAR = 32775,

@@ -60,8 +60,8 @@ class CPageViewBase : public QWidget {
   virtual bool GetCommandState(int /*id*/, CommandState& /*state*/) { return false; }
 
   // ---- files dropped on the page ---------------------------------------------
-  // Inserts one dropped file into the page by its kind; 0, or a negative
-  // result code (already shown to the user).
+  // Inserts one dropped file into the page by its kind; 1 when it is in,
+  // else a negative result code (already shown to the user).
   virtual int InsertFile(const std::string& path) = 0;
 
   // ---- a page opened for a launcher ----------------------------------------------

@@ -1,6 +1,8 @@
 #include "app/CPennetApp.h"
 
 #include <QCoreApplication>
+#include <QTranslator>
+#include <QFileInfo>
 
 #include "app/AppStrings.h"
 #include "app/CInstanceLock.h"
@@ -8,6 +10,8 @@
 #include "app/CSMainFrame.h"
 #include "app/CPennetView.h"
 #include "app/LaunchBlock.h"
+#include "app/QtTranslations.h"
+#include "app/WindowFrame.h"
 #include "page/AppPrefs.h"
 #include "page/PnGlobal.h"
 #include "page/ResultCodes.h"
@@ -46,6 +50,10 @@ CPennetApp::~CPennetApp() {
   // Copied 3D figures need the engine to be deleted.
   global.ClearCopyBuffer();
   if (engineStarted_ && hooks_.exitEngine) hooks_.exitEngine();
+  if (qtTranslations_ != nullptr) {
+    QCoreApplication::removeTranslator(qtTranslations_);
+    delete qtTranslations_;
+  }
   if (gApp == this) gApp = nullptr;
 }
 
@@ -58,11 +66,13 @@ CSMainFrame* CPennetApp::CreateMainFrame() {
   return mainFrame_.get();
 }
 
-// Start-up, in order: one instance per user (a launch hand-off always
-// runs), the install check, the main frame, the engine, the page of the
-// command line or of the hand-off, the window, then the work of other parts
-// that needs the window.
+// Start-up, in order: Qt's Japanese texts, one instance per user (a launch
+// hand-off always runs), the install check, the main frame, the engine, the
+// page of the command line or of the hand-off, the window, then the work of
+// other parts that needs the window.
 bool CPennetApp::InitInstance(const QStringList& arguments, int& exitCode) {
+  // Qt's own dialogs and buttons in Japanese, from the first message on.
+  if (qtTranslations_ == nullptr) qtTranslations_ = InstallQtTranslations();
   const std::string launchName = GetLaunchMemoryName(ToStdStrings(arguments));
   if (!ClaimInstance(arguments, launchName)) {
     exitCode = kExitHandedOver;
@@ -100,6 +110,10 @@ bool CPennetApp::ClaimInstance(const QStringList& arguments, const std::string& 
   if (launchName.empty()) {
     if (instanceLock_->ClaimOrHandOver(ExistingPathArguments(arguments)) == CInstanceLock::Claim::kHandedOver) {
       if (arguments.isEmpty()) platform::ShowMessage(LoadAppString(kStrAlreadyRunning));
+      // Only existing files go over; this start names the missing ones.
+      for (const QString& argument : arguments)
+        if (!argument.isEmpty() && !argument.startsWith(QLatin1Char('-')) && !QFileInfo::exists(argument))
+          ReportMissingFile(argument.toStdString());
       instanceLock_.reset();
       return false;
     }
@@ -122,8 +136,12 @@ void CPennetApp::LoadPreferences() {
   prefsLoaded_ = true;
 }
 
+std::string CPennetApp::GetProgramFolder() const {
+  return programFolder_.empty() ? QCoreApplication::applicationDirPath().toStdString() : programFolder_;
+}
+
 bool CPennetApp::CheckInstallation() {
-  if (programFolder_.empty()) programFolder_ = QCoreApplication::applicationDirPath().toStdString();
+  if (programFolder_.empty()) programFolder_ = GetProgramFolder();
   installRecord_ = ReadInstallRecord(programFolder_);
   if (installRecord_) {
     page::PnGlobal::Get().SetInstallRecord(installRecord_->folder, installRecord_->date);
@@ -139,7 +157,8 @@ void CPennetApp::ShowMainFrame() {
   const page::WindowPlacement placement =
       page::PnGlobal::Get().prefs->RestoreWindowPlacement(platform::IsAsyncKeyDown(platform::VK_SHIFT));
   const platform::RECT& r = placement.rect;
-  mainFrame_->setGeometry(r.left, r.top, r.Width(), r.Height());
+  // The stored rectangle is the whole window's, title bar included.
+  PlaceWindowFrame(*mainFrame_, QRect(r.left, r.top, r.Width(), r.Height()));
   if (placement.maximise)
     mainFrame_->showMaximized();
   else
@@ -147,8 +166,8 @@ void CPennetApp::ShowMainFrame() {
 }
 
 // The first argument that is not an option names the page to open; without
-// one a new page opens. A page that cannot be opened is reported once more
-// as a failed start-up command, and the program goes on.
+// one a new page opens. A page that cannot be opened is reported once,
+// naming the file, and a new page opens in its place.
 void CPennetApp::ProcessCommandLine(const QStringList& arguments, const std::string& launchName) {
   if (!launchName.empty()) {
     OpenLaunchedPage(launchName);
@@ -161,8 +180,22 @@ void CPennetApp::ProcessCommandLine(const QStringList& arguments, const std::str
       break;
     }
   }
-  const CPennetDoc* doc = file.isEmpty() ? OnFileNew() : OpenDocumentFile(file.toStdString());
-  if (doc == nullptr) page::ReportErrorCode(page::kResultCannotOpen);
+  if (file.isEmpty()) {
+    OnFileNew();
+    return;
+  }
+  const std::string path = file.toStdString();
+  const QFileInfo info(file);
+  // Opening a page file explains its own failures; other files open nothing.
+  if (info.suffix().toLower() != QStringLiteral("z4g")) {
+    if (info.exists())
+      ReportNotAPage(path);
+    else
+      ReportMissingFile(path);
+    OnFileNew();
+    return;
+  }
+  if (OpenDocumentFile(path) == nullptr) OnFileNew();
 }
 
 // A missing or refused hand-off block opens nothing; start-up goes on.

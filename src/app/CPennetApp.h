@@ -16,6 +16,8 @@
 #include "app/CRecentFileList.h"
 #include "app/InstallRecord.h"
 
+class QTranslator;
+
 namespace platform {
 class Settings;
 }
@@ -80,6 +82,8 @@ class CPennetApp : public QObject {
   // (SetProgramFolder).
   const std::optional<InstallRecord>& GetInstallRecord() const { return installRecord_; }
   void SetProgramFolder(const std::string& folder) { programFolder_ = folder; }
+  // The folder of the program (or the one set); the manuals lie beside it.
+  std::string GetProgramFolder() const;
   // The single-instance socket's name (the per-user default unless set).
   void SetInstanceServerName(const QString& name) { instanceServerName_ = name; }
 
@@ -112,6 +116,8 @@ class CPennetApp : public QObject {
   CRecentFileList& GetRecentFiles() { return recentFiles_; }
   // The filter of the page file dialogs.
   static std::string PageFileFilter();
+  // The message of a file that does not exist or cannot be opened, naming it.
+  static void ReportMissingFile(const std::string& path);
 
  signals:
   void sigRecentFilesChanged();
@@ -130,6 +136,8 @@ class CPennetApp : public QObject {
   void ShowMainFrame();
   void ProcessCommandLine(const QStringList& arguments, const std::string& launchName);
   void OpenLaunchedPage(const std::string& launchName);
+  // A file of the command line that is no page file, named in its message.
+  static void ReportNotAPage(const std::string& path);
 
   // ---- document steps -----------------------------------------------------------
   CPennetDoc* AddDocument();
@@ -144,6 +152,7 @@ class CPennetApp : public QObject {
   ViewFactory viewFactory_;
   std::unique_ptr<CSMainFrame> mainFrame_;
   std::unique_ptr<CInstanceLock> instanceLock_;
+  QTranslator* qtTranslations_ = nullptr;  // Qt's Japanese texts, while this application runs
   QString instanceServerName_;
   std::string programFolder_;
   std::optional<InstallRecord> installRecord_;

@@ -27,6 +27,12 @@ void ReportFileFailure(const std::string& path, int code) {
 
 }  // namespace
 
+void CPennetApp::ReportMissingFile(const std::string& path) {
+  platform::ShowMessage(path + " " + page::PnLoadString(page::ErrorStringId(page::kResultCannotOpen)));
+}
+
+void CPennetApp::ReportNotAPage(const std::string& path) { ReportFileFailure(path, page::kResultUnsupportedType); }
+
 std::string CPennetApp::PageFileFilter() { return "Pennet ファイル(*.z4g)|*.z4g||"; }
 
 CPennetDoc* CPennetApp::AddDocument() {
@@ -57,7 +63,7 @@ CPennetDoc* CPennetApp::OpenDocumentFile(const std::string& path) {
   const QFileInfo file(QString::fromStdString(path));
   if (file.suffix().toLower() != QStringLiteral("z4g")) return nullptr;
   if (!file.exists()) {
-    platform::ShowMessage(path + " " + page::PnLoadString(page::ErrorStringId(page::kResultCannotOpen)));
+    ReportMissingFile(path);
     return nullptr;
   }
   for (CPennetDoc* open : docs_) {

@@ -142,7 +142,8 @@ int CPennetView::InsertFile(const std::string& path) {
     FinishCommand(rc, true, page::kDrawScreen);
     return rc;
   }
-  return RunCommand(std::move(command));
+  const int inserted = RunCommand(std::move(command));
+  return inserted < 0 ? inserted : 1;
 }
 
 namespace {

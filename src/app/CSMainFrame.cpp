@@ -18,8 +18,10 @@
 #include "app/CPennetDoc.h"
 #include "app/CPropBars.h"
 #include "app/CSChildFrame.h"
+#include "app/WindowFrame.h"
 #include "page/AppPrefs.h"
 #include "page/PnGlobal.h"
+#include "platform/Hooks.h"
 
 namespace app {
 namespace {
@@ -164,9 +166,9 @@ void CSMainFrame::OnClose() {
 
 bool CSMainFrame::SaveStateAndClose() {
   WriteSettings();
-  // The preferences keep the placement; they are written when the program
-  // ends.
-  const QRect normal = isMaximized() ? normalGeometry() : geometry();
+  // The preferences keep the placement, frame included; they are written
+  // when the program ends.
+  const QRect normal = NormalFrameGeometry(*this);
   if (page::AppPrefs* prefs = page::PnGlobal::Get().prefs.get())
     prefs->StoreWindowPlacement({normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()},
                                 isMaximized());
@@ -208,10 +210,34 @@ void CSMainFrame::OpenDroppedFiles(const QStringList& paths) {
 
 // ---- manuals ----------------------------------------------------------------------------
 
-bool CSMainFrame::OpenManualFile(const QString& file) {
-  const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("manual/") + file);
-  if (!QFileInfo(path).isFile()) return false;
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+namespace {
+
+CSMainFrame::UrlOpener& Opener() {
+  static CSMainFrame::UrlOpener opener;
+  return opener;
+}
+
+}  // namespace
+
+CSMainFrame::UrlOpener CSMainFrame::SetUrlOpener(UrlOpener opener) {
+  UrlOpener previous = std::move(Opener());
+  Opener() = std::move(opener);
+  return previous;
+}
+
+void CSMainFrame::OpenManualFile(const QString& file, const std::string& noProgramMessage) {
+  const QString path = QDir(QString::fromStdString(app_.GetProgramFolder())).filePath(QStringLiteral("manual/") + file);
+  if (!QFileInfo(path).isFile()) {
+    CPennetApp::ReportMissingFile(path.toStdString());
+    return;
+  }
+  const QUrl url = QUrl::fromLocalFile(path);
+  const bool opened = Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
+  if (opened) return;
+  if (noProgramMessage.empty())
+    CPennetApp::ReportMissingFile(path.toStdString());  // "cannot open", naming it
+  else
+    platform::ShowMessage(noProgramMessage);
 }
 
 }  // namespace app

@@ -8,6 +8,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ class QDockWidget;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QUrl;
 
 namespace app {
 
@@ -90,8 +92,14 @@ class CSMainFrame : public QMainWindow {
 
   // ---- manuals ----------------------------------------------------------------------
   // Opens a file of the "manual" folder beside the program with the
-  // desktop's program for it; false when it cannot.
-  static bool OpenManualFile(const QString& file);
+  // desktop's program for it. A missing file is named in a message, and
+  // `noProgramMessage` shows when nothing opens it (empty: the file is
+  // named as one that cannot be opened).
+  void OpenManualFile(const QString& file, const std::string& noProgramMessage);
+  // How files are handed to the desktop (QDesktopServices::openUrl unless
+  // set; tests record instead); answers the one it replaces.
+  using UrlOpener = std::function<bool(const QUrl&)>;
+  static UrlOpener SetUrlOpener(UrlOpener opener);
 
  signals:
   // The active page window changed (null: none is left).
@@ -106,6 +114,7 @@ class CSMainFrame : public QMainWindow {
   void onSubWindowActivated(QMdiSubWindow* window);
   void onOpenRecentFile();
   void onUpdateRecentFileMenu();
+  void onUpdateWindowList();
   void onBasicManual();
   void onAppliedManual();
 
@@ -137,6 +146,7 @@ class CSMainFrame : public QMainWindow {
   QList<QAction*> recentFileActions_;
   QList<int> pageCommands_;
   QAction* recentFileSeparator_ = nullptr;
+  QList<QAction*> windowListActions_;  // the Window menu's entries of the open pages
   QMap<int, QDockWidget*> bars_;  // by BarId, in the order of the table
   CPageViewBase* activeView_ = nullptr;
   bool closeAccepted_ = false;

@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <span>
 
@@ -14,6 +15,7 @@
 #include "app/CPennetApp.h"
 #include "app/CPageViewBase.h"
 #include "app/CPennetDoc.h"
+#include "app/CSChildFrame.h"
 #include "app/CSMainFrame.h"
 #include "app/PagePrinter.h"
 #include "app/SettingsDialogs.h"
@@ -124,6 +126,46 @@ void CSMainFrame::CreateWindowCommands() {
           &QMdiArea::cascadeSubWindows);
   connect(AddCommand(ID_WINDOW_TILE_HORZ, QStringLiteral("並べて表示(&T)"), menu), &QAction::triggered, mdiArea_,
           &QMdiArea::tileSubWindows);
+  // Going round the page windows, as MDI programs do; no menu items.
+  QAction* next = AddCommand(ID_WINDOW_NEXT, QStringLiteral("次のウィンドウ"), nullptr);
+  next->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F6));
+  connect(next, &QAction::triggered, mdiArea_, &QMdiArea::activateNextSubWindow);
+  QAction* previous = AddCommand(ID_WINDOW_PREVIOUS, QStringLiteral("前のウィンドウ"), nullptr);
+  previous->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6));
+  connect(previous, &QAction::triggered, mdiArea_, &QMdiArea::activatePreviousSubWindow);
+  connect(menu, &QMenu::aboutToShow, this, &CSMainFrame::onUpdateWindowList);
+}
+
+// The Window menu ends with the open pages in the order they were opened,
+// "&1 title" and so on, the active one ticked; choosing one brings it up.
+void CSMainFrame::onUpdateWindowList() {
+  QMenu* menu = GetMenu(kWindowMenu);
+  for (QAction* action : windowListActions_) {
+    menu->removeAction(action);
+    action->deleteLater();
+  }
+  windowListActions_.clear();
+  const std::vector<CSChildFrame*> frames = GetChildFrames();
+  if (frames.empty()) return;
+  windowListActions_ << menu->addSeparator();
+  const CSChildFrame* active = GetActiveChildFrame();
+  int number = 0;
+  for (CSChildFrame* frame : frames) {
+    ++number;
+    QString title = frame->GetDocument().GetTitle();
+    title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    const QString text = number <= 9 ? QStringLiteral("&%1 %2").arg(number).arg(title) : title;
+    QAction* action = menu->addAction(text);
+    action->setData(ID_WINDOW_FIRST_PAGE + number - 1);
+    action->setCheckable(true);
+    action->setChecked(frame == active);
+    connect(action, &QAction::triggered, this, [this, target = QPointer<CSChildFrame>(frame)] {
+      if (target.isNull() || target->IsClosing()) return;
+      if (target->isMinimized()) target->showNormal();
+      mdiArea_->setActiveSubWindow(target);
+    });
+    windowListActions_ << action;
+  }
 }
 
 void CSMainFrame::CreateHelpCommands() {
@@ -134,12 +176,12 @@ void CSMainFrame::CreateHelpCommands() {
           &CSMainFrame::onAppliedManual);
 }
 
+// The basic manual is the PDF, the applied one the same text as a web page.
 void CSMainFrame::onBasicManual() {
-  if (!OpenManualFile(QString::fromStdString(LoadAppString(kStrBasicManualFile))))
-    platform::ShowMessage(LoadAppString(kStrNeedPdfReader));
+  OpenManualFile(QString::fromStdString(LoadAppString(kStrBasicManualFile)), LoadAppString(kStrNeedPdfReader));
 }
 
-void CSMainFrame::onAppliedManual() { OpenManualFile(QStringLiteral("index.html")); }
+void CSMainFrame::onAppliedManual() { OpenManualFile(QStringLiteral("index.html"), std::string()); }
 
 // The entries show "&1 path" and so on; the separator after them shows only
 // with a list.

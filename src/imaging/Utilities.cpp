@@ -23,6 +23,8 @@ int Utf8SequenceLength(unsigned char lead) {
   return 0;
 }
 
+}  // namespace
+
 bool IsValidUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);
@@ -41,8 +43,6 @@ bool IsValidUtf8(std::string_view text) {
   }
   return true;
 }
-
-}  // namespace
 
 bool PnUtilIsKeyDown(int virtualKey) {
   if (platform::AreMouseButtonsSwapped()) {

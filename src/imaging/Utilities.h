@@ -51,6 +51,10 @@ using platform::PnUtilMakeTempFolder;
 // that is not valid UTF-8, which is left as it is.
 bool PnUtilToUtf8(std::string& text);
 
+// True for well-formed UTF-8: no overlong forms, surrogates or code points
+// past U+10FFFF, no sequence cut short. An empty text is valid.
+bool IsValidUtf8(std::string_view text);
+
 // Percent-encodes text for a URL query: letters, digits and "-", ".", "_",
 // "~" stay; every other byte becomes "%" and two upper-case hex digits.
 void PnUtilUrlEncode(std::string_view text, std::string& out);

@@ -2,6 +2,7 @@
 
 #include "imaging/archive/SArchiver.h"
 #include "page/PnFile.h"
+#include "page/ResultCodes.h"
 #include "page/SDoc.h"
 #include "page/SFigStored.h"
 #include "page/StringTable.h"
@@ -31,6 +32,15 @@ class TempFolder {
   std::string path;
 };
 
+// The package service names a member that does not inflate and a short read
+// by its codec and read-or-write codes, whose message speaks of writing;
+// opening a page only reads, so they mean a damaged or unreadable file.
+int ReadFailureCode(int rc) {
+  if (rc == imaging::kArcCodecFailed) return kResultDamaged;
+  if (rc == imaging::kArcReadWriteFailed) return kResultCannotOpen;
+  return rc;
+}
+
 }  // namespace
 
 int SaveSDoc(const SDoc& doc, const std::string& path) {
@@ -50,9 +60,10 @@ int SaveSDoc(const SDoc& doc, const std::string& path) {
 int LoadSDoc(SDoc& doc, const std::string& path, std::string* notice) {
   std::string title, description;
   platform::Image thumbnail;
-  if (const int rc = imaging::ArcReadThumbnail(path, title, description, thumbnail); rc < 0) return rc;
+  if (const int rc = imaging::ArcReadThumbnail(path, title, description, thumbnail); rc < 0)
+    return ReadFailureCode(rc);
   TempFolder folder;
-  if (const int rc = imaging::ArcUnpackFile(path, folder.path); rc < 0) return rc;
+  if (const int rc = imaging::ArcUnpackFile(path, folder.path); rc < 0) return ReadFailureCode(rc);
   try {
     ReadPageFolder(doc, folder.path);
   } catch (const PnFileError& error) {

@@ -79,7 +79,7 @@ int SComInp3D::Redo() {
 
 int SComInpText::Redo() {
   int result = kResultOk;
-  std::unique_ptr<SObj> object = SDoc::MakeTextObjectFromFile(path_, position_, result);
+  std::unique_ptr<SObj> object = SDoc::MakeTextObjectFromFile(path_, position_, Doc().GetPageWidth(), result);
   return AddAndPlace(Doc(), *this, std::move(object), result);
 }
 

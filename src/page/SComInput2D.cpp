@@ -62,9 +62,9 @@ int SComInput2D::Undo() {
 
 // ---- adjustments ------------------------------------------------------------------
 
-SObj& SComAfter2D::Object() const {
+SObj& SComAfter2D::Object(int fatalLine) const {
   SObj* object = Doc().FindObjectById(id_);
-  PN_FATAL_IF(object == nullptr, "SCom2", 301);
+  PN_FATAL_IF(object == nullptr, "SCom2", fatalLine);
   return *object;
 }
 
@@ -78,7 +78,7 @@ int SComAfter2D::Do() {
 }
 
 int SComAfter2D::Undo() {
-  SObj& object = Object();
+  SObj& object = Object(312);
   object.ApplyProp2D(kept2D_, false);
   // The 2D values move the box by their margin; the kept box is exact.
   object.ApplyPropSC(keptPlacement_, false);

@@ -49,7 +49,8 @@ class SComAfter2D : public SCom {
   int Undo() override;
 
  protected:
-  SObj& Object() const;
+  // The new object; its absence stops the program, named by the check's line.
+  SObj& Object(int fatalLine = 301) const;
   int id_;
   Prop2DVal kept2D_;
   PropSCVal keptPlacement_;

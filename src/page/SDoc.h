@@ -374,7 +374,8 @@ class SDoc {
   // 100 × 100 box, the shape's default font). Null with kResultCannotOpen
   // for a file that cannot be read, kResultDamaged for one that is not
   // Shift-JIS.
-  static std::unique_ptr<SObj> MakeTextObjectFromFile(const std::string& path, SPoint centre, int& result);
+  static std::unique_ptr<SObj> MakeTextObjectFromFile(const std::string& path, SPoint centre, double widest,
+                                                      int& result);
   // A new 3D figure object from a scene file (through PnGlobal::figures).
   static std::unique_ptr<SObj> MakeFigureObjectFromFile(const std::string& path, SPoint centre, int& result,
                                                         bool plain);

@@ -21,6 +21,7 @@
 #include "page/SFigPic.h"
 #include "page/SFigText.h"
 #include "platform/Cp932.h"
+#include "platform/Dc.h"
 #include "platform/ImageCodec.h"
 #include "platform/TempFiles.h"
 
@@ -44,6 +45,16 @@ std::unique_ptr<SFig> NewShapeOfKind(int kind) {
     case kInputText: return std::make_unique<SFigText>();
     default: return nullptr;
   }
+}
+
+// Text files are read as UTF-8 when they are valid UTF-8 (a byte-order
+// mark is dropped), else as Shift-JIS; line ends stay as they are (the
+// layout takes CR LF and LF). Nothing when neither reads.
+std::optional<std::string> DecodeTextFile(std::string_view bytes) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  const std::string_view body = bytes.starts_with(kByteOrderMark) ? bytes.substr(kByteOrderMark.size()) : bytes;
+  if (imaging::IsValidUtf8(body)) return std::string(body);
+  return platform::Cp932ToUtf8(bytes);
 }
 
 }  // namespace
@@ -159,7 +170,8 @@ int SDoc::InsertPageFile(const std::string& path, SPoint dropPoint, std::vector<
   return kResultOk;
 }
 
-std::unique_ptr<SObj> SDoc::MakeTextObjectFromFile(const std::string& path, SPoint centre, int& result) {
+std::unique_ptr<SObj> SDoc::MakeTextObjectFromFile(const std::string& path, SPoint centre, double widest,
+                                                   int& result) {
   std::string stored;
   try {
     const PnFile file(path, PnFile::Mode::kRead);
@@ -168,17 +180,39 @@ std::unique_ptr<SObj> SDoc::MakeTextObjectFromFile(const std::string& path, SPoi
     result = error.Code();
   }
   if (result < 0) return nullptr;
-  // Text files hold Shift-JIS; line ends stay as they are (the layout
-  // takes CR LF and LF).
-  std::optional<std::string> text = platform::Cp932ToUtf8(stored);
+  std::optional<std::string> text = DecodeTextFile(stored);
   if (!text) {
     result = kResultDamaged;
+    return nullptr;
+  }
+  // The page file keeps text in Shift-JIS: a UTF-8 file with characters it
+  // has no code for could never be saved.
+  if (!platform::IsCp932Representable(*text)) {
+    result = kResultUnsupportedType;
     return nullptr;
   }
   auto shape = std::make_unique<SFigText>();
   shape->SetText(*text);
   auto object = std::make_unique<SObj>();
+  SFigText& measured = *shape;
   object->SetFig(std::move(shape), false);
+  if (!text->empty()) {
+    // The box takes the whole text, each line of the file on a line of its
+    // own where the page is wide enough.
+    platform::Image scratch;
+    if (!scratch.Create(8, 8, 32)) {
+      result = kResultNoMemory;
+      return nullptr;
+    }
+    platform::Dc dc(scratch);
+    DcTextDevice device(dc);
+    const SPoint box = measured.FittingBoxSize(device, widest);
+    PropSCVal P;
+    object->TakePropSC(P);
+    P.width = box.x + P.margin;
+    P.height = box.y + P.margin;
+    object->ApplyPropSC(P, false);
+  }
   CentreAt(*object, centre);
   result = kResultOk;
   return object;

@@ -196,9 +196,9 @@ bool SFigText::DrawText(platform::Image& image, const SDrawSize& size, const Pro
   return true;
 }
 
-void SFigText::Layout(STextDevice& device, SPoint boxSize, SPoint centre, double angle, double scaleX,
-                      double scaleY, platform::COLORREF colour, bool draw) {
-  if (!(scaleX > 0 && scaleY > 0)) return;
+int SFigText::Layout(STextDevice& device, SPoint boxSize, SPoint centre, double angle, double scaleX,
+                     double scaleY, platform::COLORREF colour, bool draw) {
+  if (!(scaleX > 0 && scaleY > 0)) return 0;
   // The box in page pixels decides the breaks; zooming leaves it as it is.
   const SPoint pageBox(boxSize.x / scaleX, boxSize.y / scaleY);
   const auto differs = [](double a, double b) { return std::fabs(a - b) > 1e-6 * std::max(1.0, std::fabs(b)); };
@@ -208,10 +208,10 @@ void SFigText::Layout(STextDevice& device, SPoint boxSize, SPoint centre, double
     RunLayout(device, pageBox * kLayoutScale, centre, 0.0, kLayoutScale, kLayoutScale, colour, false);
     linesValid_ = true;
   }
-  RunLayout(device, boxSize, centre, angle, scaleX, scaleY, colour, draw);
+  return RunLayout(device, boxSize, centre, angle, scaleX, scaleY, colour, draw);
 }
 
-void SFigText::RunLayout(STextDevice& device, SPoint boxSize, SPoint centre, double angle, double scaleX,
+int SFigText::RunLayout(STextDevice& device, SPoint boxSize, SPoint centre, double angle, double scaleX,
                          double scaleY, platform::COLORREF colour, bool draw) {
   STextFont font;
   font.face = fontFace_;
@@ -238,6 +238,58 @@ void SFigText::RunLayout(STextDevice& device, SPoint boxSize, SPoint centre, dou
                         draw,
                         !linesValid_};
   LayoutAll(context);
+  return context.line;
+}
+
+SPoint SFigText::FittingBoxSize(STextDevice& device, double widest) {
+  const bool vertical = vertical_ != 0;
+  const auto box = [vertical](double along, double across) {
+    return vertical ? SPoint(across, along) : SPoint(along, across);
+  };
+  // Room for every line, as far as the lines go.
+  const double unbounded = 1e5;
+  const auto layOut = [&](SPoint size, double scale) {
+    return Layout(device, size * scale, SPoint(0, 0), 0.0, scale, scale, 0, false);
+  };
+  widest = std::clamp(widest, 1.0, unbounded);
+  layOut(box(widest, unbounded), kLayoutScale);
+  // The device holds the layout's font now: the longest line sets the
+  // length, less the slack and the spacing after the last character.
+  const double scale = kLayoutScale;
+  const int letterSpacing = Scaled(letterSpacing_, -kLargestSpacing, kLargestSpacing, scale);
+  const int slack = static_cast<int>(-1.5 * device.GetAveCharWidth());
+  int longest = 0;
+  for (const std::u32string& line : lines_) longest = std::max(longest, device.GetTextExtent(line).cx);
+  int room = longest - letterSpacing - slack;
+  if (italic_) room += static_cast<int>(device.GetTextExtent(U"").cy * 0.09);
+  const double along = std::min(widest, std::ceil(std::max(room, 1) / scale) + 1.0);
+  const int count = layOut(box(along, unbounded), scale);
+  // Then the lines across, at the layout's scale and at the zooms of the
+  // view, whose fonts round their heights each their own way: line k lies
+  // (spacing + height) × k from the box's edge and must end inside it, and
+  // the box's edges are whole pixels (2 more).
+  constexpr double kZooms[] = {kLayoutScale, 1.0, 0.25, 0.5, 0.75, 1.5, 2.0, 3.0, 4.0};
+  double across = 1.0;
+  for (const double zoom : kZooms) {
+    layOut(box(along, unbounded), zoom);  // the kept lines, in the zoom's font
+    const int lineHeight = device.GetTextExtent(U"").cy;
+    const int spacing = Scaled(lineSpacing_, -kLargestSpacing, kLargestSpacing, zoom);
+    const double needed = static_cast<double>(spacing + lineHeight) * (count - 1) + lineHeight + 2;
+    across = std::max(across, std::ceil(needed / zoom));
+  }
+  const auto holdsAll = [&](double size) {
+    const SPoint fitted = box(along, size);
+    if (layOut(fitted, scale) != count || lines_.size() != static_cast<std::size_t>(count)) return false;
+    for (const double zoom : kZooms)
+      if (layOut(fitted, zoom) != count) return false;
+    return true;
+  };
+  // One pixel more: where the box's centre falls between pixels, its edges
+  // round inwards. A font whose lines do not keep their height would need
+  // more still: grow. The lines end broken for the box answered.
+  across += 1.0;
+  for (double step = 1.0; !holdsAll(across) && across < unbounded; step *= 2) across = std::min(unbounded, across + step);
+  return box(along, across);
 }
 
 }  // namespace page

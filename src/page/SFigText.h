@@ -81,8 +81,14 @@ class SFigText : public SFigPreAlias {
   // pixel, drawing it in `colour` when `draw` is set. Works out the line
   // breaks first when the box (in page pixels) differs from the one they
   // were made for.
-  void Layout(STextDevice& device, SPoint boxSize, SPoint centre, double angle, double scaleX, double scaleY,
-              platform::COLORREF colour, bool draw);
+  // Answers the number of lines laid out.
+  int Layout(STextDevice& device, SPoint boxSize, SPoint centre, double angle, double scaleX, double scaleY,
+             platform::COLORREF colour, bool draw);
+  // The smallest box, in page pixels, that holds the whole text as laid out
+  // at every zoom: each paragraph on a line of its own where it is at most
+  // `widest` page pixels long (along the text), else wrapped to that
+  // length. Leaves the lines broken for that box.
+  SPoint FittingBoxSize(STextDevice& device, double widest);
 
   // ---- data ---------------------------------------------------------------
   const std::string& GetText() const { return text_; }
@@ -110,8 +116,8 @@ class SFigText : public SFigPreAlias {
     bool storing;  // wrap paragraphs and keep the lines, instead of laying out the kept ones
     int line = 0;  // counter of lines laid out
   };
-  void RunLayout(STextDevice& device, SPoint boxSize, SPoint centre, double angle, double scaleX, double scaleY,
-                 platform::COLORREF colour, bool draw);
+  int RunLayout(STextDevice& device, SPoint boxSize, SPoint centre, double angle, double scaleX, double scaleY,
+                platform::COLORREF colour, bool draw);
   // SFigText_Layout.cpp
   void LayoutAll(LayoutContext& context);
   void LayoutLine(LayoutContext& context, std::u32string_view text, bool whole);

@@ -54,7 +54,7 @@ void SFigText::LayoutLine(LayoutContext& c, std::u32string_view text, bool whole
     if (vertical ? across - cy < box.left : across + cy > box.bottom) return;
     const bool fits = length + slack >= cx - a;
     if (text.size() == 1 && !fits) return;
-    if (whole || fits || text.empty()) {
+    if (whole || fits) {
       const int room = length + slack + a - cx;
       const int offset = alignment_ == 1 ? room / 2 : alignment_ == 2 ? room : 0;
       const int along = (vertical ? box.top : box.left) + offset;
@@ -65,6 +65,8 @@ void SFigText::LayoutLine(LayoutContext& c, std::u32string_view text, bool whole
       ++c.line;
       return;
     }
+    // An empty paragraph too narrow for its slack takes no line.
+    if (text.empty()) return;
     // The first prefix that no longer fits ends the search; the break goes
     // before its last character.
     std::size_t i = 2;
@@ -76,7 +78,7 @@ void SFigText::LayoutLine(LayoutContext& c, std::u32string_view text, bool whole
     std::size_t rest = position;
     while (rest < text.size() && text[rest] == U' ') ++rest;
     LayoutLine(c, text.substr(0, position), false);
-    if (rest >= text.size()) return;
+    // Spaces that end the paragraph leave an empty line after the break.
     text = text.substr(rest);
     whole = false;
   }

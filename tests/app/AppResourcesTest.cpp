@@ -4,9 +4,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTranslator>
 #include <filesystem>
 
 #include "app/QtHooks.h"
+#include "app/QtTranslations.h"
 #include "app/SystemClipboard.h"
 #include "platform/FileDialog.h"
 #include "platform/Hooks.h"
@@ -28,6 +32,24 @@ TEST(AppResources, TheProgramsArtIsFound) {
     EXPECT_EQ(icon.format(), QImage::Format_ARGB32_Premultiplied) << id;
   }
   EXPECT_TRUE(app::LoadAppIcon(7).isNull());
+}
+
+// Qt's own buttons and dialogs speak Japanese, as the program's texts do.
+TEST(QtTranslations, StandardButtonsAreInJapanese) {
+  const auto buttonTexts = [] {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Pennet"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    return QStringList{box.button(QMessageBox::Yes)->text(), box.button(QMessageBox::No)->text(),
+                       box.button(QMessageBox::Cancel)->text()};
+  };
+  ASSERT_EQ(buttonTexts(), (QStringList{"&Yes", "&No", "Cancel"})) << "English before";
+  QTranslator* translator = app::InstallQtTranslations();
+  ASSERT_NE(translator, nullptr) << "qtbase_ja.qm (Debian qt6-translations-l10n) is not installed";
+  const QStringList texts = buttonTexts();
+  QCoreApplication::removeTranslator(translator);
+  delete translator;
+  EXPECT_EQ(texts, (QStringList{"はい(&Y)", "いいえ(&N)", "キャンセル"}));
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Open")) << "removed again";
 }
 
 TEST(AppResources, AChosenFolderWinsAndAnEmptyOneRestoresTheSearch) {

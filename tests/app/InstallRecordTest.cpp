@@ -34,6 +34,24 @@ TEST(InstallRecord, TheBuildWritesOneBesideTheProgram) {
   EXPECT_FALSE(record->date.empty());
 }
 
+// The build puts the manual beside the program: the web page, and the PDF
+// made from the same text.
+TEST(InstallRecord, TheBuildMakesTheManualBesideTheProgram) {
+  const std::string folder = std::string(PENNET_BUILD_DIR) + "/manual";
+  const QByteArray html = [&] {
+    QFile file(QString::fromStdString(folder + "/index.html"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }();
+  EXPECT_TRUE(html.contains("<h2>5. テキスト</h2>"));
+  QProcess text;
+  text.start(QStringLiteral("pdftotext"), {QString::fromStdString(folder + "/PennetBasMan.pdf"), QStringLiteral("-")});
+  ASSERT_TRUE(text.waitForFinished(20000));
+  ASSERT_EQ(text.exitCode(), 0) << "pdftotext (poppler-utils) reads the PDF";
+  const QString pdf = QString::fromUtf8(text.readAllStandardOutput());
+  for (const char* heading : {"Pennet マニュアル", "5. テキスト", "6. コマ枠", "8. 書き出しと印刷"})
+    EXPECT_TRUE(pdf.contains(QString::fromUtf8(heading))) << heading;
+}
+
 // A copy of the program away from its installation says so and ends with
 // a failure code, before it opens any window.
 TEST(InstallRecord, AProgramWithoutOneEndsWithAFailureCode) {
@@ -65,6 +83,8 @@ TEST(InstallRecord, AnInstalledProgramHasItsOwnRecordAndStarts) {
   ASSERT_TRUE(record.has_value());
   EXPECT_EQ(record->folder, prefix + "/bin");
   EXPECT_TRUE(std::filesystem::is_directory(prefix + "/bin/resources/skins"));
+  for (const char* manual : {"/bin/manual/index.html", "/bin/manual/PennetBasMan.pdf"})
+    EXPECT_TRUE(std::filesystem::is_regular_file(prefix + manual)) << manual;
 
   shelltest::ProgramRun run(home, QString::fromStdString(prefix + "/bin/pennet"));
   const std::string page = shelltest::MakePageFile(home / "start.z4g", 1);

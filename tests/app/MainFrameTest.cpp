@@ -12,7 +12,9 @@
 #include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
+#include <QMenu>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -152,14 +154,49 @@ TEST(CSizingControlBar, TheLibraryBarKeepsItsWidthAcrossRuns) {
   EXPECT_EQ(shell.Frame().GetLibraryBar()->GetVertSize().width(), width);
 }
 
-// Without the manuals beside the program the basic one explains what is
-// needed; the applied one says nothing.
-TEST(CSMainFrame, AMissingManualIsExplainedOnlyForTheBasicOne) {
+// The Help menu's manuals: the desktop's program opens them from "manual"
+// beside the program; a missing file is named, and the message about a PDF
+// reader shows only when nothing opens the PDF.
+TEST(CSMainFrame, TheManualsOpenFromBesideTheProgram) {
   ShellFixture shell;
-  shell.Frame().CommandAction(app::ID_APPLIED_MANUAL)->trigger();
+  std::vector<QUrl> opened;
+  bool canOpen = true;
+  const CSMainFrame::UrlOpener previous = CSMainFrame::SetUrlOpener([&](const QUrl& url) {
+    opened.push_back(url);
+    return canOpen;
+  });
+  const auto run = [&](int id) {
+    shell.ui.messages.clear();
+    opened.clear();
+    shell.Frame().CommandAction(id)->trigger();
+  };
+  const std::string built = PENNET_BUILD_DIR;
+  shell.pennet->SetProgramFolder(built);
+  run(app::ID_BASIC_MANUAL);
   EXPECT_TRUE(shell.ui.messages.empty());
-  shell.Frame().CommandAction(app::ID_BASIC_MANUAL)->trigger();
+  EXPECT_EQ(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(built + "/manual/PennetBasMan.pdf"))});
+  run(app::ID_APPLIED_MANUAL);
+  EXPECT_TRUE(shell.ui.messages.empty());
+  EXPECT_EQ(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(built + "/manual/index.html"))});
+
+  canOpen = false;
+  run(app::ID_BASIC_MANUAL);
   EXPECT_EQ(shell.ui.messages, std::vector<std::string>{app::LoadAppString(app::kStrNeedPdfReader)});
+  run(app::ID_APPLIED_MANUAL);
+  ASSERT_EQ(shell.ui.messages.size(), 1u);
+  EXPECT_NE(shell.ui.messages[0].find(built + "/manual/index.html"), std::string::npos) << shell.ui.messages[0];
+
+  // Away from the manuals: the missing file is named, nothing is opened.
+  canOpen = true;
+  shell.pennet->SetProgramFolder(shell.dir.Path());
+  for (const auto& [id, file] : {std::pair{app::ID_BASIC_MANUAL, "PennetBasMan.pdf"}, std::pair{app::ID_APPLIED_MANUAL, "index.html"}}) {
+    run(id);
+    EXPECT_TRUE(opened.empty());
+    ASSERT_EQ(shell.ui.messages.size(), 1u) << file;
+    EXPECT_NE(shell.ui.messages[0].find(shell.dir.Path() + "/manual/" + file), std::string::npos) << shell.ui.messages[0];
+    EXPECT_NE(shell.ui.messages[0].find("ファイルを開けない"), std::string::npos) << shell.ui.messages[0];
+  }
+  CSMainFrame::SetUrlOpener(previous);
 }
 
 // Pages opened while the program starts come up maximised; later ones as
@@ -174,6 +211,63 @@ TEST(CSChildFrame, PagesOfTheStartUpComeUpMaximised) {
   shell.Frame().GetActiveChildFrame()->showNormal();
   shell.pennet->OnFileNew();
   EXPECT_FALSE(shell.Frame().GetActiveChildFrame()->isMaximized());
+}
+
+// The Window menu's entries after its own commands: text and tick.
+std::vector<std::pair<QString, bool>> WindowList(CSMainFrame& frame) {
+  QMenu* menu = frame.GetMenu(CSMainFrame::kWindowMenu);
+  emit menu->aboutToShow();
+  std::vector<std::pair<QString, bool>> out;
+  for (QAction* action : menu->actions())
+    if (!action->isSeparator() && action->data().toInt() >= app::ID_WINDOW_FIRST_PAGE)
+      out.emplace_back(action->text(), action->isChecked());
+  return out;
+}
+
+QString ActiveTitle(CSMainFrame& frame) {
+  app::CSChildFrame* child = frame.GetActiveChildFrame();
+  return child != nullptr ? child->GetDocument().GetTitle() : QString();
+}
+
+// The Window menu lists the open pages with a tick on the active one, and
+// Ctrl+F6 / Ctrl+Shift+F6 go round them.
+TEST(CSMainFrame, TheWindowMenuListsTheOpenPagesAndCtrlF6GoesRoundThem) {
+  using List = std::vector<std::pair<QString, bool>>;
+  ShellFixture shell;
+  CSMainFrame& frame = shell.Frame();
+  frame.show();
+  EXPECT_EQ(WindowList(frame), List{});
+  for (int i = 0; i < 3; ++i) shell.pennet->OnFileNew();
+  QApplication::processEvents();
+  EXPECT_EQ(WindowList(frame), (List{{"&1 Pennet1", false}, {"&2 Pennet2", false}, {"&3 Pennet3", true}}));
+
+  // Choosing an entry brings its page up.
+  QMenu* menu = frame.GetMenu(CSMainFrame::kWindowMenu);
+  for (QAction* action : menu->actions())
+    if (action->text() == QStringLiteral("&1 Pennet1")) action->trigger();
+  EXPECT_EQ(ActiveTitle(frame), QStringLiteral("Pennet1"));
+  EXPECT_EQ(WindowList(frame), (List{{"&1 Pennet1", true}, {"&2 Pennet2", false}, {"&3 Pennet3", false}}));
+
+  // The keys, as typed.
+  frame.activateWindow();
+  ASSERT_TRUE(shelltest::WaitUntil([&] { return QApplication::activeWindow() == &frame; }));
+  QTest::keyClick(frame.GetActiveChildFrame()->GetView(), Qt::Key_F6, Qt::ControlModifier);
+  EXPECT_EQ(ActiveTitle(frame), QStringLiteral("Pennet2"));
+  QTest::keyClick(frame.GetActiveChildFrame()->GetView(), Qt::Key_F6, Qt::ControlModifier);
+  EXPECT_EQ(ActiveTitle(frame), QStringLiteral("Pennet3"));
+  QTest::keyClick(frame.GetActiveChildFrame()->GetView(), Qt::Key_F6, Qt::ControlModifier);
+  EXPECT_EQ(ActiveTitle(frame), QStringLiteral("Pennet1")) << "round to the first";
+  QTest::keyClick(frame.GetActiveChildFrame()->GetView(), Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(ActiveTitle(frame), QStringLiteral("Pennet3"));
+
+  // A closed page leaves the list.
+  frame.GetActiveChildFrame()->close();
+  QApplication::processEvents();
+  const List after = WindowList(frame);
+  ASSERT_EQ(after.size(), 2u);
+  EXPECT_EQ(after[0].first, QStringLiteral("&1 Pennet1"));
+  EXPECT_EQ(after[1].first, QStringLiteral("&2 Pennet2"));
+  EXPECT_EQ(after[0].second + after[1].second, 1) << "one of them is active";
 }
 
 // Drops a list of files on the frame at a point of its own.

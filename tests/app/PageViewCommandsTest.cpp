@@ -22,6 +22,7 @@
 #include "app/CSMainFrame.h"
 #include "app/LaunchBlock.h"
 #include "app/SettingsDialogs.h"
+#include "page/ResultCodes.h"
 #include "page/SDoc.h"
 #include "ShellTestSupport.h"
 
@@ -248,6 +249,10 @@ TEST_F(PageViewCommands, DroppedFilesAreInsertedByTheirKind) {
   EXPECT_EQ(std::lround(doc.GetSDoc().GetObject(1)->placement.width), 40);
   ASSERT_EQ(shell.ui.messages.size(), 1u);
   EXPECT_NE(shell.ui.messages[0].find("-36"), std::string::npos);
+  // The view's own answer: 1 for an inserted file, the code of a refused one.
+  EXPECT_EQ(ActiveView().InsertFile(photo), 1);
+  EXPECT_EQ(ActiveView().InsertFile(other), page::kResultUnsupportedType);
+  EXPECT_EQ(doc.GetSDoc().GetObjectCount(), 3);
 }
 
 TEST_F(PageViewCommands, SizeAndPositionEditsOneObjectOrScalesSeveralAboutTheirCentre) {

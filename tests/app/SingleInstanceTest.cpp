@@ -92,6 +92,17 @@ TEST(SingleInstance, ASecondProgramMakesTheFirstOpenItsFile) {
   EXPECT_TRUE(run.WaitForRecentFile(page)) << first.readAllStandardError().toStdString();
   EXPECT_EQ(first.state(), QProcess::Running);
 
+  // A missing file is named by the later start, which hands over the
+  // rest and ends.
+  const std::string missing = home / "missing.z4g";
+  QProcess& fourth = run.Start({QString::fromStdString(missing)});
+  ASSERT_TRUE(fourth.waitForFinished(20000));
+  EXPECT_EQ(fourth.exitCode(), 0);
+  const std::string said = fourth.readAllStandardError().toStdString();
+  EXPECT_NE(said.find(missing), std::string::npos) << said;
+  EXPECT_NE(said.find("ファイルを開けない"), std::string::npos) << said;
+  EXPECT_EQ(first.state(), QProcess::Running);
+
   // Without a file the later start says why it ends.
   QProcess& third = run.Start({});
   ASSERT_TRUE(third.waitForFinished(20000));

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRect>
 #include <optional>
 
@@ -19,6 +21,7 @@
 #include "page/SDoc.h"
 #include "platform/InputState.h"
 #include "platform/Settings.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -44,13 +47,13 @@ class Startup : public ::testing::Test {
   }
   // Runs start-up without arguments (a new page opens); false when the
   // program would end at once.
-  bool Start() {
+  bool Start(const QStringList& arguments = {}) {
     pennet = std::make_unique<app::CPennetApp>(settings);
     pennet->SetProgramFolder(dir.Path());
     pennet->SetInstanceServerName(QString::fromStdString(dir / "instance"));
     pennet->Hooks().setRendererMode = [this](int mode) { rendererMode = mode; };
     int exitCode = -1;
-    return pennet->InitInstance({}, exitCode);
+    return pennet->InitInstance(arguments, exitCode);
   }
   // The program ends as the user closes it.
   void End() {
@@ -68,6 +71,70 @@ class Startup : public ::testing::Test {
   platform::KeyStateHook oldKeys = platform::SetKeyStateHook(nullptr);
 };
 
+std::string Text(const QRect& r) {
+  return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+         std::to_string(r.height());
+}
+
+// The first start puts the whole window, title bar included, at (10, 10),
+// 950 x 650: on the screen.
+TEST_F(Startup, TheFirstStartPlacesTheWholeWindowOnTheScreen) {
+  ASSERT_TRUE(Start());
+  app::CSMainFrame& frame = *pennet->GetMainFrame();
+  EXPECT_TRUE(shelltest::WaitUntil([&] { return frame.frameGeometry() == QRect(10, 10, 950, 650); }))
+      << "frame " << Text(frame.frameGeometry());
+  EXPECT_GT(frame.geometry().top(), 10) << "the client area lies below the title bar";
+  End();
+  platform::Settings reread(dir / "settings.ini");
+  page::AppPrefs stored;
+  stored.LoadPrefs(reread);
+  EXPECT_EQ((platform::RECT{stored.mMLeft, stored.mMTop, stored.mMRight, stored.mMBottom}),
+            (platform::RECT{10, 10, 960, 660}))
+      << "an unmoved window is stored as it came";
+}
+
+// The program speaks Japanese in Qt's own dialogs and buttons while it
+// runs.
+TEST_F(Startup, QtsOwnTextsAreJapaneseWhileTheProgramRuns) {
+  const auto cancelText = [] {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Pennet"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::Cancel);
+    return box.button(QMessageBox::Cancel)->text() + QLatin1Char(' ') + box.button(QMessageBox::Yes)->text();
+  };
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(cancelText(), QStringLiteral("キャンセル はい(&Y)"));
+  End();
+  EXPECT_EQ(cancelText(), QStringLiteral("Cancel &Yes")) << "the translation goes with the program";
+}
+
+// A file of the command line that cannot be opened is named in one
+// message, and the usual new page opens in its place.
+TEST_F(Startup, AFileThatCannotBeOpenedIsNamedOnceAndANewPageOpens) {
+  testsupport::WriteText(dir / "notes.txt", "not a page");
+  testsupport::WriteText(dir / "broken.z4g", "not a package");
+  struct Case {
+    std::string path;
+    std::string message;  // a part of the one message
+  };
+  const Case cases[] = {
+      {dir / "missing.z4g", "ファイルを開けない"},
+      {dir / "missing.txt", "ファイルを開けない"},
+      {dir / "notes.txt", "このタイプのファイルは開くことができません。"},
+      {dir / "broken.z4g", "-"},
+  };
+  for (const Case& c : cases) {
+    ui.messages.clear();
+    ASSERT_TRUE(Start({QString::fromStdString(c.path)}));
+    ASSERT_EQ(ui.messages.size(), 1u) << c.path;
+    EXPECT_NE(ui.messages[0].find(c.path), std::string::npos) << ui.messages[0];
+    EXPECT_NE(ui.messages[0].find(c.message), std::string::npos) << ui.messages[0];
+    ASSERT_EQ(pennet->GetDocuments().size(), 1u) << c.path;
+    EXPECT_TRUE(pennet->GetDocuments()[0]->GetPathName().empty()) << "a new page";
+    EXPECT_NE(pennet->GetMainFrame()->GetActiveChildFrame(), nullptr);
+    End();
+  }
+}
+
 TEST_F(Startup, TheStoredPreferencesTakeEffectAndComeBackChanged) {
   SetPrefs({{"mMaxUndo", 5}, {"mWebUse", 0}, {"mWebUseUnset", 1}, {"mLibVImp", 1}, {"m3DRotWarn", 1},
             {"mMLeft", 50}, {"mMTop", 60}, {"mMRight", 850}, {"mMBottom", 560}, {"mMMax", 0}});
@@ -82,12 +149,16 @@ TEST_F(Startup, TheStoredPreferencesTakeEffectAndComeBackChanged) {
   ASSERT_NE(pennet->GetActiveDocument(), nullptr);
   EXPECT_EQ(pennet->GetActiveDocument()->GetSDoc().Commands().GetGroupLimit(), 5);
 
+  // The stored rectangle is the whole window's, frame included.
   app::CSMainFrame& frame = *pennet->GetMainFrame();
   EXPECT_TRUE(frame.isVisible());
-  EXPECT_EQ(frame.geometry(), QRect(50, 60, 800, 500));
+  EXPECT_TRUE(shelltest::WaitUntil([&] { return frame.frameGeometry() == QRect(50, 60, 800, 500); }))
+      << "frame " << Text(frame.frameGeometry());
+  EXPECT_NE(frame.geometry(), frame.frameGeometry()) << "the screenless platform draws frames too";
 
   // The user moves the window, and the copy hint was shown.
   frame.setGeometry(70, 80, 900, 600);
+  const QRect moved = frame.frameGeometry();
   global.prefs->mCopyPictWarn = 1;
   End();
 
@@ -95,7 +166,8 @@ TEST_F(Startup, TheStoredPreferencesTakeEffectAndComeBackChanged) {
   page::AppPrefs stored;
   stored.LoadPrefs(reread);
   EXPECT_EQ((platform::RECT{stored.mMLeft, stored.mMTop, stored.mMRight, stored.mMBottom}),
-            (platform::RECT{70, 80, 970, 680}));
+            (platform::RECT{moved.left(), moved.top(), moved.left() + moved.width(), moved.top() + moved.height()}));
+  EXPECT_LT(stored.mMLeft, 70) << "the frame lies left of the client area";
   EXPECT_EQ(stored.mMMax, 0);
   EXPECT_EQ(stored.mMaxUndo, 5);
   EXPECT_EQ(stored.mCopyPictWarn, 1);
@@ -115,8 +187,11 @@ TEST_F(Startup, TheWindowComesBackAtTheDefaultPlaceWhenMaximisedOrShiftHeld) {
     platform::SetKeyStateHook([&](int key) { return c.shift && key == platform::VK_SHIFT; });
     ASSERT_TRUE(Start());
     app::CSMainFrame& frame = *pennet->GetMainFrame();
-    const QRect placed = c.maximised != 0 ? frame.normalGeometry() : frame.geometry();
-    EXPECT_EQ(placed, QRect(10, 10, 950, 650)) << "maximised " << c.maximised << " shift " << c.shift;
+    if (c.maximised == 0)
+      EXPECT_TRUE(shelltest::WaitUntil([&] { return frame.frameGeometry() == QRect(10, 10, 950, 650); }))
+          << "frame " << Text(frame.frameGeometry()) << " shift " << c.shift;
+    else
+      EXPECT_EQ(frame.normalGeometry().topLeft(), QPoint(10, 10)) << "the frame's corner";
     EXPECT_EQ(frame.isMaximized(), c.maximised != 0);
     End();
   }

@@ -214,6 +214,35 @@ TEST(MapDiffused, CarriesTheErrorThatPlainMappingDrops) {
   EXPECT_EQ(diffused[0], 0);  // the first pixel has no error to carry yet
 }
 
+// A GIF pixel is transparent or opaque: less than half covered is
+// transparent, the rest opaque in its colour, by both mappers; transparent
+// pixels pass no error to their neighbours and take no palette entry.
+TEST(QuantizeImage, PixelsLessThanHalfCoveredAreTransparentAndPassNoError) {
+  // A row of red at falling alpha, then transparent black around a grey
+  // pixel that sits exactly on a palette colour.
+  Image image(8, 1, 32, true);
+  const std::uint8_t alphas[5] = {255, 128, 127, 1, 0};
+  for (int x = 0; x < 5; ++x) image.SetBgra(x, 0, Bgra{0, 0, 200, alphas[x]});
+  image.SetBgra(5, 0, Bgra{0, 0, 0, 0});
+  image.SetBgra(6, 0, Bgra{128, 128, 128, 255});
+  image.SetBgra(7, 0, Bgra{0, 0, 0, 0});
+  const Palette palette = {{200, 0, 0}, {128, 128, 128}, {0, 255, 0}, {255, 0, 255}};
+  for (const bool diffused : {false, true}) {
+    std::vector<std::uint8_t> indexes(8, 99);
+    if (diffused)
+      imaging::MapDiffused(image, indexes.data(), palette, 4, 3);
+    else
+      imaging::MapNearest(image, indexes.data(), palette, 4, 3);
+    EXPECT_EQ(indexes, (std::vector<std::uint8_t>{0, 0, 3, 3, 3, 3, 1, 3})) << "diffused " << diffused;
+  }
+  std::vector<std::uint8_t> indexes(8);
+  Palette made;
+  EXPECT_EQ(imaging::QuantizeImage(image, indexes.data(), made, 4, imaging::kQuantizeReserveLast, 0), 2)
+      << "red and grey: the transparent pixels' colours are not counted";
+  EXPECT_EQ(made[indexes[0]], (PaletteColour{200, 0, 0}));
+  EXPECT_EQ(made[indexes[6]], (PaletteColour{128, 128, 128}));
+}
+
 TEST(QuantizeImage, ModesZeroAndSixteenDiffuseAndOthersMapPlainly) {
   // A noisy gradient, so that the two mappers disagree somewhere.
   Image image(40, 20, 24);

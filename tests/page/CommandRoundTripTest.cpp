@@ -2,6 +2,7 @@
 // page's undo stack, a command must give back the page byte for byte (the
 // page stream, the page's defaults and nextId). Undo after Do gives the
 // bytes from before; Redo after Undo gives the bytes after Do; twice over.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -368,6 +369,27 @@ TEST(Commands, StructureCommandsThatCannotWorkFailAndChangeNothing) {
     EXPECT_EQ(pagetest::PageBytes(*doc), before);
     EXPECT_EQ(doc->Commands().GetCount(), c.code < 0 ? 0 : 1);
   }
+}
+
+// An adjustment whose object is gone is a broken stack: Do and Undo stop
+// the program, each naming its own check.
+TEST(Commands, AnAdjustmentWithoutItsObjectStopsNamingItsCheck) {
+  pagetest::FatalThrows fatalThrows;
+  std::unique_ptr<SDoc> doc = MakeRoundTripPage();
+  const auto fatalText = [](const std::function<void()>& run) {
+    try {
+      run();
+    } catch (const pagetest::FatalThrows::Fatal& fatal) {
+      return std::string(fatal.what());
+    }
+    return std::string("no fatal stop");
+  };
+  page::SComAfter2DALine missing(doc.get(), 99999);
+  EXPECT_THAT(fatalText([&] { missing.Do(); }), ::testing::EndsWith(" SCom2 301"));
+  page::SComAfter2DALine adjust(doc.get(), static_cast<int>(A));
+  ASSERT_EQ(adjust.Do(), 0);
+  SDoc::DeleteObject(doc->RemoveObjectById(static_cast<int>(A)));
+  EXPECT_THAT(fatalText([&] { adjust.Undo(); }), ::testing::EndsWith(" SCom2 312"));
 }
 
 }  // namespace

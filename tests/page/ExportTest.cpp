@@ -109,6 +109,44 @@ TEST_F(ExportTest, TransparentPagesKeepAlphaOnlyInFormatsThatHoldIt) {
   }
 }
 
+// Text on a transparent page: a GIF holds only opaque and transparent
+// pixels, so its text is as heavy as the PNG's where the PNG's pixels are
+// at least half covered, no heavier, and of the text's colour.
+TEST_F(ExportTest, GifTextIsAsHeavyAsThePngText) {
+  SDoc doc;
+  doc.SetPageSize(240, 80);
+  doc.grid.flag1 = true;
+  page::SObj& text = pagetest::AddText(doc, "線の太さを比べる文字", false, 120, 40, 220, 60);
+  page::Prop2DVal V;
+  text.TakeProp2D(V);
+  V.lineColor = 0x203080;  // B, G, R = 0x80, 0x30, 0x20
+  text.ApplyProp2D(V, false);
+  ASSERT_EQ(view_.ExportPageImage(doc, 480, 160, 144, Path("text.png")), 0);
+  ASSERT_EQ(view_.ExportPageImage(doc, 480, 160, 144, Path("text.gif")), 0);
+  Image png, gif;
+  ASSERT_TRUE(platform::LoadImageFile(Path("text.png"), png));
+  ASSERT_TRUE(platform::LoadImageFile(Path("text.gif"), gif));
+  ASSERT_EQ(gif.Width(), png.Width());
+  double coverage = 0;
+  int opaque = 0, half = 0, mismatched = 0, offColour = 0;
+  for (int y = 0; y < png.Height(); ++y)
+    for (int x = 0; x < png.Width(); ++x) {
+      const Bgra p = png.GetBgra(x, y);
+      const Bgra g = gif.GetBgra(x, y);
+      coverage += p.a / 255.0;
+      if (p.a >= 128) ++half;
+      if (g.a == 0) continue;
+      ++opaque;
+      if ((p.a >= 128) != (g.a == 255)) ++mismatched;
+      if (std::abs(g.r - 0x80) > 24 || std::abs(g.g - 0x30) > 24 || std::abs(g.b - 0x20) > 24) ++offColour;
+    }
+  ASSERT_GT(coverage, 200) << "the text was drawn";
+  EXPECT_LT(std::abs(opaque - coverage) / coverage, 0.15) << "opaque GIF pixels " << opaque << ", PNG coverage " << coverage;
+  EXPECT_EQ(opaque, half) << "the GIF is opaque where the PNG is at least half covered";
+  EXPECT_EQ(mismatched, 0);
+  EXPECT_LT(offColour, opaque / 50) << "opaque pixels keep the text's colour";
+}
+
 TEST_F(ExportTest, AnUnwritableExportFails) {
   auto doc = pagetest::MakeShapesPage();
   for (const char* name : {"page.png", "page.jpg", "page.bmp", "page.gif", "page.ppm"})

@@ -104,6 +104,98 @@ TEST_F(InsertFileKinds, A32BitBitmapIsDrawnOpaque) {
     for (int x = 0; x < image->Width(); ++x) EXPECT_EQ(image->GetBgra(x, y), (Bgra{10, 20, 30, 255})) << x << "," << y;
 }
 
+// Text files on this platform are mostly UTF-8: valid UTF-8 reads as such,
+// with or without a byte-order mark; anything else as Shift-JIS.
+TEST_F(InsertFileKinds, AUtf8TextFileReadsAsUtf8WithOrWithoutAByteOrderMark) {
+  const std::string text = "一行目です。\n二行目です。";
+  struct Case {
+    const char* what;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"UTF-8", text},
+      {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + text},
+      {"Shift-JIS", *platform::Utf8ToCp932(text)},
+      {"ASCII", "plain\nASCII"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir_.File("note.txt");
+    testsupport::WriteText(path, c.bytes);
+    int rc = 0;
+    const page::SObj* object = Insert(path, rc);
+    ASSERT_EQ(rc, 0) << c.what;
+    ASSERT_NE(object, nullptr) << c.what;
+    const auto* shape = dynamic_cast<const page::SFigText*>(object->fig.get());
+    ASSERT_NE(shape, nullptr) << c.what;
+    EXPECT_EQ(shape->GetText(), std::string(c.what) == std::string("ASCII") ? c.bytes : text) << c.what;
+  }
+  // UTF-8 that the page file's Shift-JIS cannot hold is refused before it
+  // is in the page, not when the page is saved.
+  const std::string before = pagetest::PageBytes(doc_);
+  const std::string path = dir_.File("emoji.txt");
+  testsupport::WriteText(path, "絵文字 \xF0\x9F\x98\x80");
+  int rc = 0;
+  EXPECT_EQ(Insert(path, rc), nullptr);
+  EXPECT_EQ(rc, page::kResultUnsupportedType);
+  doc_.RollbackOpenGroup();
+  EXPECT_EQ(pagetest::PageBytes(doc_), before);
+}
+
+// Lays the inserted text out as the page draws it, at `zoom`, and answers
+// the lines drawn.
+std::vector<std::string> DrawnLines(const page::SObj& object, double zoom) {
+  auto& shape = dynamic_cast<page::SFigText&>(*object.fig);
+  const page::PropSCVal& p = object.placement;
+  platform::Image image;
+  EXPECT_TRUE(image.Create(16, 16, 32));
+  platform::Dc dc(image);
+  struct Recorder : page::DcTextDevice {
+    using DcTextDevice::DcTextDevice;
+    void TextOut(int, int, std::u32string_view text) override { drawn.push_back(page::Utf32ToUtf8(text)); }
+    std::vector<std::string> drawn;
+  } device(dc);
+  const page::SPoint box((p.width - p.margin) * zoom, (p.height - p.margin) * zoom);
+  shape.Layout(device, box, box * 0.5, 0.0, zoom, zoom, 0, true);
+  return device.drawn;
+}
+
+TEST_F(InsertFileKinds, AnInsertedTextFileGetsABoxThatHoldsAllOfIt) {
+  struct Case {
+    const char* what;
+    std::string text;
+    bool vertical;
+    std::vector<std::string> lines;  // empty: wrapped, checked by its characters
+  };
+  std::string longLine;
+  for (int i = 0; i < 120; ++i) longLine += "漢";
+  const Case cases[] = {
+      {"two lines", "一行目です。\r\n二行目です。", false, {"一行目です。", "二行目です。"}},
+      {"lines of unequal length with an empty one", "短い\n\nとても長い二行目の台詞です。", false,
+       {"短い", "", "とても長い二行目の台詞です。"}},
+      {"a paragraph wider than the page wraps to it", longLine, false, {}},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir_.File("lines.txt");
+    testsupport::WriteText(path, c.text);
+    int rc = 0;
+    const page::SObj* object = Insert(path, rc);
+    ASSERT_EQ(rc, 0) << c.what;
+    ASSERT_NE(object, nullptr) << c.what;
+    EXPECT_LE(object->placement.width, doc_.GetPageWidth()) << c.what;
+    for (const double zoom : {1.0, 0.25, 0.5, 0.75, 1.5, 2.0, 3.0, 4.0, 6.25}) {
+      const std::vector<std::string> drawn = DrawnLines(*object, zoom);
+      if (!c.lines.empty()) {
+        EXPECT_EQ(drawn, c.lines) << c.what << " at " << zoom;
+        continue;
+      }
+      std::string joined;
+      for (const std::string& line : drawn) joined += line;
+      EXPECT_EQ(joined, c.text) << c.what << " at " << zoom;
+      EXPECT_GT(drawn.size(), 1u) << c.what;
+    }
+  }
+}
+
 TEST_F(InsertFileKinds, AShiftJisTextFileBecomesATextShapeAndOtherBytesAreRefused) {
   const std::string text = "吹き出し\r\nの台詞";
   const std::string good = dir_.File("line.txt");

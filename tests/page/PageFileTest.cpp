@@ -309,6 +309,39 @@ TEST_F(PageFileTest, ChangedBytesInThePackageFailWithACodeOrOpen) {
   EXPECT_TRUE(TempFolderIsEmpty());
 }
 
+// Opening reads: whatever the damage, the message is never the one of a
+// failed write.
+TEST_F(PageFileTest, ReadingADamagedFileNeverReportsAWriteFailure) {
+  const std::string good = dir_.File("page.Z4G");
+  ASSERT_EQ(page::SaveSDoc(*PageWithThumbnail(), good), 0);
+  const Bytes bytes = testsupport::TempDir::ReadAll(good);
+  const int writeMessage = page::ErrorStringId(page::kResultCompressWrite);
+  // Every 37th byte from offset 200 flipped, then single flipped bytes
+  // through the compressed members.
+  std::vector<Bytes> damaged;
+  Bytes everyOther = bytes;
+  for (std::size_t at = 200; at < everyOther.size(); at += 37) everyOther[at] ^= 0xFF;
+  damaged.push_back(everyOther);
+  for (std::size_t at = 200; at < bytes.size(); at += 53) {
+    Bytes changed = bytes;
+    changed[at] ^= 0x5A;
+    damaged.push_back(changed);
+  }
+  int failed = 0;
+  for (std::size_t i = 0; i < damaged.size(); ++i) {
+    SDoc doc;
+    const int code = page::LoadSDoc(doc, dir_.Write("flipped.Z4G", damaged[i]));
+    if (code == 0) continue;
+    ++failed;
+    EXPECT_NE(page::ErrorStringId(code), writeMessage) << "case " << i << " code " << code;
+    EXPECT_TRUE(code == page::kResultDamaged || code == page::kResultCannotOpen) << "case " << i << " code " << code;
+  }
+  SDoc doc;
+  EXPECT_EQ(page::LoadSDoc(doc, dir_.Write("flipped.Z4G", damaged[0])), page::kResultDamaged);
+  EXPECT_GT(failed, 0);
+  EXPECT_TRUE(TempFolderIsEmpty());
+}
+
 TEST_F(PageFileTest, APackageWithoutOrWithADamagedPageStreamFails) {
   const std::string empty = Folder("empty");
   testsupport::WriteText(empty + "/readme.txt", "no page here");

@@ -114,6 +114,35 @@ TEST(TextLayout, BreaksFollowTheJapaneseAndWordRules) {
   }
 }
 
+// Paragraph ends: spaces at a break that end the paragraph leave an empty
+// line, so the next paragraph starts one line lower; an empty paragraph
+// takes a line only where it fits the slack of 1.5 average characters.
+TEST(TextLayout, ParagraphEndsTakeTheLinesTheRulesGive) {
+  struct Case {
+    const char* what;
+    const char* text;
+    double width;
+    int average;
+    std::vector<std::string> lines;
+    int lastY;  // where the last line is drawn (the box's top is 400)
+  };
+  const Case cases[] = {
+      {"spaces ending the paragraph at a break", "abcd    \nefgh", 40, 0, {"abcd", "", "efgh"}, 440},
+      {"spaces inside the paragraph at a break", "abcd    efgh", 40, 0, {"abcd", "efgh"}, 420},
+      {"empty paragraphs in a wide box", "\n\nab", 40, 2, {"", "", "ab"}, 440},
+      {"empty paragraphs narrower than the slack", "\n\nab", 1, 10, {}, -1},
+  };
+  for (const Case& c : cases) {
+    SFigText shape = MakeText(c.text);
+    FixedAdvanceDevice device;
+    device.average = c.average;
+    const auto drawn = Lay(shape, device, c.width, 200);
+    EXPECT_EQ(Lines(shape), c.lines) << c.what;
+    EXPECT_EQ(device.DrawnTexts(), c.lines) << c.what;
+    EXPECT_EQ(drawn.empty() ? -1 : drawn.back().y, c.lastY) << c.what;
+  }
+}
+
 TEST(TextLayout, SlackItalicAndLetterSpacingShortenTheLine) {
   struct Case {
     const char* what;

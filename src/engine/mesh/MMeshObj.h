@@ -167,6 +167,9 @@ class MMeshObj : public MObject {
   // Each keeps the mesh's shape in the world: the matrix changes and the
   // vertices (and morph frames) take the difference; vertices on the mirror
   // plane keep x = 0 exactly.
+  // The box of the live vertices in the mesh's own coordinates; empty
+  // without vertices.
+  void GetLocalBounds(BoundsRecord& out) override;
   // The scale of the matrix moves into the vertices.
   void ApplyScale() override;
   // The origin moves to `point` (the matrix's new translation).
@@ -722,6 +725,21 @@ class MMeshObj : public MObject {
   std::string DescribeLinkFault(int mode) const;
   // For a loaded mesh: a broken link is a load failure with that text.
   bool CheckLoadedLinks();
+
+  // ==== modelling operations still to come: MMeshObj_Pending.cpp ==============
+  // The scene commands call these modelling operations of the mesh. Until
+  // the modelling part of the engine brings them, each one changes nothing
+  // and records failure reason 41 ("not available"); answers are null, false
+  // or 0.
+  void ClearMirrorPartners(int flag);
+  // The face two elements (vertices or lines) share, or null.
+  MFace* FindSharedFace(MItem* a, MItem* b);
+  void CutFacesAlongRefs(PtrArray& vertexList, PtrArray& lineList, PointArray& points);
+  void RemapLinksToCopies();
+  void SelectLinesByWidth(double a, double b);
+  // Whether the face, line or vertex given (the others null) belongs to this mesh.
+  bool OwnsElement(MFace* face, MLine* line, MVertex* vertex);
+  // ==== end of the modelling operations still to come ===========================
 
   // ---- members ------------------------------------------------------------
   MMetaSurf* smoothSurface = nullptr;  // owned

@@ -97,7 +97,7 @@ class AnimationEncoder {
       screenWidth_ = std::max(screenWidth_, frame.image.Width());
       screenHeight_ = std::max(screenHeight_, frame.image.Height());
       frames_[Index(i)].transparent = frame.transparent;
-      histogram.CountColours(frame.image);
+      histogram.CountColours(frame.image, false, frame.transparent);
       SetProgress(12.0 / frameCount_ * (i + 1) + 5);
     }
     int bits = 1;

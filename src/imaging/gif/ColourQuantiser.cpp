@@ -24,6 +24,8 @@ class PixelReader {
   bool Readable() const { return !image_.IsNull() && (step_ == 3 || step_ == 4); }
   const std::uint8_t* Pixel(int x, int y) const { return image_.Row(y) + static_cast<std::size_t>(x) * step_; }
   int Alpha(const std::uint8_t* p) const { return hasAlpha_ ? p[3] : 255; }
+  // Less than half covered: transparent in a GIF.
+  bool Transparent(const std::uint8_t* p) const { return Alpha(p) < 128; }
   bool HasAlpha() const { return hasAlpha_; }
 
  private:
@@ -167,13 +169,15 @@ bool ColourHistogram::Insert(std::uint32_t key) {
   return true;
 }
 
-int ColourHistogram::CountColours(const platform::Image& image, bool limit256) {
+int ColourHistogram::CountColours(const platform::Image& image, bool limit256, bool skipTransparent) {
   const PixelReader reader(image);
   if (!reader.Readable()) return 0;
   int added = 0;
   for (int y = 0; y < image.Height(); ++y) {
     for (int x = 0; x < image.Width(); ++x) {
-      if (!Insert(KeyOf(reader.Pixel(x, y)))) continue;
+      const std::uint8_t* p = reader.Pixel(x, y);
+      if (skipTransparent && reader.Transparent(p)) continue;
+      if (!Insert(KeyOf(p))) continue;
       ++added;
       if (limit256 && used_ > 256) return -1;
     }
@@ -302,7 +306,7 @@ void MapNearest(const platform::Image& image, std::uint8_t* indexes, const Palet
   for (int y = 0; y < image.Height(); ++y) {
     for (int x = 0; x < image.Width(); ++x) {
       const std::uint8_t* p = reader.Pixel(x, y);
-      const bool transparent = transparentIndex >= 0 && reader.Alpha(p) == 0;
+      const bool transparent = transparentIndex >= 0 && reader.Transparent(p);
       *out++ = static_cast<std::uint8_t>(transparent ? transparentIndex : grid->GridNearest(p[2], p[1], p[0]));
     }
   }
@@ -319,7 +323,7 @@ void LoadRow(const PixelReader& reader, int y, int width, bool withTransparency,
   for (int x = 0; x < width; ++x) {
     const std::uint8_t* p = reader.Pixel(x, y);
     row[static_cast<std::size_t>(x)] = {double(p[2]), double(p[1]), double(p[0]),
-                                        withTransparency && reader.Alpha(p) == 0};
+                                        withTransparency && reader.Transparent(p)};
   }
 }
 
@@ -350,6 +354,7 @@ void MapDiffused(const platform::Image& image, std::uint8_t* indexes, const Pale
       const int index =
           px.transparent ? transparentIndex : grid->GridNearest(RoundChannel(px.r), RoundChannel(px.g), RoundChannel(px.b));
       *out++ = static_cast<std::uint8_t>(index);
+      if (px.transparent) continue;
       const PaletteColour& chosen = palette[static_cast<std::size_t>(index)];
       const double er = (px.r - chosen.r) / 2, eg = (px.g - chosen.g) / 2, eb = (px.b - chosen.b) / 2;
       const auto ux = static_cast<std::size_t>(x);
@@ -368,7 +373,7 @@ int QuantizeImage(const platform::Image& image, std::uint8_t* indexes, Palette& 
   int distinct = 0;
   {
     ColourHistogram histogram;
-    histogram.CountColours(image);
+    histogram.CountColours(image, false, (flags & kQuantizeReserveLast) != 0);
     distinct = MedianCutPalette(histogram, palette, paletteSize, flags);
   }
   const int size = static_cast<int>(palette.size());

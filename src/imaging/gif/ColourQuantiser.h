@@ -4,8 +4,11 @@
 // that keeps nearest-colour lookup short, and two mappers (plain nearest
 // colour, and error diffusion).
 //
-// Pixels are read as B, G, R(, A) bytes. On a 32-bit image with alpha,
-// alpha 0 marks a transparent pixel; images without alpha have none.
+// Pixels are read as B, G, R(, A) bytes, alpha straight. A GIF pixel is
+// either transparent or opaque: on a 32-bit image with alpha, a pixel less
+// than half covered (alpha below 128) is transparent and the others are
+// opaque in their own colour, so shapes and text keep the weight they have
+// over a background. Images without alpha have no transparent pixels.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -45,11 +48,12 @@ class ColourHistogram {
 
   ColourHistogram();
 
-  // Adds every pixel of a 24- or 32-bit image (alpha is not looked at).
-  // Answers the number of distinct colours this call added; -1 when
-  // `limit256` is set and more than 256 distinct colours were met (the
-  // histogram then holds what was counted up to that point).
-  int CountColours(const platform::Image& image, bool limit256 = false);
+  // Adds every pixel of a 24- or 32-bit image (alpha is not looked at,
+  // except that `skipTransparent` leaves out the pixels a GIF shows as
+  // transparent). Answers the number of distinct colours this call added;
+  // -1 when `limit256` is set and more than 256 distinct colours were met
+  // (the histogram then holds what was counted up to that point).
+  int CountColours(const platform::Image& image, bool limit256 = false, bool skipTransparent = false);
   int CountDistinct() const { return static_cast<int>(used_); }
   // The distinct colours; answers the total pixel count.
   std::int64_t Flatten(std::vector<Record>& out) const;
@@ -100,14 +104,16 @@ class ColourGrid {
 std::unique_ptr<ColourGrid> BuildColourGrid(const Palette& palette, int count);
 
 // Map an image to indexes (width x height bytes, rows from the top). With a
-// transparent index (>= 0) pixels of alpha 0 get it and the others their
-// nearest colour; with -1 every pixel gets its nearest colour. Without a
+// transparent index (>= 0) transparent pixels (alpha below 128) get it and
+// the others their nearest colour; with -1 every pixel gets its nearest
+// colour. Without a
 // grid one is built over the palette's first `paletteSize` entries, less
 // the last when a transparent index is given.
 void MapNearest(const platform::Image& image, std::uint8_t* indexes, const Palette& palette, int paletteSize,
                 int transparentIndex, const ColourGrid* grid = nullptr);
 // The same with the error diffused: half of each pixel's error goes on, 7/16
 // of it to the right, 3/16 below left, 5/16 below and 1/16 below right.
+// Transparent pixels have no colour to miss: they pass no error on.
 void MapDiffused(const platform::Image& image, std::uint8_t* indexes, const Palette& palette, int paletteSize,
                  int transparentIndex, const ColourGrid* grid = nullptr);
 

@@ -32,7 +32,7 @@ int GifErrorFromFileException(const platform::FileError& error);
 int WriteGif(const std::string& path, const std::uint8_t* indexes, const Palette& palette, int width, int height);
 
 // Reduces a 24- or 32-bit image to 256 colours (error diffusion; the last
-// entry stands for pixels of alpha 0) and writes it with WriteGif.
+// entry stands for pixels less than half covered) and writes it with WriteGif.
 int SaveImageAsGif(const platform::Image& image, const std::string& path);
 
 }  // namespace imaging
