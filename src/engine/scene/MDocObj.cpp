@@ -56,6 +56,7 @@ MDocObj::~MDocObj() {
   removedObjects.RemoveAll();
   EngFree(layerBackup);
   delete morphTargets;
+  delete animationsPending;
   // The children go with the group; the pools are compacted there.
 }
 
@@ -161,15 +162,19 @@ void MDocObj::EndEdit(int noMeshUndo) {
     object->SetEditState(kEditUnchanged);
     object->SaveState();
   }
-  for (int i = 0; i < removedObjects.count; ++i) delete static_cast<MObject*>(removedObjects[i]);
+  for (int i = 0; i < removedObjects.count; ++i) {
+    ForgetAnimatedObject(static_cast<MObject*>(removedObjects[i]));
+    delete static_cast<MObject*>(removedObjects[i]);
+  }
   removedObjects.RemoveAll();
 
   SetUndoStep(true);
   untouched = 0;
   RemoveEmptyObjects();
+  RemoveMissingAnimObjects();
   DropLayerBackup();
   SetRedoAvailable(false);
-  animationUndoState = 0;
+  DropSavedAnimation();
   shadowSnapshotState = 0;
   floorShadowState = 0;
 }
@@ -245,6 +250,7 @@ void MDocObj::RemoveEmptyObjects() {
     auto* object = static_cast<MObject*>(empty[i]);
     // A group emptied here is deleted by the detaching cascade.
     DetachObject(object);
+    ForgetAnimatedObject(object);
     delete object;
   }
 }

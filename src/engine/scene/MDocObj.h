@@ -3,7 +3,7 @@
 // whose first child is always the floor grid and whose other direct
 // children are the scene's objects (meshes, figures, groups of them). Around
 // them it keeps 99 layers, the objects taken out during the current edit
-// step, the morph targets, the stored animation block and a few switches.
+// step, the morph targets, the animations and a few switches.
 //
 // The edit step: a command saves an object before changing it
 // (MObject::SaveUndo, or MMeshObj::SaveEditState for mesh contents), gives
@@ -28,6 +28,8 @@
 //   MDocObj_Transform.cpp   moving, turning and scaling the selection; units; step transforms
 //   MDocObj_Copies.cpp      repeated and circular copies; align and distribute
 //   MDocObj_Merge.cpp       detaching, merging and joining meshes; element snapping
+//   MDocObj_Anim.cpp        animations: tracks, keys, showing frames, undo copies, camera object
+//   MDocObj_AnimRecord.cpp  the animation-list record, track blocks, animation files
 //   MDocObj_Primitives.cpp  primitives
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +40,7 @@
 #include "engine/core/MGroupObj.h"
 #include "engine/core/ShadowScene.h"
 #include "engine/mesh/MMeshObj.h"
+#include "engine/scene/AnimList.h"
 
 namespace engine {
 
@@ -198,8 +201,75 @@ class MDocObj : public MGroupObj, public MShadowScene {
   bool GetAnimationFlag() const { return (animationFlags & 1) != 0; }
   void SetAnimationFlag(bool value) { animationFlags = value ? (animationFlags | 1) : (animationFlags & ~1); }
   int GetUnitCode() const { return unitCode; }
-  // Whether animations drive the objects; none do until the scene animates.
-  bool IsAnimationActive(int) const { return false; }
+
+  // ---- animation: MDocObj_Anim.cpp ------------------------------------------------
+  void CommitAnimationEdit();
+  void DropSavedAnimation();
+  void SaveAnimation();
+  int SwapSavedAnimation();
+  void PrepareAnimationSnapshot();
+  void CommitAnimationSnapshot();
+  bool CanAnimateObject(MObject* object, int* figureOut, int* morphOut);
+  void AddObjectTrack(MAnim* animation);
+  void AddPoseTrack(MAnim* animation);
+  void AddMorphTrack(MAnim* animation, const char* path);
+  void AddCameraTrack(MAnim* animation, AnimView* view);
+  int CreateObjectAnimation(MObject* object);
+  void SetCameraAnimation(AnimView* view, int value, bool remove);
+  bool CreateSelectionAnimations(AnimView* view);
+  void RenumberTracks(int oldCount);
+  int FindAnimation(MObject* object, bool byCamera);
+  bool DeleteAnimation(int index);
+  void RemoveUnusedAnimations();
+  int DeleteSelectionTracks();
+  void SelectTrackObjects(int number);
+  MAnimKeys* GetTrack(int number, int* animationOut);
+  void SetCameraAnimState(int value) { animations.cameraState = value; }
+  int GetCameraAnimState() const { return animations.cameraState; }
+  int GetCurrentFrame() const { return animations.currentFrame; }
+  void SetCurrentFrame(int frame) { animations.currentFrame = frame; }
+  void SetFrameCount(int count) { animations.frameCount = count; }
+  int GetFrameCount(bool fromTracks);
+  void SetAnimValue(int value) { animations.storedValue = value; }
+  int GetAnimValue() const { return animations.storedValue; }
+  void SetExtraAnimValues(int a, int b, int c);
+  void GetExtraAnimValues(int& a, int& b, int& c) const;
+  MAKeyInfo* GetKeyAt(int frame, int number);
+  int RecordKey(int frame, int number, AnimView* view);
+  void ShowFrame(int frame, AnimView* view);
+  int GetTrackCount() const;
+  void GetTrackInfo(int number, int* animationOut, char* nameOut, EngArray<std::int32_t>* frames);
+  void RemoveMissingAnimObjects();
+  int GetTopObjectIndex(MObject* object);
+  MObject* GetChildAt(int index) { return ChildAt(index); }
+  void SelectOnlyChild(int index);
+  void SelectLastChild();
+  int SelectPosableFigures();
+  // Whether animations hold the objects for a purpose: 0 moving or
+  // scaling objects, 1 and 2 other edits.
+  bool IsAnimationActive(int purpose) const;
+  bool SelectionHasAnimation();
+  bool SelectionHasNonFigure(MObject* object);
+  bool HasAnimations() const { return animations.Count() > 0; }
+  void SetAnimationName(int index, const char* text) { animations.At(index)->SetName(text); }
+  void GetAnimationName(int index, char* buffer) const;
+  MObject* FindCameraObject();
+  void RemoveCameraObject();
+  void UpdateCameraObject(AnimView* view);
+  // The scene's morph targets of the object path, at their weights, put on
+  // the meshes that carry that path.
+  void ApplyMorphWeights(const char* path);
+  // Takes a deleted object out of every animation list (current, saved,
+  // pending), so none keeps its address.
+  void ForgetAnimatedObject(MObject* object);
+  // An animation read from a track block, put on the selected object's
+  // animation (made when it has none): each matched track replaced, or with
+  // an offset of 0 or more its keys added from that frame. Answers the
+  // transfer's result (0 nothing matched) or -1 when nothing can take it.
+  int LoadAnimation(MAnim* source, int unitCode, int offset);
+  // The selected object's animation as one track block; false without one.
+  bool WriteSelectedAnimation(QFile& file);
+  AnimList& CurrentAnimations() { return animations; }
 
   // ---- layer queries: MDocObj.cpp ----------------------------------------------
   bool IsCurrentLayerMirror() const;
@@ -321,9 +391,13 @@ class MDocObj : public MGroupObj, public MShadowScene {
   void WriteMorphTargets(QFile& file, int* size);
   // Answers the bytes consumed (0 on failure).
   int ReadMorphTargets(QFile& file, int limit);
-  // The animation block as stored; a new scene's is the empty list.
+  // The animation-list record (MDocObj_AnimRecord.cpp).
   void WriteAnimList(QFile& file, int* size);
   int ReadAnimList(QFile& file, int limit);
+  // One track block: the animation's tracks, or (without one) the track of
+  // that number, with the consecutive tracks of its animation when switch A
+  // is on.
+  void WriteAnimTracks(QFile& file, MAnim* animation, int number);
   MMorphTgt* FindMorphTarget(const char* path, const char* name);
   // Links the target after (its path, `after`) when that exists, else at the end.
   void InsertMorphTarget(MMorphTgt* target, const char* after);
@@ -477,9 +551,9 @@ class MDocObj : public MGroupObj, public MShadowScene {
   unsigned char redoAvailable = 0;
   int unitCode = 0;
   MItemList<MMorphTgt>* morphTargets = nullptr;  // owned
-  // The animation block as read (size word included), written back as it
-  // came until the scene animates its objects itself; empty for none.
-  EngArray<unsigned char> animationBlock;
+  AnimList animations;
+  AnimList animationsBackup;
+  AnimList* animationsPending = nullptr;  // owned
   int animationUndoState = 0;
   int animationIndex = -1;
   unsigned char animationSwitchA = 0;
