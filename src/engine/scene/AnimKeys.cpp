@@ -9,6 +9,7 @@
 #include "engine/core/QFile.h"
 #include "engine/core/RecordReading.h"
 #include "engine/figure/MBoneObj.h"
+#include "engine/mesh/MMeshObj.h"
 #include "engine/scene/MDocObj.h"
 
 namespace engine {
@@ -480,18 +481,6 @@ int MAKeyMorph::ReadFrom(QFile& file) {
   std::int32_t trailing = 0;
   file.ReadInt(trailing);
   return SkipRest(file, start, size, trailing) ? size : 0;
-}
-
-int AnimMatchObjectPath(const char* a, const char* b) {
-  if (std::strncmp(a, b, 256) == 0) return 1;
-  constexpr const char* kHuman = "/tamarik/human/";
-  if (!Contains(a, kHuman) || !Contains(b, kHuman)) return 0;
-  auto cut = [](const char* text) {
-    std::string s(text, strnlen(text, 255));
-    if (s.size() >= 4 && s.find_first_not_of("0123456789", s.size() - 4) == std::string::npos) s.resize(s.size() - 4);
-    return s;
-  };
-  return cut(a) == cut(b) ? 2 : 0;
 }
 
 int MAKeyMorph::IsCompatible(MAKeyInfo* other) {

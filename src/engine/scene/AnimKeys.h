@@ -178,10 +178,6 @@ class MAKeyMorph : public MAKeyInfo {
   PtrArray entries;  // MorphWeight, owned
 };
 
-// 1 for equal paths; 2 for two numbered copies of one human figure (both
-// under "/tamarik/human/", equal once a final four digits are cut); else 0.
-int AnimMatchObjectPath(const char* a, const char* b);
-
 class MAnimKeys {
  public:
   MAnimKeys() = default;
