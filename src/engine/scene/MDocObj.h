@@ -30,6 +30,7 @@
 //   MDocObj_Merge.cpp       detaching, merging and joining meshes; element snapping
 //   MDocObj_Anim.cpp        animations: tracks, keys, showing frames, undo copies, camera object
 //   MDocObj_AnimRecord.cpp  the animation-list record, track blocks, animation files
+//   MDocObj_AnimEdit.cpp    key selection, moving and stretching keys, track order, stretching objects
 //   MDocObj_Primitives.cpp  primitives
 #include <cstddef>
 #include <cstdint>
@@ -270,6 +271,31 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // The selected object's animation as one track block; false without one.
   bool WriteSelectedAnimation(QFile& file);
   AnimList& CurrentAnimations() { return animations; }
+
+  // ---- key and track editing: MDocObj_AnimEdit.cpp ----------------------------------
+  void SelectAllKeys(int value);
+  void SelectKeysInRange(int frameA, int frameB, int trackA, int trackB, bool toggle);
+  // -1 without the track or key; else 1 selected, 0 not, with its kind and
+  // extra flag.
+  int GetKeyState(int frame, int number, int* kindOut, int* extraOut);
+  int GetKeyInterpolation(int frame, int number);
+  int GetKeyExtraFlag(int frame, int number);
+  void CollectSelectedKeys(PtrArray& out);
+  void SetSelectedKeysInterpolation(int kind);
+  void SetSelectedKeysExtraFlag(int value);
+  void DeleteSelectedKeys();
+  // Moves (or copies) the selected keys by the offset; beeps and changes
+  // nothing when a key would go below frame 0 or onto a key that stays.
+  bool MoveSelectedKeys(int offset, bool copy);
+  // Stretches the selected keys' times about the first of them; a key
+  // whose frame is taken goes to the next free one.
+  void ScaleSelectedKeyTimes(double factor);
+  // Gives the track the place after track `position` (-1: first); answers
+  // its new number.
+  int MoveTrack(int number, int position);
+  // Scales the object by the factor along the own axis nearest the
+  // direction, keeping the box face on the direction's side in place.
+  void StretchObject(MObject* object, double factor, const PointRecord& direction);
 
   // ---- layer queries: MDocObj.cpp ----------------------------------------------
   bool IsCurrentLayerMirror() const;
