@@ -57,6 +57,7 @@ MDocObj::~MDocObj() {
   EngFree(layerBackup);
   delete morphTargets;
   delete animationsPending;
+  DropShadowSnapshot();
   // The children go with the group; the pools are compacted there.
 }
 
@@ -175,7 +176,7 @@ void MDocObj::EndEdit(int noMeshUndo) {
   DropLayerBackup();
   SetRedoAvailable(false);
   DropSavedAnimation();
-  shadowSnapshotState = 0;
+  DropShadowSnapshot();
   floorShadowState = 0;
 }
 
@@ -220,6 +221,8 @@ void MDocObj::UndoEdit(int redo) {
 
   GetGridObject()->SetMirrorShown(HasMirrorLayer() ? 1 : 0);
   SwapLayerBackup();
+  SwapShadowSnapshot();
+  SwapSavedAnimation();
   SetRedoAvailable(redo == 0);
   ApplyElementParamToAll();
 }

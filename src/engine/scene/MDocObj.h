@@ -31,6 +31,7 @@
 //   MDocObj_Anim.cpp        animations: tracks, keys, showing frames, undo copies, camera object
 //   MDocObj_AnimRecord.cpp  the animation-list record, track blocks, animation files
 //   MDocObj_AnimEdit.cpp    key selection, moving and stretching keys, track order, stretching objects
+//   MDocObj_Shadow.cpp      shadow settings of the selection with their undo snapshot
 //   MDocObj_Primitives.cpp  primitives
 #include <cstddef>
 #include <cstdint>
@@ -271,6 +272,18 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // The selected object's animation as one track block; false without one.
   bool WriteSelectedAnimation(QFile& file);
   AnimList& CurrentAnimations() { return animations; }
+
+  // ---- shadow settings with undo: MDocObj_Shadow.cpp ---------------------------------
+  // The settings of the earliest selected child; `out` unchanged without one.
+  void GetSelectionShadowInfo(ShadowInfo& out);
+  // Commits the open step, keeps every child's settings for undo, then
+  // gives every selected child the settings.
+  void SetSelectionShadowInfo(const ShadowInfo& settings);
+  void BeginShadowEdit();
+  void TakeShadowSnapshot();
+  // Exchanges the kept settings with the children's (the undo pass).
+  void SwapShadowSnapshot();
+  void DropShadowSnapshot();
 
   // ---- key and track editing: MDocObj_AnimEdit.cpp ----------------------------------
   void SelectAllKeys(int value);
@@ -586,6 +599,7 @@ class MDocObj : public MGroupObj, public MShadowScene {
   unsigned char animationSwitchB = 0;
   int animationValue = -1;
   int animationFlags = 0;
+  PtrArray shadowSnapshots;  // ShadowInfo, owned, one per direct child
   int shadowSnapshotState = 0;
   int floorShadowState = 0;
 
