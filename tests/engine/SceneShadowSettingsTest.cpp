@@ -1,7 +1,7 @@
 // Shadow settings of the selection: read from the earliest selected child,
 // given to every selected child, undone and redone through the edit step
 // with unselected children untouched, and a snapshot that cannot be taken
-// whole not kept at all.
+// whole not kept at all; face colours by mesh and face index.
 #include "engine/SceneTestSupport.h"
 
 namespace {
@@ -66,6 +66,33 @@ TEST_F(SceneShadowSettingsTest, ASnapshotThatRunsOutOfMemoryIsNotKept) {
   EXPECT_GT(needed, 0);
   scene->UndoEdit(0);
   EXPECT_EQ(Mode(*scene, 1), kShadowFromChildren);
+}
+
+// Face colours share this file: both are the scene's material settings.
+TEST_F(SceneShadowSettingsTest, FaceColoursByMeshAndFaceIndexRefuseIndexesThatNameNoFace) {
+  auto scene = MakeScene([](MDocObj& s) {
+    Add(s, Tetra());
+    Add(s, Tetra(3, 0, 0));
+  });
+  ASSERT_EQ(scene->GetMeshIndex(scene->ChildAt(2)), 1);
+  MMeshObj* mesh = scene->GetMeshAt(1);
+  ASSERT_EQ(mesh, scene->ChildAt(2));
+  std::uint32_t before = 0, old = 0;
+  ASSERT_TRUE(scene->GetFaceColour(mesh, mesh->GetFaceAt(0), before));
+  ASSERT_TRUE(scene->SetFaceColour(1, 0, 0x0000FF, old));
+  EXPECT_EQ(old, before);
+  std::uint32_t now = 0;
+  ASSERT_TRUE(scene->GetFaceColour(mesh, mesh->GetFaceAt(0), now));
+  EXPECT_EQ(now, 0x0000FFu);
+  struct {
+    int mesh, face;
+  } bad[] = {{-1, 0}, {2, 0}, {1, -1}, {1, 99}};
+  for (auto b : bad) {
+    EXPECT_FALSE(scene->SetFaceColour(b.mesh, b.face, 0x00FF00, old)) << b.mesh << " " << b.face;
+    ASSERT_TRUE(scene->GetFaceColour(mesh, mesh->GetFaceAt(0), now));
+    EXPECT_EQ(now, 0x0000FFu);
+  }
+  EXPECT_EQ(scene->GetMeshAt(5), nullptr);
 }
 
 }  // namespace

@@ -32,6 +32,7 @@
 //   MDocObj_AnimRecord.cpp  the animation-list record, track blocks, animation files
 //   MDocObj_AnimEdit.cpp    key selection, moving and stretching keys, track order, stretching objects
 //   MDocObj_Shadow.cpp      shadow settings of the selection with their undo snapshot
+//   MDocObj_FaceColour.cpp  face colours by mesh and face index, expression textures, material checks
 //   MDocObj_Primitives.cpp  primitives
 #include <cstddef>
 #include <cstdint>
@@ -284,6 +285,22 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // Exchanges the kept settings with the children's (the undo pass).
   void SwapShadowSnapshot();
   void DropShadowSnapshot();
+
+  // ---- face colours: MDocObj_FaceColour.cpp -----------------------------------------
+  // Position among all meshes of the scene; -1 when absent.
+  int GetMeshIndex(MObject* mesh);
+  // The mesh at that position; null outside the list.
+  MMeshObj* GetMeshAt(int index);
+  // Recolours the face's material, or a figure face's expression textures;
+  // false (nothing changed) for indexes that name no face or a colour that
+  // cannot be read.
+  bool SetFaceColour(int meshIndex, int faceIndex, std::uint32_t colour, std::uint32_t& old);
+  bool GetFaceColour(MMeshObj* mesh, MFace* face, std::uint32_t& colour);
+  // Reads (or with `set` writes) the single colour of the face morph's
+  // expression textures; false when the face has none.
+  bool AccessFaceTextureColour(MMeshObj* mesh, MFace* face, std::uint32_t& colour, bool set);
+  bool HasTransparentShader();
+  void AvoidKeyGreenShaders();
 
   // ---- key and track editing: MDocObj_AnimEdit.cpp ----------------------------------
   void SelectAllKeys(int value);
