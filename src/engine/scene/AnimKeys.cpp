@@ -301,7 +301,7 @@ void MAKeyPose::CaptureFrom(MDocObj* scene, AnimView*, const char*) {
 void MAKeyPose::ApplyTo(MDocObj* scene, AnimView*) {
   MBoneObj* figure = AnimSelectedFigure(scene);
   if (EngContext().failState != kEngFailNone || figure == nullptr || figure->GetParent() == nullptr) return;
-  figure->SetPose(scene, pose);
+  scene->ApplyPoseToSelection(pose, figure->GetParent(), 0);
 }
 
 void MAKeyPose::Interpolate(int count, MAKeyInfo* const* keys, const double* weights) {

@@ -33,6 +33,7 @@
 //   MDocObj_AnimEdit.cpp    key selection, moving and stretching keys, track order, stretching objects
 //   MDocObj_Shadow.cpp      shadow settings of the selection with their undo snapshot
 //   MDocObj_FaceColour.cpp  face colours by mesh and face index, expression textures, material checks
+//   MDocObj_Pose.cpp        poses on the selected figures, from files and the clipboard
 //   MDocObj_Primitives.cpp  primitives
 #include <cstddef>
 #include <cstdint>
@@ -285,6 +286,22 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // Exchanges the kept settings with the children's (the undo pass).
   void SwapShadowSnapshot();
   void DropShadowSnapshot();
+
+  // ---- poses: MDocObj_Pose.cpp ---------------------------------------------------------
+  static constexpr int kPoseFitSome = -5005;  // some targets did not fit the pose
+  static constexpr int kPoseFitNone = -5004;  // none did, or there was none
+  // The selected objects holding a figure (with `boundOnly`, a skin-bound one).
+  void GetSelectedFigures(bool boundOnly, PtrArray& out);
+  // Poses the group, or the bound selected figures, whose skeleton fits;
+  // with keepFloor 1 each keeps its lowest point. 0, or kPoseFitSome/None.
+  int ApplyPoseToFigures(MPose& pose, MObject* group, int keepFloor);
+  // The same after bringing the pose's additions into the scene's unit.
+  int ApplyPoseToSelection(MPose& pose, MObject* group, int keepFloor);
+  // A pose read from the stream; a failure is cleared and thrown as -108.
+  int ApplyPoseFromFile(QFile& file, MObject* group, int keepFloor);
+  // The one bound selected figure's pose to the clipboard (emptied first).
+  void CopyPose();
+  int PastePose();
 
   // ---- face colours: MDocObj_FaceColour.cpp -----------------------------------------
   // Position among all meshes of the scene; -1 when absent.
