@@ -251,4 +251,58 @@ TEST_F(SceneAnimationTest, StretchingAnObjectKeepsTheFaceOnTheDirectionsSide) {
   EXPECT_NEAR(maxAfter.x - minAfter.x, 2 * (before.maxX - before.minX), 1e-9);
 }
 
+TEST_F(SceneAnimationTest, AnAppendedAnimationStartsFiveFramesAfterTheLastKey) {
+  auto scene = Animated(1);
+  Keys(*scene, {{40, true}});
+  MAnim source;  // no tracks
+  std::unique_ptr<MAnim> copy(scene->CurrentAnimations().At(0)->Clone());
+  ASSERT_NE(copy, nullptr);
+  copy->objects.RemoveAll();
+  SelectOnly(*scene, {1});
+  EXPECT_EQ(scene->ApplyAnimationToSelection(copy.get(), true), 2);
+  EXPECT_EQ(Frames(*scene, 0), "0 40 45 85");
+  EXPECT_EQ(scene->GetKeyState(40, 0, nullptr, nullptr), 0);
+  EXPECT_EQ(scene->GetKeyState(85, 0, nullptr, nullptr), 1);
+  // A source whose kinds match nothing fits nothing.
+  EXPECT_EQ(scene->MatchAnimation(&source), 0);
+}
+
+TEST_F(SceneAnimationTest, OnlyOneAnimationOfTheSelectionIsWritten) {
+  auto scene = Animated(2);
+  testsupport::TempDir dir;
+  QFile out(dir.File("anim.bin"), platform::File::Mode::kCreateWrite);
+  SelectOnly(*scene, {1, 2});
+  EXPECT_EQ(scene->WriteSelectedAnimation(out), MDocObj::kNoSingleAnimation);
+  SelectOnly(*scene, {2});
+  EXPECT_EQ(scene->WriteSelectedAnimation(out), 0);
+  out.FlushAndClose();
+  QFile in(dir.File("anim.bin"), platform::File::Mode::kRead);
+  std::unique_ptr<MAnim> read(MAnim::CreateFromFile(in, nullptr));
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->tracks.count, 1);
+}
+
+TEST_F(SceneAnimationTest, AReplacedObjectHandsOnItsPlaceAndAnimation) {
+  auto scene = Animated(1);
+  MObject* old = scene->ChildAt(1);
+  MObject* fresh = Add(*scene, Tetra(0, 5, 0));
+  scene->ReplaceObject(old, fresh, false);
+  EXPECT_EQ(scene->ChildAt(1), fresh);
+  EXPECT_EQ(scene->ChildAt(2), old);
+  EXPECT_EQ(scene->CurrentAnimations().At(0)->Object(0), fresh);
+  ExpectNear(Origin(fresh), Origin(old).x, Origin(old).y, Origin(old).z);
+  // The selected object takes the listed one's place, which is deleted: no
+  // animation list keeps it, the saved copy included.
+  scene->SaveAnimation();
+  SelectOnly(*scene, {2});
+  PtrArray list;
+  ASSERT_TRUE(list.Add(fresh));
+  scene->ReplaceSelectedObjects(list);
+  EXPECT_EQ(scene->children.count, 2);
+  EXPECT_EQ(scene->ChildAt(1), old);
+  EXPECT_EQ(scene->CurrentAnimations().At(0)->Object(0), old);
+  EXPECT_EQ(scene->SwapSavedAnimation(), -1);
+  EXPECT_EQ(scene->CurrentAnimations().At(0)->objects.count, 0);
+}
+
 }  // namespace

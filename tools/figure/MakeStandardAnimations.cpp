@@ -24,7 +24,7 @@ bool WriteAnimationFile(engine::MDocObj& scene, const std::string& folder, const
   bool ok = false;
   try {
     engine::QFile file(staging + "/anim.Z4E", platform::File::Mode::kCreateWrite);
-    ok = scene.WriteSelectedAnimation(file);
+    ok = scene.WriteSelectedAnimation(file) == 0;
     file.FlushAndClose();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "make_standard_animations: %s: %s\n", name.c_str(), e.what());

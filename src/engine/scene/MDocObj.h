@@ -266,13 +266,28 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // Takes a deleted object out of every animation list (current, saved,
   // pending), so none keeps its address.
   void ForgetAnimatedObject(MObject* object);
-  // An animation read from a track block, put on the selected object's
-  // animation (made when it has none): each matched track replaced, or with
-  // an offset of 0 or more its keys added from that frame. Answers the
-  // transfer's result (0 nothing matched) or -1 when nothing can take it.
-  int LoadAnimation(MAnim* source, int unitCode, int offset);
-  // The selected object's animation as one track block; false without one.
-  bool WriteSelectedAnimation(QFile& file);
+  // The selection's animations (made where missing) with their objects'
+  // child indexes; answers how many.
+  int CollectSelectionTracks(PtrArray& collected, EngArray<std::int32_t>& objectIndexes,
+                             EngArray<std::int32_t>* animationIndexes);
+  // -1 nothing selected; 1 some animation fits partly; 2 one fits fully; 0 none.
+  int MatchAnimation(MAnim* animation);
+  int ApplyAnimationToChild(MAnim* animation, int childIndex, int offset);
+  // Replaces the matching tracks, or with `append` adds the keys five
+  // frames after the selection's last key.
+  int ApplyAnimationToSelection(MAnim* animation, bool append);
+  // Reads a track block and applies it to the selection, undoably; 0, or -1
+  // when it cannot be read or fits nothing.
+  int LoadAnimation(QFile& file, bool append);
+  static constexpr int kNoSingleAnimation = -5006;
+  // The selected track, or the one animation of the selection, as a track
+  // block; kNoSingleAnimation (nothing written) otherwise.
+  int WriteSelectedAnimation(QFile& file);
+  // Empties the animations when only still ones of the listed objects exist.
+  void ClearStillAnimations(const PtrArray& objects);
+  // The new object takes the old one's place, turn, position and animation.
+  void ReplaceObject(MObject* old, MObject* fresh, bool deleteOld);
+  void ReplaceSelectedObjects(const PtrArray& objects);
   AnimList& CurrentAnimations() { return animations; }
 
   // ---- shadow settings with undo: MDocObj_Shadow.cpp ---------------------------------

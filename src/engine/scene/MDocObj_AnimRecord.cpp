@@ -5,8 +5,11 @@
 // that is no longer a child is left out when writing, an index outside the
 // children is left out when reading, and a scene written as one merged mesh
 // stores no animations (their objects do not exist in it).
+#include <algorithm>
 #include <cstring>
+#include <memory>
 
+#include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/core/RecordReading.h"
 #include "engine/scene/MDocObj.h"
@@ -171,32 +174,164 @@ int MDocObj::ReadAnimList(QFile& file, int limit) {
 
 // ---- animation files --------------------------------------------------------------------
 
-int MDocObj::LoadAnimation(MAnim* source, int sourceUnit, int offset) {
+int MDocObj::CollectSelectionTracks(PtrArray& collected, EngArray<std::int32_t>& objectIndexes,
+                                    EngArray<std::int32_t>* animationIndexes) {
   PtrArray selected;
   GetSelectedObjects(selected);
-  if (selected.count == 0) return -1;
-  auto* object = static_cast<MObject*>(selected[0]);
-  int index = FindAnimation(object, false);
-  if (index < 0) {
-    if (CreateObjectAnimation(object) == 0) return -1;
-    index = FindAnimation(object, false);
-    if (index < 0) return -1;
+  if (Failed() || selected.count == 0) return 0;
+  for (int s = 0; s < selected.count; ++s) {
+    auto* object = static_cast<MObject*>(selected[s]);
+    int index = FindAnimation(object, false);
+    if (index < 0) {
+      if (CreateObjectAnimation(object) == 0) continue;
+      index = FindAnimation(object, false);
+      ENG_FATAL_IF(index < 0);
+    }
+    MAnim* animation = animations.At(index);
+    bool seen = false;
+    for (int k = 0; k < collected.count && !seen; ++k) seen = collected[k] == animation;
+    if (seen) continue;
+    if (!collected.Add(animation) || !objectIndexes.Add(GetTopObjectIndex(object)) ||
+        (animationIndexes != nullptr && !animationIndexes->Add(index))) {
+      EngRecordFailure(kEngReasonOutOfMemory);
+      break;
+    }
   }
-  if (sourceUnit != unitCode) source->ScaleBy(GetUnitFactor(unitCode) / GetUnitFactor(sourceUnit));
-  const int result = animations.At(index)->Apply(source, offset);
-  if (Failed()) return 0;
-  ShowFrame(GetCurrentFrame(), nullptr);
-  return result;
+  // Making animations changed the selection.
+  for (int s = 0; s < selected.count; ++s) static_cast<MObject*>(selected[s])->Select(true);
+  return collected.count;
 }
 
-bool MDocObj::WriteSelectedAnimation(QFile& file) {
+int MDocObj::MatchAnimation(MAnim* animation) {
+  PtrArray collected;
+  EngArray<std::int32_t> indexes;
+  if (CollectSelectionTracks(collected, indexes, nullptr) == 0) return -1;
+  bool some = false, all = false;
+  for (int i = 0; i < collected.count; ++i) {
+    const int match = static_cast<MAnim*>(collected[i])->Match(animation);
+    some = some || match == 1;
+    all = all || match == 2;
+  }
+  return some ? 1 : all ? 2 : 0;
+}
+
+int MDocObj::ApplyAnimationToChild(MAnim* animation, int childIndex, int offset) {
+  ENG_FATAL_IF(childIndex < 0 || childIndex >= children.count);
+  MObject* child = ChildAt(childIndex);
+  int index = FindAnimation(child, false);
+  if (index < 0) {
+    // Only a saved one-object animation may bring its object a new one.
+    ENG_FATAL_IF(offset >= 0);
+    ENG_FATAL_IF(animation->objects.count != 1);
+    ENG_FATAL_IF(CreateObjectAnimation(child) != 1);
+    index = FindAnimation(child, false);
+    ENG_FATAL_IF(index < 0);
+  }
+  return animations.At(index)->Apply(animation, offset);
+}
+
+int MDocObj::ApplyAnimationToSelection(MAnim* animation, bool append) {
+  SelectAllKeys(0);
+  PtrArray collected;
+  EngArray<std::int32_t> indexes;
+  if (CollectSelectionTracks(collected, indexes, nullptr) == 0) return -1;
+  int offset = -1;
+  if (append) {
+    int last = 0;
+    for (int i = 0; i < collected.count; ++i) last = std::max(last, static_cast<MAnim*>(collected[i])->GetLastFrame());
+    offset = 5 + last;
+  }
+  bool some = false, all = false;
+  for (int j = 0; j < collected.count; ++j) {
+    const int result = ApplyAnimationToChild(animation, indexes[j], offset);
+    if (Failed()) return -1;
+    some = some || result == 1;
+    all = all || result == 2;
+  }
+  return some ? 1 : all ? 2 : 0;
+}
+
+int MDocObj::LoadAnimation(QFile& file, bool append) {
+  int unit = 0;
+  std::unique_ptr<MAnim> loaded(MAnim::CreateFromFile(file, &unit));
+  if (loaded == nullptr) return -1;
+  if (unit != unitCode) loaded->ScaleBy(GetUnitFactor(unitCode) / GetUnitFactor(unit));
+  CommitAnimationEdit();
+  if (MatchAnimation(loaded.get()) <= 0) return -1;
+  ApplyAnimationToSelection(loaded.get(), append);
+  return 0;
+}
+
+int MDocObj::WriteSelectedAnimation(QFile& file) {
+  if (animationIndex >= 0) {
+    WriteAnimTracks(file, nullptr, animationIndex);
+    return 0;
+  }
+  MAnim* only = nullptr;
+  int count = 0;
+  for (int i = 0; i < animations.Count(); ++i) {
+    MAnim* animation = animations.At(i);
+    bool selected = false;
+    for (int k = 0; k < animation->objects.count && !selected; ++k) selected = animation->Object(k)->IsSelected();
+    if (selected) {
+      only = animation;
+      ++count;
+    }
+  }
+  if (count != 1) return kNoSingleAnimation;
+  WriteAnimTracks(file, only, -1);
+  return 0;
+}
+
+void MDocObj::ClearStillAnimations(const PtrArray& objects) {
+  for (int i = 0; i < children.count; ++i) {
+    MObject* child = ChildAt(i);
+    const int index = FindAnimation(child, false);
+    if (index < 0) continue;
+    bool listed = false;
+    for (int k = 0; k < objects.count && !listed; ++k) listed = objects[k] == child;
+    if (!listed || animations.At(index)->GetLastFrame() != 0) return;
+  }
+  animations.Clear();
+}
+
+void MDocObj::ReplaceObject(MObject* old, MObject* fresh, bool deleteOld) {
+  MatrixRecord oldMatrix, newMatrix, placed;
+  old->GetMatrix(oldMatrix);
+  fresh->GetMatrix(newMatrix);
+  double y, x, z, ny, nx, nz;
+  PointRecord oldScale, oldPlace, newScale, newPlace;
+  MUtilDecomposeMatrix(oldMatrix, y, x, z, oldScale, oldPlace);
+  MUtilDecomposeMatrix(newMatrix, ny, nx, nz, newScale, newPlace);
+  MUtilComposeMatrix(y, x, z, newScale, oldPlace, nullptr, placed);
+  fresh->SetMatrix(placed);
+  const int i = GetTopObjectIndex(old), j = GetTopObjectIndex(fresh);
+  const int index = FindAnimation(old, false);
+  if (index >= 0) {
+    PtrArray& objects = animations.At(index)->objects;
+    for (int k = 0; k < objects.count; ++k)
+      if (objects[k] == old) objects[k] = fresh;
+  }
+  if (i < 0 || j < 0) return;
+  children[i] = fresh;
+  fresh->SetParent(this);
+  if (deleteOld) {
+    for (int k = j; k + 1 < children.count; ++k) children[k] = children[k + 1];
+    --children.count;
+    // No list keeps the address of the deleted object.
+    ForgetAnimatedObject(old);
+    delete old;
+  } else {
+    children[j] = old;
+  }
+}
+
+void MDocObj::ReplaceSelectedObjects(const PtrArray& objects) {
   PtrArray selected;
   GetSelectedObjects(selected);
-  if (selected.count == 0) return false;
-  const int index = FindAnimation(static_cast<MObject*>(selected[0]), false);
-  if (index < 0) return false;
-  WriteAnimTracks(file, animations.At(index), 0);
-  return true;
+  ENG_FATAL_IF(selected.count != objects.count);
+  for (int k = 0; k < objects.count; ++k)
+    ReplaceObject(static_cast<MObject*>(objects[k]), static_cast<MObject*>(selected[k]), true);
 }
 
 }  // namespace engine

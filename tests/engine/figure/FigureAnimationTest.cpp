@@ -157,7 +157,7 @@ TEST_F(FigureAnimationTest, AnAnimationFilePutOnAnotherFigurePlaysTheSamePoses) 
   group_->Select(true);
   {
     QFile out(dir.File("anim.Z4E"), platform::File::Mode::kCreateWrite);
-    ASSERT_TRUE(scene_.WriteSelectedAnimation(out));
+    ASSERT_EQ(scene_.WriteSelectedAnimation(out), 0);
     out.FlushAndClose();
   }
   scene_.ShowFrame(25, nullptr);
@@ -168,13 +168,10 @@ TEST_F(FigureAnimationTest, AnAnimationFilePutOnAnotherFigurePlaysTheSamePoses) 
   MGroupObj* group = built.get();
   other.AddChild(built.release());
   QFile in(dir.File("anim.Z4E"), platform::File::Mode::kRead);
-  int unit = -1;
-  std::unique_ptr<MAnim> loaded(MAnim::CreateFromFile(in, &unit));
-  ASSERT_NE(loaded, nullptr) << EngContext().failText;
-  EXPECT_EQ(unit, 0);
   other.SelectAll(false);
   group->Select(true);
-  EXPECT_EQ(other.LoadAnimation(loaded.get(), unit, -1), 2);
+  ASSERT_EQ(other.LoadAnimation(in, false), 0) << EngContext().failText;
+  EXPECT_EQ(in.BytesLeft(), 0);
   other.ShowFrame(25, nullptr);
   ASSERT_EQ(FailState(), 0);
   EXPECT_LT(Largest(BoneAngles(*standardfigure::FigureOf(*group)), expected), 1e-9);
