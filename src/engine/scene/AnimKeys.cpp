@@ -76,6 +76,14 @@ MBoneObj* AnimSelectedFigure(MDocObj* scene) {
   return nullptr;
 }
 
+void AnimTurnAndPlaceWithScale(const MatrixRecord& turnAndPlace, const MatrixRecord& scaleFrom, MatrixRecord& out) {
+  double y, x, z, sy, sx, sz;
+  PointRecord keepScale, place, scale, unused;
+  MUtilDecomposeMatrix(turnAndPlace, y, x, z, unused, place);
+  MUtilDecomposeMatrix(scaleFrom, sy, sx, sz, scale, keepScale);
+  MUtilComposeMatrix(y, x, z, scale, place, nullptr, out);
+}
+
 // ---- the base -----------------------------------------------------------------------------
 
 void MAKeyInfo::WriteHeader(QFile& file) const {
@@ -212,11 +220,7 @@ void MAKeyObj::ApplyTo(MDocObj* scene, AnimView*) {
     // Keep the object's own size; take the key's turn and place.
     MatrixRecord own;
     object->GetMatrix(own);
-    double y, x, z, ky, kx, kz;
-    PointRecord ownScale, ownPlace, keyScale, keyPlace;
-    MUtilDecomposeMatrix(own, y, x, z, ownScale, ownPlace);
-    MUtilDecomposeMatrix(matrix, ky, kx, kz, keyScale, keyPlace);
-    MUtilComposeMatrix(ky, kx, kz, ownScale, keyPlace, nullptr, applied);
+    AnimTurnAndPlaceWithScale(matrix, own, applied);
   }
   object->SetMatrix(applied);
 }

@@ -54,6 +54,9 @@ enum AnimTrackKind : int {
 constexpr int kKeyNotPlaced = -100;  // frame of a blended key without a value
 constexpr int kKeySelected = 0x100;
 
+// The turn and place of one matrix with the per-axis scale of another.
+void AnimTurnAndPlaceWithScale(const MatrixRecord& turnAndPlace, const MatrixRecord& scaleFrom, MatrixRecord& out);
+
 class MAKeyInfo {
  public:
   MAKeyInfo() = default;

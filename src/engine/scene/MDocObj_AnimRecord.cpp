@@ -299,11 +299,7 @@ void MDocObj::ReplaceObject(MObject* old, MObject* fresh, bool deleteOld) {
   MatrixRecord oldMatrix, newMatrix, placed;
   old->GetMatrix(oldMatrix);
   fresh->GetMatrix(newMatrix);
-  double y, x, z, ny, nx, nz;
-  PointRecord oldScale, oldPlace, newScale, newPlace;
-  MUtilDecomposeMatrix(oldMatrix, y, x, z, oldScale, oldPlace);
-  MUtilDecomposeMatrix(newMatrix, ny, nx, nz, newScale, newPlace);
-  MUtilComposeMatrix(y, x, z, newScale, oldPlace, nullptr, placed);
+  AnimTurnAndPlaceWithScale(oldMatrix, newMatrix, placed);
   fresh->SetMatrix(placed);
   const int i = GetTopObjectIndex(old), j = GetTopObjectIndex(fresh);
   const int index = FindAnimation(old, false);
