@@ -278,5 +278,23 @@ TEST_F(FigureAnimationTest, TheWalkPlaysFrameByFrameIntoPictures) {
   EXPECT_LT(PixelsOffGolden(frames.back(), frames.front()), 20);
 }
 
+// The wave: the raised arm swings its forearm between keys.
+TEST_F(FigureAnimationTest, TheWaveRaisesTheArmAndSwingsTheForearm) {
+  ASSERT_TRUE(standardfigure::RecordStandardAnimation(scene_, *group_, "wave")) << EngContext().failText;
+  EXPECT_EQ(scene_.GetFrameCount(true), 36);
+  std::vector<platform::Image> frames;
+  for (int frame : {0, 12, 16}) {
+    scene_.ShowFrame(frame, nullptr);
+    ASSERT_EQ(FailState(), 0);
+    platform::Image image;
+    std::string error;
+    ASSERT_TRUE(RenderGroupAround(*group_, 200, 240, 0, false, {0, 1.1, 0}, 0.9, image, &error)) << error;
+    EXPECT_TRUE(platform::SaveImageFile(image, PictureFolder() + "/wave_frame_" + std::to_string(frame) + ".png"));
+    frames.push_back(std::move(image));
+  }
+  EXPECT_GT(PixelsOffGolden(frames[1], frames[0]), 100);
+  EXPECT_GT(PixelsOffGolden(frames[2], frames[1]), 100);
+}
+
 }  // namespace
 }  // namespace figuretest
