@@ -624,7 +624,8 @@ class MMeshObj : public MObject {
   // (drawn ones too), no stricter modelling invariants. Safe on damaged
   // links.
   std::string DescribeLinkFault(int mode) const;
-  // For a loaded mesh: a broken link is a load failure with that text.
+  // For a loaded mesh: a broken link is a load failure with that text; a
+  // mirror partner that does not name its vertex back is dropped.
   bool CheckLoadedLinks();
 
   // ==== modelling operations still to come: MMeshObj_Pending.cpp ==============
