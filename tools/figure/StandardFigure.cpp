@@ -314,9 +314,9 @@ std::vector<std::string> StandardPoseNames() { return {"standing", "sitting", "w
 
 namespace {
 
-// Turns the bone from joint a to joint b, with everything below it, about
-// a by `degrees` about `axis`.
-void Turn(MBoneObj& figure, int a, int b, const PointRecord& axis, double degrees) {
+}  // namespace
+
+void TurnBone(MBoneObj& figure, int a, int b, const PointRecord& axis, double degrees) {
   MVertex* from = figure.GetVertexByIndex(a);
   MVertex* to = figure.GetVertexByIndex(b);
   MLine* line = from->FindLine(to);
@@ -329,36 +329,34 @@ void Turn(MBoneObj& figure, int a, int b, const PointRecord& axis, double degree
   figure.RotateBonesAbout(from->position, rotation, below);
 }
 
-}  // namespace
-
 bool MakeStandardPose(MBoneObj& figure, const std::string& name, MPose& pose) {
   const PointRecord x{1, 0, 0}, z{0, 0, 1};
   figure.ResetPose(nullptr);
   if (name == "standing") {
     // The rest pose with the arms a little lower.
-    Turn(figure, kShoulderR, kElbowR, z, -8);
-    Turn(figure, kShoulderL, kElbowL, z, 8);
+    TurnBone(figure, kShoulderR, kElbowR, z, -8);
+    TurnBone(figure, kShoulderL, kElbowL, z, 8);
   } else if (name == "sitting") {
-    Turn(figure, kHipR, kKneeR, x, -85);
-    Turn(figure, kHipL, kKneeL, x, -85);
-    Turn(figure, kKneeR, kAnkleR, x, 90);
-    Turn(figure, kKneeL, kAnkleL, x, 90);
-    Turn(figure, kElbowR, kWristR, x, -40);
-    Turn(figure, kElbowL, kWristL, x, -40);
+    TurnBone(figure, kHipR, kKneeR, x, -85);
+    TurnBone(figure, kHipL, kKneeL, x, -85);
+    TurnBone(figure, kKneeR, kAnkleR, x, 90);
+    TurnBone(figure, kKneeL, kAnkleL, x, 90);
+    TurnBone(figure, kElbowR, kWristR, x, -40);
+    TurnBone(figure, kElbowL, kWristL, x, -40);
     figure.MoveAllJoints({0, -0.42, 0});
   } else if (name == "walking") {
-    Turn(figure, kHipR, kKneeR, x, -25);
-    Turn(figure, kHipL, kKneeL, x, 20);
-    Turn(figure, kKneeL, kAnkleL, x, 25);
-    Turn(figure, kShoulderR, kElbowR, x, 20);
-    Turn(figure, kShoulderL, kElbowL, x, -20);
-    Turn(figure, kElbowR, kWristR, x, -15);
-    Turn(figure, kElbowL, kWristL, x, -25);
+    TurnBone(figure, kHipR, kKneeR, x, -25);
+    TurnBone(figure, kHipL, kKneeL, x, 20);
+    TurnBone(figure, kKneeL, kAnkleL, x, 25);
+    TurnBone(figure, kShoulderR, kElbowR, x, 20);
+    TurnBone(figure, kShoulderL, kElbowL, x, -20);
+    TurnBone(figure, kElbowR, kWristR, x, -15);
+    TurnBone(figure, kElbowL, kWristL, x, -25);
   } else if (name == "arms_raised") {
-    Turn(figure, kShoulderR, kElbowR, z, 115);
-    Turn(figure, kShoulderL, kElbowL, z, -115);
-    Turn(figure, kElbowR, kWristR, z, 15);
-    Turn(figure, kElbowL, kWristL, z, -15);
+    TurnBone(figure, kShoulderR, kElbowR, z, 115);
+    TurnBone(figure, kShoulderL, kElbowL, z, -115);
+    TurnBone(figure, kElbowR, kWristR, z, 15);
+    TurnBone(figure, kElbowL, kWristL, z, -15);
   } else {
     return false;
   }

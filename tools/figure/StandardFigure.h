@@ -34,6 +34,10 @@ std::vector<std::string> StandardPoseNames();
 // `pose`; the figure is left posed. False for an unknown name.
 bool MakeStandardPose(engine::MBoneObj& figure, const std::string& name, engine::MPose& pose);
 
+// Turns the bone from joint a to joint b, with everything below it, about
+// a by `degrees` about `axis` (joints as numbered below).
+void TurnBone(engine::MBoneObj& figure, int a, int b, const engine::PointRecord& axis, double degrees);
+
 // Building blocks, for the tests' small figures too.
 // A line from `from` (parent joint) to `to` at the end of the cycles around
 // both joints; null when memory ran out.

@@ -56,6 +56,8 @@ MDocObj::~MDocObj() {
   removedObjects.RemoveAll();
   EngFree(layerBackup);
   delete morphTargets;
+  delete animationsPending;
+  DropShadowSnapshot();
   // The children go with the group; the pools are compacted there.
 }
 
@@ -161,16 +163,20 @@ void MDocObj::EndEdit(int noMeshUndo) {
     object->SetEditState(kEditUnchanged);
     object->SaveState();
   }
-  for (int i = 0; i < removedObjects.count; ++i) delete static_cast<MObject*>(removedObjects[i]);
+  for (int i = 0; i < removedObjects.count; ++i) {
+    ForgetAnimatedObject(static_cast<MObject*>(removedObjects[i]));
+    delete static_cast<MObject*>(removedObjects[i]);
+  }
   removedObjects.RemoveAll();
 
   SetUndoStep(true);
   untouched = 0;
   RemoveEmptyObjects();
+  RemoveMissingAnimObjects();
   DropLayerBackup();
   SetRedoAvailable(false);
-  animationUndoState = 0;
-  shadowSnapshotState = 0;
+  DropSavedAnimation();
+  DropShadowSnapshot();
   floorShadowState = 0;
 }
 
@@ -215,6 +221,8 @@ void MDocObj::UndoEdit(int redo) {
 
   GetGridObject()->SetMirrorShown(HasMirrorLayer() ? 1 : 0);
   SwapLayerBackup();
+  SwapShadowSnapshot();
+  SwapSavedAnimation();
   SetRedoAvailable(redo == 0);
   ApplyElementParamToAll();
 }
@@ -245,6 +253,7 @@ void MDocObj::RemoveEmptyObjects() {
     auto* object = static_cast<MObject*>(empty[i]);
     // A group emptied here is deleted by the detaching cascade.
     DetachObject(object);
+    ForgetAnimatedObject(object);
     delete object;
   }
 }

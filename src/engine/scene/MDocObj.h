@@ -3,7 +3,7 @@
 // whose first child is always the floor grid and whose other direct
 // children are the scene's objects (meshes, figures, groups of them). Around
 // them it keeps 99 layers, the objects taken out during the current edit
-// step, the morph targets, the stored animation block and a few switches.
+// step, the morph targets, the animations and a few switches.
 //
 // The edit step: a command saves an object before changing it
 // (MObject::SaveUndo, or MMeshObj::SaveEditState for mesh contents), gives
@@ -28,6 +28,12 @@
 //   MDocObj_Transform.cpp   moving, turning and scaling the selection; units; step transforms
 //   MDocObj_Copies.cpp      repeated and circular copies; align and distribute
 //   MDocObj_Merge.cpp       detaching, merging and joining meshes; element snapping
+//   MDocObj_Anim.cpp        animations: tracks, keys, showing frames, undo copies, camera object
+//   MDocObj_AnimRecord.cpp  the animation-list record, track blocks, animation files
+//   MDocObj_AnimEdit.cpp    key selection, moving and stretching keys, track order, stretching objects
+//   MDocObj_Shadow.cpp      shadow settings of the selection with their undo snapshot
+//   MDocObj_FaceColour.cpp  face colours by mesh and face index, expression textures, material checks
+//   MDocObj_Pose.cpp        poses on the selected figures, from files and the clipboard
 //   MDocObj_Primitives.cpp  primitives
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +44,7 @@
 #include "engine/core/MGroupObj.h"
 #include "engine/core/ShadowScene.h"
 #include "engine/mesh/MMeshObj.h"
+#include "engine/scene/AnimList.h"
 
 namespace engine {
 
@@ -198,8 +205,159 @@ class MDocObj : public MGroupObj, public MShadowScene {
   bool GetAnimationFlag() const { return (animationFlags & 1) != 0; }
   void SetAnimationFlag(bool value) { animationFlags = value ? (animationFlags | 1) : (animationFlags & ~1); }
   int GetUnitCode() const { return unitCode; }
-  // Whether animations drive the objects; none do until the scene animates.
-  bool IsAnimationActive(int) const { return false; }
+
+  // ---- animation: MDocObj_Anim.cpp ------------------------------------------------
+  void CommitAnimationEdit();
+  void DropSavedAnimation();
+  void SaveAnimation();
+  int SwapSavedAnimation();
+  void PrepareAnimationSnapshot();
+  void CommitAnimationSnapshot();
+  bool CanAnimateObject(MObject* object, int* figureOut, int* morphOut);
+  void AddObjectTrack(MAnim* animation);
+  void AddPoseTrack(MAnim* animation);
+  void AddMorphTrack(MAnim* animation, const char* path);
+  void AddCameraTrack(MAnim* animation, AnimView* view);
+  int CreateObjectAnimation(MObject* object);
+  void SetCameraAnimation(AnimView* view, int value, bool remove);
+  bool CreateSelectionAnimations(AnimView* view);
+  void RenumberTracks(int oldCount);
+  int FindAnimation(MObject* object, bool byCamera);
+  bool DeleteAnimation(int index);
+  void RemoveUnusedAnimations();
+  int DeleteSelectionTracks();
+  void SelectTrackObjects(int number);
+  MAnimKeys* GetTrack(int number, int* animationOut);
+  void SetCameraAnimState(int value) { animations.cameraState = value; }
+  int GetCameraAnimState() const { return animations.cameraState; }
+  int GetCurrentFrame() const { return animations.currentFrame; }
+  void SetCurrentFrame(int frame) { animations.currentFrame = frame; }
+  void SetFrameCount(int count) { animations.frameCount = count; }
+  int GetFrameCount(bool fromTracks);
+  void SetAnimValue(int value) { animations.storedValue = value; }
+  int GetAnimValue() const { return animations.storedValue; }
+  void SetExtraAnimValues(int a, int b, int c);
+  void GetExtraAnimValues(int& a, int& b, int& c) const;
+  MAKeyInfo* GetKeyAt(int frame, int number);
+  int RecordKey(int frame, int number, AnimView* view);
+  void ShowFrame(int frame, AnimView* view);
+  int GetTrackCount() const;
+  void GetTrackInfo(int number, int* animationOut, char* nameOut, EngArray<std::int32_t>* frames);
+  void RemoveMissingAnimObjects();
+  int GetTopObjectIndex(MObject* object);
+  MObject* GetChildAt(int index) { return ChildAt(index); }
+  void SelectOnlyChild(int index);
+  void SelectLastChild();
+  int SelectPosableFigures();
+  // Whether animations hold the objects for a purpose: 0 moving or
+  // scaling objects, 1 and 2 other edits.
+  bool IsAnimationActive(int purpose) const;
+  bool SelectionHasAnimation();
+  bool SelectionHasNonFigure(MObject* object);
+  bool HasAnimations() const { return animations.Count() > 0; }
+  void SetAnimationName(int index, const char* text) { animations.At(index)->SetName(text); }
+  void GetAnimationName(int index, char* buffer) const;
+  MObject* FindCameraObject();
+  void RemoveCameraObject();
+  void UpdateCameraObject(AnimView* view);
+  // The scene's morph targets of the object path, at their weights, put on
+  // the meshes that carry that path.
+  void ApplyMorphWeights(const char* path);
+  // Takes a deleted object out of every animation list (current, saved,
+  // pending), so none keeps its address.
+  void ForgetAnimatedObject(MObject* object);
+  // The selection's animations (made where missing) with their objects'
+  // child indexes; answers how many.
+  int CollectSelectionTracks(PtrArray& collected, EngArray<std::int32_t>& objectIndexes,
+                             EngArray<std::int32_t>* animationIndexes);
+  // -1 nothing selected; 1 some animation fits partly; 2 one fits fully; 0 none.
+  int MatchAnimation(MAnim* animation);
+  int ApplyAnimationToChild(MAnim* animation, int childIndex, int offset);
+  // Replaces the matching tracks, or with `append` adds the keys five
+  // frames after the selection's last key.
+  int ApplyAnimationToSelection(MAnim* animation, bool append);
+  // Reads a track block and applies it to the selection, undoably; 0, or -1
+  // when it cannot be read or fits nothing.
+  int LoadAnimation(QFile& file, bool append);
+  static constexpr int kNoSingleAnimation = -5006;
+  // The selected track, or the one animation of the selection, as a track
+  // block; kNoSingleAnimation (nothing written) otherwise.
+  int WriteSelectedAnimation(QFile& file);
+  // Empties the animations when only still ones of the listed objects exist.
+  void ClearStillAnimations(const PtrArray& objects);
+  // The new object takes the old one's place, turn, position and animation.
+  void ReplaceObject(MObject* old, MObject* fresh, bool deleteOld);
+  void ReplaceSelectedObjects(const PtrArray& objects);
+  AnimList& CurrentAnimations() { return animations; }
+
+  // ---- shadow settings with undo: MDocObj_Shadow.cpp ---------------------------------
+  // The settings of the earliest selected child; `out` unchanged without one.
+  void GetSelectionShadowInfo(ShadowInfo& out);
+  // Commits the open step, keeps every child's settings for undo, then
+  // gives every selected child the settings.
+  void SetSelectionShadowInfo(const ShadowInfo& settings);
+  void BeginShadowEdit();
+  void TakeShadowSnapshot();
+  // Exchanges the kept settings with the children's (the undo pass).
+  void SwapShadowSnapshot();
+  void DropShadowSnapshot();
+
+  // ---- poses: MDocObj_Pose.cpp ---------------------------------------------------------
+  static constexpr int kPoseFitSome = -5005;  // some targets did not fit the pose
+  static constexpr int kPoseFitNone = -5004;  // none did, or there was none
+  // The selected objects holding a figure (with `boundOnly`, a skin-bound one).
+  void GetSelectedFigures(bool boundOnly, PtrArray& out);
+  // Poses the group, or the bound selected figures, whose skeleton fits;
+  // with keepFloor 1 each keeps its lowest point. 0, or kPoseFitSome/None.
+  int ApplyPoseToFigures(MPose& pose, MObject* group, int keepFloor);
+  // The same after bringing the pose's additions into the scene's unit.
+  int ApplyPoseToSelection(MPose& pose, MObject* group, int keepFloor);
+  // A pose read from the stream; a failure is cleared and thrown as -108.
+  int ApplyPoseFromFile(QFile& file, MObject* group, int keepFloor);
+  // The one bound selected figure's pose to the clipboard (emptied first).
+  void CopyPose();
+  int PastePose();
+
+  // ---- face colours: MDocObj_FaceColour.cpp -----------------------------------------
+  // Position among all meshes of the scene; -1 when absent.
+  int GetMeshIndex(MObject* mesh);
+  // The mesh at that position; null outside the list.
+  MMeshObj* GetMeshAt(int index);
+  // Recolours the face's material, or a figure face's expression textures;
+  // false (nothing changed) for indexes that name no face or a colour that
+  // cannot be read.
+  bool SetFaceColour(int meshIndex, int faceIndex, std::uint32_t colour, std::uint32_t& old);
+  bool GetFaceColour(MMeshObj* mesh, MFace* face, std::uint32_t& colour);
+  // Reads (or with `set` writes) the single colour of the face morph's
+  // expression textures; false when the face has none.
+  bool AccessFaceTextureColour(MMeshObj* mesh, MFace* face, std::uint32_t& colour, bool set);
+  bool HasTransparentShader();
+  void AvoidKeyGreenShaders();
+
+  // ---- key and track editing: MDocObj_AnimEdit.cpp ----------------------------------
+  void SelectAllKeys(int value);
+  void SelectKeysInRange(int frameA, int frameB, int trackA, int trackB, bool toggle);
+  // -1 without the track or key; else 1 selected, 0 not, with its kind and
+  // extra flag.
+  int GetKeyState(int frame, int number, int* kindOut, int* extraOut);
+  int GetKeyInterpolation(int frame, int number);
+  int GetKeyExtraFlag(int frame, int number);
+  void CollectSelectedKeys(PtrArray& out);
+  void SetSelectedKeysInterpolation(int kind);
+  void SetSelectedKeysExtraFlag(int value);
+  void DeleteSelectedKeys();
+  // Moves (or copies) the selected keys by the offset; beeps and changes
+  // nothing when a key would go below frame 0 or onto a key that stays.
+  bool MoveSelectedKeys(int offset, bool copy);
+  // Stretches the selected keys' times about the first of them; a key
+  // whose frame is taken goes to the next free one.
+  void ScaleSelectedKeyTimes(double factor);
+  // Gives the track the place after track `position` (-1: first); answers
+  // its new number.
+  int MoveTrack(int number, int position);
+  // Scales the object by the factor along the own axis nearest the
+  // direction, keeping the box face on the direction's side in place.
+  void StretchObject(MObject* object, double factor, const PointRecord& direction);
 
   // ---- layer queries: MDocObj.cpp ----------------------------------------------
   bool IsCurrentLayerMirror() const;
@@ -321,9 +479,13 @@ class MDocObj : public MGroupObj, public MShadowScene {
   void WriteMorphTargets(QFile& file, int* size);
   // Answers the bytes consumed (0 on failure).
   int ReadMorphTargets(QFile& file, int limit);
-  // The animation block as stored; a new scene's is the empty list.
+  // The animation-list record (MDocObj_AnimRecord.cpp).
   void WriteAnimList(QFile& file, int* size);
   int ReadAnimList(QFile& file, int limit);
+  // One track block: the animation's tracks, or (without one) the track of
+  // that number, with the consecutive tracks of its animation when switch A
+  // is on.
+  void WriteAnimTracks(QFile& file, MAnim* animation, int number);
   MMorphTgt* FindMorphTarget(const char* path, const char* name);
   // Links the target after (its path, `after`) when that exists, else at the end.
   void InsertMorphTarget(MMorphTgt* target, const char* after);
@@ -477,15 +639,16 @@ class MDocObj : public MGroupObj, public MShadowScene {
   unsigned char redoAvailable = 0;
   int unitCode = 0;
   MItemList<MMorphTgt>* morphTargets = nullptr;  // owned
-  // The animation block as read (size word included), written back as it
-  // came until the scene animates its objects itself; empty for none.
-  EngArray<unsigned char> animationBlock;
+  AnimList animations;
+  AnimList animationsBackup;
+  AnimList* animationsPending = nullptr;  // owned
   int animationUndoState = 0;
   int animationIndex = -1;
   unsigned char animationSwitchA = 0;
   unsigned char animationSwitchB = 0;
   int animationValue = -1;
   int animationFlags = 0;
+  PtrArray shadowSnapshots;  // ShadowInfo, owned, one per direct child
   int shadowSnapshotState = 0;
   int floorShadowState = 0;
 

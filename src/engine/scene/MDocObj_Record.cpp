@@ -36,10 +36,6 @@ bool BelowMinus4() { return EngContext().formatVersion < -4; }
 // The stored grid kind exchanges kinds 0 and 1.
 int StoredGridKind(int kind) { return kind == 0 ? 1 : kind == 1 ? 0 : kind; }
 
-// The animation list with no animation: size, count 0, camera state -1,
-// 50 frames, frame 0, value 15, 12 bytes follow, three extras.
-constexpr std::int32_t kEmptyAnimList[] = {40, 0, -1, 50, 0, 15, 12, 0, 1, 100};
-
 unsigned char LayerFlagByte(const LayerRecord& r) {
   return static_cast<unsigned char>((r.visible == 1 ? 1 : 0) | (r.editable == 1 ? 2 : 0) |
                                     (r.groupHead == 1 ? 4 : 0) | (r.spareFlag == 1 ? 8 : 0) |
@@ -137,18 +133,6 @@ void MDocObj::WriteMorphTargets(QFile& file, int* size) {
   for (MMorphTgt* target : *morphTargets) target->WriteTo(file, nullptr);
 }
 
-void MDocObj::WriteAnimList(QFile& file, int* size) {
-  if (size != nullptr) {
-    *size = animationBlock.count > 0 ? animationBlock.count : static_cast<int>(sizeof kEmptyAnimList);
-    return;
-  }
-  if (animationBlock.count > 0) {
-    file.Write(animationBlock.items, static_cast<std::size_t>(animationBlock.count));
-    return;
-  }
-  for (std::int32_t word : kEmptyAnimList) file.WriteInt(word);
-}
-
 // ---- reading ----------------------------------------------------------------------------
 
 namespace {
@@ -199,7 +183,8 @@ void MDocObj::ReadFrom(QFile& file) {
     delete child;
   }
   morphTargets->Clear();
-  animationBlock.RemoveAll();
+  animations.Init();
+  DropSavedAnimation();
 
   std::int32_t tag = 0;
   file.ReadInt(tag);
@@ -329,35 +314,6 @@ int MDocObj::ReadMorphTargets(QFile& file, int limit) {
   }
   const std::int64_t left = size - (file.ReadPosition() - start);
   if (left > 0 && !EngSkipRecordBytes(file, left, "morph targets")) return 0;
-  return size;
-}
-
-int MDocObj::ReadAnimList(QFile& file, int limit) {
-  std::int32_t size = 0;
-  file.ReadInt(size);
-  if (!EngCheckNotTruncated(file, "animations")) return 0;
-  if (size < 4 || size > limit) {
-    EngRecordLoadFailure("animations: the block size does not fit its record");
-    return 0;
-  }
-  EngArray<unsigned char> block;
-  unsigned char word[4] = {static_cast<unsigned char>(size >> 24), static_cast<unsigned char>(size >> 16),
-                           static_cast<unsigned char>(size >> 8), static_cast<unsigned char>(size)};
-  for (unsigned char byte : word)
-    if (!block.Add(byte)) {
-      EngRecordFailure(kEngReasonOutOfMemory);
-      return 0;
-    }
-  for (int i = 4; i < size; ++i) {
-    unsigned char byte = 0;
-    file.Read(&byte, 1);
-    if (!block.Add(byte)) {
-      EngRecordFailure(kEngReasonOutOfMemory);
-      return 0;
-    }
-  }
-  if (!EngCheckNotTruncated(file, "animations")) return 0;
-  animationBlock = std::move(block);
   return size;
 }
 

@@ -266,7 +266,7 @@ void MDocObj::PlaceSelectionAt(const PointRecord& point) {
   for (int i = 0; i < selected.count; ++i) static_cast<MObject*>(selected[i])->SetEditState(kEditCreated);
 }
 
-void MDocObj::ScaleScene(double factor, int clipboard, unsigned char) {
+void MDocObj::ScaleScene(double factor, int clipboard, unsigned char keepAnimation) {
   if (clipboard != 0) {
     PtrArray objects;
     EngGlobalM().CopyObjectsTo(objects);
@@ -288,8 +288,8 @@ void MDocObj::ScaleScene(double factor, int clipboard, unsigned char) {
     object->SaveUndo();
     object->SetMatrix(m);
   }
-  // The stored animation block is carried as it was read; its keys are
-  // scaled once the scene animates its objects itself.
+  // Recorded positions follow the objects.
+  if (keepAnimation == 0) animations.ScaleBy(factor);
   PtrArray meshes;
   CollectSelectedMeshes(meshes);
   for (int i = 0; i < meshes.count; ++i) static_cast<MObject*>(meshes[i])->lightInfo.lightDistance *= factor;

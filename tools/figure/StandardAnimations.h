@@ -1,0 +1,22 @@
+#pragma once
+// The standard animations of the standard figure: "walk", a walk cycle of
+// five keys (two strides and the passing steps between them) moving the
+// figure forward, and "wave", the right arm raised and the forearm waving.
+// Each is recorded in a scene the way a user records keys (the figure
+// posed, then a key taken at the frame) and written as the track block of
+// an animation file's "anim.Z4E" member.
+#include <string>
+#include <vector>
+
+#include "engine/scene/MDocObj.h"
+
+namespace standardfigure {
+
+std::vector<std::string> StandardAnimationNames();
+
+// Records the named animation on the figure's group, a child of the scene:
+// the group's animation (object and pose tracks) gets its keys. False for
+// an unknown name or when the engine failed (the failure state says why).
+bool RecordStandardAnimation(engine::MDocObj& scene, engine::MGroupObj& group, const std::string& name);
+
+}  // namespace standardfigure
