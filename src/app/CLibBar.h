@@ -44,11 +44,12 @@ class CLibList : public QListWidget {
   // Shows the materials of a folder (web folders through their index).
   void ShowFolder(const std::string& folder);
   const std::string& Folder() const { return folder_; }
+  // The drag data of the first item: its path as kLibraryItemMime.
+  QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
+  QStringList mimeTypes() const override;
 
  protected:
   void startDrag(Qt::DropActions actions) override;
-  QStringList mimeTypes() const override;
-  QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
 
  private:
   void OnDoubleClick(QListWidgetItem* item);
