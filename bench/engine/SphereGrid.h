@@ -4,7 +4,9 @@
 // seen from outside; 2 × meridians × parallels triangles in all, listed in
 // the order a modeller would add them (north cap, the bands ring by ring,
 // south cap), so every ring closes on its first triangle.
-#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <array>
 #include <cmath>
@@ -45,10 +47,14 @@ struct SphereGrid {
 };
 
 // The process's peak resident size so far, in bytes.
-inline double PeakResidentBytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_maxrss) * 1024.0;
+// The process's resident size now, in bytes.
+inline double ResidentBytes() {
+  std::FILE* statm = std::fopen("/proc/self/statm", "r");
+  if (statm == nullptr) return 0;
+  long pages = 0, resident = 0;
+  const int read = std::fscanf(statm, "%ld %ld", &pages, &resident);
+  std::fclose(statm);
+  return read == 2 ? static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) : 0;
 }
 
 }  // namespace bench

@@ -3,12 +3,16 @@
 // edges and members), drawn on screen at 100 % and exported at 600 dpi.
 // The export is measured in megapixels a second and against filling an
 // image of the same size once (the least any export of it costs), drawn
-// only and with its PNG file written.
+// only and with its PNG file written. Then redraws of a 1280 × 1024 window
+// on two large pages, whose cost must follow the window and not the page:
+// four 4000 × 3000 pictures, all selected, and four page-sized rectangles
+// on a page 4000 pixels wide, at several zooms.
 //
 //   build/bench/page_render_bench --benchmark_filter=Export
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <fstream>
 #include <filesystem>
 #include <memory>
 #include <numbers>
@@ -169,5 +173,71 @@ void BM_ExportPngFileAt600Dpi(benchmark::State& state) {
   std::filesystem::remove(path);
 }
 BENCHMARK(BM_ExportPngFileAt600Dpi)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// A window of the program: 1280 × 1024, scrolled to the middle of the page.
+constexpr int kWindowWidth = 1280, kWindowHeight = 1024;
+
+double ResidentMegabytes() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return static_cast<double>(resident) * 4096 / 1e6;
+}
+
+// Times redraws of the window after a first one (which makes what is kept
+// for the zoom), and reports that first one and the memory held after.
+void TimeWindowRedraws(benchmark::State& state, page::SDoc& doc) {
+  page::SView view;
+  view.zoom = static_cast<int>(state.range(0));
+  const platform::SIZE size = view.PagePixelSize(&doc);
+  const int left = std::max(0, (size.cx - kWindowWidth) / 2), top = std::max(0, (size.cy - kWindowHeight) / 2);
+  const platform::RECT window{left, top, left + kWindowWidth, top + kWindowHeight};
+  const auto start = std::chrono::steady_clock::now();
+  if (view.Draw(nullptr, doc, window, page::kDrawScreen) != 0) state.SkipWithError("the redraw failed");
+  const double first = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  for (auto _ : state)
+    if (view.Draw(nullptr, doc, window, page::kDrawScreen) != 0) state.SkipWithError("the redraw failed");
+  state.counters["first_redraw_ms"] = first * 1e3;
+  state.counters["resident_MB"] = ResidentMegabytes();
+}
+
+// Four 4000 × 3000 photo-like pictures at their own size on a page of
+// 8000 × 6000, all selected.
+void BM_RedrawFourLargePictures(benchmark::State& state) {
+  page::SDoc doc;
+  doc.SetPageSize(8000, 6000);
+  doc.grid.flag1 = false;
+  for (int k = 0; k < 4; ++k) {
+    auto image = std::make_unique<platform::Image>(4000, 3000, 32, true);
+    for (int y = 0; y < 3000; ++y) {
+      std::uint8_t* p = image->Row(y);
+      for (int x = 0; x < 4000; ++x, p += 4)
+        p[0] = static_cast<std::uint8_t>(x * 7 + k), p[1] = static_cast<std::uint8_t>(y * 5), p[2] = static_cast<std::uint8_t>(x ^ y), p[3] = 255;
+    }
+    auto picture = std::make_unique<page::SFigPic>();
+    picture->SetPicture(std::move(image), false, true);
+    Add(doc, std::move(picture), 2000 + (k % 2) * 4000, 1500 + (k / 2) * 3000, 4000, 3000);
+  }
+  doc.SelectAll(true);
+  TimeWindowRedraws(state, doc);
+}
+BENCHMARK(BM_RedrawFourLargePictures)->Arg(25)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+
+// Four rectangles the size of a page 4000 pixels wide, over each other.
+void BM_RedrawFourPageSizedRectangles(benchmark::State& state) {
+  page::SDoc doc;
+  doc.SetPageSize(4000, 5657);
+  doc.grid.flag1 = false;
+  for (int k = 0; k < 4; ++k) {
+    SObj& rect = Add(doc, std::make_unique<page::SFigRect>(), 2000 + k * 10, 2828 + k * 10, 4000, 5657);
+    page::Prop2DVal v;
+    v.lineColor = 0x202020;
+    v.fillColor = static_cast<platform::COLORREF>(0x3050F0 + k * 0x102030);
+    v.opacity = 70;
+    rect.ApplyProp2D(v, false);
+  }
+  TimeWindowRedraws(state, doc);
+}
+BENCHMARK(BM_RedrawFourPageSizedRectangles)->Arg(25)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -75,6 +75,9 @@ void PnUtilApplyMask(Image& image, platform::POINT origin, platform::SIZE size, 
 // Alpha 0 where the three colour bytes equal the memory-order key, 255
 // elsewhere; colours stay.
 void PnUtilKeyColorToAlpha(Image& image, std::uint32_t key, OptionalSize size = {});
+// PnUtilKeyColorToAlpha then PnUtilPremultiplyAlpha in one pass: pixels of
+// the key become 0, all others opaque with their colour.
+void PnUtilKeyColorToPremultiplied(Image& image, std::uint32_t key);
 // Reads one pixel, the point clamped into the image: 32-bit images give the
 // memory-order colour and the alpha, 24-bit ones the colour only, 8-bit
 // ones the byte (in `alphaOrByte`).

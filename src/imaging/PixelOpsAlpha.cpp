@@ -3,6 +3,7 @@
 
 #include "imaging/PixelOpsInternal.h"
 #include "platform/Hooks.h"
+#include "platform/PixelMath.h"
 
 namespace imaging {
 namespace {
@@ -18,39 +19,78 @@ using std::uint8_t;
                       std::to_string(line));
 }
 
-// Calls fn(pixel) for each 4-byte pixel of a 32-bit image.
-template <class Fn>
-void ForEachPixel32(Image& image, Fn fn) {
-  for (int y = 0; y < image.Height(); ++y) {
-    uint8_t* p = image.Row(y);
-    for (int x = 0; x < image.Width(); ++x, p += 4) fn(p);
+// Calls span(row, width) for each row of a 32-bit image, rows in parallel.
+template <class Span>
+void ForEachRow32(Image& image, Span span) {
+  const int width = image.Width();
+  detail::ForRowBands(image.Height(), width, [&](int first, int end) {
+    for (int y = first; y < end; ++y) span(image.Row(y), width);
+  });
+}
+
+// c·a/255 for the colour bytes of n pixels; alpha stays. It leaves alpha
+// 255 unchanged and clears alpha 0, so it needs no branch.
+void PremultiplySpan(uint8_t* p, int n) {
+  int x = 0;
+#if defined(PENNET_PIXEL_SSE2)
+  const __m128i zero = _mm_setzero_si128(), alphaMask = platform::sse2::AlphaMask();
+  for (; x + 4 <= n; x += 4, p += 16) {
+    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i lo = _mm_unpacklo_epi8(pixels, zero), hi = _mm_unpackhi_epi8(pixels, zero);
+    lo = platform::sse2::Div255(_mm_mullo_epi16(lo, platform::sse2::BroadcastAlpha(lo)));
+    hi = platform::sse2::Div255(_mm_mullo_epi16(hi, platform::sse2::BroadcastAlpha(hi)));
+    const __m128i colour = _mm_andnot_si128(alphaMask, _mm_packus_epi16(lo, hi));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_or_si128(colour, _mm_and_si128(alphaMask, pixels)));
   }
+#endif
+  for (; x < n; ++x, p += 4) {
+    const unsigned a = p[3];
+    for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(platform::Div255(p[c] * a));
+  }
+}
+
+// The 32-bit value of a pixel's four bytes in memory order.
+inline std::uint32_t PixelWord(const uint8_t pixel[4]) {
+  std::uint32_t word;
+  std::memcpy(&word, pixel, 4);
+  return word;
+}
+
+// Sets n 32-bit pixels from p on to the word.
+inline void FillWords(uint8_t* p, int n, std::uint32_t word) {
+  for (int x = 0; x < n; ++x, p += 4) std::memcpy(p, &word, 4);
 }
 
 }  // namespace
 
 void PnUtilPremultiplyAlpha(Image& image) {
   if (!Is32(image)) return;
-  // c·a/255 already leaves alpha 255 unchanged and clears alpha 0, so the
-  // loop needs no branch and vectorises.
-  ForEachPixel32(image, [](uint8_t* p) {
-    const unsigned a = p[3];
-    for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(p[c] * a / 255);
-  });
+  ForEachRow32(image, PremultiplySpan);
 }
 
 void PnUtilUnpremultiplyAlpha(Image& image) {
   if (!Is32(image)) return;
-  ForEachPixel32(image, [](uint8_t* p) {
-    const unsigned a = p[3];
-    if (a == 0 || a == 255) return;
-    for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(std::min(255u, p[c] * 255u / a));
+  ForEachRow32(image, [](uint8_t* p, int n) {
+    for (int x = 0; x < n; ++x, p += 4) {
+      const unsigned a = p[3];
+      if (a == 0 || a == 255) continue;
+      for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(std::min(255u, p[c] * 255u / a));
+    }
   });
 }
 
 void PnUtilSetAlpha(Image& image, uint8_t alpha) {
   if (!Is32(image)) return;
-  ForEachPixel32(image, [alpha](uint8_t* p) { p[3] = alpha; });
+  const uint8_t keep[4] = {255, 255, 255, 0}, set[4] = {0, 0, 0, alpha};
+  const std::uint32_t keepMask = PixelWord(keep), alphaWord = PixelWord(set);
+  ForEachRow32(image, [=](uint8_t* p, int n) {
+    for (int x = 0; x < n; ++x, p += 4) {
+      std::uint32_t word;
+      std::memcpy(&word, p, 4);
+      word = (word & keepMask) | alphaWord;
+      std::memcpy(p, &word, 4);
+    }
+  });
 }
 
 void PnUtilSetBitmapAlpha(Image& bitmap, uint8_t alpha) { PnUtilSetAlpha(bitmap, alpha); }
@@ -59,8 +99,8 @@ void PnUtilScaleOpacity(Image& image, int opacity) {
   if (!Is32(image)) return;
   const unsigned k = static_cast<unsigned>(std::clamp(opacity, 0, 255));
   if (k == 255) return;
-  ForEachPixel32(image, [k](uint8_t* p) {
-    for (int c = 0; c < 4; ++c) p[c] = static_cast<uint8_t>(p[c] * k / 255);
+  ForEachRow32(image, [k](uint8_t* p, int n) {
+    for (int i = 0; i < n * 4; ++i) p[i] = static_cast<uint8_t>(platform::Div255(p[i] * k));
   });
 }
 
@@ -78,10 +118,16 @@ void PnUtilFillImage(Image& image, COLORREF color, uint8_t alpha, OptionalSize s
                             static_cast<uint8_t>(platform::GetGValue(color)),
                             static_cast<uint8_t>(platform::GetRValue(color)), alpha};
   const int bytes = image.Bpp() / 8;
-  for (int y = 0; y < region.cy; ++y) {
-    uint8_t* p = image.Row(y);
-    for (int x = 0; x < region.cx; ++x, p += bytes) std::memcpy(p, pixel, static_cast<std::size_t>(bytes));
+  if (region.cx <= 0 || region.cy <= 0) return;
+  // One row made, then copied to the others.
+  uint8_t* first = image.Row(0);
+  if (bytes == 4) {
+    FillWords(first, region.cx, PixelWord(pixel));
+  } else {
+    for (int x = 0; x < region.cx; ++x) std::memcpy(first + x * bytes, pixel, static_cast<std::size_t>(bytes));
   }
+  const std::size_t rowBytes = static_cast<std::size_t>(region.cx) * static_cast<std::size_t>(bytes);
+  for (int y = 1; y < region.cy; ++y) std::memcpy(image.Row(y), first, rowBytes);
 }
 
 void PnUtilWashOutRect(Image& image, const platform::RECT& rect) {
@@ -100,8 +146,8 @@ void PnUtilFillRect32(Image& image, const platform::RECT& rect, COLORREF color) 
   const uint8_t pixel[4] = {static_cast<uint8_t>(platform::GetBValue(color)),
                             static_cast<uint8_t>(platform::GetGValue(color)),
                             static_cast<uint8_t>(platform::GetRValue(color)), 255};
-  for (int y = r.top; y < r.bottom; ++y)
-    for (int x = r.left; x < r.right; ++x) std::memcpy(detail::PixelAt(image, x, y), pixel, 4);
+  const std::uint32_t word = PixelWord(pixel);
+  for (int y = r.top; y < r.bottom; ++y) FillWords(detail::PixelAt(image, r.left, y), r.right - r.left, word);
 }
 
 void PnUtilCopyImageBits(const Image& src, Image& dst) {
@@ -162,6 +208,33 @@ void PnUtilKeyColorToAlpha(Image& image, std::uint32_t key, OptionalSize size) {
     uint8_t* p = image.Row(y);
     for (int x = 0; x < region.cx; ++x, p += 4) p[3] = p[0] == k0 && p[1] == k1 && p[2] == k2 ? 0 : 255;
   }
+}
+
+void PnUtilKeyColorToPremultiplied(Image& image, std::uint32_t key) {
+  if (!Is32(image)) return;
+  const uint8_t opaque[4] = {0, 0, 0, 255};
+  const uint8_t keyBytes[4] = {static_cast<uint8_t>(key), static_cast<uint8_t>(key >> 8),
+                               static_cast<uint8_t>(key >> 16), 255};
+  const std::uint32_t alphaWord = PixelWord(opaque), keyWord = PixelWord(keyBytes);
+  ForEachRow32(image, [=](uint8_t* p, int n) {
+    int x = 0;
+#if defined(PENNET_PIXEL_SSE2)
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(alphaWord));
+    const __m128i keys = _mm_set1_epi32(static_cast<int>(keyWord));
+    for (; x + 4 <= n; x += 4, p += 16) {
+      const __m128i opaquePixels = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), alpha);
+      const __m128i isKey = _mm_cmpeq_epi32(opaquePixels, keys);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_andnot_si128(isKey, opaquePixels));
+    }
+#endif
+    for (; x < n; ++x, p += 4) {
+      std::uint32_t word;
+      std::memcpy(&word, p, 4);
+      word |= alphaWord;
+      if (word == keyWord) word = 0;
+      std::memcpy(p, &word, 4);
+    }
+  });
 }
 
 void PnUtilGetPixel(const Image& image, platform::POINT point, std::uint32_t& color, int& alphaOrByte) {

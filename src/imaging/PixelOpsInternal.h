@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "imaging/PixelOps.h"
+#include "platform/Parallel.h"
 
 namespace imaging::detail {
 
@@ -46,6 +47,15 @@ inline const std::uint8_t* PixelAt(const Image& image, int x, int y) {
   return image.Row(y) + static_cast<std::ptrdiff_t>(x) * (image.Bpp() / 8);
 }
 
+// Calls fn(firstRow, endRow) over the rows of an image `width` pixels wide
+// in parallel, in parts of at least a quarter of a million pixels (fewer
+// are not worth a thread). Each part must write only its own rows.
+template <class Fn>
+void ForRowBands(int height, int width, Fn fn) {
+  constexpr int kPixelsPerPart = 1 << 18;
+  platform::ParallelFor(height, std::max(1, kPixelsPerPart / std::max(width, 1)), fn);
+}
+
 // Exact truncating division of a window total (at most 255 × n) by the
 // window's pixel count n, as a multiplication and a shift: with x < 2^N,
 // L = ceil(log2 n), s = N + L + 1 and m = ceil(2^s / n), x·m >> s is x / n.
@@ -68,6 +78,9 @@ class WindowDivider {
   std::uint64_t Multiply(std::uint64_t x) const { return (x * multiplier_) >> shift_; }
   std::uint64_t Divide(std::uint64_t x) const { return x / n_; }
   std::uint64_t operator()(std::uint64_t x) const { return Fast() ? Multiply(x) : Divide(x); }
+  // The multiplication's factor (below 2^32) and shift, when Fast.
+  std::uint32_t Multiplier() const { return static_cast<std::uint32_t>(multiplier_); }
+  int Shift() const { return shift_; }
 
  private:
   std::uint64_t n_;

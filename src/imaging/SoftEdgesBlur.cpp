@@ -1,12 +1,16 @@
 // Box blur and feathered edges.
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 #include "imaging/ImagingResult.h"
 #include "imaging/PixelOpsInternal.h"
 #include "imaging/SoftEdges.h"
+#include "platform/PixelMath.h"
 
 namespace imaging {
 namespace {
@@ -52,6 +56,14 @@ class BoxBlurPass {
   // the number of window pixels inside.
   void WriteRow(unsigned rowsInside, uint8_t* out) const {
     const detail::WindowDivider inside(static_cast<std::uint32_t>(2 * r_ + 1) * rowsInside);
+#if defined(PENNET_PIXEL_SSE2)
+    if constexpr (std::is_same_v<Sum, std::uint32_t>) {
+      if (inside.Fast()) {
+        WriteRowSse2(rowsInside, out, inside);
+        return;
+      }
+    }
+#endif
     if (inside.Fast())
       WriteRowWith(rowsInside, out, [&inside](Sum total) { return inside.Multiply(total); });
     else
@@ -59,6 +71,60 @@ class BoxBlurPass {
   }
 
  private:
+#if defined(PENNET_PIXEL_SSE2)
+  // WriteRowWith with the four channel totals in one register and the
+  // whole windows divided by the divider's multiplication, two lanes at a
+  // time; the answers are those of the scalar path.
+  void WriteRowSse2(unsigned rowsInside, uint8_t* out, const detail::WindowDivider& inside) const {
+    const std::uint32_t* columns = columns_.data();
+    const int w = width_, r = r_;
+    const auto column = [columns](int x) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(columns + x * 4)); };
+    const __m128i multiplier = _mm_set1_epi32(static_cast<int>(inside.Multiplier()));
+    const __m128i shift = _mm_cvtsi32_si128(inside.Shift());
+    const auto divideWhole = [&](__m128i total) {
+      const __m128i even = _mm_srl_epi64(_mm_mul_epu32(total, multiplier), shift);
+      const __m128i odd = _mm_srl_epi64(_mm_mul_epu32(_mm_srli_epi64(total, 32), multiplier), shift);
+      __m128i q = _mm_or_si128(even, _mm_slli_epi64(odd, 32));
+      q = _mm_packs_epi32(q, q);
+      return _mm_cvtsi128_si32(_mm_packus_epi16(q, q));
+    };
+    __m128i total = _mm_setzero_si128();
+    for (int x = 0; x <= std::min(r, w - 1); ++x) total = _mm_add_epi32(total, column(x));
+    const auto slide = [&](int x) {
+      if (x + r < w) total = _mm_add_epi32(total, column(x + r));
+      if (x - r - 1 >= 0) total = _mm_sub_epi32(total, column(x - r - 1));
+    };
+    const auto writeCut = [&](int x) {
+      alignas(16) std::uint32_t lanes[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(lanes), total);
+      const std::uint32_t n = InsideCount(x, r, w) * rowsInside;
+      for (int c = 0; c < 4; ++c) out[x * 4 + c] = static_cast<uint8_t>(lanes[c] / n);
+    };
+    const int firstWhole = std::min(r, w), endWhole = std::max(firstWhole, w - r);
+    for (int x = 0; x < firstWhole; ++x) {
+      if (x > 0) slide(x);
+      writeCut(x);
+    }
+    int x = firstWhole;
+    if (x < endWhole) {
+      if (x > 0) slide(x);
+      const int bytes = divideWhole(total);
+      std::memcpy(out + x * 4, &bytes, 4);
+      ++x;
+    }
+    // Inside the row both columns exist: no tests.
+    for (; x < endWhole; ++x) {
+      total = _mm_sub_epi32(_mm_add_epi32(total, column(x + r)), column(x - r - 1));
+      const int bytes = divideWhole(total);
+      std::memcpy(out + x * 4, &bytes, 4);
+    }
+    for (; x < w; ++x) {
+      if (x > 0) slide(x);
+      writeCut(x);
+    }
+  }
+#endif
+
   // `divideInside` divides a total by the count of a window that lies
   // wholly inside the row; windows cut by the left or right edge divide by
   // their own count.
@@ -99,35 +165,147 @@ class BoxBlurPass {
   std::vector<Sum> columns_;
 };
 
+// Row copies kept from one blur to the next: the bands of a large picture
+// need megabytes of them, and fresh memory costs a fault on every page.
+class ScratchRows {
+ public:
+  static ScratchRows& Instance() {
+    static ScratchRows* rows = new ScratchRows;  // lives as long as the process
+    return *rows;
+  }
+  // A block of the size; throws std::bad_alloc.
+  std::vector<uint8_t> Take(std::size_t bytes) {
+    std::vector<uint8_t> block;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      auto best = kept_.end();
+      for (auto it = kept_.begin(); it != kept_.end(); ++it)
+        if (it->capacity() >= bytes && (best == kept_.end() || it->capacity() < best->capacity())) best = it;
+      if (best != kept_.end()) {
+        block = std::move(*best);
+        kept_.erase(best);
+        keptBytes_ -= block.capacity();
+      }
+    }
+    block.resize(bytes);
+    return block;
+  }
+  void Give(std::vector<uint8_t>&& block) {
+    constexpr std::size_t kMostKept = std::size_t{64} << 20;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (block.capacity() == 0 || keptBytes_ + block.capacity() > kMostKept) return;
+    keptBytes_ += block.capacity();
+    kept_.push_back(std::move(block));
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::vector<uint8_t>> kept_;
+  std::size_t keptBytes_ = 0;
+};
+
+// One band of output rows [first, end) of the blur. Reading in place, the
+// rows above and below the band that its window reaches come from `above`
+// and `below`, copied before any band wrote.
+template <class Sum>
+class BoxBlurBand {
+ public:
+  BoxBlurBand(const Image& src, int width, int height, int r, int first, int end)
+      : src_(src), width_(width), height_(height), r_(r), first_(first), end_(end), pass_(width, r) {}
+  ~BoxBlurBand() {
+    for (std::vector<uint8_t>* rows : {&saved_, &above_, &below_}) ScratchRows::Instance().Give(std::move(*rows));
+  }
+  BoxBlurBand(const BoxBlurBand&) = delete;
+  BoxBlurBand& operator=(const BoxBlurBand&) = delete;
+
+  // The rows outside the band the window reads.
+  int AboveFirst() const { return std::max(first_ - r_ - 1, 0); }
+  int BelowEnd() const { return std::min(end_ + r_, height_); }
+
+  // Takes copies of the rows outside the band (reading in place). False
+  // when memory runs out.
+  bool Prepare(bool inPlace) {
+    const std::size_t rowBytes = RowBytes();
+    if (!pass_.Allocate()) return false;
+    try {
+      if (!inPlace) return true;
+      inPlace_ = true;
+      // Writing in place overwrites rows the window still has to take
+      // away: keep the last r + 1 original rows of the band.
+      ScratchRows& scratch = ScratchRows::Instance();
+      saved_ = scratch.Take(rowBytes * static_cast<std::size_t>(std::min(r_ + 1, end_ - first_)));
+      above_ = scratch.Take(rowBytes * static_cast<std::size_t>(first_ - AboveFirst()));
+      below_ = scratch.Take(rowBytes * static_cast<std::size_t>(BelowEnd() - end_));
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    for (int y = AboveFirst(); y < first_; ++y)
+      std::memcpy(above_.data() + static_cast<std::size_t>(y - AboveFirst()) * rowBytes, src_.Row(y), rowBytes);
+    for (int y = end_; y < BelowEnd(); ++y)
+      std::memcpy(below_.data() + static_cast<std::size_t>(y - end_) * rowBytes, src_.Row(y), rowBytes);
+    return true;
+  }
+
+  void Run(Image& dst) {
+    const std::size_t rowBytes = RowBytes();
+    const int r = r_, height = height_;
+    for (int y = std::max(first_ - r, 0); y <= std::min(first_ + r, height - 1); ++y) pass_.Accumulate(Source(y), +1);
+    for (int y = first_; y < end_; ++y) {
+      if (y > first_) {
+        if (y + r < height) pass_.Accumulate(Source(y + r), +1);
+        if (y - r - 1 >= 0) pass_.Accumulate(Source(y - r - 1), -1);
+      }
+      // Row y of the source is kept before the row is written over.
+      if (inPlace_) std::memcpy(SavedRow(y), src_.Row(y), rowBytes);
+      pass_.WriteRow(InsideCount(y, r, height), dst.Row(y));
+      written_ = y + 1;
+    }
+  }
+
+ private:
+  std::size_t RowBytes() const { return static_cast<std::size_t>(width_) * 4; }
+  uint8_t* SavedRow(int y) {
+    const std::size_t ring = saved_.size() / RowBytes();
+    return saved_.data() + static_cast<std::size_t>(y - first_) % ring * RowBytes();
+  }
+  // Source row y as it was before the blur.
+  const uint8_t* Source(int y) {
+    if (!inPlace_) return src_.Row(y);
+    if (y < first_) return above_.data() + static_cast<std::size_t>(y - AboveFirst()) * RowBytes();
+    if (y >= end_) return below_.data() + static_cast<std::size_t>(y - end_) * RowBytes();
+    return y < written_ ? SavedRow(y) : src_.Row(y);
+  }
+
+  const Image& src_;
+  int width_, height_, r_, first_, end_;
+  int written_ = 0;
+  bool inPlace_ = false;
+  BoxBlurPass<Sum> pass_;
+  std::vector<uint8_t> saved_, above_, below_;
+};
+
+// The rows are cut into bands, one per thread, each at least a few windows
+// high; every band works out its own window sums, so the result is the
+// same for any number of bands.
 template <class Sum>
 int BoxBlurWith(const Image& src, Image& dst, int width, int height, int r) {
-  const bool inPlace = &src == &dst;
-  const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
-  BoxBlurPass<Sum> pass(width, r);
-  std::vector<uint8_t> out, saved;
-  if (!pass.Allocate()) return kResultNoMemory;
+  constexpr long long kPixelsPerBand = 1 << 19;
+  const long long minRows = std::max<long long>(4LL * (r + 1), kPixelsPerBand / std::max(width, 1));
+  const int bands = static_cast<int>(std::clamp<long long>(height / std::max(minRows, 1LL), 1, platform::WorkerThreads()));
+  std::vector<std::unique_ptr<BoxBlurBand<Sum>>> work;
   try {
-    out.resize(rowBytes);
-    // Writing in place overwrites rows the window still has to take away:
-    // keep the last r + 1 original rows.
-    if (inPlace) saved.resize(rowBytes * static_cast<std::size_t>(std::min(r + 1, height)));
+    for (int b = 0; b < bands; ++b)
+      work.push_back(std::make_unique<BoxBlurBand<Sum>>(src, width, height, r,
+                                                        static_cast<int>(static_cast<long long>(height) * b / bands),
+                                                        static_cast<int>(static_cast<long long>(height) * (b + 1) / bands)));
   } catch (const std::bad_alloc&) {
     return kResultNoMemory;
   }
-  const std::size_t ring = saved.size() / rowBytes;
-  for (int y = 0; y <= std::min(r, height - 1); ++y) pass.Accumulate(src.Row(y), +1);
-  for (int y = 0; y < height; ++y) {
-    if (y > 0) {
-      if (y + r < height) pass.Accumulate(src.Row(y + r), +1);
-      if (y - r - 1 >= 0)
-        pass.Accumulate(inPlace ? saved.data() + static_cast<std::size_t>(y - r - 1) % ring * rowBytes
-                                 : src.Row(y - r - 1),
-                         -1);
-    }
-    pass.WriteRow(InsideCount(y, r, height), out.data());
-    if (inPlace) std::memcpy(saved.data() + static_cast<std::size_t>(y) % ring * rowBytes, src.Row(y), rowBytes);
-    std::memcpy(dst.Row(y), out.data(), rowBytes);
-  }
+  for (auto& band : work)
+    if (!band->Prepare(&src == &dst)) return kResultNoMemory;
+  platform::ParallelFor(bands, 1, [&](int first, int end) {
+    for (int b = first; b < end; ++b) work[static_cast<std::size_t>(b)]->Run(dst);
+  });
   return kResultOk;
 }
 

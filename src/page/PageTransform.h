@@ -39,6 +39,12 @@ struct SDrawSize {
   double scale = 1.0;
   double zoom = 1.0;
   int mode = kDrawScreen;
+  // Where the work picture starts in the whole picture, in work pixels: a
+  // shape that draws parts (SFig::DrawsParts) draws only what falls inside
+  // the work picture from there.
+  int cutX = 0;
+  int cutY = 0;
+  bool isPart = false;  // the work picture may be smaller than the whole
 };
 
 }  // namespace page

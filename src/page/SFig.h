@@ -99,6 +99,12 @@ class SFig {
   virtual bool DrawToTarget(platform::Dc& /*dc*/) { return false; }
   virtual int GetDrawKind() const { return kDrawKindNone; }
   virtual bool IsVectorShape() const { return false; }
+  // True when the shape draws only through DrawVector and honours the cut
+  // of its SDrawSize, so a redraw may draw just the part in the window.
+  virtual bool DrawsParts() const { return false; }
+  // True when DrawRaster honours the cut of its SDrawSize (for pictures
+  // that are not turned).
+  virtual bool DrawsRasterParts() const { return false; }
 
   // ---- handles and hits ---------------------------------------------------
   // The shape's handles; the object then places 0-8 from its box when there

@@ -38,10 +38,10 @@ void DrawOnKeyColor(platform::Image& target, const Prop2DVal& V, const std::func
   const platform::COLORREF key = ChooseKeyColor(V.lineColor, V.fillColor);
   imaging::PnUtilFillImage(target, key, 255);
   draw();
-  // The keys are greys, so their memory order equals their COLORREF.
-  imaging::PnUtilKeyColorToAlpha(target, key);
-  // Transparent pixels hold no colour in a premultiplied picture.
-  imaging::PnUtilPremultiplyAlpha(target);
+  // The keys are greys, so their memory order equals their COLORREF. The
+  // key's pixels become transparent (and hold no colour in a premultiplied
+  // picture), all others opaque.
+  imaging::PnUtilKeyColorToPremultiplied(target, key);
 }
 
 bool SFig2D::DrawShape(platform::Image& target, const SDrawSize& size, const Prop2DVal& V, bool vectorOnly,
@@ -52,7 +52,10 @@ bool SFig2D::DrawShape(platform::Image& target, const SDrawSize& size, const Pro
   constexpr int kWidestStroke = 1 << 21;
   const int scaledWidth = std::clamp(TruncateToInt(width * size.scale), 1, kWidestStroke);
   const SPoint shapeSize(size.width - size.margin * size.scale, size.height - size.margin * size.scale);
-  const SOutline outline = BuildOutline(centre, shapeSize, size.angle, scaledWidth, V.pathFlags);
+  SOutline outline = BuildOutline(centre, shapeSize, size.angle, scaledWidth, V.pathFlags);
+  // A part of the picture: the same whole pixels, moved to the work
+  // picture's corner.
+  for (platform::POINT& point : outline.points) point.x -= size.cutX, point.y -= size.cutY;
   platform::Dc dc(target);
   FillAndStroke(dc, outline, width, scaledWidth, V.lineColor, V.fillColor, V, vectorOnly);
   return true;

@@ -30,6 +30,7 @@ class SFig2D : public SFigPreAlias {
   void Read(PnFile& file, int objectId) override;
   int GetDrawKind() const override { return kDrawKindVector; }
   bool IsVectorShape() const override { return true; }
+  bool DrawsParts() const override { return true; }
   // The base margin plus the stroke width.
   double GetDrawMargin(const Prop2DVal& V) const override;
   // Draws on a key colour that is then made transparent, so the shape's

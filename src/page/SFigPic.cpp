@@ -34,6 +34,10 @@ std::unique_ptr<platform::Image> OpaqueCopy(const platform::Image& source) {
   return copy;
 }
 
+platform::RECT Moved(const platform::RECT& r, int dx, int dy) {
+  return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
 }  // namespace
 
 void SFigPic::AttachToObject(SObj& object) {
@@ -80,18 +84,40 @@ bool SFigPic::MirrorHorizontal() {
 void SFigPic::ForgetStoredBytes() {
   storedBytes_.clear();
   storedBytes_.shrink_to_fit();
+  scaled_.Destroy();
 }
 
 bool SFigPic::DrawRaster(platform::Image& target, const SDrawSize& size, const Prop2DVal& V, bool /*vectorOnly*/) {
   if (!image_) return true;
-  PN_FATAL_IF(target.Width() < size.width || target.Height() < size.height, "SFig", 345);
+  PN_FATAL_IF(!size.isPart && (target.Width() < size.width || target.Height() < size.height), "SFig", 345);
   imaging::PnUtilFillImage(target, 0, 0);
   if (V.FillOff()) return true;
   const double m = size.margin * size.scale / 2;
   const platform::RECT place{static_cast<int>(m), static_cast<int>(m), static_cast<int>(size.width - m),
                              static_cast<int>(size.height - m)};
   if (place.IsEmpty()) return true;
-  platform::AlphaBlendBits(target, place, *image_, {0, 0, image_->Width(), image_->Height()}, {255, true});
+  // The box in the work picture (of a part: reaching past it). A picture
+  // stretched too large to keep resamples only the source under the part
+  // (the mapping stays the one of the whole box).
+  const platform::RECT moved = Moved(place, -size.cutX, -size.cutY);
+  constexpr long long kLargestKept = 1 << 22;  // pixels of a kept copy
+  if (static_cast<long long>(place.Width()) * place.Height() > kLargestKept) {
+    scaled_.Destroy();
+    platform::AlphaBlendBits(target, moved, *image_, {0, 0, image_->Width(), image_->Height()}, {255, true});
+    return true;
+  }
+  // Blending onto the cleared picture gives the stretched picture itself,
+  // so the kept copy is copied in.
+  if (scaled_.Width() != place.Width() || scaled_.Height() != place.Height()) {
+    if (!scaled_.Create(place.Width(), place.Height(), 32, true)) {
+      platform::AlphaBlendBits(target, moved, *image_, {0, 0, image_->Width(), image_->Height()}, {255, true});
+      return true;
+    }
+    platform::AlphaBlendBits(scaled_, {0, 0, place.Width(), place.Height()}, *image_,
+                             {0, 0, image_->Width(), image_->Height()}, {255, true});
+  }
+  platform::StretchBits(target, moved, scaled_, {0, 0, place.Width(), place.Height()},
+                        platform::StretchMode::kColorOnColor);
   return true;
 }
 

@@ -41,8 +41,12 @@ class SFigPic : public SFig {
   bool MirrorHorizontal() override;
 
   // Clears the target and, unless V's fill is off, draws the picture
-  // stretched into the box less half the scaled margin on each side.
+  // stretched into the box less half the scaled margin on each side (of a
+  // part: what falls into it). A picture stretched to a moderate size is
+  // kept so for the next drawing at that size, which copies from it instead
+  // of resampling; a larger one resamples only the source under the part.
   bool DrawRaster(platform::Image& target, const SDrawSize& size, const Prop2DVal& V, bool vectorOnly) override;
+  bool DrawsRasterParts() const override { return true; }
   // Inside the box, and on a pixel of the picture whose alpha is not 0.
   bool HitTest(const PropSCVal& P, const Prop2DVal& V, SPoint point, double tolerance) const override;
 
@@ -52,6 +56,7 @@ class SFigPic : public SFig {
   std::unique_ptr<platform::Image> image_;
   bool jpeg_ = false;
   std::string storedBytes_;  // the member as read, while the picture is unchanged
+  platform::Image scaled_;   // the picture stretched as last drawn; null after a change
   bool storedJpeg_ = false;
 };
 

@@ -20,8 +20,9 @@ namespace {
 constexpr double kLargestSide = 1 << 20;
 constexpr double kFarthestCentre = 1 << 29;
 
-// A transparent 32-bit work picture of the size.
-bool MakeWork(platform::Image& image, int width, int height) { return image.Create(width, height, 32, true); }
+// A transparent 32-bit work picture of the size, in the memory the buffer
+// already holds where it fits.
+bool MakeWork(platform::Image& image, int width, int height) { return image.CreateReusing(width, height, 32, true); }
 
 int Side(double pixels) { return static_cast<int>(std::ceil(pixels)); }
 
@@ -43,6 +44,30 @@ class EffectChain {
   SDrawBuffers& buffers_;
   int current_;
 };
+
+// How far the effects reach from a pixel of the shape, in pixels at the
+// zoom, with room to spare: the blurs, the shadow's offset and the outline
+// with its smoothing.
+int EffectReach(const Prop2DVal& V, double zoom) {
+  // Damaged pages may hold any int: sizes are taken in 64 bits.
+  const auto scaled = [zoom](int v) {
+    return std::abs(static_cast<long long>(TruncateToInt(std::abs(static_cast<double>(v)) * zoom)));
+  };
+  const long long reach = scaled(std::max(V.wholeBlur, 0)) + scaled(V.effectX) + scaled(V.effectY) +
+                          scaled(V.effectBlur) + std::abs(static_cast<long long>(V.effectBlur));
+  return static_cast<int>(std::min<long long>(2 * reach + 16, 1 << 24));
+}
+
+// The part of a whole picture of `part`'s size placed at `at` in the target
+// that lies in the target or within `reach` of it, in picture pixels.
+platform::RECT VisiblePart(const platform::RECT& part, platform::POINT at, const platform::Image& target, int reach) {
+  const long long left = std::max<long long>(part.left, -static_cast<long long>(reach) - at.x);
+  const long long top = std::max<long long>(part.top, -static_cast<long long>(reach) - at.y);
+  const long long right = std::min<long long>(part.right, static_cast<long long>(target.Width()) + reach - at.x);
+  const long long bottom = std::min<long long>(part.bottom, static_cast<long long>(target.Height()) + reach - at.y);
+  if (left >= right || top >= bottom) return {};
+  return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right), static_cast<int>(bottom)};
+}
 
 int ApplyEffects(EffectChain& chain, const Prop2DVal& V, double zoom, bool vectorOnly) {
   const auto scaled = [zoom](int v) { return TruncateToInt(v * zoom); };
@@ -108,17 +133,44 @@ int SObj::Draw(platform::Image* target, const PageTransform& transform, const ST
   SDrawSize size{scale * placement.width, scale * placement.height, placement.angle, placement.margin,
                  scale,                   zoom,                      transform.mode};
 
+  // Pictures that are not turned draw parts of the box; vector shapes
+  // parts of their extent.
+  const bool rasterParts = fig->DrawsRasterParts() && std::fabs(placement.angle) <= 1e-6;
+  const bool drawsParts = fig->DrawsParts() || rasterParts;
+  // The whole picture's size and its top-left in the target.
+  const int wholeWidth = rasterParts ? Side(box.x) : Side(extent.x);
+  const int wholeHeight = rasterParts ? Side(box.y) : Side(extent.y);
+  const int wholeLeft = static_cast<int>(std::floor(transform.originX)) +
+                        static_cast<int>(std::floor(placement.x * zoom)) - wholeWidth / 2;
+  const int wholeTop = static_cast<int>(std::floor(transform.originY)) +
+                       static_cast<int>(std::floor(placement.y * zoom)) - wholeHeight / 2;
+
   // The shape's picture: a raster (turned afterwards), a vector drawing, or
   // a rendering at the zoom without supersampling.
   int current = 0;
   int reduceBy = factor;
   platform::Image* work = &buffers.image[0];
-  if (!MakeWork(*work, Side(box.x) * factor, Side(box.y) * factor)) return kResultNoMemory;
-  bool done = fig->DrawRaster(*work, size, V, vectorOnly);
-  if (done && std::fabs(placement.angle) > 1e-6) {
-    if (!MakeWork(buffers.image[1], Side(extent.x) * factor, Side(extent.y) * factor)) return kResultNoMemory;
-    imaging::PnUtilRotateImage(*work, buffers.image[1], placement.angle);
-    current = 1;
+  bool done = false;
+  if (drawsParts) {
+    // On screen only the part in the window (and what effects draw into it
+    // from around it) is drawn.
+    platform::RECT part{0, 0, wholeWidth, wholeHeight};
+    if (target != nullptr && transform.mode <= 3 && !keepsMask && V.edgeBlur <= 0)
+      part = VisiblePart(part, {wholeLeft, wholeTop}, *target, EffectReach(V, zoom));
+    if (part.IsEmpty()) return kResultOk;
+    if (!MakeWork(*work, part.Width() * factor, part.Height() * factor)) return kResultNoMemory;
+    size.cutX = part.left * factor, size.cutY = part.top * factor;
+    size.isPart = part.Width() != wholeWidth || part.Height() != wholeHeight;
+    done = rasterParts ? fig->DrawRaster(*work, size, V, vectorOnly) : fig->DrawVector(*work, size, V, vectorOnly);
+    if (!done) return kResultNoMemory;  // such shapes always draw
+  } else {
+    if (!MakeWork(*work, Side(box.x) * factor, Side(box.y) * factor)) return kResultNoMemory;
+    done = fig->DrawRaster(*work, size, V, vectorOnly);
+    if (done && std::fabs(placement.angle) > 1e-6) {
+      if (!MakeWork(buffers.image[1], Side(extent.x) * factor, Side(extent.y) * factor)) return kResultNoMemory;
+      imaging::PnUtilRotateImage(*work, buffers.image[1], placement.angle);
+      current = 1;
+    }
   }
   if (!done) {
     if (!MakeWork(*work, Side(extent.x) * factor, Side(extent.y) * factor)) return kResultNoMemory;
@@ -153,10 +205,13 @@ int SObj::Draw(platform::Image* target, const PageTransform& transform, const ST
   const int w = picture.Width();
   const int h = picture.Height();
   // The picture's top-left in the page's render pixels: centred on the
-  // object's centre.
+  // object's centre (a part lies where it lies in the whole picture).
   const platform::POINT offset{w / 2, h / 2};
-  const platform::POINT topLeft{static_cast<int>(std::floor(placement.x * zoom)) - offset.x,
-                                static_cast<int>(std::floor(placement.y * zoom)) - offset.y};
+  const platform::POINT cut{size.cutX / factor, size.cutY / factor};
+  const platform::POINT wholeOffset =
+      drawsParts ? platform::POINT{wholeWidth / 2 - cut.x, wholeHeight / 2 - cut.y} : offset;
+  const platform::POINT topLeft{static_cast<int>(std::floor(placement.x * zoom)) - wholeOffset.x,
+                                static_cast<int>(std::floor(placement.y * zoom)) - wholeOffset.y};
   if (clip != nullptr && !clip->mask.IsNull()) {
     imaging::PnUtilApplyMask(picture, topLeft, {w, h}, clip->mask,
                              {static_cast<int>(clip->maskOriginX), static_cast<int>(clip->maskOriginY)},

@@ -9,7 +9,11 @@
 #include "imaging/PixelOps.h"
 #include "page/ResultCodes.h"
 #include "page/SDoc.h"
+#include "page/SFig2D.h"
+#include "page/SFigPic.h"
 #include "page/SView_Internal.h"
+#include "platform/Blit.h"
+#include "platform/Parallel.h"
 
 namespace page {
 namespace {
@@ -99,20 +103,24 @@ int SView::Draw(platform::Dc* dc, SDoc& doc, const platform::RECT& requested, in
   const bool transparent = mode == kDrawExport && doc.grid.flag1;
   const int rw = target.Width(), rh = target.Height();
 
-  // The back buffer: kept between screen redraws of the same size.
+  // The back buffer: kept between screen redraws of the same size, its
+  // memory kept for exports of the same size.
   if (image.IsNull() || mode > 3 || image.Width() != rw || image.Height() != rh) {
-    if (!image.Create(rw, rh, 32, transparent)) return kResultNoMemory;
+    if (!image.CreateReusing(rw, rh, 32, transparent)) return kResultNoMemory;
   }
-  image.Fill(transparent ? platform::Bgra{0, 0, 0, 0} : platform::Bgra::FromColorRef(kWhite));
+  // Outside the screen an opaque page's background covers the whole image.
+  const bool wholeBackground = !transparent && mode != kDrawScreen;
+  image.Fill(transparent       ? platform::Bgra{0, 0, 0, 0}
+             : wholeBackground ? platform::Bgra::FromColorRef(doc.grid.secondColor)
+                               : platform::Bgra::FromColorRef(kWhite));
 
   const platform::SIZE size = PagePixelSize(&doc);
   const int ox = static_cast<int>(transform.originX), oy = static_cast<int>(transform.originY);
   const platform::RECT page = screen ? platform::RECT{ox, oy, ox + size.cx, oy + size.cy} : WholeImage(image);
   {
     platform::Dc back(image);
-    if (!transparent)
-      back.FillRect(mode == kDrawScreen ? platform::RECT{ox, oy, ox + size.cx + 1, oy + size.cy + 1} : WholeImage(image),
-                    doc.grid.secondColor);
+    if (!transparent && !wholeBackground)
+      back.FillRect({ox, oy, ox + size.cx + 1, oy + size.cy + 1}, doc.grid.secondColor);
     if (screen) {
       if (doc.grid.showGrid) DrawGrid(back, image, transform, doc.grid);
       back.FrameRect({ox - 1, oy - 1, ox + size.cx + 1, oy + size.cy + 1}, kPageFrameGrey);
@@ -151,20 +159,99 @@ int SView::Draw(platform::Dc* dc, SDoc& doc, const platform::RECT& requested, in
   return kResultOk;
 }
 
+namespace {
+
+// One drawing of an object in page order: the object whole, or the outline
+// pass of a panel frame over its members.
+struct DrawStep {
+  SObj* object = nullptr;
+  const STrim* clip = nullptr;
+  bool vectorOnly = false;
+};
+
+// Vector shapes and pictures draw from their own data into their own work
+// pictures, so they may be drawn on any thread; text, figures and kept 3D
+// shapes use state shared by the program and draw on the caller's.
+bool DrawsOnAnyThread(const SObj& object) {
+  return dynamic_cast<const SFig2D*>(object.fig.get()) != nullptr ||
+         dynamic_cast<const SFigPic*>(object.fig.get()) != nullptr;
+}
+
+}  // namespace
+
 int SView::DrawObjects(SDoc& doc) {
   const std::vector<int> rangeEnds = view_detail::MemberRangeEnds(doc);
   const int count = doc.GetObjectCount();
+  std::vector<DrawStep> steps;
   for (int j = 0; j < count; ++j) {
     SObj& object = *doc.GetObject(j);
-    if (const int rc = object.Draw(&image, transform, FindCropFrame(doc, object), false, scratch); rc < 0) return rc;
+    steps.push_back({&object, FindCropFrame(doc, object), false});
     // Panel frames whose members end here draw their outline again, over
     // the members, from the nearest container outwards.
     const bool container = (object.flags & kObjContainer) && !(object.flags & kObjGroup);
     SObj* walk = container ? &object : view_detail::ParentOf(doc, object);
     for (int depth = 0; walk != nullptr && depth < count; ++depth, walk = view_detail::ParentOf(doc, *walk)) {
       if (!walk->IsFrame() || rangeEnds[static_cast<std::size_t>(doc.IndexOf(walk))] != j) continue;
-      if (const int rc = walk->Draw(&image, transform, FindCropFrame(doc, *walk), true, scratch); rc < 0) return rc;
+      steps.push_back({walk, FindCropFrame(doc, *walk), true});
     }
+  }
+  const int threads = platform::WorkerThreads();
+  if (threads == 1) {
+    for (const DrawStep& step : steps)
+      if (const int rc = step.object->Draw(&image, transform, step.clip, step.vectorOnly, scratch); rc < 0) return rc;
+    return kResultOk;
+  }
+
+  // Batches of consecutive steps: their shapes that may be drawn on any
+  // thread are drawn side by side into work pictures of their own, then
+  // every step is put onto the page in order. A batch ends before an
+  // object it holds already and before an object clipped by a frame it
+  // holds (whose mask is made when the frame is drawn).
+  const std::size_t batchLimit = static_cast<std::size_t>(std::min(2 * threads, 32));
+  if (stepScratch.size() < batchLimit) stepScratch.resize(batchLimit);
+  std::vector<SObjDrawn> drawn(batchLimit);
+  std::vector<int> results(batchLimit);
+  std::vector<std::size_t> sideBySide;  // step indices
+  std::vector<const SObj*> inBatch;
+  for (std::size_t first = 0; first < steps.size();) {
+    std::size_t end = first;
+    sideBySide.clear();
+    inBatch.clear();
+    for (; end < steps.size() && sideBySide.size() < batchLimit; ++end) {
+      const DrawStep& step = steps[end];
+      const auto holds = [&inBatch](const SObj* o) { return std::find(inBatch.begin(), inBatch.end(), o) != inBatch.end(); };
+      const bool clippedHere = step.clip != nullptr && std::any_of(inBatch.begin(), inBatch.end(), [&step](const SObj* o) {
+                                 return &o->frame == step.clip;
+                               });
+      if (end > first && (holds(step.object) || clippedHere)) break;
+      inBatch.push_back(step.object);
+      if (DrawsOnAnyThread(*step.object)) sideBySide.push_back(end);
+    }
+    platform::ParallelEach(static_cast<int>(sideBySide.size()), [&](int k) {
+      const DrawStep& step = steps[sideBySide[static_cast<std::size_t>(k)]];
+      SObjDrawn& place = drawn[static_cast<std::size_t>(k)];
+      place = SObjDrawn{};
+      // The back buffer is only read here (for its size): the pictures are
+      // put on it afterwards, in order.
+      results[static_cast<std::size_t>(k)] = step.object->Draw(&image, transform, step.clip, step.vectorOnly,
+                                                               stepScratch[static_cast<std::size_t>(k)], &place);
+    });
+    std::size_t k = 0;
+    for (std::size_t i = first; i < end; ++i) {
+      const DrawStep& step = steps[i];
+      if (k < sideBySide.size() && sideBySide[k] == i) {
+        if (results[k] < 0) return results[k];
+        const SObjDrawn& place = drawn[k];
+        if (place.index >= 0) {
+          const platform::Image& picture = stepScratch[k].image[place.index];
+          platform::AlphaBlendBits(image, place.rect, picture, {0, 0, picture.Width(), picture.Height()}, {255, true});
+        }
+        ++k;
+        continue;
+      }
+      if (const int rc = step.object->Draw(&image, transform, step.clip, step.vectorOnly, scratch); rc < 0) return rc;
+    }
+    first = end;
   }
   return kResultOk;
 }

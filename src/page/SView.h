@@ -65,6 +65,8 @@ class SView {
   int zoom = 100;  // per cent
   platform::Image image;  // the back buffer
   SDrawBuffers scratch;   // work pictures handed to the objects
+  // Work pictures of the objects drawn side by side on several threads.
+  std::vector<SDrawBuffers> stepScratch;
   PageTransform transform;
   SViewSettings settings;
 

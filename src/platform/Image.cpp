@@ -1,6 +1,7 @@
 #include "platform/Image.h"
 
 #include <cassert>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <utility>
@@ -72,6 +73,23 @@ bool Image::Create(int width, int height, int bpp, bool hasAlpha) {
   return true;
 }
 
+bool Image::CreateReusing(int width, int height, int bpp, bool hasAlpha) {
+  if (width <= 0 || height <= 0 || (bpp != 1 && bpp != 8 && bpp != 24 && bpp != 32)) return Create(width, height, bpp);
+  const std::int64_t pitch = PitchFor(width, bpp);
+  if (pitch > kMaxImageBytes / height) return Create(width, height, bpp);
+  const auto bytes = static_cast<std::size_t>(pitch * height);
+  if (bits_.capacity() < bytes || bits_.capacity() / 2 > bytes) return Create(width, height, bpp, hasAlpha);
+  bits_.assign(bytes, 0);  // within the capacity: no allocation
+  width_ = width;
+  height_ = height;
+  bpp_ = bpp;
+  pitch_ = static_cast<int>(pitch);
+  hasAlpha_ = hasAlpha && bpp == 32;
+  palette_.clear();
+  if (bpp <= 8) palette_ = GreyRamp(1 << bpp);
+  return true;
+}
+
 void Image::Destroy() {
   width_ = height_ = bpp_ = pitch_ = 0;
   hasAlpha_ = false;
@@ -131,8 +149,13 @@ void Image::SetIndex(int x, int y, int index) {
 void Image::Fill(Bgra pixel) {
   assert(bpp_ >= 24 || IsNull());
   if (bpp_ < 24) return;
-  for (int y = 0; y < height_; ++y)
-    for (int x = 0; x < width_; ++x) SetBgra(x, y, pixel);
+  // One row made, then copied to the others; the pitch's padding stays.
+  const int bytes = bpp_ / 8;
+  const std::uint8_t value[4] = {pixel.b, pixel.g, pixel.r, pixel.a};
+  std::uint8_t* first = Row(0);
+  for (int x = 0; x < width_; ++x) std::memcpy(first + x * bytes, value, static_cast<std::size_t>(bytes));
+  const std::size_t rowBytes = static_cast<std::size_t>(width_) * static_cast<std::size_t>(bytes);
+  for (int y = 1; y < height_; ++y) std::memcpy(Row(y), first, rowBytes);
 }
 
 }  // namespace platform

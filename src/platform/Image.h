@@ -51,6 +51,10 @@ class Image {
   // otherwise the image becomes null and false is returned. 1- and 8-bit
   // images get a grey ramp palette (black to white).
   bool Create(int width, int height, int bpp, bool hasAlpha = false);
+  // Create, but keeping the memory the image holds when it is large enough
+  // and at most twice what is needed: work pictures made again on every
+  // redraw are cleared instead of being mapped afresh.
+  bool CreateReusing(int width, int height, int bpp, bool hasAlpha = false);
   void Destroy();
 
   bool IsNull() const { return bits_.empty(); }

@@ -11,21 +11,22 @@
 #include "page/SFigText.h"
 
 namespace pagetest {
-namespace {
 
-using page::SObj;
-
-SObj& Add(page::SDoc& doc, std::unique_ptr<page::SFig> fig, double x, double y, double w, double h,
-          int parentId = -1) {
-  auto object = std::make_unique<SObj>();
+page::SObj& AddShape(page::SDoc& doc, std::unique_ptr<page::SFig> fig, double x, double y, double w, double h,
+                     int parentId) {
+  auto object = std::make_unique<page::SObj>();
   object->SetFig(std::move(fig), true);
   object->parentId = parentId;
   object->placement.x = x, object->placement.y = y;
   object->placement.width = w, object->placement.height = h;
-  SObj& added = *object;
+  page::SObj& added = *object;
   doc.AddObject(std::move(object), -1, -1);
   return added;
 }
+
+namespace {
+
+using page::SObj;
 
 // Applies the values in full, so the margin makes room for the stroke.
 void Style(SObj& object, platform::COLORREF line, platform::COLORREF fill, int lineWidth) {
@@ -46,22 +47,22 @@ std::unique_ptr<platform::Image> Gradient() {
 }
 
 void AddShapes(page::SDoc& doc, double sx, double sy) {
-  SObj& rect = Add(doc, std::make_unique<page::SFigRect>(), 40 * sx, 30 * sy, 50, 30);
+  SObj& rect = AddShape(doc, std::make_unique<page::SFigRect>(), 40 * sx, 30 * sy, 50, 30);
   Style(rect, 0x000000, 0x00FFFF, 2);
 
-  SObj& oval = Add(doc, std::make_unique<page::SFigOval>(), 110 * sx, 35 * sy, 50, 30);
+  SObj& oval = AddShape(doc, std::make_unique<page::SFigOval>(), 110 * sx, 35 * sy, 50, 30);
   oval.placement.angle = std::numbers::pi / 6;
   Style(oval, 0x0000FF, 0xFFFFFF, 1);
   oval.props2D.fillColorMode = page::Prop2DVal::kColorNone;
 
-  SObj& line = Add(doc, std::make_unique<page::SFigLine>(), 80 * sx, 100 * sy, 120, 10);
+  SObj& line = AddShape(doc, std::make_unique<page::SFigLine>(), 80 * sx, 100 * sy, 120, 10);
   line.props2D.arrow = page::Prop2DVal::kArrowBoth;
   Style(line, 0x404040, 0xFFFFFF, 2);
 
   auto triangle = std::make_unique<page::SFigPoly>();
   const std::vector<page::SPoint> points = {{0, 40}, {20, 0}, {40, 40}};
   triangle->SetNormalizedPoints(points);
-  SObj& poly = Add(doc, std::move(triangle), 35 * sx, 85 * sy, 40, 40);
+  SObj& poly = AddShape(doc, std::move(triangle), 35 * sx, 85 * sy, 40, 40);
   page::Prop2DVal shadow = poly.props2D;
   shadow.effectColorMode = 0, shadow.effectColor = 0x808080, shadow.effectX = 3, shadow.effectY = 3;
   poly.ApplyProp2D(shadow, false);
@@ -69,13 +70,13 @@ void AddShapes(page::SDoc& doc, double sx, double sy) {
 
   auto picture = std::make_unique<page::SFigPic>();
   picture->SetPicture(Gradient(), false, false);
-  Add(doc, std::move(picture), 130 * sx, 85 * sy, 32, 32);
+  AddShape(doc, std::move(picture), 130 * sx, 85 * sy, 32, 32);
 
-  SObj& frame = Add(doc, std::make_unique<page::SFigRect>(), 80 * sx, 60 * sy, 60, 40);
+  SObj& frame = AddShape(doc, std::make_unique<page::SFigRect>(), 80 * sx, 60 * sy, 60, 40);
   frame.SetFlagsAll(page::kObjContainer | page::kObjFrame);
   Style(frame, 0xFF0000, 0xFFFFFF, 2);
   frame.props2D.fillColorMode = page::Prop2DVal::kColorNone;
-  SObj& member = Add(doc, std::make_unique<page::SFigOval>(), 95 * sx, 70 * sy, 50, 36, frame.id);
+  SObj& member = AddShape(doc, std::make_unique<page::SFigOval>(), 95 * sx, 70 * sy, 50, 36, frame.id);
   Style(member, 0xFF00FF, 0xFF00FF, 1);
 }
 
@@ -93,7 +94,7 @@ std::unique_ptr<page::SFigText> MakeText(const std::string& text, bool vertical)
 }
 
 SObj& AddText(page::SDoc& doc, const std::string& text, bool vertical, double x, double y, double w, double h) {
-  return Add(doc, MakeText(text, vertical), x, y, w, h);
+  return AddShape(doc, MakeText(text, vertical), x, y, w, h);
 }
 
 std::unique_ptr<page::SDoc> MakeShapesPage() {

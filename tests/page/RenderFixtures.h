@@ -30,6 +30,11 @@ std::unique_ptr<page::SDoc> MakeJapanesePage();
 // installed Japanese face of its kind).
 std::unique_ptr<page::SFigText> MakeText(const std::string& text, bool vertical);
 
+// Adds an object of the shape at the centre (x, y) and size (w, h), in the
+// container `parentId` (-1 the page); answers it.
+page::SObj& AddShape(page::SDoc& doc, std::unique_ptr<page::SFig> fig, double x, double y, double w, double h,
+                     int parentId = -1);
+
 // Adds a text object of that shape; answers it.
 page::SObj& AddText(page::SDoc& doc, const std::string& text, bool vertical, double x, double y, double w, double h);
 

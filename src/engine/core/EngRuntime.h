@@ -35,6 +35,8 @@ enum EngFailReason : int {
   // Our own: a stored record is corrupt or truncated (a load failure; the
   // text goes to failText).
   kEngReasonCorruptFile = 40,
+  // Our own: the operation is not part of this build yet.
+  kEngReasonNotAvailable = 41,
 };
 
 // The failure state: (failState, failReason).

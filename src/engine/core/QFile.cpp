@@ -6,16 +6,8 @@
 namespace engine {
 namespace {
 
-std::uint32_t LoadBig32(const unsigned char* b) {
-  return (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) | b[3];
-}
-
-void StoreBig32(std::uint32_t v, unsigned char* b) {
-  b[0] = static_cast<unsigned char>(v >> 24);
-  b[1] = static_cast<unsigned char>(v >> 16);
-  b[2] = static_cast<unsigned char>(v >> 8);
-  b[3] = static_cast<unsigned char>(v);
-}
+// How many doubles are coded in one go on the stack.
+constexpr std::size_t kDoubleChunk = 64;
 
 }  // namespace
 
@@ -55,22 +47,29 @@ void QFile::ReadThroughRefill(unsigned char* destination, std::size_t n) {
   }
 }
 
-void QFile::ReadInt(std::int32_t& value) {
-  unsigned char b[4];
-  Read(b, 4);
-  value = static_cast<std::int32_t>(LoadBig32(b));
-}
-
-void QFile::ReadDouble(double& value) {
-  unsigned char b[8];
-  Read(b, 8);
-  const std::uint64_t bits = (std::uint64_t{LoadBig32(b)} << 32) | LoadBig32(b + 4);
-  value = std::bit_cast<double>(bits);
+void QFile::ReadDoubles(double* values, std::size_t n) {
+  unsigned char bytes[kDoubleChunk * 8];
+  while (n > 0) {
+    const std::size_t count = std::min(n, kDoubleChunk);
+    const std::size_t size = count * 8;
+    // Straight from the buffer when the numbers lie inside it.
+    const unsigned char* b = bytes;
+    if (readPos_ + size < static_cast<std::size_t>(readFill_)) {
+      b = readBuffer_ + readPos_;
+      readPos_ += static_cast<int>(size);
+    } else {
+      ReadThroughRefill(bytes, size);
+    }
+    for (std::size_t i = 0; i < count; ++i, b += 8) values[i] = LoadBigDouble(b);
+    values += count;
+    n -= count;
+  }
 }
 
 void QFile::ReadMatrix(MatrixRecord& matrix) {
-  for (auto& row : matrix.m)
-    for (double& element : row) ReadDouble(element);
+  double elements[16];
+  ReadDoubles(elements, 16);
+  for (int i = 0; i < 16; ++i) matrix.m[i / 4][i % 4] = elements[i];
 }
 
 void QFile::ReadName(char (&name)[kNameSize]) {
@@ -118,23 +117,28 @@ void QFile::Write(const void* source, std::size_t n) {
   writeFill_ += static_cast<int>(n);
 }
 
-void QFile::WriteInt(std::int32_t value) {
-  unsigned char b[4];
-  StoreBig32(static_cast<std::uint32_t>(value), b);
-  Write(b, 4);
-}
-
-void QFile::WriteDouble(double value) {
-  const auto bits = std::bit_cast<std::uint64_t>(value);
-  unsigned char b[8];
-  StoreBig32(static_cast<std::uint32_t>(bits >> 32), b);
-  StoreBig32(static_cast<std::uint32_t>(bits), b + 4);
-  Write(b, 8);
+void QFile::WriteDoubles(const double* values, std::size_t n) {
+  unsigned char bytes[kDoubleChunk * 8];
+  while (n > 0) {
+    const std::size_t count = std::min(n, kDoubleChunk);
+    const std::size_t size = count * 8;
+    // Straight into the buffer when it has room, else through Write.
+    const bool direct = writeFill_ + size < static_cast<std::size_t>(writeCapacity_);
+    unsigned char* b = direct ? writeBuffer_ + writeFill_ : bytes;
+    for (std::size_t i = 0; i < count; ++i) StoreBigDouble(values[i], b + i * 8);
+    if (direct)
+      writeFill_ += static_cast<int>(size);
+    else
+      Write(bytes, size);
+    values += count;
+    n -= count;
+  }
 }
 
 void QFile::WriteMatrix(const MatrixRecord& matrix) {
-  for (const auto& row : matrix.m)
-    for (double element : row) WriteDouble(element);
+  double elements[16];
+  for (int i = 0; i < 16; ++i) elements[i] = matrix.m[i / 4][i % 4];
+  WriteDoubles(elements, 16);
 }
 
 void QFile::WriteName(const std::string& name) {

@@ -10,6 +10,7 @@
 // zero and the stream remembers it (HasReadPastEnd), so a record reader can
 // fail a truncated file instead of decoding stale bytes. Readers check the
 // sizes they read against BytesLeft() before they trust them.
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -60,15 +61,37 @@ class QFile : public platform::File {
     }
     ReadThroughRefill(static_cast<unsigned char*>(destination), n);
   }
-  void ReadInt(std::int32_t& value);
-  void ReadDouble(double& value);
+  // Numbers are decoded straight from the buffer while they lie inside it;
+  // only a number that crosses a refill goes the long way.
+  void ReadInt(std::int32_t& value) {
+    if (readPos_ + 4 < readFill_) {
+      value = static_cast<std::int32_t>(LoadBig32(readBuffer_ + readPos_));
+      readPos_ += 4;
+      return;
+    }
+    unsigned char b[4];
+    ReadThroughRefill(b, 4);
+    value = static_cast<std::int32_t>(LoadBig32(b));
+  }
+  void ReadDouble(double& value) {
+    if (readPos_ + 8 < readFill_) {
+      value = LoadBigDouble(readBuffer_ + readPos_);
+      readPos_ += 8;
+      return;
+    }
+    ReadDoubles(&value, 1);
+  }
+  // n doubles in a row.
+  void ReadDoubles(double* values, std::size_t n);
   // The 16 elements; the matrix's flag is left as it is.
   void ReadMatrix(MatrixRecord& matrix);
   // x, y and z.
   void ReadPoint(PointRecord& point) {
-    ReadDouble(point.x);
-    ReadDouble(point.y);
-    ReadDouble(point.z);
+    double xyz[3];
+    ReadDoubles(xyz, 3);
+    point.x = xyz[0];
+    point.y = xyz[1];
+    point.z = xyz[2];
   }
   // A 256-byte name field; the result is always zero-terminated (a field
   // without a terminator keeps its first 255 bytes).
@@ -99,13 +122,31 @@ class QFile : public platform::File {
 
   // ---- writing -----------------------------------------------------------
   void Write(const void* source, std::size_t n);
-  void WriteInt(std::int32_t value);
-  void WriteDouble(double value);
+  // Numbers are encoded straight into the buffer while it has room.
+  void WriteInt(std::int32_t value) {
+    if (writeFill_ + 4 < writeCapacity_) {
+      StoreBig32(static_cast<std::uint32_t>(value), writeBuffer_ + writeFill_);
+      writeFill_ += 4;
+      return;
+    }
+    unsigned char b[4];
+    StoreBig32(static_cast<std::uint32_t>(value), b);
+    Write(b, 4);
+  }
+  void WriteDouble(double value) {
+    if (writeFill_ + 8 < writeCapacity_) {
+      StoreBigDouble(value, writeBuffer_ + writeFill_);
+      writeFill_ += 8;
+      return;
+    }
+    WriteDoubles(&value, 1);
+  }
+  // n doubles in a row.
+  void WriteDoubles(const double* values, std::size_t n);
   void WriteMatrix(const MatrixRecord& matrix);
   void WritePoint(const PointRecord& point) {
-    WriteDouble(point.x);
-    WriteDouble(point.y);
-    WriteDouble(point.z);
+    const double xyz[3] = {point.x, point.y, point.z};
+    WriteDoubles(xyz, 3);
   }
   // The text's bytes (at most 255) then zeros, 256 bytes in all.
   void WriteName(const std::string& name);
@@ -133,6 +174,27 @@ class QFile : public platform::File {
   bool hasPreamble = false;
 
  private:
+  static std::uint32_t LoadBig32(const unsigned char* b) {
+    std::uint32_t v;
+    std::memcpy(&v, b, 4);
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap32(v);
+    return v;
+  }
+  static void StoreBig32(std::uint32_t v, unsigned char* b) {
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap32(v);
+    std::memcpy(b, &v, 4);
+  }
+  static double LoadBigDouble(const unsigned char* b) {
+    std::uint64_t v;
+    std::memcpy(&v, b, 8);
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+    return std::bit_cast<double>(v);
+  }
+  static void StoreBigDouble(double value, unsigned char* b) {
+    auto v = std::bit_cast<std::uint64_t>(value);
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+    std::memcpy(b, &v, 8);
+  }
   void ReadThroughRefill(unsigned char* destination, std::size_t n);
   // Reads up to n bytes at an absolute offset without the buffers; answers
   // the count read.

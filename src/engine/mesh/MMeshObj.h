@@ -164,6 +164,9 @@ class MMeshObj : public MObject {
   // Each keeps the mesh's shape in the world: the matrix changes and the
   // vertices (and morph frames) take the difference; vertices on the mirror
   // plane keep x = 0 exactly.
+  // The box of the live vertices in the mesh's own coordinates; empty
+  // without vertices.
+  void GetLocalBounds(BoundsRecord& out) override;
   // The scale of the matrix moves into the vertices.
   void ApplyScale() override;
   // The origin moves to `point` (the matrix's new translation).
@@ -496,6 +499,58 @@ class MMeshObj : public MObject {
   std::string DescribeLinkFault(int mode) const;
   // For a loaded mesh: a broken link is a load failure with that text.
   bool CheckLoadedLinks();
+
+  // ==== modelling operations still to come: MMeshObj_Pending.cpp ==============
+  // The scene commands call these modelling operations of the mesh. Until
+  // the modelling part of the engine brings them, each one changes nothing
+  // and records failure reason 41 ("not available"); answers are null, false
+  // or 0.
+  // The mesh's connected parts become new meshes appended to `out`.
+  void SplitIntoParts(PtrArray& out);
+  // Moves the other mesh's elements into this one, carried by `m`.
+  void AttachMesh(MMeshObj* other, const MatrixRecord& m);
+  // Records the edit step and prepares the selection for an element-group edit.
+  void RecordSelectionEdit();
+  // Removes the element groups of the selected faces; `removed` tells whether one went.
+  void RemoveSelectedFaceGroups(bool& removed);
+  void MergeRootGroups();
+  void ClearMirrorPartners(int flag);
+  // Whether a and b are opposite corners of one quad (without the flag the
+  // quad's diagonal is switched to join them).
+  bool SwitchQuadDiagonal(MVertex* a, MVertex* b, bool testOnly);
+  // Joins a and b by collapsing the line between them at b's position.
+  void WeldVertices(MVertex* a, MVertex* b);
+  // The face two elements (vertices or lines) share, or null.
+  MFace* FindSharedFace(MItem* a, MItem* b);
+  void CutFacesAlongRefs(PtrArray& vertexList, PtrArray& lineList, PointArray& points);
+  void PrepareRefLines(ElementRefArray& references);
+  void AddLinesThroughRefs(ElementRefArray& references);
+  void ClearCopyLinks();
+  void RemapLinksToCopies();
+  // The element selections by kind.
+  void SelectNonManifoldLines();
+  void SelectFacelessLines();
+  void SelectCreaseItems();
+  void SelectByThreshold(double value);
+  void SelectBoundaryLines();
+  void SelectPartialWeightItems();
+  void SelectLinesByWidth(double a, double b);
+  // Selects the listed faces (with their lines and vertices), lines (with
+  // their vertices) and vertices.
+  void SelectLists(PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
+  // Whether the face, line or vertex given (the others null) belongs to this mesh.
+  bool OwnsElement(MFace* face, MLine* line, MVertex* vertex);
+  // The elements of an element group's part.
+  void GatherGroupElements(MGroup* group, PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
+  // The primitives between corners a and b of an empty mesh; with `half`
+  // only x <= 0, the cut on the mirror plane and the mesh in mirror mode.
+  void MakeQuad(const PointRecord& a, const PointRecord& b, bool half);
+  void MakeFan(const PointRecord& a, const PointRecord& b, bool half, int segments);
+  void MakeBox(const PointRecord& a, const PointRecord& b, bool half);
+  void MakeCone(const PointRecord& a, const PointRecord& b, bool half, int segments);
+  void MakeCylinder(const PointRecord& a, const PointRecord& b, bool half, int segments);
+  void MakeSphere(const PointRecord& a, const PointRecord& b, bool half, int segments);
+  // ==== end of the modelling operations still to come ===========================
 
   // ---- members ------------------------------------------------------------
   MMetaSurf* smoothSurface = nullptr;  // owned

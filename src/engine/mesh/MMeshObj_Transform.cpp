@@ -61,6 +61,12 @@ MatrixRecord Compose(const MatrixParts& parts) {
 
 }  // namespace
 
+void MMeshObj::GetLocalBounds(BoundsRecord& out) {
+  MatrixRecord identity;
+  MUtilIdentity(identity);
+  GetTransformedBounds(identity, false, out);
+}
+
 void MMeshObj::ApplyScale() {
   MatrixParts parts = Decompose(matrix);
   parts.scale = {1, 1, 1};

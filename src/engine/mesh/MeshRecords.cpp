@@ -53,10 +53,6 @@ bool ReadNameText(QFile& file, char* text, const char* what) {
   return true;
 }
 
-namespace {
-
-// The length of the longest run of whole characters of code page 932 text
-// within `limit` bytes.
 std::size_t Cp932CutLength(const std::string& text, std::size_t limit) {
   std::size_t n = 0;
   while (n < text.size()) {
@@ -67,8 +63,6 @@ std::size_t Cp932CutLength(const std::string& text, std::size_t limit) {
   }
   return n;
 }
-
-}  // namespace
 
 void WriteNameText(QFile& file, const char* text) {
   const std::optional<std::string> stored = platform::Utf8ToCp932(text);

@@ -5,6 +5,7 @@
 // longer than the file is a load failure (kEngReasonCorruptFile), never an
 // out-of-range access or the fatal exit.
 #include <cstdint>
+#include <string>
 #include <new>
 
 #include "engine/core/EngArray.h"
@@ -76,6 +77,9 @@ constexpr int kNameTextSize = 3 * (kStoredNameSize - 1) + 1;
 // Reads a stored name into `text` (kNameTextSize bytes, zero-filled after
 // the name). Bytes that are not code page 932 are a load failure.
 bool ReadNameText(QFile& file, char* text, const char* what);
+// The length of the longest run of whole characters of code page 932 text
+// within `limit` bytes.
+std::size_t Cp932CutLength(const std::string& text, std::size_t limit);
 // Writes the name as code page 932, cut at a character boundary to 255
 // bytes. Text that code page 932 cannot hold is refused where it is typed;
 // should some reach here anyway, its bytes are stored as they are.

@@ -1,0 +1,505 @@
+#pragma once
+// MDocObj (type 5), the 3D scene behind one 3D shape of the page: a group
+// whose first child is always the floor grid and whose other direct
+// children are the scene's objects (meshes, figures, groups of them). Around
+// them it keeps 99 layers, the objects taken out during the current edit
+// step, the morph targets, the stored animation block and a few switches.
+//
+// The edit step: a command saves an object before changing it
+// (MObject::SaveUndo, or MMeshObj::SaveEditState for mesh contents), gives
+// the objects it makes edit state 1 and takes the ones it deletes out with
+// RemoveObject. The caller then commits with EndEdit. UndoEdit (0) takes
+// back the open step; after a commit only the meshes' own undo rings reach
+// further back (UndoEdit exchanges them when CanKeepMeshUndo held at the
+// commit). UndoEdit (1) goes forward again.
+//
+// The floor grid is never selected, never removed and never copied: every
+// operation that walks the scene's objects for the user starts after it.
+//
+// Declaration by topic, with the file of each topic:
+//   MDocObj.cpp             life cycle, edit step, accessors, layer queries, shadow pass
+//   MDocObj_Lists.cpp       selection, object and mesh lists, world matrices, statistics
+//   MDocObj_Grid.cpp        floor grid, bounds and centres, selection clearing, link check
+//   MDocObj_Layers.cpp      the layer table, layer flags and moves, layer backup, name block
+//   MDocObj_Record.cpp      the scene record, the morph-target block
+//   MDocObj_Morph.cpp       morph paths, pasting morph targets
+//   MDocObj_Pick.cpp        picks limited to editable layers, freezing, merging object meshes
+//   MDocObj_Clipboard.cpp   delete, copy, cut, paste, duplicate, group, ungroup, join
+//   MDocObj_Transform.cpp   moving, turning and scaling the selection; units; step transforms
+//   MDocObj_Copies.cpp      repeated and circular copies; align and distribute
+//   MDocObj_Merge.cpp       detaching, merging and joining meshes; element snapping
+//   MDocObj_Primitives.cpp  primitives
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/core/CRGlobalM.h"
+#include "engine/core/EngArrays.h"
+#include "engine/core/MGridObj.h"
+#include "engine/core/MGroupObj.h"
+#include "engine/core/ShadowScene.h"
+#include "engine/mesh/MMeshObj.h"
+
+namespace engine {
+
+class QFile;
+
+// Failure reasons of the scene.
+enum SceneFailReason : int {
+  kEngReasonNotFaceless = 15,         // lines can be divided only in face-less direct children
+  kEngReasonNameInUse = 22,          // a morph path or target name is taken
+  kEngReasonLayerTableFull = 26,      // a paste needs a new layer and all 99 are in use
+  kEngReasonMixedMirrorLayers = 27,   // objects of mirror and plain layers cannot be combined
+  kEngReasonNameTooLong = 42,         // a renamed copy's name would not fit its 256-byte field
+};
+
+// One layer: five flag bytes and a name. objectCount and index are filled
+// only in the copies GetLayerTable hands out. The layout is the one the
+// engine clipboard keeps copies of (its mirror flag byte at offset 4).
+struct LayerRecord {
+  unsigned char visible = 1;
+  unsigned char editable = 1;
+  unsigned char groupHead = 0;
+  unsigned char spareFlag = 0;
+  unsigned char mirror = 0;
+  char name[256] = {};
+  std::int32_t objectCount = 0;
+  std::int32_t index = 0;
+};
+static_assert(sizeof(LayerRecord) == CRGlobalM::kLayerRecordSize);
+static_assert(offsetof(LayerRecord, mirror) == CRGlobalM::kLayerFlagOffset);
+
+// Layer flag types of SetLayerFlag.
+enum LayerFlagType : int {
+  kLayerVisible = 0,
+  kLayerEditable = 1,
+  kLayerVisibleEditable = 2,
+  kLayerGroupHead = 3,
+  kLayerSpare = 4,
+  kLayerMirror = 5,
+};
+
+// One step of duplication and alignment: move (scene units), turns about Y,
+// X and Z (degrees, added to the object's angles), scale (percent of the
+// current scale, 100 unchanged).
+struct TransformStep {
+  PointRecord move{0, 0, 0};
+  double turnY = 0;
+  double turnX = 0;
+  double turnZ = 0;
+  PointRecord scale{100, 100, 100};
+};
+
+// The numeric transform of ApplyTransformRecord: move, turns (Y, X, Z,
+// radians), scale factors, pivot, reference turns, and the mode (0 or more
+// absolute turns, negative relative ones).
+struct TransformRequest {
+  PointRecord move{0, 0, 0};
+  PointRecord rotation{0, 0, 0};
+  PointRecord scale{1, 1, 1};
+  PointRecord pivot{0, 0, 0};
+  PointRecord reference{0, 0, 0};
+  double mode = 0;
+};
+
+// The selection record of GetSelectionInfo.
+struct SelectionInfo {
+  int kind = 0;             // 4 none selected (elements), 1 several, 2 one mesh, 3 one other object
+  int countKind = 0;        // 6 one object selected, 8 otherwise; + 1 when there is no vertex
+  int flaggedVertices = 0;  // vertices with flag bit 2
+  int lines = 0;            // lines not hidden
+  int polygons = 0;         // triangles + quads
+  int triangles = 0;
+  int quads = 0;
+  int meshes = 0;
+  int elementGroups = 0;
+  int layer = -2;           // shared layer, -1 when they differ, -2 without meshes
+};
+
+// One picked element of a snap: its mesh, exactly one of vertex, line and
+// face, and the picked point in scene coordinates.
+struct SnapElement {
+  MMeshObj* mesh = nullptr;
+  MVertex* vertex = nullptr;
+  MLine* line = nullptr;
+  MFace* face = nullptr;
+  PointRecord point{0, 0, 0};
+};
+
+// The world matrix of `object` relative to `ancestor` (or to the top of its
+// chain) and its inverse; either output may be null.
+void DocGetWorldMatrix(MObject* object, MObject* ancestor, MatrixRecord* matrix, MatrixRecord* inverse);
+
+// Clears every rotation but the one about X and the x translation of a
+// symmetric object's matrix, by kind (0 both, 1 rotation, 2 position); true
+// when it changed something.
+bool ConstrainSymmetricMatrix(MatrixRecord& m, int kind);
+
+class MDocObj : public MGroupObj, public MShadowScene {
+ public:
+  static constexpr int kLayerNameResource = 33712;
+
+  MDocObj();
+  ~MDocObj() override;
+
+  // ---- edit step: MDocObj.cpp ------------------------------------------------
+  // Takes the object out of its parent onto the removed list (edit state 2),
+  // keeping its parent pointer for RestoreObject. The floor grid stays.
+  virtual void RemoveObject(MObject* object);
+  // Back from the removed list into its recorded parent (edit state 1).
+  virtual void RestoreObject(MObject* object);
+  virtual void GetRemovedObjects(PtrArray& out);
+  virtual void SaveUndoAll();
+  // Commits the step: meshes close their steps (keeping their rings only
+  // when CanKeepMeshUndo and noMeshUndo is 0), every object's snapshot takes
+  // its current state, the removed objects are deleted.
+  virtual void EndEdit(int noMeshUndo);
+  // Exchanges the scene with the state the step saved: 0 undo, 1 redo.
+  virtual void UndoEdit(int redo);
+  // Undoes and commits the last step when one is stored; compacts the pools.
+  virtual void RevertStep();
+  // Deletes every group without children and every mesh without vertices.
+  virtual void RemoveEmptyObjects();
+  // Whether this step changed nothing but mesh contents outside figures.
+  bool CanKeepMeshUndo();
+
+  // ---- accessors: MDocObj.cpp -------------------------------------------------
+  void SetVisibleLayersOnly(bool value) { visibleLayersOnly = value ? 1 : 0; }
+  bool IsVisibleLayersOnly() const { return visibleLayersOnly != 0; }
+  void SetLayerCount(int n) { layerCount = n; }
+  int GetLayerCount() const { return layerCount; }
+  void SetCurrentLayer(int i) { currentLayer = i; }
+  int GetCurrentLayer() const { return currentLayer; }
+  bool IsAllShown() const { return allShownFlag != 0; }
+  void SetAllShown(bool value) { allShownFlag = value ? 1 : 0; }
+  bool HasUndoStep() const { return undoStepStored != 0; }
+  void SetUndoStep(bool value) { undoStepStored = value ? 1 : 0; }
+  // The view registered with the scene (held as a pointer, not an int).
+  void SetExtraValue(void* view) { registeredView = view; }
+  void* GetExtraValue() const { return registeredView; }
+  bool IsUntouched() const { return untouched != 0; }
+  void SetModeBytes(unsigned char a, unsigned char b, unsigned char c);
+  void GetModeBytes(unsigned char& a, unsigned char& b, unsigned char& c) const;
+  bool IsSingleMeshMode() const { return singleMeshMode != 0; }
+  void SetSingleMeshMode(bool value) { singleMeshMode = value ? 1 : 0; }
+  void TakeDrawingParams();
+  void PutDrawingParams();
+  int GetEditMode() const { return editMode; }
+  void SetEditMode(int value) { editMode = value; }
+  bool IsRedoAvailable() const { return redoAvailable != 0; }
+  void SetRedoAvailable(bool value) { redoAvailable = value ? 1 : 0; }
+  int GetAnimationIndex() const { return animationIndex; }
+  void SetAnimationIndex(int value) { animationIndex = value; }
+  unsigned char GetAnimationSwitchA() const { return animationSwitchA; }
+  unsigned char SetAnimationSwitchA(bool value) { return animationSwitchA = value ? 1 : 0; }
+  unsigned char GetAnimationSwitchB() const { return animationSwitchB; }
+  void SetAnimationSwitchB(bool value) { animationSwitchB = value ? 1 : 0; }
+  int GetAnimationValue() const { return animationValue; }
+  void SetAnimationValue(int value) { animationValue = value; }
+  bool GetAnimationFlag() const { return (animationFlags & 1) != 0; }
+  void SetAnimationFlag(bool value) { animationFlags = value ? (animationFlags | 1) : (animationFlags & ~1); }
+  int GetUnitCode() const { return unitCode; }
+  // Whether animations drive the objects; none do until the scene animates.
+  bool IsAnimationActive(int) const { return false; }
+
+  // ---- layer queries: MDocObj.cpp ----------------------------------------------
+  bool IsCurrentLayerMirror() const;
+  // The mirror flag of the object's layer (of its top-level object's with
+  // toTop). A null object or a layer outside 0-98 is fatal.
+  bool IsObjectOnMirrorLayer(MObject* object, bool toTop);
+  bool HasMirrorLayer() const;
+  bool HasGroupHeadLayer() const;
+  bool AreAllLayersHeadOrMirror() const;
+  bool DifferInMirrorLayer(MObject* a, MObject* b);
+
+  // ---- the shadow pass's view of the scene: MDocObj.cpp ------------------------
+  MDocObj* ShadowDocument() override { return this; }
+  int ShadowImageState() const override;
+  void GetGridParams(int& kind, double& size, int& divisions, PointRecord& colour, PointRecord& axisColour,
+                     int& subdivisions) override;
+  // No receiving surface is cast against yet: shadows fall on the floor.
+  bool RayCastObjects(const PointRecord& start, const PointRecord& direction, PointRecord& normal,
+                      PointRecord& point, double lift) override;
+
+  // ---- selection and lists: MDocObj_Lists.cpp ------------------------------------
+  // Select on every direct child (the grid ignores it).
+  virtual void SetAllSelected(bool value);
+  virtual void SelectAll(bool value);
+  virtual void InvertSelection();
+  virtual bool HasObjects();
+  virtual bool HasSelectedObject();
+  virtual void GetSelectedObjects(PtrArray& out);
+  MObject* GetEarliestSelected();
+  // Selects one line of the mesh.
+  virtual void SelectMeshLine(MMeshObj* mesh, MLine* line);
+  // Element selection of kind 0-6 on every editable mesh.
+  virtual void SelectElementsByKind(bool keep, int kind, double a, double b);
+  virtual void CountElementSelectedMeshesIn(MObject* root, int& count);
+  virtual void CountElementSelectedMeshes(int& count);
+  virtual void CountSelectedLineMeshesIn(MObject* root, int& count);
+  virtual void CountSelectedLineMeshes(int& count);
+  virtual void CountSelectedFaceMeshesIn(MObject* root, int& count);
+  virtual void CountSelectedFaceMeshes(int& count);
+  virtual void CollectElementSelectedMeshesIn(MObject* root, PtrArray& out);
+  virtual void CollectElementSelectedMeshes(PtrArray& out);
+  virtual bool HasTexturedMesh(int* count);
+  virtual void CollectMeshes(MObject* root, PtrArray& out);
+  virtual void CollectAllObjects(MObject* root, PtrArray& out);
+  virtual void CollectSelectedMeshes(PtrArray& out);
+  // Exactly two selected children (fatal otherwise): the earlier selected
+  // one's meshes go to `first`.
+  virtual void CollectMeshesOfPair(PtrArray& first, PtrArray& second);
+  virtual void GetObjectWorldMatrix(MObject* object, MatrixRecord* matrix, MatrixRecord* inverse);
+  virtual MObject* GetTopLevelObject(MObject* object);
+  // The selection statistics; `point` (optional) gets the number of selected
+  // children, how many are groups holding a figure, and the quads total.
+  virtual void GetSelectionInfo(SelectionInfo& info, PointRecord* point);
+  // Meshes under `root` with each one's matrix relative to `root`.
+  void CollectMeshesWithMatrices(MObject* root, PtrArray& meshes, MatrixArray& matrices);
+
+  // ---- grid, bounds, queries: MDocObj_Grid.cpp ---------------------------------
+  virtual void ClearOtherSelections(MMeshObj* except);
+  // Every mesh's element links are checked; a disagreement is fatal.
+  virtual void ApplyElementParamToAll();
+  virtual void ReportStatistics();
+  using MObject::GetWorldBounds;
+  virtual void GetWorldBounds(MObject* object, BoundsRecord& out);
+  virtual void GetSelectionCentre(PointRecord& out);
+  virtual void GetPrimitiveExtent(double& x, double& y, double& z);
+  virtual MGridObj* GetGridObject();
+  virtual double GetGridStep();
+  virtual void GetGridParams(int& kind, double& extent, int& divisions, int& subdivisions, PointRecord& colourA,
+                             PointRecord& colourB);
+  virtual void SetGrid(int kind, double extent, int divisions, int subdivisions, const PointRecord& colourA,
+                       const PointRecord& colourB);
+  virtual void GetSelectedVerticesCentre(PointRecord& out);
+
+  // ---- layers: MDocObj_Layers.cpp -----------------------------------------------
+  virtual void SetLayerFlag(int layer, int type, unsigned char value, bool cascade);
+  virtual void SetAllLayerFlags(unsigned char visibleValue, unsigned char editableValue);
+  virtual bool IsObjectVisible(MObject* object);
+  virtual bool IsObjectEditable(MObject* object);
+  virtual void SetLayerName(int layer, const char* text);
+  // Copies the name (at most 255 bytes and its terminator) into `buffer` of
+  // 256 bytes.
+  virtual void GetLayerName(int layer, char* buffer);
+  virtual void GetLayerTable(int& count, int& current, LayerRecord* table);
+  virtual void MoveSelectionToLayer(int layer);
+  virtual bool SpreadObjectsOverLayers();
+  virtual void DeleteLayer(int layer);
+  virtual void SelectLayerObjects(int layer, int mode, unsigned char keepOthers);
+  virtual void SelectEditableObjects(bool value);
+  virtual void CollectMeshesOnLayer(int layer, PtrArray& out);
+  virtual void CollectObjectsOnLayer(int layer, PtrArray& out);
+  virtual void MoveLayer(int layer, int destination);
+  void MoveLayerRecord(int source, int destination);
+  virtual void EnsureUsableCurrentLayer();
+  virtual int AddLayer(unsigned char groupHead);
+  virtual void CopyLayerNamesTo(MDocObj* other);
+  virtual void SaveLayerBackup();
+  virtual void SwapLayerBackup();
+  virtual void DropLayerBackup();
+  // A new table (EngAlloc) of the 99 records; null with reason 1.
+  virtual unsigned char* CopyLayerTable();
+  virtual void WriteLayerRecords(QFile& file);
+  virtual void ReadLayerRecords(QFile& file);
+  // The members of layer i: the layers after it up to the next group head.
+  int GetGroupMembers(int layer, int* members);
+  const LayerRecord& GetLayerRecord(int i) const { return layers[i]; }
+
+  // ---- scene record: MDocObj_Record.cpp ----------------------------------------
+  // The kind code that heads a scene stream, then the record: writing sets
+  // the engine's format version to the current one (-101); reading takes it
+  // from the stored code (-1 to -99 a plain scene, below -100 a package). A
+  // code that is not negative is a load failure. The view list and the
+  // layer-name block that follow belong to the caller.
+  void WriteWithKindCode(QFile& file);
+  void ReadWithKindCode(QFile& file);
+  void WriteTo(QFile& file) override;
+  void ReadFrom(QFile& file) override;
+  // The morph-target block: its size with `size` given (nothing written),
+  // else the block.
+  void WriteMorphTargets(QFile& file, int* size);
+  // Answers the bytes consumed (0 on failure).
+  int ReadMorphTargets(QFile& file, int limit);
+  // The animation block as stored; a new scene's is the empty list.
+  void WriteAnimList(QFile& file, int* size);
+  int ReadAnimList(QFile& file, int limit);
+  MMorphTgt* FindMorphTarget(const char* path, const char* name);
+  // Links the target after (its path, `after`) when that exists, else at the end.
+  void InsertMorphTarget(MMorphTgt* target, const char* after);
+  // A copy of every target goes to the engine clipboard.
+  void StoreTargetsGlobally();
+
+  // ---- morph paths and pasted targets: MDocObj_Morph.cpp -----------------------
+  // The index of the morph path on the first mesh that holds it; -2 when
+  // no mesh does.
+  int GetMorphIndex(const char* path);
+  // Deletes every target whose path no mesh holds.
+  void RemoveUnusedTargets();
+  // The morph paths of every mesh, in mesh order (a path held by several
+  // meshes stands there several times).
+  void CollectMorphPaths(PtrArray& out);
+  // The largest morph index in the scene; -1 when there is none.
+  int GetMaxMorphIndex();
+  // Every mesh holding the path gets the index.
+  void SetMorphIndexAll(const char* path, int index);
+  // Makes the morph indices agree across meshes and unique; when two paths
+  // share an index all are numbered afresh; unnumbered paths get the next
+  // numbers in list order.
+  void RenumberMorphIndices();
+  // Every morph of every mesh under the objects becomes unnumbered (-1).
+  void ClearMorphIndices(const PtrArray& objects);
+  // Gives every mesh's morph of the old path, and every target of it, the
+  // new path; reason 22 when some mesh holds the new path already.
+  void RenameMorph(const char* oldPath, const char* newPath);
+  // Pastes the clipboard's targets at the front of the list: without
+  // `rename` a target already here is skipped with a beep (-2); with it,
+  // a path in use here takes the first free "path1000", "path1001", ...
+  // (also in `other` when given) and the answer is 1000 or one above the
+  // last number used. -1 without a clipboard list; a renamed path that
+  // would not fit its field is refused (reason 42).
+  int PasteMorphTargets(bool rename, MDocObj* other);
+
+  // ---- picking and object transforms: MDocObj_Pick.cpp --------------------------
+  MObject* PickElement(const PointRecord& rectMin, const PointRecord& rectMax, const PointRecord& rayStart,
+                       const PointRecord& rayEnd, double* t, bool wholeObject) override;
+  MObject* PickBoxHandle(const PointRecord& screenPoint, const PointRecord& rayStart, const PointRecord& rayEnd,
+                         double* t, BoxHandle* handle) override;
+  MObject* PickNearest(const PointRecord& screenPoint, const PointRecord& rayStart, const PointRecord& rayEnd,
+                       double* t, bool linesOnly) override;
+  MObject* PickFace(const PointRecord& screenPoint, const PointRecord& rayStart, const PointRecord& rayEnd,
+                    double* t, MVertex** vertex, MLine** line, MFace** face) override;
+  void CollectInRegion(const QViewRegion* region, MObject* only, PtrArray* out) override;
+  virtual void FreezeTransforms();
+  virtual MMeshObj* MergeObjectMeshes(MObject* object, int remove);
+  virtual void SetKeepScaleFlag(bool value);
+  // The first mesh of the scene that owns the element, or null.
+  MMeshObj* FindMeshOfElement(MFace* face, MLine* line, MVertex* vertex);
+  void SaveEditStatesUnder(MObject* object);
+  void ClearMirrorPartnersUnder(MObject* object, int flag);
+
+  // ---- clipboard, duplication, grouping: MDocObj_Clipboard.cpp -------------------
+  virtual void DeleteSelection();
+  virtual void CopySelection(bool move);
+  virtual void CutSelection();
+  virtual void PasteObjects(const PointRecord* placement, bool keepLayers, bool fromMove);
+  virtual void GetDefaultPasteOffset(PointRecord& out);
+  virtual void DuplicateSelection(const PointRecord* offset, MObject** mesh);
+  virtual void MoveSelectionBy(const PointRecord& vector);
+  virtual MGroupObj* GroupSelection(MObject* key);
+  virtual MGroupObj* GroupSelectionAround(MObject* key, int mode);
+  virtual void UngroupSelection(PtrArray* children, PtrArray* layers, PtrArray* mirrors);
+  virtual void UngroupSelectedElements();
+  virtual void JoinSelection(int mode);
+  virtual bool LayerIndicesDiffer(const PtrArray& objects, const PtrArray& layerIndices);
+  virtual bool RestoreLayerIndices(const PtrArray& objects, const PtrArray& layerIndices, const PtrArray& mirrors,
+                                   bool onlyIfChanged);
+  // Whether the selection holds objects of mirror and of plain layers.
+  bool SelectionMixesMirrorLayers();
+  // Clones of the objects added to the scene (the undo copies of a join);
+  // on failure none stays and out of memory is recorded.
+  bool AddUndoCopies(const PtrArray& originals, PtrArray& copies);
+  // After a failed join: the listed top-level objects still in the scene
+  // are taken out and deleted, so that their copies stand in their place.
+  void RemoveOriginalsKeepingCopies(const PtrArray& originals);
+
+  // ---- selection transforms: MDocObj_Transform.cpp --------------------------------
+  virtual void MoveSelection(const PointRecord& vector, MObject* object);
+  virtual void RotateSelectedObjects(const PointRecord& pivot, double a, double b, double c, double d, double e,
+                                     double f, unsigned char absolute);
+  virtual void ScaleSelection(const PointRecord& pivot, const double factors[3], int unused);
+  virtual void ScaleSelectionAxes(const PointRecord& pivot, const double factors[3], unsigned char vertexMode,
+                                  unsigned char updateFigures, const PointRecord* axis);
+  virtual void RotateSelectedVertices(const PointRecord& pivot, double a, double b, double c,
+                                      unsigned char updateFigures);
+  virtual void TransformSelectedObjects(const PointRecord& move, const double factors[3], const PointRecord& pivot,
+                                        double a, double b, double c, double d, double e, double f,
+                                        unsigned char absolute);
+  virtual void TransformSelectedVertices(const PointRecord& move, const double factors[3], const PointRecord& pivot,
+                                         double a, double b, double c);
+  virtual int ApplyTransformRecord(const TransformRequest& request);
+  virtual bool CanScaleSelection(const double factors[3]);
+  virtual void PlaceSelectionAt(const PointRecord& point);
+  virtual void ScaleScene(double factor, int clipboard, unsigned char keepAnimation);
+  static double GetUnitFactor(int code);
+  virtual double SetLengthUnit(int code);
+  virtual void GetSelectionDirection(int& kind, PointRecord& out);
+  virtual void ApplyTransformStep(const TransformStep& step);
+  virtual void MoveSelectedVertices(const PointRecord& delta, bool reDeform);
+
+  // ---- copies and alignment: MDocObj_Copies.cpp ------------------------------------
+  virtual void PasteCopies(int circular, int n, const TransformStep& base, int turn, const PointRecord& axis);
+  static void LinearCopyStep(int i, const TransformStep& base, TransformStep& out);
+  static void CircularCopyStep(int i, int n, int turn, const PointRecord& axis, MObject* copy, TransformStep& out);
+  virtual void AlignSelection(int mode, const PointRecord& direction);
+  virtual void AlignObjects(int mode, const PointRecord& direction);
+  virtual void AlignVertices(int mode, const PointRecord& direction);
+
+  // ---- merging, joining, snapping: MDocObj_Merge.cpp --------------------------------
+  virtual void DetachObject(MObject* object);
+  virtual MMeshObj* MergeObjects(PtrArray& objects);
+  virtual MMeshObj* JoinVertices(MMeshObj* a, MMeshObj* b, MVertex* va, MVertex* vb);
+  virtual MMeshObj* JoinElements(ElementRefArray& references);
+  virtual void SnapElementToElement(const SnapElement& source, const SnapElement& destination);
+  virtual void SnapObjectToElement(const SnapElement& source, const SnapElement& destination);
+  virtual void SnapVerticesToElement(const SnapElement& source, const SnapElement& destination);
+  void AlignElementDirections(const SnapElement& source, const SnapElement& destination, const PointRecord& pivot,
+                              MatrixRecord& m);
+
+  // ---- primitives: MDocObj_Primitives.cpp ---------------------------------------------
+  static MMeshObj* MakeFlatPrimitive(int type, double size, int segments, const PointRecord* p1,
+                                     const PointRecord* p2);
+  static MMeshObj* MakeSolidPrimitive(int type, double size, int segments, const PointRecord* p1,
+                                      const PointRecord* p2);
+  virtual MObject* AddPrimitive(const PointRecord& point, int type, int plane, int segments,
+                                const PointRecord* point2, bool downwards);
+
+  // ---- members ------------------------------------------------------------------------
+  PtrArray removedObjects;  // owned
+  void* registeredView = nullptr;
+  unsigned char allShownFlag = 1;
+  unsigned char undoStepStored = 0;
+  unsigned char untouched = 1;
+  unsigned char preparedFlags[3] = {0, 0, 0};
+  int layerCount = 1;
+  int currentLayer = 0;
+  LayerRecord layers[kLayerCount];
+  unsigned char visibleLayersOnly = 0;
+  LayerRecord* layerBackup = nullptr;  // owned (EngAlloc), 99 records
+  unsigned char layerBackupValid = 0;
+  int layerBackupCount = 0;  // -1 while reading: the layer-name block follows
+  int layerBackupCurrent = 0;
+  unsigned char layerRecordsFlag = 1;
+  unsigned char singleMeshMode = 0;
+  unsigned char drawingParamFlag = 1;
+  double drawingParamFactor = 0.5;
+  int editMode = 0;
+  unsigned char redoAvailable = 0;
+  int unitCode = 0;
+  MItemList<MMorphTgt>* morphTargets = nullptr;  // owned
+  // The animation block as read (size word included), written back as it
+  // came until the scene animates its objects itself; empty for none.
+  EngArray<unsigned char> animationBlock;
+  int animationUndoState = 0;
+  int animationIndex = -1;
+  unsigned char animationSwitchA = 0;
+  unsigned char animationSwitchB = 0;
+  int animationValue = -1;
+  int animationFlags = 0;
+  int shadowSnapshotState = 0;
+  int floorShadowState = 0;
+
+ private:
+  // The index of a layer argument: negative means the current layer.
+  int LayerOrCurrent(int layer) const { return layer < 0 ? currentLayer : layer; }
+  // The scene objects after the grid.
+  MObject* SceneObjectAt(int i) { return ChildAt(i); }
+  void ResetLayers();
+};
+
+// The mesh object behind an object of type 4, or null.
+MMeshObj* AsMesh(MObject* object);
+// Whether the engine failure state is set.
+bool SceneFailed();
+
+}  // namespace engine

@@ -1,0 +1,47 @@
+#pragma once
+// Small helpers shared by the scene document's topic files.
+#include "engine/core/EngArrays.h"
+#include "engine/core/EngGeometry.h"
+#include "engine/core/EngRuntime.h"
+#include "engine/mesh/MMeshObj.h"
+
+namespace engine {
+namespace scene_detail {
+
+inline PointRecord Add(const PointRecord& a, const PointRecord& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline PointRecord Sub(const PointRecord& a, const PointRecord& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline PointRecord Neg(const PointRecord& a) { return {-a.x, -a.y, -a.z}; }
+inline PointRecord Scaled(const PointRecord& a, double k) { return {a.x * k, a.y * k, a.z * k}; }
+inline double Dot(const PointRecord& a, const PointRecord& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+inline PointRecord BoxCentre(const BoundsRecord& box) {
+  return {(box.minX + box.maxX) * 0.5, (box.minY + box.maxY) * 0.5, (box.minZ + box.maxZ) * 0.5};
+}
+
+// Appends, or records out of memory and answers false.
+inline bool AddOrFail(PtrArray& out, void* item) {
+  if (out.Add(item)) return true;
+  EngRecordFailure(kEngReasonOutOfMemory);
+  return false;
+}
+
+// Moves each listed vertex's ring once (a fresh visit stamp marks the rings
+// done): saved for undo, then to `place`(its position). Stops at the first
+// failure.
+template <class Place>
+void MoveRingsOnce(MMeshObj* mesh, const PtrArray& vertices, Place place) {
+  mesh->NextVisitStamp();
+  const int stamp = mesh->GetVisitStamp();
+  mesh->NextVisitStamp();
+  for (int k = 0; k < vertices.count; ++k) {
+    auto* v = static_cast<MVertex*>(vertices[k]);
+    if (v->id == stamp) continue;
+    v->SaveUndoRing();
+    if (EngContext().failState != kEngFailNone) return;
+    v->SetPosition(place(v->GetPosition()));
+    v->SetRingIds(stamp);
+  }
+}
+
+}  // namespace scene_detail
+}  // namespace engine
