@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/CThumbDialog.h"
 #include "imaging/archive/SArchiver.h"
 #include "page/LibrarySearch.h"
 #include "page/PnGlobal.h"
@@ -141,16 +143,70 @@ void CLibList::startDrag(Qt::DropActions /*actions*/) {
 // A folder opens in its page; a material opens in the middle of the active
 // page, which takes the request on its next timer tick.
 void CLibList::OnDoubleClick(QListWidgetItem* item) {
-  page::PnGlobal& global = page::PnGlobal::Get();
   const std::string path = S(item->data(kPathRole).toString());
   if (platform::IsDirectory(path)) {
     owner_.OpenPath(path, false);
     return;
   }
+  RequestItem(path, page::PnGlobal::kLibInsert);
+}
+
+void CLibList::RequestItem(const std::string& path, int request) {
+  page::PnGlobal& global = page::PnGlobal::Get();
   if (global.activeView == nullptr) return;
   global.pendingLibPath = path;
   global.pendingLibApply = 1;
-  global.pendingLibRequest = page::PnGlobal::kLibInsert;
+  global.pendingLibRequest = request;
+}
+
+void CLibList::contextMenuEvent(QContextMenuEvent* event) {
+  QListWidgetItem* item = itemAt(event->pos());
+  if (item == nullptr || page::PnGlobal::Get().activeView == nullptr) return;
+  setCurrentItem(item);
+  const std::string path = S(item->data(kPathRole).toString());
+  const std::string kind = page::library::UpperExtension(path);
+  QMenu menu(this);
+  if (platform::IsDirectory(path)) {
+    menu.addAction(QStringLiteral("フォルダを開く"), this, [this, path] { owner_.OpenPath(path, false); });
+  } else {
+    menu.addAction(QStringLiteral("開く"), this, [this, path] { RequestItem(path, page::PnGlobal::kLibInsert); });
+    if (path.find(folder_) == std::string::npos) {
+      menu.addAction(QStringLiteral("１つ上のフォルダを開く"), this,
+                     [this, path] { owner_.OpenPath(platform::FolderOf(path), false); });
+    } else if (kind == "Z4I" || kind == "Z4H" || kind == "Z4E") {
+      menu.addAction(QStringLiteral("選択図形の人物に適用"), this,
+                     [this, path] { RequestItem(path, page::PnGlobal::kLibApply); });
+    }
+  }
+  menu.addAction(QStringLiteral("プロパティ"), this, [this, path] { ShowItemProperties(path); });
+  menu.exec(event->globalPos());
+}
+
+void CLibList::ShowItemProperties(const std::string& path) {
+  std::string local = path;
+  if (const int rc = page::PnGlobal::Get().GetWebStore().MakeLocal(local, true); rc < 0) {
+    page::ReportErrorCode(rc);
+    return;
+  }
+  ThumbShowFields fields;
+  std::string text1, text2;
+  platform::Image picture;
+  if (imaging::ArcLoadFileThumbnail(local, platform::ExtensionOf(local), text1, text2, picture, kThumbSize) == 0)
+    fields.thumbnail = std::move(picture);
+  fields.title = text1;
+  fields.description = text2;
+  fields.fileName = platform::FileNameOf(path);
+  fields.location = path;
+  const std::string kind = page::library::UpperExtension(path);
+  if (kind == "Z4T") fields.kind = "一般立体図形";
+  else if (kind == "Z4H") fields.kind = "人物立体図形";
+  else if (kind == "Z4I") fields.kind = "道具立体図形";
+  else if (kind == "Z4E") fields.kind = "ポーズ・表情情報";
+  else if (kind == "Z4G") fields.kind = "Pennet図形";
+  else if (kind.empty()) fields.kind = "フォルダ";
+  else fields.kind = "画像ファイル";
+  CThumbShowDialog dialog(fields, this);
+  dialog.exec();
 }
 
 // ---- the bar --------------------------------------------------------------------

@@ -50,9 +50,14 @@ class CLibList : public QListWidget {
 
  protected:
   void startDrag(Qt::DropActions actions) override;
+  // Open, apply to the selection's persons, open its folder, properties.
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void OnDoubleClick(QListWidgetItem* item);
+  // Asks the active page to insert (or apply) the item at once.
+  void RequestItem(const std::string& path, int request);
+  void ShowItemProperties(const std::string& path);
 
   CLibBar& owner_;
   std::string folder_;
