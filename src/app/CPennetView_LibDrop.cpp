@@ -39,9 +39,14 @@ void CPennetView::dragMoveEvent(QDragMoveEvent* event) {
   event->acceptProposedAction();
 }
 
-// Leaving the page ends the gesture outside the page, which drops nothing.
+// Leaving the page ends the gesture without a drop: the page stays as it
+// was (and unmodified), the outline goes with a redraw.
 void CPennetView::dragLeaveEvent(QDragLeaveEvent* event) {
-  OnLButtonUp(0, -1, -1);
+  if (tracker_) {
+    DropTracker();
+    SetFallbackTool();
+    Redraw(page::kDrawScreen);
+  }
   event->accept();
 }
 

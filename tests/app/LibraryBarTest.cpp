@@ -97,12 +97,16 @@ TEST_F(LibraryBar, ADraggedBalloonIsPlacedWhereItDrops) {
   QDropEvent drop(QPointF(at + QPoint(5, 5)), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(&view, &drop);
   EXPECT_EQ(doc.GetSDoc().GetObjectCount(), before + 3);  // tail, balloon, text
+  EXPECT_TRUE(doc.IsModified());
+  doc.SetModifiedFlag(false);
   // A drag that leaves the page places nothing.
   QDragEnterEvent again(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(&view, &again);
   QDragLeaveEvent leave;
   QCoreApplication::sendEvent(&view, &leave);
   EXPECT_EQ(doc.GetSDoc().GetObjectCount(), before + 3);
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(global.toolNumber, 0);
   // Other drags (files) are not the page's.
   QMimeData files;
   files.setUrls({QUrl::fromLocalFile("/tmp/x.png")});
