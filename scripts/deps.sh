@@ -17,6 +17,7 @@ PACKAGES=(
 TEST_PACKAGES=(
   pngcheck giflib-tools imagemagick libjpeg-turbo-progs
   poppler-utils
+  libosd-dev
 )
 
 wanted=("${PACKAGES[@]}")

@@ -18,6 +18,7 @@
 #include "page/SView.h"
 #include "platform/ImageCodec.h"
 #include "support/ExternalTools.h"
+#include "support/GoldenImage.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -315,26 +316,6 @@ TEST_F(ExportTest, SelectedObjectsBecomePicturesOneByOneOrTogether) {
 
 std::string GoldenPath() { return std::string(PENNET_PAGE_TEST_DATA) + "/golden/shapes_page_export.png"; }
 
-// Each pixel must match the golden one at its place or at a neighbour (edges
-// may move by a pixel between rasterisers) within a few levels.
-int PixelsOffGolden(const Image& actual, const Image& golden) {
-  int off = 0;
-  for (int y = 0; y < actual.Height(); ++y)
-    for (int x = 0; x < actual.Width(); ++x) {
-      const Bgra a = actual.GetBgra(x, y);
-      bool matched = false;
-      for (int dy = -1; dy <= 1 && !matched; ++dy)
-        for (int dx = -1; dx <= 1 && !matched; ++dx) {
-          if (!golden.Contains(x + dx, y + dy)) continue;
-          const Bgra g = golden.GetBgra(x + dx, y + dy);
-          matched = std::abs(a.b - g.b) <= 3 && std::abs(a.g - g.g) <= 3 && std::abs(a.r - g.r) <= 3 &&
-                    std::abs(a.a - g.a) <= 3;
-        }
-      off += matched ? 0 : 1;
-    }
-  return off;
-}
-
 TEST_F(ExportTest, ASmallPageMatchesItsGoldenImage) {
   auto doc = pagetest::MakeShapesPage();
   ASSERT_EQ(view_.ExportPageImage(*doc, 320, 240, 144, Path("shapes.png")), 0);
@@ -348,7 +329,7 @@ TEST_F(ExportTest, ASmallPageMatchesItsGoldenImage) {
   ASSERT_TRUE(platform::LoadImageFile(GoldenPath(), golden)) << GoldenPath();
   ASSERT_EQ(actual.Width(), golden.Width());
   ASSERT_EQ(actual.Height(), golden.Height());
-  EXPECT_EQ(PixelsOffGolden(actual, golden), 0);
+  EXPECT_EQ(testsupport::PixelsOffGolden(actual, golden), 0);
 }
 
 }  // namespace

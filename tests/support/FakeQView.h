@@ -4,6 +4,7 @@
 // draws through its own recording renderer unless the test gives another.
 // Later parts of the engine add their queries to engine::QView; add a
 // settable answer here for each.
+#include <cstdint>
 #include <vector>
 
 #include "engine/core/QView.h"
@@ -32,11 +33,46 @@ class FakeQView : public engine::QView {
   bool gridShown = true;
   double lightAngles[2][2] = {{0.0, 0.0}, {0.0, 0.0}};
   bool lightsFixed = false;
+  // drawing styles
+  int drawMode = 2;
+  int quickDrawLevel = 0;
+  bool renderSlow = false;
+  bool smoothShown = false;
+  bool outlineShown = false;
+  bool altMeshDraw = false;
+  bool thinLines = false;
+  bool lineWidthOverride = false;
+  int lineWidth = 1;
+  bool lineColorOverride = false;
+  std::uint32_t lineColor = 0;
+  bool faceColorOverride = false;
+  engine::MShader* overrideShader = nullptr;
+  engine::MShader* overrideMaterial = nullptr;
+  bool faceOrderFlipped = false;
+  bool directPoints = false;
+  int pageToneSwitch = 0;
+  int pageFaceStyle = 1;
+  int pageLineStyle = 1;
+  double toneContrast = 50.0;
+  double toneLights[2] = {35.0, 35.0};
+  engine::MatrixRecord projectionMatrix{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}, 0};
+  engine::PointRecord gridColor{0.25, 0.5, 0.75};
+  int overlayKind = 0;
+  bool deferAnswer = true;
 
   // ---- what the engine handed over ----
   RecordingQImp recorder;
   std::vector<engine::PointRecord> eyeDirectionsSet;
   std::vector<Marker> markers;
+  struct Deferred {
+    engine::MObject* object;
+    engine::MFace* face;
+    const void* patch;
+  };
+  std::vector<Deferred> deferred;
+  std::vector<bool> cullModesApplied;  // the mirrored argument of each ApplyCullMode
+  std::vector<engine::PointRecord> pointMarkers;
+  engine::PointRecord pointMarkerColor{0, 0, 0};
 
   engine::QImp* GetRenderer() override { return renderer; }
   engine::PointRecord GetEyeDirection() const override { return eyeDirection; }
@@ -59,6 +95,43 @@ class FakeQView : public engine::QView {
       for (int j = 0; j < 2; ++j) angles[i][j] = lightAngles[i][j];
     fixedInScene = lightsFixed;
   }
+  int GetDrawMode() const override { return drawMode; }
+  int GetQuickDrawLevel() const override { return quickDrawLevel; }
+  bool IsRenderSlow() const override { return renderSlow; }
+  bool IsSmoothShown() const override { return smoothShown; }
+  bool IsOutlineShown() const override { return outlineShown; }
+  bool IsAltMeshDraw() const override { return altMeshDraw; }
+  bool IsThinLines() const override { return thinLines; }
+  bool IsLineWidthOverride() const override { return lineWidthOverride; }
+  int GetLineWidth() const override { return lineWidth; }
+  bool IsLineColorOverride() const override { return lineColorOverride; }
+  std::uint32_t GetLineColor() const override { return lineColor; }
+  bool IsFaceColorOverride() const override { return faceColorOverride; }
+  engine::MShader* GetOverrideShader() override { return overrideShader; }
+  engine::MShader* GetOverrideMaterial() override { return overrideMaterial; }
+  bool IsFaceOrderFlipped() const override { return faceOrderFlipped; }
+  void ApplyCullMode(bool mirrored) override {
+    cullModesApplied.push_back(mirrored);
+    renderer->SetCullMode(mirrored ? 2 : 1);
+  }
+  bool IsDirectPoints() const override { return directPoints; }
+  int GetPageToneSwitch() const override { return pageToneSwitch; }
+  int GetPageFaceStyle() const override { return pageFaceStyle; }
+  int GetPageLineStyle() const override { return pageLineStyle; }
+  double GetToneContrast() const override { return toneContrast; }
+  void GetToneLights(double lights[2]) const override {
+    lights[0] = toneLights[0];
+    lights[1] = toneLights[1];
+  }
+  engine::MatrixRecord GetProjectionMatrix() override { return projectionMatrix; }
+  engine::PointRecord GetGridColor() const override { return gridColor; }
+  void SetPointMarkerColor(const engine::PointRecord& rgb) override { pointMarkerColor = rgb; }
+  void DrawPointMarker(const engine::PointRecord& position) override { pointMarkers.push_back(position); }
+  bool AddDeferredFace(engine::MObject* object, engine::MFace* face, const void* patch, double) override {
+    if (deferAnswer) deferred.push_back({object, face, patch});
+    return deferAnswer;
+  }
+  int GetOverlayKind() const override { return overlayKind; }
 };
 
 }  // namespace testsupport

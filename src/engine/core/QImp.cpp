@@ -3,8 +3,15 @@
 #include <cmath>
 
 #include "engine/core/EngMath.h"
+#include "engine/mesh/MeshToneFill.h"
 
 namespace engine {
+
+void QImp::FillToneBands(int count, const double* points, const double* normals, bool textured,
+                         const float* textureCoords, const float* colour, double eyeX, double eyeY, double eyeZ,
+                         MShader* material, int* indices) {
+  MeshFillToneBands(count, points, normals, textured, textureCoords, colour, eyeX, eyeY, eyeZ, material, indices);
+}
 
 bool QImp::ProjectWidthScale(const MatrixRecord* /*projection*/, const double* /*segment*/,
                              const PointRecord* /*offsetDirection*/, double* scales,

@@ -124,10 +124,11 @@ class QImp {
   // style: `count` corners with a point and a normal each, texture
   // coordinates when textured, the fill colour (r, g, b, a), the eye
   // direction, the material and the corner indices of indexed output.
-  virtual void FillToneBands(int /*count*/, const double* /*points*/, const double* /*normals*/,
-                             bool /*textured*/, const float* /*textureCoords*/, const float* /*colour*/,
-                             double /*eyeX*/, double /*eyeY*/, double /*eyeZ*/, MShader* /*material*/,
-                             int* /*indices*/) {}
+  // The default cuts the polygon into tone bands and fills them through
+  // OpenGL on the current context (the mesh's tone fill).
+  virtual void FillToneBands(int count, const double* points, const double* normals, bool textured,
+                             const float* textureCoords, const float* colour, double eyeX, double eyeY,
+                             double eyeZ, MShader* material, int* indices);
   virtual void ReservedHookB(int /*a*/) {}
   // Export path: the first call for each mesh drawn.
   virtual void BeginMesh(QView* /*view*/) {}

@@ -3,10 +3,15 @@
 // The view layer implements it (its view owns the OpenGL renderer); the
 // engine only sees this interface. It holds only what the engine calls so
 // far: later parts of the engine add the queries they need.
+#include <cstdint>
+
 #include "engine/core/EngGeometry.h"
 
 namespace engine {
 
+class MFace;
+class MObject;
+class MShader;
 class QImp;
 
 // The view's frame of one object being drawn: four points that each level of
@@ -68,6 +73,71 @@ class QView {
   // The direction angle pairs of the two lights, and whether the lights are
   // fixed in the scene (otherwise they turn with the camera).
   virtual void GetLights(double angles[2][2], bool& fixedInScene) const = 0;
+
+  // ---- drawing styles -------------------------------------------------------
+  // What meshes read while they draw. The answers given here are those of a
+  // plain shaded view with nothing overridden; the real view answers from
+  // its settings.
+  // 0 nothing drawn, 1 to 6; 6 is the page style.
+  virtual int GetDrawMode() const { return 2; }
+  // 0 full drawing; 1 to 3 meshes skipped; 4, 5 and 7 lines by class.
+  virtual int GetQuickDrawLevel() const { return 0; }
+  // The last frame was slow: meshes draw lines only.
+  virtual bool IsRenderSlow() const { return false; }
+  virtual bool IsSmoothShown() const { return false; }
+  // Section lines (plane cuts in the grid colour) after the faces.
+  virtual bool IsOutlineShown() const { return false; }
+  // Plain line pass, no vertex points.
+  virtual bool IsAltMeshDraw() const { return false; }
+  // Every mesh line 1 pixel wide.
+  virtual bool IsThinLines() const { return false; }
+  virtual bool IsLineWidthOverride() const { return false; }
+  virtual int GetLineWidth() const { return 1; }
+  virtual bool IsLineColorOverride() const { return false; }
+  // 0x00BBGGRR.
+  virtual std::uint32_t GetLineColor() const { return 0; }
+  virtual bool IsFaceColorOverride() const { return false; }
+  // The uniform face material of the face-colour override.
+  virtual MShader* GetOverrideShader() { return nullptr; }
+  // The face-colour override material when that override is on, a fixed
+  // grey material in draw mode 1, else null.
+  virtual MShader* GetOverrideMaterial() { return nullptr; }
+  virtual bool IsFaceOrderFlipped() const { return false; }
+  // Sets the renderer's cull mode from the view's culling switch, its face
+  // order and whether a mirrored copy is being drawn.
+  virtual void ApplyCullMode(bool /*mirrored*/) {}
+  // Vertices without a mirror partner drawn as direct points, not markers.
+  virtual bool IsDirectPoints() const { return false; }
+  // The page style: the tone switch (1 or more while rendering for the
+  // page), the face style (0 no faces, 1 and 5 plain, others toned; 3 without
+  // the darkest level, 4 one flat tone; 5 also flat shading) and the line
+  // style (0 no outline ribbons, 1 uniform width, 2 to 5 pen modes, 6 plain
+  // lines).
+  virtual int GetPageToneSwitch() const { return 0; }
+  virtual int GetPageFaceStyle() const { return 1; }
+  virtual int GetPageLineStyle() const { return 1; }
+  // 50 is neutral.
+  virtual double GetToneContrast() const { return 50.0; }
+  // The two tone light values; the first (35 neutral) is used.
+  virtual void GetToneLights(double lights[2]) const { lights[0] = lights[1] = 35.0; }
+  // The world-to-screen matrix of the view (pixels, depth in z).
+  virtual MatrixRecord GetProjectionMatrix() {
+    return MatrixRecord{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}, 0};
+  }
+  // The colour of section lines, components 0..1.
+  virtual PointRecord GetGridColor() const { return {0.5, 0.5, 0.5}; }
+  // Point markers (a GL point of the view's marker size) in the colour set.
+  virtual void SetPointMarkerColor(const PointRecord& /*rgb*/) {}
+  virtual void DrawPointMarker(const PointRecord& /*position*/) {}
+  // Hands a transparent face (or a smooth-surface patch) to the view's
+  // deferred list, drawn by the scene after everything opaque. False, with
+  // the failure state set, when memory runs out.
+  virtual bool AddDeferredFace(MObject* /*object*/, MFace* /*face*/, const void* /*patch*/, double /*value*/) {
+    return true;
+  }
+  // What overlay segments the view asks objects for: 0 or 3 the selected
+  // lines and vertices, other values every line.
+  virtual int GetOverlayKind() const { return 0; }
 };
 
 }  // namespace engine

@@ -45,6 +45,15 @@ namespace engine {
 
 class MMetaSurf;
 
+// What a region pick takes from one mesh; the caller owns it.
+struct ElementSelection : EngHeapObject {
+  ElementSelection();
+  MObject* object = nullptr;
+  PtrArray faces;
+  PtrArray lines;
+  PtrArray vertices;
+};
+
 // One element's state as a stored edit step remembers it.
 struct ElementStateRecord {
   int state;
@@ -490,6 +499,124 @@ class MMeshObj : public MObject {
   // be read (a texture of several colours).
   bool SetFaceShaderColour(MFace* face, std::uint32_t colour);
 
+  // ---- drawing: MMeshObj_Draw.cpp, MMeshObj_DrawLines.cpp, MeshPageOutlines.cpp
+  // Which passes run depends on the view: its quick-draw level, the last
+  // frame's speed, the draw mode (6 the page style with its face and line
+  // styles), smooth display, section lines and the renderer's kind (0 the
+  // interactive OpenGL path, others the export path). Every pass puts the
+  // renderer's state back as it found it and stops when a failure is
+  // recorded.
+  void DrawBody(QView* view, const DrawRecord& record) override;
+  void CollectOverlaySegments(LineSegArray& out, const MatrixRecord& parentMatrix, QView* view) override;
+  void UpdateVertexNormals();
+  void DrawForRenderer(QView* view, const DrawRecord& record);
+  void DrawInView(QView* view, const DrawRecord& record);
+  // The faces by material: smooth shading as triangles, flat shading with
+  // quads as one quadrilateral, toned through the renderer's tone fill;
+  // transparent faces go to the view's deferred list.
+  void DrawFacesByMaterial(QView* view, const DrawRecord& record, bool tone);
+  void DrawLinesChained(QView* view, const DrawRecord& record);
+  void DrawLinesPlain(QView* view, const DrawRecord& record);
+  void DrawLinesByCrease(QView* view, const DrawRecord& record);
+  void DrawLinesByClass(QView* view, const DrawRecord& record);
+  bool IsInBoneGroup();
+  // A uniform cubic B-spline through the four control points, in 8 lines.
+  void DrawCurveLine(QView* view, MLine* line, const PointRecord control[4]);
+  void DrawCurveLines(QView* view, const DrawRecord& record);
+  void DrawSectionLines(QView* view, const DrawRecord& record);
+  void DrawVertexPoints(QView* view, const DrawRecord& record);
+  void CollectSilhouetteSegments(LineSegArray& out, const MatrixRecord& parentMatrix, QView* view);
+  // Every drawn line; beyond 1000 segments only every 13th smooth inner line.
+  void CollectLineSegments(LineSegArray& out, const MatrixRecord& parentMatrix, QView* view);
+  static void ExtendBounds(const PointRecord& point, BoundsRecord& box);
+  void ExtendBoundsByElements(const PtrArray* faceList, const PtrArray* lineList, const PtrArray* vertexList,
+                              BoundsRecord& out);
+  void DeferTransparentFace(QView* view, MFace* face);
+  // The tone state for the view's tone values (MeshToneFill.h).
+  void SetupToneLevels(QView* view);
+  // The faces turned to `direction`; mode 1 stops there, other modes add the
+  // untextured faces, or the faces of the material facing it most.
+  void CollectFacingFaces(int mode, PtrArray* out, const PointRecord& direction);
+  // Vertex output indices in the vertices' stamp words (-1 shared, -2 one
+  // per corner) and the counts for a renderer with indexed output.
+  void PrepareIndexedOutput(QView* view);
+  void ClearVertexIndices();
+  // Every vertex through the matrix (x = 0 on the mirror plane); the morphs
+  // follow.
+  void TransformVertices(const MatrixRecord& m);
+  // The page style's ribbons of silhouettes, sharp lines and borders.
+  virtual void DrawPageOutlines(QView* view, const DrawRecord& record);
+  // World matrix (mirrored in the mirrored-copy pass) then the view's
+  // projection.
+  MatrixRecord PageOutlineMatrix(QView* view);
+
+  // ---- picking: MMeshObj_Pick.cpp -------------------------------------------
+  // The view projects the vertices once (screen x, y and depth in each
+  // vertex; depth -1 behind the eye), then asks for hits. Screen points are
+  // pixels; rays run from p0 to p1, in the parent's coordinates for the
+  // operations of MObject and in the mesh's own for the others; a hit's
+  // depth is its parameter along the ray (smaller is nearer). Tolerances:
+  // lines 3 and vertices 6 pixels (|dx| + |dy|), times the engine's pick
+  // and page-hit scales. Counted vertices are those not hidden whose first
+  // line is not drawn on a face.
+  void ProjectToScreen(const MatrixRecord& projection, int mode) override;
+  MObject* PickElement(const PointRecord& rectMin, const PointRecord& rectMax, const PointRecord& rayStart,
+                       const PointRecord& rayEnd, double* t, bool wholeObject) override;
+  MObject* PickNearest(const PointRecord& screenPoint, const PointRecord& rayStart, const PointRecord& rayEnd,
+                       double* t, bool linesOnly) override;
+  MObject* PickFace(const PointRecord& screenPoint, const PointRecord& rayStart, const PointRecord& rayEnd,
+                    double* t, MVertex** vertex, MLine** line, MFace** face) override;
+  // Appends one ElementSelection (owned by the caller) of the counted
+  // vertices in the region and the lines between them whose middle is in
+  // it; nothing when none is.
+  void CollectInRegion(const QViewRegion* region, MObject* only, PtrArray* out) override;
+  // Fits the shadow frame to the mesh's box seen along the light.
+  void PrepareShadowImage(MDocObj* scene) override;
+  void PaintShadowSilhouette(MDocObj* scene, platform::Image* image, int colour) override;
+  void CollectByShadowMode(int mode, PtrArray* out) override;
+  bool IsHitSelected(const MVertex* vertex, const MLine* line, const MFace* face);
+  // The vertex, line or face under the point, by the winner rules: a
+  // preferred vertex (a corner of the face or end of the line found), a
+  // line of the face found, then the kinds asked for, then the nearest.
+  MObject* PickAtPoint(const PointRecord& point, const PointRecord& p0, const PointRecord& p1, double* depth,
+                       MVertex** vertex, MLine** line, MFace** face);
+  bool IsInsideRect(const PointRecord& rectMin, const PointRecord& rectMax);
+  bool MayTouchRect(const PointRecord& rectMin, const PointRecord& rectMax);
+  bool IsNearPoint(const PointRecord& point);
+  // 0 inside, 2 behind the eye or beyond one side, else 1.
+  static int ClassifyTriangleInRect(const PointRecord& rectMin, const PointRecord& rectMax,
+                                    const PointRecord corners[3]);
+  bool EdgeHitInRect(const PointRecord& rectMin, const PointRecord& rectMax, MFace* face,
+                     const PointRecord corners[3], const PointRecord& p0, const PointRecord& p1, double* depth);
+  // A ray along the face's plane is no hit.
+  bool CentreHitInTriangle(const PointRecord& rectMin, const PointRecord& rectMax, MFace* face,
+                           const PointRecord corners[3], const PointRecord& p0, const PointRecord& p1,
+                           double* depth);
+  void NearestCornerAlongRay(MFace* face, const PointRecord& p0, const PointRecord& p1, double* depth);
+  MFace* PickFaceInRect(const PointRecord& rectMin, const PointRecord& rectMax, const PointRecord& p0,
+                        const PointRecord& p1, double* depth, const PtrArray* faceList);
+  MVertex* PickVertexInRect(const PointRecord& rectMin, const PointRecord& rectMax, const PointRecord& p0,
+                            const PointRecord& p1, double* depth);
+  MFace* PickFaceAtPoint(const PointRecord& point, const PointRecord& p0, const PointRecord& p1, double* depth,
+                         const PtrArray* faceList);
+  MLine* PickLine(const PointRecord& point, const PointRecord& p0, const PointRecord& p1, MFace* face,
+                  double* depth, bool* ofFace, const PtrArray* lineList, bool anyLine);
+  MVertex* PickVertex(const PointRecord& point, const PointRecord& p0, const PointRecord& p1, MFace* face,
+                      MLine* line, double* depth, bool* preferred, const PtrArray* vertexList);
+  void CollectLinesInRegion(const QViewRegion* region, const PtrArray* vertexList, PtrArray* out);
+  void CollectVerticesInRegion(const QViewRegion* region, PtrArray* out);
+  // Floods from the vertex through lines whose stamp word is `key`,
+  // giving each vertex and line met the stamp `stamp`.
+  void CollectConnected(MVertex* vertex, int key, int stamp, ElementSelection* selection);
+  // Cuts the selection down to the part connected to the picked element.
+  void KeepConnectedSelection(const PointRecord& point, ElementSelection* selection, MVertex* vertex, MLine* line,
+                              MFace* face);
+  // The ray (world coordinates) against the visible faces: the nearest hit
+  // ahead of the origin, its point and unit normal back in world
+  // coordinates.
+  bool IntersectRay(const MatrixRecord& toWorld, const MatrixRecord& toObject, const PointRecord& origin,
+                    const PointRecord& direction, PointRecord* normal, PointRecord* point);
+
   // ---- link check: MMeshObj_Check.cpp ---------------------------------------
   // The first broken link of any live element, described with the element's
   // class and position in its list; empty when every link holds. Mode as for
@@ -610,6 +737,14 @@ class MMeshObj : public MObject {
   int morphCount = 0;
 
  private:
+  // The ray from the parent's coordinates into the mesh's.
+  void RayInMesh(const PointRecord& rayStart, const PointRecord& rayEnd, PointRecord& p0, PointRecord& p1);
+  bool IsShownSmooth(QView* view) const;
+  void DrawFacesInStyle(QView* view, const DrawRecord& record, bool toned);
+  void DrawPageFaces(QView* view, const DrawRecord& record);
+  void DrawPageLines(QView* view, const DrawRecord& record);
+  void DrawLinePass(QView* view, const DrawRecord& record, bool altAllowed);
+  void DrawAfterFaces(QView* view, const DrawRecord& record);
   // The seven step values' snapshots take the current values.
   void SnapshotStepValues();
   // The material step of ApplyTarget: with both the morph and the target

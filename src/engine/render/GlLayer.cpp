@@ -274,6 +274,11 @@ void GlSetShadeModel(int mode) {
     glShadeModel(GL_SMOOTH);
 }
 
+void GlSetLightingOnly(bool on) {
+  if (on) glEnable(GL_LIGHTING);
+  else glDisable(GL_LIGHTING);
+}
+
 void GlSetLighting(bool on) {
   if (on) {
     SetLightingAndLights(true);

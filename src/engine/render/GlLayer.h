@@ -137,6 +137,8 @@ void GlSetCullMode(int mode);   // 0 off, 1 back faces, 2 front faces
 void GlSetShadeModel(int mode);  // 0 flat, 1 smooth; faces filled, normals normalised
 // On: lighting and lights 0 and 1. Off: lighting and the depth test off.
 void GlSetLighting(bool on);
+// GL_LIGHTING alone, nothing else (the tone fill of single patches).
+void GlSetLightingOnly(bool on);
 // Light 0 when `which` is 0, light 1 otherwise; each value given (not null)
 // is set.
 void GlSetLight(int which, const float* ambient, const float* diffuse, const float* specular, const float* position,
@@ -176,6 +178,9 @@ void GlEnd();
 // The four corners with normal and texture coordinate, inside a primitive
 // the caller has begun.
 void GlQuadTexturedCorners(const GlCorner corners[4]);
+// One triangle fan in one colour (r, g, b, a): n points of three doubles,
+// each with its texture coordinate (two floats) when they are given.
+void GlTriangleFan(int n, const double* points, const float* textureCoords, const float rgba[4]);
 
 // ---- images and textures: GlLayerDraw.cpp ---------------------------------
 // Sizes below 64 give 64 (answer 1). Otherwise the size is limited to the

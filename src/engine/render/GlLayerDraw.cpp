@@ -234,3 +234,18 @@ void GlDrawPixels(int kind, int x, int y, int width, int height, const void* pix
 }
 
 }  // namespace engine
+
+namespace engine {
+
+void GlTriangleFan(int n, const double* points, const float* textureCoords, const float rgba[4]) {
+  glColor4fv(rgba);
+  glBegin(GL_TRIANGLE_FAN);
+  for (int i = 0; i < n; ++i) {
+    if (textureCoords != nullptr) glTexCoord2fv(textureCoords + 2 * i);
+    glVertex3f(static_cast<float>(points[3 * i]), static_cast<float>(points[3 * i + 1]),
+               static_cast<float>(points[3 * i + 2]));
+  }
+  glEnd();
+}
+
+}  // namespace engine

@@ -131,6 +131,30 @@ MeshFixture MakeGrid(int columns, int rows) {
   return f;
 }
 
+MeshFixture MakeSphere(int segments, int rings, double radius) {
+  MeshFixture f = MakeEmptyMesh();
+  f.Vertex(0, -radius, 0);
+  for (int j = 1; j < rings; ++j) {
+    const double polar = std::numbers::pi * j / rings;
+    for (int i = 0; i < segments; ++i) {
+      const double angle = 2 * std::numbers::pi * i / segments;
+      f.Vertex(radius * std::sin(polar) * std::cos(angle), -radius * std::cos(polar),
+               -radius * std::sin(polar) * std::sin(angle));
+    }
+  }
+  f.Vertex(0, radius, 0);
+  const int top = 1 + (rings - 1) * segments;
+  auto at = [&](int ring, int i) { return 1 + (ring - 1) * segments + (i % segments); };
+  for (int i = 0; i < segments; ++i) f.Face(0, at(1, i + 1), at(1, i));
+  for (int j = 1; j < rings - 1; ++j)
+    for (int i = 0; i < segments; ++i) {
+      f.Face(at(j, i), at(j, i + 1), at(j + 1, i + 1));
+      f.Face(at(j, i), at(j + 1, i + 1), at(j + 1, i));
+    }
+  for (int i = 0; i < segments; ++i) f.Face(at(rings - 1, i), at(rings - 1, i + 1), top);
+  return f;
+}
+
 MeshFixture MakeFan(int spokes, int sharpSpokes, double height) {
   MeshFixture f = MakeEmptyMesh();
   f.Vertex(0, 0, height);

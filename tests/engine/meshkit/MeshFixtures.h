@@ -86,6 +86,10 @@ MeshFixture MakeQuadPair(bool hidden = true);
 //   (0,0)---(1,0)--- ... ---(c,0)    (i,j)-(i+1,j+1) into two triangles
 MeshFixture MakeGrid(int columns, int rows);
 
+// A closed sphere of `rings` rings and `segments` segments around the y
+// axis: v[0] the bottom pole, then ring by ring from the bottom, the top
+// pole last; triangles counter-clockwise seen from outside.
+MeshFixture MakeSphere(int segments, int rings, double radius = 1.0);
 //        1
 //      / | \          an interior vertex v[0] raised to (0, 0, height) with
 //     2--0--n         n spokes to v[1..n] on the unit circle (v[k] at angle
