@@ -292,6 +292,10 @@ CLibBar::CLibBar(page::WebMaterialStore& store, QWidget* parent) : QWidget(paren
   }
   const page::AppPrefs* prefs = Prefs();
   splitter->setSizes({prefs != nullptr ? prefs->mSepaPosY : 200, 400});
+  // The tree's height is kept for the next start.
+  connect(splitter, &QSplitter::splitterMoved, this, [](int position) {
+    if (page::AppPrefs* p = Prefs()) p->mSepaPosY = std::max(position, 72);
+  });
   column->addWidget(splitter, 1);
 
   refilling_ = true;
