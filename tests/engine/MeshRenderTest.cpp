@@ -14,6 +14,7 @@
 #include "meshkit/MeshTestSupport.h"
 #include "platform/ImageCodec.h"
 #include "support/GoldenImage.h"
+#include "support/PixelCensus.h"
 
 namespace {
 
@@ -26,22 +27,8 @@ constexpr int kSize = 160;
 class MeshRenderTest : public meshkit::MeshTest {
  protected:
   // Counts pixels by colour class.
-  struct Census {
-    int background = 0;  // white
-    int dark = 0;        // every channel below 80: outlines
-    int other = 0;
-  };
-  static Census Count(const platform::Image& image) {
-    Census c;
-    for (int y = 0; y < image.Height(); ++y)
-      for (int x = 0; x < image.Width(); ++x) {
-        const Bgra p = image.GetBgra(x, y);
-        if (p.r == 255 && p.g == 255 && p.b == 255) ++c.background;
-        else if (p.r < 80 && p.g < 80 && p.b < 80) ++c.dark;
-        else ++c.other;
-      }
-    return c;
-  }
+  using Census = testsupport::PixelCensus;
+  static Census Count(const platform::Image& image) { return testsupport::CountPixels(image); }
 
   // Renders with the view's settings, writes the PNG and answers the census.
   Census Render(enginetest::GlTestView& view, engine::MMeshObj& mesh, const std::string& name) {

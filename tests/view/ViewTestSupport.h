@@ -1,0 +1,178 @@
+#pragma once
+// Fixtures for the view's tests: a clean engine context with preferences and
+// a throwing fatal hook, a small scene (the floor grid and a shaded box that
+// draws through the renderer as meshes do), a frame rendered the way the
+// page's figure renderer renders one, and picture comparison with a
+// tolerance.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "engine/core/CrPrefs.h"
+#include "engine/core/EngMath.h"
+#include "engine/core/EngRuntime.h"
+#include "engine/core/MGridObj.h"
+#include "engine/core/MGroupObj.h"
+#include "engine/core/QImp.h"
+#include "engine/mesh/MShader.h"
+#include "engine/render/GlLayer.h"
+#include "platform/GlContext.h"
+#include "platform/Hooks.h"
+#include "platform/Image.h"
+#include "platform/ImageCodec.h"
+#include "view/QView.h"
+
+namespace viewtest {
+
+class ViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine::EngGlobalContext& context = engine::EngContext();
+    context.ClearFailure();
+    context.formatVersion = -101;
+    previousPrefs_ = context.prefs;
+    context.prefs = &prefs_;
+    previousFatal_ = platform::SetFatalHook([](const std::string& text) { throw std::runtime_error(text); });
+  }
+  void TearDown() override {
+    platform::GlContext::ReleaseCurrent();
+    engine::EngGlobalContext& context = engine::EngContext();
+    context.prefs = previousPrefs_;
+    context.ClearFailure();
+    context.formatVersion = 0;
+    context.renderScale = 1.0;
+    context.renderScaleInt = 1;
+    platform::SetFatalHook(previousFatal_);
+  }
+  static int FailState() { return engine::EngContext().failState; }
+
+  engine::CrPrefs prefs_;
+
+ private:
+  engine::CrPrefs* previousPrefs_ = nullptr;
+  platform::FatalHook previousFatal_;
+};
+
+// A box drawn through the view's renderer in the view's draw mode: filled
+// and lit with its material (or the view's override material), or as lines
+// in draw mode 0.
+class ShadedBox : public engine::MObject {
+ public:
+  ShadedBox(engine::PointRecord centre, double half) : centre_(centre), half_(half) {
+    localBounds = {centre.x - half, centre.y - half, centre.z - half, centre.x + half, centre.y + half,
+                   centre.z + half, 0};
+    material.diffuseColor = {0.8, 0.3, 0.2};
+  }
+  void GetLocalBounds(engine::BoundsRecord& out) override { out = localBounds; }
+  void DrawBody(engine::QView* engineView, const engine::DrawRecord&) override {
+    auto* v = dynamic_cast<view::QView*>(engineView);
+    engine::QImp* r = engineView->GetRenderer();
+    const bool lines = v != nullptr && v->GetDrawMode() == 0;
+    engine::MShader* override = v != nullptr ? v->GetOverrideMaterial() : nullptr;
+    if (lines) {
+      r->SetDrawingMode(engine::kDrawLinesCulled);
+      r->SetColor(0.1f, 0.1f, 0.1f);
+    } else {
+      r->SetDrawingMode(engine::kDrawFilledLit);
+      r->SetShadeModel(engine::kShadeFlat);
+      r->SetMaterial(override ? override : &material, nullptr, false, nullptr);
+    }
+    const float c[3] = {static_cast<float>(centre_.x), static_cast<float>(centre_.y), static_cast<float>(centre_.z)};
+    const float h = static_cast<float>(half_);
+    // Each face: its normal axis, its sign and the two axes across it.
+    for (int axis = 0; axis < 3; ++axis) {
+      for (int sign = -1; sign <= 1; sign += 2) {
+        const int u = (axis + 1) % 3, w = (axis + 2) % 3;
+        float n[3] = {0, 0, 0};
+        n[axis] = static_cast<float>(sign);
+        float p[4][3];
+        const float su[4] = {-1, 1, 1, -1}, sw[4] = {-1, -1, 1, 1};
+        for (int k = 0; k < 4; ++k) {
+          p[k][axis] = c[axis] + sign * h;
+          p[k][u] = c[u] + su[k] * h;
+          p[k][w] = c[w] + sw[k] * h * sign;
+        }
+        r->DrawTriangleNormals(p[0], n, p[1], n, p[2], n);
+        r->DrawTriangleNormals(p[0], n, p[2], n, p[3], n);
+      }
+    }
+  }
+  engine::MShader material;
+
+ private:
+  engine::PointRecord centre_;
+  double half_;
+};
+
+// A scene as the scene document holds one: the floor grid first, then the
+// objects.
+inline std::unique_ptr<engine::MGroupObj> MakeScene() {
+  auto scene = std::make_unique<engine::MGroupObj>();
+  scene->AddChild(new engine::MGridObj());
+  scene->AddChild(new ShadedBox({0.0, 20.0, 0.0}, 20.0));
+  scene->AddChild(new ShadedBox({-30.0, 8.0, 25.0}, 8.0));
+  return scene;
+}
+
+// A camera that shows the scene whole.
+inline void AimAtScene(view::QView& v, int kind = view::kProjectionFieldOfView) {
+  v.SetProjectionKind(kind, false);
+  v.SetTarget({0.0, 10.0, 0.0});
+  v.SetAngles(0.6, -0.45, 0.0);
+  v.SetDistance(kind == view::kProjectionParallel ? 110.0 : 200.0);
+  v.InvalidateMatrices();
+}
+
+// One frame as the page's figure renderer draws it: window-coordinate
+// defaults, clear, the projection for the surface, clear again, the frame.
+// Answers a copy of the finished picture.
+inline platform::Image RenderPicture(view::QView& v, engine::MObject* scene) {
+  v.MakeCurrent(true);
+  engine::GlSetRenderState(engine::kDrawLinesOnTop);
+  engine::GlSetXorDrawing(false);
+  engine::GlLineWidth(1.0f);
+  engine::GlClear();
+  const platform::Image& surface = v.GetContext()->Pixels();
+  v.SetViewport(platform::RECT{0, 0, surface.Width(), surface.Height()}, false);
+  engine::GlClear();
+  v.RenderFrame(scene);
+  v.FinishRendering();
+  platform::Image picture = *v.GetFramePicture();
+  v.MakeCurrent(false);
+  return picture;
+}
+
+// Pixels whose colour differs from the other picture's by more than
+// `tolerance` in some channel (alpha aside); -1 when the sizes differ.
+inline int PixelsOff(const platform::Image& a, const platform::Image& b, int tolerance) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
+  int off = 0;
+  for (int y = 0; y < a.Height(); ++y) {
+    for (int x = 0; x < a.Width(); ++x) {
+      const platform::Bgra p = a.GetBgra(x, y), q = b.GetBgra(x, y);
+      if (std::abs(p.b - q.b) > tolerance || std::abs(p.g - q.g) > tolerance || std::abs(p.r - q.r) > tolerance) ++off;
+    }
+  }
+  return off;
+}
+
+// Where the tests leave their pictures for people to look at.
+inline std::string PictureFolder() {
+  const std::string folder = (std::filesystem::current_path() / "view_pictures").string();
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+inline std::string SavePicture(const platform::Image& picture, const std::string& name) {
+  platform::Image copy = picture;
+  copy.SetHasAlpha(false);
+  const std::string path = PictureFolder() + "/" + name + ".png";
+  platform::SaveImageFile(copy, path);
+  return path;
+}
+
+}  // namespace viewtest
