@@ -2,8 +2,13 @@
 
 # Warnings and flags of our own code.
 function(pennet_compile_options target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local
-                         -Wno-missing-field-initializers)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+  # Locals that shadow locals; clang spells the warning its own way.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    target_compile_options(${target} PRIVATE -Wshadow-uncaptured-local)
+  else()
+    target_compile_options(${target} PRIVATE -Wshadow=local)
+  endif()
   if(PENNET_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

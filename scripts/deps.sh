@@ -20,9 +20,15 @@ TEST_PACKAGES=(
   libosd-dev
 )
 
+# Only scripts/fuzz.sh needs these: clang, and libFuzzer with the sanitizer
+# runtimes.
+FUZZ_PACKAGES=(clang libclang-rt-dev)
+
 wanted=("${PACKAGES[@]}")
 if [[ "${1:-}" == "--tests" ]]; then
   wanted+=("${TEST_PACKAGES[@]}")
+elif [[ "${1:-}" == "--fuzz" ]]; then
+  wanted+=("${FUZZ_PACKAGES[@]}")
 fi
 
 missing=()

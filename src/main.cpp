@@ -5,6 +5,7 @@
 #include "app/HintDialogs.h"
 #include "app/QtHooks.h"
 #include "page/StringTable.h"
+#include "platform/File.h"
 #include "platform/Settings.h"
 
 namespace {
@@ -22,6 +23,7 @@ void FilterQtMessages(QtMsgType type, const QMessageLogContext& context, const Q
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::IgnoreFileSizeSignal();
   QApplication application(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("Tamarik"));
   QApplication::setApplicationName(QStringLiteral("Pennet"));

@@ -12,6 +12,7 @@
 #include "app/LaunchBlock.h"
 #include "app/QtTranslations.h"
 #include "app/WindowFrame.h"
+#include "imaging/archive/SArchiver.h"
 #include "page/AppPrefs.h"
 #include "page/PnGlobal.h"
 #include "page/ResultCodes.h"
@@ -78,6 +79,8 @@ bool CPennetApp::InitInstance(const QStringList& arguments, int& exitCode) {
     exitCode = kExitHandedOver;
     return false;
   }
+  // Temporary folders of earlier runs that were killed with a page open.
+  imaging::ArcRemoveStaleTempFolders();
   LoadPreferences();
   if (!CheckInstallation()) {
     exitCode = kExitNotInstalled;

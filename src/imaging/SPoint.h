@@ -13,6 +13,9 @@ struct SPoint {
   double x = 0;
   double y = 0;
 
+  constexpr SPoint() = default;
+  constexpr SPoint(double x_, double y_) : x(x_), y(y_) {}
+
   SPoint operator+(const SPoint& o) const { return {x + o.x, y + o.y}; }
   SPoint operator-(const SPoint& o) const { return {x - o.x, y - o.y}; }
   SPoint operator*(double f) const { return {x * f, y * f}; }

@@ -32,13 +32,14 @@ class TempFolder {
   std::string path;
 };
 
-// The package service names a member that does not inflate and a short read
-// by its codec and read-or-write codes, whose message speaks of writing;
-// opening a page only reads, so they mean a damaged or unreadable file.
-int ReadFailureCode(int rc) {
+// The package service names a member that does not inflate (or expands
+// past the member bound) and a short read by its codec and read-or-write
+// codes, whose message speaks of writing; opening a page only reads, so
+// they mean a damaged or unreadable file.
+int ReadFailureCode(std::int64_t rc) {
   if (rc == imaging::kArcCodecFailed) return kResultDamaged;
   if (rc == imaging::kArcReadWriteFailed) return kResultCannotOpen;
-  return rc;
+  return static_cast<int>(rc);
 }
 
 }  // namespace
@@ -60,12 +61,32 @@ int SaveSDoc(const SDoc& doc, const std::string& path) {
 int LoadSDoc(SDoc& doc, const std::string& path, std::string* notice) {
   std::string title, description;
   platform::Image thumbnail;
-  if (const int rc = imaging::ArcReadThumbnail(path, title, description, thumbnail); rc < 0)
-    return ReadFailureCode(rc);
+  // Thumbnails only decorate the page: a damaged one is left out (what was
+  // read of the others stays), and the next save writes a new one.
+  imaging::ArcReadThumbnail(path, title, description, thumbnail);
+  imaging::ArcPackage package;
+  if (const int rc = package.Open(path); rc < 0) return ReadFailureCode(rc);
+  const imaging::PackageEntry* stream = package.Find(kPageStreamName);
+  if (!stream) return kResultCannotOpen;
   TempFolder folder;
-  if (const int rc = imaging::ArcUnpackFile(path, folder.path); rc < 0) return ReadFailureCode(rc);
+  if (const int rc = imaging::ArcCreateTempFolder(folder.path); rc < 0) return rc;
+  // Only the members the page asks for are extracted, each once, under the
+  // name the page gives it.
+  const auto extract = [&](const imaging::PackageEntry& entry, const std::string& name) {
+    const std::string target = platform::JoinPath(folder.path, name);
+    if (platform::IsRegularFile(target)) return target;
+    if (const std::int64_t written = package.Extract(entry, target); written < 0)
+      throw PnFileError(ReadFailureCode(written), "the member " + name + " cannot be extracted");
+    return target;
+  };
   try {
-    ReadPageFolder(doc, folder.path);
+    PnFile in(extract(*stream, kPageStreamName), PnFile::Mode::kRead);
+    in.SetMemberFinder([&](const std::string& name) -> std::optional<std::string> {
+      const imaging::PackageEntry* entry = package.Find(name);
+      if (!entry) return std::nullopt;
+      return extract(*entry, name);
+    });
+    doc.Read(in);
   } catch (const PnFileError& error) {
     return error.Code();
   }

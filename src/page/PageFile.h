@@ -28,9 +28,14 @@ void ReadPageFolder(SDoc& doc, const std::string& folder);
 // one. 0, or a negative result code.
 int SaveSDoc(const SDoc& doc, const std::string& path);
 // Opens a page file into the page (which is left as it was on failure).
-// `notice` (optional) receives KeptShapesNotice of the opened page. 0, or a
-// negative result code: kResultCannotOpen for a file that is no readable
-// package or lacks its page stream, kResultDamaged for a damaged stream.
+// Only the page stream and the members it names are extracted (into a
+// temporary folder that goes afterwards); member names are compared
+// ignoring case. Thumbnails that cannot be read are left out. `notice`
+// (optional) receives KeptShapesNotice of the opened page. 0, or a negative
+// result code: kResultCannotOpen for a file that is no readable package or
+// lacks its page stream, kResultDamaged for a damaged stream or a member
+// that does not expand or expands past the member bound, kResultNoMemory
+// for a picture that cannot be read or a missing scene.
 int LoadSDoc(SDoc& doc, const std::string& path, std::string* notice = nullptr);
 
 // The message to show after opening a page that holds shapes this build

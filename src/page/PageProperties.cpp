@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "imaging/PixelOps.h"
+#include "page/PnFile.h"
 #include "page/ResultCodes.h"
 #include "page/SDoc.h"
 #include "page/SView.h"
@@ -41,11 +42,12 @@ PageProperties TakePageProperties(const SDoc& doc) {
 }
 
 std::string ValidatePageProperties(const PageProperties& p) {
-  const auto title = platform::Utf8ToCp932(p.title);
-  const auto description = platform::Utf8ToCp932(p.description);
-  if (!title || !description) return PnLoadString(kStrNotStorableText);
-  if (description->size() > static_cast<std::size_t>(kDescriptionMaxBytes)) return TooLong(kDescriptionMaxBytes);
-  if (title->size() > static_cast<std::size_t>(kTitleMaxBytes)) return TooLong(kTitleMaxBytes);
+  for (const std::string* text : {&p.title, &p.description})
+    if (std::string message = NotStorableTextMessage(*text); !message.empty()) return message;
+  const std::string title = platform::Utf8ToCp932(p.title).value_or("");
+  const std::string description = platform::Utf8ToCp932(p.description).value_or("");
+  if (description.size() > static_cast<std::size_t>(kDescriptionMaxBytes)) return TooLong(kDescriptionMaxBytes);
+  if (title.size() > static_cast<std::size_t>(kTitleMaxBytes)) return TooLong(kTitleMaxBytes);
   return {};
 }
 

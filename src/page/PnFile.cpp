@@ -7,7 +7,9 @@
 #include <optional>
 #include <utility>
 
+#include "imaging/archive/SArchiver.h"
 #include "page/ResultCodes.h"
+#include "page/StringTable.h"
 #include "platform/Cp932.h"
 #include "platform/Paths.h"
 
@@ -27,6 +29,14 @@ std::uint32_t GetLe32(const unsigned char* in) {
 }
 
 }  // namespace
+
+std::string NotStorableTextMessage(std::string_view utf8) {
+  const std::string character = platform::FirstNonCp932Character(utf8);
+  if (character.empty()) return {};
+  std::string text = PnLoadString(kStrNotStorableText);
+  if (const std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, character);
+  return text;
+}
 
 PnFileError::PnFileError(int code, const std::string& detail) : std::runtime_error(detail), code_(code) {}
 
@@ -79,8 +89,19 @@ void PnFile::Close() {
 
 std::string PnFile::GetFolder() const { return platform::FolderOf(path_); }
 
+std::optional<std::string> PnFile::FindMember(const std::string& name) const {
+  if (memberFinder_) return memberFinder_(name);
+  const std::string path = platform::JoinPath(GetFolder(), name);
+  if (platform::IsRegularFile(path)) return path;
+  std::optional<std::string> found = platform::FindPathNoCase(path);
+  if (found && platform::IsRegularFile(*found)) return found;
+  return std::nullopt;
+}
+
 void PnFile::ThrowWriteError(const platform::FileError& error) const {
-  throw PnFileError(error.ErrorNumber() == ENOSPC ? kResultDiskFull : kResultFileIo, error.what());
+  // A full disk, a full quota and a file past the size limit read the same.
+  const bool full = imaging::ArcErrorFromErrno(error.ErrorNumber()) == imaging::kArcDiskFull;
+  throw PnFileError(full ? kResultDiskFull : kResultFileIo, error.what());
 }
 
 void PnFile::FlushBuffer() {
@@ -131,6 +152,15 @@ void PnFile::WriteDoublePair(double first, double second) {
 void PnFile::WriteBool(bool value) {
   const unsigned char byte = value ? 1 : 0;
   WriteBytes(&byte, 1);
+}
+
+void PnFile::WriteStoredString(std::string_view utf8, std::string_view stored) {
+  if (platform::Cp932ToUtf8Replacing(stored) != utf8) {
+    WriteString(utf8);
+    return;
+  }
+  WriteInt(static_cast<std::int32_t>(stored.size()));
+  WriteBytes(stored.data(), stored.size());
 }
 
 void PnFile::WriteString(std::string_view utf8) {
@@ -195,15 +225,24 @@ bool PnFile::ReadBool() {
   return byte == 1;
 }
 
-std::string PnFile::ReadString() {
+std::string_view PnFile::ReadCountedBytes() {
   const std::int32_t count = ReadInt();
   if (count < 0) throw PnFileError(kResultDamaged, "negative string length in " + path_);
   RequireBytes(count, "a string");
   const std::string_view stored(data_.data() + readPos_, static_cast<std::size_t>(count));
   readPos_ += static_cast<std::size_t>(count);
-  std::optional<std::string> text = platform::Cp932ToUtf8(stored);
+  return stored;
+}
+
+std::string PnFile::ReadString() {
+  std::optional<std::string> text = platform::Cp932ToUtf8(ReadCountedBytes());
   if (!text) throw PnFileError(kResultDamaged, "a string that is not Shift-JIS in " + path_);
   return std::move(*text);
+}
+
+std::string PnFile::ReadStoredString(std::string& stored) {
+  stored = ReadCountedBytes();
+  return platform::Cp932ToUtf8Replacing(stored);
 }
 
 void PnFile::SkipBlock() { SkipBytes(ReadInt()); }

@@ -12,9 +12,12 @@
 // PnFileError with kResultDamaged. Writes go through a buffer.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/File.h"
 
@@ -30,6 +33,11 @@ class PnFileError : public std::runtime_error {
  private:
   int code_;
 };
+
+// The message to show for text a user typed that the page stream cannot
+// store (code page 932 has no code that reads back as the character), naming
+// the first such character; empty when the text can be stored.
+std::string NotStorableTextMessage(std::string_view utf8);
 
 class PnFile {
  public:
@@ -58,6 +66,15 @@ class PnFile {
   std::string GetFolder() const;
   bool IsReading() const { return mode_ == Mode::kRead; }
 
+  // Where a reader finds the page's member files: the path of the member
+  // of that name, or nothing when the page has none. By default the file
+  // beside the stream, its name compared ignoring case (packages made on
+  // systems that ignore case may spell it otherwise). May throw
+  // PnFileError when a member is there but cannot be made readable.
+  using MemberFinder = std::function<std::optional<std::string>(const std::string& name)>;
+  void SetMemberFinder(MemberFinder finder) { memberFinder_ = std::move(finder); }
+  std::optional<std::string> FindMember(const std::string& name) const;
+
   // ---- writing -----------------------------------------------------------
   void WriteInt(std::int32_t value);
   void WriteIntPair(std::int32_t first, std::int32_t second);
@@ -67,6 +84,9 @@ class PnFile {
   // UTF-8 text stored as Shift-JIS (code page 932); text that code page
   // cannot hold throws PnFileError(kResultFileIo).
   void WriteString(std::string_view utf8);
+  // Writes the bytes a text was read from (ReadStoredString) while the
+  // text is still what they show, else the text as WriteString does.
+  void WriteStoredString(std::string_view utf8, std::string_view stored);
   // An empty block: the extension point at the end of a record.
   void WriteEmptyBlock() { WriteInt(0); }
   void WriteBytes(const void* source, std::size_t n);
@@ -83,6 +103,10 @@ class PnFile {
   // Shift-JIS text as UTF-8. A negative count, a count beyond the end of the
   // file or bytes that are not valid Shift-JIS throw kResultDamaged.
   std::string ReadString();
+  // For text that must open even when damaged (labels, text shapes): bytes
+  // that are not Shift-JIS show as U+FFFD, and `stored` receives the bytes
+  // as they are. A negative count or one beyond the end still throws.
+  std::string ReadStoredString(std::string& stored);
   void ReadBytes(void* destination, std::size_t n);
   // Reads a block's length and drops that many bytes (none when it is 0 or
   // less).
@@ -105,6 +129,8 @@ class PnFile {
 
  private:
   void FlushBuffer();
+  // Reading: a string's count and its bytes, checked against the file.
+  std::string_view ReadCountedBytes();
   [[noreturn]] void ThrowWriteError(const platform::FileError& error) const;
 
   std::string path_;
@@ -114,6 +140,7 @@ class PnFile {
   std::size_t readPos_ = 0;  // reading: next byte in data_
   std::string writeBuffer_;  // writing: bytes not yet written
   std::int64_t written_ = 0; // writing: bytes handed to the file
+  MemberFinder memberFinder_;
 };
 
 }  // namespace page

@@ -49,8 +49,11 @@ std::unique_ptr<SFig> SFig::RestoreSpProp(const SFIGSpProp& saved) const {
 double SFig::GetDrawMargin(const Prop2DVal& V) const {
   // Negative effect widths mark the outline kinds, not a width: they add
   // no room (and must not take room away from the stroke).
-  double margin = 2.0 * (std::max(V.wholeBlur, 0) + std::max(V.effectBlur, 0));
-  if (V.EffectOn()) margin += 2.0 * std::max(std::abs(V.effectX), std::abs(V.effectY));
+  // In doubles: a damaged page may hold values whose sum, or whose
+  // magnitude (of the lowest int), an int cannot hold.
+  const auto value = [](int v) { return static_cast<double>(v); };
+  double margin = 2.0 * (std::max(value(V.wholeBlur), 0.0) + std::max(value(V.effectBlur), 0.0));
+  if (V.EffectOn()) margin += 2.0 * std::max(std::fabs(value(V.effectX)), std::fabs(value(V.effectY)));
   return margin;
 }
 

@@ -156,8 +156,9 @@ void SFigPic::Read(PnFile& file, int objectId) {
   jpeg_ = false;
   bool found = false;
   for (const bool asJpeg : {false, true}) {
-    const std::string path = platform::JoinPath(file.GetFolder(), PictureMemberName(objectId, asJpeg));
-    if (!platform::IsRegularFile(path)) continue;
+    const std::optional<std::string> member = file.FindMember(PictureMemberName(objectId, asJpeg));
+    if (!member) continue;
+    const std::string& path = *member;
     found = true;
     auto image = std::make_unique<platform::Image>();
     if (!platform::LoadImageFile(path, *image)) continue;
@@ -166,8 +167,9 @@ void SFigPic::Read(PnFile& file, int objectId) {
     storedJpeg_ = asJpeg;
     return;
   }
+  // The code of a picture that cannot be made, as for a failed image.
   if (found)
-    throw PnFileError(kResultDamagedImage, "the picture of object " + std::to_string(objectId) + " cannot be read");
+    throw PnFileError(kResultNoMemory, "the picture of object " + std::to_string(objectId) + " cannot be read");
 }
 
 }  // namespace page

@@ -18,12 +18,14 @@ void SFigStored::Read(PnFile& file, int objectId) {
   switch (typeId_) {
     case kFig3D: {
       file.SkipBlock();
-      const std::string path = platform::JoinPath(file.GetFolder(), SceneMemberName(objectId));
-      if (!platform::IsRegularFile(path))
-        throw PnFileError(kResultDamaged, "the scene member of object " + std::to_string(objectId) + " is missing");
+      // A figure without its scene cannot be made: the code of a shape
+      // without its figure.
+      const std::optional<std::string> path = file.FindMember(SceneMemberName(objectId));
+      if (!path)
+        throw PnFileError(kResultNoMemory, "the scene member of object " + std::to_string(objectId) + " is missing");
       memberPrefix_ = "data";
       memberSuffix_ = "_.Z4T";
-      memberBytes_ = ReadMemberFile(path);
+      memberBytes_ = ReadMemberFile(*path);
       break;
     }
     default:

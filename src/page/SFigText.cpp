@@ -26,18 +26,6 @@ std::string FormatInts(std::string pattern, std::initializer_list<int> values) {
   return pattern;
 }
 
-// A counted Shift-JIS string: its stored bytes and their UTF-8.
-void ReadStoredString(PnFile& file, std::string& stored, std::string& utf8, const char* what) {
-  const std::int32_t count = file.ReadInt();
-  if (count < 0) throw PnFileError(kResultDamaged, std::string("negative length of the ") + what + " of a text shape");
-  file.RequireBytes(count, what);
-  stored.assign(static_cast<std::size_t>(count), '\0');
-  file.ReadBytes(stored.data(), stored.size());
-  const auto converted = platform::Cp932ToUtf8(stored);
-  if (!converted) throw PnFileError(kResultDamaged, std::string("the ") + what + " of a text shape is not Shift-JIS");
-  utf8 = *converted;
-}
-
 void WriteStoredString(PnFile& file, const std::string& stored, bool storedValid, const std::string& utf8) {
   if (!storedValid) {
     file.WriteString(utf8);
@@ -67,9 +55,8 @@ std::string ValidateTextSettings(const STextSettings& s) {
   if (!InRange(s.size, 1, 999)) return range(1, 999);
   if (!InRange(s.letterSpacing, 0, 999) || !InRange(s.lineSpacing, 0, 999)) return range(0, 999);
   if (!InRange(s.alignment, 0, 2)) return range(0, 2);
-  if (!platform::IsCp932Representable(s.text) || !platform::IsCp932Representable(s.face))
-    return PnLoadString(kStrNotStorableText);
-  return {};
+  if (std::string message = NotStorableTextMessage(s.text); !message.empty()) return message;
+  return NotStorableTextMessage(s.face);
 }
 
 STextFaceLists MakeTextFaceLists(const std::vector<std::string>& families, const std::string& defaultFace,
@@ -123,8 +110,10 @@ void SFigText::Write(PnFile& file, int /*objectId*/) const {
 
 void SFigText::Read(PnFile& file, int /*objectId*/) {
   file.ReadInt();  // the marker; its value does not matter
-  ReadStoredString(file, storedText_, text_, "text");
-  ReadStoredString(file, storedFace_, fontFace_, "font face");
+  // Bytes that are not Shift-JIS show as U+FFFD; they are written back as
+  // they were while the text and face are not changed.
+  text_ = file.ReadStoredString(storedText_);
+  fontFace_ = file.ReadStoredString(storedFace_);
   storedTextValid_ = storedFaceValid_ = true;
   for (int* value : {&size_, &letterSpacing_, &lineSpacing_, &bold_, &italic_, &underline_, &strikeOut_, &alignment_,
                      &vertical_})

@@ -63,6 +63,7 @@ class SObj {
   std::uint32_t flags = 0;
   int id = -1;  // unique in the page; -1 until the page gives one
   std::string label;
+  std::string storedLabel;  // the bytes the label was read from, written back while it shows them
   int parentId = -1;  // the containing group or panel frame; -1 at the top
   STrim frame;
   Prop2DVal props2D;

@@ -10,6 +10,7 @@ int SObj::CloneInto(SObj& target) const {
   target.id = id;
   target.parentId = parentId;
   target.label = label;
+  target.storedLabel = storedLabel;
   props2D.CopyMaskedTo(target.props2D, false);
   props3D.CopyMaskedTo(target.props3D, false);
   propsLT.CopyMaskedTo(target.propsLT, false);
@@ -35,7 +36,7 @@ void SObj::Write(PnFile& file) const {
   file.WriteInt(0);
   file.WriteInt(static_cast<std::int32_t>(FlagsSynced()));
   file.WriteInt(id);
-  file.WriteString(label);
+  file.WriteStoredString(label, storedLabel);
   file.WriteInt(parentId);
   frame.Write(file);
   PropGroup::Write(file, *this);
@@ -53,7 +54,7 @@ void SObj::Read(PnFile& file) {
   file.ReadInt();  // reserved
   flags = static_cast<std::uint32_t>(file.ReadInt());
   id = file.ReadInt();
-  label = file.ReadString();
+  label = file.ReadStoredString(storedLabel);
   parentId = file.ReadInt();
   frame.Read(file);
   GetFlagsSynced();  // the frame record decides the panel-frame bit

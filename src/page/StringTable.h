@@ -23,7 +23,7 @@ enum StringId : int {
   kStrKind3DShape = 20002,
   kStrEnterIntegerRange = 20005,  // "%d" the least, "%d" the largest value
   kStrTextTooLong = 20006,        // "%d" the largest number of bytes
-  kStrNotStorableText = 20007,    // text the page file's code page cannot hold
+  kStrNotStorableText = 20007,    // text the page file's code page cannot hold; "%s" the character
 };
 
 // Parses the table's text form: one entry a line, a decimal id, one tab,

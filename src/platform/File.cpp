@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 namespace platform {
@@ -115,5 +116,7 @@ void File::Close() {
   // POSIX leaves the descriptor closed even when close() reports EINTR.
   if (::close(fd) != 0 && errno != EINTR) throw FileError("cannot close", path_, errno);
 }
+
+void IgnoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
 
 }  // namespace platform

@@ -69,4 +69,9 @@ class File {
   std::string path_;
 };
 
+// Makes writes beyond the process's file-size limit (ulimit -f) fail with
+// EFBIG, reported as a full disk is, instead of ending the process with
+// SIGXFSZ in the middle of a save. Called once at start-up.
+void IgnoreFileSizeSignal();
+
 }  // namespace platform

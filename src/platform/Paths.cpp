@@ -11,12 +11,6 @@ namespace {
 
 bool StatPath(const std::string& path, struct stat& st) { return ::stat(path.c_str(), &st) == 0; }
 
-bool SameNameNoCase(const std::string& a, const std::string& b) {
-  // Unicode case folding, as the file systems the stored names came from do
-  // (full-width Latin letters included), not just ASCII.
-  return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
-}
-
 std::vector<std::string> SplitComponents(std::string_view path) {
   std::vector<std::string> parts;
   std::size_t start = 0;
@@ -30,6 +24,12 @@ std::vector<std::string> SplitComponents(std::string_view path) {
 }
 
 }  // namespace
+
+bool SameNameNoCase(const std::string& a, const std::string& b) {
+  // Unicode case folding, as the file systems the stored names came from do
+  // (full-width Latin letters included), not just ASCII.
+  return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
+}
 
 std::string StoredToPath(std::string_view stored) {
   std::string out(stored);

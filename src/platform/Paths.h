@@ -30,6 +30,10 @@ std::string ExtensionOf(std::string_view path);
 // "a" + "b" gives "a/b"; no doubled separator; an empty folder gives the name.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
+// Whether two names are the same when case is ignored (Unicode case
+// folding, full-width Latin letters included).
+bool SameNameNoCase(const std::string& a, const std::string& b);
+
 // Finds an existing path whose components match the given ones ignoring
 // case, walking component by component from the root (absolute path) or the
 // working folder (relative path). At each step an exact match wins; otherwise

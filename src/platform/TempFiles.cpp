@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <vector>
 
@@ -79,6 +81,47 @@ bool SyncFile(const std::string& path) {
   return ok;
 }
 
+// A save's temporary stays locked (flock) while the save runs, so another
+// save of the same file can tell it from one a killed process left.
+class TempLock {
+ public:
+  explicit TempLock(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_ >= 0) ::flock(fd_, LOCK_EX | LOCK_NB);
+  }
+  ~TempLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TempLock(const TempLock&) = delete;
+  TempLock& operator=(const TempLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+// A save's temporary is not taken as abandoned while it changed less than
+// this long ago: it is locked a moment after it is made.
+constexpr std::time_t kStaleAfterSeconds = 60;
+
+// Removes the temporaries ("<prefix>XXXXXX.tmp") of earlier saves of the
+// same file that no running save holds: those a killed save left.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix) {
+  const std::time_t now = std::time(nullptr);
+  for (const std::string& name : ListDirectory(folder, ListKind::kFiles)) {
+    if (name.size() != prefix.size() + 6 + kTempSuffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        !name.ends_with(kTempSuffix))
+      continue;
+    const std::string path = JoinPath(folder, name);
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+        now - st.st_mtime < kStaleAfterSeconds)
+      continue;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+    ::close(fd);
+  }
+}
+
 }  // namespace
 
 std::string TempFolder() {
@@ -122,11 +165,15 @@ bool SaveFileSafely(const std::string& target, const FileWriter& write, std::str
     std::free(resolved);
   }
   std::string folder = FolderOf(real);
+  if (folder.empty()) folder = ".";
+  const std::string prefix = "." + FileNameOf(real) + ".";
+  RemoveStaleTemporaries(folder, prefix);
   std::string temp;
-  if (!MakeTempFileIn(folder.empty() ? "." : folder, "." + FileNameOf(real) + ".", temp)) {
+  if (!MakeTempFileIn(folder, prefix, temp)) {
     SetError(error, ErrnoText("Cannot create a temporary file beside", target));
     return false;
   }
+  const TempLock lock(temp);
   const mode_t mode = FinalMode(real);
   try {
     if (!write(temp)) {

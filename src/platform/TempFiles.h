@@ -33,6 +33,9 @@ bool PnUtilMakeTempFolder(std::string& outPath);
 // target (one atomic step). When it returns false or throws, the temporary is
 // removed and the previous file stays as it was. An existing target keeps
 // its permission bits. `error` (optional) receives a reason on failure.
+// Temporaries of earlier saves of the same target that a killed process
+// left (no running save holds them, unchanged for a minute) are removed
+// first.
 using FileWriter = std::function<bool(const std::string& tempPath)>;
 bool SaveFileSafely(const std::string& target, const FileWriter& write, std::string* error = nullptr);
 // The same for content already in memory.

@@ -4,10 +4,14 @@
 // what changed during the run is written back when the program ends.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRect>
+#include <filesystem>
 #include <optional>
 
 #include "ShellTestSupport.h"
@@ -15,6 +19,7 @@
 #include "app/CPennetDoc.h"
 #include "app/CSMainFrame.h"
 #include "app/InstallRecord.h"
+#include "imaging/archive/SArchiver.h"
 #include "page/AppPrefs.h"
 #include "page/PnGlobal.h"
 #include "page/SComs.h"
@@ -195,6 +200,25 @@ TEST_F(Startup, TheWindowComesBackAtTheDefaultPlaceWhenMaximisedOrShiftHeld) {
     EXPECT_EQ(frame.isMaximized(), c.maximised != 0);
     End();
   }
+}
+
+// A program killed with a page open left its temporary folder: the next
+// start removes it, and keeps the folders of programs still running.
+TEST_F(Startup, RemovesTheTemporaryFoldersOfProgramsThatNoLongerRun) {
+  testsupport::TempDir tmp;
+  const testsupport::ScopedEnv env("TMPDIR", tmp.Path());
+  const std::string left = tmp / "crv01a2b3c4";
+  std::filesystem::create_directory(left);
+  tmp.Write("crv01a2b3c4/sdoc.Z4G", "page");
+  std::string running;
+  ASSERT_EQ(imaging::ArcCreateTempFolder(running), 0);
+  const timespec old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+  for (const std::string& folder : {left, running}) ASSERT_EQ(::utimensat(AT_FDCWD, folder.c_str(), old, 0), 0);
+  ASSERT_TRUE(Start());
+  EXPECT_FALSE(std::filesystem::exists(left));
+  EXPECT_TRUE(std::filesystem::exists(running));
+  End();
+  EXPECT_EQ(imaging::ArcDeleteFolder(running), 0);
 }
 
 }  // namespace

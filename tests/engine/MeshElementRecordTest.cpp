@@ -361,6 +361,34 @@ TEST_F(ElementRecord, BrokenTopologyInALoadedMeshIsALoadFailure) {
   }
 }
 
+TEST_F(ElementRecord, OneSidedMirrorPartnersAreDroppedAtLoad) {
+  // 0 and 1 are a pair; 2 names 1, which does not name it back; 3 names
+  // itself (a vertex on the mirror plane).
+  MeshFixture f = meshkit::MakeTetra();
+  f.v[0]->mirrorPartner = f.v[1];
+  f.v[1]->mirrorPartner = f.v[0];
+  f.v[2]->mirrorPartner = f.v[1];
+  f.v[3]->mirrorPartner = f.v[3];
+  EXPECT_FALSE(MeshIsValid(*f, 0));
+  std::unique_ptr<MMeshObj> read = RoundTrip(*f, Path("mirror.bin"));
+  ASSERT_NE(read, nullptr) << EngContext().failText;
+  EXPECT_TRUE(MeshIsValid(*read, 0));
+  // The lists were turned round: find the read vertices by position.
+  const auto at = [&](const MVertex* source) {
+    for (MVertex* v : read->vertices)
+      if (v->position.x == source->position.x && v->position.y == source->position.y &&
+          v->position.z == source->position.z)
+        return v;
+    return static_cast<MVertex*>(nullptr);
+  };
+  ASSERT_NE(at(f.v[0]), nullptr);
+  EXPECT_EQ(at(f.v[0])->mirrorPartner, at(f.v[1]));
+  EXPECT_EQ(at(f.v[1])->mirrorPartner, at(f.v[0]));
+  EXPECT_EQ(at(f.v[2])->mirrorPartner, nullptr);
+  EXPECT_EQ(at(f.v[3])->mirrorPartner, at(f.v[3]));
+  f.v[2]->mirrorPartner = nullptr;
+}
+
 TEST_F(ElementRecord, GroupParentCyclesBecomeRootsAtLoad) {
   // Parents: 0 names itself; 1 and 2 name each other; 3 names one past the
   // groups; 4 names 1; 5 has none.

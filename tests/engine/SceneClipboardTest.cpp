@@ -204,8 +204,7 @@ TEST_F(SceneClipboardTest, GroupingAroundAKeyMakesItAFigure) {
   EXPECT_EQ(static_cast<MMeshObj*>(group->ChildAt(0))->GetVertexList().Length(), 4);
   EXPECT_TRUE(group->HasBoneChild(true));
 
-  // A group as the key must first become one mesh: until meshes can be
-  // attached that fails cleanly and the key group stays as it was.
+  // A group as the key first becomes one mesh of its members' elements.
   auto second = MakeScene([](MDocObj& s) {
     auto* inner = new MGroupObj();
     inner->AddChild(Tetra());
@@ -215,20 +214,19 @@ TEST_F(SceneClipboardTest, GroupingAroundAKeyMakesItAFigure) {
   });
   MObject* groupKey = second->ChildAt(1);
   SelectOnly(*second, {1, 2});
-  EXPECT_EQ(second->GroupSelectionAround(groupKey, 1), nullptr);
-  EXPECT_EQ(FailReason(), engine::kEngReasonNotAvailable);
-  engine::EngContext().ClearFailure();
-  PtrArray all;
-  second->CollectAllObjects(second.get(), all);
-  bool found = false;
-  for (int i = 0; i < all.count; ++i) found = found || all[i] == groupKey;
-  EXPECT_TRUE(found);
-  EXPECT_EQ(static_cast<MGroupObj*>(groupKey)->GetChildCount(), 2);
+  MGroupObj* merged = second->GroupSelectionAround(groupKey, 1);
+  ASSERT_NE(merged, nullptr);
+  EXPECT_EQ(FailState(), 0);
+  ASSERT_EQ(merged->GetChildCount(), 2);
+  EXPECT_TRUE(merged->ChildAt(0)->IsBoneObject());
+  auto* keyMesh = static_cast<MMeshObj*>(merged->ChildAt(0));
+  EXPECT_EQ(keyMesh->GetVertexList().Length(), 8);
+  EXPECT_TRUE(meshkit::MeshIsValid(*keyMesh));
 }
 
 // ---- joining and detaching -------------------------------------------------------------------
 
-TEST_F(SceneClipboardTest, JoinRefusesMixedMirrorLayersAndAFailedJoinKeepsTheObjects) {
+TEST_F(SceneClipboardTest, JoinRefusesMixedMirrorLayersAndJoinsPlainOnes) {
   auto scene = TwoMeshes();
   scene->AddLayer(0);
   scene->SetLayerFlag(1, engine::kLayerMirror, 1, false);
@@ -244,14 +242,16 @@ TEST_F(SceneClipboardTest, JoinRefusesMixedMirrorLayersAndAFailedJoinKeepsTheObj
   EXPECT_EQ(FailReason(), engine::kEngReasonMixedMirrorLayers);
   engine::EngContext().ClearFailure();
 
+  // Two meshes of plain layers become one.
   auto plain = TwoMeshes();
   SelectOnly(*plain, {1, 2});
-  const std::string before = DumpScene(*plain);
   plain->JoinSelection(1);
-  EXPECT_EQ(FailReason(), engine::kEngReasonNotAvailable);  // meshes cannot be attached yet
-  engine::EngContext().ClearFailure();
-  EXPECT_EQ(DumpScene(*plain), before);
-  EXPECT_EQ(plain->GetChildCount(), 3);
+  EXPECT_EQ(FailState(), 0);
+  ASSERT_EQ(plain->GetChildCount(), 2);
+  auto* joined = static_cast<MMeshObj*>(plain->ChildAt(1));
+  EXPECT_EQ(joined->GetVertexList().Length(), 8);
+  EXPECT_EQ(joined->GetFaceList().Length(), 8);
+  EXPECT_TRUE(meshkit::MeshIsValid(*joined));
 }
 
 TEST_F(SceneClipboardTest, DetachingTheLastChildRemovesTheGroupsItEmpties) {

@@ -240,17 +240,25 @@ TEST_F(SceneTransformTest, MeshOperationsStillToComeFailCleanly) {
   auto scene = MakeScene([](MDocObj& s) { Add(s, Tetra()); });
   SelectOnly(*scene, {1});
   const std::string before = DumpScene(*scene);
-  scene->UngroupSelection(nullptr, nullptr, nullptr);  // splitting a mesh into parts
-  EXPECT_EQ(FailReason(), engine::kEngReasonNotAvailable);
-  engine::EngContext().ClearFailure();
-  EXPECT_EQ(scene->MergeObjectMeshes(scene->ChildAt(1), 1), nullptr);
-  EXPECT_EQ(FailReason(), engine::kEngReasonNotAvailable);
-  engine::EngContext().ClearFailure();
-  scene->SelectElementsByKind(false, 4, 0, 0);
+  scene->SelectElementsByKind(false, 6, 0, 0);  // lines by width
   EXPECT_EQ(FailReason(), engine::kEngReasonNotAvailable);
   engine::EngContext().ClearFailure();
   scene->UndoEdit(0);
   EXPECT_EQ(DumpScene(*scene), before);
+}
+
+TEST_F(SceneTransformTest, MeshOperationsOfTheModellingPartRunOnASceneMesh) {
+  auto scene = MakeScene([](MDocObj& s) { Add(s, Tetra()); });
+  SelectOnly(*scene, {1});
+  const std::string before = DumpScene(*scene);
+  // One connected part: nothing to split off.
+  scene->UngroupSelection(nullptr, nullptr, nullptr);
+  EXPECT_EQ(FailState(), 0);
+  EXPECT_EQ(DumpScene(*scene), before);
+  EXPECT_NE(scene->MergeObjectMeshes(scene->ChildAt(1), 1), nullptr);
+  EXPECT_EQ(FailState(), 0);
+  scene->SelectElementsByKind(false, 4, 0, 0);  // border lines: a closed tetrahedron has none
+  EXPECT_EQ(FailState(), 0);
 }
 
 // ---- vertices and steps --------------------------------------------------------------------------
@@ -480,26 +488,30 @@ TEST_F(SceneTransformTest, SnappingASymmetricObjectSidewaysBringsItBackToTheMirr
 
 // ---- primitives ---------------------------------------------------------------------------------------
 
-TEST_F(SceneTransformTest, PrimitivesWaitForTheirGeneratorsAndLeaveTheSceneAlone) {
+TEST_F(SceneTransformTest, PrimitivesAreMadeByTheirGenerators) {
   for (int type : {1, 3, 11, 12}) {
-    engine::EngContext().ClearFailure();
-    EXPECT_EQ(MDocObj::MakeFlatPrimitive(type, 2.0, 8, nullptr, nullptr), nullptr);
-    EXPECT_EQ(FailReason(), engine::kEngReasonNotAvailable);
+    SCOPED_TRACE(type);
+    std::unique_ptr<MMeshObj> flat(MDocObj::MakeFlatPrimitive(type, 2.0, 8, nullptr, nullptr));
+    ASSERT_NE(flat, nullptr);
+    EXPECT_EQ(FailState(), 0);
+    EXPECT_FALSE(flat->GetFaceList().IsEmpty());
+    EXPECT_TRUE(meshkit::MeshIsValid(*flat));
   }
   for (int type : {2, 4, 5, 6, 7, 8, 9, 10}) {
-    engine::EngContext().ClearFailure();
-    EXPECT_EQ(MDocObj::MakeSolidPrimitive(type, 2.0, 8, nullptr, nullptr), nullptr);
-    EXPECT_EQ(FailReason(), engine::kEngReasonNotAvailable);
+    SCOPED_TRACE(type);
+    std::unique_ptr<MMeshObj> solid(MDocObj::MakeSolidPrimitive(type, 2.0, 8, nullptr, nullptr));
+    ASSERT_NE(solid, nullptr);
+    EXPECT_EQ(FailState(), 0);
+    EXPECT_FALSE(solid->GetFaceList().IsEmpty());
+    EXPECT_TRUE(meshkit::MeshIsValid(*solid));
   }
-  engine::EngContext().ClearFailure();
   // A code a Make operation does not handle gives an empty mesh.
   std::unique_ptr<MMeshObj> empty(MDocObj::MakeSolidPrimitive(3, 2.0, 8, nullptr, nullptr));
   ASSERT_NE(empty, nullptr);
   EXPECT_TRUE(empty->GetVertexList().IsEmpty());
   MDocObj scene;
-  EXPECT_EQ(scene.AddPrimitive(PointRecord{0, 0, 0}, 4, 2, 8, nullptr, false), nullptr);
-  EXPECT_EQ(scene.GetChildCount(), 1);
-  engine::EngContext().ClearFailure();
+  EXPECT_NE(scene.AddPrimitive(PointRecord{0, 0, 0}, 4, 2, 8, nullptr, false), nullptr);
+  EXPECT_EQ(scene.GetChildCount(), 2);
   EXPECT_TRUE(EndsInFatalExit([&] { scene.AddPrimitive(PointRecord{0, 0, 0}, 13, 2, 8, nullptr, false); }));
 }
 

@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -160,6 +163,123 @@ TEST(ArcExtractEntry, ChecksTheEntryAgainstTheFileItself) {
   entry.size = 5;
   EXPECT_EQ(imaging::ArcExtractEntry(file, header, entry, dir / "x"), 5);
   EXPECT_EQ(ReadBytes(dir / "x"), Text("hello"));
+}
+
+// Two members "a.txt" and "b.txt" of 5 bytes each, b starting at `bOffset`.
+Bytes TwoMembers(std::int32_t bOffset) {
+  PackageImage image;
+  image.Le32(2);
+  image.Le32(16 + 2 * 48);
+  image.Entry(0, 0, "a.txt", 5, 0);
+  image.Entry(0, 0, "b.txt", 5, bOffset);
+  image.Raw(Text("helloworld"));
+  return image.Bytes();
+}
+
+TEST(ArcUnpackAll, EntriesThatShareBytesAreRefused) {
+  for (const std::int32_t bOffset : {0, 2, 4}) {
+    SCOPED_TRACE(bOffset);
+    testsupport::TempDir dir;
+    imaging_test::WriteBytes(dir / "p.pkg", TwoMembers(bOffset));
+    std::string folder = dir / "out";
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    EXPECT_EQ(imaging::ArcUnpackFile(dir / "p.pkg", folder), imaging::kArcCannotOpen);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+  }
+  // Side by side they are fine, and so is an empty member anywhere.
+  testsupport::TempDir dir;
+  imaging_test::WriteBytes(dir / "p.pkg", TwoMembers(5));
+  std::string folder = dir / "out";
+  ASSERT_TRUE(std::filesystem::create_directory(folder));
+  ASSERT_EQ(imaging::ArcUnpackFile(dir / "p.pkg", folder), 0);
+  EXPECT_EQ(ReadBytes(folder + "/b.txt"), Text("world"));
+  Spoil empty;
+  empty.size = 0;
+  imaging_test::WriteBytes(dir / "e.pkg", Build(empty));
+  std::string other = dir / "e";
+  ASSERT_TRUE(std::filesystem::create_directory(other));
+  EXPECT_EQ(imaging::ArcUnpackFile(dir / "e.pkg", other), 0);
+}
+
+TEST(ArcExtractEntry, AMemberExpandingPastTheBoundStopsAndLeavesNothing) {
+  testsupport::TempDir dir;
+  Spoil bomb;
+  bomb.compressed = 1;
+  bomb.data = Deflated(std::string(3 << 20, 'x'));
+  bomb.size = static_cast<std::int32_t>(bomb.data.size());
+  imaging_test::WriteBytes(dir / "bomb.pkg", Build(bomb));
+  const std::int64_t old = imaging::ArcSetMemberOutputLimit(1 << 20);
+  std::string folder = dir / "out";
+  ASSERT_TRUE(std::filesystem::create_directory(folder));
+  EXPECT_EQ(imaging::ArcUnpackFile(dir / "bomb.pkg", folder), imaging::kArcCodecFailed);
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+  // At the bound itself it is extracted.
+  imaging::ArcSetMemberOutputLimit(3 << 20);
+  EXPECT_EQ(imaging::ArcUnpackFile(dir / "bomb.pkg", folder), 0);
+  EXPECT_EQ(std::filesystem::file_size(folder + "/a.txt"), std::uintmax_t{3} << 20);
+  imaging::ArcSetMemberOutputLimit(old);
+  EXPECT_EQ(old, imaging::kArcMemberOutputLimit);
+}
+
+TEST(ArcPackage, FindsMembersIgnoringCaseAndExtractsOnlyWhatIsAsked) {
+  testsupport::TempDir dir;
+  imaging_test::WriteBytes(dir / "p.pkg", TwoMembers(5));
+  imaging::ArcPackage package;
+  ASSERT_EQ(package.Open(dir / "p.pkg"), 0);
+  EXPECT_EQ(package.Entries().size(), 2u);
+  const imaging::PackageEntry* b = package.Find("B.TXT");
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->name, "b.txt");
+  EXPECT_EQ(package.Find("c.txt"), nullptr);
+  EXPECT_EQ(package.Extract(*b, dir / "got"), 5);
+  EXPECT_EQ(ReadBytes(dir / "got"), Text("world"));
+  imaging::ArcPackage missing;
+  EXPECT_EQ(missing.Open(dir / "none.pkg"), imaging::kArcCannotOpen);
+}
+
+// Sets a folder's times an hour back, as a folder left long ago.
+void MakeOld(const std::string& path) {
+  const timespec times[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+}
+
+TEST(ArcRemoveStaleTempFolders, RemovesFoldersOfEndedProcessesAndKeepsThoseInUse) {
+  testsupport::TempDir tmp;
+  testsupport::ScopedEnv env("TMPDIR", tmp.Path());
+  // A process that made a folder (with a file in it) and was killed.
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::string folder;
+    if (imaging::ArcCreateTempFolder(folder) != 0) ::_exit(1);
+    imaging_test::WriteBytes(folder + "/sdoc.Z4G", Text("page"));
+    ::_exit(folder.size() > 11 ? 0 : 2);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::vector<std::string> left = platform::ListDirectory(tmp.Path());
+  ASSERT_EQ(left.size(), 1u);
+  const std::string dead = tmp / left[0];
+  MakeOld(dead);
+  // This process's own folder, old but in use.
+  std::string mine;
+  ASSERT_EQ(imaging::ArcCreateTempFolder(mine), 0);
+  MakeOld(mine);
+  // A dead one that changed a moment ago, and folders of other programs.
+  std::string fresh = tmp / "crv0000abcd";
+  ASSERT_TRUE(std::filesystem::create_directory(fresh));
+  for (const char* other : {"crvabc", "other12345678", "CRV12345678"}) {
+    ASSERT_TRUE(std::filesystem::create_directory(tmp / other));
+    MakeOld(tmp / other);
+  }
+  EXPECT_EQ(imaging::ArcRemoveStaleTempFolders(), 1);
+  EXPECT_FALSE(std::filesystem::exists(dead));
+  EXPECT_TRUE(std::filesystem::exists(mine));
+  EXPECT_TRUE(std::filesystem::exists(fresh));
+  for (const char* other : {"crvabc", "other12345678", "CRV12345678"})
+    EXPECT_TRUE(std::filesystem::exists(tmp / other));
+  EXPECT_EQ(imaging::ArcDeleteFolder(mine), 0);
 }
 
 }  // namespace

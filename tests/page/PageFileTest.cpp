@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdint>
 #include <cstring>
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -15,7 +18,9 @@
 #include "page/PageFile.h"
 #include "page/ResultCodes.h"
 #include "page/SDoc.h"
+#include "page/SFigPic.h"
 #include "page/SFigRect.h"
+#include "platform/File.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
@@ -336,8 +341,10 @@ TEST_F(PageFileTest, ReadingADamagedFileNeverReportsAWriteFailure) {
     EXPECT_NE(page::ErrorStringId(code), writeMessage) << "case " << i << " code " << code;
     EXPECT_TRUE(code == page::kResultDamaged || code == page::kResultCannotOpen) << "case " << i << " code " << code;
   }
+  // The first case flips the page stream's offset in the directory: a
+  // package that cannot be opened (its thumbnails are no longer read first).
   SDoc doc;
-  EXPECT_EQ(page::LoadSDoc(doc, dir_.Write("flipped.Z4G", damaged[0])), page::kResultDamaged);
+  EXPECT_EQ(page::LoadSDoc(doc, dir_.Write("flipped.Z4G", damaged[0])), page::kResultCannotOpen);
   EXPECT_GT(failed, 0);
   EXPECT_TRUE(TempFolderIsEmpty());
 }
@@ -359,6 +366,157 @@ TEST_F(PageFileTest, APackageWithoutOrWithADamagedPageStreamFails) {
   EXPECT_EQ(page::ErrorMessageOfCode(page::kResultDamaged), "ファイルが壊れているため今の処理を実行できませんでした。 -14");
   EXPECT_EQ(page::LoadSDoc(doc, dir_.File("missing.Z4G")), page::kResultCannotOpen);
   EXPECT_TRUE(TempFolderIsEmpty());
+}
+
+// ---- hostile and odd packages ------------------------------------------------------
+
+// A page with a picture (object 1000) and the folder the writer makes of it.
+std::unique_ptr<SDoc> PictureAndRectanglePage() {
+  auto doc = std::make_unique<SDoc>();
+  auto picture = std::make_unique<page::SFigPic>();
+  auto image = std::make_unique<platform::Image>(4, 4, 32, true);
+  image->Fill(platform::Bgra{10, 20, 30, 255});
+  EXPECT_EQ(picture->SetPicture(std::move(image), false, true), 0);
+  page::PropSCVal box;
+  box.x = box.y = 50, box.width = box.height = 40;
+  pagetest::AddShape(*doc, std::move(picture), -1, box);
+  pagetest::AddShape(*doc, std::make_unique<page::SFigRect>(), -1, box);
+  return doc;
+}
+
+TEST_F(PageFileTest, OnlyTheMembersThePageNamesAreExtractedAndEachIsBounded) {
+  const auto doc = PictureAndRectanglePage();
+  const std::string folder = Folder("page");
+  page::WritePageFolder(*doc, folder);
+  ASSERT_TRUE(std::filesystem::exists(folder + "/image1000_.PNG"));
+  // A member nobody names, far past the bound: never written out.
+  testsupport::WriteText(folder + "/unused.bin", std::string(3 << 20, '\0'));
+  const std::string path = dir_.File("page.Z4G");
+  ASSERT_EQ(imaging::ArcPackFolderToFile(folder, path, page::kPageCallerBytes, false), 0);
+  const std::int64_t old = imaging::ArcSetMemberOutputLimit(1 << 20);
+  SDoc back;
+  EXPECT_EQ(page::LoadSDoc(back, path), 0);
+  EXPECT_EQ(pagetest::DumpPage(back), pagetest::DumpPage(*doc));
+
+  // The picture member itself expands past the bound: damaged, and nothing
+  // is left in the temporary folder.
+  testsupport::WriteText(folder + "/image1000_.PNG", std::string(2 << 20, '\0'));
+  ASSERT_EQ(imaging::ArcPackFolderToFile(folder, path, page::kPageCallerBytes, false), 0);
+  EXPECT_LT(std::filesystem::file_size(path), 100000u);
+  SDoc bomb;
+  EXPECT_EQ(page::LoadSDoc(bomb, path), page::kResultDamaged);
+  EXPECT_EQ(bomb.GetObjectCount(), 0);
+  imaging::ArcSetMemberOutputLimit(old);
+  EXPECT_TRUE(TempFolderIsEmpty());
+}
+
+TEST_F(PageFileTest, APackageWhoseEntriesOverlapIsRefused) {
+  const std::string path = dir_.File("page.Z4G");
+  ASSERT_EQ(page::SaveSDoc(*PictureAndRectanglePage(), path), 0);
+  Bytes bytes = testsupport::TempDir::ReadAll(path);
+  const Package package = ReadPackage(bytes);
+  ASSERT_GE(package.order.size(), 4u);
+  // The last entry's data offset moved back onto the one before it.
+  const std::size_t last = 16 + 48 * (package.order.size() - 1);
+  std::memcpy(&bytes[last + 40], &bytes[last - 48 + 40], 4);
+  SDoc doc;
+  EXPECT_EQ(page::LoadSDoc(doc, dir_.Write("overlap.Z4G", bytes)), page::kResultCannotOpen);
+  EXPECT_TRUE(TempFolderIsEmpty());
+}
+
+TEST_F(PageFileTest, ABrokenThumbnailLeavesAnIntactPageOpening) {
+  const auto doc = PictureAndRectanglePage();
+  const struct {
+    const char* what;
+    const char* thumb1;
+    const char* thumb3;
+  } cases[] = {
+      {"a picture that is no JPEG", "title", "not a jpeg"},
+      {"a title that is not Shift-JIS", "ti\x80tle", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string folder = Folder(c.what);
+    page::WritePageFolder(*doc, folder);
+    testsupport::WriteText(folder + "/thumb1.txt", c.thumb1);
+    testsupport::WriteText(folder + "/thumb2.txt", "description");
+    if (c.thumb3) testsupport::WriteText(folder + "/thumb3.jpg", c.thumb3);
+    const std::string path = dir_.File("thumb.Z4G");
+    ASSERT_EQ(imaging::ArcPackFolderToFile(folder, path, page::kPageCallerBytes, false), 0);
+    SDoc back;
+    ASSERT_EQ(page::LoadSDoc(back, path), 0);
+    EXPECT_EQ(pagetest::DumpPage(back), pagetest::DumpPage(*doc));
+    EXPECT_EQ(back.thumbText2, "description");
+    EXPECT_TRUE(back.thumbImage.IsNull());
+    // The next save writes thumbnails that read back.
+    back.thumbText1 = "new title";
+    ASSERT_EQ(page::SaveSDoc(back, path), 0);
+    SDoc again;
+    ASSERT_EQ(page::LoadSDoc(again, path), 0);
+    EXPECT_EQ(again.thumbText1, "new title");
+  }
+  EXPECT_TRUE(TempFolderIsEmpty());
+}
+
+TEST_F(PageFileTest, MemberNamesAreComparedIgnoringCase) {
+  const auto doc = PictureAndRectanglePage();
+  const std::string folder = Folder("cases");
+  page::WritePageFolder(*doc, folder);
+  std::filesystem::rename(folder + "/sdoc.Z4G", folder + "/SDOC.z4g");
+  std::filesystem::rename(folder + "/image1000_.PNG", folder + "/Image1000_.png");
+  const std::string path = dir_.File("cases.Z4G");
+  ASSERT_EQ(imaging::ArcPackFolderToFile(folder, path, page::kPageCallerBytes, false), 0);
+  SDoc back;
+  ASSERT_EQ(page::LoadSDoc(back, path), 0);
+  EXPECT_EQ(pagetest::DumpPage(back), pagetest::DumpPage(*doc));
+  ASSERT_NE(back.GetObject(0)->fig->GetPicture(), nullptr);
+  // Saved again under the names the program writes.
+  ASSERT_EQ(page::SaveSDoc(back, path), 0);
+  const Package package = ReadPackage(testsupport::TempDir::ReadAll(path));
+  EXPECT_EQ(package.members.count("sdoc.Z4G"), 1u);
+  EXPECT_EQ(package.members.count("image1000_.PNG"), 1u);
+  EXPECT_TRUE(TempFolderIsEmpty());
+}
+
+TEST_F(PageFileTest, BadPictureAndMissingSceneMembersGiveTheCodeOfAShapeThatCannotBeMade) {
+  const auto doc = PictureAndRectanglePage();
+  const std::string folder = Folder("bad");
+  page::WritePageFolder(*doc, folder);
+  testsupport::WriteText(folder + "/image1000_.PNG", "not a picture");
+  const std::string path = dir_.File("bad.Z4G");
+  ASSERT_EQ(imaging::ArcPackFolderToFile(folder, path, page::kPageCallerBytes, false), 0);
+  SDoc back;
+  EXPECT_EQ(page::LoadSDoc(back, path), page::kResultNoMemory);
+
+  LeBytes figure;
+  pagetest::ObjectHead(figure, 1000, page::kFig3D).Int(0).Int(0);
+  const Bytes stream = pagetest::OnePage(figure.Get(), 1);
+  const std::string noScene = Folder("noscene");
+  testsupport::WriteText(noScene + "/" + page::kPageStreamName, std::string(stream.begin(), stream.end()));
+  ASSERT_EQ(imaging::ArcPackFolderToFile(noScene, path, page::kPageCallerBytes, false), 0);
+  EXPECT_EQ(page::LoadSDoc(back, path), page::kResultNoMemory);
+  EXPECT_EQ(back.GetObjectCount(), 0);
+  EXPECT_TRUE(TempFolderIsEmpty());
+}
+
+TEST_F(PageFileTest, AFileSizeLimitFailsASaveAsAFullDiskDoes) {
+  const std::string path = dir_.File("page.Z4G");
+  // In a child: the signal's disposition and the limit are the process's.
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    platform::IgnoreFileSizeSignal();
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 2000;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::_exit(page::SaveSDoc(*PageWithThumbnail(), path) == page::kResultDiskFull ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the save did not fail with the disk-full code";
+  EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 }  // namespace

@@ -418,26 +418,88 @@ TEST_F(PageStreamTest, PicturesTextAndFiguresSaveByteForByteWithTheirMembers) {
   EXPECT_EQ(testsupport::ReadText(out.File("data1003_.Z4T")), "scene bytes");
 }
 
-TEST_F(PageStreamTest, AKeptShapeMovesItsMemberWithANewId) {
-  LeBytes objects;
-  ObjectHead(objects, 1000, 7).Int(0).Int(0);
-  dir_.Write("data1000_.Z4T", "scene");
-  SDoc doc;
-  ASSERT_EQ(ReadStream(doc, OnePage(objects.Get(), 1)), 0) << lastError_;
-  auto copy = doc.GetObject(0)->Clone();
-  ASSERT_NE(copy, nullptr);
-  doc.AddObject(std::move(copy), -1, -2);  // a new id: 1001
-  testsupport::TempDir out;
-  page::WritePageFolder(doc, out.Path());
-  EXPECT_EQ(testsupport::ReadText(out.File("data1001_.Z4T")), "scene");
+TEST_F(PageStreamTest, AKeptShapeFindsItsMemberInAnyCaseAndMovesItWithANewId) {
+  // Packages made on systems that ignore case may spell the name otherwise.
+  for (const char* stored : {"data1000_.Z4T", "DATA1000_.z4t"}) {
+    SCOPED_TRACE(stored);
+    testsupport::TempDir in;
+    LeBytes objects;
+    ObjectHead(objects, 1000, 7).Int(0).Int(0);
+    const Bytes stream = OnePage(objects.Get(), 1);
+    in.Write(page::kPageStreamName, stream);
+    in.Write(stored, "scene");
+    SDoc doc;
+    ASSERT_NO_THROW(page::ReadPageFolder(doc, in.Path()));
+    auto copy = doc.GetObject(0)->Clone();
+    ASSERT_NE(copy, nullptr);
+    doc.AddObject(std::move(copy), -1, -2);  // a new id: 1001
+    testsupport::TempDir out;
+    page::WritePageFolder(doc, out.Path());
+    EXPECT_EQ(testsupport::ReadText(out.File("data1000_.Z4T")), "scene");
+    EXPECT_EQ(testsupport::ReadText(out.File("data1001_.Z4T")), "scene");
+  }
 }
 
-TEST_F(PageStreamTest, AFigureWithoutItsSceneIsDamage) {
+TEST_F(PageStreamTest, AFigureWithoutItsSceneCannotBeMade) {
   LeBytes objects;
   ObjectHead(objects, 1000, 7).Int(0).Int(0);
   SDoc doc;
-  EXPECT_EQ(ReadStream(doc, OnePage(objects.Get(), 1)), page::kResultDamaged);
-  EXPECT_NE(lastError_.find("1000"), std::string::npos) << lastError_;
+  EXPECT_EQ(ReadStream(doc, OnePage(objects.Get(), 1)), page::kResultNoMemory);
+  EXPECT_NE(lastError_.find("scene member of object 1000 is missing"), std::string::npos) << lastError_;
+  EXPECT_EQ(doc.GetObjectCount(), 0);
+}
+
+TEST_F(PageStreamTest, TextThatIsNotShiftJisOpensAndIsWrittenBackAsItWas) {
+  // A label, a text and a face whose bytes a damaged or foreign file holds:
+  // an unused byte, a byte no character begins with, a lone lead byte.
+  LeBytes objects;
+  ObjectHead(objects, 1000, 8, "a\x80").Int(-1).Text("\x82\xA0\xA0z").Text("Face\x82").Int(140).Int(0).Int(0)
+      .Int(0).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0);
+  const Bytes stored = OnePage(objects.Get(), 1);
+  SDoc doc;
+  ASSERT_EQ(ReadStream(doc, stored), 0) << lastError_;
+  page::SObj& object = *doc.GetObject(0);
+  EXPECT_EQ(object.label, "a\xEF\xBF\xBD");
+  auto& text = dynamic_cast<page::SFigText&>(*object.fig);
+  EXPECT_EQ(text.GetSettings().text, "あ\xEF\xBF\xBDz");
+  EXPECT_EQ(text.GetSettings().face, "Face\xEF\xBF\xBD");
+  EXPECT_EQ(WriteStream(doc), stored);
+  // A copy keeps the bytes too.
+  SDoc copy;
+  copy.AddObject(object.Clone(), -1, -2);
+  copy.GetObject(0)->id = 1000;
+  EXPECT_EQ(WriteStream(copy), stored);
+  // Edited text is stored as typed; the label and face keep their bytes.
+  page::STextSettings settings = text.GetSettings();
+  settings.text = "new";
+  text.ApplySettings(settings);
+  LeBytes edited;
+  ObjectHead(edited, 1000, 8, "a\x80").Int(-1).Text("new").Text("Face\x82").Int(140).Int(0).Int(0)
+      .Int(0).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0);
+  EXPECT_EQ(WriteStream(doc), OnePage(edited.Get(), 1));
+}
+
+TEST_F(PageStreamTest, HugeBlurAndEffectValuesKeepTheMarginsInRange) {
+  // Whole-page blur, effect blur and effect offsets at the ends of the int
+  // range: their sum and magnitude do not fit an int.
+  constexpr std::int32_t kHighest = std::numeric_limits<std::int32_t>::max();
+  for (const std::int32_t extreme : {kHighest, std::numeric_limits<std::int32_t>::min()}) {
+    LeBytes objects;
+    objects.Int(0).Int(0).Int(1000).Text("").Int(-1).Int(0);
+    objects.Int(0).Int(0).Int(1).Int(0).Int(1).Int(0).Int(0).Int(0xFFFFFF).Int(100).Int(1).Int(0xC8C8C8)
+        .Int(extreme).Int(extreme).Int(kHighest).Int(0).Int(kHighest).Byte(0).Int(0).Int(0).Int(2).Byte(0).Byte(0)
+        .Byte(0).Int(1).Byte(1);
+    objects.Int(0).Int(0).Int(81).Int(32).Int(-1).Int(50).Double(0).Double(0).Double(0);
+    objects.Int(0).Int(0).Int(35).Int(35).Int(2).Int(0);
+    objects.Double(0).Double(0).Double(100).Double(100).Double(0).Double(0).Int(0);
+    objects.Int(0).Int(4).Int(-1).Int(0).Int(0);
+    SDoc doc;
+    ASSERT_EQ(ReadStream(doc, OnePage(objects.Get(), 1)), 0) << lastError_;
+    const page::SObj& object = *doc.GetObject(0);
+    const double margin = object.fig->GetDrawMargin(object.props2D);
+    EXPECT_TRUE(std::isfinite(margin));
+    EXPECT_GE(margin, 4.0 * kHighest);
+  }
 }
 
 TEST_F(PageStreamTest, PagesOfTwoDShapesOnlyHaveNoNotice) {

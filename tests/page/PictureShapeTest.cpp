@@ -173,7 +173,7 @@ TEST_F(PictureFileTest, StoredValuesComeBackAsTheyWereAfterAChange) {
   EXPECT_EQ(picture->GetBgra(3, 1), (Bgra{255, 0, 0, 255}));
 }
 
-TEST_F(PictureFileTest, AMissingMemberIsAnEmptyPictureAndABrokenOneIsDamage) {
+TEST_F(PictureFileTest, AMissingMemberIsAnEmptyPictureAndABrokenOneCannotBeMade) {
   {
     page::SDoc doc;
     ASSERT_EQ(ReadPicturePage(doc), 0);
@@ -185,7 +185,7 @@ TEST_F(PictureFileTest, AMissingMemberIsAnEmptyPictureAndABrokenOneIsDamage) {
   }
   dir_.Write("image1000_.PNG", "not a picture");
   page::SDoc doc;
-  EXPECT_EQ(ReadPicturePage(doc), page::kResultDamagedImage);
+  EXPECT_EQ(ReadPicturePage(doc), page::kResultNoMemory);
   EXPECT_EQ(doc.GetObjectCount(), 0);
   // A good JPEG beside a broken PNG is taken instead.
   Image jpeg(2, 2, 24);

@@ -285,6 +285,11 @@ TEST(TextLayout, SettingsAreCheckedBeforeTheyAreStored) {
       {"line spacing 1000", [](page::STextSettings& s) { s.lineSpacing = 1000; }, "0 から 999"},
       {"text the code page cannot hold", [](page::STextSettings& s) { s.text = "\xF0\x9F\x98\x80"; }, "保存できない"},
       {"Japanese text", [](page::STextSettings& s) { s.text = "縦書き「テスト」"; }, ""},
+      // A character that would read back as another one is named.
+      {"a yen sign", [](page::STextSettings& s) { s.text = "価格¥100"; }, "「¥」"},
+      {"a wave dash", [](page::STextSettings& s) { s.text = "100〜200"; }, "「〜」"},
+      {"a face with a minus sign", [](page::STextSettings& s) { s.face = "A−B"; }, "「−」"},
+      {"their read-back forms", [](page::STextSettings& s) { s.text = "価格\\100～200－5―了"; }, ""},
   };
   for (const Case& c : cases) {
     page::STextSettings s = SFigText().GetSettings();

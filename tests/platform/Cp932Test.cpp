@@ -81,4 +81,50 @@ TEST(Cp932, ReportsInvalidInputBytes) {
   }
 }
 
+TEST(Cp932, RefusesCharactersWhoseCodeReadsBackAsAnother) {
+  // Each of these has a nearest code, but the code reads back as the
+  // character after the arrow: the text would change after a save and a
+  // reopen. The characters they turn into are stored as they are.
+  const struct {
+    const char* typed;
+    const char* readBack;
+  } cases[] = {
+      {"¥", "\\"}, {"〜", "～"}, {"−", "－"}, {"—", "―"}, {"‖", "∥"},
+      {"¢", "￠"}, {"£", "￡"}, {"¬", "￢"}, {"‾", "~"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    EXPECT_FALSE(platform::IsCp932Representable(c.typed));
+    EXPECT_EQ(platform::FirstNonCp932Character(c.typed), c.typed);
+    const std::optional<std::string> stored = Utf8ToCp932(c.readBack);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(Cp932ToUtf8(*stored), std::optional<std::string>(c.readBack));
+  }
+  Cp932Error error;
+  const std::string price = "価格¥100〜200円−5—了";
+  EXPECT_FALSE(Utf8ToCp932(price, &error).has_value());
+  EXPECT_EQ(error.offset, 6u);
+  EXPECT_EQ(platform::FirstNonCp932Character(price), "¥");
+  EXPECT_EQ(platform::FirstNonCp932Character("価格\\100～200円－5―了"), "");
+  EXPECT_EQ(platform::FirstNonCp932Character("ab\xF0\x9F\x98\x80"), "\xF0\x9F\x98\x80");
+}
+
+TEST(Cp932, DamagedStoredTextReadsWithReplacementCharacters) {
+  const struct {
+    std::string stored;
+    const char* shown;
+  } cases[] = {
+      {"\x80" "abc", "\xEF\xBF\xBD" "abc"},          // an unused single byte
+      {"a\xA0" "b", "a\xEF\xBF\xBD" "b"},
+      {"\x82\xA0\x82", "あ\xEF\xBF\xBD"},            // a lone lead byte at the end
+      {"\x82\x20x", "\xEF\xBF\xBD x"},               // a lead byte before a space
+      {"\x93\xFA\x96\x7B", "日本"},                  // valid text as it is
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    EXPECT_EQ(platform::Cp932ToUtf8Replacing(c.stored), c.shown);
+  }
+}
+
 }  // namespace

@@ -1,5 +1,8 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <stdexcept>
 #include <string>
@@ -137,6 +140,28 @@ TEST(SafeSave, FailsWithAReasonWhenTheFolderIsMissing) {
   std::string error;
   EXPECT_FALSE(WriteFileSafely(dir / "missing/out.txt", "x", &error));
   EXPECT_NE(error.find("missing/out.txt"), std::string::npos) << error;
+}
+
+TEST(SafeSave, RemovesTheTemporariesOfKilledSavesOfTheSameFile) {
+  TempDir dir;
+  const std::string target = dir.File("page.Z4G");
+  const std::string killed = dir.File(".page.Z4G.a1b2c3.tmp");
+  const std::string running = dir.File(".page.Z4G.d4e5f6.tmp");
+  const std::string recent = dir.File(".page.Z4G.g7h8i9.tmp");
+  const std::string otherFile = dir.File(".other.Z4G.a1b2c3.tmp");
+  for (const std::string& path : {killed, running, recent, otherFile}) WriteText(path, "part of a save");
+  const timespec old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+  for (const std::string& path : {killed, running, otherFile})
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
+  // A save still running holds its temporary.
+  const int held = ::open(running.c_str(), O_RDONLY);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  ASSERT_TRUE(WriteFileSafely(target, "the page"));
+  EXPECT_EQ(ReadText(target), "the page");
+  EXPECT_EQ(ListDirectory(dir.Path()),
+            (Names{".other.Z4G.a1b2c3.tmp", ".page.Z4G.d4e5f6.tmp", ".page.Z4G.g7h8i9.tmp", "page.Z4G"}));
+  ::close(held);
 }
 
 }  // namespace

@@ -44,6 +44,7 @@ class MGroup : public MElement<MGroup> {
   static void BreakParentCycles(const EngArray<MGroup*>& groups);
 
   MGroup* parent = nullptr;
+  int workMark = 0;  // 0 unless a modelling operation is using the group
   std::int32_t parentIndex = 0;  // between ReadFrom and ResolveIndices
   MItemList<MGroup>* holder = nullptr;
 };

@@ -119,9 +119,11 @@ int MLine::GetCreaseWeight() const {
 }
 
 void MLine::SetColour(const PointRecord& rgb) {
-  colourR = static_cast<unsigned char>(rgb.x * 255);
-  colourG = static_cast<unsigned char>(rgb.y * 255);
-  colourB = static_cast<unsigned char>(rgb.z * 255);
+  // Values outside 0..1 are held to it: a byte would wrap them round.
+  auto byte = [](double c) { return static_cast<unsigned char>(std::fmin(std::fmax(c, 0.0), 1.0) * 255); };
+  colourR = byte(rgb.x);
+  colourG = byte(rgb.y);
+  colourB = byte(rgb.z);
 }
 
 // ---- crossings in the face-parameter plane ------------------------------------

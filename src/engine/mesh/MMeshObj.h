@@ -29,6 +29,9 @@
 //   MMeshObj_MorphApply.cpp  applying targets, base shape, texture offsets
 //   MMeshObj_MorphTexture.cpp  the materials and textures of morphs and faces
 //   MMeshObj_Check.cpp       the link check of a whole mesh
+//   ../modeling/             the modelling operations (selection, groups,
+//                            primitives, topology edits, parts, mirroring,
+//                            line drawing, faces from loops), by topic
 #include <cstdint>
 #include <string>
 
@@ -361,12 +364,11 @@ class MMeshObj : public MObject {
   void SaveLineEndsStar(MLine* line);
   //   a           a        Turns the line shared by two triangles to join
   //  /|\         / \       their far corners. Refused (state 1, reason 6)
-  // c | d  ->  c---d      when those corners are already joined; reason 5
-  //  \|/         \ /       for a line without faces. A border line's one
-  //   b           b        face goes, with the corners it leaves alone,
-  // and nothing is made. The lines around keep their attributes; the new
-  // faces take the material of the face first met and their texture
-  // coordinates. Answers the new line, or null.
+  // c | d  ->  c---d      when those corners are already joined, and for
+  //  \|/         \ /       a border line (its one face stays); reason 5
+  //   b           b        for a line without faces. The lines around
+  // keep their attributes; the new faces take the material of the face
+  // first met and their texture coordinates. Answers the new line, or null.
   MLine* FlipLine(MLine* line);
 
   // ---- selection: MMeshObj_Select.cpp --------------------------------------
@@ -499,6 +501,229 @@ class MMeshObj : public MObject {
   // be read (a texture of several colours).
   bool SetFaceShaderColour(MFace* face, std::uint32_t colour);
 
+  // ==== modelling operations: src/engine/modeling/ ====================  // The editing operations the scene's commands, the figure code and the
+  // view's trackers call. Conventions they all keep:
+  //   - Lists come as (faces, lines, vertices), each a PtrArray or null (a
+  //     null list is skipped); outputs are appended to, never cleared.
+  //   - An operation that changes the mesh opens the edit step
+  //     (SaveEditState) and saves each element before changing it, itself
+  //     or through the list-saving operations below, so one undo gives the
+  //     mesh back, also after a failure part way.
+  //   - Failures go to the engine failure state: out of memory is state 2,
+  //     reason 1; an argument or a situation the operation cannot take is
+  //     refused with state 1, reason 6, before anything changes; the
+  //     operation returns at once after a failure.
+  //   - The selection operations change selection bits only (and quad
+  //     diagonals' hidden flag when a coincident line is selected); their
+  //     callers save what they select first (SaveSelectionForUndo).
+  //   - Walks over a whole mesh keep their own stack (never the call stack)
+  //     and visit in the order a depth-first recursion would.
+  //   - Visit stamps: TakeVisitStamp (or NextVisitStamp) gives a stamp above
+  //     every id word; operations write it into the elements they visit.
+  // Fields: the selection caches are vertexSelectionCache (a vertex or a
+  // line selected), lineSelectionCache and faceSelectionCache (a face, or a
+  // quad, with all its outer edges selected: the cache looks at quads; a
+  // face gathered as selected has its three edges selected); workList is
+  // the stored face list and workIndex its tag; modelFlagsA and modelFlagsB
+  // the loop-fill mode (active, one-sided); supportDistance, pathLineList
+  // and pathVertexList the support-loop and path-cut state.
+
+  // ---- selection: modeling/MMeshObj_Selection.cpp ---------------------------
+  void SelectLists(PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
+  void DeselectLists(PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
+  void ReplaceSelection(PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
+  // ReplaceSelection with the stored face list.
+  void SelectStoredFaces();
+  // Deselects when more listed items are selected than not, else selects.
+  void ToggleSelectLists(PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
+  // Flips every vertex and line; ends of selected lines stay selected.
+  void InvertSelection();
+  // Hidden diagonals follow the four outer edges of their quads.
+  void SyncDiagonalSelection();
+  // Ends of selected lines become selected.
+  void PropagateLineSelection();
+  // Rule selections, added to the selection.
+  void SelectNonManifoldLines();
+  void SelectBoundaryLines();
+  void SelectFacelessLines();
+  void SelectCreaseItems();
+  void SelectPartialWeightItems();
+  void SelectByThreshold(double cosine);
+  // The listed faces and every face sharing a corner with one of them, each
+  // once, in depth-first order.
+  void GrowFaceList(const PtrArray& faceList, PtrArray& out);
+  void GrowFaceRegionFrom(MFace* face, int regionStamp, int visitedStamp, PtrArray& out);
+  // Opens the step and saves each listed element.
+  void SaveListsForUndo(PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
+  // Saves the listed faces and the ring neighbourhoods of every vertex the
+  // lists touch.
+  void ApplyToListVertices(PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
+  void SaveSelectionForUndo();
+  void SaveAllForUndo();
+  // The tag (a stamp) faces of the stored face list carry in their id word.
+  int GetStoredFaceTag() const { return workIndex; }
+
+  // ---- element groups: modeling/MMeshObj_Groups.cpp ------------------------
+  void CollectGroupTree(MGroup* group, PtrArray* out);
+  void MarkGroupTree(MGroup* group, int value);
+  void SetAllGroupMarks(int value);
+  // Makes every listed group a child of the target (a new group when null);
+  // answers the target, null on failure.
+  MGroup* ParentGroups(MGroup* target, const PtrArray& groupList);
+  MGroup* NewGroupForUngrouped(const PtrArray* vertexList, const PtrArray* lineList);
+  void DissolveGroup(MGroup* group);
+  void ClearGroupFromElements(MGroup* group);
+  void MergeRootGroups();
+  void UngroupSelected(unsigned char& dissolved);
+  void RemoveUnusedGroups();
+  void CollectGroupMembers(MGroup* group, PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
+  // The stamp spread over the network of lines drawn on faces.
+  void StampLinesFrom(MVertex* v, int stamp);
+  void StampThroughMeshVertex(MVertex* v, MLine* meshLine, int stamp);
+  void StampAlongCurve(MVertex* v, MLine* line, int stamp);
+  void CheckpointLinedFaces();
+  void RemoveUnusedItems();
+  PointRecord& GetSelectionCentre(PointRecord& out);
+
+  // ---- primitives: modeling/MMeshObj_Primitives.cpp ------------------------
+  // Fill an empty mesh; `half` non-zero makes only the half at x <= b.x and
+  // turns mirror mode on. Segment counts below 3 are refused (state 1,
+  // reason 6) before anything is made.
+  void MakeQuad(const PointRecord& a, const PointRecord& b, unsigned char half);
+  void MakeFan(const PointRecord& a, const PointRecord& b, unsigned char half, int n);
+  void MakeBox(const PointRecord& a, const PointRecord& b, unsigned char half);
+  void MakeCone(const PointRecord& a, const PointRecord& b, unsigned char half, int n);
+  void MakeCylinder(const PointRecord& a, const PointRecord& b, unsigned char half, int n);
+  void MakeSphere(const PointRecord& a, const PointRecord& b, unsigned char half, int n);
+  // The material for new faces: the current material when it was last put
+  // into this mesh and is still one of its materials, else a new one made
+  // current. Null when memory runs out.
+  MShader* GetNewFaceShader();
+
+  // ---- topology edits: modeling/MMeshObj_Topology*.cpp ---------------------
+  void SaveVertexNeighbourhood(MVertex* v);
+  void SaveRingNeighbourhood(MVertex* v);
+  void SaveLineNeighbourhood(MLine* line);
+  void SaveLineFaces(MLine* line);
+  void SaveFaceNeighbourhood(MFace* face);
+  void BridgeLinesAndCollapse(MLine* p, MLine* q, int mode);
+  void BridgeLines(MLine* p, MLine* q, MLine** side0, MLine** side1, MLine** diagonal);
+  void WeldLines(MLine* p, MLine* q);
+  // The inverse of a collapse: the fan of o's lines from q round to p goes
+  // to a new vertex n at o's place, and triangles (o, far q, n) and
+  // (o, n, far p) fill the gap; the one beside an open border line goes
+  // again. Outputs n and the line n-o.
+  void SplitVertexAlongLines(MVertex* o, MLine* p, MLine* q, MVertex** newVertex, MLine** newLine);
+  // Collapses the line (and its coincident lines) into one vertex; `givenUp`
+  // is the end whose position goes (null: the midpoint). False when it would
+  // fold the surface; the mesh is then unchanged.
+  bool CollapseLine(MLine* line, MVertex* givenUp, MVertex** survivor, MLine** wing0, MLine** wing1);
+  bool CanCollapseRings(MLine* line);
+  bool CanCollapseSingleLine(MLine* line);
+  bool CollapseOneLine(MLine* line, MVertex* givenUp, MVertex** survivor, MLine** wing0, MLine** wing1);
+  bool CollapseFreeLine(MLine* line, MVertex* givenUp, MVertex** survivor);
+  bool CollapseFacedLine(MLine* line, MVertex* givenUp, MVertex** survivor, MLine** wing0, MLine** wing1);
+  bool CollectCornerUVs(MVertex* kept, MVertex* other, PtrArray& shaderList, DoubleArray& uList, DoubleArray& vList);
+  void ApplyCornerUVs(MVertex* v, const PtrArray& shaderList, const DoubleArray& uList, const DoubleArray& vList);
+  // Splits the line at the point's projection; refused (state 1, reason 6)
+  // within the tolerance of an end or off the line.
+  void SplitLineAtPoint(MLine* line, const PointRecord& point, MVertex** newVertex, MLine** newLine);
+  void SplitCoincidentLinesAtPoint(MLine* line, const PointRecord& point, MVertex** newVertex, MLine** newLine);
+  bool IsFillableLoop(int count, MVertex* const* loop);
+  // Fills the loop with triangles, ears first; a loop that IsFillableLoop
+  // refuses is refused (state 1, reason 6) before anything is made.
+  void FillLoopWithUVs(int count, MVertex* const* loop, const double* u, const double* v, MShader* shader);
+  void FillLoop(int count, MVertex* const* loop, MShader* shader, bool withUVs);
+  void CollapseShortestLine(MVertex* v);
+  void RemoveFaceAndTidy(MFace* face);
+  void MergeVertexInto(MVertex* a, MVertex* b);
+
+  // ---- face orientation and parts: modeling/MMeshObj_Parts.cpp -------------
+  void OrientParts(bool selectedOnly, const PointRecord& viewpoint);
+  void FlipSelectedParts();
+  void ReverseLines(int count, MLine* const* lineArray);
+  void FlipPartAt(MVertex* v);
+  void GatherPartWithGroups(MVertex* v, PtrArray* vertexList, PtrArray* lineList, PtrArray* faceList,
+                            PtrArray* shaderList);
+  void GatherConnected(MVertex* v, PtrArray* vertexList, PtrArray* lineList, PtrArray* faceList, bool acrossRings);
+  void GatherPartAt(MVertex* v, PtrArray* vertexList, PtrArray* lineList, PtrArray* faceList);
+  void GatherLinkedAt(MVertex* v, PtrArray* vertexList, PtrArray* lineList, PtrArray* faceList);
+  void DiscardPartAt(MVertex* v);
+  void RemovePartAt(MVertex* v);
+  MMeshObj* MovePartToNewMesh(MVertex* v);
+  void SplitIntoParts(PtrArray& meshList);
+  bool IsFaceSetInverted(const PtrArray& faceList, const PointRecord& viewpoint) const;
+
+  // ---- part copy, mirroring, attaching: modeling/MMeshObj_Mirror.cpp -------
+  // Element statistics: on the mirror plane, vertices, visible lines, faces,
+  // faces without a hidden edge, groups used.
+  struct ElementStats {
+    int mirrorVertices = 0, vertices = 0, visibleLines = 0, faces = 0, wholeFaces = 0, groups = 0;
+  };
+  void ConnectCopies(PtrArray& lineOut);
+  MMeshObj* CopyMarkedToNewMesh(const PtrArray* faceList, const PtrArray* lineList);
+  void RemoveFacesOfShader(MShader* shader);
+  void MirrorToFull(MShader* shader);
+  void AttachMesh(MMeshObj* other, const MatrixRecord& m, PtrArray* ownFaces, PtrArray* otherFaces);
+  void CountElementStats(ElementStats& stats, bool selectedOnly);
+  void ClearCopyLinks();
+  // Each listed vertex's ring tidied, then each listed line merged with its
+  // coincident lines.
+  void TidyListedElements(const PtrArray* lineList, const PtrArray* vertexList);
+
+  // ---- line attributes and drawing: modeling/MMeshObj_Lines*.cpp -----------
+  // Colours are clamped to 0..1; widths outside 0..255 are refused.
+  void SetLineColourAll(const PointRecord& rgb);
+  void SetLineColourSelected(const PointRecord& rgb);
+  void SetLineWidthAll(int width);
+  void SetLineWidthSelected(int width);
+  void ScaleLineWidth(double factor, bool all);
+  void ClearLineFlag10();
+  void DrawLines(ElementRefArray& points);
+  void SplitLineAt(MLine* line, const PointRecord& point, MVertex** newVertex);
+  void SaveUndoAroundPoints(ElementRefArray& points);
+  void AddQuadToList(MFace* face, PtrArray& faceList, int stamp);
+  void ClearFacesUnderPoints(ElementRefArray& points, PtrArray& vertexOut, PtrArray& lineOut);
+  void RemoveQuadOfFace(MFace* face, PtrArray& vertexOut, PtrArray& lineOut);
+  void SplitLinesAtPoints(ElementRefArray& points);
+  MVertex* ResolvePointVertex(ElementRef& point);
+  MLine* AddLineBetween(MVertex* a, MVertex* b);
+  void ConnectPoints(ElementRefArray& points);
+  void FinishDrawnLines(ElementRefArray& points, const PtrArray& vertexList, const PtrArray& lineList);
+  void MoveLineEnd(MVertex* v, MLine* line, MVertex* w);
+  void SaveLineAndEnds(MLine* line);
+  void SplitVertexFans(MVertex* v, PtrArray* vertexOut);
+  MVertex* MergeFreeRingMembers(MVertex* v);
+  MVertex* GatherFreeLinesOfRing(MVertex* v);
+  MVertex* TidyVertexRing(MVertex* v);
+  // Free lines beside coincident lines with faces go; two border lines are
+  // zipped, a part turned over once when needed (when that does not help,
+  // as on a strip closed with a half twist, it is turned back and the lines
+  // stay). Answers the surviving line.
+  MLine* MergeCoincidentLines(MLine* line);
+  void MergeCoincidentLinesAt(MVertex* v);
+  void RemoveLinelessRingMembers(MVertex* v);
+  bool SwitchQuadDiagonal(MVertex* a, MVertex* b, bool testOnly);
+
+  // ---- faces from loops, zipping, rings: modeling/MMeshObj_Loops.cpp -------
+  void MakeFacesInLoops(const PtrArray& lineList, bool borderOnly);
+  void MakeFacesInLoopsAll();
+  void MakeFacesInLoopsSelected();
+  void FillBetweenLines(const PtrArray& setA, const PtrArray& setB, const PtrArray& setC, bool oneSided);
+  void DeleteFaces(const PtrArray& faceList);
+  void DeleteAllFaces();
+  void DeleteSelectedFaces();
+  // Whether two coincident border lines join without turning faces; the
+  // soft refusal when either has faces on both sides, reason 16 when they
+  // share no end ring.
+  bool CanZipBorderLines(MLine* a, MLine* b, MVertex** v1, MVertex** v2);
+  // Bridges the two lines and collapses the short lines left between their
+  // end rings; a collapse that would fold the surface leaves its side.
+  void ZipBorderLines(MLine* a, MLine* b, MVertex* v1, MVertex* v2);
+  void MakeHalfRing(int n, MVertex* v, PtrArray& vertexOut, PtrArray& lineOut);
+  void MakeFullRing(int n, MVertex* v, PtrArray& vertexOut, PtrArray& lineOut);
+  // ==== end of the modelling operations ======================================
+
   // ---- drawing: MMeshObj_Draw.cpp, MMeshObj_DrawLines.cpp, MeshPageOutlines.cpp
   // Which passes run depends on the view: its quick-draw level, the last
   // frame's speed, the draw mode (6 the page style with its face and line
@@ -624,7 +849,8 @@ class MMeshObj : public MObject {
   // (drawn ones too), no stricter modelling invariants. Safe on damaged
   // links.
   std::string DescribeLinkFault(int mode) const;
-  // For a loaded mesh: a broken link is a load failure with that text.
+  // For a loaded mesh: a broken link is a load failure with that text; a
+  // mirror partner that does not name its vertex back is dropped.
   bool CheckLoadedLinks();
 
   // ==== modelling operations still to come: MMeshObj_Pending.cpp ==============
@@ -632,51 +858,14 @@ class MMeshObj : public MObject {
   // the modelling part of the engine brings them, each one changes nothing
   // and records failure reason 41 ("not available"); answers are null, false
   // or 0.
-  // The mesh's connected parts become new meshes appended to `out`.
-  void SplitIntoParts(PtrArray& out);
-  // Moves the other mesh's elements into this one, carried by `m`.
-  void AttachMesh(MMeshObj* other, const MatrixRecord& m);
-  // Records the edit step and prepares the selection for an element-group edit.
-  void RecordSelectionEdit();
-  // Removes the element groups of the selected faces; `removed` tells whether one went.
-  void RemoveSelectedFaceGroups(bool& removed);
-  void MergeRootGroups();
   void ClearMirrorPartners(int flag);
-  // Whether a and b are opposite corners of one quad (without the flag the
-  // quad's diagonal is switched to join them).
-  bool SwitchQuadDiagonal(MVertex* a, MVertex* b, bool testOnly);
-  // Joins a and b by collapsing the line between them at b's position.
-  void WeldVertices(MVertex* a, MVertex* b);
   // The face two elements (vertices or lines) share, or null.
   MFace* FindSharedFace(MItem* a, MItem* b);
   void CutFacesAlongRefs(PtrArray& vertexList, PtrArray& lineList, PointArray& points);
-  void PrepareRefLines(ElementRefArray& references);
-  void AddLinesThroughRefs(ElementRefArray& references);
-  void ClearCopyLinks();
   void RemapLinksToCopies();
-  // The element selections by kind.
-  void SelectNonManifoldLines();
-  void SelectFacelessLines();
-  void SelectCreaseItems();
-  void SelectByThreshold(double value);
-  void SelectBoundaryLines();
-  void SelectPartialWeightItems();
   void SelectLinesByWidth(double a, double b);
-  // Selects the listed faces (with their lines and vertices), lines (with
-  // their vertices) and vertices.
-  void SelectLists(PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
   // Whether the face, line or vertex given (the others null) belongs to this mesh.
   bool OwnsElement(MFace* face, MLine* line, MVertex* vertex);
-  // The elements of an element group's part.
-  void GatherGroupElements(MGroup* group, PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
-  // The primitives between corners a and b of an empty mesh; with `half`
-  // only x <= 0, the cut on the mirror plane and the mesh in mirror mode.
-  void MakeQuad(const PointRecord& a, const PointRecord& b, bool half);
-  void MakeFan(const PointRecord& a, const PointRecord& b, bool half, int segments);
-  void MakeBox(const PointRecord& a, const PointRecord& b, bool half);
-  void MakeCone(const PointRecord& a, const PointRecord& b, bool half, int segments);
-  void MakeCylinder(const PointRecord& a, const PointRecord& b, bool half, int segments);
-  void MakeSphere(const PointRecord& a, const PointRecord& b, bool half, int segments);
   // ==== end of the modelling operations still to come ===========================
 
   // ---- members ------------------------------------------------------------

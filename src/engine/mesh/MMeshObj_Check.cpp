@@ -57,9 +57,17 @@ bool MMeshObj::CheckLoadedLinks() {
   if (fault.empty() && counted != lineEnds) fault = "a line ends at a vertex whose lines do not include it";
   if (fault.empty() && faceSides != 3 * std::int64_t{faces.Length()})
     fault = "a line names a face whose loop does not run along it";
-  if (fault.empty()) return true;
-  EngRecordLoadFailure("mesh with broken links: " + fault);
-  return false;
+  if (!fault.empty()) {
+    EngRecordLoadFailure("mesh with broken links: " + fault);
+    return false;
+  }
+  // A mirror partner that does not name its vertex back (only a damaged
+  // file holds one) is dropped: mirrored edits would move one side of the
+  // pair and not the other. The loader checked that it is one of the mesh's
+  // vertices.
+  for (MVertex* v : vertices)
+    if (v->mirrorPartner != nullptr && v->mirrorPartner->mirrorPartner != v) v->mirrorPartner = nullptr;
+  return true;
 }
 
 }  // namespace engine

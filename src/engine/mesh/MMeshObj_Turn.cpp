@@ -69,9 +69,8 @@ MLine* MMeshObj::FlipLine(MLine* line) {
   MVertex* const farSecond = second != nullptr ? OppositeCorner(second, line) : nullptr;
   if (FailedHard()) return nullptr;
   if (second == nullptr) {
-    // A border line has nothing to turn towards: its face goes, and with it
-    // the corners left without lines.
-    first->Remove(0);
+    // A border line has nothing to turn towards; its face stays.
+    Refuse();
     return nullptr;
   }
   if (farFirst->FindLine(farSecond) != nullptr) {

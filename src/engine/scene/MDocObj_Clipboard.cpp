@@ -441,11 +441,11 @@ void MDocObj::UngroupSelectedElements() {
   bool removedAny = false;
   for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
     auto* mesh = static_cast<MMeshObj*>(meshes[i]);
-    mesh->RecordSelectionEdit();
+    mesh->SaveSelectionForUndo();
     if (SceneFailed()) return;
-    bool removed = false;
-    mesh->RemoveSelectedFaceGroups(removed);
-    removedAny = removedAny || removed;
+    unsigned char removed = 0;
+    mesh->UngroupSelected(removed);
+    removedAny = removedAny || removed != 0;
   }
   if (!removedAny && !SceneFailed()) platform::Beep();
 }
@@ -534,7 +534,7 @@ void MDocObj::JoinSelection(int mode) {
       result->SetMatrix(world);
       if (AddChild(result)) result->Select(true);
     } else if (mode != 1) {
-      result->RecordSelectionEdit();
+      result->SaveSelectionForUndo();
       if (!SceneFailed()) result->MergeRootGroups();
     }
   }

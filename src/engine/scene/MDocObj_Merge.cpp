@@ -61,7 +61,7 @@ MMeshObj* MDocObj::MergeObjects(PtrArray& objects) {
     GetObjectWorldMatrix(result, nullptr, &resultInverse);
     MUtilMultiply(resultInverse, otherWorld, relative);
     // Attached first: a mesh that could not be taken in stays where it is.
-    result->AttachMesh(other, relative);
+    result->AttachMesh(other, relative, nullptr, nullptr);
     if (SceneFailed()) return result;
     result->SetMirrorMode(symmetric ? 1 : 0);
     DetachObject(other);
@@ -86,7 +86,7 @@ MMeshObj* MDocObj::JoinVertices(MMeshObj* a, MMeshObj* b, MVertex* va, MVertex* 
   }
   MMeshObj* mesh = JoinElements(references);
   if (SceneFailed() || mesh == nullptr) return nullptr;
-  mesh->WeldVertices(va, vb);
+  mesh->MergeVertexInto(va, vb);
   return SceneFailed() ? nullptr : mesh;
 }
 
@@ -160,7 +160,7 @@ MMeshObj* MDocObj::JoinElements(ElementRefArray& references) {
     receiver = made;
   } else if (owners.count == 1) {
     receiver = static_cast<MMeshObj*>(owners[0]);
-    receiver->PrepareRefLines(references);
+    receiver->SaveUndoAroundPoints(references);
   } else {
     if (!AddUndoCopies(tops, clones)) return nullptr;
     for (int i = 0; i < clones.count; ++i) {
@@ -187,7 +187,7 @@ MMeshObj* MDocObj::JoinElements(ElementRefArray& references) {
     GetObjectWorldMatrix(receiver, nullptr, &inverse);
     for (int i = 0; i < references.count; ++i)
       MUtilTransformPoint(inverse, references[i].position, references[i].position);
-    receiver->AddLinesThroughRefs(references);
+    receiver->DrawLines(references);
   }
   if (SceneFailed()) {
     if (made != nullptr && receiver == made) {
@@ -311,7 +311,7 @@ void MDocObj::SnapVerticesToElement(const SnapElement& source, const SnapElement
     MGroup* group = static_cast<MVertex*>(vertices[k])->group;
     if (group == nullptr) continue;
     PtrArray part;
-    mesh->GatherGroupElements(group, nullptr, nullptr, &part);
+    mesh->CollectGroupMembers(group, nullptr, nullptr, &part);
     if (SceneFailed()) return;
     vertices.RemoveAll();
     for (int j = 0; j < part.count; ++j)

@@ -166,7 +166,7 @@ MMeshObj* MDocObj::MergeObjectMeshes(MObject* object, int remove) {
   for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
     MObject* copy = static_cast<MMeshObj*>(meshes[i])->Clone();
     if (copy == nullptr) break;
-    merged->AttachMesh(static_cast<MMeshObj*>(copy), matrices[i]);
+    merged->AttachMesh(static_cast<MMeshObj*>(copy), matrices[i], nullptr, nullptr);
     delete copy;
   }
   if (!SceneFailed() && remove == 1) RemoveObject(object);

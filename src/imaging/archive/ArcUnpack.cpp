@@ -2,6 +2,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <new>
 #include <vector>
@@ -12,6 +13,8 @@
 
 namespace imaging {
 namespace {
+
+std::atomic<std::int64_t> memberOutputLimit{kArcMemberOutputLimit};
 
 // Reads exactly n bytes; false when the file ends first.
 bool ReadExactly(platform::File& file, void* out, std::size_t n) { return file.Read(out, n) == n; }
@@ -49,8 +52,9 @@ std::int64_t Inflate(platform::File& file, const std::uint8_t* data, std::size_t
     // Z_BUF_ERROR here means the input ran out before the end of the stream.
     if (result != Z_OK && result != Z_STREAM_END) return kArcCodecFailed;
     const std::size_t filled = output.size() - stream.s.avail_out;
-    file.Write(output.data(), filled);
     written += static_cast<std::int64_t>(filled);
+    if (written > memberOutputLimit.load()) return kArcCodecFailed;
+    file.Write(output.data(), filled);
     if (result == Z_STREAM_END) break;
   }
   stream.open = false;
@@ -84,12 +88,25 @@ std::int64_t CopyStored(platform::File& package, platform::File& target, std::in
   return size;
 }
 
+// Whether two entries share a byte (empty entries share none).
+bool EntriesOverlap(const std::vector<PackageEntry>& entries) {
+  std::vector<std::pair<std::int64_t, std::int64_t>> spans;
+  for (const PackageEntry& entry : entries)
+    if (entry.size > 0) spans.emplace_back(entry.offset, std::int64_t{entry.offset} + entry.size);
+  std::sort(spans.begin(), spans.end());
+  for (std::size_t i = 1; i < spans.size(); ++i)
+    if (spans[i].first < spans[i - 1].second) return true;
+  return false;
+}
+
 std::string WithoutTrailingSlashes(std::string folder) {
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   return folder;
 }
 
 }  // namespace
+
+std::int64_t ArcSetMemberOutputLimit(std::int64_t bytes) { return memberOutputLimit.exchange(bytes); }
 
 int ArcReadDirectory(platform::File& package, PackageHeader& header, std::vector<PackageEntry>& entries) {
   entries.clear();
@@ -114,6 +131,7 @@ int ArcReadDirectory(platform::File& package, PackageHeader& header, std::vector
           std::int64_t{header.dataOffset} + entry.offset + entry.size > length)
         return kArcCannotOpen;
     }
+    if (EntriesOverlap(read)) return kArcCannotOpen;
     entries = std::move(read);
     return kArcOk;
   }));
@@ -163,6 +181,28 @@ int ArcUnpackFile(const std::string& packagePath, std::string& folder) {
     return kArcCannotOpen;
   }
   return ArcUnpackAll(package, folder);
+}
+
+int ArcPackage::Open(const std::string& packagePath) {
+  entries_.clear();
+  try {
+    file_.Open(packagePath, platform::File::Mode::kRead);
+  } catch (const platform::FileError&) {
+    return kArcCannotOpen;
+  }
+  return ArcReadDirectory(file_, header_, entries_);
+}
+
+const PackageEntry* ArcPackage::Find(const std::string& name) const {
+  for (const PackageEntry& entry : entries_)
+    if (entry.name == name) return &entry;
+  for (const PackageEntry& entry : entries_)
+    if (platform::SameNameNoCase(entry.name, name)) return &entry;
+  return nullptr;
+}
+
+std::int64_t ArcPackage::Extract(const PackageEntry& entry, const std::string& targetPath) {
+  return ArcExtractEntry(file_, header_, entry, targetPath);
 }
 
 }  // namespace imaging

@@ -99,15 +99,46 @@ std::int64_t ArcStoreFileToArchive(platform::File& out, const std::string& sourc
 
 // ---- unpacking: ArcUnpack.cpp ------------------------------------------------
 
-// Reads and checks the header and the directory.
+// The most bytes one member may expand to. Members are pictures (which the
+// image reader decodes only up to 256 MiB of pixels, so their files stay
+// far below this), page streams and scenes of a few megabytes; a member
+// that passes four times the largest picture is a damaged or hostile
+// package, and its extraction stops with -11 before the disk fills.
+constexpr std::int64_t kArcMemberOutputLimit = std::int64_t{1} << 30;
+// Sets the bound (tests lower it) and answers the previous one.
+std::int64_t ArcSetMemberOutputLimit(std::int64_t bytes);
+
+// Reads and checks the header and the directory: every entry lies inside
+// the file, and no two entries share bytes (a package whose entries overlap
+// could expand the same bytes many times): -9 otherwise.
 int ArcReadDirectory(platform::File& package, PackageHeader& header, std::vector<PackageEntry>& entries);
 // Writes one entry's bytes to `targetPath` (replaced only when complete; an
 // existing target that is not a plain file is refused). Answers the bytes
-// written or a negative code.
+// written or a negative code; -11 when the data does not expand or expands
+// past the member bound.
 std::int64_t ArcExtractEntry(platform::File& package, const PackageHeader& header, const PackageEntry& entry,
                              const std::string& targetPath);
 // Expands one zlib stream into `targetPath`; answers the bytes written.
 std::int64_t ArcInflateToFile(const std::string& targetPath, const std::uint8_t* data, std::size_t length);
+
+// A package open for extracting the members a reader asks for, one by one.
+class ArcPackage {
+ public:
+  // Opens the file and reads its directory: 0, or -9 when it cannot be
+  // read or is no sound package.
+  int Open(const std::string& packagePath);
+  const std::vector<PackageEntry>& Entries() const { return entries_; }
+  // The member of that name, case ignored (an exact match first); null
+  // when there is none.
+  const PackageEntry* Find(const std::string& name) const;
+  // ArcExtractEntry on this package.
+  std::int64_t Extract(const PackageEntry& entry, const std::string& targetPath);
+
+ private:
+  platform::File file_;
+  PackageHeader header_;
+  std::vector<PackageEntry> entries_;
+};
 // Extracts every entry into `folder`; an empty folder argument first gets a
 // new temporary folder, whose path it receives. The first failure is
 // answered; entries written before it stay.
@@ -120,13 +151,20 @@ int ArcUnpackFile(const std::string& packagePath, std::string& folder);
 // call counter.
 void ArcMakeTempName(std::string& appendTo);
 // Makes a new folder in `path` (or in the temporary folder when `path` is
-// empty) and answers its path there, without a trailing "/". 0 or -9.
+// empty) and answers its path there, without a trailing "/". 0 or -9. The
+// process holds a lock on the folder until it is deleted here.
 int ArcCreateTempFolder(std::string& path);
 // Deletes the folder's files and the folder: -13 when it does not exist,
 // -10 (and nothing deleted) when it holds a folder or cannot be removed.
 int ArcDeleteFolder(const std::string& folder);
 // Deletes the folder's files (failures ignored) and the folder.
 int ArcRemoveFolderFiles(const std::string& folder);
+// Removes the temporary folders ("crv" and 8 hexadecimal digits) left in
+// the temporary folder by processes of this user that ended without
+// removing them (killed during a save or with a page open). A folder stays
+// while its process runs (it holds a lock on it) and for a minute after it
+// last changed; a folder holding a folder stays. Answers how many went.
+int ArcRemoveStaleTempFolders();
 
 // ---- thumbnails and pictures: ArcThumbnails.cpp -----------------------------
 

@@ -197,4 +197,13 @@ MeshFixture MakeMirrorHalf() {
   return f;
 }
 
+MeshFixture MakeSeamTrianglePair(bool turned) {
+  MeshFixture f = MakeEmptyMesh();
+  f.Add({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 0}, {0.5, -1, 0}},
+        {{0, 1, 2}, turned ? std::array<int, 3>{4, 3, 5} : std::array<int, 3>{3, 4, 5}});
+  f.v[0]->JoinRing(f.v[4]);
+  f.v[1]->JoinRing(f.v[3]);
+  return f;
+}
+
 }  // namespace meshkit

@@ -108,4 +108,12 @@ MeshFixture MakeSeamTube(int segments, int rows);
 // (0x02) and the mesh in mirror mode.
 MeshFixture MakeMirrorHalf();
 
+//   2             two triangles 0-1-2 and 3-4-5 (or 4-3-5 when `turned`)
+//   | \           whose border lines 0-1 and 3-4 lie on a seam: 0 and 4,
+//   0---1         1 and 3 are coincident (joined in rings); turned, both
+//   4---3         triangles run along the seam the same way round, so one
+//    \ /          must be turned over before they can be joined
+//     5
+MeshFixture MakeSeamTrianglePair(bool turned);
+
 }  // namespace meshkit
