@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/core/EngArrays.h"
 #include "engine/core/EngGeometry.h"
 #include "engine/core/QView.h"
 #include "engine/image/OsUtilBitmap.h"
@@ -24,13 +25,17 @@
 #include "view/ViewTypes.h"
 
 namespace engine {
+class MDocObj;
 class MFace;
+class MLine;
+class MVertex;
 class MObject;
 class MShader;
 class QFile;
 }  // namespace engine
 
 namespace platform {
+class Dc;
 class GlContext;
 }
 
@@ -40,6 +45,33 @@ class QImpGL;
 
 // One entry of the deferred-drawing list: a transparent face (or another
 // element) that the scene draws back to front after the opaque pass.
+// Mouse points travel packed: x in the high 16 bits, y in the low 16 bits,
+// both signed, in pixels of the view rectangle (origin top left).
+std::uint32_t PackScreenPoint(int x, int y);
+void UnpackScreenPoint(std::uint32_t packed, int& x, int& y);
+
+// The mesh elements a pick hit (any may be null).
+struct PickedElements {
+  engine::MVertex* vertex = nullptr;
+  engine::MLine* line = nullptr;
+  engine::MFace* face = nullptr;
+};
+
+// One camera of the view history.
+struct CameraHistoryEntry {
+  bool empty = true;
+  int projectionKind = 0;
+  int savedProjectionKind = 0;
+  engine::PointRecord target{0.0, 0.0, 0.0};
+  double yaw = 0.0, pitch = 0.0, roll = 0.0, distance = 0.0, zoomFactor = 0.0, depthUnit = 0.0;
+  int axisCode = 0, savedAxisCode = 0, axisViewMarker = 0;
+};
+
+// The figure view's zoom value (a percentage-like number on the property
+// bar) and the view's zoom factor, each the other's inverse.
+int ZoomValueOfFactor(double zoom);
+double ZoomFactorOfValue(int value);
+
 struct DeferredEntry {
   engine::MObject* object = nullptr;
   void* face = nullptr;     // the face, or null
@@ -165,6 +197,58 @@ class QView : public engine::QView {
   bool IsAxisView() const { return axisViewFlag_; }
 
   // ---- contexts, output and frames: QView_Render.cpp -------------------------
+  // Picking (QView_Pick.cpp). Rays run from a near point (the eye, or the
+  // camera plane for a parallel camera) to a far point, in world space;
+  // hits come back as world points.
+  void ScreenToRay(double x, double y, PointRecord& nearPoint, PointRecord& farPoint);
+  void PointToRay(std::uint32_t packed, PointRecord& nearPoint, PointRecord& farPoint);
+  // Projects the scene's objects for this view unless they already are
+  // (or always, with reproject).
+  int BeginPick(engine::MObject* scene, std::uint32_t packed, PointRecord* screen, PointRecord& nearPoint,
+                PointRecord& farPoint, bool reproject);
+  // The nearest object under the point (faces only outside draw mode 0);
+  // a hit vertex or line pulls the hit point exactly onto itself.
+  engine::MObject* PickNearest(engine::MDocObj* scene, std::uint32_t packed, PointRecord& hit,
+                               PickedElements* elements);
+  void ToObjectHit(engine::MDocObj* scene, engine::MObject* object, const PickedElements& elements,
+                   PointRecord& hit, PointRecord& local);
+  engine::MObject* PickObject(engine::MDocObj* scene, std::uint32_t packed, PointRecord& hit);
+  // Requested kind in `code`, result kind out: with 0, 1 vertex, 2 line,
+  // 3 face; other kinds answer 2 for a hit open line. Answers 1 on a hit.
+  int PickElement(engine::MDocObj* scene, std::uint32_t packed, int& code, bool* selected, PointRecord& hit,
+                  PickedElements* elements);
+  engine::MObject* PickInRect(engine::MDocObj* scene, const PointRecord& a, const PointRecord& b,
+                              PointRecord& hit);
+  // Every editable top-level object with an element inside the rectangle.
+  void SelectInRect(engine::MDocObj* scene, const PointRecord& a, const PointRecord& b,
+                    std::vector<engine::MObject*>& out);
+  // The world length of one pixel at world point p seen under the point.
+  double WorldPerPixelAt(std::uint32_t packed, const PointRecord& p);
+
+  // Camera navigation (QView_Navigate.cpp). Each move marks the camera
+  // changed for the history.
+  void FitToBounds(engine::MObject* object);
+  // Zooms towards what lies under the rectangle a-b (or the point a when b
+  // is null): zooming in shortens the distance, so the picture grows.
+  void ZoomToRect(engine::MDocObj* scene, const PointRecord& a, const PointRecord* b, bool zoomOut);
+  // Moves the camera so that what lay under `from` comes under `to`; with
+  // outTarget the camera stays and the new target is only reported.
+  void Pan(std::uint32_t from, std::uint32_t to, PointRecord* outTarget);
+  void ScaleCamera(double factor);
+
+  // The camera history (QView_History.cpp): a ring of the last ten cameras.
+  static constexpr int kHistorySize = 10;
+  void ResetHistory();
+  void MarkCameraChanged(bool changed) { historyChanged_ = changed; }
+  bool IsCameraChanged() const { return historyChanged_; }
+  void PushHistory();
+  void HistoryBack();
+  void HistoryForward();
+  bool CanGoBack() const;
+  bool CanGoForward() const;
+  void StoreHistoryEntry(int index);
+  void RestoreHistoryEntry(int index);
+
   bool CreateOffscreenContext(const platform::RECT& rect);
   void DestroyContext();
   // Binds the view's context to the calling thread, or releases it.
@@ -237,6 +321,21 @@ class QView : public engine::QView {
 
   // The deferred-drawing list: appending records the mirror-pass switch
   // with the entry; out of memory sets the failure state.
+  // The current overlay lines (world points, or screen pixels for kinds 10
+  // and 11): collected by the scene and the drag trackers, drawn after the
+  // frame. Answers 2 (failure state out of memory) when the list cannot
+  // grow, else 0.
+  int AddOverlayLine(const PointRecord& from, const PointRecord& to, int kind);
+  engine::LineSegArray& GetOverlayLines() { return overlayLines_; }
+  void ClearOverlayLines() { overlayLines_.RemoveAll(); }
+
+  // Draws the overlay lines by kind on the device context (the first
+  // `limit` of them, all when negative); lines with an end behind the eye
+  // are left out. DrawOverlays first has the scene collect its overlay
+  // segments (overlay modes 0 and 3) and empties the list afterwards.
+  void DrawOverlaySegmentsGdi(int limit, platform::Dc& dc);
+  void DrawOverlays(engine::MDocObj* scene, platform::Dc& dc);
+
   void AddOverlayLine3(engine::MObject* object, void* face, void* element, double depth);
   std::vector<DeferredEntry>& GetOverlayLines3() { return deferred_; }
   void ClearOverlayLines3(bool force);
@@ -380,6 +479,10 @@ class QView : public engine::QView {
   // Sets the projection up again for the renderer's viewport; false when
   // that failed.
   bool ApplyProjectionNow();
+  void ApplyRestoredCamera();
+  bool OverlayEndsOnScreen(const engine::LineSegRecord& r, PointRecord& a, PointRecord& b, bool depthTest);
+  static void NormalisedRect(const PointRecord& a, const PointRecord& b, PointRecord& low, PointRecord& high,
+                             std::uint32_t& centre);
   void ApplyLights();
   // One point of `size` pixels (times the output's scale) in the colour.
   void DrawDot(const PointRecord& point, double size, const double colour[3]);
@@ -398,6 +501,14 @@ class QView : public engine::QView {
   MatrixRecord inverseViewMatrix_{};
   MatrixRecord worldToScreen_{};
   MatrixRecord cameraToScreen_{};
+  engine::LineSegArray overlayLines_;
+  MatrixRecord pickProjection_{};  // the camera the scene was last projected with for picks
+  CameraHistoryEntry history_[kHistorySize];
+  int historyNewest_ = 0;
+  int historyOldest_ = 0;
+  int historyCurrent_ = 0;
+  bool historyChanged_ = true;
+  bool includeExcluded_ = false;  // excluded objects take part in picks
   int projectionKind_ = kProjectionFieldOfView;
   int savedProjectionKind_ = 0;
   PointRecord target_{0.0, 0.0, 0.0};

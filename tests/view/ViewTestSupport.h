@@ -127,6 +127,18 @@ inline void AimAtScene(view::QView& v, int kind = view::kProjectionFieldOfView) 
   v.InvalidateMatrices();
 }
 
+// A 200 x 200 view looking at the origin from the front right, a little
+// above: a unit-sized object there fills a good part of it.
+inline void AimAtOrigin(view::QView& v, int kind) {
+  v.MakeCurrent(true);
+  v.SetProjectionKind(kind, false);
+  v.SetTarget({0, 0, 0});
+  v.SetAngles(0.3, -0.25, 0.0);
+  v.SetDistance(kind == view::kProjectionParallel ? 4.0 : 8.0);
+  v.SetViewport(platform::RECT{0, 0, 200, 200}, true);
+  v.InvalidateMatrices();
+}
+
 // One frame as the page's figure renderer draws it: window-coordinate
 // defaults, clear, the projection for the surface, clear again, the frame.
 // Answers a copy of the finished picture.

@@ -1,0 +1,131 @@
+// Overlay lines drawn over the finished frame on a device context: the
+// scene's guides (origins, boxes, bone shapes), the trackers' rubber bands
+// and guides, each line with a pen chosen by its kind.
+#include <algorithm>
+
+#include "engine/core/EngMath.h"
+#include "engine/core/EngRuntime.h"
+#include "engine/image/OsUtilDraw.h"
+#include "engine/scene/MDocObj.h"
+#include "platform/Dc.h"
+#include "view/QView.h"
+
+namespace view {
+
+using engine::LineSegRecord;
+using engine::PointRecord;
+
+namespace {
+
+// How a kind of overlay line is drawn: pen width and colour kind (or a
+// fixed colour), XOR drawing, ends pushed apart or moved.
+struct OverlayPen {
+  int width;
+  int colourKind;           // 0: `colour` below
+  platform::COLORREF colour;
+  bool xorDrawing;
+  int spread;               // ends moved by (-spread, -spread) and (+spread, +spread)
+  int shift;                // both ends moved by (-shift, -shift)
+  bool dotted;
+};
+
+// Kinds not listed here draw with the pen already selected.
+bool PenOfKind(int kind, OverlayPen& pen) {
+  const OverlayPen none{1, 2, 0, false, 0, 0, false};
+  pen = none;
+  switch (kind) {
+    case 0: case 3: pen.width = 2; return true;
+    case 1: case 5: return true;
+    case 2: pen.width = 4; return true;
+    case 4: pen.colourKind = 3; return true;
+    case 7: pen.width = 5; return true;
+    case 8: pen.width = 3; pen.spread = 3; return true;
+    case 10: pen.colourKind = 0; pen.colour = platform::MakeRgb(255, 255, 255); pen.xorDrawing = true; return true;
+    case 11: pen = {2, 0, 0x646464, true, 0, 0, false}; return true;
+    case 12: pen.colourKind = 7; pen.dotted = true; return true;
+    case 15: pen = {5, 0, 0xFFFF00, true, 0, 2, false}; return true;
+    case 16: case 22: pen = {3, 0, 0xFFFF00, true, 0, 1, false}; return true;
+    case 17: pen.width = 3; pen.colourKind = 6; return true;
+    case 18: pen.width = 5; pen.colourKind = 6; return true;
+    case 19: pen.width = 10; pen.colourKind = 6; return true;
+    case 20: pen.colourKind = 6; return true;
+    case 21: pen.width = 6; return true;
+    case 23: pen = {1, 0, 0xFFFF00, true, 0, 1, false}; return true;
+    case 24: case 25: case 26: pen.width = 2; pen.colourKind = 8 + (kind - 24); return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+bool QView::OverlayEndsOnScreen(const LineSegRecord& r, PointRecord& a, PointRecord& b, bool depthTest) {
+  if (r.kind == 10 || r.kind == 11) {
+    a = r.from;
+    b = r.to;
+  } else {
+    ProjectPoint(r.from, a);
+    ProjectPoint(r.to, b);
+    if (depthTest && (a.z <= 0.0 || b.z <= 0.0)) return false;
+  }
+  if (samplingFactor_ != 0) {
+    a.x /= samplingFactor_, a.y /= samplingFactor_;
+    b.x /= samplingFactor_, b.y /= samplingFactor_;
+  }
+  if (gdiOffset_ != 0) a.y += 30, b.y += 30;
+  return true;
+}
+
+void QView::DrawOverlaySegmentsGdi(int limit, platform::Dc& dc) {
+  const int n = limit < 0 ? overlayLines_.count : std::min(limit, overlayLines_.count);
+  dc.SetROP2(platform::RasterOp::kCopyPen);
+  bool xorOn = false;
+  for (int i = 0; i < n; ++i) {
+    const LineSegRecord& r = overlayLines_[i];
+    PointRecord a, b;
+    if (!OverlayEndsOnScreen(r, a, b, true)) continue;
+    if (r.kind == 13 || r.kind == 44) {
+      const int g = r.kind == 13 ? 3 : 6;
+      engine::OsUtilFrameRect(dc, {a.x - g, a.y - g, 0}, {b.x + g, b.y + g, 0}, engine::OsUtilColorOfKind(6));
+      continue;
+    }
+    if (r.kind >= 30 && r.kind <= 33) {
+      static const int kShapes[4] = {0, 0, 1, 2};
+      engine::OsUtilDrawPointMarker(dc, a, engine::OsUtilColorOfKind(2), kShapes[r.kind - 30]);
+      continue;
+    }
+    OverlayPen pen;
+    platform::Pen previous;
+    const bool ownPen = PenOfKind(r.kind, pen);
+    if (ownPen) {
+      if (pen.xorDrawing && !xorOn) {
+        dc.SetROP2(platform::RasterOp::kXorPen);
+        xorOn = true;
+      }
+      platform::Pen p;
+      p.color = pen.colourKind != 0 ? engine::OsUtilColorOfKind(pen.colourKind) : pen.colour;
+      p.width = pen.width;
+      p.style = pen.dotted ? platform::PenStyle::kDot : platform::PenStyle::kSolid;
+      previous = dc.SelectPen(p);
+      a.x -= pen.spread + pen.shift, a.y -= pen.spread + pen.shift;
+      b.x += pen.spread - pen.shift, b.y += pen.spread - pen.shift;
+    }
+    engine::OsUtilDrawLine(dc, a, b);
+    if (ownPen) dc.SelectPen(previous);
+  }
+}
+
+void QView::DrawOverlays(engine::MDocObj* scene, platform::Dc& dc) {
+  if (scene == nullptr) return;
+  if (overlayMode_ == 0 || overlayMode_ == 3) {
+    if (overlayLines_.count > 1) overlayLines_.RemoveAll();
+    engine::MatrixRecord identity;
+    engine::MUtilIdentity(identity);
+    scene->CollectOverlaySegments(overlayLines_, identity, this);
+    if (engine::EngContext().failState != engine::kEngFailNone) return;
+  }
+  DrawOverlaySegmentsGdi(-1, dc);
+  dc.SetROP2(platform::RasterOp::kCopyPen);
+  overlayLines_.RemoveAll();
+}
+
+}  // namespace view

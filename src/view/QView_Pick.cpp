@@ -1,0 +1,255 @@
+// Picking through a view: the pick ray under a screen point, the scene's
+// objects projected once per view and camera, and the hits handed back in
+// world coordinates (refined onto the hit vertex or line).
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine/core/EngMath.h"
+#include "engine/core/EngRuntime.h"
+#include "engine/core/MGroupObj.h"
+#include "engine/mesh/MMeshObj.h"
+#include "engine/scene/MDocObj.h"
+#include "view/QView.h"
+
+namespace view {
+
+using engine::MatrixRecord;
+using engine::PointRecord;
+
+namespace {
+
+bool Failed() { return engine::EngContext().failState != engine::kEngFailNone; }
+
+PointRecord Along(const PointRecord& a, const PointRecord& b, double t) {
+  return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)};
+}
+
+// A screen point (x, y) at normalised depth z taken back to world space
+// through the inverse of the world-to-screen matrix (row vectors).
+PointRecord Unproject(const MatrixRecord& inverse, double x, double y, double z) {
+  const auto& m = inverse.m;
+  double out[4];
+  for (int c = 0; c < 4; ++c) out[c] = x * m[0][c] + y * m[1][c] + z * m[2][c] + m[3][c];
+  const double w = std::fabs(out[3]) > 1e-300 ? out[3] : 1.0;
+  return {out[0] / w, out[1] / w, out[2] / w};
+}
+
+// The pick scale follows the supersampling factor for the length of a pick.
+class PickScale {
+ public:
+  explicit PickScale(int factor) : saved_(engine::EngContext().pickScale) {
+    engine::EngContext().pickScale = factor != 0 ? factor : 1;
+  }
+  ~PickScale() { engine::EngContext().pickScale = saved_; }
+  PickScale(const PickScale&) = delete;
+  PickScale& operator=(const PickScale&) = delete;
+
+ private:
+  double saved_;
+};
+
+// The scene's include-excluded switch holds the view's setting during one
+// scene pick and is cleared afterwards.
+class IncludeExcluded {
+ public:
+  IncludeExcluded(engine::MObject* scene, bool on) : scene_(scene) { scene_->pickExcluded = on ? 1 : 0; }
+  ~IncludeExcluded() { scene_->pickExcluded = 0; }
+  IncludeExcluded(const IncludeExcluded&) = delete;
+  IncludeExcluded& operator=(const IncludeExcluded&) = delete;
+
+ private:
+  engine::MObject* scene_;
+};
+
+}  // namespace
+
+std::uint32_t PackScreenPoint(int x, int y) {
+  return (static_cast<std::uint32_t>(static_cast<std::uint16_t>(x)) << 16) | static_cast<std::uint16_t>(y);
+}
+
+void UnpackScreenPoint(std::uint32_t packed, int& x, int& y) {
+  x = static_cast<std::int16_t>(packed >> 16);
+  y = static_cast<std::int16_t>(packed & 0xFFFF);
+}
+
+void QView::ScreenToRay(double x, double y, PointRecord& nearPoint, PointRecord& farPoint) {
+  MatrixRecord m, inverse;
+  GetProjectionMatrix(m);
+  engine::MUtilInvert(m, inverse);
+  farPoint = Unproject(inverse, x, y, 1.0);
+  if (projectionKind_ == kProjectionParallel)
+    nearPoint = Unproject(inverse, x, y, -1.0);
+  else
+    GetEyePosition(nearPoint);
+}
+
+void QView::PointToRay(std::uint32_t packed, PointRecord& nearPoint, PointRecord& farPoint) {
+  int x = 0, y = 0;
+  UnpackScreenPoint(packed, x, y);
+  ScreenToRay(x, y, nearPoint, farPoint);
+}
+
+int QView::BeginPick(engine::MObject* scene, std::uint32_t packed, PointRecord* screen, PointRecord& nearPoint,
+                     PointRecord& farPoint, bool reproject) {
+  if (screen != nullptr) {
+    PointToRay(packed, nearPoint, farPoint);
+    int x = 0, y = 0;
+    UnpackScreenPoint(packed, x, y);
+    *screen = {static_cast<double>(x), static_cast<double>(y), 0.0};
+  }
+  MatrixRecord m;
+  GetProjectionMatrix(m);
+  // The scene keeps its projection while it was made for this view with the
+  // same camera; a camera moved since (a zoom, a pan, a drag) projects anew.
+  const bool sameCamera = std::memcmp(&m.m[0][0], &pickProjection_.m[0][0], sizeof m.m) == 0;
+  if (scene->GetProjectedView() == this && sameCamera && !reproject) return 0;
+  scene->ProjectToScreen(m, reproject ? 1 : 0);
+  if (!reproject) {
+    scene->SetProjectedView(this);
+    pickProjection_ = m;
+  }
+  return 0;
+}
+
+engine::MObject* QView::PickNearest(engine::MDocObj* scene, std::uint32_t packed, PointRecord& hit,
+                                    PickedElements* elements) {
+  PickScale scale(samplingFactor_);
+  PointRecord screen, nearPoint, farPoint;
+  BeginPick(scene, packed, &screen, nearPoint, farPoint, false);
+  if (Failed()) return nullptr;
+  PickedElements local;
+  PickedElements& e = elements != nullptr ? *elements : local;
+  e = {};
+  double t = 0.0;
+  engine::MObject* object = nullptr;
+  {
+    IncludeExcluded include(scene, includeExcluded_);
+    if (drawMode_ != 0) object = scene->PickFace(screen, nearPoint, farPoint, &t, &e.vertex, &e.line, &e.face);
+  }
+  if (object == nullptr || Failed()) return nullptr;
+  hit = Along(nearPoint, farPoint, t);
+  PointRecord objectHit;
+  ToObjectHit(scene, object, e, hit, objectHit);
+  return object;
+}
+
+void QView::ToObjectHit(engine::MDocObj* scene, engine::MObject* object, const PickedElements& elements,
+                        PointRecord& hit, PointRecord& local) {
+  MatrixRecord world, inverse;
+  scene->GetObjectWorldMatrix(object, &world, &inverse);
+  engine::MUtilTransformPoint(inverse, hit, local);
+  if (elements.vertex != nullptr) {
+    local = elements.vertex->position;
+  } else if (elements.line != nullptr) {
+    const PointRecord& a = elements.line->end0->position;
+    const PointRecord& b = elements.line->end1->position;
+    const PointRecord d{b.x - a.x, b.y - a.y, b.z - a.z};
+    const double len2 = d.x * d.x + d.y * d.y + d.z * d.z;
+    double s = len2 > 0 ? ((local.x - a.x) * d.x + (local.y - a.y) * d.y + (local.z - a.z) * d.z) / len2 : 0.0;
+    s = std::clamp(s, 0.0, 1.0);
+    local = Along(a, b, s);
+  }
+  engine::MUtilTransformPoint(world, local, hit);
+}
+
+engine::MObject* QView::PickObject(engine::MDocObj* scene, std::uint32_t packed, PointRecord& hit) {
+  PointRecord screen, nearPoint, farPoint;
+  BeginPick(scene, packed, &screen, nearPoint, farPoint, false);
+  if (Failed()) return nullptr;
+  double t = 0.0;
+  engine::MObject* object = nullptr;
+  {
+    IncludeExcluded include(scene, includeExcluded_);
+    object = scene->PickNearest(screen, nearPoint, farPoint, &t, drawMode_ == 0);
+  }
+  if (object == nullptr || Failed()) return nullptr;
+  hit = Along(nearPoint, farPoint, t);
+  return object;
+}
+
+int QView::PickElement(engine::MDocObj* scene, std::uint32_t packed, int& code, bool* selected, PointRecord& hit,
+                       PickedElements* elements) {
+  PickedElements local;
+  PickedElements& e = elements != nullptr ? *elements : local;
+  engine::MObject* object = PickNearest(scene, packed, hit, &e);
+  if (selected != nullptr) {
+    auto* mesh = dynamic_cast<engine::MMeshObj*>(object);
+    *selected = mesh != nullptr && mesh->IsHitSelected(e.vertex, e.line, e.face);
+  }
+  if (object == nullptr) return 0;
+  if (code == 0) {
+    code = e.vertex != nullptr ? 1 : e.line != nullptr ? 2 : e.face != nullptr ? 3 : 0;
+  } else {
+    code = (e.line != nullptr && (e.line->forwardFace == nullptr || e.line->backwardFace == nullptr)) ? 2 : 0;
+  }
+  return 1;
+}
+
+void QView::NormalisedRect(const PointRecord& a, const PointRecord& b, PointRecord& low, PointRecord& high,
+                           std::uint32_t& centre) {
+  low = {std::min(a.x, b.x), std::min(a.y, b.y), 0.0};
+  high = {std::max(a.x, b.x), std::max(a.y, b.y), 0.0};
+  centre = PackScreenPoint(static_cast<int>((low.x + high.x) / 2), static_cast<int>((low.y + high.y) / 2));
+}
+
+engine::MObject* QView::PickInRect(engine::MDocObj* scene, const PointRecord& a, const PointRecord& b,
+                                   PointRecord& hit) {
+  PointRecord low, high, screen, nearPoint, farPoint;
+  std::uint32_t centre = 0;
+  NormalisedRect(a, b, low, high, centre);
+  BeginPick(scene, centre, &screen, nearPoint, farPoint, false);
+  if (Failed()) return nullptr;
+  double t = 0.0;
+  engine::MObject* object = nullptr;
+  {
+    IncludeExcluded include(scene, includeExcluded_);
+    object = scene->PickElement(low, high, nearPoint, farPoint, &t, false);
+  }
+  if (object == nullptr || Failed()) return nullptr;
+  hit = Along(nearPoint, farPoint, t);
+  return object;
+}
+
+void QView::SelectInRect(engine::MDocObj* scene, const PointRecord& a, const PointRecord& b,
+                         std::vector<engine::MObject*>& out) {
+  PointRecord low, high, screen, nearPoint, farPoint;
+  std::uint32_t centre = 0;
+  NormalisedRect(a, b, low, high, centre);
+  BeginPick(scene, centre, &screen, nearPoint, farPoint, false);
+  if (Failed()) return;
+  engine::PtrArray children;
+  scene->GetChildren(children);
+  for (int i = 0; i < children.count; ++i) {
+    auto* child = static_cast<engine::MObject*>(children[i]);
+    if (!scene->IsObjectEditable(child)) continue;
+    double t = 0.0;
+    if (child->PickElement(low, high, nearPoint, farPoint, &t, true) != nullptr) out.push_back(child);
+  }
+}
+
+int QView::AddOverlayLine(const PointRecord& from, const PointRecord& to, int kind) {
+  if (!overlayLines_.Add(engine::LineSegRecord{from, to, kind, 0})) {
+    engine::EngRecordFailure(engine::kEngReasonOutOfMemory);
+    return 2;
+  }
+  return 0;
+}
+
+double QView::WorldPerPixelAt(std::uint32_t packed, const PointRecord& p) {
+  int x = 0, y = 0;
+  UnpackScreenPoint(packed, x, y);
+  PointRecord closest[2];
+  for (int row = 0; row < 2; ++row) {
+    PointRecord n, f;
+    ScreenToRay(x, y + row, n, f);
+    const PointRecord d{f.x - n.x, f.y - n.y, f.z - n.z};
+    const double len2 = d.x * d.x + d.y * d.y + d.z * d.z;
+    const double s = len2 > 0 ? ((p.x - n.x) * d.x + (p.y - n.y) * d.y + (p.z - n.z) * d.z) / len2 : 0.0;
+    closest[row] = Along(n, f, s);
+  }
+  const double dx = closest[1].x - closest[0].x, dy = closest[1].y - closest[0].y, dz = closest[1].z - closest[0].z;
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+}  // namespace view

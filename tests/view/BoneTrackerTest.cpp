@@ -1,0 +1,341 @@
+// The drag tracker base and the bone rotation tracker, driven by scripted
+// mouse points on the standard figure in a scene.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "SceneTestSupport.h"
+#include "StandardFigure.h"
+#include "ViewTestSupport.h"
+#include "engine/figure/MBoneObj.h"
+#include "platform/Dc.h"
+#include "platform/GlContext.h"
+#include "view/QTrack.h"
+#include "view/QTrackBone.h"
+#include "view/QView.h"
+
+namespace {
+
+using engine::PointRecord;
+using platform::RECT;
+using view::PackScreenPoint;
+using view::QView;
+
+class TrackerTest : public scenetest::SceneTest {
+ protected:
+  void SetUp() override {
+    SceneTest::SetUp();
+    engine::InstallFigureObjectServices();
+  }
+  void TearDown() override {
+    platform::GlContext::ReleaseCurrent();
+    SceneTest::TearDown();
+  }
+};
+
+// A tracker that exposes the base's state for the tests.
+class PlainTrack : public view::QTrack {
+ public:
+  using QTrack::startScreen_;
+};
+
+TEST_F(TrackerTest, ScreenAxisLockGoesToTheDiagonal) {
+  PlainTrack t;
+  t.Begin(PackScreenPoint(100, 100), 0, nullptr, nullptr);
+  struct Case {
+    int x, y, wantX, wantY;
+  } cases[] = {{103, 120, 120, 120}, {90, 95, 90, 90}, {110, 90, 110, 90}, {100, 100, 100, 100}};
+  for (const Case& c : cases)
+    EXPECT_EQ(t.LockScreenAxis(PackScreenPoint(c.x, c.y)), PackScreenPoint(c.wantX, c.wantY)) << c.x << "," << c.y;
+}
+
+TEST_F(TrackerTest, MirrorClampShortensTheDelta) {
+  PlainTrack t;
+  t.SetStartPoint({-0.2, 1, 2});
+  PointRecord p{0.5, 0, 0};
+  EXPECT_TRUE(view::QTrack::ClampToMirrorPlane(p, true));
+  EXPECT_EQ(p.x, 0.0);
+  p = {-0.5, 0, 0};
+  EXPECT_FALSE(view::QTrack::ClampToMirrorPlane(p, true));
+  EXPECT_EQ(p.x, -0.5);
+  PointRecord delta{0.7, 0.1, 0.0}, moved;
+  EXPECT_TRUE(t.ApplyDeltaFromStart(delta, moved, true));
+  ExpectNear(moved, 0.0, 1.1, 2.0, 1e-12);
+  ExpectNear(delta, 0.2, 0.1, 0.0, 1e-12);
+}
+
+// Drags in a view: the grabbed point stays in its constraint, moves no more
+// than six times the mouse's movement at its depth, and a plane seen edge-on
+// fails softly.
+TEST_F(TrackerTest, DragDeltasFollowTheConstraintAndTheLimit) {
+  QView v(RECT{0, 0, 200, 200});
+  viewtest::AimAtOrigin(v, view::kProjectionFieldOfView);
+  PlainTrack t;
+  t.Begin(PackScreenPoint(100, 100), 0, &v, nullptr);
+  t.SetStartPoint({0, 0, 0});
+  t.SetPixelScale(v.WorldPerPixelAt(PackScreenPoint(100, 100), {0, 0, 0}));
+  PointRecord d{9, 9, 9};
+  ASSERT_TRUE(t.ComputeDragDelta(view::kDragPlaneY, PackScreenPoint(130, 100), d));
+  EXPECT_NEAR(d.y, 0.0, 1e-12);
+  EXPECT_GT(std::hypot(d.x, d.z), 0.05);
+  ASSERT_TRUE(t.ComputeDragDelta(view::kDragLineX, PackScreenPoint(130, 100), d));
+  EXPECT_NEAR(d.y, 0.0, 1e-12);
+  EXPECT_NEAR(d.z, 0.0, 1e-12);
+  PointRecord s;
+  v.ProjectPoint(d, s);
+  EXPECT_GT(s.x, 100.0);  // the point follows the mouse along the axis
+  // The limit: 10 pixels at a pixel scale of 0.01 allow 0.6.
+  t.SetPixelScale(0.01);
+  ASSERT_TRUE(t.ComputeDragDelta(view::kDragFacingViewer, PackScreenPoint(100, 190), d));
+  EXPECT_LE(std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z), 6 * 90 * 0.01 + 1e-12);
+  ASSERT_TRUE(t.ComputeDragDelta(view::kDragFacingViewer, PackScreenPoint(100, 100), d));
+  ExpectNear(d, 0, 0, 0);
+
+  // Seen exactly along the floor, the floor plane gives no point.
+  v.SetAngles(0.0, 0.0, 0.0);
+  v.SetViewport(RECT{0, 0, 200, 200}, true);
+  EXPECT_FALSE(t.ComputeDragDelta(view::kDragPlaneY, PackScreenPoint(100, 100), d));
+  EXPECT_EQ(engine::EngContext().failState, engine::kEngFailDeclined);
+  EXPECT_EQ(engine::EngContext().failReason, engine::kEngReasonDeclined);
+  engine::EngContext().ClearFailure();
+
+  // Other markers move nothing and fail nothing.
+  v.SetAxisViewMarker(3);
+  d = {1, 1, 1};
+  t.DragWithAxisLock(PackScreenPoint(150, 150), 0, d);
+  ExpectNear(d, 0, 0, 0);
+  EXPECT_EQ(engine::EngContext().failState, 0);
+}
+
+// ---- the rotation tracker on the standard figure ---------------------------
+
+class RotateBoneTest : public TrackerTest {
+ protected:
+  void SetUp() override {
+    TrackerTest::SetUp();
+    auto group = standardfigure::BuildStandardFigure();
+    ASSERT_NE(group, nullptr);
+    figure_ = standardfigure::FigureOf(*group);
+    scene_ = MakeScene([&](engine::MDocObj& s) { Add(s, group.release()); });
+    scene_->GetGridObject()->excluded = 1;
+    ASSERT_TRUE(figure_->IsSkinBound());
+    view_ = std::make_unique<QView>(RECT{0, 0, 240, 320});
+    view_->MakeCurrent(true);
+    view_->SetAngles(0.0, 0.0, 0.0);
+    view_->SetViewport(RECT{0, 0, 240, 320}, true);
+    view_->FitToBounds(figure_);
+    view_->SetViewport(RECT{0, 0, 240, 320}, true);
+  }
+  // Every point of the scene's meshes, in order.
+  std::vector<PointRecord> AllPoints() {
+    std::vector<PointRecord> out;
+    auto* group = static_cast<engine::MGroupObj*>(scene_->ChildAt(1));
+    for (int i = 0; i < group->GetChildCount(); ++i) {
+      auto* mesh = dynamic_cast<engine::MMeshObj*>(group->ChildAt(i));
+      if (mesh == nullptr) continue;
+      for (engine::MVertex* v : mesh->GetVertexList()) out.push_back(v->position);
+    }
+    return out;
+  }
+  static bool Same(const std::vector<PointRecord>& a, const std::vector<PointRecord>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+      if (a[i].x != b[i].x || a[i].y != b[i].y || a[i].z != b[i].z) return false;
+    return true;
+  }
+  // A point on the screen a third of the way along the named bone (a line
+  // of the figure), world coordinates being the figure's.
+  std::uint32_t OnBone(engine::MLine* line, double along = 0.3) {
+    const PointRecord& a = line->end0->position;
+    const PointRecord& b = line->end1->position;
+    PointRecord s;
+    view_->ProjectPoint({a.x + along * (b.x - a.x), a.y + along * (b.y - a.y), a.z + along * (b.z - a.z)}, s);
+    return PackScreenPoint(static_cast<int>(std::lround(s.x)), static_cast<int>(std::lround(s.y)));
+  }
+  // The bone ending at the figure's joint furthest to the side: the end of
+  // an arm.
+  engine::MLine* ArmBone() {
+    engine::MVertex* side = nullptr;
+    for (engine::MVertex* v : figure_->GetVertexList())
+      if (side == nullptr || v->position.x > side->position.x) side = v;
+    return figure_->GetLineEndingAt(side);
+  }
+  // The forearm (the bone above the arm's end), pressed on a fifth of the
+  // way along: the tracker begins there; sx, sy receive the press point.
+  engine::MLine* BeginOnForearm(view::QTrack& track, int& sx, int& sy) {
+    engine::MLine* forearm = figure_->GetLineEndingAt(ArmBone()->end0);
+    if (forearm == nullptr) return nullptr;
+    const std::uint32_t start = OnBone(forearm, 0.2);
+    view::UnpackScreenPoint(start, sx, sy);
+    track.Begin(start, 0, view_.get(), scene_.get());
+    return forearm;
+  }
+  engine::MBoneObj* figure_ = nullptr;
+  std::unique_ptr<engine::MDocObj> scene_;
+  std::unique_ptr<QView> view_;
+};
+
+TEST_F(RotateBoneTest, ADragTurnsTheBoneAndOneUndoRestoresThePoseExactly) {
+  const std::vector<PointRecord> before = AllPoints();
+  // The forearm, grabbed near its start: it turns about the viewing axis.
+  view::QTrackRotateBone track;
+  int sx = 0, sy = 0;
+  engine::MLine* forearm = BeginOnForearm(track, sx, sy);
+  ASSERT_NE(forearm, nullptr);
+  ASSERT_EQ(track.GetFigure(), figure_);
+  EXPECT_EQ(track.GetRotationMode(), 4);
+  const PointRecord elbow = forearm->end0->position;
+  for (int dx = 10; dx <= 40; dx += 10) ASSERT_TRUE(track.Move(PackScreenPoint(sx + dx, sy), 0));
+  ASSERT_TRUE(track.End(PackScreenPoint(sx + 40, sy), 0));
+  const std::vector<PointRecord> after = AllPoints();
+  EXPECT_FALSE(Same(before, after));
+  // The pivot stays; the hand swings by a sixth of a turn (40 of 240 pixels).
+  ExpectNear(forearm->end0->position, elbow.x, elbow.y, elbow.z, 1e-12);
+  viewtest::SavePicture(viewtest::RenderPicture(*view_, scene_.get()), "bone_turned");
+
+  // The scene's undo takes the whole drag back as one step.
+  scene_->UndoEdit(0);
+  EXPECT_TRUE(Same(before, AllPoints()));
+  scene_->UndoEdit(1);
+  EXPECT_TRUE(Same(after, AllPoints()));
+}
+
+TEST_F(RotateBoneTest, DraggingBackToTheStartPutsThePoseBack) {
+  const std::vector<PointRecord> before = AllPoints();
+  engine::MLine* arm = ArmBone();
+  const std::uint32_t start = OnBone(arm);
+  int sx = 0, sy = 0;
+  view::UnpackScreenPoint(start, sx, sy);
+  view::QTrackRotateBone track;
+  track.Begin(start, 0, view_.get(), scene_.get());
+  ASSERT_TRUE(track.Move(PackScreenPoint(sx + 30, sy), 0));
+  ASSERT_TRUE(track.Move(start, 0));
+  ASSERT_TRUE(track.End(start, 0));
+  EXPECT_TRUE(Same(before, AllPoints()));
+}
+
+static double Distance(const PointRecord& a, const PointRecord& b) {
+  return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+}
+
+// Dragging the wrist up and out bends the arm at the elbow: both arm bones
+// keep their lengths, the shoulder stays, and one undo takes it all back.
+TEST_F(RotateBoneTest, ATwoBoneDragKeepsTheArmAndUndoesAsOneStep) {
+  const std::vector<PointRecord> before = AllPoints();
+  engine::MLine* hand = ArmBone();
+  engine::MVertex* wrist = hand->end0;
+  engine::MVertex* elbow = figure_->GetParentJoint(wrist);
+  ASSERT_NE(elbow, nullptr);
+  engine::MVertex* shoulder = figure_->GetParentJoint(elbow);
+  ASSERT_NE(shoulder, nullptr);
+  const PointRecord wristAt = wrist->position, shoulderAt = shoulder->position;
+  const double upper = Distance(shoulder->position, elbow->position);
+  const double lower = Distance(elbow->position, wrist->position);
+
+  view_->SetAxisViewMarker(view::kAxisViewMarkerFacing);  // as the figure view drags bones
+  const std::uint32_t start = OnBone(hand, 0.5);
+  int sx = 0, sy = 0;
+  view::UnpackScreenPoint(start, sx, sy);
+  view::QTrackBoneInvLine track;
+  track.Begin(start, 0, view_.get(), scene_.get());
+  ASSERT_EQ(track.GetFigure(), figure_);
+  for (int k = 1; k <= 5; ++k) ASSERT_TRUE(track.Move(PackScreenPoint(sx + 4 * k, sy - 8 * k), 0));
+  EXPECT_EQ(view_->GetOverlayLines().count, 5);  // a guide per step
+  ASSERT_TRUE(track.End(PackScreenPoint(sx + 20, sy - 40), 0));
+  EXPECT_EQ(view_->GetOverlayLines().count, 0);
+  EXPECT_GT(wrist->position.y, wristAt.y + 0.05);
+  ExpectNear(shoulder->position, shoulderAt.x, shoulderAt.y, shoulderAt.z, 1e-12);
+  EXPECT_NEAR(Distance(shoulder->position, elbow->position), upper, 1e-9);
+  EXPECT_NEAR(Distance(elbow->position, wrist->position), lower, 1e-9);
+  const std::vector<PointRecord> after = AllPoints();
+  viewtest::SavePicture(viewtest::RenderPicture(*view_, scene_.get()), "arm_dragged");
+
+  scene_->UndoEdit(0);
+  EXPECT_TRUE(Same(before, AllPoints()));
+  scene_->UndoEdit(1);
+  EXPECT_TRUE(Same(after, AllPoints()));
+}
+
+// The overlays over a rendered figure: the scene's bone guides, a floor
+// guide of a drag (kind 4) and a screen-space rubber band (kind 10); a line
+// with an end behind the eye is left out.
+TEST_F(RotateBoneTest, OverlaysAreDrawnOverThePicture) {
+  platform::Image picture = viewtest::RenderPicture(*view_, scene_.get());
+  const platform::Image plain = picture;
+  view_->MakeCurrent(true);
+  view_->SetViewport(RECT{0, 0, 240, 320}, true);
+  view_->SetOverlayMode(5);  // draw the list as it is
+  ASSERT_EQ(view_->AddOverlayLine({0.0, 1.0, 0.0}, {0.0, 0.0, 0.0}, 4), 0);
+  ASSERT_EQ(view_->AddOverlayLine({20, 20, 0}, {220, 20, 0}, 10), 0);
+  PointRecord eye;
+  view_->GetEyePosition(eye);
+  const PointRecord behind{2 * eye.x, 2 * eye.y, 2 * eye.z};
+  ASSERT_EQ(view_->AddOverlayLine(behind, {0.0, 0.0, 0.0}, 0), 0);
+  {
+    platform::Dc dc(picture);
+    view_->DrawOverlaySegmentsGdi(-1, dc);
+  }
+  viewtest::SavePicture(picture, "overlays");
+  // The rubber band crosses the top of the picture, white over white turned
+  // black by XOR.
+  EXPECT_NE(picture.GetBgra(120, 20).r, plain.GetBgra(120, 20).r);
+  EXPECT_EQ(picture.GetBgra(120, 40).r, plain.GetBgra(120, 40).r);
+  EXPECT_GT(viewtest::PixelsOff(picture, plain, 8), 150);
+  // The overlay draw of the scene collects its segments and leaves the list
+  // empty.
+  view_->SetOverlayMode(0);
+  platform::Image withScene = plain;
+  {
+    platform::Dc dc(withScene);
+    view_->DrawOverlays(scene_.get(), dc);
+  }
+  EXPECT_EQ(view_->GetOverlayLines().count, 0);
+  viewtest::SavePicture(withScene, "overlays_scene");
+}
+
+// The whole road in memory: the figure shown, the camera turned and zoomed
+// in on the figure, an arm posed by a scripted drag, the camera history
+// stepped back; then the picture.
+TEST_F(RotateBoneTest, AFigureIsShownTurnedZoomedAndPosedThroughTheView) {
+  const platform::Image shown = viewtest::RenderPicture(*view_, scene_.get());
+  view_->MakeCurrent(true);
+  view_->PushHistory();
+  const double fitted = view_->GetDistance();
+  view_->SetAngles(-0.5, -0.2, 0.0);
+  view_->MarkCameraChanged(true);
+  view_->SetViewport(RECT{0, 0, 240, 320}, true);
+  PointRecord chest;
+  view_->ProjectPoint({0.0, 1.3, 0.0}, chest);
+  view_->ZoomToRect(scene_.get(), {chest.x, chest.y, 0}, nullptr, false);
+  EXPECT_LT(view_->GetDistance(), fitted);
+  view_->SetViewport(RECT{0, 0, 240, 320}, true);
+
+  const PointRecord wristAt = ArmBone()->end0->position;
+  view::QTrackRotateBone track;
+  int sx = 0, sy = 0;
+  BeginOnForearm(track, sx, sy);
+  ASSERT_EQ(track.GetFigure(), figure_);
+  for (int dx = 8; dx <= 48; dx += 8) ASSERT_TRUE(track.Move(PackScreenPoint(sx - dx, sy), 0));
+  ASSERT_TRUE(track.End(PackScreenPoint(sx - 48, sy), 0));
+  EXPECT_GT(std::hypot(ArmBone()->end0->position.x - wristAt.x, ArmBone()->end0->position.y - wristAt.y), 0.05);
+  const platform::Image posed = viewtest::RenderPicture(*view_, scene_.get());
+  viewtest::SavePicture(posed, "figure_turned_zoomed_posed");
+  EXPECT_GT(viewtest::PixelsOff(shown, posed, 8), 1000);
+
+  view_->MakeCurrent(true);
+  view_->HistoryBack();  // the fitted camera again; the pose stays
+  EXPECT_DOUBLE_EQ(view_->GetDistance(), fitted);
+  EXPECT_TRUE(view_->CanGoForward());
+}
+
+TEST_F(RotateBoneTest, NothingUnderTheMouseLeavesTheTrackerInert) {
+  view::QTrackRotateBone track;
+  track.Begin(PackScreenPoint(2, 2), 0, view_.get(), scene_.get());
+  EXPECT_EQ(track.GetFigure(), nullptr);
+  EXPECT_FALSE(track.Move(PackScreenPoint(50, 2), 0));
+  EXPECT_FALSE(track.End(PackScreenPoint(50, 2), 0));
+}
+
+}  // namespace
