@@ -59,6 +59,7 @@ CPennetView::CPennetView(CPennetDoc& doc, QWidget* parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
+  setAcceptDrops(true);
   hBar_->hide();
   vBar_->hide();
   // The scroll position is the page transform's: a scroll redraws.

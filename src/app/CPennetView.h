@@ -171,6 +171,11 @@ class CPennetView : public CPageViewBase, public page::PnViewLink, public page::
   void wheelEvent(QWheelEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   bool event(QEvent* event) override;
+  // Library items dragged from the library bar (CPennetView_LibDrop.cpp).
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // ---- CPennetView.cpp --------------------------------------------------------

@@ -16,6 +16,7 @@
 #include "app/CPageViewBase.h"
 #include "app/CPennetApp.h"
 #include "app/CPennetDoc.h"
+#include "app/CLibBar.h"
 #include "app/CPropBars.h"
 #include "app/CSChildFrame.h"
 #include "app/WindowFrame.h"
@@ -50,6 +51,7 @@ CSMainFrame::CSMainFrame(CPennetApp& app, QWidget* parent) : QMainWindow(parent)
   CreateStatusBar();
   CreateBars();
   CPropBars::InstallInto(*this);
+  InstallLibraryBar(*this, app_);
   ReadSettings();
   UpdateCommandUI();
 }

@@ -9,6 +9,7 @@
 #include "page/PropVal.h"
 #include "page/SObj.h"
 #include "page/StringTable.h"
+#include "page/WebMaterialStore.h"
 #include "platform/Paths.h"
 #include "platform/TempFiles.h"
 
@@ -62,6 +63,11 @@ PnGlobal& PnGlobal::Get() {
 PnGlobal::PnGlobal() : prefs(std::make_unique<AppPrefs>()) {}
 
 PnGlobal::~PnGlobal() { ClearCopyBuffer(); }
+
+WebMaterialStore& PnGlobal::GetWebStore() {
+  if (!webStore_) webStore_ = std::make_unique<WebMaterialStore>();
+  return *webStore_;
+}
 
 void PnGlobal::TakeStartupPrefs() {
   undoLimit = std::clamp(prefs->mMaxUndo, AppPrefs::kMinUndo, AppPrefs::kMaxUndo);

@@ -20,6 +20,7 @@ class CalcVal;
 class FigureFacade;
 class PropVal;
 class SObj;
+class WebMaterialStore;
 
 // What a launching program handed over (empty when none).
 struct LaunchParams {
@@ -132,10 +133,15 @@ class PnGlobal {
   std::vector<std::string> ResolveLibraryFiles(std::span<const std::string> relative) const;
   char PersonStyleLetter() const;
 
+  // The web material store of the run, made on first use; its downloads
+  // are deleted when it ends with the program.
+  WebMaterialStore& GetWebStore();
+
  private:
   std::vector<std::unique_ptr<SObj>> copyBuffer_;
   std::string installFolder_;
   std::string installDate_;
+  std::unique_ptr<WebMaterialStore> webStore_;
 };
 
 }  // namespace page

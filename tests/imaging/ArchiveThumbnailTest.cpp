@@ -166,6 +166,15 @@ TEST(ArcLoadFileThumbnail, PicturesAreDrawnCentredOnWhite) {
   EXPECT_EQ(square.GetBgra(12, 25), (Bgra{255, 0, 0, 255}));
   EXPECT_EQ(square.GetBgra(36, 25), (Bgra{255, 0, 0, 255}));
   EXPECT_EQ(square.GetBgra(37, 25), (Bgra{255, 255, 255, 255}));
+
+  // Transparent parts show white, half-covered ones half their colour.
+  Image clear(40, 40, 32, true);
+  clear.Fill(Bgra{0, 0, 0, 0});
+  for (int x = 0; x < 40; ++x) clear.SetBgra(x, 20, Bgra{0, 0, 200, 128});
+  Image shown(40, 40, 24);
+  imaging::ArcMakeSquareThumbnail(clear, shown);
+  EXPECT_EQ(shown.GetBgra(5, 5), (Bgra{255, 255, 255, 255}));
+  EXPECT_EQ(shown.GetBgra(5, 20), (Bgra{127, 127, 227, 255}));
 }
 
 TEST(ArcMakeSquareThumbnail, ATargetThatIsNotSquareEndsTheProgram) {

@@ -181,6 +181,18 @@ void ArcMakeSquareThumbnail(const platform::Image& source, platform::Image& targ
   platform::Image colour;
   if (!detail::CopyToTrueColour(source, colour)) return;
   const int side = target.Width(), w = colour.Width(), h = colour.Height();
+  // A picture with transparent parts shows them on the white of the
+  // thumbnail, not as the colour bytes transparent pixels happen to hold.
+  if (source.HasAlpha()) {
+    for (int y = 0; y < h; ++y) {
+      std::uint8_t* p = colour.Row(y);
+      for (int x = 0; x < w; ++x, p += 4) {
+        const int a = p[3];
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>((p[c] * a + 255 * (255 - a) + 127) / 255);
+        p[3] = 255;
+      }
+    }
+  }
   platform::RECT to{0, 0, side, side};
   if (h < w) {
     const int height = static_cast<int>(std::int64_t{side} * h / w);
