@@ -153,9 +153,10 @@ void MMeshObj::TriangulateRegion(PtrArray& polygon, EngArray<int>& reflex, int c
     int resume = entry;
     // The later position first, so the earlier one stays where it is.
     const int first = std::max(entry, neighbourEntry), second = std::min(entry, neighbourEntry);
-    for (int k : {first, second}) {
+    for (int pass = 0; pass < (first == second ? 1 : 2); ++pass) {
+      const int k = pass == 0 ? first : second;
       const bool drop = k == entry ? dropEntry : dropNeighbour;
-      if (!drop || (k == second && first == second)) continue;
+      if (!drop) continue;
       for (int j = k; j + 1 < reflex.count; ++j) reflex[j] = reflex[j + 1];
       --reflex.count;
       if (k < entry) --resume;
