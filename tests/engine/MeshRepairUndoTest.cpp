@@ -157,14 +157,14 @@ std::vector<ModelingCase> Cases() {
       {"everything hidden", [] { return meshkit::MakeCube(true); },
        [](MeshFixture&, MMeshObj& m) { m.SetHideFlagAll(false); }},
       // ---- materials and texture coordinates
-      {"coordinates projected flat with a new material", [] { return TexturedCube(); },
-       [](MeshFixture& f, MMeshObj& m) {
+      {"coordinates projected flat with another material", [] {
+         MeshFixture f = TexturedCube();
          MShader* other = f->AddShader();
          f.shader->CopyTo(other);
          other->specular = 0.9;
-         other->state = kItemCreated;
-         m.ProjectUVsSimple(nullptr, other, Identity(), 1, 1, 2, 3);
-       }},
+         return f;
+       },
+       [](MeshFixture& f, MMeshObj& m) { m.ProjectUVsSimple(nullptr, f->shaders.First(), Identity(), 1, 1, 2, 3); }},
       {"coordinates projected round a cylinder into a range", [] { return TexturedCube(); },
        [](MeshFixture&, MMeshObj& m) {
          const PointRecord start{0.25, 0.25, 0}, end{0.75, 0.75, 0};
