@@ -118,6 +118,21 @@ TEST_F(MeshRepair, ClosedMeshesLooseVerticesAndSharpLinesByAngle) {
   EXPECT_EQ(CountLinesWith(*plain, kLineSharp), 12) << "the cube's edges, not the flat diagonals";
 }
 
+TEST_F(MeshRepair, AMeshOwnsItsLiveElementsOnly) {
+  MeshFixture a = meshkit::MakeQuadPair(false);
+  MeshFixture b = meshkit::MakeQuadPair(false);
+  EXPECT_TRUE(a->OwnsElement(a->faces.First(), nullptr, nullptr));
+  EXPECT_TRUE(a->OwnsElement(nullptr, a.Line(0, 1), nullptr));
+  EXPECT_TRUE(a->OwnsElement(nullptr, nullptr, a.v[2]));
+  EXPECT_FALSE(a->OwnsElement(b->faces.First(), nullptr, nullptr));
+  EXPECT_FALSE(a->OwnsElement(nullptr, nullptr, b.v[2]));
+  a->Checkpoint(true);
+  a->SaveEditState();
+  MFace* gone = a->faces.First();
+  a->RemoveFaceAndTidy(gone);
+  EXPECT_FALSE(a->OwnsElement(gone, nullptr, nullptr));
+}
+
 TEST_F(MeshRepair, OffsetVectorsPointAwayAQuarterOfTheBoxDiagonalLong) {
   MeshFixture cube = meshkit::MakeCube(true);
   PtrArray top;

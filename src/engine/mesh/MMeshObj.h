@@ -981,6 +981,9 @@ class MMeshObj : public MObject {
   // `last` where they start; false (both null) when there is no such run.
   bool FindStampedFaceRun(int stamp, MVertex* v, MLine** first, MLine** last);
   void SetStoredFaceTag(int tag);
+  // Whether the face, line or vertex given (the first that is not null) is
+  // a live element of this mesh.
+  bool OwnsElement(MFace* face, MLine* line, MVertex* vertex);
 
   // ---- splitting faces along drawn lines: modeling/MMeshObj_FaceSplit.cpp,
   //      MMeshObj_FaceFill.cpp ------------------------------------------------
@@ -1170,8 +1173,6 @@ class MMeshObj : public MObject {
   MFace* FindSharedFace(MItem* a, MItem* b);
   void CutFacesAlongRefs(PtrArray& vertexList, PtrArray& lineList, PointArray& points);
   void RemapLinksToCopies();
-  // Whether the face, line or vertex given (the others null) belongs to this mesh.
-  bool OwnsElement(MFace* face, MLine* line, MVertex* vertex);
   // ==== end of the modelling operations still to come ===========================
 
   // ---- members ------------------------------------------------------------

@@ -19,9 +19,5 @@ MFace* MMeshObj::FindSharedFace(MItem*, MItem*) {
 }
 void MMeshObj::CutFacesAlongRefs(PtrArray&, PtrArray&, PointArray&) { NotAvailable(); }
 void MMeshObj::RemapLinksToCopies() { NotAvailable(); }
-bool MMeshObj::OwnsElement(MFace*, MLine*, MVertex*) {
-  NotAvailable();
-  return false;
-}
 
 }  // namespace engine

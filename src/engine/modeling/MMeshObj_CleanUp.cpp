@@ -272,4 +272,12 @@ bool MMeshObj::FindStampedFaceRun(int stamp, MVertex* v, MLine** first, MLine** 
 
 void MMeshObj::SetStoredFaceTag(int tag) { workIndex = tag; }
 
+bool MMeshObj::OwnsElement(MFace* face, MLine* line, MVertex* vertex) {
+  // Every element points to its own mesh's removed holder of its class.
+  if (face != nullptr) return face->holder == &removedFaces && MItemIsLive(face);
+  if (line != nullptr) return line->holder == &removedLines && MItemIsLive(line);
+  if (vertex != nullptr) return vertex->holder == &removedVertices && MItemIsLive(vertex);
+  return false;
+}
+
 }  // namespace engine
