@@ -27,6 +27,7 @@
 namespace engine {
 class AnimView;
 class MDocObj;
+class MObject;
 class QFile;
 }  // namespace engine
 
@@ -184,6 +185,9 @@ class KxLibV {
   // and picks.
   bool MakeViewReadyForPoints();
   int EndDragAt(std::uint32_t point);
+  // The figure element under a view point for each kind of pose tool.
+  int InverseKinematicsHit(engine::MDocObj& scene, std::uint32_t point, engine::MObject*& object);
+  bool RotationHit(engine::MDocObj& scene, std::uint32_t point, engine::MObject*& object);
   // The render size and factor of an output (the 4000-pixel limit).
   void LimitRenderSize(int& width, int& height, int& factor) const;
   // A page point in the view's pixels.

@@ -5,7 +5,6 @@
 #include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/figure/MBoneObj.h"
-#include "engine/mesh/MVertex.h"
 #include "engine/scene/MDocObj.h"
 #include "facade/FacadeResult.h"
 #include "facade/KxLibR.h"
@@ -44,14 +43,6 @@ int OutlineKindOfCode(int code) {
   return -1;
 }
 
-// A figure whose skin follows its bones, hit anywhere but on the root joint
-// of a piece of its skeleton: the rotation tool can turn it.
-bool IsTurnableHit(engine::MObject* object, const view::PickedElements& e) {
-  if (object == nullptr || !object->IsBoneObject()) return false;
-  if (!static_cast<engine::MBoneObj*>(object)->IsSkinBound()) return false;
-  return e.vertex == nullptr || (e.vertex->flags & engine::kVertexRootJoint) == 0;
-}
-
 }  // namespace
 
 std::uint32_t KxLibV::ToViewPoint(int x, int y) const {
@@ -83,23 +74,41 @@ int KxLibV::PickFigure(int x, int y) {
   return owner_.IsFigureIndex(index) ? index : -1;
 }
 
+// What the inverse-kinematics tools grab: a bone or a joint of a figure.
+int KxLibV::InverseKinematicsHit(engine::MDocObj& scene, std::uint32_t point, engine::MObject*& object) {
+  engine::PointRecord hit;
+  view::PickedElements e;
+  int code = 2;
+  object = view_->PickElement(&scene, point, code, nullptr, hit, nullptr, &e);
+  if (object == nullptr || !object->IsBoneObject() || EngineFailed()) return kBoneHitNone;
+  return e.vertex != nullptr ? kBoneHitJoint : e.line != nullptr ? kBoneHitLine : kBoneHitNone;
+}
+
+// What the rotation tool grabs: anything of a figure whose skin follows its
+// bones but the root joint of a piece of its skeleton.
+bool KxLibV::RotationHit(engine::MDocObj& scene, std::uint32_t point, engine::MObject*& object) {
+  engine::PointRecord hit;
+  int code = 0;
+  bool rootJoint = false;
+  object = view_->PickElement(&scene, point, code, nullptr, hit, &rootJoint);
+  if (object == nullptr || !object->IsBoneObject() || EngineFailed()) return false;
+  return static_cast<engine::MBoneObj*>(object)->IsSkinBound() && !rootJoint;
+}
+
 int KxLibV::HitTestBone(int x, int y, bool inverseKinematics, double pickScale) {
   engine::MDocObj* scene = Scene();
   if (scene == nullptr || !MakeViewReadyForPoints()) return kBoneHitNone;
   const std::uint32_t point = ToViewPoint(x, y);
   SetPageHitScale(pickScale);
   int answer = kBoneHitNone;
-  engine::PointRecord hit;
-  view::PickedElements e;
-  engine::MObject* object = view_->PickNearest(scene, point, hit, &e);
-  if (object != nullptr && object->IsBoneObject() && !EngineFailed()) {
-    if (inverseKinematics) {
-      answer = e.vertex != nullptr ? kBoneHitJoint : e.line != nullptr ? kBoneHitLine : kBoneHitNone;
-    } else if (IsTurnableHit(object, e)) {
-      int code = 3;
-      view_->PickElement(scene, point, code, nullptr, hit, nullptr);
-      answer = RotationHitOfCode(code);
-    }
+  engine::MObject* object = nullptr;
+  if (inverseKinematics) {
+    answer = InverseKinematicsHit(*scene, point, object);
+  } else if (RotationHit(*scene, point, object)) {
+    engine::PointRecord hit;
+    int code = 3;
+    view_->PickElement(scene, point, code, nullptr, hit, nullptr);
+    answer = RotationHitOfCode(code);
   }
   ClearPageHitScale();
   view_->MakeCurrent(false);
@@ -118,17 +127,15 @@ int KxLibV::BeginBoneDrag(int x, int y, bool inverseKinematics, double pickScale
   const std::uint32_t point = ToViewPoint(x, y);
   SetPageHitScale(pickScale);
 
-  engine::PointRecord hit;
-  view::PickedElements e;
-  engine::MObject* object = view_->PickNearest(scene, point, hit, &e);
+  engine::MObject* object = nullptr;
   std::unique_ptr<view::QTrack> track;
-  if (object != nullptr && object->IsBoneObject() && !EngineFailed()) {
-    if (inverseKinematics) {
-      if (e.line != nullptr && e.vertex == nullptr) track = std::make_unique<view::QTrackBoneInvLine>();
-    } else if (IsTurnableHit(object, e)) {
-      track = std::make_unique<view::QTrackRotateBone>();
-      view_->SetOverlayMode(3);
-    }
+  if (inverseKinematics) {
+    const int hit = InverseKinematicsHit(*scene, point, object);
+    if (hit == kBoneHitLine) track = std::make_unique<view::QTrackBoneInvLine>();
+    if (hit == kBoneHitJoint) track = std::make_unique<view::QTrackBoneInvVert>();
+  } else if (RotationHit(*scene, point, object)) {
+    track = std::make_unique<view::QTrackRotateBone>();
+    view_->SetOverlayMode(3);
   }
   int answer = -1;
   if (track) {

@@ -104,6 +104,8 @@ TEST_F(BoneDragTest, TheFigureAndItsBonesUnderPagePoints) {
   EXPECT_EQ(V().PickFigure(2, 2), -1);
   const platform::POINT forearm = OnBone(standardfigure::kElbowR, standardfigure::kWristR, 0.3);
   EXPECT_EQ(V().HitTestBone(forearm.x, forearm.y, true, 1.0), facade::kBoneHitLine);
+  const platform::POINT elbow = PagePoint(JointAt(standardfigure::kElbowR)->position);
+  EXPECT_EQ(V().HitTestBone(elbow.x, elbow.y, true, 1.0), facade::kBoneHitJoint);
   const int turning = V().HitTestBone(forearm.x, forearm.y, false, 1.0);
   EXPECT_GE(turning, facade::kBoneHitBone);
   EXPECT_LE(turning, facade::kBoneHitOther);
@@ -124,21 +126,27 @@ TEST_F(BoneDragTest, APropHasNoBonesToGrab) {
   EXPECT_FALSE(cube->GetView().IsDragging());
 }
 
-// A drag of either tool poses the figure and marks the picture stale; the
-// scene's undo takes the whole drag back exactly.
+// A drag of each tool (turning a bone, pulling a bone, moving a joint)
+// poses the figure and marks the picture stale; the scene's undo takes the
+// whole drag back exactly.
 TEST_F(BoneDragTest, ADragPosesTheFigureAndOneUndoTakesItBack) {
-  for (bool inverseKinematics : {false, true}) {
-    SCOPED_TRACE(inverseKinematics);
+  struct Case {
+    const char* name;
+    bool inverseKinematics;
+    double along;  // 0 grabs the elbow joint itself
+  } cases[] = {{"turn", false, 0.3}, {"inverse_kinematics", true, 0.3}, {"joint", true, 0.0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     const std::vector<PointRecord> before = AllPoints();
     const platform::Image shown = *V().GetImage(false);
-    const platform::POINT forearm = OnBone(standardfigure::kElbowR, standardfigure::kWristR, 0.3);
-    EXPECT_EQ(Drag(forearm, 30, -40, inverseKinematics), 1);
+    const platform::POINT at = OnBone(standardfigure::kElbowR, standardfigure::kWristR, c.along);
+    EXPECT_EQ(Drag(at, 30, -40, c.inverseKinematics), 1);
     EXPECT_FALSE(V().IsDragging());
     EXPECT_FALSE(V().IsImageValid());
     const std::vector<PointRecord> after = AllPoints();
     EXPECT_FALSE(Same(before, after));
     const platform::Image posed = *V().GetImage(false);
-    SavePicture(posed, inverseKinematics ? "dragged_inverse_kinematics" : "dragged_turn");
+    SavePicture(posed, std::string("dragged_") + c.name);
     EXPECT_GT(facadetest::PixelsDiffering(shown, posed), 50);
 
     Scene().UndoEdit(0);
