@@ -10,7 +10,8 @@
 
 #include "engine/ModelingUndoTable.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace mesh_modeling_undo_test {
 
 using namespace engine;
 using meshkit::MeshFixture;
@@ -302,4 +303,4 @@ TEST_F(MeshModelingUndo, AnOperationThatRunsOutOfMemoryIsUndoneToTheMeshBeforeIt
   modelingtest::ExpectEachUndoneAfterRunningOutOfMemory(Cases());
 }
 
-}  // namespace
+}  // namespace mesh_modeling_undo_test
