@@ -8,7 +8,8 @@
 #include "engine/modeling/BezierPatch.h"
 #include "meshkit/MeshTestSupport.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace mesh_subdivide_test {
 
 using namespace engine;
 using meshkit::MeshFixture;
@@ -262,4 +263,4 @@ TEST_F(MeshSubdivide, FewerThanTwoPartsAreRefused) {
   EXPECT_EQ(Faces(*f), 12);
 }
 
-}  // namespace
+}  // namespace mesh_subdivide_test

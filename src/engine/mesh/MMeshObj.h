@@ -995,7 +995,8 @@ class MMeshObj : public MObject {
   void CollectLineEndVertices(const PtrArray& lineList, PtrArray& out);
   // Around v: `first` the line where the faces carrying the stamp stop,
   // `last` where they start; false (both null) when there is no such run.
-  bool FindStampedFaceRun(int stamp, MVertex* v, MLine** first, MLine** last);
+  // A face carrying `alsoStamp` (when not 0) counts as carrying the stamp.
+  bool FindStampedFaceRun(int stamp, MVertex* v, MLine** first, MLine** last, int alsoStamp = 0);
   void SetStoredFaceTag(int tag);
   // Whether the face, line or vertex given (the first that is not null) is
   // a live element of this mesh.
@@ -1166,8 +1167,13 @@ class MMeshObj : public MObject {
   void ExtrudeFaces(const PtrArray& faceList, int kind, double distance);
   void ExtrudeLines(const PtrArray& lineList, int kind, double distance);
   void ExtrudeStoredOrFlagged(int kind, double distance);
-  void SplitRunsAt(const PtrArray& borderVertices, int stamp, bool runEndFirst, PtrArray* newLines,
-                   PtrArray* newVertices, PtrArray* newFaces);
+  // Splits each vertex along its run of faces stamped `stamp` (or
+  // `wallStamp`); the faces beside each new line take `wallStamp`. A split
+  // makes faces again, so callers find the faces by their stamps afterwards.
+  void SplitRunsAt(const PtrArray& borderVertices, int stamp, int wallStamp, bool runEndFirst, PtrArray* newLines,
+                   PtrArray* newVertices);
+  // The live faces carrying the stamp.
+  void CollectFacesStamped(int stamp, PtrArray& out);
   void MoveVertices(int kind, double distance, const PointRecord& vector);
   // Onto the plane of unit normal n through the vertices' mean; creases of
   // lines made flat go, lines folded back become sharp.

@@ -51,12 +51,12 @@ bool HideWallDiagonals(const PtrArray& newLines, int stamp) {
 
 // ---- extrusion ---------------------------------------------------------------------------------
 
-void MMeshObj::SplitRunsAt(const PtrArray& borderVertices, int stamp, bool runEndFirst, PtrArray* newLines,
-                           PtrArray* newVertices, PtrArray* newFaces) {
+void MMeshObj::SplitRunsAt(const PtrArray& borderVertices, int stamp, int wallStamp, bool runEndFirst,
+                           PtrArray* newLines, PtrArray* newVertices) {
   for (int i = 0; i < borderVertices.count && !Failed(); ++i) {
     MVertex* v = At<MVertex>(borderVertices, i);
     MLine *ends = nullptr, *starts = nullptr;
-    if (!FindStampedFaceRun(stamp, v, &ends, &starts)) continue;
+    if (!FindStampedFaceRun(stamp, v, &ends, &starts, wallStamp)) continue;
     MVertex* made = nullptr;
     MLine* line = nullptr;
     if (runEndFirst)
@@ -67,12 +67,14 @@ void MMeshObj::SplitRunsAt(const PtrArray& borderVertices, int stamp, bool runEn
     if (Failed()) return;
     if (line == nullptr) continue;
     if (!Append(newLines, line) || !Append(newVertices, made)) return;
-    for (MFace* face : {line->forwardFace, line->backwardFace}) {
-      if (face == nullptr) continue;
-      face->id = stamp;
-      if (!Append(newFaces, face)) return;
-    }
+    for (MFace* face : {line->forwardFace, line->backwardFace})
+      if (face != nullptr) face->id = wallStamp;
   }
+}
+
+void MMeshObj::CollectFacesStamped(int stamp, PtrArray& out) {
+  for (MFace* face : faces)
+    if (face->id == stamp && !Append(out, face)) return;
 }
 
 void MMeshObj::ExtrudeFaces(const PtrArray& faceList, int kind, double distance) {
@@ -85,13 +87,20 @@ void MMeshObj::ExtrudeFaces(const PtrArray& faceList, int kind, double distance)
   NextVisitStamp();
   if (Failed()) return;
   ResetElementStamps(0);
-  PtrArray newLines, newFaces;
-  SplitRunsAt(border, s, true, &newLines, nullptr, &newFaces);
+  // Faces split off are made again: the set and the walls are found again
+  // by their stamps.
+  const int w = TakeVisitStamp();
+  PtrArray newLines, newFaces, liftedFaces;
+  SplitRunsAt(border, s, w, true, &newLines, nullptr);
   if (Failed()) return;
+  CollectFacesStamped(s, liftedFaces);
+  CollectFacesStamped(w, newFaces);
+  if (Failed()) return;
+  const PtrArray& faceSet = liftedFaces;
 
   PointRecord offset{0, 0, 0};
   if (kind != 2) {
-    FaceSetOffsetVector(faceList, offset);
+    FaceSetOffsetVector(faceSet, offset);
     if (kind == 1) {
       OsUtilNormalize(offset);
       offset = Scaled(offset, distance);
@@ -99,7 +108,7 @@ void MMeshObj::ExtrudeFaces(const PtrArray& faceList, int kind, double distance)
   }
   NextVisitStamp();
   PtrArray corners;
-  CollectFaceCorners(faceList, corners);
+  CollectFaceCorners(faceSet, corners);
   PointArray moves;
   for (int i = 0; i < corners.count; ++i) {
     MVertex* v = At<MVertex>(corners, i);
@@ -130,8 +139,8 @@ void MMeshObj::ExtrudeFaces(const PtrArray& faceList, int kind, double distance)
   if (!HideWallDiagonals(newLines, t)) return;
   MGroup* group = AddGroup();
   if (group == nullptr) return;
-  for (int i = 0; i < faceList.count; ++i) {
-    MFace* face = At<MFace>(faceList, i);
+  for (int i = 0; i < faceSet.count; ++i) {
+    MFace* face = At<MFace>(faceSet, i);
     if (IsRemoved(face)) continue;
     MLine* e[3];
     MVertex* c[3];
@@ -167,7 +176,7 @@ void MMeshObj::ExtrudeLines(const PtrArray& lineList, int, double) {
   LineSetOffsetVector(border, offset);
   if (Failed()) return;
   PtrArray newLines, newVertices;
-  SplitRunsAt(ends, s, false, &newLines, &newVertices, nullptr);
+  SplitRunsAt(ends, s, TakeVisitStamp(), false, &newLines, &newVertices);
   if (Failed()) return;
   for (int i = 0; i < newVertices.count; ++i) {
     MVertex* v = At<MVertex>(newVertices, i);
