@@ -74,7 +74,7 @@ TEST_F(TrackerTest, DragDeltasFollowTheConstraintAndTheLimit) {
   PlainTrack t;
   t.Begin(PackScreenPoint(100, 100), 0, &v, nullptr);
   t.SetStartPoint({0, 0, 0});
-  t.SetPixelScale(v.WorldPerPixelAt(PackScreenPoint(100, 100), {0, 0, 0}));
+  t.SetPixelScale(v.WorldPerPixel(PackScreenPoint(100, 100), {0, 0, 0}));
   PointRecord d{9, 9, 9};
   ASSERT_TRUE(t.ComputeDragDelta(view::kDragPlaneY, PackScreenPoint(130, 100), d));
   EXPECT_NEAR(d.y, 0.0, 1e-12);

@@ -200,6 +200,8 @@ class MMeshObj : public MObject {
   void MarkSelectedVertices(bool set);
   void SelectMarkedVertices();
   int GetFaceIndex(const MFace* face) const;
+  // Whether the face, line or vertex given (the others null) belongs to this mesh.
+  bool OwnsElement(MFace* face, MLine* line, MVertex* vertex);
   MFace* GetFaceAt(int n) const;
   // The scene calls these around a drag of vertices; nothing to do here.
   void BeginMirrorMove() {}
@@ -867,8 +869,6 @@ class MMeshObj : public MObject {
   void CutFacesAlongRefs(PtrArray& vertexList, PtrArray& lineList, PointArray& points);
   void RemapLinksToCopies();
   void SelectLinesByWidth(double a, double b);
-  // Whether the face, line or vertex given (the others null) belongs to this mesh.
-  bool OwnsElement(MFace* face, MLine* line, MVertex* vertex);
   // ==== end of the modelling operations still to come ===========================
 
   // ---- members ------------------------------------------------------------
