@@ -21,6 +21,7 @@
 #include "engine/core/QView.h"
 #include "engine/image/OsUtilBitmap.h"
 #include "engine/image/OsUtilDraw.h"
+#include "engine/scene/AnimKeys.h"
 #include "platform/Image.h"
 #include "platform/WinTypes.h"
 #include "view/ViewTypes.h"
@@ -92,7 +93,8 @@ struct DeferredEntry {
   int mirrored = 0;         // 1 when it belongs to the mirror image
 };
 
-class QView : public engine::QView {
+// The view is also what the scene's camera keys record from and apply to.
+class QView : public engine::QView, public engine::AnimView {
  public:
   using PointRecord = engine::PointRecord;
   using MatrixRecord = engine::MatrixRecord;
@@ -128,6 +130,11 @@ class QView : public engine::QView {
   bool IsGridShown() const override { return gridShown_; }
   void SetGridShown(bool shown) { gridShown_ = shown; }
   void GetLights(double angles[2][2], bool& fixedInScene) const override;
+
+  // ---- camera keys of the scene's animation: QView_Camera.cpp ---------------
+  void GetCamera(engine::CameraKeyValues& out) override;
+  // Makes the view current and applies every value at once.
+  void SetCamera(const engine::CameraKeyValues& values) override;
 
   // ---- camera: QView_Camera.cpp ------------------------------------------------
   void SetTarget(const PointRecord& target);
@@ -189,7 +196,10 @@ class QView : public engine::QView {
   void GetEyePosition(PointRecord& eye);
   void GetViewDirection(PointRecord& out) const;
   void GetViewAxis(PointRecord& out);
-  void GetCameraMatrix(MatrixRecord& io) const;
+  // The camera's placement as an object's matrix (target, turn, distance),
+  // keeping the per-axis scale the matrix had: what the scene's camera
+  // object takes.
+  void GetCameraMatrix(MatrixRecord& io) override;
   void CopyCameraTo(QView& other);
   // The 84-byte camera record; -1 when its leading word is not 0.
   int ReadCameraRecord(engine::QFile& file, double unit);
