@@ -19,6 +19,5 @@ MFace* MMeshObj::FindSharedFace(MItem*, MItem*) {
 }
 void MMeshObj::CutFacesAlongRefs(PtrArray&, PtrArray&, PointArray&) { NotAvailable(); }
 void MMeshObj::RemapLinksToCopies() { NotAvailable(); }
-void MMeshObj::SelectLinesByWidth(double, double) { NotAvailable(); }
 
 }  // namespace engine

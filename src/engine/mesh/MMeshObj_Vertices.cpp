@@ -52,14 +52,6 @@ MFace* MMeshObj::GetFaceAt(int n) const {
   return nullptr;
 }
 
-bool MMeshObj::OwnsElement(MFace* face, MLine* line, MVertex* vertex) {
-  // A live element's holder is the removed-items list of its kind of the
-  // mesh it belongs to.
-  if (face != nullptr) return face->holder == &removedFaces;
-  if (line != nullptr) return line->holder == &removedLines;
-  return vertex != nullptr && vertex->holder == &removedVertices;
-}
-
 namespace {
 
 // Whether every outer edge of the face is selected: its three edges, or the
