@@ -36,6 +36,10 @@ void* EngAlloc(std::size_t bytes) noexcept {
   return block;
 }
 
+void EngPoisonNewBlock(void* block, std::size_t bytes) noexcept {
+  if (Hook().poison >= 0) std::memset(block, Hook().poison, bytes);
+}
+
 void EngFree(void* block) noexcept {
   if (block == nullptr) return;
   ++Hook().frees;

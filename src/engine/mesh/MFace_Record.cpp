@@ -79,17 +79,20 @@ void MFace::CheckLinks(int mode) const { ENG_FATAL_IF(DescribeLinkFault(mode) !=
 
 // ---- record -------------------------------------------------------------------
 
-bool MFace::ReadFrom(QFile& file) {
-  if (!StartRecord(loadIndex)) return false;
+bool MFace::ReadFrom(QFile& file) { return ReadWithOwnIndex(*this, file); }
+
+bool MFace::ResolveIndices(const MeshElementTables& tables) { return ResolveOwnIndex(*this, tables); }
+
+bool MFace::ReadFrom(QFile& file, LoadIndex& stored) {
   std::int32_t ignored = 0;
   std::int32_t lineNumbers[3] = {0, 0, 0};
   std::int32_t textured = 0;
   file.ReadInt(ignored);
   for (int i = 0; i < 3; ++i) file.ReadInt(ignored);
   for (std::int32_t& n : lineNumbers) file.ReadInt(n);
-  file.ReadInt(loadIndex->shader);
+  file.ReadInt(stored.shader);
   file.ReadInt(textured);
-  loadIndex->firstLine = lineNumbers[0];
+  stored.firstLine = lineNumbers[0];
   if (textured != 0) {
     if (uv == nullptr && (uv = NewUVBlock()) == nullptr) {
       EngRecordFailure(kEngReasonOutOfMemory);
@@ -104,8 +107,7 @@ bool MFace::ReadFrom(QFile& file) {
   return EngCheckNotTruncated(file, "face record") && ReadRecordExtension(file, "face record");
 }
 
-bool MFace::ResolveIndices(const MeshElementTables& tables) {
-  const LoadIndex& stored = *loadIndex;
+bool MFace::ResolveIndices(const MeshElementTables& tables, const LoadIndex& stored) {
   if (!CheckRecordIndex(stored.firstLine, tables.lines.count, false, "line of a face")) return false;
   const int shaders = tables.shaders.count;
   if (shaders == 0) {
@@ -116,8 +118,6 @@ bool MFace::ResolveIndices(const MeshElementTables& tables) {
   const int n = stored.shader < 0 ? 0 : stored.shader < shaders ? stored.shader : shaders - 1;
   firstLine = tables.lines[stored.firstLine];
   shader = tables.shaders[n];
-  delete loadIndex;
-  loadIndex = nullptr;
   return true;
 }
 

@@ -67,9 +67,11 @@ void MLine::CheckLinks(int mode) const { ENG_FATAL_IF(DescribeLinkFault(mode) !=
 
 // ---- record -------------------------------------------------------------------
 
-bool MLine::ReadFrom(QFile& file) {
-  if (!StartRecord(loadIndex)) return false;
-  LoadIndex& stored = *loadIndex;
+bool MLine::ReadFrom(QFile& file) { return ReadWithOwnIndex(*this, file); }
+
+bool MLine::ResolveIndices(const MeshElementTables& tables) { return ResolveOwnIndex(*this, tables); }
+
+bool MLine::ReadFrom(QFile& file, LoadIndex& stored) {
   std::int32_t ownNumber = 0;
   std::int32_t storedFlags = 0;
   std::int32_t colour = 0;
@@ -97,8 +99,7 @@ bool MLine::ReadFrom(QFile& file) {
   return true;
 }
 
-bool MLine::ResolveIndices(const MeshElementTables& tables) {
-  const LoadIndex& stored = *loadIndex;
+bool MLine::ResolveIndices(const MeshElementTables& tables, const LoadIndex& stored) {
   const int vertices = tables.vertices.count;
   const int lines = tables.lines.count;
   const int faces = tables.faces.count;
@@ -130,8 +131,6 @@ bool MLine::ResolveIndices(const MeshElementTables& tables) {
     tables.faces[stored.drawnOnFace]->AddFltab(this, nullptr);
     if (EngContext().failState == kEngFailFailed) return false;
   }
-  delete loadIndex;
-  loadIndex = nullptr;
   return true;
 }
 

@@ -52,6 +52,30 @@ bool ReadCount(QFile& file, std::int32_t& count, int minimumSize, const char* wh
   return EngCheckNotTruncated(file, kMesh) && CheckRecordCount(file, count, minimumSize, what);
 }
 
+// The stored numbers of every element of one class in record order, kept
+// in one block from reading to resolving.
+template <class Index>
+class LoadIndices {
+ public:
+  LoadIndices() = default;
+  ~LoadIndices() { EngFree(items_); }
+  LoadIndices(const LoadIndices&) = delete;
+  LoadIndices& operator=(const LoadIndices&) = delete;
+
+  // Room for n records; false (out of memory recorded) when there is none.
+  bool Allocate(std::int32_t n) {
+    EngFree(items_);
+    items_ = EngAllocArray<Index>(static_cast<std::size_t>(n));
+    if (items_ != nullptr) return true;
+    EngRecordFailure(kEngReasonOutOfMemory);
+    return false;
+  }
+  Index& operator[](std::int32_t i) { return items_[i]; }
+
+ private:
+  Index* items_ = nullptr;
+};
+
 // Makes `count` elements with the factory, each appended to the table and
 // read from the file; false at the first failure.
 template <class T, class Make, class Read>
@@ -66,7 +90,7 @@ bool ReadElements(std::int32_t count, EngArray<T*>& table, Make make, Read read)
       EngRecordFailure(kEngReasonOutOfMemory);
       return false;
     }
-    if (!read(element) || Failed()) return false;
+    if (!read(element, i) || Failed()) return false;
   }
   return true;
 }
@@ -131,29 +155,41 @@ void MMeshObj::WriteMorphBlock(QFile& file, int* size, int blockSize) const {
 
 namespace {
 
+// The stored numbers of the vertices, lines and faces of a mesh record.
+struct MeshLoadIndices {
+  LoadIndices<MVertex::LoadIndex> vertices;
+  LoadIndices<MLine::LoadIndex> lines;
+  LoadIndices<MFace::LoadIndex> faces;
+};
+
 // The five element lists, each element made by the mesh's factory and
 // entered in the tables in record order.
-bool ReadElementLists(MMeshObj& mesh, QFile& file, MeshElementTables& tables) {
+bool ReadElementLists(MMeshObj& mesh, QFile& file, MeshElementTables& tables, MeshLoadIndices& stored) {
   std::int32_t n = 0;
   const bool read =
-      ReadCount(file, n, kMinimumVertexRecord, "a mesh's vertex count") &&
-      ReadElements(n, tables.vertices, [&] { return mesh.NewVertex(); }, [&](MVertex* v) { return v->ReadFrom(file); }) &&
-      ReadCount(file, n, kMinimumLineRecord, "a mesh's line count") &&
-      ReadElements(n, tables.lines, [&] { return mesh.NewLine(); }, [&](MLine* line) { return line->ReadFrom(file); }) &&
-      ReadCount(file, n, kMinimumFaceRecord, "a mesh's face count") &&
-      ReadElements(n, tables.faces, [&] { return mesh.NewFace(); }, [&](MFace* face) { return face->ReadFrom(file); }) &&
+      ReadCount(file, n, kMinimumVertexRecord, "a mesh's vertex count") && stored.vertices.Allocate(n) &&
+      ReadElements(n, tables.vertices, [&] { return mesh.NewVertex(); },
+                   [&](MVertex* v, std::int32_t i) { return v->ReadFrom(file, stored.vertices[i]); }) &&
+      ReadCount(file, n, kMinimumLineRecord, "a mesh's line count") && stored.lines.Allocate(n) &&
+      ReadElements(n, tables.lines, [&] { return mesh.NewLine(); },
+                   [&](MLine* line, std::int32_t i) { return line->ReadFrom(file, stored.lines[i]); }) &&
+      ReadCount(file, n, kMinimumFaceRecord, "a mesh's face count") && stored.faces.Allocate(n) &&
+      ReadElements(n, tables.faces, [&] { return mesh.NewFace(); },
+                   [&](MFace* face, std::int32_t i) { return face->ReadFrom(file, stored.faces[i]); }) &&
       ReadCount(file, n, kMinimumMaterialRecord, "a mesh's material count") &&
       ReadElements(n, tables.shaders, [&] { return mesh.AddShader(); },
-                   [&](MShader* shader) {
+                   [&](MShader* shader, std::int32_t) {
                      shader->ReadFrom(file);
                      return !Failed();
                    });
   if (!read) return false;
   // A mesh read from a file always has a material.
-  if (n == 0 && !ReadElements(1, tables.shaders, [&] { return mesh.AddShader(); }, [](MShader*) { return true; }))
+  if (n == 0 &&
+      !ReadElements(1, tables.shaders, [&] { return mesh.AddShader(); }, [](MShader*, std::int32_t) { return true; }))
     return false;
   return ReadCount(file, n, kMinimumGroupRecord, "a mesh's group count") &&
-         ReadElements(n, tables.groups, [&] { return mesh.AddGroup(); }, [&](MGroup* g) { return g->ReadFrom(file); });
+         ReadElements(n, tables.groups, [&] { return mesh.AddGroup(); },
+                      [&](MGroup* g, std::int32_t) { return g->ReadFrom(file); });
 }
 
 // The newer block: its size, the morph block and the page line style, each
@@ -193,6 +229,13 @@ bool ResolveAll(const EngArray<T*>& table, const MeshElementTables& tables) {
   return true;
 }
 
+template <class T, class Index>
+bool ResolveAll(const EngArray<T*>& table, LoadIndices<Index>& stored, const MeshElementTables& tables) {
+  for (int i = 0; i < table.count; ++i)
+    if (!table[i]->ResolveIndices(tables, stored[i])) return false;
+  return true;
+}
+
 }  // namespace
 
 void MMeshObj::ReadFrom(QFile& file) {
@@ -208,7 +251,8 @@ void MMeshObj::ReadFrom(QFile& file) {
   smoothDisplay = flagWord % 4 > 1 ? 1 : 0;
 
   MeshElementTables tables;
-  if (!ReadElementLists(*this, file, tables) || !SkipValueList(file) || !SkipValueList(file)) return;
+  MeshLoadIndices stored;
+  if (!ReadElementLists(*this, file, tables, stored) || !SkipValueList(file) || !SkipValueList(file)) return;
   std::int32_t selection = 0;
   file.ReadInt(selection);
   if (!EngCheckNotTruncated(file, kMesh)) return;
@@ -216,8 +260,8 @@ void MMeshObj::ReadFrom(QFile& file) {
   if (NewFormat() && !ReadNewerBlock(*this, file)) return;
 
   // The stored numbers become references; materials hold none.
-  if (!ResolveAll(tables.vertices, tables) || !ResolveAll(tables.lines, tables) ||
-      !ResolveAll(tables.faces, tables) || !ResolveAll(tables.groups, tables))
+  if (!ResolveAll(tables.vertices, stored.vertices, tables) || !ResolveAll(tables.lines, stored.lines, tables) ||
+      !ResolveAll(tables.faces, stored.faces, tables) || !ResolveAll(tables.groups, tables))
     return;
   for (MMorph* morph : morphs) morph->ResolveVertexRefs(tables.vertices);
   MGroup::BreakParentCycles(tables.groups);

@@ -39,8 +39,11 @@ void MVertex::CheckLinks(int mode) const { ENG_FATAL_IF(DescribeLinkFault(mode) 
 
 // ---- record -------------------------------------------------------------------
 
-bool MVertex::ReadFrom(QFile& file) {
-  if (!StartRecord(loadIndex)) return false;
+bool MVertex::ReadFrom(QFile& file) { return ReadWithOwnIndex(*this, file); }
+
+bool MVertex::ResolveIndices(const MeshElementTables& tables) { return ResolveOwnIndex(*this, tables); }
+
+bool MVertex::ReadFrom(QFile& file, LoadIndex& stored) {
   std::int32_t ownNumber = 0;
   std::int32_t count = 0;
   std::int32_t storedFlags = 0;
@@ -48,13 +51,13 @@ bool MVertex::ReadFrom(QFile& file) {
   file.ReadDouble(position.x);
   file.ReadDouble(position.y);
   file.ReadDouble(position.z);
-  file.ReadInt(loadIndex->firstLine);
-  file.ReadInt(loadIndex->group);
+  file.ReadInt(stored.firstLine);
+  file.ReadInt(stored.group);
   file.ReadInt(count);
   file.ReadInt(storedFlags);
-  file.ReadInt(loadIndex->onLine);
-  file.ReadInt(loadIndex->mirrorPartner);
-  file.ReadInt(loadIndex->ringNext);
+  file.ReadInt(stored.onLine);
+  file.ReadInt(stored.mirrorPartner);
+  file.ReadInt(stored.ringNext);
   file.ReadDouble(faceS);
   file.ReadDouble(faceT);
   file.ReadDouble(lineT);
@@ -68,8 +71,7 @@ bool MVertex::ReadFrom(QFile& file) {
   return true;
 }
 
-bool MVertex::ResolveIndices(const MeshElementTables& tables) {
-  const LoadIndex& stored = *loadIndex;
+bool MVertex::ResolveIndices(const MeshElementTables& tables, const LoadIndex& stored) {
   const int lines = tables.lines.count;
   const int vertices = tables.vertices.count;
   if (!CheckRecordIndex(stored.firstLine, lines, true, "first line of a vertex") ||
@@ -93,8 +95,6 @@ bool MVertex::ResolveIndices(const MeshElementTables& tables) {
   if (stored.onLine >= 0) tables.lines[stored.onLine]->AddOnLineVertex(this);
   if (stored.mirrorPartner >= 0) mirrorPartner = tables.vertices[stored.mirrorPartner];
   if (stored.ringNext >= 0) ringNext = tables.vertices[stored.ringNext];
-  delete loadIndex;
-  loadIndex = nullptr;
   return true;
 }
 

@@ -44,6 +44,20 @@ bool StartRecord(Index*& loadIndex) {
   return false;
 }
 
+// ReadFrom and ResolveIndices of an element with an index record of its own
+// (`loadIndex`): made before the record is read, freed once it is resolved.
+template <class T>
+bool ReadWithOwnIndex(T& element, QFile& file) {
+  return StartRecord(element.loadIndex) && element.ReadFrom(file, *element.loadIndex);
+}
+template <class T>
+bool ResolveOwnIndex(T& element, const MeshElementTables& tables) {
+  if (!element.ResolveIndices(tables, *element.loadIndex)) return false;
+  delete element.loadIndex;
+  element.loadIndex = nullptr;
+  return true;
+}
+
 // Stored records carry a length-prefixed extension when the format version
 // is below this.
 constexpr int kRecordExtensionVersion = -4;
