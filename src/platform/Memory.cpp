@@ -54,6 +54,19 @@ void ReleasePages(void* block, std::size_t bytes) noexcept {
   if (length > 0) madvise(from, length, MADV_DONTNEED);
 }
 
+void AdviseHugePages(void* block, std::size_t bytes) noexcept {
+#ifdef MADV_HUGEPAGE
+  const std::uintptr_t huge = kLargeBlockAlignment;
+  const auto start = reinterpret_cast<std::uintptr_t>(block);
+  const std::uintptr_t from = (start + huge - 1) & ~(huge - 1);
+  const std::uintptr_t to = (start + bytes) & ~(huge - 1);
+  if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+  (void)block;
+  (void)bytes;
+#endif
+}
+
 void* AllocateLargeBlock(std::size_t bytes) noexcept {
 #ifdef PENNET_LARGE_BLOCKS_FROM_MALLOC
   return std::aligned_alloc(bytes, bytes);

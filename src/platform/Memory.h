@@ -13,6 +13,11 @@ void PrefaultWritable(void* block, std::size_t bytes) noexcept;
 // stays allocated; they read as zero when next touched. A hint only.
 void ReleasePages(void* block, std::size_t bytes) noexcept;
 
+// Asks for huge pages behind the whole 2 MiB stretches of a block, so that
+// filling a big table faults once per stretch instead of once per 4 KiB. A
+// hint only.
+void AdviseHugePages(void* block, std::size_t bytes) noexcept;
+
 // The size of a huge page where the system has them; large blocks are
 // multiples of it.
 constexpr std::size_t kLargeBlockAlignment = std::size_t{2} << 20;
