@@ -538,6 +538,10 @@ class MMeshObj : public MObject {
   void ToggleSelectLists(PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
   // Flips every vertex and line; ends of selected lines stay selected.
   void InvertSelection();
+  // The same with the rings of coincident vertices kept in step.
+  void InvertSelectionAll();
+  // The selection becomes the lines between faces of different materials.
+  void SelectShaderBorders();
   // Hidden diagonals follow the four outer edges of their quads.
   void SyncDiagonalSelection();
   // Ends of selected lines become selected.
@@ -653,6 +657,15 @@ class MMeshObj : public MObject {
   MMeshObj* MovePartToNewMesh(MVertex* v);
   void SplitIntoParts(PtrArray& meshList);
   bool IsFaceSetInverted(const PtrArray& faceList, const PointRecord& viewpoint) const;
+
+  // ---- roots of line nets: modeling/MMeshObj_PartRoots.cpp ------------------
+  // The root of a connected part carries vertex flag 0x100 (a figure's
+  // skeleton is walked away from it). SetPartRoot marks the vertex and
+  // clears the mark on the rest of its part; EnsurePartRoots gives every
+  // part without a root its most central vertex (the first whose
+  // breadth-first walk is shallowest). Both save what they change.
+  void SetPartRoot(MVertex* v);
+  void EnsurePartRoots();
 
   // ---- part copy, mirroring, attaching: modeling/MMeshObj_Mirror.cpp -------
   // Element statistics: on the mirror plane, vertices, visible lines, faces,
@@ -866,6 +879,18 @@ class MMeshObj : public MObject {
   void SelectLinesByWidth(double a, double b);
   // Whether the face, line or vertex given (the others null) belongs to this mesh.
   bool OwnsElement(MFace* face, MLine* line, MVertex* vertex);
+  // Removes the listed faces (and then the listed lines left without
+  // faces), else the listed lines with the faces beside them, else
+  // dissolves listed vertices that only join two free lines.
+  void DeleteLists(PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
+  // Divides the lines (of every face and line, or of the selected ones) into
+  // n parts and fills the faces again; the selected form selects the result.
+  void SubdivideAll(int n);
+  void SubdivideSelected(int n);
+  // Shows every hidden face, line and vertex.
+  void ClearHideFlagAll();
+  // The line operation of that value on the selected lines.
+  void ApplyToSelectedLines(int value);
   // ==== end of the modelling operations still to come ===========================
 
   // ---- members ------------------------------------------------------------

@@ -24,5 +24,10 @@ bool MMeshObj::OwnsElement(MFace*, MLine*, MVertex*) {
   NotAvailable();
   return false;
 }
+void MMeshObj::DeleteLists(PtrArray*, PtrArray*, PtrArray*) { NotAvailable(); }
+void MMeshObj::SubdivideAll(int) { NotAvailable(); }
+void MMeshObj::SubdivideSelected(int) { NotAvailable(); }
+void MMeshObj::ClearHideFlagAll() { NotAvailable(); }
+void MMeshObj::ApplyToSelectedLines(int) { NotAvailable(); }
 
 }  // namespace engine
