@@ -146,45 +146,48 @@ void MDocObj::UnpinSelected() {
   if (MBoneObj* figure = GetSelectedFigure(2)) figure->UnpinSelected();
 }
 
-int MDocObj::PinSelectedVertex() {
-  MBoneObj* figure = GetSelectedFigure(2);
+namespace {
+
+// A pin command on the figure holding selected vertices: its answer, or 1
+// without such a figure or after a failure.
+int PinOnSelectedFigure(MDocObj& scene, int (MBoneObj::*pin)()) {
+  MBoneObj* figure = scene.GetSelectedFigure(2);
   if (figure == nullptr) return 1;
-  const int result = figure->PinSelectedVertex();
+  const int result = (figure->*pin)();
   if (!SceneFailed()) figure->UpdateAddPose();
   return SceneFailed() ? 1 : result;
 }
 
-int MDocObj::PinSelection() {
-  MBoneObj* figure = GetSelectedFigure(2);
-  if (figure == nullptr) return 1;
-  const int result = figure->PinSelection();
-  if (!SceneFailed()) figure->UpdateAddPose();
-  return SceneFailed() ? 1 : result;
-}
-
-int MDocObj::StoreBoneLengthRatios() {
+// Runs `edit` on each bound selected figure: 0, or 1 at a failure or a
+// figure group without its figure.
+template <class Edit>
+int ForEachBoundFigureAnswering(MDocObj& scene, Edit edit) {
   PtrArray groups;
-  GetSelectedFigures(1, &groups);
+  scene.GetSelectedFigures(1, &groups);
   for (int i = 0; i < groups.count; ++i) {
     MBoneObj* figure = FindBoneObj(static_cast<MObject*>(groups[i]));
     if (figure == nullptr) return 1;
-    figure->StoreBoneLengthRatios();
+    edit(figure);
     if (SceneFailed()) return 1;
   }
   return SceneFailed() ? 1 : 0;
+}
+
+}  // namespace
+
+int MDocObj::PinSelectedVertex() { return PinOnSelectedFigure(*this, &MBoneObj::PinSelectedVertex); }
+
+int MDocObj::PinSelection() { return PinOnSelectedFigure(*this, &MBoneObj::PinSelection); }
+
+int MDocObj::StoreBoneLengthRatios() {
+  return ForEachBoundFigureAnswering(*this, [](MBoneObj* figure) { figure->StoreBoneLengthRatios(); });
 }
 
 int MDocObj::ClearBoneLengthRatios() {
-  PtrArray groups;
-  GetSelectedFigures(1, &groups);
-  for (int i = 0; i < groups.count; ++i) {
-    MBoneObj* figure = FindBoneObj(static_cast<MObject*>(groups[i]));
-    if (figure == nullptr) return 1;
+  return ForEachBoundFigureAnswering(*this, [](MBoneObj* figure) {
     figure->ClearBoneLengthRatios();
     figure->UpdateAddPose();
-    if (SceneFailed()) return 1;
-  }
-  return SceneFailed() ? 1 : 0;
+  });
 }
 
 // ---- meshes, lines and vertices -------------------------------------------------------------------
