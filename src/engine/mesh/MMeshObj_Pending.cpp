@@ -19,15 +19,8 @@ MFace* MMeshObj::FindSharedFace(MItem*, MItem*) {
 }
 void MMeshObj::CutFacesAlongRefs(PtrArray&, PtrArray&, PointArray&) { NotAvailable(); }
 void MMeshObj::RemapLinksToCopies() { NotAvailable(); }
-void MMeshObj::SelectLinesByWidth(double, double) { NotAvailable(); }
-bool MMeshObj::OwnsElement(MFace*, MLine*, MVertex*) {
-  NotAvailable();
-  return false;
-}
-void MMeshObj::DeleteLists(PtrArray*, PtrArray*, PtrArray*) { NotAvailable(); }
 void MMeshObj::SubdivideAll(int) { NotAvailable(); }
 void MMeshObj::SubdivideSelected(int) { NotAvailable(); }
-void MMeshObj::ClearHideFlagAll() { NotAvailable(); }
 void MMeshObj::ApplyToSelectedLines(int) { NotAvailable(); }
 
 }  // namespace engine

@@ -109,15 +109,6 @@ void MMeshObj::InvertSelection() {
   InvalidateSelectionCache();
 }
 
-void MMeshObj::InvertSelectionAll() {
-  for (MVertex* v : vertices) v->flags ^= kVSel;
-  for (MLine* line : lines) line->flags ^= kLSel;
-  SyncDiagonalSelection();
-  PropagateLineSelection();
-  PropagateRingSelection();
-  InvalidateSelectionCache();
-}
-
 void MMeshObj::SelectShaderBorders() {
   ClearSelection();
   PtrArray borders;
