@@ -1351,10 +1351,6 @@ class MMeshObj : public MObject {
   // or 0.
   void ClearMirrorPartners(int flag);
   void RemapLinksToCopies();
-  // Divides the lines (of every face and line, or of the selected ones) into
-  // n parts and fills the faces again; the selected form selects the result.
-  void SubdivideAll(int n);
-  void SubdivideSelected(int n);
   // The line operation of that value on the selected lines.
   void ApplyToSelectedLines(int value);
   // ==== end of the modelling operations still to come ===========================

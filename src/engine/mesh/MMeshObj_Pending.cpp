@@ -14,8 +14,6 @@ void NotAvailable() { EngRecordFailure(kEngReasonNotAvailable); }
 
 void MMeshObj::ClearMirrorPartners(int) { NotAvailable(); }
 void MMeshObj::RemapLinksToCopies() { NotAvailable(); }
-void MMeshObj::SubdivideAll(int) { NotAvailable(); }
-void MMeshObj::SubdivideSelected(int) { NotAvailable(); }
 void MMeshObj::ApplyToSelectedLines(int) { NotAvailable(); }
 
 }  // namespace engine
