@@ -447,6 +447,12 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // Gives the track the place after track `position` (-1: first); answers
   // its new number.
   int MoveTrack(int number, int position);
+  // A drop position inside another animation's run of tracks moves to just
+  // before that run, so that runs stay whole.
+  void AdjustTrackDropPosition(int number, int& position);
+  // Moves the track to the (adjusted) position and, when it stands apart
+  // from its animation's other tracks, brings those right after it.
+  void MoveTrackWithGroup(int number, int position);
   // Scales the object by the factor along the own axis nearest the
   // direction, keeping the box face on the direction's side in place.
   void StretchObject(MObject* object, double factor, const PointRecord& direction);
