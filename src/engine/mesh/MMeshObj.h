@@ -1172,6 +1172,17 @@ class MMeshObj : public MObject {
   // How fast u and v change along x, y (and z while a path cut runs).
   void VertexUVGradient(MVertex* v, const PtrArray* faceList, PointRecord& uRates, PointRecord& vRates);
 
+  // ---- surface of revolution: modeling/MMeshObj_Lathe.cpp ------------------
+  // Turns a profile of lines about the z axis in n steps (half: from the
+  // mirror plane over to it again); a vertex on the axis stays single and
+  // becomes the apex of a fan. n below 3 (2 for a half) is refused.
+  void LatheAll(int n, bool half);
+  void LatheSelected(int n, bool half);
+  void Lathe(int n, bool half, const PtrArray& lineList, const PtrArray& vertexList);
+  // Joins the j-th vertices of the rings at both ends of each profile line;
+  // the profile lines and the new lines go to `out`.
+  void JoinRings(int n, int stamp, const PtrArray& lineList, const PtrArray* rings, PtrArray& out);
+
   // ---- extrusion, moving, flattening: modeling/MMeshObj_Extrude.cpp ---------
   // Kinds: 0 by the set's offset vector, 1 that direction times the
   // distance, 2 each corner along its normal; others are refused.
