@@ -43,8 +43,6 @@ namespace view {
 
 class QImpGL;
 
-// One entry of the deferred-drawing list: a transparent face (or another
-// element) that the scene draws back to front after the opaque pass.
 // Mouse points travel packed: x in the high 16 bits, y in the low 16 bits,
 // both signed, in pixels of the view rectangle (origin top left).
 std::uint32_t PackScreenPoint(int x, int y);
@@ -72,13 +70,7 @@ struct CameraHistoryEntry {
 int ZoomValueOfFactor(double zoom);
 double ZoomFactorOfValue(int value);
 
-struct DeferredEntry {
-  engine::MObject* object = nullptr;
-  void* face = nullptr;     // the face, or null
-  void* element = nullptr;  // what is drawn when there is no face
-  double depth = 0.0;       // filled by the scene's deferred pass
-  int mirrored = 0;         // 1 when it belongs to the mirror image
-};
+using DeferredEntry = engine::DeferredEntry;
 
 class QView : public engine::QView {
  public:
@@ -175,7 +167,7 @@ class QView : public engine::QView {
   std::uint32_t ProjectPointShort(const PointRecord& p);
   void GetEyeAndTarget(PointRecord& eye, PointRecord& target);
   void GetEyePosition(PointRecord& eye);
-  void GetViewDirection(PointRecord& out) const;
+  void GetViewDirection(PointRecord& out) const override;
   void GetViewAxis(PointRecord& out);
   void GetCameraMatrix(MatrixRecord& io) const;
   void CopyCameraTo(QView& other);
@@ -192,7 +184,7 @@ class QView : public engine::QView {
   void ClearSavedAxisState();
   bool RestoreAxisState();
   void DetectAxisFromAngles();
-  int GetAxisViewCode() const;
+  int GetAxisViewCode() const override;
   bool UpdateAxisViewFlag();
   bool IsAxisView() const { return axisViewFlag_; }
 
@@ -295,7 +287,7 @@ class QView : public engine::QView {
   void GetBackgroundColor(int& r, int& g, int& b) const;
 
   bool IsRenderSlow() const override { return false; }  // nothing here asks for adaptive drawing
-  double GetWorldPerPixel() const { return worldPerPixel_; }
+  double GetWorldPerPixel() const override { return worldPerPixel_; }
   // The world length one pixel covers at the world origin's depth.
   double WorldPerPixel() const;
   void InvalidateCache();
@@ -337,8 +329,8 @@ class QView : public engine::QView {
   void DrawOverlays(engine::MDocObj* scene, platform::Dc& dc);
 
   void AddOverlayLine3(engine::MObject* object, void* face, void* element, double depth);
-  std::vector<DeferredEntry>& GetOverlayLines3() { return deferred_; }
-  void ClearOverlayLines3(bool force);
+  std::vector<DeferredEntry>& GetOverlayLines3() override { return deferred_; }
+  void ClearOverlayLines3(bool force) override;
 
   // Read-back buffers for a picture of the frame: bytes of width × height ×
   // 4 and an image of that size. A negative width only forgets them.
@@ -396,7 +388,7 @@ class QView : public engine::QView {
   bool IsAltMeshDraw() const override { return altMeshDraw_ != 0; }
   void SetAltMeshDraw(bool on) { altMeshDraw_ = on ? 1 : 0; }
   int GetAltFlag2() const { return altFlag2_; }
-  void SetAltFlag2(int flag) { altFlag2_ = static_cast<unsigned char>(flag); }
+  void SetAltFlag2(int flag) override { altFlag2_ = static_cast<unsigned char>(flag); }
   int GetShowFlag() const { return showFlag_; }
   void SetShowFlag(int flag) { showFlag_ = static_cast<unsigned char>(flag); }
   int GetDetailLevel() const { return detailLevel_; }
@@ -404,7 +396,7 @@ class QView : public engine::QView {
   int GetQuickFlag() const { return quickFlag_; }
   int GetQuickDrawLevel() const override { return quickDrawLevel_; }
   void SetQuickDrawLevel(int level) { quickDrawLevel_ = level; }
-  int GetSamplingFactor() const { return samplingFactor_; }
+  int GetSamplingFactor() const override { return samplingFactor_; }
   void SetSamplingFactor(int factor) { samplingFactor_ = factor; }
   int GetRecordSpare() const { return recordSpare_; }
   void SetRecordSpare(int value) { recordSpare_ = value; }
@@ -466,8 +458,12 @@ class QView : public engine::QView {
   // 0 and 3 ask objects for their selected lines and vertices, other values
   // for every line.
   int GetOverlayKind() const override { return overlayMode_; }
-  int GetOverlayMode() const { return overlayMode_; }
+  int GetOverlayMode() const override { return overlayMode_; }
   void SetOverlayMode(int mode) { overlayMode_ = mode; }
+  // Set by the page's figure view around its collection of outline lines;
+  // off, figures show no bone overlays.
+  bool IsCollectingOutlines() const override { return collectingOutlines_; }
+  void SetCollectingOutlines(bool on) { collectingOutlines_ = on; }
 
   // Fields mesh drawing and the figure view read and write directly.
   int toneFlag = 1;     // shaded tones; 0 gives fixed tone values
@@ -574,6 +570,7 @@ class QView : public engine::QView {
   double pointColour_[3] = {25 / 255.0, 25 / 255.0, 25 / 255.0};
   std::vector<DeferredEntry> deferred_;
   int overlayMode_ = 0;
+  bool collectingOutlines_ = false;
   std::vector<std::uint8_t> readbackBytes_;
   platform::Image readbackImage_;
 
