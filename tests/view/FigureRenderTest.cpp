@@ -43,7 +43,8 @@ class FigureRenderTest : public viewtest::ViewTest {
     figure_ = standardfigure::FigureOf(*group);
     engine::MPose pose;
     ASSERT_TRUE(standardfigure::MakeStandardPose(*figure_, "walking", pose));
-    scene_ = scenetest::SceneTest::MakeScene([&](engine::MDocObj& s) { scenetest::SceneTest::Add(s, group.release()); });
+    scene_ = scenetest::SceneTest::MakeScene(
+        [&](engine::MDocObj& s) { scenetest::SceneTest::Add(s, group.release()); });
   }
   // The scene in the style, seen from the front left, the whole figure in
   // the picture, without the floor grid.

@@ -206,7 +206,8 @@ void MBoneObj::AddJointOverlay(LineSegArray& out, const MatrixRecord& w, QView* 
   if ((joint->flags & kVertexHidden) != 0) return;
   const PointRecord p = At(w, joint->position);
   const bool selected = (joint->flags & kVertexSelected) != 0;
-  const int kind = view->GetQuickDrawLevel() > 0 ? 14 : selected ? 21 : (joint->flags & kVertexRootJoint) != 0 ? 19 : 18;
+  const int kind =
+      view->GetQuickDrawLevel() > 0 ? 14 : selected ? 21 : (joint->flags & kVertexRootJoint) != 0 ? 19 : 18;
   if (!Dot(out, p, kind)) return;
   PointRecord target;
   const int role = GetJointAddPoseRole(joint, w, &target);

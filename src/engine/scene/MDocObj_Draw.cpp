@@ -97,16 +97,6 @@ PointRecord DeferredCentre(const DeferredEntry& entry) {
   return n > 0 ? VScale(sum, 1.0 / n) : sum;
 }
 
-bool AppendSegment(LineSegArray& out, const MatrixRecord& m, const PointRecord& from, const PointRecord& to,
-                   int kind) {
-  PointRecord a, b;
-  MUtilTransformPoint(m, from, a);
-  MUtilTransformPoint(m, to, b);
-  if (out.Add(LineSegRecord{a, b, kind, 0})) return true;
-  EngRecordFailure(kEngReasonOutOfMemory);
-  return false;
-}
-
 // Whether a mesh with selected elements is a figure.
 bool FigureInElementSelection(MDocObj& scene) {
   PtrArray meshes;
@@ -365,7 +355,8 @@ void MDocObj::CollectMirrorPlaneSegments(LineSegArray& out, const MatrixRecord& 
   for (int a = 0; a < 3; ++a) {
     const PointRecord end = VAdd(p, VScale(axes[a], c));
     const PointRecord tip = VAdd(p, VScale(axes[a], 1.2 * c));
-    if (!AppendSegment(out, matrix, p, end, 24 + a) || !AppendSegment(out, matrix, end, tip, 27 + a)) return;
+    if (!AppendOverlaySegment(out, matrix, p, end, 24 + a)) return;
+    if (!AppendOverlaySegment(out, matrix, end, tip, 27 + a)) return;
   }
 }
 
