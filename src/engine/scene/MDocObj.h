@@ -38,6 +38,7 @@
 //   MDocObj_Draw.cpp        drawing passes: mirror image, floor shadows, deferred faces, overlay segments
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "engine/core/CRGlobalM.h"
 #include "engine/core/EngArrays.h"
@@ -46,6 +47,7 @@
 #include "engine/core/ShadowScene.h"
 #include "engine/mesh/MMeshObj.h"
 #include "engine/scene/AnimList.h"
+#include "platform/Image.h"
 
 namespace engine {
 
@@ -684,6 +686,11 @@ class MDocObj : public MGroupObj, public MShadowScene {
   int floorShadowState = 0;
   double floorShadowAngles[2][2] = {{0.0, 0.0}, {0.0, 0.0}};  // the view lights the images were made for
   int floorShadowLightFlag = 0;
+  // The thumbnail a saved package carries for the material library: two
+  // texts and a picture (none when null).
+  std::string thumbnailText1;
+  std::string thumbnailText2;
+  platform::Image thumbnailImage;
 
  private:
   // The index of a layer argument: negative means the current layer.
