@@ -226,8 +226,12 @@ TEST_F(OverlayTest, TheSceneCollectsBehindOneKeptLine) {
     view_->ClearOverlayLines();
     for (int i = 0; i < lines; ++i) view_->AddOverlayLine(mark, mark, 6);
     view_->SetOverlayMode(0);
-    platform::Dc dc(picture);
-    view_->DrawOverlays(scene_.get(), dc);
+    view_->SetCollectingOutlines(true);  // as the page's figure view does: bones show only then
+    {
+      platform::Dc dc(picture);
+      view_->DrawOverlays(scene_.get(), dc);
+    }
+    view_->SetCollectingOutlines(false);
     engine::LineSegArray& list = view_->GetOverlayLines();
     ASSERT_GT(list.count, 3) << "the figure's bones and joints";
     EXPECT_EQ(list[0].from.x == mark.x, lines == 1);
