@@ -1,6 +1,6 @@
 // Overlay lines drawn over a picture by kind, the thinning of long lists,
 // the two lists and their swaps, what an overlay draw keeps, and the light
-// guides, and the marker points drawn into the frame.
+// guides and the marker points drawn into the frame.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
