@@ -148,6 +148,36 @@ TEST_F(PickTest, ElementPicksReportTheirKind) {
   EXPECT_EQ(code, 1);
 }
 
+// An object that only notes the engine's pick scale when it is asked.
+class PickScaleProbe : public engine::MObject {
+ public:
+  engine::MObject* PickFace(const PointRecord&, const PointRecord&, const PointRecord&, double*, engine::MVertex**,
+                            engine::MLine**, engine::MFace**) override {
+    scales.push_back(engine::EngContext().pickScale);
+    return nullptr;
+  }
+  std::vector<double> scales;
+};
+
+// Pixel tolerances follow the supersampling factor for the length of a
+// pick, 1 without supersampling; afterwards the scale is what it was.
+TEST_F(PickTest, ThePickScaleIsTheSupersamplingFactorDuringAPick) {
+  auto* probe = new PickScaleProbe;
+  auto scene = CubeScene([&](engine::MDocObj& s) { Add(s, probe); });
+  QView v(RECT{0, 0, 200, 200});
+  Aim(v, view::kProjectionFieldOfView);
+  const double before = engine::EngContext().pickScale;
+  PointRecord hit;
+  for (int factor : {3, 0, 2}) {
+    v.SetSamplingFactor(factor);
+    EXPECT_EQ(v.PickNearest(scene.get(), PackScreenPoint(100, 100), hit, nullptr), nullptr);
+  }
+  int code = 0;
+  v.PickElement(scene.get(), PackScreenPoint(100, 100), code, nullptr, hit, nullptr);
+  EXPECT_EQ(probe->scales, (std::vector<double>{3.0, 1.0, 2.0, 2.0}));
+  EXPECT_EQ(engine::EngContext().pickScale, before);
+}
+
 TEST_F(PickTest, RectangleSelectsOnlyTheObjectsInside) {
   auto scene = CubeScene([](engine::MDocObj& s) {
     AddCube(s, -2.5, -0.5, -0.5);
