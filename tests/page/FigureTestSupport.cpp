@@ -1,0 +1,93 @@
+#include "FigureTestSupport.h"
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <vector>
+
+#include "facade/KxLibR.h"
+#include "facade/KxLibV.h"
+#include "page/FigureService.h"
+#include "page/PnGlobal.h"
+#include "page/SObj.h"
+#include "page/STrackFactory.h"
+#include "page/SView.h"
+#include "platform/GlContext.h"
+#include "platform/ImageCodec.h"
+#include "support/FigureFiles.h"
+
+namespace pagetest {
+
+void FigurePageTest::SetUp() {
+  fatal_ = std::make_unique<FatalThrows>();
+  ASSERT_EQ(page::StartFigureService(), 0);
+}
+
+void FigurePageTest::TearDown() {
+  page::PnGlobal::Get().ClearCopyBuffer();
+  page::StopFigureService();
+  platform::GlContext::ReleaseCurrent();
+  fatal_.reset();
+}
+
+page::SObj& FigurePageTest::AddStandardFigure(page::SDoc& doc, double x, double y) {
+  int result = 0;
+  std::unique_ptr<page::SObj> object =
+      page::SDoc::MakeFigureObjectFromFile(testsupport::StandardFigureFile(), {x, y}, result, false);
+  EXPECT_EQ(result, 0);
+  if (!object) throw std::runtime_error("the standard figure cannot be opened");
+  page::SObj& added = *object;
+  doc.AddObject(std::move(object), -1, -1);
+  return added;
+}
+
+platform::Image FigurePageTest::DrawPage(page::SDoc& doc) {
+  page::SView view;
+  const int rc = view.Draw(nullptr, doc, {0, 0, doc.GetPageWidth(), doc.GetPageHeight()}, page::kDrawExport);
+  EXPECT_EQ(rc, 0);
+  return view.image;
+}
+
+void FigurePageTest::Keep(const platform::Image& image, const std::string& name) {
+  const std::filesystem::path folder = std::filesystem::path(PENNET_TEST_OUTPUT) / "test-images";
+  std::filesystem::create_directories(folder);
+  EXPECT_TRUE(platform::SaveImageFile(image, (folder / (name + ".png")).string(), "png"));
+}
+
+page::SFig3D& FigureOf(page::SObj& object) { return dynamic_cast<page::SFig3D&>(*object.fig); }
+
+facade::KxLibV& ViewOf(page::SObj& object) { return FigureOf(object).GetScene()->GetView(); }
+
+bool PoseABone(page::SObj& object, page::SPoint towards, double dx, double dy) {
+  std::vector<platform::POINT> points;
+  std::vector<int> kinds;
+  ViewOf(object).GetOutlineLines(points, kinds);
+  // The middle of the bone nearest to `towards`: where the rotation tool
+  // takes a bone.
+  page::SPoint best;
+  double nearest = std::numeric_limits<double>::max();
+  for (std::size_t i = 0; i + 1 < points.size(); i += 2) {
+    const page::SPoint middle((points[i].x + points[i + 1].x) / 2.0, (points[i].y + points[i + 1].y) / 2.0);
+    const double distance = middle.Distance(towards);
+    if (object.HitTestPose(middle, page::kToolPoseRotate) >= 3 && distance < nearest) {
+      nearest = distance;
+      best = middle;
+    }
+  }
+  if (nearest == std::numeric_limits<double>::max()) return false;
+  if (object.BeginPoseDrag(best, page::kToolPoseRotate) < 0) return false;
+  for (int step = 1; step <= 4; ++step) object.DragPose(best + page::SPoint(dx * step / 4, dy * step / 4));
+  object.EndPoseDrag(best + page::SPoint(dx, dy));
+  object.FinishPoseDrag();
+  return true;
+}
+
+int PixelsDiffering(const platform::Image& a, const platform::Image& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return std::numeric_limits<int>::max();
+  int differing = 0;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x) differing += a.GetBgra(x, y) == b.GetBgra(x, y) ? 0 : 1;
+  return differing;
+}
+
+}  // namespace pagetest
