@@ -21,7 +21,10 @@ namespace figureshapetest {
 using page::SDoc;
 using page::SObj;
 using page::SPoint;
+using pagetest::AddStandardFigure;
+using pagetest::DrawPage;
 using pagetest::FigurePageTest;
+using pagetest::Keep;
 using pagetest::ViewOf;
 
 constexpr double kPi = std::numbers::pi;

@@ -30,7 +30,7 @@ void FigurePageTest::TearDown() {
   fatal_.reset();
 }
 
-page::SObj& FigurePageTest::AddStandardFigure(page::SDoc& doc, double x, double y) {
+page::SObj& AddStandardFigure(page::SDoc& doc, double x, double y) {
   int result = 0;
   std::unique_ptr<page::SObj> object =
       page::SDoc::MakeFigureObjectFromFile(testsupport::StandardFigureFile(), {x, y}, result, false);
@@ -41,14 +41,14 @@ page::SObj& FigurePageTest::AddStandardFigure(page::SDoc& doc, double x, double 
   return added;
 }
 
-platform::Image FigurePageTest::DrawPage(page::SDoc& doc) {
+platform::Image DrawPage(page::SDoc& doc) {
   page::SView view;
   const int rc = view.Draw(nullptr, doc, {0, 0, doc.GetPageWidth(), doc.GetPageHeight()}, page::kDrawExport);
   EXPECT_EQ(rc, 0);
   return view.image;
 }
 
-void FigurePageTest::Keep(const platform::Image& image, const std::string& name) {
+void Keep(const platform::Image& image, const std::string& name) {
   const std::filesystem::path folder = std::filesystem::path(PENNET_TEST_OUTPUT) / "test-images";
   std::filesystem::create_directories(folder);
   EXPECT_TRUE(platform::SaveImageFile(image, (folder / (name + ".png")).string(), "png"));
@@ -62,16 +62,18 @@ bool PoseABone(page::SObj& object, page::SPoint towards, double dx, double dy) {
   std::vector<platform::POINT> points;
   std::vector<int> kinds;
   ViewOf(object).GetOutlineLines(points, kinds);
-  // The middle of the bone nearest to `towards`: where the rotation tool
-  // takes a bone.
+  // A point a third of the way along the bone whose middle is nearest to
+  // `towards` (the rotation tool twists a bone taken at its middle).
   page::SPoint best;
   double nearest = std::numeric_limits<double>::max();
   for (std::size_t i = 0; i + 1 < points.size(); i += 2) {
-    const page::SPoint middle((points[i].x + points[i + 1].x) / 2.0, (points[i].y + points[i + 1].y) / 2.0);
-    const double distance = middle.Distance(towards);
-    if (object.HitTestPose(middle, page::kToolPoseRotate) >= 3 && distance < nearest) {
+    if (kinds[i / 2] != 0) continue;  // bones only, not their markers
+    const page::SPoint a(points[i].x, points[i].y), b(points[i + 1].x, points[i + 1].y);
+    const page::SPoint grip = a + (b - a) * 0.3;
+    const double distance = ((a + b) * 0.5).Distance(towards);
+    if (object.HitTestPose(grip, page::kToolPoseRotate) >= 3 && distance < nearest) {
       nearest = distance;
-      best = middle;
+      best = grip;
     }
   }
   if (nearest == std::numeric_limits<double>::max()) return false;

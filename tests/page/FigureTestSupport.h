@@ -25,26 +25,26 @@ class FigurePageTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // A new object of the standard figure centred at (x, y), added to the
-  // page and answered.
-  static page::SObj& AddStandardFigure(page::SDoc& doc, double x, double y);
-  // The page drawn as an export draws it, at its own size.
-  static platform::Image DrawPage(page::SDoc& doc);
-  // Writes the picture for people to look at.
-  static void Keep(const platform::Image& image, const std::string& name);
-
   testsupport::TempDir dir_;
 
  private:
   std::unique_ptr<FatalThrows> fatal_;
 };
 
+// A new object of the standard figure centred at (x, y), added to the page
+// and answered.
+page::SObj& AddStandardFigure(page::SDoc& doc, double x, double y);
+// The page drawn as an export draws it, at its own size.
+platform::Image DrawPage(page::SDoc& doc);
+// Writes the picture for people to look at.
+void Keep(const platform::Image& image, const std::string& name);
+
 page::SFig3D& FigureOf(page::SObj& object);
 facade::KxLibV& ViewOf(page::SObj& object);
 
-// Turns the figure's lower arm (the rotation tool on the bone under its
-// pose handle nearest to `towards`, dragged by (dx, dy) picture pixels) and
-// answers whether a bone was taken.
+// Turns a bone of the figure with the rotation tool: the bone whose middle
+// is nearest to `towards` (picture pixels), taken a third of the way along
+// and dragged by (dx, dy). Answers whether a bone was taken.
 bool PoseABone(page::SObj& object, page::SPoint towards, double dx, double dy);
 
 // The number of pixels whose colour or alpha differs.
