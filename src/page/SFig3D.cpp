@@ -328,7 +328,8 @@ void SFig3D::Apply2DProps(Prop2DVal& V, PropSCVal& P) {
   if (V.lineColor != lineColour || V.lineColorMode != lineMode || V.lineStyle != kind)
     view.SetLineColor(V.lineColor, V.lineColorMode, V.lineStyle);
   if (V.fillColor != faceColour || V.fillColorMode != faceMode) view.SetFaceColor(V.fillColor, V.fillColorMode);
-  if (V.SupersamplingFactor() != factor) view.SetSupersampling(V.SupersamplingFactor());
+  // No supersampling is the factor 0, as figures store it.
+  if (V.SupersamplingFactor() != factor) view.SetSupersampling(V.SupersamplingFactor() > 1 ? V.SupersamplingFactor() : 0);
   // The values show what the facade kept.
   view.GetDrawStyle(V.lineWidth, V.lineStyle, V.lineColor, V.fillColor, V.lineColorMode, V.fillColorMode,
                     V.edgeQuality);

@@ -3,6 +3,7 @@
 #include "PageTestSupport.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -37,7 +38,22 @@ std::string PageBytes(const page::SDoc& doc) {
     }
     out.Close();
   }
-  return testsupport::ReadText(path);
+  // Then the scenes the 3D shapes wrote beside the stream, by name.
+  std::string bytes = testsupport::ReadText(path);
+  std::vector<std::string> members;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+    if (entry.path().filename().string().starts_with("data")) members.push_back(entry.path().filename().string());
+  std::sort(members.begin(), members.end());
+  for (const std::string& name : members) bytes += "\n" + name + "\n" + testsupport::ReadText(dir / name);
+  return bytes;
+}
+
+::testing::AssertionResult SameBytes(const std::string& a, const std::string& b) {
+  if (a == b) return ::testing::AssertionSuccess();
+  std::size_t at = 0;
+  while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
+  return ::testing::AssertionFailure() << "the bytes differ from offset " << at << " (sizes " << a.size() << " and "
+                                       << b.size() << ")";
 }
 
 std::string StructureProblems(const page::SDoc& doc) {

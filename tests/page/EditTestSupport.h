@@ -2,6 +2,8 @@
 // Helpers of the page editing tests: byte snapshots of a whole page, a
 // structure checker, small pages built by hand, and a stand-in 3D figure
 // with the 3D side that serves it.
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,9 +14,13 @@
 namespace pagetest {
 
 // The page stream of the page, then its defaults (the root's values),
-// nextId and the pixels of its pictures (which the stream leaves to the
-// page file's members): what an undo must give back byte for byte.
+// nextId and the pixels of its pictures, then the scene members its 3D
+// shapes write beside the stream: what an undo must give back byte for
+// byte.
 std::string PageBytes(const page::SDoc& doc);
+// Equal bytes; otherwise where they first differ (the bytes themselves are
+// too many to show).
+::testing::AssertionResult SameBytes(const std::string& a, const std::string& b);
 
 // What is wrong with the list's structure (empty when nothing): ids unique,
 // every member inside the run of its container, group selection in line

@@ -103,7 +103,7 @@ TEST_F(FigurePageTest, ADamagedSceneMemberOpensWithTheDamagedDataMessageAndIsSav
   ASSERT_EQ(page::LoadSDoc(back, path, &notice), 0);
   EXPECT_EQ(notice, page::ErrorMessageOfCode(page::kResultDamagedData));
   ASSERT_EQ(back.GetObjectCount(), 2);
-  const auto& kept = pagetest::FigureOf(*back.GetObject(0));
+  const auto& kept = pagetest::Figure3DOf(*back.GetObject(0));
   EXPECT_TRUE(kept.IsKeptAsStored());
   EXPECT_FALSE(back.GetObject(0)->HasPosableFigure());
   Keep(DrawPage(back), "figure-damaged-stand-in");
@@ -140,7 +140,7 @@ TEST_F(FigurePageTest, ADuplicatedFigureIsACopyOfItsScene) {
   ASSERT_EQ(doc.Execute(std::make_unique<page::SComDuplicate>(&doc)), 0);
   ASSERT_EQ(doc.GetObjectCount(), 2);
   SObj& copy = *doc.GetObject(1);
-  EXPECT_NE(pagetest::FigureOf(copy).GetScene(), pagetest::FigureOf(original).GetScene());
+  EXPECT_NE(pagetest::Figure3DOf(copy).GetScene(), pagetest::Figure3DOf(original).GetScene());
   EXPECT_EQ(copy.placement.width, original.placement.width);
   // Moved beside it, the copy draws what the original draws.
   ASSERT_EQ(doc.Execute(std::make_unique<page::SComMoveObj>(&doc, 270.0, 0.0, false)), 0);

@@ -54,9 +54,9 @@ void Keep(const platform::Image& image, const std::string& name) {
   EXPECT_TRUE(platform::SaveImageFile(image, (folder / (name + ".png")).string(), "png"));
 }
 
-page::SFig3D& FigureOf(page::SObj& object) { return dynamic_cast<page::SFig3D&>(*object.fig); }
+page::SFig3D& Figure3DOf(page::SObj& object) { return dynamic_cast<page::SFig3D&>(*object.fig); }
 
-facade::KxLibV& ViewOf(page::SObj& object) { return FigureOf(object).GetScene()->GetView(); }
+facade::KxLibV& ViewOf(page::SObj& object) { return Figure3DOf(object).GetScene()->GetView(); }
 
 bool PoseABone(page::SObj& object, page::SPoint towards, double dx, double dy) {
   std::vector<platform::POINT> points;

@@ -39,7 +39,7 @@ platform::Image DrawPage(page::SDoc& doc);
 // Writes the picture for people to look at.
 void Keep(const platform::Image& image, const std::string& name);
 
-page::SFig3D& FigureOf(page::SObj& object);
+page::SFig3D& Figure3DOf(page::SObj& object);
 facade::KxLibV& ViewOf(page::SObj& object);
 
 // Turns a bone of the figure with the rotation tool: the bone whose middle
