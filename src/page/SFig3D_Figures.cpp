@@ -4,8 +4,10 @@
 #include <algorithm>
 
 #include "engine/scene/MDocObj.h"
+#include "facade/KxLibAnim.h"
 #include "facade/KxLibR.h"
 #include "facade/KxLibV.h"
+#include "page/FigureFacade.h"
 #include "page/PropVal.h"
 #include "page/ResultCodes.h"
 #include "page/SFig3D.h"
@@ -22,6 +24,12 @@ int Y(SPoint point) { return TruncateToInt(point.y); }
 // The rotation tool turns bones; the others drag them by inverse
 // kinematics.
 bool UsesInverseKinematics(int tool) { return tool != kToolPoseRotate; }
+
+// The animations of figures kept for undo: the facade's copies.
+class FigureAnimStates : public SAnimStates {
+ public:
+  facade::KxLibAnimArray animations;
+};
 
 }  // namespace
 
@@ -62,7 +70,7 @@ int SFig3D::HitTestPose(SPoint point, int tool, const Prop2DVal& V) {
 void SFig3D::SetEditPointsMode(bool on) {
   if (on || !scene_) return;
   FinishPoseDrag();
-  if (engine::MDocObj* scene = scene_->GetScene()) scene->SelectAll(false);
+  scene_->SelectNone();
 }
 
 // ---- animation frames --------------------------------------------------------------------
@@ -72,18 +80,44 @@ int SFig3D::GetAnimFrameCount() const {
   return std::max(scene_->GetScene()->GetFrameCount(true), 1);
 }
 
-void SFig3D::SetAnimFrame(int /*frame*/) {}
-
-// ---- files and colours on the figures -----------------------------------------------------
-
-int SFig3D::ApplyAnimationFile(const std::string& /*path*/, int /*figure*/,
-                               std::unique_ptr<SAnimStates>& /*saved*/) {
-  return kResultCannotApply;
+void SFig3D::SetAnimFrame(int frame) {
+  if (scene_) scene_->SetFrame(frame);
 }
 
-int SFig3D::RestoreAnimState(const SAnimStates& /*saved*/) { return kResultCannotApply; }
+// ---- pose and animation files --------------------------------------------------------------
 
-int SFig3D::SaveAnimState(int /*figure*/, std::unique_ptr<SAnimStates>& /*saved*/) { return kResultCannotApply; }
+int SFig3D::ApplyAnimationFile(const std::string& path, int figure, std::unique_ptr<SAnimStates>& saved) {
+  if (!scene_) return kResultCannotApply;
+  auto states = std::make_unique<FigureAnimStates>();
+  const int result = scene_->ApplyAnimFile(path, figure, states->animations, false);
+  if (result < 0) return result;
+  saved = std::move(states);
+  return result;
+}
+
+int SFig3D::RestoreAnimState(const SAnimStates& saved) {
+  const auto* states = dynamic_cast<const FigureAnimStates*>(&saved);
+  if (!scene_ || states == nullptr) return kResultCannotApply;
+  return scene_->RestoreAnims(states->animations);
+}
+
+int SFig3D::SaveAnimState(int figure, std::unique_ptr<SAnimStates>& saved) {
+  if (!scene_) return kResultCannotApply;
+  auto states = std::make_unique<FigureAnimStates>();
+  int result = 0;
+  if (figure >= 0) {
+    result = scene_->SaveAnims(figure, states->animations);
+  } else {
+    scene_->SetSelection(0, true, -1);
+    result = scene_->CollectSelectionAnims(states->animations);
+    scene_->SelectNone();
+  }
+  if (result < 0) return result;
+  saved = std::move(states);
+  return 0;
+}
+
+// ---- library files ---------------------------------------------------------------------
 
 int SFig3D::ApplyLibraryFile(const std::string& /*path*/, int /*figure*/, std::string& /*replaced*/) {
   return kResultCannotApply;
@@ -91,10 +125,18 @@ int SFig3D::ApplyLibraryFile(const std::string& /*path*/, int /*figure*/, std::s
 
 int SFig3D::RestoreLibraryFiles(const std::string& /*saved*/, int /*figure*/) { return kResultCannotApply; }
 
-int SFig3D::PickPartColor(SPoint /*point*/, int& /*objectIndex*/, int& /*face*/) { return kResultPatternPart; }
+// ---- part colours ------------------------------------------------------------------------
 
-int SFig3D::SetPartColor(int /*objectIndex*/, int /*face*/, platform::COLORREF /*colour*/, bool /*selected*/) {
-  return 0;
+int SFig3D::PickPartColor(SPoint point, int& objectIndex, int& face) {
+  if (!scene_ || !scene_->GetView().PickFace(X(point), Y(point), objectIndex, face)) return kResultPatternPart;
+  const int colour = scene_->GetElementColor(objectIndex, face);
+  return colour >= 0 ? colour : kResultPatternPart;
+}
+
+int SFig3D::SetPartColor(int objectIndex, int face, platform::COLORREF colour, bool /*selected*/) {
+  if (!scene_) return kResultNoMemory;
+  const int previous = scene_->SetElementColor(objectIndex, face, colour);
+  return previous >= 0 ? previous : kResultPatternPart;
 }
 
 }  // namespace page

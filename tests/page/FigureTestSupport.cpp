@@ -1,5 +1,7 @@
 #include "FigureTestSupport.h"
 
+#include <unistd.h>
+
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -19,6 +21,7 @@
 namespace pagetest {
 
 void FigurePageTest::SetUp() {
+  if (::access("/dev/shm", W_OK) == 0) memoryTemp_ = std::make_unique<testsupport::ScopedEnv>("TMPDIR", "/dev/shm");
   fatal_ = std::make_unique<FatalThrows>();
   ASSERT_EQ(page::StartFigureService(), 0);
 }
@@ -28,6 +31,7 @@ void FigurePageTest::TearDown() {
   page::StopFigureService();
   platform::GlContext::ReleaseCurrent();
   fatal_.reset();
+  memoryTemp_.reset();
 }
 
 page::SObj& AddStandardFigure(page::SDoc& doc, double x, double y) {

@@ -25,6 +25,10 @@ class FigurePageTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+  // Scenes are written many times over in these tests: temporary files go
+  // to a folder in memory where there is one, so the disk's flushes stay
+  // out of the tests' time.
+  std::unique_ptr<testsupport::ScopedEnv> memoryTemp_;
   testsupport::TempDir dir_;
 
  private:
