@@ -71,6 +71,8 @@ class SFig3D : public SFig {
   // Leaving pose editing commits the scene's pending edits and deselects
   // its objects.
   void SetEditPointsMode(bool on) override;
+  // The dialog that measures the scene's rendering speed.
+  bool HasEditDialog() const override { return scene_ != nullptr; }
   bool CanExportScene() const override { return scene_ != nullptr; }
   // Saves the scene in the 3D program's format; an empty path asks for one
   // (cancelling answers 0).

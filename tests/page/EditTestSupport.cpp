@@ -3,6 +3,7 @@
 #include "PageTestSupport.h"
 
 #include <algorithm>
+#include <utility>
 #include <filesystem>
 #include <unordered_map>
 #include <unordered_set>
@@ -231,6 +232,25 @@ SObj& AddFakeFigure(page::SDoc& doc, double x, double y) {
   page::PropSCVal P;
   P.x = x, P.y = y, P.width = 80, P.height = 120;
   return AddShape(doc, std::make_unique<FakeFigureShape>(), -1, P);
+}
+
+ScopedDropHooks::ScopedDropHooks()
+    : previousPath_(page::PnGlobal::Get().pendingLibPath),
+      previousMessage_(platform::SetMessageHook([this](const std::string& text, const std::string&, unsigned) {
+        messages.push_back(text);
+        return platform::kIdOk;
+      })),
+      previousLayout_(page::SetHumanLayoutHook([this] {
+        ++layoutQuestions;
+        return layoutAnswer;
+      })),
+      prefs_(std::exchange(page::PnGlobal::Get().prefs, std::make_unique<page::AppPrefs>())) {}
+
+ScopedDropHooks::~ScopedDropHooks() {
+  page::PnGlobal::Get().pendingLibPath = previousPath_;
+  platform::SetMessageHook(previousMessage_);
+  page::SetHumanLayoutHook(previousLayout_);
+  page::PnGlobal::Get().prefs = std::move(prefs_);
 }
 
 }  // namespace pagetest

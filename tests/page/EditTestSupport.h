@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "page/AppPrefs.h"
 #include "page/FigureFacade.h"
 #include "page/SDoc.h"
+#include "page/STrackLibDrop.h"
+#include "platform/Hooks.h"
 
 namespace pagetest {
 
@@ -105,5 +108,26 @@ class ScopedFigureFacade {
 
 // Adds an object holding a FakeFigureShape.
 page::SObj& AddFakeFigure(page::SDoc& doc, double x, double y);
+
+// What a library drop asks of the program, for one scope: the messages it
+// shows (recorded, answered OK), the question before a person is placed on
+// its own (counted, answered `layoutAnswer`), preferences of its own and
+// the pending library path put back at the end.
+class ScopedDropHooks {
+ public:
+  ScopedDropHooks();
+  ~ScopedDropHooks();
+  ScopedDropHooks(const ScopedDropHooks&) = delete;
+  ScopedDropHooks& operator=(const ScopedDropHooks&) = delete;
+  std::vector<std::string> messages;
+  int layoutQuestions = 0;
+  bool layoutAnswer = true;
+
+ private:
+  std::string previousPath_;
+  platform::MessageHook previousMessage_;
+  page::HumanLayoutHook previousLayout_;
+  std::unique_ptr<page::AppPrefs> prefs_;
+};
 
 }  // namespace pagetest

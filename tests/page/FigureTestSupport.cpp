@@ -23,15 +23,21 @@ namespace pagetest {
 void FigurePageTest::SetUp() {
   if (::access("/dev/shm", W_OK) == 0) memoryTemp_ = std::make_unique<testsupport::ScopedEnv>("TMPDIR", "/dev/shm");
   fatal_ = std::make_unique<FatalThrows>();
-  ASSERT_EQ(page::StartFigureService(), 0);
+  StartFigures();
 }
 
 void FigurePageTest::TearDown() {
+  StopFigures();
+  fatal_.reset();
+  memoryTemp_.reset();
+}
+
+void StartFigures() { ASSERT_EQ(page::StartFigureService(), 0); }
+
+void StopFigures() {
   page::PnGlobal::Get().ClearCopyBuffer();
   page::StopFigureService();
   platform::GlContext::ReleaseCurrent();
-  fatal_.reset();
-  memoryTemp_.reset();
 }
 
 page::SObj& AddStandardFigure(page::SDoc& doc, double x, double y) {

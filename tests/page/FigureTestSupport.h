@@ -35,6 +35,12 @@ class FigurePageTest : public ::testing::Test {
   std::unique_ptr<FatalThrows> fatal_;
 };
 
+// The program's 3D side, started as the program starts it and stopped
+// (the copy buffer first) once every page and undo stack holding 3D shapes
+// is gone: per test, or per suite where the fixture holds the pages.
+void StartFigures();
+void StopFigures();
+
 // A new object of the standard figure centred at (x, y), added to the page
 // and answered.
 page::SObj& AddStandardFigure(page::SDoc& doc, double x, double y);
