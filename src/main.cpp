@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     hooks.initEngine = page::StartFigureService;
     hooks.exitEngine = page::StopFigureService;
     hooks.setRendererMode = page::SetFigureRendererMode;
+    hooks.startNewsCheck = [&pennet] { pennet.CheckNews(false); };
     if (pennet.InitInstance(QApplication::arguments().mid(1), exitCode)) {
       exitCode = QApplication::exec();
       pennet.ExitInstance();
