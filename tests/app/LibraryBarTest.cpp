@@ -60,7 +60,7 @@ class LibraryBar : public ::testing::Test {
 };
 
 TEST_F(LibraryBar, ShowsTheSampleLibraryWithThumbnails) {
-  EXPECT_EQ(Texts(*bar->Tree(0)), (QStringList{"イラスト", "コマ割り", "吹き出し"}));
+  EXPECT_EQ(Texts(*bar->Tree(0)), (QStringList{"イラスト", "コマ割り", "吹き出し", "小物", "情景"}));
   app::CLibList* list = ShowBalloons();
   ASSERT_EQ(list->count(), 4);
   EXPECT_EQ(list->item(0)->text(), QStringLiteral("丸い吹き出し"));
