@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
   {
     platform::Settings settings;
     app::CPennetApp pennet(settings);
+    pennet.Hooks().startNewsCheck = [&pennet] { pennet.CheckNews(false); };
     if (pennet.InitInstance(QApplication::arguments().mid(1), exitCode)) {
       exitCode = QApplication::exec();
       pennet.ExitInstance();

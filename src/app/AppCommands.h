@@ -121,6 +121,9 @@ enum CommandId : int {
   ID_BASIC_MANUAL = 33051,
   ID_APPLIED_MANUAL = 33052,
   ID_CHECK_NEWS = 33093,
+  ID_WEB_QUESTIONS = 33067,      // the publisher's web pages
+  ID_WEB_ASK_EVERYONE = 33071,
+  ID_WEB_REQUEST_BOARD = 33095,
 };
 
 }  // namespace app

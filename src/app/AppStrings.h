@@ -23,6 +23,12 @@ enum AppStringId : int {
   kStrLaunchQuestionEndModified = 386,  // after the launcher's name, page modified
   kStrLaunchQuestionStart = 387,        // before the launcher's name
   kStrNeedPdfReader = 391,
+  kStrNewestVersion = 417,     // "最新版を利用中です。"
+  kStrNotNewestVersion = 418,  // "最新版ではありません。"
+  kStrNewsNoConnection = 419,
+  kStrRequestBoard = 493,      // the menu texts of the web pages
+  kStrQuestions = 495,
+  kStrAskEveryone = 4386,
   kStrAlreadyRunning = 4394,
   // Texts of newer features.
   kStrEnterNumberRange = 20041,  // "%s" the least, "%s" the largest value

@@ -40,6 +40,9 @@ CPennetApp::CPennetApp(platform::Settings& settings, QObject* parent) : QObject(
 }
 
 CPennetApp::~CPennetApp() {
+  // A news check still reading ends at once.
+  newsInfo_.stopFlag.store(1);
+  JoinNewsThread();
   CloseAllDocuments();
   mainFrame_.reset();
   WriteSettings();

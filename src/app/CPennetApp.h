@@ -7,14 +7,17 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/CRecentFileList.h"
 #include "app/InstallRecord.h"
+#include "imaging/http/CRWebVerGet.h"
 
 class QTranslator;
 
@@ -114,6 +117,32 @@ class CPennetApp : public QObject {
   const std::vector<CPennetDoc*>& GetDocuments() const { return docs_; }
   CPennetDoc* GetActiveDocument() const;
   CRecentFileList& GetRecentFiles() { return recentFiles_; }
+  // ---- the news check and web pages: CPennetApp_News.cpp ------------------------
+  // Checks the publisher's news: automatically (at most once a day, on a
+  // worker) or because the user asked (at once, with "cannot connect" when
+  // the text could not be read). Nothing without web use.
+  void CheckNews(bool manual);
+  // The check itself: 0 when it read (or tried to read) the news text,
+  // kNewsCheckSkipped when a check is running or an unseen result waits.
+  static constexpr int kNewsCheckSkipped = 1;
+  int NewsThreadProc();
+  // This program's major, minor and build numbers into the record.
+  static void ReadOwnVersion(imaging::NewsInfo& info);
+  // Shows the version dialog when a check found something to show.
+  void OnIdle();
+  void ShowVersionDialog();
+  // Opens address + suffix in the desktop's browser.
+  static void OpenWebPage(const std::string& address, const std::string& suffix);
+  // The address of a web-page command (ID_WEB_...); empty for others.
+  std::string WebPageAddress(int command) const;
+  imaging::NewsInfo& GetNewsInfo() { return newsInfo_; }
+  imaging::WebConfig& GetWebConfig() { return webConfig_; }
+  // Today's day number as the news check counts days; tests set the clock.
+  std::int64_t TodayDayNumber() const;
+  void SetDayClock(std::function<std::int64_t()> clock) { dayClock_ = std::move(clock); }
+  // Where web pages open; the desktop's browser when none is set.
+  static void SetWebPageOpener(std::function<void(const std::string& url)> opener);
+
   // The filter of the page file dialogs.
   static std::string PageFileFilter();
   // The message of a file that does not exist or cannot be opened, naming it.
@@ -146,6 +175,9 @@ class CPennetApp : public QObject {
   void AddToRecentFileList(const std::string& path);
   void ReadSettings();
   void WriteSettings();
+  // Waits for a news check running on its worker.
+  void JoinNewsThread();
+  void QueueIdle();
 
   platform::Settings& settings_;
   StartupHooks hooks_;
@@ -161,6 +193,11 @@ class CPennetApp : public QObject {
   int untitledCount_ = 0;
   bool engineStarted_ = false;
   bool prefsLoaded_ = false;
+  imaging::WebConfig webConfig_;
+  imaging::NewsInfo newsInfo_;
+  std::atomic<std::uint8_t> newsThreadRunning_{0};
+  std::thread newsThread_;
+  std::function<std::int64_t()> dayClock_;
 };
 
 }  // namespace app

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QStatusBar>
 #include <span>
+#include <utility>
 
 #include "app/AppCommands.h"
 #include "app/AppStrings.h"
@@ -174,6 +175,16 @@ void CSMainFrame::CreateHelpCommands() {
           &CSMainFrame::onBasicManual);
   connect(AddCommand(ID_APPLIED_MANUAL, QStringLiteral("応用マニュアル(&E)..."), menu), &QAction::triggered, this,
           &CSMainFrame::onAppliedManual);
+  menu->addSeparator();
+  for (const auto& [id, text] : {std::pair{ID_WEB_QUESTIONS, kStrQuestions}, std::pair{ID_WEB_ASK_EVERYONE, kStrAskEveryone},
+                                 std::pair{ID_WEB_REQUEST_BOARD, kStrRequestBoard}}) {
+    connect(AddCommand(id, QString::fromStdString(LoadAppString(text)), menu), &QAction::triggered, this,
+            [this, page = id] { CPennetApp::OpenWebPage(app_.WebPageAddress(page), std::string()); });
+  }
+  menu->addSeparator();
+  connect(AddCommand(ID_CHECK_NEWS, QStringLiteral("最新情報(&N)..."), menu), &QAction::triggered, this,
+          [this] { app_.CheckNews(true); });
+  connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
 }
 
 // The basic manual is the PDF, the applied one the same text as a web page.
@@ -218,6 +229,11 @@ void CSMainFrame::UpdateCommandUI() {
                                                      LoadAppString(kStrCloseToLauncherEnd))
                                   .section(QLatin1Char('\t'), 0, 0)
                             : QStringLiteral("閉じる(&C)"));
+  }
+  // The web's own commands need web use.
+  const bool webUse = page::PnGlobal::Get().webUse != 0;
+  for (const int id : {ID_CHECK_NEWS, ID_WEB_REQUEST_BOARD}) {
+    if (QAction* action = CommandAction(id)) action->setEnabled(webUse);
   }
   UpdatePageCommands(view);
 }

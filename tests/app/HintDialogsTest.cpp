@@ -23,29 +23,8 @@
 
 namespace {
 
-// Once the next modal dialog runs, hands it to `act` (which should end it).
-void WhenModal(std::function<void(QWidget*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      timer->stop();
-      timer->deleteLater();
-      act(modal);
-    }
-  });
-  timer->start();
-}
-
-// Puts the preferences record back as it was.
-class SavedPrefs {
- public:
-  SavedPrefs() : saved_(*page::PnGlobal::Get().prefs) {}
-  ~SavedPrefs() { *page::PnGlobal::Get().prefs = saved_; }
-
- private:
-  page::AppPrefs saved_;
-};
+using shelltest::SavedPrefs;
+using shelltest::WhenModal;
 
 TEST(HintDialogs, ShowTheirPictureCaptionAndButtons) {
   struct Case {

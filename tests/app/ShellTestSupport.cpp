@@ -2,13 +2,31 @@
 
 #include <QApplication>
 #include <QThread>
+#include <QTimer>
 
 #include "app/CSMainFrame.h"
 #include "page/PageFile.h"
+#include "page/PnGlobal.h"
 #include "page/SDoc.h"
 #include "page/SFigRect.h"
 
 namespace shelltest {
+
+void WhenModal(std::function<void(QWidget*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      timer->stop();
+      timer->deleteLater();
+      act(modal);
+    }
+  });
+  timer->start();
+}
+
+SavedPrefs::SavedPrefs() : saved_(*page::PnGlobal::Get().prefs) {}
+SavedPrefs::~SavedPrefs() { *page::PnGlobal::Get().prefs = saved_; }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   QElapsedTimer timer;

@@ -15,6 +15,7 @@
 
 #include "app/CPennetApp.h"
 #include "app/CPennetView.h"
+#include "page/AppPrefs.h"
 #include "platform/FileDialog.h"
 #include "platform/Hooks.h"
 #include "platform/Settings.h"
@@ -25,6 +26,19 @@ namespace shelltest {
 // Runs the event loop until `done` answers true or `timeoutMs` passed;
 // answers `done` then.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+
+// Once the next modal dialog runs, hands it to `act` (which should end it).
+void WhenModal(std::function<void(QWidget*)> act);
+
+// Puts the preferences record back as it was.
+class SavedPrefs {
+ public:
+  SavedPrefs();
+  ~SavedPrefs();
+
+ private:
+  page::AppPrefs saved_;
+};
 
 // Writes a page file holding `rectangles` rectangles; answers its path.
 std::string MakePageFile(const std::string& path, int rectangles);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <future>
 #include <limits>
 #include <vector>
@@ -106,6 +107,25 @@ TEST(NewsEvaluate, NewsComesFromForceNewerVersionOrNewerItem) {
     // A result answers the forced check; without one it stays asked.
     EXPECT_EQ(info.forceFlag.load(), c.forced && !c.expectNews ? 1 : 0);
   }
+}
+
+// News dates count as calendar days: an item of early January is newer
+// than one of late December.
+TEST(NewsEvaluate, DayNumbersCountCalendarDays) {
+  const std::vector<std::pair<std::array<std::int32_t, 3>, std::int64_t>> days = {
+      {{1970, 1, 1}, 0},      {{2000, 3, 1}, 11017},  {{2024, 2, 1}, 19754},
+      {{2024, 2, 29}, 19782}, {{2024, 12, 31}, 20088}, {{2025, 1, 1}, 20089},
+  };
+  for (const auto& [date, number] : days)
+    EXPECT_EQ(NewsDayNumber(date[0], date[1], date[2]), number) << date[0] << "-" << date[1] << "-" << date[2];
+  EXPECT_LT(NewsDayNumber(2024, 12, 31), NewsDayNumber(2025, 1, 7));
+
+  NewsInfo info;
+  info.runningMajor = info.publishedMajor = 2;
+  info.newsYear = 2025, info.newsMonth = 1, info.newsDay = 3;
+  CRWebVerGet check(&info, FastConfig(), static_cast<std::int32_t>(NewsDayNumber(2024, 12, 31)));
+  check.Evaluate();
+  EXPECT_EQ(info.newFlag.load(), 1);
 }
 
 TEST(NewsText, NumbersAreReadLikeTheCLibraryReadsThem) {

@@ -4,6 +4,18 @@
 
 namespace imaging {
 
+// The civil-calendar day count of the proleptic Gregorian calendar, in
+// 64 bits for any year a text can hold.
+std::int64_t NewsDayNumber(std::int32_t year, std::int32_t month, std::int32_t day) {
+  const std::int64_t m = month < 1 ? 1 : month > 12 ? 12 : month;
+  const std::int64_t y = std::int64_t{year} - (m <= 2 ? 1 : 0);
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const std::int64_t yearOfEra = y - era * 400;
+  const std::int64_t dayOfYear = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5;  // from 1 March
+  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468 + (std::int64_t{day} - 1);
+}
+
 std::int32_t LeadingNumber(const std::string& text) {
   std::size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;

@@ -41,14 +41,15 @@ struct NewsInfo {
   std::string newsText;
 };
 
-// Keys the check compares. Not calendar counts, only increasing keys; in
-// 64 bits so that no number read from the text can overflow them.
+// Keys the check compares, in 64 bits so that no number read from the text
+// can overflow them.
 inline std::int64_t VersionKey(std::int32_t major, std::int32_t minor, std::int32_t build) {
   return std::int64_t{major} * 10000 + std::int64_t{minor} * 100 + build;
 }
-inline std::int64_t NewsDayNumber(std::int32_t year, std::int32_t month, std::int32_t day) {
-  return std::int64_t{year} * 365 + std::int64_t{month} * 31 + day;
-}
+// A true count of days (days since 1 January 1970), so that an item of early
+// January comes after one of late December. A month outside 1..12 is held to
+// it and a day runs on into the next month, as the calendar would count it.
+std::int64_t NewsDayNumber(std::int32_t year, std::int32_t month, std::int32_t day);
 
 // The leading decimal number of a line as the C library's atoi reads it
 // (blanks, a sign, digits), held to the int32 range; 0 without digits.

@@ -12,6 +12,10 @@ namespace imaging {
 struct WebConfig {
   // The news and version text.
   std::string newsUrl = "http://www.pennet.example/pennet2/pennet2.txt";
+  // The publisher's web pages (questions, a board for requests): this page
+  // with "?id=" the page and "&app=" the product code.
+  std::string sitePageUrl = "http://www.pennet.example/site/gd/index.php";
+  std::string productCode = "pennet2";
   // The download server's host name as its error page names it, in the
   // marker "error (host)".
   std::string downloadHost = "www.pennet.example";
