@@ -200,7 +200,7 @@ int KxLibV::EndDragAt(std::uint32_t point) {
   view_->SetOverlayMode(0);
   view_->SetAxisViewMarker(savedAxisMarker_);
   // The pose moved: the scene's projection for picks is out of date.
-  if (engine::MDocObj* scene = Scene()) scene->SetProjectedView(nullptr);
+  if (engine::MDocObj* scene = Scene()) scene->SetLinkedRecord(nullptr);
   SetImageValid(false, true);
   return kFacadeOk;
 }

@@ -5,6 +5,7 @@
 // and tracks the way a timeline does.
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "engine/SceneTestSupport.h"
 #include "engine/core/QFile.h"
@@ -230,6 +231,75 @@ TEST_F(SceneAnimationTest, MovingATrackRenumbersTheOthers) {
   EXPECT_EQ(tracks[2]->trackNumber, 3);
   EXPECT_EQ(tracks[3]->trackNumber, 2);
   EXPECT_EQ(tracks[1]->trackNumber, 1);
+}
+
+TEST_F(SceneAnimationTest, TracksMovedWithTheirAnimationKeepItsRunWhole) {
+  // Five one-track animations; the tracks of animations 1 and 3 then belong
+  // to animation 0 as well, so that tracks 0, 1 and 3 form one animation
+  // (A) and 2 and 4 stand alone (B, C). Answers the order of the tracks as
+  // their first numbers.
+  auto make = [this](int n, std::initializer_list<std::pair<int, int>> joins) {
+    auto scene = Animated(n);
+    for (auto [from, to] : joins) {
+      int a = -1;
+      MAnimKeys* track = scene->GetTrack(from, &a);
+      MAnim* owner = scene->CurrentAnimations().At(a);
+      owner->tracks.count = 0;
+      EXPECT_TRUE(scene->CurrentAnimations().At(to)->tracks.Add(track));
+    }
+    return scene;
+  };
+  auto order = [](MDocObj&, MAnimKeys* const* tracks, int n) {
+    std::vector<int> out(n);
+    for (int i = 0; i < n; ++i) out[tracks[i]->trackNumber] = i;
+    return out;
+  };
+  {
+    // A = {0, 1}, B = {2, 3}, C = {4}: dropping C after track 2 lands
+    // before B's run; dropping it after 1 (between A and B) stays.
+    auto scene = make(5, {{1, 0}, {3, 2}});
+    int p = 2;
+    scene->AdjustTrackDropPosition(4, p);
+    EXPECT_EQ(p, 1);
+    p = 1;
+    scene->AdjustTrackDropPosition(4, p);
+    EXPECT_EQ(p, 1);
+    p = 0;
+    scene->AdjustTrackDropPosition(4, p);
+    EXPECT_EQ(p, -1) << "a run starting at 0 puts the drop before everything";
+    p = 0;
+    scene->AdjustTrackDropPosition(1, p);
+    EXPECT_EQ(p, 0) << "inside its own run";
+    p = 4;
+    scene->AdjustTrackDropPosition(0, p);
+    EXPECT_EQ(p, 4) << "past the last track";
+  }
+  {
+    // A = {0, 2}, B = {1}, C = {3}: moving track 0 after track 3 brings
+    // track 2 after it.
+    auto scene = make(4, {{2, 0}});
+    MAnimKeys* tracks[4];
+    for (int i = 0; i < 4; ++i) tracks[i] = scene->GetTrack(i, nullptr);
+    scene->MoveTrackWithGroup(0, 3);
+    EXPECT_EQ(order(*scene, tracks, 4), (std::vector<int>{1, 3, 0, 2}));
+  }
+  {
+    // A = {1, 3}, B = {0}, C = {2}: moving track 3 first brings track 1
+    // after it.
+    auto scene = make(4, {{3, 1}});
+    MAnimKeys* tracks[4];
+    for (int i = 0; i < 4; ++i) tracks[i] = scene->GetTrack(i, nullptr);
+    scene->MoveTrackWithGroup(3, -1);
+    EXPECT_EQ(order(*scene, tracks, 4), (std::vector<int>{3, 1, 0, 2}));
+  }
+  {
+    // A track landing beside its own animation's track moves alone.
+    auto scene = make(4, {{2, 0}});
+    MAnimKeys* tracks[4];
+    for (int i = 0; i < 4; ++i) tracks[i] = scene->GetTrack(i, nullptr);
+    scene->MoveTrackWithGroup(0, 1);
+    EXPECT_EQ(order(*scene, tracks, 4), (std::vector<int>{1, 0, 2, 3}));
+  }
 }
 
 TEST_F(SceneAnimationTest, StretchingAnObjectKeepsTheFaceOnTheDirectionsSide) {

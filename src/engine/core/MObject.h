@@ -167,6 +167,10 @@ class MObject : public EngHeapObject {
   // ---- picking: MObject_Pick.cpp ------------------------------------------
   virtual void SetProjectedView(QView* view);
   virtual QView* GetProjectedView();
+  // The linked record is the view the scene was last projected for; none
+  // makes the next pick project again.
+  void SetLinkedRecord(QView* view) { SetProjectedView(view); }
+  QView* GetLinkedRecord() { return GetProjectedView(); }
   // Mode 0: nothing (meshes project their vertices); other modes: the box
   // handles through the matrix and then the world-to-screen `projection`.
   virtual void ProjectToScreen(const MatrixRecord& projection, int mode);

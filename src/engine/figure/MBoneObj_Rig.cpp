@@ -248,8 +248,9 @@ void MBoneObj::CaptureRestState(MDocObj*, bool withRadii) {
     b.restEnd = line->end1->position;
     MUtilIdentity(b.deformMatrix);
     MUtilIdentity(b.posedMatrix);
-    MUtilIdentity(b.undoPosedMatrix);
-    b.twist = b.undoTwist = 0;
+    // The undo copies stay as the step's checkpoint took them, so that a
+    // capture undone gives back the pose it replaced.
+    b.twist = 0;
     if (withRadii) b.radius = 0.3 * MUtilDistance(b.restStart, b.restEnd);
   }
   ENG_FATAL_IF(i != bones->count);

@@ -562,6 +562,8 @@ class MMeshObj : public MObject {
   void ToggleSelectLists(PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
   // Flips every vertex and line; ends of selected lines stay selected.
   void InvertSelection();
+  // The selection becomes the lines between faces of different materials.
+  void SelectShaderBorders();
   // Hidden diagonals follow the four outer edges of their quads.
   void SyncDiagonalSelection();
   // Ends of selected lines become selected.
@@ -677,6 +679,15 @@ class MMeshObj : public MObject {
   MMeshObj* MovePartToNewMesh(MVertex* v);
   void SplitIntoParts(PtrArray& meshList);
   bool IsFaceSetInverted(const PtrArray& faceList, const PointRecord& viewpoint) const;
+
+  // ---- roots of line nets: modeling/MMeshObj_PartRoots.cpp ------------------
+  // The root of a connected part carries vertex flag 0x100 (a figure's
+  // skeleton is walked away from it). SetPartRoot marks the vertex and
+  // clears the mark on the rest of its part; EnsurePartRoots gives every
+  // part without a root its most central vertex (the first whose
+  // breadth-first walk is shallowest). Both save what they change.
+  void SetPartRoot(MVertex* v);
+  void EnsurePartRoots();
 
   // ---- part copy, mirroring, attaching: modeling/MMeshObj_Mirror.cpp -------
   // Element statistics: on the mirror plane, vertices, visible lines, faces,
@@ -1340,6 +1351,8 @@ class MMeshObj : public MObject {
   // or 0.
   void ClearMirrorPartners(int flag);
   void RemapLinksToCopies();
+  // The line operation of that value on the selected lines.
+  void ApplyToSelectedLines(int value);
   // ==== end of the modelling operations still to come ===========================
 
   // ---- members ------------------------------------------------------------

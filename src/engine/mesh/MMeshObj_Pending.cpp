@@ -14,5 +14,6 @@ void NotAvailable() { EngRecordFailure(kEngReasonNotAvailable); }
 
 void MMeshObj::ClearMirrorPartners(int) { NotAvailable(); }
 void MMeshObj::RemapLinksToCopies() { NotAvailable(); }
+void MMeshObj::ApplyToSelectedLines(int) { NotAvailable(); }
 
 }  // namespace engine

@@ -109,6 +109,17 @@ void MMeshObj::InvertSelection() {
   InvalidateSelectionCache();
 }
 
+void MMeshObj::SelectShaderBorders() {
+  ClearSelection();
+  PtrArray borders;
+  for (MLine* line : lines) {
+    MFace* a = line->forwardFace;
+    MFace* b = line->backwardFace;
+    if (a != nullptr && b != nullptr && a->shader != b->shader && !Append(borders, line)) return;
+  }
+  SelectLists(nullptr, &borders, nullptr);
+}
+
 void MMeshObj::SyncDiagonalSelection() {
   for (MLine* line : lines) {
     if (!(line->flags & kLineHiddenDiagonal) || line->forwardFace == nullptr || line->backwardFace == nullptr) continue;

@@ -191,6 +191,14 @@ void AnimList::ForgetObject(MObject* object) {
     }
 }
 
+void AnimList::ReplaceObject(MObject* old, MObject* fresh) {
+  for (int i = 0; i < animations.count; ++i) {
+    PtrArray& objects = At(i)->objects;
+    for (int k = 0; k < objects.count; ++k)
+      if (objects[k] == old) objects[k] = fresh;
+  }
+}
+
 void AnimList::Swap(AnimList& other) {
   std::swap(cameraState, other.cameraState);
   std::swap(frameCount, other.frameCount);

@@ -78,6 +78,8 @@ struct AnimList {
   void CopyTo(AnimList& target) const;
   // Takes the object out of every animation's objects.
   void ForgetObject(MObject* object);
+  // Every animation of `old` names `fresh` instead.
+  void ReplaceObject(MObject* old, MObject* fresh);
   void Swap(AnimList& other);
 
   MAnim* At(int i) const { return static_cast<MAnim*>(animations[i]); }

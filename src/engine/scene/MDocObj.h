@@ -50,6 +50,7 @@
 
 namespace engine {
 
+class MBoneObj;
 class QFile;
 
 // Failure reasons of the scene.
@@ -146,6 +147,11 @@ bool ConstrainSymmetricMatrix(MatrixRecord& m, int kind);
 class MDocObj : public MGroupObj, public MShadowScene {
  public:
   static constexpr int kLayerNameResource = 33712;
+  // After figures were dissolved: whether their objects keep their own
+  // layers (else all go to the figure's), and the notice when they had to
+  // go to the figure's layer all the same.
+  static constexpr int kKeepLayersQuestion = 20210;
+  static constexpr int kLayersRestoredNotice = 20211;
 
   MDocObj();
   ~MDocObj() override;
@@ -307,8 +313,6 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // ---- poses: MDocObj_Pose.cpp ---------------------------------------------------------
   static constexpr int kPoseFitSome = -5005;  // some targets did not fit the pose
   static constexpr int kPoseFitNone = -5004;  // none did, or there was none
-  // The selected objects holding a figure (with `boundOnly`, a skin-bound one).
-  void GetSelectedFigures(bool boundOnly, PtrArray& out);
   // Poses the group, or the bound selected figures, whose skeleton fits;
   // with keepFloor 1 each keeps its lowest point. 0, or kPoseFitSome/None.
   int ApplyPoseToFigures(MPose& pose, MObject* group, int keepFloor);
@@ -319,6 +323,92 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // The one bound selected figure's pose to the clipboard (emptied first).
   void CopyPose();
   int PastePose();
+  // Keeps each figure's pose (its length ratios stored with it) in `poses`
+  // and puts the figure at rest; RestoreFigurePoses poses them again (the
+  // lists pair up; unequal lengths are fatal) and commits the step.
+  void SaveFigurePoses(PtrArray& poses, const PtrArray& figures);
+  void RestoreFigurePoses(const PtrArray& poses, const PtrArray& figures);
+  bool AreFiguresAtRest(const PtrArray& figures);
+  void CaptureRestStatesOf(const PtrArray& figures);
+  // The figure selected first takes over the body of the figure selected
+  // second; reason 25 unless exactly two objects holding matching bound
+  // figures are selected. Undo brings both back as they were.
+  void TransferPoseToSelection();
+  // Runs a mesh command on the selected vertices of figures' bound meshes
+  // with the figures at rest, then rebinds and poses them again: 0 delete
+  // the selected parts, 1 subdivide, 2 join the nearest border vertices,
+  // 3 merge two meshes. Commits the step.
+  void EditFiguresInRestPose(int command);
+
+  // ---- figures: MDocObj_Figure.cpp -------------------------------------------------
+  // A figure group is a group holding a figure (MBoneObj). Commands act on
+  // the selected figure groups, or with nothing selected on the scene's
+  // only one.
+  // Mode 3: some mesh of the scene is a figure; 0, 1, 2: some mesh of the
+  // selected objects is a figure, a bound one, an unbound one.
+  bool HasFigure(int mode);
+  // Among the meshes holding selected vertices: modes 0 and 2 some figure
+  // (mode 0 also a mesh inside a figure group), others some unbound figure.
+  bool HasFigureInElementSelection(int mode);
+  // The first figure among the scene's meshes (0), the selected objects'
+  // (1) or the meshes holding selected vertices (other values).
+  MBoneObj* GetSelectedFigure(int source);
+  // The selected figure groups on visible, editable layers (kind 1 bound,
+  // 2 unbound, else all) into `list` (emptied first) when given; with none
+  // selected the scene's figure groups, but only one of them unless the
+  // kind is 3. Answers how many.
+  int GetSelectedFigures(int kind, PtrArray* list);
+  // The figure of the one selected object when it is a figure group.
+  MBoneObj* GetSelectedFigureBone();
+  bool SelectionHasBoundFigure(bool verticesOnly);
+  bool HasSingleVertexSelections();
+  bool SelectedFiguresHaveMorphs();
+  // Whether some bound selected figure has (want) or lacks stored bone
+  // length ratios.
+  bool HasBoneLengthRatios(bool want);
+  // The distance between the selected figure's two measuring points (its
+  // top end and the joint below it) in the scene and the lower of them; -1
+  // without one figure group selected.
+  int GetFigureHeight(double& height, PointRecord& point);
+  // The union of the scene boxes of the listed meshes that have vertices.
+  void GetMeshListBounds(const PtrArray& meshes, BoundsRecord& out);
+  // What a figure is built from: the one skeleton (a mesh of lines only, or
+  // a group of such meshes) among two or more selected objects, none of
+  // them a figure group or on a mirror layer; null otherwise.
+  MObject* FindRigBase();
+  // The selection grouped around the skeleton, which becomes the group's
+  // figure, rigged (arrays, rest state with radii, skin weights). Reason 24
+  // for a skeleton with morphs. Undo gives the objects back.
+  MGroupObj* BuildFigureRig(int rigMode);
+  // Binds the meshes of the selected figure group to its figure, starting
+  // from its top bone; 0, or -1 without one figure group or a usable bone.
+  int BindToFigure();
+  void BindUnboundFigures();
+  void UnbindFigures();
+  void CaptureFigureRestStates();
+  void RestoreFigureInfluenceRadii();
+  void ResetFigureBones();
+  bool ExcludeBonesOfSingleLines();
+  void ExcludeSelectedBones();
+  void IncludeSelectedBones();
+  void SetPartRoots();
+  void UnpinSelected();
+  int PinSelectedVertex();
+  int PinSelection();
+  int StoreBoneLengthRatios();
+  int ClearBoneLengthRatios();
+  // Selects only the bound figures (select true), or everything else.
+  void SelectAllFigures(bool select);
+  // Turns the selected figure groups back into plain meshes: each figure's
+  // skeleton becomes a mesh of its own and the group is dissolved. Asks
+  // whether the objects go back to their old layers when those differ.
+  void DissolveFigures();
+  void MergeSelectedMeshes();
+  void ApplyLineOperation(int value);
+  void SelectMaterialBorders();
+  void MarkSelectedVertices(bool set);
+  void SelectMarkedVertices();
+  void ResetClipboardLineAttributes();
 
   // ---- face colours: MDocObj_FaceColour.cpp -----------------------------------------
   // Position among all meshes of the scene; -1 when absent.
@@ -357,6 +447,12 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // Gives the track the place after track `position` (-1: first); answers
   // its new number.
   int MoveTrack(int number, int position);
+  // A drop position inside another animation's run of tracks moves to just
+  // before that run, so that runs stay whole.
+  void AdjustTrackDropPosition(int number, int& position);
+  // Moves the track to the (adjusted) position and, when it stands apart
+  // from its animation's other tracks, brings those right after it.
+  void MoveTrackWithGroup(int number, int position);
   // Scales the object by the factor along the own axis nearest the
   // direction, keeping the box face on the direction's side in place.
   void StretchObject(MObject* object, double factor, const PointRecord& direction);
@@ -413,8 +509,9 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // The selection statistics; `point` (optional) gets the number of selected
   // children, how many are groups holding a figure, and the quads total.
   virtual void GetSelectionInfo(SelectionInfo& info, PointRecord* point);
-  // Meshes under `root` with each one's matrix relative to `root`.
-  void CollectMeshesWithMatrices(MObject* root, PtrArray& meshes, MatrixArray& matrices);
+  // Meshes under `root` with each one's matrix relative to `root` and its
+  // inverse.
+  void CollectMeshesWithMatrices(MObject* root, PtrArray& meshes, MatrixArray& matrices, MatrixArray& inverses);
 
   // ---- grid, bounds, queries: MDocObj_Grid.cpp ---------------------------------
   virtual void ClearOtherSelections(MMeshObj* except);
@@ -558,7 +655,9 @@ class MDocObj : public MGroupObj, public MShadowScene {
   virtual bool LayerIndicesDiffer(const PtrArray& objects, const PtrArray& layerIndices);
   virtual bool RestoreLayerIndices(const PtrArray& objects, const PtrArray& layerIndices, const PtrArray& mirrors,
                                    bool onlyIfChanged);
-  // Whether the selection holds objects of mirror and of plain layers.
+  // Whether some selected object or element-selected mesh lies on a mirror
+  // layer; SelectionMixesMirrorLayers: objects of mirror and of plain layers.
+  bool SelectionTouchesMirrorLayer();
   bool SelectionMixesMirrorLayers();
   // Clones of the objects added to the scene (the undo copies of a join);
   // on failure none stays and out of memory is recorded.
@@ -566,6 +665,41 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // After a failed join: the listed top-level objects still in the scene
   // are taken out and deleted, so that their copies stand in their place.
   void RemoveOriginalsKeepingCopies(const PtrArray& originals);
+  // Copies of the objects wait on the removed list, so that an undo brings
+  // them back in place of the originals, which the caller then changes (and
+  // marks new, so that the undo takes them out). False, with nothing left
+  // over, when memory runs out.
+  bool StandInUndoCopies(const PtrArray& originals, PtrArray& copies);
+  // Undo copies made and not wanted after all: off the removed list or out
+  // of the scene, deleted.
+  void DropUndoCopies(PtrArray& copies);
+  // The undo copies stand in for the originals when the step is undone: the
+  // animation list an undo brings back names the copies (kept first when
+  // the step has none kept yet).
+  void RetargetSavedAnimation(const PtrArray& originals, const PtrArray& copies);
+
+  // ---- selected parts: MDocObj_Clipboard.cpp -------------------------------------
+  // The selected elements of every mesh holding some: 0 deleted, 1 copied
+  // to the clipboard as new meshes (on their objects' layers, with their
+  // meshes' scene matrices), 2 both.
+  void TransferSelectedParts(int how);
+  void CutSelectedParts() { TransferSelectedParts(2); }
+  void CopySelectedParts() { TransferSelectedParts(1); }
+  void DeleteSelectedParts() { TransferSelectedParts(0); }
+
+  // ---- mesh commands over the selection: MDocObj_MeshCommands.cpp -------------------
+  // With selected vertices somewhere, every editable mesh under the scope
+  // (the scene when null) inverts its element selection; otherwise every
+  // editable object inverts its selection (a scope is then fatal).
+  void InvertEditableSelection(MObject* scope);
+  // The selected objects (or the top-level objects of the meshes holding
+  // selected elements) get their pivots at the centre of the selection.
+  void CentrePivotsOnSelection();
+  void SubdivideSelection(int level);
+  // Each selected border vertex is joined with the nearest one after it
+  // (within a fifth of the selection's diagonal when there are four or
+  // more), unless a line joins them already.
+  void JoinNearestBorderVertices();
 
   // ---- selection transforms: MDocObj_Transform.cpp --------------------------------
   virtual void MoveSelection(const PointRecord& vector, MObject* object);

@@ -37,6 +37,12 @@ void MDocObj::DropSavedAnimation() {
 void MDocObj::SaveAnimation() {
   animationsBackup.Clear();
   animations.CopyTo(animationsBackup);
+  if (Failed()) {
+    // A part of the list is no copy to undo to.
+    animationsBackup.Clear();
+    animationUndoState = 0;
+    return;
+  }
   animationUndoState = 1;
 }
 
@@ -45,6 +51,16 @@ int MDocObj::SwapSavedAnimation() {
   animations.Swap(animationsBackup);
   animationUndoState = -animationUndoState;
   return animationUndoState;
+}
+
+void MDocObj::RetargetSavedAnimation(const PtrArray& originals, const PtrArray& copies) {
+  if (animationUndoState == 0) {
+    if (animations.Count() == 0) return;
+    SaveAnimation();
+    if (Failed()) return;
+  }
+  for (int i = 0; i < originals.count && i < copies.count; ++i)
+    animationsBackup.ReplaceObject(static_cast<MObject*>(originals[i]), static_cast<MObject*>(copies[i]));
 }
 
 void MDocObj::PrepareAnimationSnapshot() {

@@ -161,6 +161,53 @@ int MDocObj::MoveTrack(int number, int position) {
   return position;
 }
 
+namespace {
+
+// The animation of the track numbered so; -1 when there is none.
+int AnimationOfTrack(MDocObj& scene, int number) {
+  int animation = -1;
+  scene.GetTrack(number, &animation);
+  return animation;
+}
+
+}  // namespace
+
+void MDocObj::AdjustTrackDropPosition(int number, int& position) {
+  const int n = GetTrackCount();
+  if (position < 0 || position >= n - 1) return;
+  const int a = AnimationOfTrack(*this, number);
+  const int b = AnimationOfTrack(*this, position);
+  const int c = AnimationOfTrack(*this, position + 1);
+  if (a == b || a == c || b != c) return;
+  while (position > 0 && AnimationOfTrack(*this, position - 1) == b) --position;
+  --position;
+}
+
+void MDocObj::MoveTrackWithGroup(int number, int position) {
+  MAnimKeys* moved = GetTrack(number, nullptr);
+  if (moved == nullptr) return;
+  const int animation = AnimationOfTrack(*this, number);
+  AdjustTrackDropPosition(number, position);
+  position = MoveTrack(number, position);
+  const int at = moved->trackNumber;
+  if (AnimationOfTrack(*this, at - 1) == animation || AnimationOfTrack(*this, at + 1) == animation) return;
+  const int n = GetTrackCount();
+  bool anyMoved = false;
+  for (int i = 0; i < n; ++i) {
+    int own = -1;
+    MAnimKeys* track = GetTrack(i, &own);
+    if (track == nullptr || track == moved) continue;
+    if (own != animation) {
+      if (anyMoved) break;
+      continue;
+    }
+    const bool fromBefore = i < moved->trackNumber;
+    position = MoveTrack(i, position);
+    anyMoved = true;
+    if (fromBefore) --i;
+  }
+}
+
 void MDocObj::StretchObject(MObject* object, double factor, const PointRecord& direction) {
   MatrixRecord world, inverse;
   GetObjectWorldMatrix(object, &world, &inverse);

@@ -101,6 +101,61 @@ void MDocObj::CutSelection() {
 
 // ---- paste ---------------------------------------------------------------------------
 
+// ---- selected parts ---------------------------------------------------------------------
+
+void MDocObj::TransferSelectedParts(int how) {
+  const bool copying = how == 1 || how == 2;
+  const bool deleting = how == 0 || how == 2;
+  PtrArray meshes;
+  CollectElementSelectedMeshes(meshes);
+  if (SceneFailed()) return;
+  CRGlobalM& store = EngGlobalM();
+  if (copying) {
+    store.Clear();
+    store.pasteFlag = IsSingleMeshMode() ? 1 : 0;
+    if (IsSingleMeshMode()) CopyLiftedSingleMesh();
+    if (SceneFailed()) return;
+  }
+  // In single-mesh mode a part that goes leaves its mirror pairs first.
+  if (deleting && IsSingleMeshMode()) {
+    for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
+      PtrArray selected;
+      static_cast<MMeshObj*>(meshes[i])->GatherSelected(0, nullptr, nullptr, &selected);
+      for (int k = 0; k < selected.count && !SceneFailed(); ++k) {
+        auto* v = static_cast<MVertex*>(selected[k]);
+        if (v->mirrorPartner != nullptr) v->SetMirrorPartner(nullptr);
+      }
+    }
+  }
+  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
+    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
+    mesh->SaveSelectionForUndo();
+    PtrArray faces, lines, vertices;
+    if (!SceneFailed()) mesh->GatherSelected(0, &faces, &lines, &vertices);
+    if (SceneFailed()) break;
+    if (copying) {
+      MMeshObj* part = mesh->CopyMarkedToNewMesh(&faces, &lines);
+      if (part == nullptr) break;
+      part->ClearSelection();
+      part->SetLayer(GetTopLevelObject(mesh)->GetLayer());
+      if (IsSingleMeshMode()) ClearMirrorPartnersUnder(part, 0);
+      MatrixRecord world;
+      GetObjectWorldMatrix(mesh, &world, nullptr);
+      part->SetMatrix(world);
+      if (SceneFailed() || !store.AddObject(part)) {
+        delete part;
+        break;
+      }
+    }
+    if (deleting) {
+      mesh->DeleteLists(&faces, &lines, &vertices);
+      mesh->MarkChanged();
+    }
+  }
+  if (copying && !SceneFailed()) NoteSourceScene(*this);
+  if (copying && SceneFailed()) store.Clear();
+}
+
 void MDocObj::GetDefaultPasteOffset(PointRecord& out) {
   int kind, divisions, subdivisions;
   double extent;
@@ -316,6 +371,17 @@ MGroupObj* MDocObj::GroupSelectionAround(MObject* key, int mode) {
     delete group;
     return nullptr;
   }
+  // Room for every object first: one taken out of the scene must always
+  // find its place in the group.
+  for (int i = 0; i < selected.count; ++i) {
+    if (group->children.Add(nullptr)) continue;
+    group->children.count = 0;
+    RemoveChild(group);
+    delete group;
+    EngRecordFailure(kEngReasonOutOfMemory);
+    return nullptr;
+  }
+  group->children.count = 0;
   MatrixRecord referenceMatrix, referenceInverse;
   reference->GetMatrix(referenceMatrix);
   MUtilInvert(referenceMatrix, referenceInverse);
@@ -344,6 +410,7 @@ MGroupObj* MDocObj::GroupSelectionAround(MObject* key, int mode) {
       }
       source->CopyTo(figure);
       source->GetParent()->RemoveChild(source);
+      ForgetAnimatedObject(source);
       delete source;
       moved = figure;
     } else {
@@ -396,6 +463,7 @@ void MDocObj::UngroupSelection(PtrArray* childrenOut, PtrArray* layersOut, PtrAr
     }
     if (SceneFailed()) return;
     RemoveChild(group);
+    ForgetAnimatedObject(group);
     delete group;
     changed = true;
   }
@@ -475,6 +543,24 @@ bool MDocObj::AddUndoCopies(const PtrArray& originals, PtrArray& copies) {
   return true;
 }
 
+void MDocObj::DropUndoCopies(PtrArray& copies) {
+  for (int i = 0; i < copies.count; ++i) {
+    auto* copy = static_cast<MObject*>(copies[i]);
+    if (!removedObjects.Remove(copy) && copy->GetParent() != nullptr) copy->GetParent()->RemoveChild(copy);
+    delete copy;
+  }
+  copies.RemoveAll();
+}
+
+bool MDocObj::StandInUndoCopies(const PtrArray& originals, PtrArray& copies) {
+  if (!AddUndoCopies(originals, copies)) return false;
+  for (int i = 0; i < copies.count && !SceneFailed(); ++i) RemoveObject(static_cast<MObject*>(copies[i]));
+  if (!SceneFailed()) RetargetSavedAnimation(originals, copies);
+  if (!SceneFailed()) return true;
+  DropUndoCopies(copies);
+  return false;
+}
+
 void MDocObj::RemoveOriginalsKeepingCopies(const PtrArray& originals) {
   for (int i = 0; i < originals.count; ++i) {
     // Compared, never followed: a merge may have deleted the object already.
@@ -486,6 +572,16 @@ void MDocObj::RemoveOriginalsKeepingCopies(const PtrArray& originals) {
       break;
     }
   }
+}
+
+bool MDocObj::SelectionTouchesMirrorLayer() {
+  for (int i = 1; i < children.count; ++i)
+    if (ChildAt(i)->IsSelected() && IsObjectOnMirrorLayer(ChildAt(i), true)) return true;
+  PtrArray meshes;
+  CollectElementSelectedMeshes(meshes);
+  for (int i = 0; i < meshes.count; ++i)
+    if (IsObjectOnMirrorLayer(static_cast<MObject*>(meshes[i]), true)) return true;
+  return false;
 }
 
 bool MDocObj::SelectionMixesMirrorLayers() {
@@ -545,6 +641,7 @@ void MDocObj::JoinSelection(int mode) {
     return;
   }
   for (int i = 0; i < undoCopies.count; ++i) RemoveObject(static_cast<MObject*>(undoCopies[i]));
+  RetargetSavedAnimation(tops, undoCopies);
   if (meshes.count > 1) {
     result->Checkpoint(false);
     result->SetEditState(kEditCreated);

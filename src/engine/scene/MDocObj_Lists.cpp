@@ -238,14 +238,15 @@ void MDocObj::GetObjectWorldMatrix(MObject* object, MatrixRecord* matrix, Matrix
   DocGetWorldMatrix(object, this, matrix, inverse);
 }
 
-void MDocObj::CollectMeshesWithMatrices(MObject* root, PtrArray& meshes, MatrixArray& matrices) {
+void MDocObj::CollectMeshesWithMatrices(MObject* root, PtrArray& meshes, MatrixArray& matrices,
+                                        MatrixArray& inverses) {
   PtrArray found;
   CollectMeshes(root, found);
   for (int i = 0; i < found.count && !SceneFailed(); ++i) {
-    MatrixRecord relative;
-    DocGetWorldMatrix(static_cast<MObject*>(found[i]), root, &relative, nullptr);
+    MatrixRecord relative, inverse;
+    DocGetWorldMatrix(static_cast<MObject*>(found[i]), root, &relative, &inverse);
     if (!AddOrFail(meshes, found[i])) return;
-    if (!matrices.Add(relative)) {
+    if (!matrices.Add(relative) || !inverses.Add(inverse)) {
       EngRecordFailure(kEngReasonOutOfMemory);
       return;
     }

@@ -161,8 +161,8 @@ MMeshObj* MDocObj::MergeObjectMeshes(MObject* object, int remove) {
   merged->SetMatrix(m);
 
   PtrArray meshes;
-  MatrixArray matrices;
-  CollectMeshesWithMatrices(object, meshes, matrices);
+  MatrixArray matrices, inverses;
+  CollectMeshesWithMatrices(object, meshes, matrices, inverses);
   for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
     MObject* copy = static_cast<MMeshObj*>(meshes[i])->Clone();
     if (copy == nullptr) break;

@@ -12,7 +12,7 @@ namespace figuretest {
 
 using namespace engine;
 
-Chain MakeChain(int rigKind) {
+Chain MakeChain(int rigKind, int sides, int segments) {
   Chain chain;
   chain.group.reset(new MGroupObj());
   chain.figure = new MBoneObj();
@@ -25,11 +25,11 @@ Chain MakeChain(int rigKind) {
   chain.lower = standardfigure::AddSkeletonLine(*chain.figure, chain.a, chain.b);
   std::vector<PointRecord> centres;
   std::vector<double> radii;
-  for (int i = 0; i <= 20; ++i) {
-    centres.push_back({0, i * 0.1, 0});
+  for (int i = 0; i <= segments; ++i) {
+    centres.push_back({0, i * (2.0 / segments), 0});
     radii.push_back(0.2);
   }
-  chain.body = standardfigure::MakeTubeMesh(centres, radii, radii, 8, {0.8, 0.8, 0.8});
+  chain.body = standardfigure::MakeTubeMesh(centres, radii, radii, sides, {0.8, 0.8, 0.8});
   chain.group->AddChild(chain.body);
   chain.figure->AllocateRig(rigKind);
   chain.figure->CaptureRestState(nullptr, true);

@@ -57,8 +57,10 @@ struct Chain {
   engine::MLine* lower = nullptr;  // A -> B, bone 0
   engine::MLine* upper = nullptr;  // B -> C, bone 1
 };
-// Rigged with `rigKind` (1 blends at joints, 0 binds objects rigidly).
-Chain MakeChain(int rigKind = 1);
+// Rigged with `rigKind` (1 blends at joints, 0 binds objects rigidly); the
+// tube has `sides` points a ring and `segments` + 1 rings (fewer make a
+// small figure for the tests that run out of memory at every allocation).
+Chain MakeChain(int rigKind = 1, int sides = 8, int segments = 20);
 
 // The figure's own data as text: rig kind, skin flag, bones, skin records
 // and rest positions (undo copies left out).

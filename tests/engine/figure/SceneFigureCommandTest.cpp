@@ -1,0 +1,406 @@
+// The scene's figure commands on the standard figure: which figures a
+// command takes, a figure built from a skeleton and the objects around it,
+// bound and measured, dissolved again; the per-figure commands through the
+// undo round trip and running out of memory.
+#include <cmath>
+
+#include "SceneFigureSupport.h"
+#include "engine/core/EngMath.h"
+#include "engine/scene/MDocObj.h"
+#include "platform/Hooks.h"
+
+namespace figuretest {
+namespace {
+
+using namespace engine;
+namespace sf = standardfigure;
+
+using SceneFigureSelectionTest = SceneFigureTest;
+
+TEST_F(SceneFigureSelectionTest, FiguresAreTakenFromTheSelectionOrTheSceneWhenItHoldsOnlyOne) {
+  MDocObj scene;
+  MGroupObj* first = AddStandard(scene, 0);
+  PtrArray list;
+  // Nothing selected: the scene's only figure.
+  EXPECT_EQ(scene.GetSelectedFigures(1, &list), 1);
+  EXPECT_EQ(list.count, 1);
+  EXPECT_EQ(scene.GetSelectedFigures(2, nullptr), 0) << "it is bound";
+  MGroupObj* second = AddStandard(scene, 2);
+  EXPECT_EQ(scene.GetSelectedFigures(1, &list), 0) << "two figures and none selected";
+  EXPECT_EQ(list.count, 0);
+  EXPECT_EQ(scene.GetSelectedFigures(3, &list), 2) << "kind 3 takes every one";
+  SelectInOrder(scene, {second});
+  EXPECT_EQ(scene.GetSelectedFigures(1, &list), 1);
+  EXPECT_EQ(list[0], second);
+  EXPECT_EQ(scene.GetSelectedFigureBone(), sf::FigureOf(*second));
+  // A figure on a hidden layer is never taken.
+  scene.AddLayer(0);
+  second->SetLayer(1);
+  scene.SetLayerFlag(1, kLayerVisible, 0, false);
+  EXPECT_EQ(scene.GetSelectedFigures(1, &list), 1) << "the only visible one";
+  EXPECT_EQ(list[0], first);
+  // Both selected: no single figure bone, but both are figures.
+  second->SetLayer(0);
+  SelectInOrder(scene, {first, second});
+  EXPECT_EQ(scene.GetSelectedFigureBone(), nullptr);
+  EXPECT_EQ(scene.GetSelectedFigures(0, nullptr), 2);
+  EXPECT_TRUE(scene.HasFigure(0));
+  EXPECT_TRUE(scene.HasFigure(1));
+  EXPECT_FALSE(scene.HasFigure(2));
+  EXPECT_FALSE(scene.HasFigure(4));
+  sf::FigureOf(*first)->SetSkinBound(false);
+  EXPECT_TRUE(scene.HasFigure(2));
+  EXPECT_EQ(scene.GetSelectedFigures(2, &list), 1);
+  EXPECT_EQ(list[0], first);
+}
+
+TEST_F(SceneFigureSelectionTest, ARigNeedsOneSkeletonAndSomethingBesideIt) {
+  MDocObj scene;
+  MMeshObj* skeleton = AddStandardParts(scene);
+  MObject* body = scene.ChildAt(2);
+  SelectInOrder(scene, {skeleton});
+  EXPECT_EQ(scene.FindRigBase(), nullptr) << "a skeleton alone";
+  SelectInOrder(scene, {skeleton, body});
+  EXPECT_EQ(scene.FindRigBase(), skeleton);
+  SelectInOrder(scene, {body, scene.ChildAt(3)});
+  EXPECT_EQ(scene.FindRigBase(), nullptr) << "no skeleton";
+  auto* second = static_cast<MMeshObj*>(skeleton->Clone());
+  scene.AddChild(second);
+  SelectInOrder(scene, {skeleton, second, body});
+  EXPECT_EQ(scene.FindRigBase(), nullptr) << "two skeletons";
+  MGroupObj* figure = AddStandard(scene, 3);
+  SelectInOrder(scene, {skeleton, body, figure});
+  EXPECT_EQ(scene.FindRigBase(), nullptr) << "a figure group among them";
+  // A mirror layer is no place to build on.
+  scene.AddLayer(0);
+  scene.SetLayerFlag(1, kLayerMirror, 1, false);
+  body->SetLayer(1);
+  SelectInOrder(scene, {skeleton, body});
+  EXPECT_EQ(scene.FindRigBase(), nullptr);
+}
+
+class SceneFigureBuildTest : public SceneFigureTest {
+ protected:
+  // The standard figure's parts, every one selected, the skeleton first.
+  static std::unique_ptr<MDocObj> Parts() {
+    auto scene = std::make_unique<MDocObj>();
+    MMeshObj* skeleton = AddStandardParts(*scene);
+    scene->EndEdit(0);
+    scene->SelectAll(true);
+    skeleton->selectTime = 0;
+    return scene;
+  }
+  // The body's points in the group, mesh after mesh.
+  static std::vector<PointRecord> BodyPoints(MGroupObj& group) {
+    std::vector<PointRecord> out;
+    for (int i = 0; i < group.GetChildCount(); ++i)
+      if (!group.ChildAt(i)->IsBoneObject())
+        for (MVertex* v : static_cast<MMeshObj*>(group.ChildAt(i))->GetVertexList()) out.push_back(v->position);
+    return out;
+  }
+  // How far the body's points go when the committed scene's figure takes
+  // the standard pose with raised arms.
+  static double MoveWithArmsRaised(MDocObj& scene, MGroupObj& group) {
+    MBoneObj* figure = FindBoneObj(&group);
+    scene.EndEdit(0);
+    const std::vector<PointRecord> rest = BodyPoints(group);
+    MPose raised;
+    EXPECT_TRUE(sf::MakeStandardPose(*figure, "arms_raised", raised));
+    figure->ResetPose(&scene);
+    EXPECT_EQ(scene.ApplyPoseToSelection(raised, nullptr, 0), 0);
+    const std::vector<PointRecord> posed = BodyPoints(group);
+    double moved = 0;
+    for (std::size_t k = 0; k < rest.size() && k < posed.size(); ++k)
+      moved = std::max(moved, MUtilDistance(posed[k], rest[k]));
+    return moved;
+  }
+};
+
+TEST_F(SceneFigureBuildTest, AFigureBuiltFromItsPartsPosesItsBody) {
+  std::unique_ptr<MDocObj> scene = Parts();
+  const int objects = scene->GetChildCount() - 1;
+  MGroupObj* group = scene->BuildFigureRig(1);
+  ASSERT_NE(group, nullptr);
+  ASSERT_EQ(FailState(), 0) << FailReason();
+  EXPECT_EQ(scene->GetChildCount(), 2) << "the grid and the figure's group";
+  EXPECT_EQ(group->GetChildCount(), objects);
+  EXPECT_TRUE(group->IsSelected());
+  MBoneObj* figure = FindBoneObj(group);
+  ASSERT_NE(figure, nullptr);
+  EXPECT_FALSE(figure->IsSkinBound());
+  int bones = 0, bound = 0;
+  figure->CountRigElements(bones, bound);
+  EXPECT_EQ(bones, 20);
+  EXPECT_EQ(figure->skinRecords->count, bound);
+  scene->BindUnboundFigures();
+  EXPECT_TRUE(figure->IsSkinBound());
+  EXPECT_GT(MoveWithArmsRaised(*scene, *group), 0.5) << "raised arms take the hands along";
+}
+
+TEST_F(SceneFigureBuildTest, BindingPutsTheObjectsOnTheTopBoneAndMeasuresIt) {
+  std::unique_ptr<MDocObj> scene = Parts();
+  MGroupObj* group = scene->BuildFigureRig(1);
+  ASSERT_NE(group, nullptr);
+  MBoneObj* figure = FindBoneObj(group);
+  ASSERT_EQ(scene->BindToFigure(), 0);
+  ASSERT_EQ(FailState(), 0) << FailReason();
+  EXPECT_TRUE(figure->IsSkinBound());
+  // Every bound vertex follows the top bone alone, which the weighting of
+  // the other bones leaves out from now on.
+  MVertex* top = figure->GetVertexByIndex(sf::kHeadTop);
+  MVertex* neck = figure->GetVertexByIndex(sf::kNeck);
+  int topBone = -1;
+  ASSERT_NE(figure->FindBoneByLine(top->FindLineBetweenRings(neck), &topBone), nullptr);
+  EXPECT_EQ((*figure->bones)[topBone].excluded, 1);
+  EXPECT_TRUE(figure->IsRedBone((*figure->bones)[topBone]));
+  for (int i = 0; i < figure->skinRecords->count; ++i) {
+    const SkinRecord& r = (*figure->skinRecords)[i];
+    ASSERT_EQ(r.count, 1) << "vertex " << i;
+    EXPECT_EQ(r.bones[0], topBone);
+    EXPECT_EQ(r.locked, 1);
+  }
+  // The measuring points are the head's top and the joint below it.
+  scene->SelectAll(false);
+  group->Select(true);
+  double height = 0;
+  PointRecord point;
+  ASSERT_EQ(scene->GetFigureHeight(height, point), 0);
+  EXPECT_NEAR(height, MUtilDistance(top->position, neck->position), 1e-9);
+  EXPECT_NEAR(point.y, neck->position.y, 1e-9);
+  // Turned and scaled, the measure is taken in the scene.
+  MatrixRecord m;
+  MUtilIdentity(m);
+  m.m[0][0] = m.m[1][1] = m.m[2][2] = 2;
+  m.m[3][1] = 1;
+  group->SetMatrix(m);
+  ASSERT_EQ(scene->GetFigureHeight(height, point), 0);
+  EXPECT_NEAR(height, 2 * MUtilDistance(top->position, neck->position), 1e-9);
+  EXPECT_NEAR(point.y, 2 * neck->position.y + 1, 1e-9);
+  EXPECT_LT(MoveWithArmsRaised(*scene, *group), 1e-9) << "the body follows the top bone alone";
+}
+
+TEST_F(SceneFigureBuildTest, BuildingAndBindingUndoAndRedo) {
+  EXPECT_TRUE(SceneCommandUndoesAndRedoes(Parts, [](MDocObj& s) {
+    s.BuildFigureRig(1);
+    s.BindToFigure();
+  }));
+}
+
+TEST_F(SceneFigureBuildTest, BuildingRunOutOfMemoryUndoesToTheParts) {
+  auto parts = [] {
+    auto scene = std::make_unique<MDocObj>();
+    MMeshObj* skeleton = AddChainParts(*scene);
+    scene->EndEdit(0);
+    scene->SelectAll(true);
+    skeleton->selectTime = 0;
+    return scene;
+  };
+  EXPECT_TRUE(SceneCommandSurvivesAllocationFailures(parts, [](MDocObj& s) {
+    s.BuildFigureRig(1);
+    if (FailState() == 0) s.BindToFigure();
+  }));
+}
+
+TEST_F(SceneFigureBuildTest, ASkeletonWithMorphsIsRefusedAndNothingChanges) {
+  std::unique_ptr<MDocObj> scene = Parts();
+  auto* skeleton = static_cast<MMeshObj*>(scene->ChildAt(1));
+  ASSERT_NE(skeleton->CreateMorph(), nullptr);
+  const std::string before = DumpSceneWithFigures(*scene);
+  EXPECT_EQ(scene->BuildFigureRig(1), nullptr);
+  EXPECT_EQ(FailReason(), kEngReasonRigRefusedWithMorphs);
+  EngContext().ClearFailure();
+  EXPECT_EQ(DumpSceneWithFigures(*scene), before);
+  EXPECT_EQ(scene->removedObjects.count, 0);
+}
+
+TEST_F(SceneFigureBuildTest, BindingAndMeasuringWantOneFigureGroupSelected) {
+  MDocObj scene;
+  MGroupObj* a = AddStandard(scene, 0);
+  MGroupObj* b = AddStandard(scene, 2);
+  SelectInOrder(scene, {a, b});
+  EXPECT_EQ(scene.BindToFigure(), -1);
+  double height = 0;
+  PointRecord point;
+  EXPECT_EQ(scene.GetFigureHeight(height, point), -1);
+  SelectInOrder(scene, {a->ChildAt(1)});
+  EXPECT_EQ(scene.GetFigureHeight(height, point), -1) << "a body mesh is no figure group";
+}
+
+TEST_F(SceneFigureBuildTest, DissolvingGivesTheSkeletonAndBodyBackWhereTheyStood) {
+  MDocObj scene;
+  MGroupObj* group = AddStandard(scene, 1.5);
+  const int children = group->GetChildCount();
+  MBoneObj* figure = sf::FigureOf(*group);
+  const PointRecord headTop = figure->GetVertexByIndex(sf::kHeadTop)->position;
+  SelectInOrder(scene, {group});
+  int asked = 0;
+  platform::MessageHook previous = platform::SetMessageHook([&](const std::string&, const std::string&, unsigned) {
+    ++asked;
+    return int(platform::kIdYes);
+  });
+  scene.DissolveFigures();
+  platform::SetMessageHook(previous);
+  ASSERT_EQ(FailState(), 0) << FailReason();
+  EXPECT_EQ(asked, 0) << "every object stays on the figure's layer";
+  ASSERT_EQ(scene.GetChildCount(), 1 + children);
+  EXPECT_FALSE(scene.HasFigure(3));
+  // The skeleton is the first new object: its head top stands where the
+  // figure's did.
+  MMeshObj* skeleton = nullptr;
+  for (int i = 1; i < scene.GetChildCount(); ++i) {
+    MMeshObj* mesh = AsMesh(scene.ChildAt(i));
+    ASSERT_NE(mesh, nullptr);
+    int vertices = 0, lines = 0, faces = 0, drawn = 0;
+    mesh->CountElements(vertices, lines, faces, drawn);
+    if (faces == 0) skeleton = mesh;
+  }
+  ASSERT_NE(skeleton, nullptr);
+  MatrixRecord world;
+  scene.GetObjectWorldMatrix(skeleton, &world, nullptr);
+  PointRecord p;
+  MUtilTransformPoint(world, skeleton->GetVertexList().First()->position, p);
+  EXPECT_NEAR(p.x, headTop.x + 1.5, 1e-9);
+  EXPECT_NEAR(p.y, headTop.y, 1e-9);
+  EXPECT_EQ(scene.removedObjects.count, 0) << "the dissolving commits its step";
+}
+
+// ---- every per-figure command through undo and out of memory ----------------------------------------
+
+struct FigureCommand {
+  const char* name;
+  std::function<void(MDocObj&)> prepare;  // on the committed scene: what to select
+  std::function<void(MDocObj&)> run;
+};
+
+// On the small chain (joints A, B, C in vertex order; bones A-B and B-C).
+MBoneObj* ChainFigure(MDocObj& scene) { return FindBoneObj(scene.ChildAt(1)); }
+
+void SelectUpperBone(MDocObj& scene) {
+  MBoneObj* figure = ChainFigure(scene);
+  scene.SelectMeshLine(figure, figure->GetVertexByIndex(2)->firstLine);
+}
+
+// Bends the chain at B and commits it.
+void BendChain(MDocObj& scene) {
+  MBoneObj* figure = ChainFigure(scene);
+  sf::TurnBone(*figure, 1, 2, PointRecord{0, 0, 1}, 40);
+  figure->UpdateBoneMatrices(1);
+  figure->DeformBoundObjects(&scene);
+  scene.EndEdit(0);
+}
+
+std::vector<FigureCommand> FigureCommands() {
+  auto pose = std::make_shared<MPose>();
+  return {
+      {"unbind", nullptr, [](MDocObj& s) { s.UnbindFigures(); }},
+      {"bind again",
+       [](MDocObj& s) {
+         s.UnbindFigures();
+         s.EndEdit(0);
+       },
+       [](MDocObj& s) { s.BindUnboundFigures(); }},
+      {"reset the selected bones",
+       [](MDocObj& s) {
+         BendChain(s);
+         SelectUpperBone(s);
+       },
+       [](MDocObj& s) { s.ResetFigureBones(); }},
+      {"exclude the selected bone", SelectUpperBone, [](MDocObj& s) { s.ExcludeSelectedBones(); }},
+      {"include it again",
+       [](MDocObj& s) {
+         SelectUpperBone(s);
+         s.ExcludeSelectedBones();
+         s.EndEdit(0);
+         SelectUpperBone(s);
+       },
+       [](MDocObj& s) { s.IncludeSelectedBones(); }},
+      {"part roots", SelectUpperBone, [](MDocObj& s) { s.SetPartRoots(); }},
+      {"capture rest states", BendChain, [](MDocObj& s) { s.CaptureFigureRestStates(); }},
+      {"pose with the floor kept",
+       [pose](MDocObj& s) {
+         MBoneObj* figure = ChainFigure(s);
+         sf::TurnBone(*figure, 0, 1, PointRecord{0, 0, 1}, 100);
+         figure->UpdateBoneMatrices(1);
+         figure->GetPose(*pose);
+         figure->ResetPose(&s);
+         s.EndEdit(0);
+       },
+       [pose](MDocObj& s) { s.ApplyPoseToSelection(*pose, nullptr, 1); }},
+  };
+}
+
+std::unique_ptr<MDocObj> ChainScene(const FigureCommand& command) {
+  auto scene = std::make_unique<MDocObj>();
+  SceneFigureTest::AddChain(*scene, 0, true);
+  scene->EndEdit(0);
+  if (command.prepare) command.prepare(*scene);
+  return scene;
+}
+
+TEST_F(SceneFigureTest, EveryFigureCommandUndoesAndRedoes) {
+  for (const FigureCommand& command : FigureCommands()) {
+    SCOPED_TRACE(command.name);
+    EXPECT_TRUE(SceneCommandUndoesAndRedoes([&] { return ChainScene(command); }, command.run));
+  }
+}
+
+TEST_F(SceneFigureTest, EveryFigureCommandRunOutOfMemoryUndoesToTheSceneBefore) {
+  for (const FigureCommand& command : FigureCommands()) {
+    SCOPED_TRACE(command.name);
+    EXPECT_TRUE(SceneCommandSurvivesAllocationFailures([&] { return ChainScene(command); }, command.run));
+  }
+}
+
+TEST_F(SceneFigureTest, SelectingAllFiguresOrEverythingElse) {
+  MDocObj scene;
+  MGroupObj* figure = AddStandard(scene, 0);
+  Chain chain = MakeChain();
+  MGroupObj* other = chain.group.release();
+  scene.AddChild(other);
+  MMeshObj* prop = static_cast<MMeshObj*>(figure->ChildAt(1)->Clone());
+  scene.AddChild(prop);
+  SelectInOrder(scene, {figure, other});
+  scene.SelectAllFigures(true);
+  EXPECT_TRUE(figure->IsSelected());
+  EXPECT_TRUE(other->IsSelected());
+  EXPECT_FALSE(prop->IsSelected());
+  scene.SelectAllFigures(false);
+  EXPECT_FALSE(figure->IsSelected());
+  EXPECT_FALSE(other->IsSelected());
+  EXPECT_TRUE(prop->IsSelected());
+}
+
+TEST_F(SceneFigureTest, InvertingTheEditableSelection) {
+  MDocObj scene;
+  MGroupObj* figure = AddStandard(scene, 0);
+  MMeshObj* prop = static_cast<MMeshObj*>(figure->ChildAt(1)->Clone());
+  scene.AddChild(prop);
+  MMeshObj* locked = static_cast<MMeshObj*>(figure->ChildAt(2)->Clone());
+  scene.AddChild(locked);
+  scene.AddLayer(0);
+  locked->SetLayer(1);
+  scene.SetLayerFlag(1, kLayerEditable, 0, false);
+  // Objects: only editable ones flip.
+  SelectInOrder(scene, {figure});
+  scene.InvertEditableSelection(nullptr);
+  EXPECT_FALSE(figure->IsSelected());
+  EXPECT_TRUE(prop->IsSelected());
+  EXPECT_FALSE(locked->IsSelected());
+  // Elements: every editable mesh under the scope flips its elements.
+  scene.SelectAll(false);
+  auto* head = static_cast<MMeshObj*>(figure->ChildAt(1));
+  auto* chest = static_cast<MMeshObj*>(figure->ChildAt(2));
+  SelectAllElements(*head);
+  scene.InvertEditableSelection(figure);
+  EXPECT_FALSE(head->HasSelectedVertex());
+  int unselected = 0;
+  for (MVertex* v : chest->GetVertexList()) unselected += (v->flags & kVertexSelected) == 0;
+  EXPECT_EQ(unselected, 0);
+  EXPECT_FALSE(prop->HasSelectedVertex()) << "outside the scope";
+  // A scope without element selections is a caller's mistake.
+  scene.SelectAll(false);
+  EXPECT_TRUE(EndsInFatalExit([&] { scene.InvertEditableSelection(figure); }));
+}
+
+}  // namespace
+}  // namespace figuretest
