@@ -117,6 +117,16 @@ void MBoneObj::FromRestSpace(const BoundMesh& mesh, const PointRecord& p, PointR
   MUtilTransformPoint(own, q, out);
 }
 
+void MBoneObj::GetRestMatrices(const BoundMesh& mesh, MatrixRecord& toRest, MatrixRecord& fromRest) {
+  MatrixRecord own, inverse;
+  GetMatrix(own);
+  GetInverseMatrix(inverse);
+  MUtilMultiply(mesh.toParent, inverse, toRest);  // the figure's inverse acts first, as in ToRestSpace
+  MUtilMultiply(own, mesh.fromParent, fromRest);
+  toRest.flag = 0;
+  fromRest.flag = 0;
+}
+
 int MBoneObj::GetFaceColourClass(const MFace* face) const {
   if (face->shader == nullptr) return -1;
   const PointRecord& c = face->shader->diffuseColor;
