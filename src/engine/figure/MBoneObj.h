@@ -139,6 +139,11 @@ class MBoneObj : public MMeshObj {
   PointRecord& GetRestPosition(PointRecord& out, const MVertex* vertex);
   SkinRecord* GetSkinRecordOfVertex(const MVertex* vertex);
   void SetRestPosition(const MVertex* vertex, const PointRecord& point);
+  // Whether the rig still matches the skeleton and the bound meshes: one
+  // bone per line and one rest position per bound vertex. Operations that
+  // take the rest state again refuse otherwise (vertices were added or
+  // removed since the rig was made).
+  bool RigFitsBody();
 
   // ---- skinning: MBoneObj_Skin.cpp -----------------------------------------
   // The record of a rest-space point: up to four bones by nearness to their
@@ -388,6 +393,10 @@ class MBoneObj : public MMeshObj {
   // The weighted bone point of the record; answers the first influence's
   // parameter ((0, 0, 0) and 0.5 without influences).
   double GetSkeletonPoint(const SkinRecord& record, int unused, PointRecord& out);
+  // Every bone gets empty sample sets, one per vertex class; false with out
+  // of memory recorded (the sets made are released again).
+  bool AllocateFitSamples();
+  void ReleaseFitSamples();
   void AddFitSample(BoneRecord& bone, int vertexClass, int zone, double position, double ratio);
   BoneRecord* GetNeighbourBone(const BoneRecord& bone, bool atFirstEnd);
   void LookupFitRatio(const BoneRecord& bone, int vertexClass, int zone, double x, double& ratio, double* edge);
@@ -404,6 +413,8 @@ class MBoneObj : public MMeshObj {
   int ApplyFitSamples(QView* view, MDocObj* scene);
   // The radial shape the bound meshes have now, measured against the rest
   // shape bone by bone and smoothed along each bone, becomes the rest state.
+  // When the rig no longer fits the body nothing changes and every bound
+  // vertex counts as left in place.
   int BindBody(QView* view, MDocObj* scene);
   void ScaleAboutSkeleton(const SkinRecord& record, double factor, PointRecord& point);
   double GetInflateWeight(const SkinRecord& record);

@@ -379,28 +379,41 @@ int MBoneObj::ApplyFitSamples(QView* view, MDocObj*) {
   return skipped;
 }
 
-int MBoneObj::BindBody(QView* view, MDocObj* scene) {
-  if (!HasBones(*this)) return 0;
-  SaveEditState();  // the rest state below is the figure's to undo
-  if (Failed()) return 0;
-  int skipped = 0;
-  bool allocated = true;
-  for (int i = 0; i < bones->count && allocated; ++i) {
+bool MBoneObj::AllocateFitSamples() {
+  if (bones == nullptr) return true;
+  for (int i = 0; i < bones->count; ++i)
     for (void*& work : (*bones)[i].bindWork) work = nullptr;
-    for (int c = 0; c < kFitClasses && allocated; ++c) {
+  for (int i = 0; i < bones->count; ++i) {
+    for (int c = 0; c < kFitClasses; ++c) {
       (*bones)[i].bindWork[c] = NewSampleSet();
-      allocated = (*bones)[i].bindWork[c] != nullptr;
+      if ((*bones)[i].bindWork[c] == nullptr) {
+        ReleaseFitSamples();
+        EngRecordFailure(kEngReasonOutOfMemory);
+        return false;
+      }
     }
   }
-  if (!allocated) {
-    EngRecordFailure(kEngReasonOutOfMemory);
-  } else {
-    NumberBodyVertices(scene);
-    skipped = GatherFitSamples(view, scene);
-    if (!Failed()) skipped = ApplyFitSamples(view, scene);
-    if (!Failed()) CaptureRestState(scene, false);
+  return true;
+}
+
+void MBoneObj::ReleaseFitSamples() {
+  if (bones != nullptr) FreeSampleSets(*bones);
+}
+
+int MBoneObj::BindBody(QView* view, MDocObj* scene) {
+  if (!HasBones(*this)) return 0;
+  if (!RigFitsBody()) {
+    int boneCount = 0, boundCount = 0;
+    CountRigElements(boneCount, boundCount);
+    return boundCount;
   }
-  FreeSampleSets(*bones);
+  SaveEditState();  // the rest state below is the figure's to undo
+  if (Failed() || !AllocateFitSamples()) return 0;
+  NumberBodyVertices(scene);
+  int skipped = GatherFitSamples(view, scene);
+  if (!Failed()) skipped = ApplyFitSamples(view, scene);
+  if (!Failed()) CaptureRestState(scene, false);
+  ReleaseFitSamples();
   return skipped;
 }
 

@@ -127,6 +127,13 @@ void MBoneObj::GetRestMatrices(const BoundMesh& mesh, MatrixRecord& toRest, Matr
   fromRest.flag = 0;
 }
 
+bool MBoneObj::RigFitsBody() {
+  if (bones == nullptr || restPositions == nullptr || skinRecords == nullptr) return false;
+  int boneCount = 0, boundCount = 0;
+  CountRigElements(boneCount, boundCount);
+  return boneCount == bones->count && boundCount == restPositions->count && boundCount == skinRecords->count;
+}
+
 int MBoneObj::GetFaceColourClass(const MFace* face) const {
   if (face->shader == nullptr) return -1;
   const PointRecord& c = face->shader->diffuseColor;

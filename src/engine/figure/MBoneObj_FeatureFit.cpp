@@ -132,6 +132,7 @@ bool MBoneObj::FitMarkedRegionsAlongBone(MDocObj* scene, const BoneRecord& bone,
 bool MBoneObj::FitToSceneObjects(MDocObj* scene, std::string* why) {
   if (bones == nullptr || restPositions == nullptr || skinRecords == nullptr)
     return Refuse(why, "the figure has no rig");
+  if (!RigFitsBody()) return Refuse(why, "the body has changed since the rig was made");
   SaveEditState();
   BoundMeshArray meshes;
   if (Failed() || !CollectBoundMeshes(meshes)) return false;

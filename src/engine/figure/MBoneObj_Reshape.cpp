@@ -272,7 +272,7 @@ void MBoneObj::SnapLineToSketch(MMeshObj* mesh, MLine* line, const PointArray& s
 
 void MBoneObj::FitMarkedLineToSketch(QView* view, MDocObj* scene, MMeshObj* mesh, MLine* line,
                                      const PointArray& sketch) {
-  if (bones == nullptr || restPositions == nullptr || skinRecords == nullptr || view == nullptr) return;
+  if (view == nullptr || !RigFitsBody()) return;
   SketchMatrices m;
   const MatrixRecord world = WorldMatrixOf(this);
   const MatrixRecord worldInverse = Inverse(world);
@@ -402,7 +402,7 @@ void MBoneObj::SetYellowVertexDepths(MMeshObj* mesh, const PtrArray& vertices, c
 }
 
 void MBoneObj::FitYellowLinesToFaces(MDocObj* scene) {
-  if (bones == nullptr || restPositions == nullptr || skinRecords == nullptr) return;
+  if (!RigFitsBody()) return;
   // The whole fitting is one step of the scene's undo: the step stays open.
   SaveEditState();
   if (Failed()) return;

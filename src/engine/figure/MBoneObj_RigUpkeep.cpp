@@ -128,6 +128,7 @@ bool MBoneObj::SelectBonesOfEditedVertices(MDocObj* scene, bool chains) {
 }
 
 void MBoneObj::RebuildRigFromObjects(MDocObj* scene, bool chains) {
+  if (!RigFitsBody()) return;  // the body changed shape since the rig was made
   SaveEditState();
   if (Failed()) return;
   CaptureRestState(scene, false);
@@ -178,6 +179,7 @@ void MBoneObj::ExcludeMarkedBones(MDocObj* scene, bool red, bool magenta) {
 }
 
 void MBoneObj::RebindWithMarkedExclusions(MDocObj* scene) {
+  if (!RigFitsBody()) return;
   SaveEditState();
   if (Failed()) return;
   RestoreInfluenceRadii();

@@ -1,0 +1,43 @@
+#pragma once
+// What the figure fitting tests share: marker colours put on lines and
+// materials, feature points set straight into a figure, small rigged
+// figures with the meshes a test gives, and checks over a whole group.
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+#include "FigureTestSupport.h"
+
+namespace figuretest {
+
+// Marker colours as the body meshes carry them.
+constexpr unsigned char kRed[3] = {255, 0, 0};
+constexpr unsigned char kBlue[3] = {0, 0, 255};
+constexpr unsigned char kMagenta[3] = {255, 0, 255};
+constexpr unsigned char kCyan[3] = {0, 255, 255};
+constexpr unsigned char kGreen[3] = {0, 255, 0};
+constexpr unsigned char kYellow[3] = {255, 255, 0};
+void ColourLine(engine::MLine* line, const unsigned char rgb[3]);
+
+// A material of the colour in the mesh, put on the listed faces.
+engine::MShader* PaintFaces(engine::MMeshObj& mesh, const std::vector<engine::MFace*>& faces,
+                            const engine::PointRecord& colour);
+
+// The figure's current feature set becomes exactly these points.
+void SetFeaturePoints(engine::MBoneObj& figure, std::initializer_list<std::pair<int, engine::PointRecord>> points);
+
+// The chain of MakeChain (A (0,0,0) -> B (0,1,0) -> C (0,2,0)) in a group
+// with the given meshes in place of its tube, rigged after they are added.
+Chain MakeChainWith(const std::vector<engine::MMeshObj*>& meshes, int rigKind = 1);
+
+// A tube of `sides` points per ring around the y axis from y0 to y1, ring
+// every `step`, radius r, closed by caps.
+engine::MMeshObj* MakeUprightTube(double y0, double y1, double step, double r, int sides = 8);
+
+// Whether every vertex of every mesh of the group has finite coordinates.
+bool AllFinite(engine::MGroupObj& group);
+
+// The meshes of a group (its direct children), figures included.
+std::vector<engine::MMeshObj*> MeshesOf(engine::MGroupObj& group);
+
+}  // namespace figuretest
