@@ -5,7 +5,6 @@
 
 #include "FittingTestSupport.h"
 #include "engine/core/EngMath.h"
-#include "engine/core/MUtilInternal.h"
 #include "engine/core/QFile.h"
 #include "support/FakeQView.h"
 #include "support/TempDir.h"
@@ -14,8 +13,6 @@ namespace figuretest {
 namespace {
 
 using namespace engine;
-using engine::detail::Add;
-using engine::detail::Mul;
 
 class FeaturePointsTest : public StandardFigureFixture {
  protected:

@@ -2,7 +2,11 @@
 
 #include <cmath>
 
+#include "engine/core/EngMath.h"
+
 #include "engine/mesh/MFace.h"
+#include "engine/mesh/MGroup.h"
+#include "engine/mesh/MeshWalk.h"
 
 namespace figuretest {
 
@@ -62,6 +66,41 @@ MMeshObj* MakeUprightTube(double y0, double y1, double step, double r, int sides
     radii.push_back(r);
   }
   return standardfigure::MakeTubeMesh(centres, radii, radii, sides, {0.8, 0.8, 0.8});
+}
+
+MVertex* NearestVertex(MMeshObj& mesh, const PointRecord& p) {
+  MVertex* best = nullptr;
+  for (MVertex* v : mesh.GetVertexList())
+    if (best == nullptr || MUtilDistance(v->position, p) < MUtilDistance(best->position, p)) best = v;
+  return best;
+}
+
+MGroup* MarkPatch(MMeshObj& mesh, MVertex* centre, const PointRecord* colour) {
+  MGroup* group = mesh.AddGroup();
+  centre->group = group;
+  std::vector<MFace*> faces;
+  ForEachLineAround(centre, [&](MLine* line) {
+    line->group = group;
+    line->OtherEnd(centre)->group = group;
+    if (MFace* face = line->LeavingFace(centre)) faces.push_back(face);
+  });
+  if (colour != nullptr) PaintFaces(mesh, faces, *colour);
+  return group;
+}
+
+MarkedArm MakeMarkedArm() {
+  MarkedArm arm;
+  MMeshObj* tube = MakeUprightTube(0, 2, 0.1, 0.2, 16);
+  // Lines of width 0: the regions move without a fall-off round them.
+  for (MLine* line : tube->lines) line->flags &= ~kLineWidthMask;
+  const PointRecord magenta{1, 0, 1};
+  const PointRecord places[4] = {{0.2, 0.5, 0.05}, {-0.2, 0.5, 0.05}, {0, 0.8, 0.2}, {0, 0.2, 0.2}};
+  for (int k = 0; k < 4; ++k) {
+    arm.centres[k] = NearestVertex(*tube, places[k]);
+    arm.regions[k] = MarkPatch(*tube, arm.centres[k], &magenta);
+  }
+  arm.chain = MakeChainWith({tube});
+  return arm;
 }
 
 bool AllFinite(MGroupObj& group) {

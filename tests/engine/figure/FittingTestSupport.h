@@ -7,8 +7,14 @@
 #include <vector>
 
 #include "FigureTestSupport.h"
+#include "engine/core/MUtilInternal.h"
 
 namespace figuretest {
+
+using engine::detail::Add;
+using engine::detail::Dot;
+using engine::detail::Mul;
+using engine::detail::Sub;
 
 // Marker colours as the body meshes carry them.
 constexpr unsigned char kRed[3] = {255, 0, 0};
@@ -33,6 +39,26 @@ Chain MakeChainWith(const std::vector<engine::MMeshObj*>& meshes, int rigKind = 
 // A tube of `sides` points per ring around the y axis from y0 to y1, ring
 // every `step`, radius r, closed by caps.
 engine::MMeshObj* MakeUprightTube(double y0, double y1, double step, double r, int sides = 8);
+
+// The vertex of the mesh nearest to the point.
+engine::MVertex* NearestVertex(engine::MMeshObj& mesh, const engine::PointRecord& p);
+
+// Makes the vertex, the lines around it and their far ends an element group
+// of the mesh (a marked region); with a colour, the faces around the vertex
+// take a material of that colour.
+engine::MGroup* MarkPatch(engine::MMeshObj& mesh, engine::MVertex* centre, const engine::PointRecord* colour);
+
+// The chain with an upright tube of 16 sides (radius 0.2, rings every 0.1
+// from 0 to 2) carrying four magenta-marked regions, as the regions of
+// feature codes 4 (the one furthest along +x, at y 0.5), 5 (furthest along
+// -x, at y 0.5), 6 (front, y 0.8) and 7 (front, y 0.2, the lowest). Its
+// lines have width 0, so that moved regions take no rings along.
+struct MarkedArm {
+  Chain chain;
+  engine::MGroup* regions[4] = {};
+  engine::MVertex* centres[4] = {};
+};
+MarkedArm MakeMarkedArm();
 
 // Whether every vertex of every mesh of the group has finite coordinates.
 bool AllFinite(engine::MGroupObj& group);
