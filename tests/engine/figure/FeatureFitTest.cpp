@@ -65,48 +65,6 @@ TEST_F(FeatureFitTest, MapAlongAxisShiftsOutsideAndStretchesBetweenTheSources) {
   EXPECT_EQ(v->position.x, 0.5);
 }
 
-// The standard figure with a finely made head in place of its own: a
-// sphere carrying the four magenta-marked features (eyes, nose, mouth) and
-// a red-marked outline of the face round them, bound to the head bone,
-// which is red (and runs down from the top of the head in its frame).
-struct Face {
-  std::unique_ptr<MGroupObj> group;
-  MBoneObj* figure = nullptr;
-  MMeshObj* head = nullptr;
-  MGroup* features[4] = {};  // codes 4 (right eye), 5 (left eye), 6 (nose), 7 (mouth)
-};
-
-Face MakeFace(bool redOnBothSides = true) {
-  Face face;
-  face.group = standardfigure::BuildStandardFigure();
-  face.figure = standardfigure::FigureOf(*face.group);
-  MObject* oldHead = face.group->ChildAt(2);
-  face.group->RemoveChild(oldHead);
-  delete oldHead;
-  meshkit::MeshFixture sphere = meshkit::MakeSphere(32, 24, 0.1);
-  const PointRecord centre{0, 1.6, 0.01};
-  for (MVertex* v : sphere.v) v->position = Add(v->position, centre);
-  MMeshObj& head = *sphere;
-  for (MLine* line : head.lines) line->flags &= ~kLineWidthMask;
-  const PointRecord magenta{1, 0, 1};
-  const PointRecord places[4] = {{0.045, 1.63, 0.1}, {-0.045, 1.63, 0.1}, {0, 1.6, 0.11}, {0, 1.55, 0.1}};
-  for (int k = 0; k < 4; ++k) face.features[k] = MarkPatch(head, NearestVertex(head, places[k]), &magenta);
-  // The face's outline: the lines of a band 53 to 63 degrees round from
-  // the front.
-  auto onOutline = [&](const MVertex* v) {
-    const double c = (v->position.z - centre.z) / 0.1;
-    return c > 0.45 && c < 0.6 && (redOnBothSides || v->position.x < 0);
-  };
-  for (MLine* line : head.lines)
-    if (onOutline(line->end0) && onOutline(line->end1)) ColourLine(line, kRed);
-  face.head = sphere.mesh.release();
-  face.group->AddChild(face.head);
-  using namespace standardfigure;
-  ColourLine(face.figure->GetVertexByIndex(kNeck)->FindLine(face.figure->GetVertexByIndex(kHeadTop)), kRed);
-  RigFigure(*face.figure, *face.group);
-  return face;
-}
-
 PointRecord CentreOf(MMeshObj& mesh, MGroup* group) {
   PtrArray list;
   mesh.CollectGroupMembers(group, nullptr, nullptr, &list);
@@ -117,7 +75,7 @@ PointRecord CentreOf(MMeshObj& mesh, MGroup* group) {
 
 TEST_F(FeatureFitTest, TheMarkedFaceIsFittedToItsFeaturePoints) {
   for (bool bothSides : {true, false}) {
-    Face face = MakeFace(bothSides);
+    FaceFigure face = MakeFaceFigure(bothSides);
     MBoneObj& f = *face.figure;
     PointRecord c[4];
     for (int k = 0; k < 4; ++k) c[k] = CentreOf(*face.head, face.features[k]);
@@ -158,7 +116,7 @@ TEST_F(FeatureFitTest, FittingRefusesWithoutARigOrAFeatureCodeAndChangesNothing)
   std::string why;
   EXPECT_FALSE(bare.FitToSceneObjects(nullptr, &why));
   EXPECT_FALSE(why.empty());
-  Face face = MakeFace();
+  FaceFigure face = MakeFaceFigure();
   MBoneObj& f = *face.figure;
   SetFeaturePoints(f, {{1, {0, 1.69, 0}}, {4, {0.05, 1.63, 0}}, {5, {-0.05, 1.63, 0}}, {6, {0, 1.6, 0}},
                        {7, {-0.02, 1.55, 0}}, {9, {0, 1.51, 0}}});  // no 8

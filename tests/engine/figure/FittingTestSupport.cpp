@@ -103,6 +103,68 @@ MarkedArm MakeMarkedArm() {
   return arm;
 }
 
+FaceFigure MakeFaceFigure(bool outlineOnBothSides, bool onStandardFigure) {
+  FaceFigure face;
+  const double r = onStandardFigure ? 0.1 : 0.3;
+  const PointRecord centre = onStandardFigure ? PointRecord{0, 1.6, 0.01} : PointRecord{0, 1.6, 0};
+  meshkit::MeshFixture sphere = meshkit::MakeSphere(32, 24, r);
+  for (MVertex* v : sphere.v) v->position = Add(v->position, centre);
+  MMeshObj& head = *sphere;
+  for (MLine* line : head.lines) line->flags &= ~kLineWidthMask;
+  const PointRecord magenta{1, 0, 1};
+  // Eyes, nose and mouth, as offsets from the centre in tenths of the
+  // radius.
+  const PointRecord places[4] = {{4.5, 3, 9}, {-4.5, 3, 9}, {0, 0, 10}, {0, -5, 9}};
+  for (int k = 0; k < 4; ++k)
+    face.features[k] = MarkPatch(head, NearestVertex(head, Add(centre, Mul(places[k], r / 10))), &magenta);
+  // The face's outline: the lines of a band 53 to 63 degrees round from
+  // the front.
+  auto onOutline = [&](const MVertex* v) {
+    const double c = (v->position.z - centre.z) / r;
+    return c > 0.45 && c < 0.6 && (outlineOnBothSides || v->position.x < 0);
+  };
+  for (MLine* line : head.lines)
+    if (onOutline(line->end0) && onOutline(line->end1)) ColourLine(line, kRed);
+  face.head = sphere.mesh.release();
+  if (onStandardFigure) {
+    face.group = standardfigure::BuildStandardFigure();
+    face.figure = standardfigure::FigureOf(*face.group);
+    MObject* oldHead = face.group->ChildAt(2);
+    face.group->RemoveChild(oldHead);
+    delete oldHead;
+    face.group->AddChild(face.head);
+    using namespace standardfigure;
+    ColourLine(face.figure->GetVertexByIndex(kNeck)->FindLine(face.figure->GetVertexByIndex(kHeadTop)), kRed);
+    RigFigure(*face.figure, *face.group);
+  } else {
+    Chain chain = MakeChainWith({face.head});
+    ColourLine(chain.upper, kRed);
+    face.figure = chain.figure;
+    face.group = std::move(chain.group);
+  }
+  return face;
+}
+
+SeamSheet MakeSeamSheet() {
+  SeamSheet s;
+  meshkit::MeshFixture grid = meshkit::MakeGrid(SeamSheet::kColumns, SeamSheet::kRows);
+  meshkit::GiveTexture(grid);
+  for (MVertex* v : grid.v) {
+    const double i = v->position.x, j = v->position.y;
+    v->position = {(i - 3) / 10, 0.2 + j / 20, j / 10};
+  }
+  for (int i = 0; i < SeamSheet::kColumns; ++i) {
+    MLine* line = grid.Line(i, i + 1);
+    ColourLine(line, kGreen);
+    line->flags = (line->flags & ~kLineWidthMask) | 2u << kLineWidthShift;
+  }
+  s.v = grid.v;
+  s.mesh = grid.mesh.release();
+  s.chain = MakeChainWith({s.mesh});
+  ColourLine(s.chain.lower, kRed);
+  return s;
+}
+
 bool AllFinite(MGroupObj& group) {
   for (MMeshObj* m : MeshesOf(group))
     for (MVertex* v : m->GetVertexList())

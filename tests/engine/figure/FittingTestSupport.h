@@ -60,6 +60,34 @@ struct MarkedArm {
 };
 MarkedArm MakeMarkedArm();
 
+// The standard figure with a finely made head in place of its own: a
+// sphere (radius 0.1 about (0, 1.6, 0.01)) carrying four magenta-marked
+// features and a red-marked outline of the face round them (on both sides,
+// or on the -x side only), bound to the head bone, which is red (and runs
+// down from the top of the head in its frame). Off the standard figure: the
+// chain, with a head of radius 0.3 about (0, 1.6, 0) on its upper bone.
+struct FaceFigure {
+  std::unique_ptr<engine::MGroupObj> group;
+  engine::MBoneObj* figure = nullptr;
+  engine::MMeshObj* head = nullptr;
+  engine::MGroup* features[4] = {};  // codes 4 (right eye), 5 (left eye), 6 (nose), 7 (mouth)
+};
+FaceFigure MakeFaceFigure(bool outlineOnBothSides = true, bool onStandardFigure = true);
+
+// The chain (lower bone red) with a textured sheet as its body: vertex
+// (i, j) of a grid whose texture coordinates are (i, j) stands at
+// x = (i - 3) / 10, y = 0.2 + j / 20 and depth z = j / 10; the lines of
+// row 0 are the seam (green, two wide).
+struct SeamSheet {
+  static constexpr int kColumns = 6;
+  static constexpr int kRows = 6;
+  Chain chain;
+  engine::MMeshObj* mesh = nullptr;
+  std::vector<engine::MVertex*> v;
+  engine::MVertex* At(int i, int j) const { return v[j * (kColumns + 1) + i]; }
+};
+SeamSheet MakeSeamSheet();
+
 // Whether every vertex of every mesh of the group has finite coordinates.
 bool AllFinite(engine::MGroupObj& group);
 
