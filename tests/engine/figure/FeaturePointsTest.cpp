@@ -193,14 +193,13 @@ TEST_F(FeaturePointsTest, PlacingRefusesWithAMissingCodeAndMovesNothing) {
       f.featureCodeMap[0][code] = n;
       f.featurePoints[0][n] = point;
     }
-    const double before = JointDistance(f, f);
     std::vector<PointRecord> joints;
     for (MVertex* v : f.GetVertexList()) joints.push_back(v->position);
     std::string why;
     EXPECT_FALSE(f.PlaceJointsOnFeatures(&why)) << c.left;
     EXPECT_NE(why.find(std::to_string(c.named)), std::string::npos) << why;
     int i = 0;
-    for (MVertex* v : f.GetVertexList()) EXPECT_EQ(MUtilDistance(v->position, joints[i++]), before);
+    for (MVertex* v : f.GetVertexList()) EXPECT_EQ(MUtilDistance(v->position, joints[i++]), 0.0);
   }
 }
 
