@@ -2,6 +2,7 @@
 // constraint, limited by the mouse's own movement.
 #include "view/QTrack.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -157,6 +158,31 @@ std::uint32_t QTrack::LockScreenAxis(std::uint32_t point) const {
   else
     py = sy < py ? sy + adx : sy - adx;
   return PackScreenPoint(px, py);
+}
+
+bool QTrack::TakeSavedState(std::int16_t shorts[6], double doubles[6]) {
+  std::copy(savedShorts_, savedShorts_ + 6, shorts);
+  std::copy(savedDoubles_, savedDoubles_ + 6, doubles);
+  const bool was = saved_;
+  saved_ = false;
+  return was;
+}
+
+void QTrack::SetSavedState(const std::int16_t shorts[6], const double doubles[6]) {
+  std::copy(shorts, shorts + 6, savedShorts_);
+  std::copy(doubles, doubles + 6, savedDoubles_);
+  saved_ = true;
+}
+
+void QTrack::AddOverlayLine(const PointRecord& a, const PointRecord& b) {
+  view_->AddOverlayLine(a, b, kOverlayScreenBand);
+}
+
+void QTrack::AddOverlayBox(const PointRecord& a, const PointRecord& b) {
+  const PointRecord corners[4][2] = {
+      {a, {b.x, a.y, a.z}}, {b, {b.x, a.y, a.z}}, {b, {a.x, b.y, b.z}}, {a, {a.x, b.y, b.z}}};
+  for (const auto& c : corners)
+    if (view_->AddOverlayLine(c[0], c[1], kOverlayScreenBand) != 0) return;
 }
 
 }  // namespace view

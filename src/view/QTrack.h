@@ -48,6 +48,16 @@ class QTrack {
   // False when the constraint gives no point (soft failure state 1,
   // reason 6); the delta is then left as it was.
   virtual bool ComputeDragDelta(int type, std::uint32_t point, PointRecord& delta);
+  // A byte the host keeps with the tracker.
+  virtual void SetOptionFlag(bool flag) { optionFlag_ = flag; }
+  virtual bool GetOptionFlag() const { return optionFlag_; }
+  // Rebases the drag at the current positions (the IK trackers); nothing
+  // in the base.
+  virtual void ResetDrag() {}
+  // The saved-state slot: Take copies the values out and answers whether
+  // they were there, which they then no longer are.
+  virtual bool TakeSavedState(std::int16_t shorts[6], double doubles[6]);
+  virtual void SetSavedState(const std::int16_t shorts[6], const double doubles[6]);
   // By the view's axis-view marker: 10 moves in the principal plane across
   // the viewing axis, 12 in the plane facing the viewer, others not at all.
   virtual void DragWithAxisLock(std::uint32_t point, int keys, PointRecord& delta);
@@ -60,6 +70,13 @@ class QTrack {
   bool ApplyDeltaFromStart(PointRecord& delta, PointRecord& point, bool clamp);
   // The point moved onto the 45-degree diagonal through the start point.
   std::uint32_t LockScreenAxis(std::uint32_t point) const;
+  virtual bool GetStatusFlag() const { return statusFlag_; }
+  // A rubber band in screen pixels (overlay kind 10) from a to b.
+  virtual void AddOverlayLine(const PointRecord& a, const PointRecord& b);
+  // Four rubber-band lines of kind 10: a to (b.x, a.y), b to (b.x, a.y),
+  // b to (a.x, b.y), a to (a.x, b.y); stops at the first that cannot be
+  // added (failure state out of memory).
+  virtual void AddOverlayBox(const PointRecord& a, const PointRecord& b);
 
   void SetStartPoint(const PointRecord& p) { startPoint_ = p; }
   const PointRecord& GetStartPoint() const { return startPoint_; }
@@ -73,7 +90,12 @@ class QTrack {
   QView* view_ = nullptr;
   engine::MDocObj* scene_ = nullptr;
   double pixelScale_ = 0.0;
+  bool statusFlag_ = false;
   bool changed_ = false;
+  std::int16_t savedShorts_[6] = {};
+  double savedDoubles_[6] = {};
+  bool saved_ = false;
+  bool optionFlag_ = false;
 };
 
 }  // namespace view

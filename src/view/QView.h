@@ -206,17 +206,33 @@ class QView : public engine::QView {
   // (or always, with reproject).
   int BeginPick(engine::MObject* scene, std::uint32_t packed, PointRecord* screen, PointRecord& nearPoint,
                 PointRecord& farPoint, bool reproject);
-  // The nearest object under the point (faces only outside draw mode 0);
-  // a hit vertex or line pulls the hit point exactly onto itself.
+  // What a point pick asks for.
+  enum PickKinds : int { kPickVertex = 1, kPickLine = 2, kPickFace = 4, kPickAllKinds = 7 };
+  // The nearest object under the point with the elements of the kinds asked
+  // for (faces only outside draw mode 0); a hit vertex or line pulls the
+  // hit point exactly onto itself.
   engine::MObject* PickNearest(engine::MDocObj* scene, std::uint32_t packed, PointRecord& hit,
-                               PickedElements* elements);
+                               PickedElements* elements, int kinds = kPickAllKinds);
   void ToObjectHit(engine::MDocObj* scene, engine::MObject* object, const PickedElements& elements,
                    PointRecord& hit, PointRecord& local);
+  // PickNearest with the hit also in the object's own coordinates and
+  // whether the hit element is selected.
+  engine::MObject* PickWithHit(engine::MDocObj* scene, std::uint32_t packed, PointRecord& hit, PointRecord& local,
+                               PickedElements& elements, bool* selected, int kinds = kPickAllKinds);
   engine::MObject* PickObject(engine::MDocObj* scene, std::uint32_t packed, PointRecord& hit);
-  // Requested kind in `code`, result kind out: with 0, 1 vertex, 2 line,
-  // 3 face; other kinds answer 2 for a hit open line. Answers 1 on a hit.
-  int PickElement(engine::MDocObj* scene, std::uint32_t packed, int& code, bool* selected, PointRecord& hit,
-                  PickedElements* elements);
+  // The element under the point classified for the page's tools. The
+  // requested kind comes in through `code`, the answer goes out through it:
+  //   0  1 vertex, 2 line, 3 face (0 left as it is without a hit); `marked`
+  //      says whether a hit vertex is a root joint (flag 0x100)
+  //   2, 3  on a figure without a bound skin (2) or with one (3), a bone:
+  //      20 + ring for a rotation ring, 4 near the bone's middle, else 0;
+  //      kind 2 on a figure with a bound skin: 1 joint, 2 bone, else 0
+  //   5  the colour class of a body element (2 red, magenta, green; 1 blue;
+  //      3 cyan, yellow; 0 none)
+  //   6  the hit line's width byte, lines alone asked; 5 without a line
+  //   other kinds: 2 for a hit line with a side open, else 0
+  engine::MObject* PickElement(engine::MDocObj* scene, std::uint32_t packed, int& code, bool* selected,
+                               PointRecord& hit, bool* marked, PickedElements* elements = nullptr);
   engine::MObject* PickInRect(engine::MDocObj* scene, const PointRecord& a, const PointRecord& b,
                               PointRecord& hit);
   // Every editable top-level object with an element inside the rectangle.
@@ -468,6 +484,11 @@ class QView : public engine::QView {
   int GetOverlayKind() const override { return overlayMode_; }
   int GetOverlayMode() const { return overlayMode_; }
   void SetOverlayMode(int mode) { overlayMode_ = mode; }
+  // Sets the mode and empties the current overlay list.
+  void ResetOverlayMode(int mode) {
+    overlayMode_ = mode;
+    ClearOverlayLines();
+  }
 
   // Fields mesh drawing and the figure view read and write directly.
   int toneFlag = 1;     // shaded tones; 0 gives fixed tone values

@@ -3,6 +3,7 @@
 // and guides, each line with a pen chosen by its kind.
 #include <algorithm>
 
+#include "engine/core/CrPrefs.h"
 #include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/image/OsUtilDraw.h"
@@ -40,7 +41,15 @@ bool PenOfKind(int kind, OverlayPen& pen) {
     case 4: pen.colourKind = 3; return true;
     case 7: pen.width = 5; return true;
     case 8: pen.width = 3; pen.spread = 3; return true;
-    case 10: pen.colourKind = 0; pen.colour = platform::MakeRgb(255, 255, 255); pen.xorDrawing = true; return true;
+    case 10: {
+      // Unless the preference says otherwise, rubber bands are drawn in XOR.
+      const engine::CrPrefs* prefs = engine::EngContext().prefs;
+      if (prefs != nullptr && prefs->xorOverlayLines == 0) return false;
+      pen.colourKind = 0;
+      pen.colour = platform::MakeRgb(255, 255, 255);
+      pen.xorDrawing = true;
+      return true;
+    }
     case 11: pen = {2, 0, 0x646464, true, 0, 0, false}; return true;
     case 12: pen.colourKind = 7; pen.dotted = true; return true;
     case 15: pen = {5, 0, 0xFFFF00, true, 0, 2, false}; return true;
@@ -52,7 +61,35 @@ bool PenOfKind(int kind, OverlayPen& pen) {
     case 21: pen.width = 6; return true;
     case 23: pen = {1, 0, 0xFFFF00, true, 0, 1, false}; return true;
     case 24: case 25: case 26: pen.width = 2; pen.colourKind = 8 + (kind - 24); return true;
+    case 27: case 28: case 29: pen.width = 2; return true;  // the letters X, Y and Z
+    case 34: case 35: case 36: case 37: case 38: case 39: case 40: case 41: case 43: {
+      // The rotation rings of a selected bone, a colour per ring and side.
+      static const int kRingColours[10] = {8, 14, 17, 9, 15, 18, 13, 16, 0, 19};
+      pen.colourKind = kRingColours[kind - 34];
+      return true;
+    }
     default: return false;
+  }
+}
+
+// The letter X, Y or Z (kinds 27, 28, 29) beside an axis, drawn at p with
+// the selected pen.
+void DrawAxisLetter(platform::Dc& dc, int kind, const PointRecord& p) {
+  const double x = p.x, y = p.y;
+  const auto line = [&](double x0, double y0, double x1, double y1) {
+    engine::OsUtilDrawLine(dc, {x0, y0, 0}, {x1, y1, 0});
+  };
+  if (kind == 27) {
+    line(x - 3, y - 6, x + 3, y + 6);
+    line(x - 3, y + 6, x + 3, y - 6);
+  } else if (kind == 28) {
+    line(x - 3, y - 6, x, y);
+    line(x + 3, y - 6, x, y);
+    line(x, y + 5, x, y);
+  } else {
+    line(x - 3, y - 6, x + 3, y - 6);
+    line(x - 3, y + 6, x + 3, y - 6);
+    line(x - 3, y + 6, x + 3, y + 6);
   }
 }
 
@@ -93,6 +130,10 @@ void QView::DrawOverlaySegmentsGdi(int limit, platform::Dc& dc) {
       engine::OsUtilDrawPointMarker(dc, a, engine::OsUtilColorOfKind(2), kShapes[r.kind - 30]);
       continue;
     }
+    if (r.kind == 42) {
+      engine::OsUtilDrawPointMarker(dc, a, engine::OsUtilColorOfKind(6), 3);
+      continue;
+    }
     OverlayPen pen;
     platform::Pen previous;
     const bool ownPen = PenOfKind(r.kind, pen);
@@ -109,7 +150,10 @@ void QView::DrawOverlaySegmentsGdi(int limit, platform::Dc& dc) {
       a.x -= pen.spread + pen.shift, a.y -= pen.spread + pen.shift;
       b.x += pen.spread - pen.shift, b.y += pen.spread - pen.shift;
     }
-    engine::OsUtilDrawLine(dc, a, b);
+    if (r.kind >= 27 && r.kind <= 29)
+      DrawAxisLetter(dc, r.kind, a);
+    else
+      engine::OsUtilDrawLine(dc, a, b);
     if (ownPen) dc.SelectPen(previous);
   }
 }

@@ -8,6 +8,7 @@
 #include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/core/MGroupObj.h"
+#include "engine/figure/MBoneObj.h"
 #include "engine/mesh/MMeshObj.h"
 #include "engine/scene/MDocObj.h"
 #include "view/QView.h"
@@ -113,21 +114,28 @@ int QView::BeginPick(engine::MObject* scene, std::uint32_t packed, PointRecord* 
 }
 
 engine::MObject* QView::PickNearest(engine::MDocObj* scene, std::uint32_t packed, PointRecord& hit,
-                                    PickedElements* elements) {
+                                    PickedElements* elements, int kinds) {
   PickScale scale(samplingFactor_);
   PointRecord screen, nearPoint, farPoint;
-  BeginPick(scene, packed, &screen, nearPoint, farPoint, false);
-  if (Failed()) return nullptr;
   PickedElements local;
   PickedElements& e = elements != nullptr ? *elements : local;
   e = {};
+  BeginPick(scene, packed, &screen, nearPoint, farPoint, false);
+  if (Failed()) return nullptr;
   double t = 0.0;
   engine::MObject* object = nullptr;
   {
     IncludeExcluded include(scene, includeExcluded_);
-    if (drawMode_ != 0) object = scene->PickFace(screen, nearPoint, farPoint, &t, &e.vertex, &e.line, &e.face);
+    // In draw mode 0 no face is shown, so none is asked for.
+    if (drawMode_ != 0)
+      object = scene->PickFace(screen, nearPoint, farPoint, &t, (kinds & kPickVertex) != 0 ? &e.vertex : nullptr,
+                               (kinds & kPickLine) != 0 ? &e.line : nullptr,
+                               (kinds & kPickFace) != 0 ? &e.face : nullptr);
   }
-  if (object == nullptr || Failed()) return nullptr;
+  if (object == nullptr || Failed()) {
+    e = {};
+    return nullptr;
+  }
   hit = Along(nearPoint, farPoint, t);
   PointRecord objectHit;
   ToObjectHit(scene, object, e, hit, objectHit);
@@ -153,6 +161,18 @@ void QView::ToObjectHit(engine::MDocObj* scene, engine::MObject* object, const P
   engine::MUtilTransformPoint(world, local, hit);
 }
 
+engine::MObject* QView::PickWithHit(engine::MDocObj* scene, std::uint32_t packed, PointRecord& hit,
+                                    PointRecord& local, PickedElements& elements, bool* selected, int kinds) {
+  engine::MObject* object = PickNearest(scene, packed, hit, &elements, kinds);
+  if (selected != nullptr) *selected = false;
+  if (object == nullptr) return nullptr;
+  ToObjectHit(scene, object, elements, hit, local);
+  auto* mesh = dynamic_cast<engine::MMeshObj*>(object);
+  if (selected != nullptr && mesh != nullptr)
+    *selected = mesh->IsHitSelected(elements.vertex, elements.line, elements.face);
+  return object;
+}
+
 engine::MObject* QView::PickObject(engine::MDocObj* scene, std::uint32_t packed, PointRecord& hit) {
   PointRecord screen, nearPoint, farPoint;
   BeginPick(scene, packed, &screen, nearPoint, farPoint, false);
@@ -168,22 +188,85 @@ engine::MObject* QView::PickObject(engine::MDocObj* scene, std::uint32_t packed,
   return object;
 }
 
-int QView::PickElement(engine::MDocObj* scene, std::uint32_t packed, int& code, bool* selected, PointRecord& hit,
-                       PickedElements* elements) {
+namespace {
+
+// The pose tool's code for a figure's bone under the point: 20 + the ring
+// of a rotation ring, 4 near the bone's middle (within 4 pixels both ways),
+// else 0.
+int FigureBoneCode(QView& v, engine::MDocObj* scene, engine::MBoneObj* figure, const engine::MLine* line,
+                   std::uint32_t packed) {
+  if (figure->handleHitKind != 0) return 20 + figure->handleHitKind;
+  const PointRecord& a = line->end0->position;
+  const PointRecord& b = line->end1->position;
+  PointRecord mid{(a.x + b.x) / 2, (a.y + b.y) / 2, (a.z + b.z) / 2};
+  MatrixRecord world;
+  scene->GetObjectWorldMatrix(figure, &world, nullptr);
+  engine::MUtilTransformPoint(world, mid, mid);
+  PointRecord s;
+  v.ProjectPoint(mid, s);
+  int x = 0, y = 0;
+  UnpackScreenPoint(packed, x, y);
+  return std::fabs(x - s.x) < 4 && std::fabs(y - s.y) < 4 ? 4 : 0;
+}
+
+// The colour class of a picked body element: 2 for red, magenta and green
+// (when pickable), 1 blue, 3 cyan and yellow, else 0; the vertex is asked
+// before the line.
+int BodyColourCode(const PickedElements& e) {
+  const engine::MVertex* v = e.vertex;
+  const engine::MLine* l = e.line;
+  for (int kind : {engine::kBodyRed, engine::kBodyMagenta, engine::kBodyGreen}) {
+    if (v != nullptr && engine::BodyVertexHasColourKind(v, kind) && engine::BodyVertexHasPickableLine(v)) return 2;
+    if (l != nullptr && engine::BodyLineHasColourKind(l, kind) && engine::BodyLineIsPickable(l)) return 2;
+  }
+  const auto either = [&](int kind) {
+    return (v != nullptr && engine::BodyVertexHasColourKind(v, kind)) ||
+           (l != nullptr && engine::BodyLineHasColourKind(l, kind));
+  };
+  if (either(engine::kBodyBlue)) return 1;
+  if (either(engine::kBodyCyan) || either(engine::kBodyYellow)) return 3;
+  return 0;
+}
+
+}  // namespace
+
+engine::MObject* QView::PickElement(engine::MDocObj* scene, std::uint32_t packed, int& code, bool* selected,
+                                    PointRecord& hit, bool* marked, PickedElements* elements) {
   PickedElements local;
   PickedElements& e = elements != nullptr ? *elements : local;
-  engine::MObject* object = PickNearest(scene, packed, hit, &e);
-  if (selected != nullptr) {
-    auto* mesh = dynamic_cast<engine::MMeshObj*>(object);
-    *selected = mesh != nullptr && mesh->IsHitSelected(e.vertex, e.line, e.face);
+  const int requested = code;
+  if (requested == 6) {
+    // A line's own width byte, asked of lines alone; 5 without a line.
+    code = 5;
+    PointRecord objectHit;
+    engine::MObject* object = PickWithHit(scene, packed, hit, objectHit, e, selected, kPickLine);
+    if (e.line != nullptr) code = e.line->GetWidth() & 0xFF;
+    return object;
   }
-  if (object == nullptr) return 0;
-  if (code == 0) {
-    code = e.vertex != nullptr ? 1 : e.line != nullptr ? 2 : e.face != nullptr ? 3 : 0;
+  PointRecord objectHit;
+  engine::MObject* object = PickWithHit(scene, packed, hit, objectHit, e, selected, kPickAllKinds);
+  if (requested == 0) {
+    if (object != nullptr) code = e.vertex != nullptr ? 1 : e.line != nullptr ? 2 : e.face != nullptr ? 3 : 0;
+    if (marked != nullptr)
+      *marked = code == 1 && e.vertex != nullptr && (e.vertex->flags & engine::kVertexRootJoint) != 0;
+    return object;
+  }
+  code = 0;
+  if (object == nullptr) return nullptr;
+  if (requested == 2 || requested == 3) {
+    auto* figure = object->IsBoneObject() ? static_cast<engine::MBoneObj*>(object) : nullptr;
+    const bool bound = figure != nullptr && figure->IsSkinBound();
+    if (figure != nullptr && e.line != nullptr && (bound ? requested == 3 : requested == 2))
+      code = FigureBoneCode(*this, scene, figure, e.line, packed);
+    else if (bound && requested == 2)
+      code = e.vertex != nullptr ? 1 : e.line != nullptr ? 2 : 0;
+  } else if (requested == 5) {
+    code = BodyColourCode(e);
   } else {
-    code = (e.line != nullptr && (e.line->forwardFace == nullptr || e.line->backwardFace == nullptr)) ? 2 : 0;
+    const engine::MLine* l = e.line;
+    code = l != nullptr && (l->forwardFace == nullptr || l->backwardFace == nullptr) ? 2 : 0;
   }
-  return 1;
+  return object;
 }
 
 void QView::NormalisedRect(const PointRecord& a, const PointRecord& b, PointRecord& low, PointRecord& high,

@@ -281,6 +281,9 @@ void QView::RenderFrame(engine::MObject* scene) {
 void QView::DrawScene(engine::MObject* scene, int tileColumn, int tileRow, bool tiled, bool draw) {
   if (scene == nullptr) return;
   if (!framePrepared_) {
+    // What is drawn may have changed since the last pick: the next pick
+    // projects the scene again.
+    if (scene->GetProjectedView() == this) scene->SetProjectedView(nullptr);
     framePrepared_ = true;
     engine::BoundsRecord bounds;
     scene->GetLocalBounds(bounds);

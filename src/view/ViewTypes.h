@@ -29,6 +29,11 @@ inline constexpr int kDefaultFieldOfView = 81;
 // The axis-view marker of a camera aligned with an axis.
 inline constexpr int kAxisViewMarker = 10;
 
+// Overlay line kinds the view's own users add: a drag's guide down to the
+// floor (world points) and a rubber band in screen pixels.
+inline constexpr int kOverlayFloorGuide = 4;
+inline constexpr int kOverlayScreenBand = 10;
+
 // The camera as animation keys and camera records carry it.
 struct CameraState {
   double yaw = 0.0;

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "SceneTestSupport.h"
-#include "StandardFigure.h"
-#include "ViewTestSupport.h"
+#include "FigureViewTestSupport.h"
 #include "engine/figure/MBoneObj.h"
 #include "platform/Dc.h"
 #include "platform/GlContext.h"
@@ -22,6 +20,7 @@ using engine::PointRecord;
 using platform::RECT;
 using view::PackScreenPoint;
 using view::QView;
+using viewtest::Distance;
 
 class TrackerTest : public scenetest::SceneTest {
  protected:
@@ -111,71 +110,7 @@ TEST_F(TrackerTest, DragDeltasFollowTheConstraintAndTheLimit) {
 
 // ---- the rotation tracker on the standard figure ---------------------------
 
-class RotateBoneTest : public TrackerTest {
- protected:
-  void SetUp() override {
-    TrackerTest::SetUp();
-    auto group = standardfigure::BuildStandardFigure();
-    ASSERT_NE(group, nullptr);
-    figure_ = standardfigure::FigureOf(*group);
-    scene_ = MakeScene([&](engine::MDocObj& s) { Add(s, group.release()); });
-    scene_->GetGridObject()->excluded = 1;
-    ASSERT_TRUE(figure_->IsSkinBound());
-    view_ = std::make_unique<QView>(RECT{0, 0, 240, 320});
-    view_->MakeCurrent(true);
-    view_->SetAngles(0.0, 0.0, 0.0);
-    view_->SetViewport(RECT{0, 0, 240, 320}, true);
-    view_->FitToBounds(figure_);
-    view_->SetViewport(RECT{0, 0, 240, 320}, true);
-  }
-  // Every point of the scene's meshes, in order.
-  std::vector<PointRecord> AllPoints() {
-    std::vector<PointRecord> out;
-    auto* group = static_cast<engine::MGroupObj*>(scene_->ChildAt(1));
-    for (int i = 0; i < group->GetChildCount(); ++i) {
-      auto* mesh = dynamic_cast<engine::MMeshObj*>(group->ChildAt(i));
-      if (mesh == nullptr) continue;
-      for (engine::MVertex* v : mesh->GetVertexList()) out.push_back(v->position);
-    }
-    return out;
-  }
-  static bool Same(const std::vector<PointRecord>& a, const std::vector<PointRecord>& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-      if (a[i].x != b[i].x || a[i].y != b[i].y || a[i].z != b[i].z) return false;
-    return true;
-  }
-  // A point on the screen a third of the way along the named bone (a line
-  // of the figure), world coordinates being the figure's.
-  std::uint32_t OnBone(engine::MLine* line, double along = 0.3) {
-    const PointRecord& a = line->end0->position;
-    const PointRecord& b = line->end1->position;
-    PointRecord s;
-    view_->ProjectPoint({a.x + along * (b.x - a.x), a.y + along * (b.y - a.y), a.z + along * (b.z - a.z)}, s);
-    return PackScreenPoint(static_cast<int>(std::lround(s.x)), static_cast<int>(std::lround(s.y)));
-  }
-  // The bone ending at the figure's joint furthest to the side: the end of
-  // an arm.
-  engine::MLine* ArmBone() {
-    engine::MVertex* side = nullptr;
-    for (engine::MVertex* v : figure_->GetVertexList())
-      if (side == nullptr || v->position.x > side->position.x) side = v;
-    return figure_->GetLineEndingAt(side);
-  }
-  // The forearm (the bone above the arm's end), pressed on a fifth of the
-  // way along: the tracker begins there; sx, sy receive the press point.
-  engine::MLine* BeginOnForearm(view::QTrack& track, int& sx, int& sy) {
-    engine::MLine* forearm = figure_->GetLineEndingAt(ArmBone()->end0);
-    if (forearm == nullptr) return nullptr;
-    const std::uint32_t start = OnBone(forearm, 0.2);
-    view::UnpackScreenPoint(start, sx, sy);
-    track.Begin(start, 0, view_.get(), scene_.get());
-    return forearm;
-  }
-  engine::MBoneObj* figure_ = nullptr;
-  std::unique_ptr<engine::MDocObj> scene_;
-  std::unique_ptr<QView> view_;
-};
+using RotateBoneTest = viewtest::FigureViewTest;
 
 TEST_F(RotateBoneTest, ADragTurnsTheBoneAndOneUndoRestoresThePoseExactly) {
   const std::vector<PointRecord> before = AllPoints();
@@ -214,10 +149,6 @@ TEST_F(RotateBoneTest, DraggingBackToTheStartPutsThePoseBack) {
   ASSERT_TRUE(track.Move(start, 0));
   ASSERT_TRUE(track.End(start, 0));
   EXPECT_TRUE(Same(before, AllPoints()));
-}
-
-static double Distance(const PointRecord& a, const PointRecord& b) {
-  return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
 }
 
 // Dragging the wrist up and out bends the arm at the elbow: both arm bones

@@ -121,13 +121,15 @@ TEST_F(PickTest, ElementPicksReportTheirKind) {
   int code = 0;
   PointRecord hit;
   view::PickedElements e;
-  ASSERT_EQ(v.PickElement(scene.get(), Packed(screen), code, nullptr, hit, &e), 1);
+  bool marked = true;
+  ASSERT_EQ(v.PickElement(scene.get(), Packed(screen), code, nullptr, hit, &marked, &e), scene->ChildAt(1));
   EXPECT_EQ(code, 1);
+  EXPECT_FALSE(marked);
   ASSERT_NE(e.vertex, nullptr);
   ExpectNear(hit, corner.x, corner.y, corner.z, 1e-12);
 
   code = 0;
-  EXPECT_EQ(v.PickElement(scene.get(), PackScreenPoint(2, 2), code, nullptr, hit, &e), 0);
+  EXPECT_EQ(v.PickElement(scene.get(), PackScreenPoint(2, 2), code, nullptr, hit, nullptr, &e), nullptr);
   EXPECT_EQ(code, 0);
 
   v.SetDrawMode(0);

@@ -161,7 +161,12 @@ class CrPrefs {
   int boxHandlesOff = 0;  // object picking leaves out the face handles of the box
   unsigned char namedTextures = 0;  // textures kept as named texture objects
   unsigned char viewFlags[4] = {1, 1, 1, 1};
-  int trackFlag = 1;
+  int trackFlag = 1;  // the bone rotation tracker turns every bone from the pressed joint
+  unsigned char xorOverlayLines = 1;  // the view's screen rubber bands (overlay kind 10) drawn with XOR
+  int overlayThinning = 1;  // long overlay line lists drawn thinned by the view's overlay step
+  // How animations hold objects against edits (MDocObj::IsAnimationActive):
+  // 1 only against moves and scaling, 2 only purpose 0, 3 never, others always.
+  int animationEdit = 1;
   int sceneMode = 1;
   int sceneOptionA = 0;
   int sceneOptionB = 0;

@@ -102,6 +102,9 @@ class EngGlobalContext : public EngFailureState {
   EngCursorSet cursors;
   int textureMode = 1;  // 0 off, 1 on, 2 on with linear filtering
   double pickScale = 1.0;
+  // Beyond the first thousand, an overlay list is thinned to about this
+  // many lines (times the view's overlay step).
+  int overlayThinLimit = 200;
   double pageHitScale = 1.0;
   unsigned char pageHitActive = 0;
   unsigned char facePickActive = 0;

@@ -504,9 +504,14 @@ class MBoneObj : public MMeshObj {
   void AddRotationHandles(LineSegArray& out, const MatrixRecord& w, BoneRecord& bone, QView* view);
   void AddJointOverlay(LineSegArray& out, const MatrixRecord& w, QView* view, MVertex* joint);
   void GetBoneAxis(PointRecord& out, MLine* line, int kind);
-  // The mesh's line pick, then the rotation rings of the selected bone.
-  MLine* PickLine(const PointRecord& point, const PointRecord& rayStart, const PointRecord& rayEnd, double* depth,
-                  unsigned char* midpoint);
+  // The mesh's line pick, then the rotation rings of the selected bone: a
+  // ring nearer than the mesh's line answers the bone and leaves its ring
+  // (1 to 3) in handleHitKind and its screen direction in
+  // handleHitDirection; handleHitKind is 0 otherwise.
+  MLine* PickLine(const PointRecord& point, const PointRecord& rayStart, const PointRecord& rayEnd, MFace* face,
+                  double* depth, bool* ofFace, const PtrArray* lineList, bool anyLine) override;
+  // Any point may hit a figure: its rings reach past its joints.
+  bool IsNearPoint(const PointRecord& point) override;
   void CollectLinesBetween(PtrArray& out);
   bool ComputeSelectedInfluence(MDocObj* scene);
   void DrawInfluenceLines(MDocObj* scene, QView* view);

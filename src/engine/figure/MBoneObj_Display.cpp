@@ -218,14 +218,18 @@ void MBoneObj::ProjectToScreen(const MatrixRecord& projection, int mode) {
   for (int i = 0; i < 96; ++i) MUtilProjectPoint(full, handleModelPoints[i], handleScreenPoints[i]);
 }
 
+bool MBoneObj::IsNearPoint(const PointRecord&) { return true; }
+
 MLine* MBoneObj::PickLine(const PointRecord& point, const PointRecord& rayStart, const PointRecord& rayEnd,
-                          double* depth, unsigned char* midpoint) {
+                          MFace* face, double* depth, bool* ofFace, const PtrArray* lineList, bool anyLine) {
   handleHitKind = 0;
-  // The mesh's own line pick runs here once meshes pick lines; until then
-  // only the rings answer.
-  MLine* meshHit = nullptr;
-  const double meshDepth = std::numeric_limits<double>::infinity();
-  if (handleLine == nullptr) return meshHit;
+  double meshDepth = std::numeric_limits<double>::infinity();
+  MLine* meshHit = MMeshObj::PickLine(point, rayStart, rayEnd, face, &meshDepth, ofFace, lineList, anyLine);
+  auto meshAnswer = [&]() {
+    if (meshHit != nullptr) *depth = meshDepth;
+    return meshHit;
+  };
+  if (handleLine == nullptr) return meshAnswer();
   const double c = 3 * EngContext().pickScale * EngContext().pageHitScale;
   int best = -1;
   double bestKey = 0;
@@ -248,7 +252,7 @@ MLine* MBoneObj::PickLine(const PointRecord& point, const PointRecord& rayStart,
       }
     }
   }
-  if (best < 0) return meshHit;
+  if (best < 0) return meshAnswer();
   const int ring = best / 32;
   const int next = 32 * ring + (best % 32 + 1) % 32;
   const PointRecord m0 = handleModelPoints[best];
@@ -259,14 +263,14 @@ MLine* MBoneObj::PickLine(const PointRecord& point, const PointRecord& rayStart,
   const PointRecord normal = Cross(e, Cross(r, e));
   double t = 1.0;
   if (MUtilLinePlaneParam(rayStart, rayEnd, normal, m0, t) != 0) t = 1.0;
-  if (meshHit != nullptr && meshDepth <= t) return meshHit;
+  if (meshHit != nullptr && meshDepth <= t) return meshAnswer();
   handleHitKind = ring + 1;
   PointRecord direction{handleScreenPoints[next].x - handleScreenPoints[best].x,
                         handleScreenPoints[next].y - handleScreenPoints[best].y, 0};
   OsUtilNormalize(direction);
   handleHitDirection = direction;
-  if (depth != nullptr) *depth = t;
-  if (midpoint != nullptr) *midpoint = 0;
+  *depth = t;
+  if (ofFace != nullptr) *ofFace = false;
   return handleLine;
 }
 

@@ -807,7 +807,9 @@ class MMeshObj : public MObject {
                        MVertex** vertex, MLine** line, MFace** face);
   bool IsInsideRect(const PointRecord& rectMin, const PointRecord& rectMax);
   bool MayTouchRect(const PointRecord& rectMin, const PointRecord& rectMax);
-  bool IsNearPoint(const PointRecord& point);
+  // Whether the point lies within 5 pixels of the projected vertices' box
+  // on every side; a figure answers true (its rotation rings reach past it).
+  virtual bool IsNearPoint(const PointRecord& point);
   // 0 inside, 2 behind the eye or beyond one side, else 1.
   static int ClassifyTriangleInRect(const PointRecord& rectMin, const PointRecord& rectMax,
                                     const PointRecord corners[3]);
@@ -824,8 +826,9 @@ class MMeshObj : public MObject {
                             const PointRecord& p1, double* depth);
   MFace* PickFaceAtPoint(const PointRecord& point, const PointRecord& p0, const PointRecord& p1, double* depth,
                          const PtrArray* faceList);
-  MLine* PickLine(const PointRecord& point, const PointRecord& p0, const PointRecord& p1, MFace* face,
-                  double* depth, bool* ofFace, const PtrArray* lineList, bool anyLine);
+  // A figure adds the rotation rings of its selected bone.
+  virtual MLine* PickLine(const PointRecord& point, const PointRecord& p0, const PointRecord& p1, MFace* face,
+                          double* depth, bool* ofFace, const PtrArray* lineList, bool anyLine);
   MVertex* PickVertex(const PointRecord& point, const PointRecord& p0, const PointRecord& p1, MFace* face,
                       MLine* line, double* depth, bool* preferred, const PtrArray* vertexList);
   void CollectLinesInRegion(const QViewRegion* region, const PtrArray* vertexList, PtrArray* out);

@@ -92,6 +92,11 @@ class MVertex : public MElement<MVertex> {
   PointRecord GetPosition() const { return position; }
   // Moves the whole ring; members on the mirror plane get x = 0.
   void SetPosition(const PointRecord& point);
+  // Moves this vertex alone (x = 0 when it is on the mirror plane).
+  void SetOwnPosition(const PointRecord& point) {
+    position = point;
+    if ((flags & kVertexOnMirror) != 0) position.x = 0;
+  }
   // Every ring member to the ring's mean (x = 0 when any is on the plane).
   void AverageRingPosition();
   void SetNormal(const PointRecord& vector) { normal = vector; }

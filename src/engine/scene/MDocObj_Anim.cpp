@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "engine/core/CrPrefs.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/figure/MBoneObj.h"
 #include "engine/scene/MDocObj.h"
@@ -445,12 +446,12 @@ int MDocObj::SelectPosableFigures() {
 
 bool MDocObj::IsAnimationActive(int purpose) const {
   if (animations.Count() == 0) return false;
-  // The engine's animation-edit preference: 1, animations hold objects
-  // against moves and scaling but not against purpose 2.
-  constexpr int kAnimationEditPreference = 1;
-  if (kAnimationEditPreference == 3) return false;
-  if (kAnimationEditPreference == 2) return purpose == 0;
-  return purpose != 2;
+  const CrPrefs* prefs = EngContext().prefs;
+  const int preference = prefs != nullptr ? prefs->animationEdit : 1;
+  if (preference == 3) return false;
+  if (preference == 2) return purpose == 0;
+  if (preference == 1) return purpose != 2;
+  return true;
 }
 
 bool MDocObj::SelectionHasAnimation() {

@@ -69,13 +69,15 @@ TEST_F(BoneDisplayTest, OneSelectedBoneGetsRingsThatCanBePicked) {
   chain.figure->ProjectToScreen(projection, 0);
   const PointRecord onRing = chain.figure->handleScreenPoints[32 + 8];  // ring 1
   double depth = 0;
-  unsigned char midpoint = 1;
-  MLine* hit = chain.figure->PickLine({onRing.x, onRing.y, 0}, {0, 0, 10}, {0, 0, -10}, &depth, &midpoint);
+  bool ofFace = true;
+  MLine* hit =
+      chain.figure->PickLine({onRing.x, onRing.y, 0}, {0, 0, 10}, {0, 0, -10}, nullptr, &depth, &ofFace, nullptr, true);
   EXPECT_EQ(hit, chain.upper);
   EXPECT_GE(chain.figure->handleHitKind, 1);
-  EXPECT_EQ(midpoint, 0);
+  EXPECT_FALSE(ofFace);
   // Far from every ring nothing is hit.
-  EXPECT_EQ(chain.figure->PickLine({5000, 5000, 0}, {0, 0, 10}, {0, 0, -10}, &depth, &midpoint), nullptr);
+  EXPECT_EQ(chain.figure->PickLine({5000, 5000, 0}, {0, 0, 10}, {0, 0, -10}, nullptr, &depth, &ofFace, nullptr, true),
+            nullptr);
   EXPECT_EQ(chain.figure->handleHitKind, 0);
 
   // Two selected bones: no rings.
