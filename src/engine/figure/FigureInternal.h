@@ -1,5 +1,7 @@
 #pragma once
 // Small helpers the figure's topic files share.
+#include <string>
+
 #include "engine/core/EngMath.h"
 #include "engine/core/MGroupObj.h"
 #include "engine/core/EngRuntime.h"
@@ -77,6 +79,21 @@ inline MatrixRecord WorldMatrixOf(MObject* object) {
   }
   world.flag = 0;
   return world;
+}
+
+// A refusal with its reason for the user: false, the reason in `why`.
+inline bool Refuse(std::string* why, const std::string& reason) {
+  if (why != nullptr) *why = reason;
+  return false;
+}
+
+// Appends to an engine array; false with out of memory recorded when it
+// cannot grow.
+template <class A, class T>
+bool AppendOrFail(A& list, const T& item) {
+  if (list.Add(item)) return true;
+  EngRecordFailure(kEngReasonOutOfMemory);
+  return false;
 }
 
 // Every mesh of the scene (the scene's own collection, which leaves out

@@ -83,6 +83,16 @@ enum BodyColourKind : int {
   kBodyGreen = 7,
   kBodyYellow = 8,
 };
+// Face colour classes of body materials (the diffuse colour's components
+// against one half, as the line colour kinds).
+enum BodyFaceClass : int {
+  kFaceRed = 21,
+  kFaceBlue = 22,
+  kFaceMagenta = 23,
+  kFaceCyan = 24,
+  kFaceGreen = 25,
+  kFaceYellow = 26,
+};
 bool BodyLineHasColourKind(const MLine* line, int kind);
 bool BodyVertexHasColourKind(const MVertex* vertex, int kind);
 bool BodyLineIsPickable(const MLine* line);

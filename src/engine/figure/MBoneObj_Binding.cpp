@@ -343,11 +343,16 @@ void MBoneObj::ApplyFitToPoint(const SkinRecord& record, int vertexClass, PointR
   point = result;
 }
 
-int MBoneObj::ApplyFitSamples(QView* view, MDocObj*) {
-  if (!HasBones(*this)) return 0;
-  const PointRecord v = GetViewDirectionInFrame(view);
+namespace {
+
+// Moves every bound vertex that has a rest state of its own to the point
+// `reshape` makes of its rest position (rest space), or leaves it where it
+// is when `reshape` answers false. Answers how many bound vertices had no
+// rest state and stayed.
+template <class F>
+int ReshapeBoundVertices(MBoneObj& figure, F&& reshape) {
   BoundMeshArray meshes;
-  if (!CollectBoundMeshes(meshes)) return 0;
+  if (!figure.CollectBoundMeshes(meshes)) return 0;
   int skipped = 0;
   for (int m = 0; m < meshes.count && !Failed(); ++m) {
     MMeshObj* mesh = meshes[m].mesh;
@@ -355,28 +360,39 @@ int MBoneObj::ApplyFitSamples(QView* view, MDocObj*) {
     mesh->SaveEditState();
     if (Failed()) break;
     MatrixRecord toRest, fromRest;
-    GetRestMatrices(meshes[m], toRest, fromRest);
+    figure.GetRestMatrices(meshes[m], toRest, fromRest);
     for (MVertex* vertex : mesh->GetVertexList()) {
-      if (BodyVertexHasColourKind(vertex, kBodyBlue)) continue;
-      const SkinRecord* record = GetSkinRecordOfVertex(vertex);
+      const SkinRecord* record = figure.GetSkinRecordOfVertex(vertex);
       if (record == nullptr) {
-        ++skipped;  // no rest state of its own: it stays where it is
+        ++skipped;  // vertices added since the rest state was taken
         continue;
       }
-      int vertexClass = 0;
-      if (BodyVertexHasColourKind(vertex, kBodyRed)) vertexClass = 1;
-      else if (BodyVertexHasColourKind(vertex, kBodyMagenta) || BodyVertexHasColourKind(vertex, kBodyCyan))
-        vertexClass = 2;
-      else if (BodyVertexHasColourKind(vertex, kBodyGreen) || BodyVertexHasColourKind(vertex, kBodyYellow))
-        vertexClass = 3;
       PointRecord rest;
-      GetRestPosition(rest, vertex);
-      ApplyFitToPoint(*record, vertexClass, rest, v);
+      figure.GetRestPosition(rest, vertex);
+      if (!reshape(vertex, *record, rest)) continue;
       if (!MoveSavedVertex(vertex, TransformPoint(fromRest, rest))) break;
     }
     mesh->MarkChanged();
   }
   return skipped;
+}
+
+}  // namespace
+
+int MBoneObj::ApplyFitSamples(QView* view, MDocObj*) {
+  if (!HasBones(*this)) return 0;
+  const PointRecord v = GetViewDirectionInFrame(view);
+  return ReshapeBoundVertices(*this, [&](MVertex* vertex, const SkinRecord& record, PointRecord& rest) {
+    if (BodyVertexHasColourKind(vertex, kBodyBlue)) return false;
+    int vertexClass = 0;
+    if (BodyVertexHasColourKind(vertex, kBodyRed)) vertexClass = 1;
+    else if (BodyVertexHasColourKind(vertex, kBodyMagenta) || BodyVertexHasColourKind(vertex, kBodyCyan))
+      vertexClass = 2;
+    else if (BodyVertexHasColourKind(vertex, kBodyGreen) || BodyVertexHasColourKind(vertex, kBodyYellow))
+      vertexClass = 3;
+    ApplyFitToPoint(record, vertexClass, rest, v);
+    return true;
+  });
 }
 
 bool MBoneObj::AllocateFitSamples() {
@@ -450,31 +466,11 @@ double MBoneObj::GetInflateWeight(const SkinRecord& record) {
 
 int MBoneObj::InflateBody(QView*, MDocObj*, double factor) {
   if (!HasBones(*this)) return 0;
-  BoundMeshArray meshes;
-  if (!CollectBoundMeshes(meshes)) return 0;
-  int skipped = 0;
-  for (int m = 0; m < meshes.count && !Failed(); ++m) {
-    MMeshObj* mesh = meshes[m].mesh;
-    if (mesh->IsBoneObject()) continue;
-    mesh->SaveEditState();
-    if (Failed()) break;
-    MatrixRecord toRest, fromRest;
-    GetRestMatrices(meshes[m], toRest, fromRest);
-    for (MVertex* vertex : mesh->GetVertexList()) {
-      // Inflation reads the numbers as they stand.
-      const SkinRecord* record = GetSkinRecordOfVertex(vertex);
-      if (record == nullptr) {
-        ++skipped;
-        continue;
-      }
-      PointRecord rest;
-      GetRestPosition(rest, vertex);
-      ScaleAboutSkeleton(*record, 1 + (factor - 1) * GetInflateWeight(*record), rest);
-      if (!MoveSavedVertex(vertex, TransformPoint(fromRest, rest))) break;
-    }
-    mesh->MarkChanged();
-  }
-  return skipped;
+  // Inflation reads the vertices' numbers as they stand.
+  return ReshapeBoundVertices(*this, [&](MVertex*, const SkinRecord& record, PointRecord& rest) {
+    ScaleAboutSkeleton(record, 1 + (factor - 1) * GetInflateWeight(record), rest);
+    return true;
+  });
 }
 
 }  // namespace engine

@@ -138,12 +138,12 @@ int MBoneObj::GetFaceColourClass(const MFace* face) const {
   if (face->shader == nullptr) return -1;
   const PointRecord& c = face->shader->diffuseColor;
   switch (ColourKind(Level(c.x), Level(c.y), Level(c.z))) {
-    case kBodyRed: return 21;
-    case kBodyBlue: return 22;
-    case kBodyMagenta: return 23;
-    case kBodyCyan: return 24;
-    case kBodyGreen: return 25;
-    case kBodyYellow: return 26;
+    case kBodyRed: return kFaceRed;
+    case kBodyBlue: return kFaceBlue;
+    case kBodyMagenta: return kFaceMagenta;
+    case kBodyCyan: return kFaceCyan;
+    case kBodyGreen: return kFaceGreen;
+    case kBodyYellow: return kFaceYellow;
     default: return -1;
   }
 }

@@ -18,23 +18,6 @@ using namespace figure_detail;
 
 namespace {
 
-bool Append(PtrArray& list, void* item) {
-  if (list.Add(item)) return true;
-  EngRecordFailure(kEngReasonOutOfMemory);
-  return false;
-}
-
-bool Append(DoubleArray& list, double value) {
-  if (list.Add(value)) return true;
-  EngRecordFailure(kEngReasonOutOfMemory);
-  return false;
-}
-
-bool Refuse(std::string* why, const std::string& reason) {
-  if (why != nullptr) *why = reason;
-  return false;
-}
-
 // What one bone gathers: its vertices with their rest-to-mesh matrices,
 // and the faces beside them as quads in the figure's frame.
 struct BoneGathering {
@@ -111,7 +94,7 @@ bool MBoneObj::FitMarkedRegionsAlongBone(MDocObj* scene, const BoneRecord& bone,
   // row is left out.
   DoubleArray sources, targets;
   bool ok = true;
-  auto row = [&](double source, double target) { ok = ok && Append(sources, source) && Append(targets, target); };
+  auto row = [&](double source, double target) { ok = ok && AppendOrFail(sources, source) && AppendOrFail(targets, target); };
   if ((sides & 1) != 0) row(acrossNegative, HasFeatureCode(3) ? across(p(3)) : acrossNegative);
   row(across(c5), across(p(5)));
   row(across(mid(c6, c7)), across(mid(mid(p(7), p(8)), p(6))));
@@ -193,7 +176,7 @@ void MBoneObj::ProjectMarkedVerticesPerBone(MDocObj* scene, int kindA, int kindB
       const SkinRecord* record = GetSkinRecordOfVertex(v);
       if (record == nullptr || record->count <= 0 || !validBone(record->bones[0])) continue;
       BoneGathering& g = gathered[record->bones[0]];
-      if (!Append(g.vertices, v) || !Append(g.matrices, &fromRest[m])) break;
+      if (!AppendOrFail(g.vertices, v) || !AppendOrFail(g.matrices, &fromRest[m])) break;
     }
     for (MFace* face : mesh->GetFaceList()) {
       if (Failed()) break;
@@ -218,7 +201,7 @@ void MBoneObj::ProjectMarkedVerticesPerBone(MDocObj* scene, int kindA, int kindB
           BoneGathering& g = gathered[record->bones[i]];
           const int k = g.faces.count;
           if (c > 0 && ((k >= 1 && g.faces[k - 1] == face) || (k >= 2 && g.faces[k - 2] == face))) continue;
-          if (!Append(g.faces, face)) break;
+          if (!AppendOrFail(g.faces, face)) break;
           if (!g.quads.Add(quad)) {
             EngRecordFailure(kEngReasonOutOfMemory);
             break;

@@ -17,15 +17,6 @@ namespace engine {
 
 using namespace figure_detail;
 
-namespace {
-
-bool Refuse(std::string* why, const std::string& reason) {
-  if (why != nullptr) *why = reason;
-  return false;
-}
-
-}  // namespace
-
 bool MBoneObj::ReadFeaturePoints(QFile& file, std::string* why) {
   const int set = GetFeatureSetIndex();
   struct Entry {

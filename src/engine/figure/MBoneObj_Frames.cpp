@@ -14,18 +14,6 @@ namespace engine {
 
 using namespace figure_detail;
 
-namespace {
-
-bool Append(PtrArray& list, void* item) {
-  if (list.Add(item)) return true;
-  EngRecordFailure(kEngReasonOutOfMemory);
-  return false;
-}
-
-constexpr int kMagentaFaceClass = 23;
-
-}  // namespace
-
 double MBoneObj::GetBoneFrame(const BoneRecord& bone, PointRecord& origin, PointRecord& direction,
                               PointRecord& perpendicular) {
   const MLine* line = bone.line;
@@ -158,7 +146,7 @@ bool MBoneObj::CollectMarkedLimbVertices(MDocObj*, PtrArray& vertices, BoneRecor
     const int corners = mesh->TakeVisitStamp();
     const int taken = mesh->TakeVisitStamp();
     for (MFace* face : mesh->GetFaceList()) {
-      if (GetFaceColourClass(face) != kMagentaFaceClass) continue;
+      if (GetFaceColourClass(face) != kFaceMagenta) continue;
       MVertex* c[3];
       face->GetVertices(c);
       for (MVertex* v : c) v->SetRingIds(corners);
@@ -171,7 +159,7 @@ bool MBoneObj::CollectMarkedLimbVertices(MDocObj*, PtrArray& vertices, BoneRecor
         continue;
       BoneRecord& first = (*bones)[record->bones[0]];
       if (!IsRedBone(first)) continue;
-      if (!Append(vertices, v) || !Append(matrixRefs, &matrices[base + m])) return false;
+      if (!AppendOrFail(vertices, v) || !AppendOrFail(matrixRefs, &matrices[base + m])) return false;
       v->id = taken;
       if (bone != nullptr) *bone = &first;
       ++count;
@@ -184,7 +172,7 @@ bool MBoneObj::CollectMarkedLimbVertices(MDocObj*, PtrArray& vertices, BoneRecor
   }
   if (bestMesh != nullptr && *bestMesh != nullptr)
     for (MVertex* v : (*bestMesh)->GetVertexList())
-      if (v->id == bestStamp && !Append(bestVertices, v)) return false;
+      if (v->id == bestStamp && !AppendOrFail(bestVertices, v)) return false;
   return true;
 }
 
@@ -202,7 +190,7 @@ bool MBoneObj::CollectRedLimbVertices(MDocObj*, PtrArray& vertices, PointArray& 
         continue;
       PointRecord rest;
       ToRestSpace(meshes[m], v->position, rest);
-      if (!Append(vertices, v)) return false;
+      if (!AppendOrFail(vertices, v)) return false;
       if (!positions.Add(rest)) {
         EngRecordFailure(kEngReasonOutOfMemory);
         return false;

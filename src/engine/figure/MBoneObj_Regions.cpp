@@ -21,9 +21,6 @@ using namespace figure_detail;
 
 namespace {
 
-constexpr int kRedFaceClass = 21;
-constexpr int kMagentaFaceClass = 23;
-
 // A group found by the search with what the choice after the scan reads.
 struct RegionCandidate {
   PointRecord centre;
@@ -116,7 +113,7 @@ void MBoneObj::FindRegionForType(int type, MDocObj*, MGroup*& group, MMeshObj*& 
         if (marked) {
           MFace* face = MarkFace(line);
           if (face == nullptr) continue;
-          if (GetFaceColourClass(face) != kMagentaFaceClass) {
+          if (GetFaceColourClass(face) != kFaceMagenta) {
             qualifies = false;
             break;
           }
@@ -137,7 +134,7 @@ void MBoneObj::FindRegionForType(int type, MDocObj*, MGroup*& group, MMeshObj*& 
           if (BodyLineHasColourKind(line, kBodyBlue)) continue;
         } else {  // red
           MFace* face = MarkFace(line);
-          if (face != nullptr && GetFaceColourClass(face) == kRedFaceClass) {
+          if (face != nullptr && GetFaceColourClass(face) == kFaceRed) {
             group = g;
             mesh = candidateMesh;
             frame = fromRest;
@@ -472,7 +469,7 @@ void MBoneObj::FindRedFacingObject(bool fromBehind, MDocObj* scene, PtrArray& fa
     facing.RemoveAll();
     candidate->CollectFacingFaces(1, &facing, direction);
     for (int f = 0; f < facing.count; ++f) {
-      if (GetFaceColourClass(static_cast<MFace*>(facing[f])) != kRedFaceClass) continue;
+      if (GetFaceColourClass(static_cast<MFace*>(facing[f])) != kFaceRed) continue;
       if (!faces.Add(facing[f])) {
         EngRecordFailure(kEngReasonOutOfMemory);
         return;

@@ -18,18 +18,6 @@ namespace engine {
 
 using namespace figure_detail;
 
-namespace {
-
-bool Append(PtrArray& list, void* item) {
-  if (list.Add(item)) return true;
-  EngRecordFailure(kEngReasonOutOfMemory);
-  return false;
-}
-
-constexpr int kMagentaFaceClass = 23;
-
-}  // namespace
-
 BoneRecord* MBoneObj::FindChainEndBone(MLine* line) {
   MLine* current = line;
   for (int step = 0; step < 2001; ++step) {
@@ -59,21 +47,21 @@ void MBoneObj::FloodMarkedLines(int stamp, MVertex* vertex, PtrArray& out) {
   // vertex pushed later is visited first, so the lines around a vertex are
   // pushed last first.
   PtrArray pending;
-  if (!Append(pending, vertex)) return;
+  if (!AppendOrFail(pending, vertex)) return;
   PtrArray around;
   while (pending.count > 0) {
     MVertex* v = static_cast<MVertex*>(pending[--pending.count]);
     if (v->id == stamp) continue;
     v->id = stamp;
-    if (!Append(out, v)) return;
+    if (!AppendOrFail(out, v)) return;
     around.RemoveAll();
     const bool ok = ForEachLineAround(v, [&](MLine* line) {
       if (!BodyLineHasColourKind(line, kBodyCyan) && !BodyLineHasColourKind(line, kBodyYellow)) return true;
-      return Append(around, line->OtherEnd(v));
+      return AppendOrFail(around, line->OtherEnd(v));
     });
     if (!ok) return;
     for (int i = around.count - 1; i >= 0; --i)
-      if (!Append(pending, around[i])) return;
+      if (!AppendOrFail(pending, around[i])) return;
   }
 }
 
@@ -103,7 +91,7 @@ void MBoneObj::PropagateDisplacement(MDocObj* scene, MMeshObj* mesh, MLine* line
   if (mode == 1 || mode == 2) {
     if (list == nullptr) return;
     for (int i = 0; i < list->count; ++i)
-      if (!Append(current, (*list)[i])) return;
+      if (!AppendOrFail(current, (*list)[i])) return;
     rings = std::clamp(list->count / 200, 1, 5);
   } else {
     if (line == nullptr) return;
@@ -145,7 +133,7 @@ void MBoneObj::PropagateDisplacement(MDocObj* scene, MMeshObj* mesh, MLine* line
         if (n->id < start) {
           if (!MoveSavedVertex(n, Add(n->position, d))) return false;
           n->SetRingIds(moved);
-          return Append(next, n);
+          return AppendOrFail(next, n);
         }
         if (n->id == moved) {
           // Reached from two vertices of this ring: the mean of both moves.
@@ -243,7 +231,7 @@ void MBoneObj::SnapLineChainToSketch(MLine* line, int stamp, bool first, const P
     PtrArray around;
     for (MLine* next = l->GetNextVisibleAround(v); next != nullptr && next != l;
          next = next->GetNextVisibleAround(v)) {
-      if ((next->flags & kLineHidden) == 0 && !Append(around, next)) return;
+      if ((next->flags & kLineHidden) == 0 && !AppendOrFail(around, next)) return;
       if (around.count > 100000) break;  // a damaged cycle cannot hold the walk
     }
     for (int i = around.count - 1; i >= 0; --i) {
@@ -309,7 +297,7 @@ void MBoneObj::FindYellowLineMesh(MDocObj*, MMeshObj** mesh, PtrArray& vertices,
       for (MVertex* end : {l->end0, l->end1}) {
         if (end->id == stamp) continue;
         end->id = stamp;
-        if (!Append(vertices, end)) return;
+        if (!AppendOrFail(vertices, end)) return;
       }
     }
     if (*line != nullptr) {
@@ -329,7 +317,7 @@ void MBoneObj::FindMagentaFaceMesh(MDocObj*, MMeshObj** mesh, PtrArray& faces) {
     if (candidate->IsBoneObject()) continue;
     found.RemoveAll();
     for (MFace* face : candidate->GetFaceList())
-      if (GetFaceColourClass(face) == kMagentaFaceClass && !Append(found, face)) return;
+      if (GetFaceColourClass(face) == kFaceMagenta && !AppendOrFail(found, face)) return;
     if (found.count > faces.count) {
       *mesh = candidate;
       faces = std::move(found);
@@ -367,7 +355,7 @@ void MBoneObj::SetYellowVertexDepths(MMeshObj* mesh, const PtrArray& vertices, c
     const BoneRecord* bone = firstBone(record);
     if (bone == nullptr) continue;
     if (!IsRedBone(*bone) || record->params[0] < 0.3) {
-      if (!Append(later, v)) return;
+      if (!AppendOrFail(later, v)) return;
       continue;
     }
     PointRecord p = TransformPoint(a, v->position);

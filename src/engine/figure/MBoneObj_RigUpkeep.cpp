@@ -43,9 +43,6 @@ void ClearSelectionSaved(MMeshObj* mesh) {
   mesh->ClearSelection();
 }
 
-constexpr int kRedFaceClass = 21;
-constexpr int kMagentaFaceClass = 23;
-
 }  // namespace
 
 void MBoneObj::ClearBodySelections(MDocObj*) {
@@ -171,8 +168,8 @@ void MBoneObj::SelectLinesOfColour(int kind) {
 }
 
 void MBoneObj::ExcludeMarkedBones(MDocObj* scene, bool red, bool magenta) {
-  if (red) SelectFacesOfClass(scene, kRedFaceClass);
-  if (magenta && !Failed()) SelectFacesOfClass(scene, kMagentaFaceClass);
+  if (red) SelectFacesOfClass(scene, kFaceRed);
+  if (magenta && !Failed()) SelectFacesOfClass(scene, kFaceMagenta);
   if (!Failed()) SelectLinesOfColour(kBodyRed);
   if (!Failed()) ExcludeSelectedBones(scene, 3);
   if (!Failed()) ClearBodySelections(scene);

@@ -15,12 +15,6 @@ using namespace engine;
 
 using BodyReshapeTest = FigureTest;
 
-MatrixRecord Identity() {
-  MatrixRecord m;
-  MUtilIdentity(m);
-  return m;
-}
-
 // The chain with a strip of `columns` cells along x (two rows of
 // vertices, one unit apart) as its body; vertex (i, j) of the strip is
 // strip.v[j * (columns + 1) + i].
@@ -51,7 +45,7 @@ TEST_F(BodyReshapeTest, ListedDisplacementsSpreadOverOneToFiveRings) {
         s.At(i, j)->position.z = 1;
         list.Add(s.At(i, j));
       }
-    s.chain.figure->PropagateDisplacement(nullptr, s.chain.body, nullptr, Identity(), &list, 1);
+    s.chain.figure->PropagateDisplacement(nullptr, s.chain.body, nullptr, IdentityMatrix(), &list, 1);
     ASSERT_EQ(FailState(), 0);
     const int g = c.rings;
     for (int ring = 1; ring <= g + 1; ++ring) {
@@ -70,7 +64,7 @@ TEST_F(BodyReshapeTest, MarkedLinesSpreadTheirMoveByTheirWidth) {
     marked->flags = (marked->flags & ~kLineWidthMask) | static_cast<std::uint32_t>(width) << kLineWidthShift;
     s.At(10, 0)->position.z = 1;
     s.At(10, 1)->position.z = 1;
-    s.chain.figure->PropagateDisplacement(nullptr, s.chain.body, marked, Identity(), nullptr, 0);
+    s.chain.figure->PropagateDisplacement(nullptr, s.chain.body, marked, IdentityMatrix(), nullptr, 0);
     for (int d = 1; d <= 4; ++d) {
       const double expected = d <= width ? double(width + 1 - d) / (width + 1) : 0.0;
       for (int side : {-1, 1})

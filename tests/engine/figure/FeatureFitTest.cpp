@@ -15,12 +15,6 @@ using namespace engine;
 
 using FeatureFitTest = FigureTest;
 
-MatrixRecord Identity() {
-  MatrixRecord m;
-  MUtilIdentity(m);
-  return m;
-}
-
 DoubleArray Values(std::initializer_list<double> values) {
   DoubleArray out;
   for (double v : values) out.Add(v);
@@ -42,7 +36,7 @@ TEST_F(FeatureFitTest, MapAlongAxisShiftsOutsideAndStretchesBetweenTheSources) {
   for (const Case& c : cases) {
     meshkit::MeshFixture f = meshkit::MakeEmptyMesh();
     MVertex* v = f.Vertex(c.s, 7, 0);
-    MatrixRecord identity = Identity();
+    MatrixRecord identity = IdentityMatrix();
     PtrArray vertices, matrices;
     vertices.Add(v);
     matrices.Add(&identity);
@@ -55,7 +49,7 @@ TEST_F(FeatureFitTest, MapAlongAxisShiftsOutsideAndStretchesBetweenTheSources) {
   // Unequal counts or a single source: nothing moves.
   meshkit::MeshFixture f = meshkit::MakeEmptyMesh();
   MVertex* v = f.Vertex(0.5, 0, 0);
-  MatrixRecord identity = Identity();
+  MatrixRecord identity = IdentityMatrix();
   PtrArray vertices, matrices;
   vertices.Add(v);
   matrices.Add(&identity);
@@ -69,7 +63,7 @@ PointRecord CentreOf(MMeshObj& mesh, MGroup* group) {
   PtrArray list;
   mesh.CollectGroupMembers(group, nullptr, nullptr, &list);
   PointRecord c;
-  MBoneObj::GetTransformedBoxCentre(list, Identity(), 1, c);
+  MBoneObj::GetTransformedBoxCentre(list, IdentityMatrix(), 1, c);
   return c;
 }
 
@@ -131,13 +125,8 @@ TEST_F(FeatureFitTest, FittingRefusesWithoutARigOrAFeatureCodeAndChangesNothing)
 TEST_F(FeatureFitTest, MarkedVerticesArePushedThroughMarkedFacesPerBone) {
   // The lower half of the chain's tube has magenta lines; a red-lined
   // plate stands at x = 0.3 across it: the magenta vertices go 0.6 past it.
-  MMeshObj* tube = MakeUprightTube(0, 2, 0.1, 0.2, 8);
-  for (MLine* line : tube->lines)
-    if (line->end0->position.y < 0.95 && line->end1->position.y < 0.95) ColourLine(line, kMagenta);
-  meshkit::MeshFixture plate = meshkit::MakeGrid(1, 1);
-  for (MVertex* v : plate.v) v->position = {0.3, v->position.y * 2 - 0.5, v->position.x * 2 - 1};
-  for (MLine* line : plate->lines) ColourLine(line, kRed);
-  Chain chain = MakeChainWith({tube, plate.mesh.release()});
+  Chain chain = MakeLimbPlate();
+  MMeshObj* tube = chain.body;
   std::vector<std::pair<MVertex*, PointRecord>> before;
   for (MVertex* v : tube->GetVertexList()) before.push_back({v, v->position});
   chain.figure->RunLimbFitPasses(nullptr);

@@ -18,12 +18,6 @@ using namespace engine;
 
 using FeatureRegionTest = FigureTest;
 
-MatrixRecord Identity() {
-  MatrixRecord m;
-  MUtilIdentity(m);
-  return m;
-}
-
 MGroup* Region(MBoneObj& f, int type) {
   MGroup* group = nullptr;
   MMeshObj* mesh = nullptr;
@@ -45,7 +39,7 @@ PointRecord BoxCentre(const std::vector<MVertex*>& vertices) {
   PtrArray list;
   for (MVertex* v : vertices) list.Add(v);
   PointRecord c;
-  MBoneObj::GetTransformedBoxCentre(list, Identity(), 1, c);
+  MBoneObj::GetTransformedBoxCentre(list, IdentityMatrix(), 1, c);
   return c;
 }
 
@@ -141,7 +135,7 @@ TEST_F(FeatureRegionTest, RegionMovesFallOffOverTheRingsOfTheLinesWidth) {
     });
   }
   const PointRecord up{0, 0, 1};
-  chain.figure->MoveRegionWithFalloff(&up, 1, g, &mesh, Identity(), nullptr, nullptr);
+  chain.figure->MoveRegionWithFalloff(&up, 1, g, &mesh, IdentityMatrix(), nullptr, nullptr);
   for (const auto& [v, r] : ring) {
     const double expected = r <= 2 ? (2 - r + 1) / 3.0 : 0.0;
     EXPECT_NEAR(v->position.z, expected, 1e-12) << "ring " << r;
@@ -151,7 +145,7 @@ TEST_F(FeatureRegionTest, RegionMovesFallOffOverTheRingsOfTheLinesWidth) {
   shape.Add({1, 1, 1});
   const PointRecord at = centre->position;
   const PointRecord origin{0, 0, 0};
-  chain.figure->MoveRegionWithFalloff(nullptr, 1, g, &mesh, Identity(), &origin, &shape);
+  chain.figure->MoveRegionWithFalloff(nullptr, 1, g, &mesh, IdentityMatrix(), &origin, &shape);
   EXPECT_EQ(centre->position.z, at.z);
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "StandardFigure.h"
 #include "engine/core/MGroupObj.h"
@@ -59,6 +60,12 @@ struct Chain {
 };
 // Rigged with `rigKind` (1 blends at joints, 0 binds objects rigidly).
 Chain MakeChain(int rigKind = 1);
+// The chain of MakeChain (A (0,0,0) -> B (0,1,0) -> C (0,2,0)) in a group
+// with the given meshes in place of its tube, rigged after they are added.
+Chain MakeChainWith(const std::vector<engine::MMeshObj*>& meshes, int rigKind = 1);
+
+// The meshes of a group (its direct children), figures included.
+std::vector<engine::MMeshObj*> MeshesOf(engine::MGroupObj& group);
 
 // The figure's own data as text: rig kind, skin flag, bones, skin records
 // and rest positions (undo copies left out).

@@ -28,12 +28,6 @@ Scene FromChain(Chain chain) {
   return s;
 }
 
-MatrixRecord Identity() {
-  MatrixRecord m;
-  MUtilIdentity(m);
-  return m;
-}
-
 Scene WidenedChain() {
   Scene s = FromChain(MakeChain());
   for (MVertex* v : s.body->GetVertexList()) v->position = {v->position.x * 1.5, v->position.y, v->position.z * 1.5};
@@ -101,16 +95,6 @@ Scene Sheet() {
   return FromChain(std::move(sheet.chain));
 }
 
-Scene Plate() {
-  MMeshObj* tube = MakeUprightTube(0, 2, 0.1, 0.2, 8);
-  for (MLine* line : tube->lines)
-    if (line->end0->position.y < 0.95 && line->end1->position.y < 0.95) ColourLine(line, kMagenta);
-  meshkit::MeshFixture plate = meshkit::MakeGrid(1, 1);
-  for (MVertex* v : plate.v) v->position = {0.3, v->position.y * 2 - 0.5, v->position.x * 2 - 1};
-  for (MLine* line : plate->lines) ColourLine(line, kRed);
-  return FromChain(MakeChainWith({tube, plate.mesh.release()}));
-}
-
 Scene ArmWithRedBone() {
   Scene s = ArmWithPoints();
   ColourLine(s.figure->GetVertexByIndex(0)->FindLine(s.figure->GetVertexByIndex(1)), kRed);
@@ -163,7 +147,7 @@ const Edit kEdits[] = {
          v->position.x *= 1.5;
          list.Add(v);
        }
-       s.figure->PropagateDisplacement(nullptr, s.body, nullptr, Identity(), &list, 1);
+       s.figure->PropagateDisplacement(nullptr, s.body, nullptr, IdentityMatrix(), &list, 1);
      }},
     {"rebuild the rig after an edit", [] { return FromChain(MakeChain()); },
      [](Scene& s) {
@@ -185,7 +169,7 @@ const Edit kEdits[] = {
     {"fit the face to its feature points", FaceWithPoints,
      [](Scene& s) { s.figure->FitToSceneObjects(nullptr); }},
     {"texture coordinates from a seam", Sheet, [](Scene& s) { s.figure->GenerateBodyUVs(nullptr); }},
-    {"push marked vertices through marked faces", Plate, [](Scene& s) { s.figure->RunLimbFitPasses(nullptr); }},
+    {"push marked vertices through marked faces", [] { return FromChain(MakeLimbPlate()); }, [](Scene& s) { s.figure->RunLimbFitPasses(nullptr); }},
 };
 
 class FittingEditUndoTest : public FigureTest, public ::testing::WithParamInterface<int> {};

@@ -35,28 +35,6 @@ void SetFeaturePoints(MBoneObj& figure, std::initializer_list<std::pair<int, Poi
   }
 }
 
-Chain MakeChainWith(const std::vector<MMeshObj*>& meshes, int rigKind) {
-  Chain chain;
-  chain.group.reset(new MGroupObj());
-  chain.figure = new MBoneObj();
-  chain.group->AddChild(chain.figure);
-  chain.c = chain.figure->AddVertex({0, 2, 0});
-  chain.b = chain.figure->AddVertex({0, 1, 0});
-  chain.a = chain.figure->AddVertex({0, 0, 0});
-  chain.a->flags |= kVertexRootJoint;
-  chain.upper = standardfigure::AddSkeletonLine(*chain.figure, chain.b, chain.c);
-  chain.lower = standardfigure::AddSkeletonLine(*chain.figure, chain.a, chain.b);
-  for (MMeshObj* m : meshes) chain.group->AddChild(m);
-  chain.body = meshes.empty() ? nullptr : meshes[0];
-  chain.figure->AllocateRig(rigKind);
-  chain.figure->CaptureRestState(nullptr, true);
-  chain.figure->BuildRig(nullptr);
-  chain.figure->SetSkinBound(true);
-  chain.figure->UpdateBoneMatrices(2);
-  for (MMeshObj* m : MeshesOf(*chain.group)) m->Checkpoint(false);
-  return chain;
-}
-
 MMeshObj* MakeUprightTube(double y0, double y1, double step, double r, int sides) {
   std::vector<PointRecord> centres;
   std::vector<double> radii;
@@ -165,6 +143,22 @@ SeamSheet MakeSeamSheet() {
   return s;
 }
 
+Chain MakeLimbPlate() {
+  MMeshObj* tube = MakeUprightTube(0, 2, 0.1, 0.2, 8);
+  for (MLine* line : tube->lines)
+    if (line->end0->position.y < 0.95 && line->end1->position.y < 0.95) ColourLine(line, kMagenta);
+  meshkit::MeshFixture plate = meshkit::MakeGrid(1, 1);
+  for (MVertex* v : plate.v) v->position = {0.3, v->position.y * 2 - 0.5, v->position.x * 2 - 1};
+  for (MLine* line : plate->lines) ColourLine(line, kRed);
+  return MakeChainWith({tube, plate.mesh.release()});
+}
+
+MatrixRecord IdentityMatrix() {
+  MatrixRecord m;
+  MUtilIdentity(m);
+  return m;
+}
+
 bool AllFinite(MGroupObj& group) {
   for (MMeshObj* m : MeshesOf(group))
     for (MVertex* v : m->GetVertexList())
@@ -173,11 +167,5 @@ bool AllFinite(MGroupObj& group) {
   return true;
 }
 
-std::vector<MMeshObj*> MeshesOf(MGroupObj& group) {
-  std::vector<MMeshObj*> out;
-  for (int i = 0; i < group.GetChildCount(); ++i)
-    if (group.ChildAt(i)->GetType() == kObjectMesh) out.push_back(static_cast<MMeshObj*>(group.ChildAt(i)));
-  return out;
-}
 
 }  // namespace figuretest

@@ -32,10 +32,6 @@ engine::MShader* PaintFaces(engine::MMeshObj& mesh, const std::vector<engine::MF
 // The figure's current feature set becomes exactly these points.
 void SetFeaturePoints(engine::MBoneObj& figure, std::initializer_list<std::pair<int, engine::PointRecord>> points);
 
-// The chain of MakeChain (A (0,0,0) -> B (0,1,0) -> C (0,2,0)) in a group
-// with the given meshes in place of its tube, rigged after they are added.
-Chain MakeChainWith(const std::vector<engine::MMeshObj*>& meshes, int rigKind = 1);
-
 // A tube of `sides` points per ring around the y axis from y0 to y1, ring
 // every `step`, radius r, closed by caps.
 engine::MMeshObj* MakeUprightTube(double y0, double y1, double step, double r, int sides = 8);
@@ -88,10 +84,15 @@ struct SeamSheet {
 };
 SeamSheet MakeSeamSheet();
 
+// The chain with an upright tube (8 sides, radius 0.2) whose lower half
+// has magenta lines, and a plate of red lines standing at x = 0.3 across
+// the lower bone (its corners at y -0.5 .. 1.5, z -1 .. 1).
+Chain MakeLimbPlate();
+
+engine::MatrixRecord IdentityMatrix();
+
 // Whether every vertex of every mesh of the group has finite coordinates.
 bool AllFinite(engine::MGroupObj& group);
 
-// The meshes of a group (its direct children), figures included.
-std::vector<engine::MMeshObj*> MeshesOf(engine::MGroupObj& group);
 
 }  // namespace figuretest
