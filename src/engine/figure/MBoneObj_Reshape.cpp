@@ -50,7 +50,8 @@ void MBoneObj::FloodMarkedLines(int stamp, MVertex* vertex, PtrArray& out) {
   if (!AppendOrFail(pending, vertex)) return;
   PtrArray around;
   while (pending.count > 0) {
-    MVertex* v = static_cast<MVertex*>(pending[--pending.count]);
+    MVertex* v = static_cast<MVertex*>(pending[pending.count - 1]);
+    --pending.count;
     if (v->id == stamp) continue;
     v->id = stamp;
     if (!AppendOrFail(out, v)) return;
@@ -171,7 +172,8 @@ void MBoneObj::SnapLineChainToSketch(MLine* line, int stamp, bool first, const P
     return;
   }
   while (pending.count > 0 && !Failed()) {
-    const Step step = pending[--pending.count];
+    const Step step = pending[pending.count - 1];
+    --pending.count;
     MLine* l = step.line;
     MVertex* v = l->end0->id != stamp ? l->end0 : l->end1->id != stamp ? l->end1 : nullptr;
     if (v == nullptr) continue;
