@@ -6,7 +6,8 @@
 #include "MathTestSupport.h"
 #include "engine/core/EngRuntime.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace mutil_box_geometry_test {
 
 using namespace engine;
 using mathtest::PointNear;
@@ -300,4 +301,4 @@ TEST(MUtilSolve, BasisAndTriangleCoordinates) {
   EXPECT_NEAR(t, 0.25, 1e-15);
 }
 
-}  // namespace
+}  // namespace mutil_box_geometry_test

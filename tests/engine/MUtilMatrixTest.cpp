@@ -7,7 +7,8 @@
 
 #include "MathTestSupport.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace mutil_matrix_test {
 
 using namespace engine;
 using mathtest::Identity;
@@ -273,4 +274,4 @@ TEST(MUtilProjectPoint, DividesInPerspectiveAndKeepsDepthPositiveInParallel) {
   }
 }
 
-}  // namespace
+}  // namespace mutil_matrix_test

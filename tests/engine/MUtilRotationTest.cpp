@@ -9,7 +9,8 @@
 
 #include "MathTestSupport.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace mutil_rotation_test {
 
 using namespace engine;
 using mathtest::Identity;
@@ -114,4 +115,4 @@ TEST(QuaternionBuilders, EulerWithXNegatedMatchesTheComposedMatrix) {
   }
 }
 
-}  // namespace
+}  // namespace mutil_rotation_test

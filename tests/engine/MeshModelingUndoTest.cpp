@@ -11,7 +11,8 @@
 #include "meshkit/MeshTestSupport.h"
 #include "meshkit/MeshUndoCheck.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace mesh_modeling_undo_test {
 
 using namespace engine;
 using meshkit::MeshFixture;
@@ -325,4 +326,4 @@ TEST_F(MeshModelingUndo, AnOperationThatRunsOutOfMemoryIsUndoneToTheMeshBeforeIt
   }
 }
 
-}  // namespace
+}  // namespace mesh_modeling_undo_test

@@ -12,7 +12,8 @@
 #include "ObjectTestSupport.h"
 #include "support/TempDir.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace object_record_test {
 
 using namespace engine;
 using objecttest::Bytes;
@@ -354,4 +355,4 @@ TEST_F(ObjectRecordTest, ObjectWhoseReaderFailsIsDeleted) {
   EXPECT_EQ(after.allocations - before.allocations, after.frees - before.frees);
 }
 
-}  // namespace
+}  // namespace object_record_test

@@ -12,7 +12,8 @@
 #include "platform/Paths.h"
 #include "support/TempDir.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace archive_thumbnail_test {
 
 using imaging_test::Quoted;
 using imaging_test::ReadBytes;
@@ -209,4 +210,4 @@ TEST(ArcSaveJpeg, FailuresAreReportedAndKeepThePreviousFile) {
   EXPECT_EQ(RunTool("identify -units PixelsPerInch -format '%w %h %x' " + Quoted(path)).out, "30 20 300");
 }
 
-}  // namespace
+}  // namespace archive_thumbnail_test

@@ -6,7 +6,8 @@
 #include "ImageTestSupport.h"
 #include "platform/Dc.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace draw_primitives_test {
 
 using namespace imaging;
 using platform::COLORREF;
@@ -137,4 +138,4 @@ TEST(XorRubberBands, RectangleOutlineIsDottedAndStartsAtTheCorner) {
   EXPECT_EQ(At(image, 10, 7), kWhite);
 }
 
-}  // namespace
+}  // namespace draw_primitives_test

@@ -7,7 +7,8 @@
 #include "WebTestSupport.h"
 #include "imaging/http/CRWebVerGet.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace news_check_test {
 
 using imaging::CRWebVerGet;
 using imaging::NewsDayNumber;
@@ -234,4 +235,4 @@ TEST_F(NewsCheck, StopFlagEndsAWaitingCheck) {
   EXPECT_EQ(info.forceFlag.load(), 1);
 }
 
-}  // namespace
+}  // namespace news_check_test

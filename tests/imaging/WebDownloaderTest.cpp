@@ -8,7 +8,8 @@
 #include "WebTestSupport.h"
 #include "imaging/http/WebDownloader.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace web_downloader_test {
 
 using imaging::WebConfig;
 using imaging::WebDownloader;
@@ -280,4 +281,4 @@ TEST(DownloadTarget, GivenPathIsKeptAndEmptyOneBecomesATemporaryName) {
   }
 }
 
-}  // namespace
+}  // namespace web_downloader_test

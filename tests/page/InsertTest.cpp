@@ -12,7 +12,8 @@
 #include "page/SComInput2D.h"
 #include "support/TempDir.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace insert_test {
 
 using pagetest::IdsOf;
 using pagetest::SelectedIds;
@@ -205,4 +206,4 @@ TEST(SComInput2D, AJoinedShapeGoesIntoItsPanelFrameAlone) {
   EXPECT_EQ(input.GetCreatedId(), 1009);  // the same id again
 }
 
-}  // namespace
+}  // namespace insert_test

@@ -7,7 +7,8 @@
 #include "PageTestSupport.h"
 #include "page/SPoint.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace spoint_test {
 
 using page::SPoint;
 constexpr double kPi = std::numbers::pi;
@@ -72,4 +73,4 @@ TEST(SPoint, BoundsOfNoPointsIsABrokenInvariant) {
   EXPECT_THROW(page::BoundsOfPoints(min, max, {}), pagetest::FatalThrows::Fatal);
 }
 
-}  // namespace
+}  // namespace spoint_test

@@ -6,7 +6,8 @@
 #include "EditTestSupport.h"
 #include "page/ResultCodes.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace selection_test {
 
 using pagetest::MakeNestedPage;
 using pagetest::SelectedIds;
@@ -183,4 +184,4 @@ TEST(Selection, EnableTestsOfTheMenus) {
   EXPECT_TRUE(doc->HasSelectedGroup());
 }
 
-}  // namespace
+}  // namespace selection_test

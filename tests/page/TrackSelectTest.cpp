@@ -15,7 +15,8 @@
 #include "page/STrackSelect.h"
 #include "page/StringTable.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace track_select_test {
 
 using page::kTrackCtrl;
 using page::kTrackShift;
@@ -363,4 +364,4 @@ TEST(TrackHand, EachMoveScrollsByTheLastPointLessTheNewOne) {
   EXPECT_EQ(r.cursors.front(), 374);
 }
 
-}  // namespace
+}  // namespace track_select_test

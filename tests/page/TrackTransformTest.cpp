@@ -16,7 +16,8 @@
 #include "page/SFigLine.h"
 #include "page/STrackSelect.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace track_transform_test {
 
 using page::kTrackShift;
 using page::SObj;
@@ -202,4 +203,4 @@ TEST_F(HandleDragTest, APressOffEveryHandleLeavesTheDragTrackersInert) {
   EXPECT_EQ(doc.Commands().GetCount(), 0);
 }
 
-}  // namespace
+}  // namespace track_transform_test

@@ -12,7 +12,8 @@
 #include "platform/Parallel.h"
 #include "support/WorkerThreads.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace blit_spans_test {
 
 using namespace platform;
 
@@ -88,4 +89,4 @@ TEST(BlitSpans, ResultsDoNotDependOnTheThreadCount) {
   }
 }
 
-}  // namespace
+}  // namespace blit_spans_test

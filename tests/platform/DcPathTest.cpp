@@ -7,7 +7,8 @@
 #include "platform/Dc.h"
 #include "platform/Image.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace dc_path_test {
 
 using namespace platform;
 
@@ -181,4 +182,4 @@ TEST_F(Paper, FrameRectAndArcs) {
   EXPECT_FALSE(Inked(60, 40));  // no fill
 }
 
-}  // namespace
+}  // namespace dc_path_test

@@ -11,7 +11,8 @@
 #include "platform/Fonts.h"
 #include "support/InkBox.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace dc_text_test {
 
 using platform::Bgra;
 using platform::Dc;
@@ -184,4 +185,4 @@ TEST(DcText, UnderlineAndStrikeOutAddInkInsideTheCell) {
   EXPECT_LT(column.ink.left, Draw("日本", Face("@IPAGothic", 2700)).ink.left);
 }
 
-}  // namespace
+}  // namespace dc_text_test

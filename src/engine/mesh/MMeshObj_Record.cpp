@@ -230,8 +230,10 @@ void MMeshObj::ReadFrom(QFile& file) {
   if (!CheckLoadedLinks()) return;
   SpreadMirrorFlagsInRings();
   RepairAfterLoad();
-  // The vertices decide, whatever the flag word said.
-  UpdateMirrorMode();
+  // The vertices decide, whatever the flag word said. A figure's joints on
+  // the centre line carry the flag for themselves (they stay at x = 0 while
+  // posed) and make no mirrored half: a figure keeps what it stored.
+  if (!IsBoneObject()) UpdateMirrorMode();
 }
 
 int MMeshObj::ReadMorphBlock(QFile& file) {

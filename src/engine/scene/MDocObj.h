@@ -37,6 +37,7 @@
 //   MDocObj_Primitives.cpp  primitives
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "engine/core/CRGlobalM.h"
 #include "engine/core/EngArrays.h"
@@ -45,6 +46,7 @@
 #include "engine/core/ShadowScene.h"
 #include "engine/mesh/MMeshObj.h"
 #include "engine/scene/AnimList.h"
+#include "platform/Image.h"
 
 namespace engine {
 
@@ -651,6 +653,11 @@ class MDocObj : public MGroupObj, public MShadowScene {
   PtrArray shadowSnapshots;  // ShadowInfo, owned, one per direct child
   int shadowSnapshotState = 0;
   int floorShadowState = 0;
+  // The thumbnail a saved package carries for the material library: two
+  // texts and a picture (none when null).
+  std::string thumbnailText1;
+  std::string thumbnailText2;
+  platform::Image thumbnailImage;
 
  private:
   // The index of a layer argument: negative means the current layer.

@@ -1,0 +1,122 @@
+#pragma once
+// KxLibR, the page's handle on one 3D shape: it owns the shape's scene (an
+// engine MDocObj) and the view part (KxLibV) that renders it, and it is the
+// only way the page reaches the engine. Every operation answers 0 or more
+// for success and a FacadeResult code for failure, clears any engine
+// failure it met, and lets no exception out.
+//
+// Declaration by topic, with the file of each topic:
+//   KxLibR.cpp             life cycle, queries, the failure convention
+//   KxLibR_Files.cpp       opening, merging, saving and duplicating scene files
+//   KxLibR_MergedList.cpp  the ".Z4K" side file of merged library files
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "facade/FacadeResult.h"
+#include "platform/WinTypes.h"
+
+namespace engine {
+class MDocObj;
+}
+
+namespace facade {
+
+class KxLibV;
+
+// Save flags: the package members are deflated (else stored).
+inline constexpr int kSaveCompressed = 2;
+
+// The kind a saved scene package begins with.
+inline constexpr int kScenePackageKind = -101;
+
+class KxLibR {
+ public:
+  // No scene yet (an open gives one) and a view part made with the current
+  // renderer switch.
+  KxLibR();
+  ~KxLibR();
+  KxLibR(const KxLibR&) = delete;
+  KxLibR& operator=(const KxLibR&) = delete;
+
+  // ---- life cycle and queries: KxLibR.cpp ----------------------------------
+  // The material library's data folder, which the page sets before opening
+  // a file (library files are looked up in it).
+  std::string GetLibraryFolder() const { return libraryFolder_; }
+  void SetLibraryFolder(const std::string& folder) { libraryFolder_ = folder; }
+  // The scene; null only before the first open.
+  engine::MDocObj* GetScene() { return scene_.get(); }
+  // Takes over a scene made elsewhere (a figure built in memory); the
+  // previous one is deleted. It counts as read: transparency is tested and
+  // key-green materials are moved off the key colour.
+  void SetScene(std::unique_ptr<engine::MDocObj> scene);
+  KxLibV& GetView() { return *view_; }
+  // Whether some material of the scene is transparent: such a scene is
+  // rendered on two backgrounds instead of the green key.
+  bool HasTransparentMaterial() const { return hasTransparentMaterial_; }
+  // The library file last applied to each top-level object (by index);
+  // empty entries for objects without one.
+  const std::vector<std::string>& GetMergedLibraryPaths() const { return mergedLibraryPaths_; }
+  bool IsTempHumanApplied() const { return tempHumanApplied_; }
+  // Takes every frame-0 key of the scene's animation tracks again from the
+  // figures as they stand (after a drag). 0 or -1.
+  int RecordPoseKeys();
+  // Whether the top-level object at the index is a group holding a figure.
+  bool IsFigureIndex(int index);
+
+  // ---- scene files: KxLibR_Files.cpp ----------------------------------------
+  // Replaces the scene by the one in the file (a plain scene file or a scene
+  // package); every layer becomes visible and editable. 0, or -9 / -1 with
+  // an empty scene in place.
+  int Open(const std::string& path);
+  // Reads the file into `scene` and `view` (the view list of the file goes
+  // to the view part). 0, -9 (cannot be read) or -1 (out of memory). The
+  // scene is the caller's whatever the answer: a failed read may leave it
+  // partly filled, and the caller deletes it.
+  int ReadSceneFile(const std::string& path, engine::MDocObj& scene, KxLibV& view);
+  // Adds the objects of another scene file to this scene. On failure the
+  // scene is as it was (morph-target names already made unique aside).
+  int MergeFile(const std::string& path);
+  // Saves the scene as a package. With `background` the view's background
+  // colour is that colour in the file. With a folder name, and when a
+  // composed human was applied, the ".Z4K" side file is written too (its
+  // failure does not change the answer). 0 or -12; a failed save leaves the
+  // previous file as it was.
+  int SaveWithOptions(const std::string& path, int flags, const platform::COLORREF* background,
+                      const std::string& sideFileFolder);
+  // Writes `scene` with `view`'s view list as a package of kind -101. The
+  // scene is left deselected. 0 or -12.
+  int WriteSceneFile(const std::string& path, int flags, engine::MDocObj& scene, KxLibV& view);
+  // Saves only the selected objects (with the morph targets they use). 0,
+  // -1 or -12.
+  int SaveSelectionToFile(const std::string& path, int flags);
+  // A copy of this figure made through a temporary file; null on failure.
+  // The copy has no library folder and no merged-file record.
+  std::unique_ptr<KxLibR> Duplicate();
+
+  // ---- the ".Z4K" side file: KxLibR_MergedList.cpp --------------------------
+  // The side file of a scene file: its path with the extension ".Z4K".
+  static std::string MergedListPath(const std::string& scenePath);
+  // Appends the side file's lines (CR LF ended; text after the last CR LF
+  // is not a line) to `out`. A missing side file adds nothing. Answers 0.
+  static int ReadMergedListFile(const std::string& scenePath, std::vector<std::string>& out);
+  // Writes the merged library paths, one per line, each cut after the
+  // first occurrence of the folder name. Nothing when there are none. 0, or
+  // -12 with the side file removed.
+  int WriteMergedListFile(const std::string& scenePath, const std::string& folderName);
+
+ private:
+  // Takes a freshly read scene: a new empty one stands in on failure.
+  void InstallScene(std::unique_ptr<engine::MDocObj> scene);
+  // The transparency test and the key-green guard of a scene just read.
+  void TakeReadScene(engine::MDocObj& scene);
+
+  std::unique_ptr<engine::MDocObj> scene_;
+  std::unique_ptr<KxLibV> view_;
+  bool hasTransparentMaterial_ = true;
+  std::vector<std::string> mergedLibraryPaths_;
+  bool tempHumanApplied_ = false;
+  std::string libraryFolder_;
+};
+
+}  // namespace facade
