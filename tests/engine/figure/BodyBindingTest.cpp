@@ -9,7 +9,8 @@
 #include "support/FakeQView.h"
 
 namespace figuretest {
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace body_binding_test {
 
 using namespace engine;
 
@@ -246,5 +247,5 @@ TEST_F(BodyBindingTest, InflationWeights) {
   }
 }
 
-}  // namespace
+}  // namespace body_binding_test
 }  // namespace figuretest

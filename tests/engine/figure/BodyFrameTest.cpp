@@ -9,7 +9,8 @@
 #include "engine/mesh/MFace.h"
 
 namespace figuretest {
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace body_frame_test {
 
 using namespace engine;
 
@@ -264,5 +265,5 @@ TEST_F(BodyFrameTest, RedLimbVerticesWithTheirRestPositions) {
   }
 }
 
-}  // namespace
+}  // namespace body_frame_test
 }  // namespace figuretest

@@ -9,7 +9,8 @@
 #include "support/FakeQView.h"
 
 namespace figuretest {
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace body_reshape_test {
 
 using namespace engine;
 
@@ -230,5 +231,5 @@ TEST_F(BodyReshapeTest, BoneChainsAreSelectedAcrossJointsOfTwoLines) {
   EXPECT_EQ(line(kChest, kShoulderR)->flags & kLineSelected, 0u);  // the chest joins four bones
 }
 
-}  // namespace
+}  // namespace body_reshape_test
 }  // namespace figuretest

@@ -6,7 +6,8 @@
 #include "engine/mesh/MFace.h"
 
 namespace figuretest {
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace body_uv_test {
 
 using namespace engine;
 
@@ -82,5 +83,5 @@ TEST_F(BodyUVTest, ASeamOverTwoMeshesOrNoRedBoneIsRefused) {
   }
 }
 
-}  // namespace
+}  // namespace body_uv_test
 }  // namespace figuretest

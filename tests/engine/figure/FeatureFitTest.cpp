@@ -9,7 +9,8 @@
 #include "engine/mesh/MGroup.h"
 
 namespace figuretest {
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace feature_fit_test {
 
 using namespace engine;
 
@@ -143,5 +144,5 @@ TEST_F(FeatureFitTest, MarkedVerticesArePushedThroughMarkedFacesPerBone) {
   }
 }
 
-}  // namespace
+}  // namespace feature_fit_test
 }  // namespace figuretest

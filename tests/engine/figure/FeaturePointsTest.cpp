@@ -10,7 +10,8 @@
 #include "support/TempDir.h"
 
 namespace figuretest {
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace feature_points_test {
 
 using namespace engine;
 
@@ -250,5 +251,5 @@ TEST_F(FeaturePointsTest, CodesCountOnlyWhenThePointCarriesThem) {
   EXPECT_FALSE(fresh.HasFeatureCode(-1));
 }
 
-}  // namespace
+}  // namespace feature_points_test
 }  // namespace figuretest

@@ -12,7 +12,8 @@
 #include "engine/mesh/MeshWalk.h"
 
 namespace figuretest {
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace feature_region_test {
 
 using namespace engine;
 
@@ -217,5 +218,5 @@ TEST_F(FeatureRegionTest, PairedRegionsAreSizedBetweenTheirPointsAndAMissingOneM
   EXPECT_TRUE(f.RigFitsBody());
 }
 
-}  // namespace
+}  // namespace feature_region_test
 }  // namespace figuretest

@@ -8,7 +8,8 @@
 #include "support/FakeQView.h"
 
 namespace figuretest {
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace fitting_edit_undo_test {
 
 using namespace engine;
 
@@ -195,5 +196,5 @@ TEST_P(FittingEditUndoTest, UndoesToTheGroupBeforeAfterRunningOutOfMemory) {
 
 INSTANTIATE_TEST_SUITE_P(Edits, FittingEditUndoTest, ::testing::Range(0, static_cast<int>(std::size(kEdits))));
 
-}  // namespace
+}  // namespace fitting_edit_undo_test
 }  // namespace figuretest

@@ -12,7 +12,8 @@
 #include "support/GoldenImage.h"
 
 namespace figuretest {
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace head_fitting_test {
 
 using namespace engine;
 using namespace standardfigure;
@@ -207,5 +208,5 @@ TEST_P(HeadFittingTest, HeadAndHairFitTheBodyAndFollowItsPoses) {
 
 INSTANTIATE_TEST_SUITE_P(Proportions, HeadFittingTest, ::testing::Values(2, 5, 8));
 
-}  // namespace
+}  // namespace head_fitting_test
 }  // namespace figuretest
