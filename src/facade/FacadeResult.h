@@ -18,5 +18,8 @@ enum FacadeResult : int {
 bool EngineFailed();
 // When the engine failure state says failed, clears it and answers true.
 bool TakeEngineFailure();
+// The code of a file read that failed: -1 when memory ran out, else -9.
+// The failure state is cleared.
+int TakeReadFailure();
 
 }  // namespace facade

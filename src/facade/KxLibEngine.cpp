@@ -25,6 +25,14 @@ bool TakeEngineFailure() {
   return true;
 }
 
+int TakeReadFailure() {
+  engine::EngGlobalContext& context = engine::EngContext();
+  const bool outOfMemory =
+      context.failState == engine::kEngFailFailed && context.failReason == engine::kEngReasonOutOfMemory;
+  context.ClearFailure();
+  return outOfMemory ? kFacadeFailed : kFacadeCannotRead;
+}
+
 int KxLibInitEngine() {
   engine::EngGlobalContext& context = engine::EngContext();
   if (context.prefs == nullptr) context.prefs = new (std::nothrow) engine::CrPrefs();

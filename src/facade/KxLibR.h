@@ -9,15 +9,20 @@
 //   KxLibR.cpp             life cycle, queries, the failure convention
 //   KxLibR_Files.cpp       opening, merging, saving and duplicating scene files
 //   KxLibR_MergedList.cpp  the ".Z4K" side file of merged library files
+//   KxLibR_Anims.cpp       poses and animations, and animations kept for undo
+//   KxLibR_Edits.cpp       selection, moves, scales, the grid, face colours, statistics
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "facade/FacadeResult.h"
+#include "facade/KxLibAnim.h"
 #include "platform/WinTypes.h"
 
 namespace engine {
 class MDocObj;
+struct PointRecord;
+struct SelectionInfo;
 }
 
 namespace facade {
@@ -104,6 +109,51 @@ class KxLibR {
   // first occurrence of the folder name. Nothing when there are none. 0, or
   // -12 with the side file removed.
   int WriteMergedListFile(const std::string& scenePath, const std::string& folderName);
+
+  // ---- poses and animations: KxLibR_Anims.cpp --------------------------------
+  // Poses the selected figures (the pose's length unit converted to the
+  // scene's). 0 or -1.
+  int ApplyPose(KxLibAnim& holder);
+  // Shows the scene's animation at the frame, which becomes current. 0 or -1.
+  int SetFrame(int frame);
+  // Appends clones of the selected objects' animations (made where they
+  // have none) with their objects' indices. 0, or -1 with what was appended
+  // so far kept.
+  int CollectSelectionAnims(KxLibAnimArray& saved);
+  // The animations of the top-level object at the index; leaves the scene
+  // deselected.
+  int SaveAnims(int objectIndex, KxLibAnimArray& saved);
+  // Puts saved animations back on their objects and shows frame 0. 1 or -1.
+  int RestoreAnims(const KxLibAnimArray& saved);
+  // Applies an animation file to the object at the index (-1: every object)
+  // in place of its keys; unless told not to, what it replaced goes to
+  // `saved` first. 0; -1 when it fits nothing or the engine failed; -9 when
+  // the file cannot be read. The scene is left deselected.
+  int ApplyAnimFile(const std::string& path, int objectIndex, KxLibAnimArray& saved, bool noUndoCopy);
+
+  // ---- scene edits: KxLibR_Edits.cpp ----------------------------------------
+  // Mode 0: every object gets the state. Mode 1: every object the opposite
+  // state, then the top-level object at the index the state; other modes
+  // only that object. Answers the index.
+  int SetSelection(int mode, bool state, int objectIndex);
+  void SelectNone();
+  // Deletes the selected objects and commits the step.
+  void DeleteSelection();
+  // Scales the selection uniformly about its centre or the given point.
+  void ScaleSelection(bool aboutCentre, double factor, double x, double y, double z);
+  void MoveSelection(double dx, double dy, double dz);
+  // Scales the selection so that the first selected object is `height`
+  // high; an object without height stays as it is.
+  void ScaleSelectionToHeight(double height);
+  // The floor grid with size 100 (kind and divisions kept), then the scene
+  // rendered in the page's style with the camera fitted to it.
+  void ResetGridAndRender();
+  // Colours one face (by mesh and face number) and shows frame 0; answers
+  // the colour it had, or -1 when there is no such face.
+  int SetElementColor(int meshIndex, int faceId, platform::COLORREF colour);
+  // The selection's kind and element counts, and the numbers of selected
+  // objects, figures among them and quads (x, y, z of `counts`).
+  bool GetSceneInfo(engine::SelectionInfo& info, engine::PointRecord& counts);
 
  private:
   // Takes a freshly read scene: a new empty one stands in on failure.

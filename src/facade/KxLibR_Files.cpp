@@ -19,6 +19,7 @@
 #include "engine/core/EngRuntime.h"
 #include "engine/core/QFile.h"
 #include "engine/scene/MDocObj.h"
+#include "facade/FacadeFiles.h"
 #include "facade/KxLibEngine.h"
 #include "facade/KxLibR.h"
 #include "facade/KxLibV.h"
@@ -39,24 +40,6 @@ bool IsUnreadVariant(int kind) {
 }
 
 bool IsReadableKind(int kind) { return kind < 0 && !IsUnreadVariant(kind); }
-
-// A temporary folder that goes when the operation ends, whatever the way.
-struct ScopedFolder {
-  std::string path;
-  ~ScopedFolder() {
-    if (!path.empty()) imaging::ArcDeleteFolder(path);
-  }
-};
-
-// The code of a read that failed: -1 when memory ran out, -9 for a file
-// that cannot be read. The failure state is cleared.
-int ReadFailure() {
-  const engine::EngGlobalContext& context = engine::EngContext();
-  const bool outOfMemory = context.failState == engine::kEngFailFailed &&
-                           context.failReason == engine::kEngReasonOutOfMemory;
-  engine::EngContext().ClearFailure();
-  return outOfMemory ? kFacadeFailed : kFacadeCannotRead;
-}
 
 bool ReadFailed(engine::QFile& file) { return EngineFailed() || file.HasReadPastEnd(); }
 
@@ -85,8 +68,8 @@ std::array<std::uint8_t, 8> PackageCallerBytes(int kind) {
 // ---- reading ----------------------------------------------------------------------
 
 int KxLibR::ReadSceneFile(const std::string& path, engine::MDocObj& scene, KxLibV& view) {
-  ScopedFolder unpacked;
-  try {
+  detail::ScopedFolder unpacked;
+  return detail::GuardedRead([&]() -> int {
     auto file = std::make_unique<engine::QFile>(path, platform::File::Mode::kRead);
     std::int32_t kind = 0;
     file->ReadInt(kind);
@@ -96,31 +79,24 @@ int KxLibR::ReadSceneFile(const std::string& path, engine::MDocObj& scene, KxLib
       if (kind < -100)
         imaging::ArcReadThumbnail(path, scene.thumbnailText1, scene.thumbnailText2, scene.thumbnailImage);
       file.reset();
-      if (imaging::ArcUnpackFile(path, unpacked.path) != imaging::kArcOk) return kFacadeCannotRead;
-      const std::optional<std::string> member = platform::FindPathNoCase(platform::JoinPath(unpacked.path, kSceneMember));
+      const std::optional<std::string> member = detail::UnpackMember(path, kSceneMember, unpacked);
       if (!member) return kFacadeCannotRead;
       file = std::make_unique<engine::QFile>(*member, platform::File::Mode::kRead);
       file->ReadInt(kind);
       if (file->HasReadPastEnd() || !IsReadableKind(kind)) return kFacadeCannotRead;
     }
     scene.ReadFrom(*file);
-    if (ReadFailed(*file)) return ReadFailure();
+    if (ReadFailed(*file)) return TakeReadFailure();
     if (kind < -1) {
       view.ReadViewList(*file, scene);
-      if (ReadFailed(*file)) return ReadFailure();
+      if (ReadFailed(*file)) return TakeReadFailure();
       scene.ReadLayerRecords(*file);
-      if (ReadFailed(*file)) return ReadFailure();
+      if (ReadFailed(*file)) return TakeReadFailure();
     }
     TakeReadScene(scene);
-    if (EngineFailed()) return ReadFailure();
+    if (EngineFailed()) return TakeReadFailure();
     return kFacadeOk;
-  } catch (const std::bad_alloc&) {
-    engine::EngContext().ClearFailure();
-    return kFacadeFailed;
-  } catch (const std::exception&) {
-    // A file that cannot be opened or read on the way.
-    return ReadFailure();
-  }
+  });
 }
 
 int KxLibR::Open(const std::string& path) {
@@ -206,7 +182,7 @@ int KxLibR::SaveWithOptions(const std::string& path, int flags, const platform::
 int KxLibR::WriteSceneFile(const std::string& path, int flags, engine::MDocObj& scene, KxLibV& view) {
   scene.SelectAll(false);
   engine::EngContext().formatVersion = kScenePackageKind;
-  ScopedFolder staging;
+  detail::ScopedFolder staging;
   try {
     if (imaging::ArcCreateTempFolder(staging.path) != imaging::kArcOk) return kFacadeCannotWrite;
     // Without them the package simply has no thumbnail.

@@ -152,6 +152,9 @@ class KxLibV {
   // ---- picking and bone drags: KxLibV_Bones.cpp ------------------------------
   // The top-level index of the figure under the page point, or -1.
   int PickFigure(int x, int y);
+  // The face under the page point: its mesh's number among the scene's
+  // meshes and its number in the mesh. False when no face is there.
+  bool PickFace(int x, int y, int& meshIndex, int& faceId);
   // What the pose tool would grab under the point (BoneHit).
   int HitTestBone(int x, int y, bool inverseKinematics, double pickScale);
   // Starts a bone drag; answers the figure's top-level index or -1.

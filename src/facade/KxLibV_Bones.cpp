@@ -74,6 +74,21 @@ int KxLibV::PickFigure(int x, int y) {
   return owner_.IsFigureIndex(index) ? index : -1;
 }
 
+bool KxLibV::PickFace(int x, int y, int& meshIndex, int& faceId) {
+  meshIndex = faceId = -1;
+  engine::MDocObj* scene = Scene();
+  if (scene == nullptr || !MakeViewReadyForPoints()) return false;
+  engine::PointRecord hit;
+  view::PickedElements e;
+  engine::MObject* object = view_->PickNearest(scene, ToViewPoint(x, y), hit, &e, view::QView::kPickFace);
+  view_->MakeCurrent(false);
+  engine::MMeshObj* mesh = engine::AsMesh(object);
+  if (TakeEngineFailure() || mesh == nullptr || e.face == nullptr) return false;
+  meshIndex = scene->GetMeshIndex(mesh);
+  faceId = mesh->GetFaceIndex(e.face);
+  return meshIndex >= 0 && faceId >= 0;
+}
+
 // What the inverse-kinematics tools grab: a bone or a joint of a figure.
 int KxLibV::InverseKinematicsHit(engine::MDocObj& scene, std::uint32_t point, engine::MObject*& object) {
   engine::PointRecord hit;
@@ -184,6 +199,8 @@ int KxLibV::EndDragAt(std::uint32_t point) {
   }
   view_->SetOverlayMode(0);
   view_->SetAxisViewMarker(savedAxisMarker_);
+  // The pose moved: the scene's projection for picks is out of date.
+  if (engine::MDocObj* scene = Scene()) scene->SetProjectedView(nullptr);
   SetImageValid(false, true);
   return kFacadeOk;
 }

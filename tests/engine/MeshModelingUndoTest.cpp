@@ -8,8 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "meshkit/MeshTestSupport.h"
-#include "meshkit/MeshUndoCheck.h"
+#include "engine/ModelingUndoTable.h"
 
 // A name of its own: test files are compiled together in batches.
 namespace mesh_modeling_undo_test {
@@ -17,13 +16,7 @@ namespace mesh_modeling_undo_test {
 using namespace engine;
 using meshkit::MeshFixture;
 
-struct ModelingCase {
-  const char* name;
-  std::function<MeshFixture()> make;
-  // The operation as its caller runs it; it opens the step itself.
-  std::function<void(MeshFixture&, MMeshObj&)> run;
-  int validation = 1;
-};
+using modelingtest::ModelingCase;
 
 bool Failed() { return EngContext().failState != kEngFailNone; }
 
@@ -304,26 +297,10 @@ std::vector<ModelingCase> Cases() {
   };
 }
 
-TEST_F(MeshModelingUndo, EveryOperationSurvivesUndoAndRedo) {
-  for (const ModelingCase& c : Cases()) {
-    SCOPED_TRACE(c.name);
-    MeshFixture f = c.make();
-    EXPECT_TRUE(meshkit::UndoRoundTrip(*f, [&](MMeshObj& m) { c.run(f, m); }, c.validation));
-    EXPECT_EQ(EngContext().failState, kEngFailNone);
-  }
-}
+TEST_F(MeshModelingUndo, EveryOperationSurvivesUndoAndRedo) { modelingtest::ExpectEachSurvivesUndoAndRedo(Cases()); }
 
 TEST_F(MeshModelingUndo, AnOperationThatRunsOutOfMemoryIsUndoneToTheMeshBeforeIt) {
-  for (const ModelingCase& c : Cases()) {
-    SCOPED_TRACE(c.name);
-    std::unique_ptr<MeshFixture> f;
-    EXPECT_TRUE(meshkit::UndoRestoresAfterAllocationFailures(
-        [&]() -> MMeshObj& {
-          f = std::make_unique<MeshFixture>(c.make());
-          return **f;
-        },
-        [&](MMeshObj& m) { c.run(*f, m); }, c.validation));
-  }
+  modelingtest::ExpectEachUndoneAfterRunningOutOfMemory(Cases());
 }
 
 }  // namespace mesh_modeling_undo_test

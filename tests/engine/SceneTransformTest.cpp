@@ -236,15 +236,16 @@ TEST_F(SceneTransformTest, FreezingMovesTheTransformIntoTheGeometry) {
   EXPECT_EQ(half->flags & 1, 1);
 }
 
-TEST_F(SceneTransformTest, MeshOperationsStillToComeFailCleanly) {
+TEST_F(SceneTransformTest, LinesAreSelectedByTheirWidth) {
   auto scene = MakeScene([](MDocObj& s) { Add(s, Tetra()); });
   SelectOnly(*scene, {1});
-  const std::string before = DumpScene(*scene);
-  scene->SelectElementsByKind(false, 6, 0, 0);  // lines by width
-  EXPECT_EQ(FailReason(), engine::kEngReasonNotAvailable);
-  engine::EngContext().ClearFailure();
-  scene->UndoEdit(0);
-  EXPECT_EQ(DumpScene(*scene), before);
+  auto* mesh = static_cast<engine::MMeshObj*>(scene->ChildAt(1));
+  scene->SelectElementsByKind(false, 6, 2, 3);
+  EXPECT_EQ(FailState(), 0);
+  EXPECT_FALSE(mesh->HasSelectedLine());
+  scene->SelectElementsByKind(false, 6, 1, 1);  // the tetrahedron's lines are 1 wide
+  EXPECT_EQ(FailState(), 0);
+  EXPECT_EQ(mesh->CountSelectedLines(), 6);
 }
 
 TEST_F(SceneTransformTest, MeshOperationsOfTheModellingPartRunOnASceneMesh) {

@@ -3,43 +3,12 @@
 // gives <folder>/anim_<name>.z4e for each standard animation: a package
 // whose member "anim.Z4E" holds the figure's tracks as one track block.
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "StandardAnimations.h"
 #include "StandardFigure.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/core/ObjectFactory.h"
-#include "engine/core/QFile.h"
-#include "imaging/archive/SArchiver.h"
-
-namespace {
-
-bool WriteAnimationFile(engine::MDocObj& scene, const std::string& folder, const std::string& name) {
-  std::string staging;
-  if (imaging::ArcCreateTempFolder(staging) != imaging::kArcOk) {
-    std::fprintf(stderr, "make_standard_animations: no temporary folder\n");
-    return false;
-  }
-  bool ok = false;
-  try {
-    engine::QFile file(staging + "/anim.Z4E", platform::File::Mode::kCreateWrite);
-    ok = scene.WriteSelectedAnimation(file) == 0;
-    file.FlushAndClose();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "make_standard_animations: %s: %s\n", name.c_str(), e.what());
-    ok = false;
-  }
-  const std::string package = folder + "/anim_" + name + ".z4e";
-  if (ok && imaging::ArcPackFolderToFile(staging, package, {}, false) != imaging::kArcOk) {
-    std::fprintf(stderr, "make_standard_animations: %s cannot be written\n", package.c_str());
-    ok = false;
-  }
-  imaging::ArcDeleteFolder(staging);
-  return ok;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -66,7 +35,7 @@ int main(int argc, char** argv) {
     }
     scene.SelectAll(false);
     group->Select(true);
-    if (!WriteAnimationFile(scene, folder, name)) return 1;
+    if (!standardfigure::WriteAnimationFile(scene, folder + "/anim_" + name + ".z4e")) return 1;
   }
   return 0;
 }

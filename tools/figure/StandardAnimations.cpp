@@ -1,8 +1,12 @@
 #include "StandardAnimations.h"
 
+#include <cstdio>
+
 #include "StandardFigure.h"
 #include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
+#include "engine/core/QFile.h"
+#include "imaging/archive/SArchiver.h"
 
 namespace standardfigure {
 
@@ -102,6 +106,29 @@ bool RecordStandardAnimation(MDocObj& scene, MGroupObj& group, const std::string
     for (int i = 0; i < animation->Track(0)->keys.count; ++i) animation->Track(0)->KeyAt(i)->SetInterpolation(1);
   scene.ShowFrame(0, nullptr);
   return !Failed();
+}
+
+bool WriteAnimationFile(MDocObj& scene, const std::string& path) {
+  std::string staging;
+  if (imaging::ArcCreateTempFolder(staging) != imaging::kArcOk) {
+    std::fprintf(stderr, "animation file %s: no temporary folder\n", path.c_str());
+    return false;
+  }
+  bool ok = false;
+  try {
+    QFile file(staging + "/anim.Z4E", platform::File::Mode::kCreateWrite);
+    ok = scene.WriteSelectedAnimation(file) == 0;
+    file.FlushAndClose();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "animation file %s: %s\n", path.c_str(), e.what());
+    ok = false;
+  }
+  if (ok && imaging::ArcPackFolderToFile(staging, path, {}, false) != imaging::kArcOk) {
+    std::fprintf(stderr, "animation file %s cannot be written\n", path.c_str());
+    ok = false;
+  }
+  imaging::ArcDeleteFolder(staging);
+  return ok;
 }
 
 }  // namespace standardfigure

@@ -19,4 +19,9 @@ std::vector<std::string> StandardAnimationNames();
 // an unknown name or when the engine failed (the failure state says why).
 bool RecordStandardAnimation(engine::MDocObj& scene, engine::MGroupObj& group, const std::string& name);
 
+// Writes the animation of the scene's selection as an animation file: a
+// package whose member "anim.Z4E" is its track block. False (with a line on
+// stderr) when it cannot be written.
+bool WriteAnimationFile(engine::MDocObj& scene, const std::string& path);
+
 }  // namespace standardfigure

@@ -115,6 +115,9 @@ void MFace::SaveUndo() {
   ENG_FATAL_IF(holder == nullptr);
   MFace* clone = Clone();
   if (clone == nullptr) return;
+  // A clone lists the drawn lines reversed; the saved copy keeps their
+  // order, so that undo gives the list back as it was.
+  if (clone->fltabList != nullptr) clone->fltabList->Reverse();
   if (fltabList != nullptr) SaveFltabLines();
   clone->copy = this;
   clone->state = kItemSaved;

@@ -158,6 +158,17 @@ class MFace : public MElement<MFace> {
   static MFaceNormals* NewNormalsBlock();
   static void DeleteNormalsBlock(MFaceNormals* block);
 
+  // ---- texture-editing marks -----------------------------------------------
+  // Edge k runs from corner k to corner k + 1; k outside 0..1 means 2.
+  static constexpr std::uint16_t UVEdgeBit(int k) { return static_cast<std::uint16_t>(0x04 << (k == 0 || k == 1 ? k : 2)); }
+  static constexpr std::uint16_t UVCornerBit(int k) { return static_cast<std::uint16_t>(0x20 << (k == 0 || k == 1 ? k : 2)); }
+  void SetUVEdgeMark(int k) { flags |= UVEdgeBit(k); }
+  void ClearUVEdgeMark(int k) { flags &= static_cast<std::uint16_t>(~UVEdgeBit(k)); }
+  bool HasUVEdgeMark(int k) const { return (flags & UVEdgeBit(k)) != 0; }
+  void SetUVCornerMark(int k) { flags |= UVCornerBit(k); }
+  void ClearUVCornerMark(int k) { flags &= static_cast<std::uint16_t>(~UVCornerBit(k)); }
+  bool HasUVCornerMark(int k) const { return (flags & UVCornerBit(k)) != 0; }
+
   // ---- lines drawn on the face: MFace.cpp --------------------------------
   // Enters the line after `after` (at the head when null); out of memory
   // records the failure and adds nothing.

@@ -64,6 +64,14 @@ struct ElementStateRecord {
   MItem* element;
 };
 
+// What a split face leaves for the faces that replace it: its corners'
+// positions and, when it had them, its texture coordinates.
+struct OldFaceCorners {
+  PointRecord position[3];
+  bool textured = false;
+  MFaceUV uv{};
+};
+
 // One entry of the undo ring: a finished edit step.
 struct MeshUndoEntry {
   int vertexStateCount = 0;
@@ -722,6 +730,308 @@ class MMeshObj : public MObject {
   void ZipBorderLines(MLine* a, MLine* b, MVertex* v1, MVertex* v2);
   void MakeHalfRing(int n, MVertex* v, PtrArray& vertexOut, PtrArray& lineOut);
   void MakeFullRing(int n, MVertex* v, PtrArray& vertexOut, PtrArray& lineOut);
+
+  // ---- region growth: modeling/MMeshObj_Region.cpp -------------------------
+  // A region grows ring by ring from its seeds; whole rings of coincident
+  // vertices are stamped and appended together. At a vertex with sharp
+  // lines that the region reaches through a smooth line, growth sweeps round
+  // from the region's side, one neighbour at a time, stopping at sharp lines
+  // (and, on one side only, before 70 % of the full angle); neighbours it
+  // does not take are closed to later steps. A ring count below 1 is
+  // refused. lastRingStart: the index in `region` where the outermost ring
+  // begins.
+  void GrowRegion(int rings, PtrArray& region, int& lastRingStart, const PtrArray* seedLines,
+                  const PtrArray* seedVertices);
+  void AddNeighbourRings(MVertex* v, int p, int q, PtrArray& region);
+  void GrowAtVertex(MVertex* v, int p, int q, PtrArray& region);
+  // The angle at v between two of its lines.
+  double AngleAtVertex(MVertex* v, MLine* a, MLine* b);
+  // Interior vertices (off the outer ring, no line leaving the region, no
+  // open sharp line), frontier vertices on no frontier line, and the lines
+  // between frontier vertices.
+  void ClassifyGrownRegion(const PtrArray& region, int lastRingStart, const PtrArray* seedLines,
+                           const PtrArray* seedVertices, PtrArray* interior, PtrArray* isolated,
+                           PtrArray* frontierLines);
+  // The lines of the set whose ends both have lines leaving the set, and the
+  // other such vertices; with the flag, the whole set when it has no border.
+  void FindSetBorder(const PtrArray& vertexList, const PtrArray& lineList, PtrArray* vertexOut, PtrArray* lineOut,
+                     bool wholeSetWhenBorderless);
+  // The rings and coincident lines of one element (the others null); for a
+  // face, of its quad.
+  void CollectElementRings(MVertex* vertex, MLine* line, MFace* face, PtrArray* lineOut, PtrArray* vertexOut);
+  // The visible lines whose two ends are listed.
+  void CollectLinesWithin(const PtrArray& vertexList, PtrArray& out);
+  void ClearLineFlag04();
+  void ClearLineFlag100();
+  // Marks sharp lines leaving v (and, depth - 1 further, beyond) as not
+  // counting as sharp (0x100), except towards vertices carrying the stamp.
+  void SuppressSharpChain(int depth, int stamp, MVertex* v);
+  void SuppressSharpChainsFrom(int depth, PtrArray& vertexList);
+  // Whether the segment a-b crosses a line drawn on the face (in the face's
+  // parameter plane), lines ending at `ignored` aside.
+  bool SegmentCrossesAttachedLines(MFace* face, const PointRecord& a, const PointRecord& b, const MVertex* ignored);
+
+  // ---- deleting, filling, creases, hiding: modeling/MMeshObj_Delete.cpp -----
+  // The selected faces, and the lines between two of them that have no
+  // coincident line, go; the other lines and the vertices stay.
+  void RemoveSelectedFaces();
+  // Listed faces (with their edges tidied afterwards), else listed lines
+  // (with the faces or quads beside them), else listed vertices on two free
+  // lines (dissolved into one line). Unused materials go, the mirror mode
+  // follows.
+  void DeleteLists(PtrArray* faceList, PtrArray* lineList, PtrArray* vertexList);
+  // Each closed chain of selected border lines is filled with faces of the
+  // new-face material, unless it touches the mirror plane. A chain the fill
+  // cannot take (it passes a vertex twice or a line joins two of its
+  // vertices across it) stays open, and the soft refusal says so once the
+  // others are filled.
+  void FillSelectedLoops();
+  // Sharp flags (kept where 0x100 exempts them) and crease weights of every
+  // (selected) line and its ends cleared.
+  void ClearUnpairedCreaseBits();
+  void ClearUnpairedCreaseBitsSelected();
+  // Every (selected) line that is neither sharp nor a hidden diagonal
+  // becomes sharp.
+  void SetCreaseBitAll();
+  void SetCreaseBitSelected();
+  void ClearHideFlagAll();
+  void SetHideFlagAll(bool linesAndVerticesOnly);
+  // 0 hides the selection, 1 its lines and vertices only, 2 everything
+  // else; vertices that visible lines use stay visible (modes 0 and 1).
+  void SetHideFlagSelected(int mode);
+
+  // ---- texture projection: modeling/MMeshObj_Projection.cpp -----------------
+  // Appends the face and every face reached across lines that is not hidden,
+  // has the material and not the stamp; each gets the stamp.
+  void FloodFacesByShader(MFace* face, MShader* shader, int stamp, PtrArray& out);
+  void CollectFacesWithShaderFrom(MFace* face, PtrArray& out);
+  // Texture coordinates of the listed faces (all when null) projected
+  // through `frame`: type 1 flat (u from 1 at the box's smallest x to 0 at
+  // its largest, v from 0 at the smallest y to 1 at the largest), type 2
+  // around a cylinder about y. Kind 1 repeats b times across and a times
+  // up; kind 2 also keeps texels square (one axis compressed at most 20
+  // times). The box is the projected corners' (or the given points'); an
+  // axis without extent maps to the middle. With a range the coordinates
+  // are mapped into it (a cylinder then needs b of 1). The material, when
+  // given, goes to the faces; unused and equal materials are tidied.
+  // Other types are refused.
+  void ProjectUVs(const PtrArray* faceList, MShader* shader, const MatrixRecord& frame, int type, int kind, int a,
+                  int b, const PointArray* points, const PointRecord* rangeStart, const PointRecord* rangeEnd);
+  void ProjectUVsSimple(const PtrArray* faceList, MShader* shader, const MatrixRecord& frame, int type, int kind,
+                        int a, int b);
+  void MapUVsIntoRange(const PtrArray& faceList, int type, const PointRecord& start, const PointRecord& end);
+
+  // ---- texture coordinate editing: modeling/MMeshObj_TexUV.cpp --------------
+  // The editor works on the shown faces of one material that have texture
+  // coordinates. Marks live in the faces' flag words (MFace::SetUVEdgeMark,
+  // SetUVCornerMark); a reference to a corner or an edge is a Triple {face,
+  // kind 0 corner or 1 edge, index 0..2}. Twins: the corners at one vertex
+  // ring with the same coordinates, which move together.
+  bool HasUVOutsideRange(MShader* shader);
+  MShader* FindShaderByTexture(MShader* shader);
+  void UVMarksFromSelection(MShader* shader);
+  void SelectionFromUVMarks(MShader* shader);
+  // The nearest corner within the radius, else the nearest edge, with its
+  // twins in `out` (emptied first) and its distance; false, outputs
+  // untouched, when nothing is near.
+  bool PickUV(double u, double v, double radius, MShader* shader, TripleArray& out, double& distance);
+  void CollectUVTwins(const Triple& item, TripleArray& out);
+  void SetUVCornerMarks(const TripleArray& list, bool set);
+  void ExpandUVEdgeMarks();
+  void ClearUVMarks();
+  // Marks (or with counters counts: marked edges, marked corners, unmarked
+  // edges, unmarked corners) what lies strictly inside the rectangle.
+  void MarkUVInRect(double u0, double v0, double u1, double v1, MShader* shader, bool set, int* counters);
+  void MoveUVOfList(double du, double dv, const TripleArray& list);
+  void MoveUVOfShader(double du, double dv, MShader* shader);
+  void RotateUV(double cu, double cv, double angle, MShader* shader);
+  void ScaleUV(double cu, double cv, double su, double sv, MShader* shader);
+  // Over the marked corners: type < 0 sums and counts them; 0..3 keep the
+  // largest v, smallest u, smallest v, largest u (starting from the first).
+  void GetMarkedUVExtent(MShader* shader, double& u, double& v, int& count, int type);
+  void SplitMarkedUVCorners(MShader* shader);
+  void SyncQuadUVs();
+  void SetSelectedUV(MShader* shader, double u, double v);
+  // A non-zero axis mirrors u about cu, zero mirrors v about cv.
+  void MirrorMarkedUV(int axis, MShader* shader, double cu, double cv);
+  // Component 0 or 2 sets v, any other sets u.
+  void SetMarkedUVComponent(int component, MShader* shader, double u, double v);
+
+  // ---- selection walks, line trees, diagonals: modeling/MMeshObj_Walks.cpp --
+  // Each walk selects (0x80) and finishes with the selection made
+  // consistent (diagonals, line ends, rings, caches).
+  void InvertSelectionAll();
+  // Lines whose width lies between the integer parts of a and b.
+  void SelectLinesByWidth(double a, double b);
+  // Lines between a face turned towards the screen and one turned away
+  // (as last projected).
+  void SelectSilhouetteLines();
+  // From line p entered at o: through vertices with two lines of p's kind
+  // (sharp or not), else on along the straightest line of the kind; stops
+  // at borders, at ends and where nothing continues within a right angle.
+  void WalkEdgeLoop(int stamp, MLine* p, MVertex* o);
+  // Across quads: from a side to the opposite side of each quad beside it.
+  void WalkQuadRing(int stamp, MLine* line);
+  // Mode 10 or more: edge loops through the selected lines; below 10 quad
+  // rings.
+  void ExtendLineSelection(int mode);
+  bool HasCycleFrom(int stamp, MVertex* v, MLine* arrival);
+  bool HasLineCycle();
+  // Every line of the root's part points away from it; the root gets the
+  // root mark, the other vertices lose it.
+  void OrientLinesFrom(MVertex* root);
+  // Each part from its marked root, else from its most central vertex.
+  void OrientLineTrees();
+  // The hidden line at o loses its flag when the quad is bent flat at o
+  // (its neighbours there nearly in line, or of no length).
+  bool UnhideBentDiagonal(MLine* p, MVertex* o);
+  void UnhideBentDiagonalsAll();
+  // Hidden diagonals on the mirror plane between a face on the plane and
+  // one off it are turned (and stay hidden).
+  void FlipMirrorPlaneDiagonals();
+  bool HasOpenOrSeamLine(bool allLines);
+  void CollectVisibleFacesOfShader(MShader* shader, PtrArray& out);
+  void CollectRingRepresentatives(PtrArray& out);
+
+  // ---- crease weights and the smooth surface: modeling/MMeshObj_Crease.cpp --
+  // Weights 0..1 become 0..255 (truncated, clamped); 255 is the sharp or
+  // full-crease flag. Hidden diagonals keep no weight.
+  void SetLineCreaseWeightAll(double weight);
+  void SetLineCreaseWeightSelected(double weight);
+  void SetVertexCreaseWeightAll(double weight);
+  void SetVertexCreaseWeightSelected(double weight);
+  void FreeSmoothSurface();
+  void BuildSmoothSurfaceOnly(int levels);
+  // Clears the selection, merges coincident lines, removes free lines, then
+  // builds the surface and turns it into the mesh's elements.
+  void BuildSmoothSurface(int levels, int passed = 0);
+  // MergeCoincidentLines on each listed (all when null) line still live.
+  void MergeAllCoincidentLines(const PtrArray* lineList);
+  void RemoveFreeLines();
+  // With smooth display on and levels above 0: the rebuild as one edit step.
+  void RefreshSmoothSurface(int levels, int passed = 0);
+  // With smooth display on: the last step undone and dropped. A failed undo
+  // clears the failure and throws the long -108 to the caller.
+  void RevertSmoothSurfaceStep();
+
+  // ---- degenerate geometry: modeling/MMeshObj_Degenerate.cpp ----------------
+  // A stamp of -1 means every element; otherwise elements whose id is at
+  // least the stamp take part. Refused single repairs are counted in the
+  // false result, never recorded as failures.
+  // The lines leave v in opposite directions and each side between them is
+  // one flat piece of one material.
+  bool IsStraightFlatVertex(MVertex* v, MLine* first, MLine* second);
+  // The first line of the first pair of lines around v (both carrying the
+  // stamp when it is not negative) that IsStraightFlatVertex accepts.
+  MLine* FindStraightLinePair(MVertex* v, int stamp);
+  // CollapseLine with v giving up its position (its neighbourhood saved).
+  bool CollapseVertexAlongLine(MVertex* v, MLine* line);
+  // A vertex made in this step on cut lines across a flat quad: the line
+  // along which it can go, or null.
+  MLine* FindRemovableSeamVertexLine(MVertex* v);
+  bool RemoveStraightVertices(int& count, int stamp, bool seamMode);
+  void RepairMarkedVertices(const PtrArray& vertexList);
+  // The first other line at v in line with `line` (|cos| above 0.99999).
+  MLine* FindCollinearLine(MVertex* v, MLine* line);
+  // Flat lines between two cut lines that nothing continues become hidden
+  // diagonals again (where neither face has one yet).
+  void HideFlatDiagonalLines();
+  // Shorter than 3000 t.
+  bool IsShortLine(const MLine* line) const;
+  // FlipLine; a refusal is cleared and answered null.
+  MLine* FlipLineIfPossible(MLine* line);
+  // Splits the face's longest edge at the foot of the opposite corner and
+  // collapses the line between them (the end with sharp or border lines
+  // keeps its place); the faces around the split go to `out` (up to four).
+  // False when the split or the collapse was refused.
+  bool FixThinFace(MFace* face, MFace* out[4]);
+  bool RepairDegeneratePass(int& count, int stamp);
+  // The pass over everything, again while it finds work, at most 7 times.
+  void RepairDegenerateFaces();
+  // Repairs around the stored faces and along their border.
+  void RepairStoredFaceRegion();
+  // Answers how many vertices without lines went.
+  int RemoveLooseVertices();
+
+  // ---- clean-up passes and queries: modeling/MMeshObj_CleanUp.cpp ----------
+  // No line outside the drawn lines lacks a face on a side.
+  bool IsClosed() const;
+  // Whether the loop from `start` entered at `from` keeps to one side code.
+  bool CheckLoopClasses(MLine* start, MVertex* from);
+  // Link checks at the level (fatal when broken) and every group an element
+  // names one of the mesh's (fatal otherwise).
+  void ResetElementStamps(int level);
+  // The one line at v missing its following face is linked to the one other
+  // open line, closing the gap between them.
+  void RelinkOpenLinesAtVertex(const PtrArray& lineList, MVertex* v);
+  // Pairs of lines between the same two vertices merged (all lines, or
+  // those made in this step); a refused merge is reason 9.
+  void MergeParallelLinesOf(bool onlyNew);
+  void MergeNewParallelLines();
+  void MergeParallelLines();
+  void MarkSharpLinesByAngle(double angle);
+  // The set's outward direction, a quarter of its box's diagonal long.
+  void FaceSetOffsetVector(const PtrArray& faceList, PointRecord& out);
+  void LineSetOffsetVector(const PtrArray& lineList, PointRecord& out);
+  // These use the current visit stamp without advancing it.
+  void CollectFaceCorners(const PtrArray& faceList, PtrArray& out);
+  void CollectFaceSetBoundaryVertices(const PtrArray& faceList, PtrArray& out);
+  void CollectLineEndVertices(const PtrArray& lineList, PtrArray& out);
+  // Around v: `first` the line where the faces carrying the stamp stop,
+  // `last` where they start; false (both null) when there is no such run.
+  bool FindStampedFaceRun(int stamp, MVertex* v, MLine** first, MLine** last);
+  void SetStoredFaceTag(int tag);
+  // Whether the face, line or vertex given (the first that is not null) is
+  // a live element of this mesh.
+  bool OwnsElement(MFace* face, MLine* line, MVertex* vertex);
+
+  // ---- splitting faces along drawn lines: modeling/MMeshObj_FaceSplit.cpp,
+  //      MMeshObj_FaceFill.cpp ------------------------------------------------
+  // A face with drawn lines (the crossing curves the boolean attaches, whose
+  // vertices carry parameters in the face and, on its edges, their edge;
+  // their partner links name the mesh vertices they stand for) becomes real
+  // faces. Loops are classed by the lines' side codes (1 inside, 2 outside);
+  // mode 0 keeps class 2, mode 2 class 1, modes 1 and 3 both, modes 4 and 5
+  // every loop; classes spread over the faces no curve reaches (workMark).
+  // Answers 0 for a face without drawn lines, 1 when split, -1 on failure
+  // (reason 7: a crossing 20 nudges did not resolve or a loop of both
+  // classes where the mode forbids it; 8: a face of both classes outside
+  // mode 3 or a loop that cannot be cut into triangles; 1: out of memory).
+  int SplitFaceByLines(MFace* face, int mode);
+  void RemoveFacesWithMark(int value);
+  // Faces of class 1 made or reached while the stored face list exists are
+  // appended to it and carry its tag in their id.
+  void PrepareLineSplit();
+  void FreeStoredFaceList();
+  void TidyAfterSplit();
+  void ClearLineFlag08();
+  void CollectFlaggedLines(PtrArray& out);
+  void SetFaceCornerParams(MFace* face, bool reset);
+  // The work vertex of the face for a vertex on one of its edges: the vertex
+  // itself, or a copy split off when a neighbour's drawn line shares it.
+  MVertex* BoundaryVertexOf(MFace* face, MVertex* x);
+  void BuildFaceWorkGraph(MFace* face);
+  void ConnectAttachedParts(MFace* face);
+  // Crossings of drawn lines become vertices (appended to vertexOut) with
+  // partners at the crossing; answers whether ends had to be nudged.
+  bool IntersectAttachedLines(MFace* face, bool testOnly, PtrArray* vertexOut);
+  void ClassifyFaceLoops(MLine* start, PtrArray& loopList, EngArray<int>& classList, int mode);
+  void PropagateFaceClass(MFace* face, int mode, int cls);
+  void CopyWorkVertexAttributes(MFace* face);
+  void CopyAttachedLineAttributes(MFltabList* list);
+  bool CollectRegionLoop(MLine* start, int number, PtrArray& polygon, EngArray<int>& reflex, PtrArray* loopLines);
+  void FillRegion(MLine* start, int number, int cls, int mode, MShader* shader, MGroup* group,
+                  const OldFaceCorners& old);
+  // Ears next to reflex corners first, then a fan of the convex rest.
+  void TriangulateRegion(PtrArray& polygon, EngArray<int>& reflex, int cls, int mode, MShader* shader,
+                         MGroup* group, const OldFaceCorners& old);
+  MFace* MakeRegionFace(MVertex* a, MVertex* b, MVertex* c, int cls, MShader* shader, MGroup* group,
+                        const OldFaceCorners& old);
+  static bool IsReflexCorner(int i, const PtrArray& polygon);
+  // s, t of p in the basis of a's two sides to b and c (face parameters).
+  static bool SolveParallelogramCoords(const MVertex* a, const MVertex* b, const MVertex* c, const MVertex* p,
+                                       double& s, double& t);
+  static void InterpolateFaceUVs(const OldFaceCorners& old, MFace* face);
   // ==== end of the modelling operations ======================================
 
   // ---- drawing: MMeshObj_Draw.cpp, MMeshObj_DrawLines.cpp, MeshPageOutlines.cpp
@@ -866,9 +1176,6 @@ class MMeshObj : public MObject {
   MFace* FindSharedFace(MItem* a, MItem* b);
   void CutFacesAlongRefs(PtrArray& vertexList, PtrArray& lineList, PointArray& points);
   void RemapLinksToCopies();
-  void SelectLinesByWidth(double a, double b);
-  // Whether the face, line or vertex given (the others null) belongs to this mesh.
-  bool OwnsElement(MFace* face, MLine* line, MVertex* vertex);
   // ==== end of the modelling operations still to come ===========================
 
   // ---- members ------------------------------------------------------------

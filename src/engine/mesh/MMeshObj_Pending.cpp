@@ -19,10 +19,5 @@ MFace* MMeshObj::FindSharedFace(MItem*, MItem*) {
 }
 void MMeshObj::CutFacesAlongRefs(PtrArray&, PtrArray&, PointArray&) { NotAvailable(); }
 void MMeshObj::RemapLinksToCopies() { NotAvailable(); }
-void MMeshObj::SelectLinesByWidth(double, double) { NotAvailable(); }
-bool MMeshObj::OwnsElement(MFace*, MLine*, MVertex*) {
-  NotAvailable();
-  return false;
-}
 
 }  // namespace engine

@@ -9,6 +9,21 @@
 
 namespace engine::modeling {
 
+// Working marks of the modelling operations, never kept past the operation
+// that sets them (except 0x04 and 0x08, which a split's follow-up clears).
+constexpr std::uint32_t kLineCutMark = 0x04;     // made along a cut
+constexpr std::uint32_t kLineCurveMark = 0x08;   // a line lying on a face being split
+constexpr std::uint32_t kLineWorkMark = 0x200;
+constexpr std::uint32_t kVertexPlaneHalf = 0x20;  // a former plane vertex of a mirrored half
+constexpr std::uint32_t kVertexWorkMark = 0x200;
+
+// Clears the bits on every live line, without saving: they are marks of
+// the running operation only.
+template <class Lines>
+void ClearLineBits(Lines& lines, std::uint32_t bits) {
+  for (MLine* line : lines) line->flags &= ~bits;
+}
+
 // A hard failure (state 2) is recorded.
 inline bool Failed() { return EngContext().failState == kEngFailFailed; }
 // Any failure, soft or hard, is recorded.
@@ -37,10 +52,12 @@ inline bool IsRemoved(const MItem* item) {
 
 // The line and every line joining the same two rings (a line alone in its
 // rings lists only itself).
+// Appended to what the list already holds.
 inline bool CollectLineAndCoincident(MLine* line, PtrArray& out) {
+  const int before = out.count;
   line->CollectCoincidentLines(out);
   if (Failed()) return false;
-  return out.count > 0 || Append(out, line);
+  return out.count > before || Append(out, line);
 }
 
 template <class T>

@@ -26,6 +26,18 @@ struct LiveIndex {
   }
 };
 
+// On an edge, or an end of a line drawn on a face (bounded walk).
+bool OnDrawnLine(const MVertex* v) {
+  if (v->onLine != nullptr) return true;
+  const MLine* line = v->firstLine;
+  for (int steps = 0; line != nullptr && steps < MVertex::kRingLimit; ++steps) {
+    if (line->fltabEntry != nullptr) return true;
+    line = line->end0 == v ? line->nextAround0 : line->end1 == v ? line->nextAround1 : nullptr;
+    if (line == v->firstLine) break;
+  }
+  return false;
+}
+
 class Validator {
  public:
   Validator(const MMeshObj& mesh, int mode) : mesh_(mesh), mode_(mode) {
@@ -108,7 +120,9 @@ class Validator {
       if (v->lineCount != ending[v])
         Fault(v, "lineCount " + std::to_string(v->lineCount) + " but " + std::to_string(ending[v]) +
                      " live lines end at it");
-      if (v->mirrorPartner != nullptr && v->mirrorPartner->mirrorPartner != v)
+      // A vertex of a line drawn on a face names the mesh vertex it stands
+      // for, which need not name it back.
+      if (v->mirrorPartner != nullptr && v->mirrorPartner->mirrorPartner != v && !OnDrawnLine(v))
         Fault(v, "its mirror partner does not name it back");
       const MVertex* member = v;
       int steps = 0;
