@@ -33,11 +33,11 @@ PointRecord Unit(const PointRecord& v) {
 engine::MLine* LineStartingAt(engine::MVertex* v) {
   engine::MLine* first = v->firstLine;
   engine::MLine* line = first;
-  do {
-    if (line == nullptr) return nullptr;
+  for (int guard = 0; line != nullptr && guard < engine::MVertex::kRingLimit; ++guard) {
     if (line->end0 == v) return line;
     line = line->GetNextAround(v);
-  } while (line != first);
+    if (line == first) break;
+  }
   return first;
 }
 

@@ -95,7 +95,7 @@ bool QTrackBoneInvLine::SetupChain(const std::uint32_t* point, int keys, QView* 
   scene->GetObjectWorldMatrix(figure_, &world_, &inverse_);
   ReadChain();
   if (view != nullptr) {
-    pixelScale_ = view->WorldPerPixelAt(startScreen_, startPoint_);
+    pixelScale_ = view->WorldPerPixel(startScreen_, startPoint_);
     if (Failed()) return false;
     view->ClearOverlayLines();
     StoreIkSavedState(*this);
@@ -224,7 +224,7 @@ bool QTrackBoneInvVert::Begin(std::uint32_t point, int keys, QView* view, engine
   child_ = figure_->GetChildJoint(joint_);
   scene->GetObjectWorldMatrix(figure_, &world_, &inverse_);
   ReadPositions();
-  pixelScale_ = view->WorldPerPixelAt(point, startPoint_);
+  pixelScale_ = view->WorldPerPixel(point, startPoint_);
   if (Failed()) return false;
   view->ClearOverlayLines();
   StoreIkSavedState(*this);

@@ -20,6 +20,8 @@
 #include "engine/core/EngGeometry.h"
 #include "engine/core/QView.h"
 #include "engine/image/OsUtilBitmap.h"
+#include "engine/image/OsUtilDraw.h"
+#include "engine/scene/AnimKeys.h"
 #include "platform/Image.h"
 #include "platform/WinTypes.h"
 #include "view/ViewTypes.h"
@@ -43,8 +45,6 @@ namespace view {
 
 class QImpGL;
 
-// One entry of the deferred-drawing list: a transparent face (or another
-// element) that the scene draws back to front after the opaque pass.
 // Mouse points travel packed: x in the high 16 bits, y in the low 16 bits,
 // both signed, in pixels of the view rectangle (origin top left).
 std::uint32_t PackScreenPoint(int x, int y);
@@ -72,6 +72,19 @@ struct CameraHistoryEntry {
 int ZoomValueOfFactor(double zoom);
 double ZoomFactorOfValue(int value);
 
+// A screen region for region picks: the polygon through the corners
+// (pixels of the view), filled by the winding rule.
+class ScreenRegion : public engine::QViewRegion {
+ public:
+  explicit ScreenRegion(const engine::PointArray& corners);
+  bool Contains(double x, double y) const override;
+
+ private:
+  engine::EngRegion region_;
+};
+
+// One entry of the deferred-drawing list: a transparent face (or another
+// element) that the scene draws back to front after the opaque pass.
 struct DeferredEntry {
   engine::MObject* object = nullptr;
   void* face = nullptr;     // the face, or null
@@ -80,7 +93,8 @@ struct DeferredEntry {
   int mirrored = 0;         // 1 when it belongs to the mirror image
 };
 
-class QView : public engine::QView {
+// The view is also what the scene's camera keys record from and apply to.
+class QView : public engine::QView, public engine::AnimView {
  public:
   using PointRecord = engine::PointRecord;
   using MatrixRecord = engine::MatrixRecord;
@@ -116,6 +130,11 @@ class QView : public engine::QView {
   bool IsGridShown() const override { return gridShown_; }
   void SetGridShown(bool shown) { gridShown_ = shown; }
   void GetLights(double angles[2][2], bool& fixedInScene) const override;
+
+  // ---- camera keys of the scene's animation: QView_Camera.cpp ---------------
+  void GetCamera(engine::CameraKeyValues& out) override;
+  // Makes the view current and applies every value at once.
+  void SetCamera(const engine::CameraKeyValues& values) override;
 
   // ---- camera: QView_Camera.cpp ------------------------------------------------
   void SetTarget(const PointRecord& target);
@@ -177,7 +196,10 @@ class QView : public engine::QView {
   void GetEyePosition(PointRecord& eye);
   void GetViewDirection(PointRecord& out) const;
   void GetViewAxis(PointRecord& out);
-  void GetCameraMatrix(MatrixRecord& io) const;
+  // The camera's placement as an object's matrix (target, turn, distance),
+  // keeping the per-axis scale the matrix had: what the scene's camera
+  // object takes.
+  void GetCameraMatrix(MatrixRecord& io) override;
   void CopyCameraTo(QView& other);
   // The 84-byte camera record; -1 when its leading word is not 0.
   int ReadCameraRecord(engine::QFile& file, double unit);
@@ -239,7 +261,44 @@ class QView : public engine::QView {
   void SelectInRect(engine::MDocObj* scene, const PointRecord& a, const PointRecord& b,
                     std::vector<engine::MObject*>& out);
   // The world length of one pixel at world point p seen under the point.
-  double WorldPerPixelAt(std::uint32_t packed, const PointRecord& p);
+  double WorldPerPixel(std::uint32_t packed, const PointRecord& p);
+
+  // ---- further picks: QView_PickRegion.cpp ------------------------------------
+  // The face under the point with its scene-wide mesh index, its index in
+  // its mesh and its colour; false when no face with a colour is there.
+  // Every face counts here, not only figures' in their groups.
+  bool PickFace(engine::MDocObj* scene, std::uint32_t packed, int& meshIndex, int& faceIndex,
+                std::uint32_t& colour);
+  // The object whose box handle lies under the point, unless its surface
+  // is well behind another one there (more than a tenth of its box's
+  // diagonal); the hit on the handle.
+  engine::MObject* PickSurfacePoint(engine::MDocObj* scene, std::uint32_t packed, PointRecord& hit);
+  // Appends one engine::ElementSelection (the caller's) per mesh with
+  // counted vertices in the region; with `only`, that object's alone (more
+  // than one answer is fatal). Answers how many were appended.
+  int PickInRegion(engine::MDocObj* scene, const engine::QViewRegion& region, engine::MObject* only,
+                   engine::PtrArray& out);
+  // PickInRegion over the whole view rectangle.
+  int SelectAllInView(engine::MDocObj* scene, engine::PtrArray& out);
+  // The first object hit along a screen polyline: its points first, then
+  // in each of `rounds` rounds the points halfway between those tried on
+  // every edge (the closing edge too when closed). `packed` receives the
+  // point that hit.
+  engine::MObject* PickAlongPolyline(engine::MDocObj* scene, const engine::PointArray& polyline, int rounds,
+                                     bool closed, PointRecord& hit, std::uint32_t& packed);
+  // Where the ray under the point meets the plane across the axis (the
+  // axis code's): through the origin for an axis view, else through the
+  // scene's primitive extent. 0 (or 1 behind the eye) with the point, -1
+  // when the ray runs along the plane.
+  int PickOnAxisPlane(std::uint32_t packed, engine::MDocObj* scene, PointRecord& out);
+  // The vertex under the point, and for one with a mirror partner the
+  // screen points of both (true).
+  bool PickJointPoints(engine::MDocObj* scene, std::uint32_t packed, engine::MVertex*& vertex,
+                       PointRecord& hitOnScreen, PointRecord& partnerOnScreen);
+  // The centre of the box of the picked elements of the one entry of `list`
+  // (engine::ElementSelection records, as PickInRegion gives them), in
+  // world coordinates; the target when there is nothing to centre on.
+  void GetSelectionCenter(PointRecord& out, const engine::PtrArray& list);
 
   // Camera navigation (QView_Navigate.cpp). Each move marks the camera
   // changed for the history.
@@ -251,6 +310,11 @@ class QView : public engine::QView {
   // outTarget the camera stays and the new target is only reported.
   void Pan(std::uint32_t from, std::uint32_t to, PointRecord* outTarget);
   void ScaleCamera(double factor);
+  // Turns the camera the shortest way so that it looks straight along the
+  // scene's one selected face (mode 0) or line (mode 1), or has it across
+  // its sideways axis otherwise. False without such a selection; a turn
+  // that gives no angles beeps and changes nothing.
+  bool AlignToPlane(int mode, engine::MDocObj* scene);
 
   // The camera history (QView_History.cpp): a ring of the last ten cameras.
   static constexpr int kHistorySize = 10;
@@ -299,6 +363,8 @@ class QView : public engine::QView {
   void DrawScene(engine::MObject* scene, int tileColumn, int tileRow, bool tiled, bool draw);
 
   PointRecord LightDirection(double first, double second, double third);
+  // The turn that takes (0, 0, 1) to the light's direction.
+  void LightTurn(double first, double second, double third, MatrixRecord& out) const;
   // With settings the view takes them; unless apply, that is all. Without
   // settings the stored lights are applied to the renderer.
   void SetLights(const LightSettings* settings, bool apply);
@@ -337,6 +403,7 @@ class QView : public engine::QView {
 
   // The deferred-drawing list: appending records the mirror-pass switch
   // with the entry; out of memory sets the failure state.
+  // ---- overlays: QView_Overlay.cpp ----------------------------------------------
   // The current overlay lines (world points, or screen pixels for kinds 10
   // and 11): collected by the scene and the drag trackers, drawn after the
   // frame. Answers 2 (failure state out of memory) when the list cannot
@@ -344,13 +411,33 @@ class QView : public engine::QView {
   int AddOverlayLine(const PointRecord& from, const PointRecord& to, int kind);
   engine::LineSegArray& GetOverlayLines() { return overlayLines_; }
   void ClearOverlayLines() { overlayLines_.RemoveAll(); }
+  // A second list kept beside the current one, exchanged with it.
+  bool HasPreviousOverlayLines() const { return previousOverlayLines_.count > 0; }
+  engine::LineSegArray& GetPreviousOverlayLines() { return previousOverlayLines_; }
+  void SwapOverlayLists();
+  // Exchanges the current lists of the two views; this view's swapped flag
+  // toggles, and while it is set its list outlives an overlay draw.
+  void SwapOverlayListsWith(QView& other);
+  bool IsOverlaySwapped() const { return overlaySwapped_ != 0; }
+  // Thinning: beyond the first 1000 / step lines only every few are drawn.
+  int GetOverlayStep() const { return overlayStep_; }
+  void SetOverlayStep(int step) { overlayStep_ = step; }
+  // Where full drawing ends and the stride of the thinned rest, for a list
+  // of `count` lines, the step and the engine's thinning limit.
+  static void ThinOverlayLines(int count, int step, int limit, int& fullEnd, int& stride);
 
   // Draws the overlay lines by kind on the device context (the first
   // `limit` of them, all when negative); lines with an end behind the eye
-  // are left out. DrawOverlays first has the scene collect its overlay
-  // segments (overlay modes 0 and 3) and empties the list afterwards.
+  // are left out.
   void DrawOverlaySegmentsGdi(int limit, platform::Dc& dc);
+  // The first three lines by kind, the rest in one pen, thinned when long.
+  void DrawOverlayLinesGdi(platform::Dc& dc);
+  // By the overlay mode: 0 and 3 have the scene collect its overlay
+  // segments first and draw them by kind, 5 draws the list by kind, others
+  // with DrawOverlayLinesGdi; the list is emptied afterwards unless swapped.
   void DrawOverlays(engine::MDocObj* scene, platform::Dc& dc);
+  // The direction of both lights as arrowheads around the view's middle.
+  void DrawLightGuides(platform::Dc& dc);
 
   void AddOverlayLine3(engine::MObject* object, void* face, void* element, double depth);
   std::vector<DeferredEntry>& GetOverlayLines3() { return deferred_; }
@@ -523,6 +610,9 @@ class QView : public engine::QView {
   MatrixRecord worldToScreen_{};
   MatrixRecord cameraToScreen_{};
   engine::LineSegArray overlayLines_;
+  engine::LineSegArray previousOverlayLines_;
+  int overlaySwapped_ = 0;
+  int overlayStep_ = 1;
   MatrixRecord pickProjection_{};  // the camera the scene was last projected with for picks
   CameraHistoryEntry history_[kHistorySize];
   int historyNewest_ = 0;

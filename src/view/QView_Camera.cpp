@@ -175,6 +175,27 @@ void QView::SetCameraState(const CameraState& state) {
   SetZoomFactor(state.zoomFactor);
 }
 
+void QView::GetCamera(engine::CameraKeyValues& out) {
+  GetAngles(out.yaw, out.pitch, out.roll);
+  out.projection = projectionKind_;
+  out.fieldOfView = fieldOfView_;
+  out.target = target_;
+  out.distance = distance_;
+  out.zoom = zoomFactor_;
+}
+
+void QView::SetCamera(const engine::CameraKeyValues& values) {
+  if (HasContext()) MakeCurrent(true);
+  SetAngles(values.yaw, values.pitch, values.roll);
+  SetProjectionKind(values.projection, HasContext());
+  SetFieldOfView(values.fieldOfView, HasContext());
+  SetTarget(values.target);
+  SetDistance(values.distance);
+  SetZoomFactor(values.zoom);
+  // The distance came after the last invalidation.
+  InvalidateMatrices();
+}
+
 void QView::InvalidateMatrices() {
   viewValid_ = inverseValid_ = worldToScreenValid_ = cameraToScreenValid_ = framePrepared_ = false;
 }
@@ -396,7 +417,7 @@ void QView::GetViewAxis(PointRecord& out) {
   engine::OsUtilNormalize(out);
 }
 
-void QView::GetCameraMatrix(MatrixRecord& io) const {
+void QView::GetCameraMatrix(MatrixRecord& io) {
   MatrixRecord m = Identity();
   engine::MUtilTranslate(m, target_, m);
   engine::MUtilRotateY(m, -yaw_, m);

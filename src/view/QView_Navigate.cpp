@@ -8,6 +8,7 @@
 #include "engine/core/EngRuntime.h"
 #include "engine/core/MObject.h"
 #include "engine/scene/MDocObj.h"
+#include "platform/Hooks.h"
 #include "view/QView.h"
 
 namespace view {
@@ -21,6 +22,10 @@ namespace {
 double Length(const PointRecord& p) { return std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z); }
 PointRecord Minus(const PointRecord& a, const PointRecord& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 double Dot(const PointRecord& a, const PointRecord& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// What the scene's selection direction is of.
+constexpr int kSelectionLine = 1;
+constexpr int kSelectionFace = 2;
 
 }  // namespace
 
@@ -125,6 +130,43 @@ void QView::ScaleCamera(double s) {
   if (s < 1e-8) return;
   SetTarget({target_.x * s, target_.y * s, target_.z * s});
   SetDistance(distance_ * s);
+}
+
+bool QView::AlignToPlane(int mode, engine::MDocObj* scene) {
+  int kind = -1;
+  PointRecord s{0, 0, 0};
+  scene->GetSelectionDirection(kind, s);
+  if (engine::EngContext().failState != engine::kEngFailNone || kind < 0) return false;
+  PushHistory();
+  // The camera's axis that is to line up with the selection: its viewing
+  // axis for a face (mode 0) or a line (mode 1), else its sideways axis.
+  const bool viewingAxis = (mode == 0 && kind == kSelectionFace) || (mode == 1 && kind == kSelectionLine);
+  const PointRecord axis = viewingAxis ? PointRecord{0, 0, -1} : PointRecord{1, 0, 0};
+  const MatrixRecord inverseView = GetInverseViewMatrix();
+  PointRecord u;
+  engine::MUtilTransformVector(inverseView, axis, u);
+  const double ul = Length(u);
+  if (ul > 0) u = {u.x / ul, u.y / ul, u.z / ul};
+  if (Dot(s, u) < 0) s = {-s.x, -s.y, -s.z};
+  // The shortest turn of that axis onto the selection's direction.
+  const PointRecord r{u.y * s.z - u.z * s.y, u.z * s.x - u.x * s.z, u.x * s.y - u.y * s.x};
+  const double l = Length(r);
+  MatrixRecord turn;
+  engine::MUtilIdentity(turn);
+  if (l > 1e-8) engine::MUtilRotateAxis(turn, std::fabs(std::asin(std::min(l, 1.0))), {r.x / l, r.y / l, r.z / l}, turn);
+  MatrixRecord turned, camera;
+  engine::MUtilMultiply(turn, inverseView, turned);
+  engine::MUtilInvert(turned, camera);
+  double yaw = 0, pitch = 0, roll = 0;
+  PointRecord scale, translation;
+  engine::MUtilDecomposeMatrix(camera, yaw, pitch, roll, scale, translation);
+  if (std::isnan(yaw) || std::isnan(pitch) || std::isnan(roll)) {
+    platform::Beep();
+    return true;
+  }
+  SetAngles(yaw, pitch, roll);
+  historyChanged_ = true;
+  return true;
 }
 
 int ZoomValueOfFactor(double zoom) {

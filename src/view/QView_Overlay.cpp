@@ -2,6 +2,7 @@
 // scene's guides (origins, boxes, bone shapes), the trackers' rubber bands
 // and guides, each line with a pen chosen by its kind.
 #include <algorithm>
+#include <utility>
 
 #include "engine/core/CrPrefs.h"
 #include "engine/core/EngMath.h"
@@ -28,6 +29,7 @@ struct OverlayPen {
   int spread;               // ends moved by (-spread, -spread) and (+spread, +spread)
   int shift;                // both ends moved by (-shift, -shift)
   bool dotted;
+  bool spreadUp = false;    // ends moved by (-spread, +spread) and (+spread, -spread) instead
 };
 
 // Kinds not listed here draw with the pen already selected.
@@ -41,6 +43,7 @@ bool PenOfKind(int kind, OverlayPen& pen) {
     case 4: pen.colourKind = 3; return true;
     case 7: pen.width = 5; return true;
     case 8: pen.width = 3; pen.spread = 3; return true;
+    case 9: pen.width = 3; pen.spread = 3; pen.spreadUp = true; return true;
     case 10: {
       // Unless the preference says otherwise, rubber bands are drawn in XOR.
       const engine::CrPrefs* prefs = engine::EngContext().prefs;
@@ -147,8 +150,9 @@ void QView::DrawOverlaySegmentsGdi(int limit, platform::Dc& dc) {
       p.width = pen.width;
       p.style = pen.dotted ? platform::PenStyle::kDot : platform::PenStyle::kSolid;
       previous = dc.SelectPen(p);
-      a.x -= pen.spread + pen.shift, a.y -= pen.spread + pen.shift;
-      b.x += pen.spread - pen.shift, b.y += pen.spread - pen.shift;
+      const int dy = pen.spreadUp ? -pen.spread : pen.spread;
+      a.x -= pen.spread + pen.shift, a.y -= dy + pen.shift;
+      b.x += pen.spread - pen.shift, b.y += dy - pen.shift;
     }
     if (r.kind >= 27 && r.kind <= 29)
       DrawAxisLetter(dc, r.kind, a);
@@ -158,18 +162,102 @@ void QView::DrawOverlaySegmentsGdi(int limit, platform::Dc& dc) {
   }
 }
 
+void QView::ThinOverlayLines(int count, int step, int limit, int& fullEnd, int& stride) {
+  step = std::max(1, step);
+  fullEnd = std::min(count, 1000 / step);
+  stride = std::max(1, (count - fullEnd) / (limit / step + 1));
+}
+
+void QView::DrawOverlayLinesGdi(platform::Dc& dc) {
+  DrawOverlaySegmentsGdi(3, dc);
+  platform::Pen pen;
+  pen.color = engine::OsUtilColorOfKind(2);
+  pen.width = 1;
+  const platform::Pen previous = dc.SelectPen(pen);
+  const engine::CrPrefs* prefs = engine::EngContext().prefs;
+  const int step = prefs == nullptr || prefs->overlayThinning == 1 ? overlayStep_ : 1;
+  int fullEnd = 0, stride = 1;
+  ThinOverlayLines(overlayLines_.count, step, engine::EngContext().overlayThinLimit, fullEnd, stride);
+  // The first thousand (by the step) in full, then every stride-th line, so
+  // a very long list draws in bounded time. None of the first three is
+  // drawn twice: an XOR line would vanish.
+  const int count = overlayLines_.count;
+  PointRecord a, b;
+  for (int i = 3; i < fullEnd; ++i)
+    if (OverlayEndsOnScreen(overlayLines_[i], a, b, false)) engine::OsUtilDrawLine(dc, a, b);
+  for (int i = std::max(fullEnd, 3); i < count; i += stride)
+    if (OverlayEndsOnScreen(overlayLines_[i], a, b, true)) engine::OsUtilDrawLine(dc, a, b);
+  dc.SelectPen(previous);
+}
+
 void QView::DrawOverlays(engine::MDocObj* scene, platform::Dc& dc) {
-  if (scene == nullptr) return;
+  if (scene == nullptr || scene->IsSingleMeshMode()) return;
   if (overlayMode_ == 0 || overlayMode_ == 3) {
+    // One line left by a tracker stays in front of the scene's own.
     if (overlayLines_.count > 1) overlayLines_.RemoveAll();
     engine::MatrixRecord identity;
     engine::MUtilIdentity(identity);
     scene->CollectOverlaySegments(overlayLines_, identity, this);
     if (engine::EngContext().failState != engine::kEngFailNone) return;
+    DrawOverlaySegmentsGdi(-1, dc);
+  } else if (overlayMode_ == 5) {
+    DrawOverlaySegmentsGdi(-1, dc);
+  } else {
+    DrawOverlayLinesGdi(dc);
   }
-  DrawOverlaySegmentsGdi(-1, dc);
   dc.SetROP2(platform::RasterOp::kCopyPen);
-  overlayLines_.RemoveAll();
+  if (overlaySwapped_ == 0) overlayLines_.RemoveAll();
+}
+
+int QView::AddOverlayLine(const PointRecord& from, const PointRecord& to, int kind) {
+  if (!overlayLines_.Add(engine::LineSegRecord{from, to, kind, 0})) {
+    engine::EngRecordFailure(engine::kEngReasonOutOfMemory);
+    return 2;
+  }
+  return 0;
+}
+
+void QView::SwapOverlayLists() { std::swap(overlayLines_, previousOverlayLines_); }
+
+void QView::SwapOverlayListsWith(QView& other) {
+  std::swap(overlayLines_, other.overlayLines_);
+  overlaySwapped_ = overlaySwapped_ != 0 ? 0 : 1;
+}
+
+void QView::DrawLightGuides(platform::Dc& dc) {
+  const platform::RECT& r = viewRect_;
+  const double m = std::min(r.right - r.left, r.bottom - r.top);
+  const double e = 0.45 * m;
+  const double f = 10.0 * (samplingFactor_ != 0 ? samplingFactor_ : 1);
+  // A square pyramid pointing along the light, around the view's middle.
+  const PointRecord apex{0, 0, e + f};
+  const PointRecord base[4] = {{f, f, e - 2 * f}, {-f, f, e - 2 * f}, {-f, -f, e - 2 * f}, {f, -f, e - 2 * f}};
+  const double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
+  const auto onScreen = [&](const engine::MatrixRecord& turn, const PointRecord& p) {
+    PointRecord q;
+    engine::MUtilTransformVector(turn, p, q);
+    q = {q.x + cx, q.y + cy, 0.0};
+    if (samplingFactor_ != 0) q = {q.x / samplingFactor_, q.y / samplingFactor_, 0.0};
+    if (gdiOffset_ != 0) q.y += 30;
+    return q;
+  };
+  const double angles[2][2] = {{lights_.firstAngles[0], lights_.secondAngles[0]},
+                               {lights_.firstAngles[1], lights_.secondAngles[1]}};
+  for (int light = 0; light < 2; ++light) {
+    engine::MatrixRecord turn;
+    LightTurn(angles[light][0], angles[light][1], 0.0, turn);
+    platform::Pen pen;
+    pen.color = engine::OsUtilColorOfKind(light == 0 ? 4 : 5);
+    pen.width = 1;
+    const platform::Pen previous = dc.SelectPen(pen);
+    const PointRecord top = onScreen(turn, apex);
+    for (int k = 0; k < 4; ++k) {
+      const PointRecord c = onScreen(turn, base[k]);
+      engine::OsUtilDrawLine(dc, top, c);
+      engine::OsUtilDrawLine(dc, c, onScreen(turn, base[(k + 1) % 4]));
+    }
+    dc.SelectPen(previous);
+  }
 }
 
 }  // namespace view

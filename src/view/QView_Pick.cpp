@@ -12,19 +12,16 @@
 #include "engine/mesh/MMeshObj.h"
 #include "engine/scene/MDocObj.h"
 #include "view/QView.h"
+#include "view/QView_PickInternal.h"
 
 namespace view {
 
 using engine::MatrixRecord;
 using engine::PointRecord;
 
+using namespace pick_detail;
+
 namespace {
-
-bool Failed() { return engine::EngContext().failState != engine::kEngFailNone; }
-
-PointRecord Along(const PointRecord& a, const PointRecord& b, double t) {
-  return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)};
-}
 
 // A screen point (x, y) at normalised depth z taken back to world space
 // through the inverse of the world-to-screen matrix (row vectors).
@@ -35,33 +32,6 @@ PointRecord Unproject(const MatrixRecord& inverse, double x, double y, double z)
   const double w = std::fabs(out[3]) > 1e-300 ? out[3] : 1.0;
   return {out[0] / w, out[1] / w, out[2] / w};
 }
-
-// The pick scale follows the supersampling factor for the length of a pick.
-class PickScale {
- public:
-  explicit PickScale(int factor) : saved_(engine::EngContext().pickScale) {
-    engine::EngContext().pickScale = factor != 0 ? factor : 1;
-  }
-  ~PickScale() { engine::EngContext().pickScale = saved_; }
-  PickScale(const PickScale&) = delete;
-  PickScale& operator=(const PickScale&) = delete;
-
- private:
-  double saved_;
-};
-
-// The scene's include-excluded switch holds the view's setting during one
-// scene pick and is cleared afterwards.
-class IncludeExcluded {
- public:
-  IncludeExcluded(engine::MObject* scene, bool on) : scene_(scene) { scene_->pickExcluded = on ? 1 : 0; }
-  ~IncludeExcluded() { scene_->pickExcluded = 0; }
-  IncludeExcluded(const IncludeExcluded&) = delete;
-  IncludeExcluded& operator=(const IncludeExcluded&) = delete;
-
- private:
-  engine::MObject* scene_;
-};
 
 }  // namespace
 
@@ -311,15 +281,7 @@ void QView::SelectInRect(engine::MDocObj* scene, const PointRecord& a, const Poi
   }
 }
 
-int QView::AddOverlayLine(const PointRecord& from, const PointRecord& to, int kind) {
-  if (!overlayLines_.Add(engine::LineSegRecord{from, to, kind, 0})) {
-    engine::EngRecordFailure(engine::kEngReasonOutOfMemory);
-    return 2;
-  }
-  return 0;
-}
-
-double QView::WorldPerPixelAt(std::uint32_t packed, const PointRecord& p) {
+double QView::WorldPerPixel(std::uint32_t packed, const PointRecord& p) {
   int x = 0, y = 0;
   UnpackScreenPoint(packed, x, y);
   PointRecord closest[2];

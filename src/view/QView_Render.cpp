@@ -353,8 +353,7 @@ void QView::InvalidateCache() {
 
 // ---- lights and background colour ----------------------------------------------
 
-PointRecord QView::LightDirection(double first, double second, double third) {
-  MatrixRecord m;
+void QView::LightTurn(double first, double second, double third, MatrixRecord& m) const {
   engine::MUtilIdentity(m);
   if (lights_.sceneFixed != 0) {
     engine::MUtilRotateZ(m, roll_, m);
@@ -364,6 +363,11 @@ PointRecord QView::LightDirection(double first, double second, double third) {
   engine::MUtilRotateY(m, -first, m);
   engine::MUtilRotateX(m, -second, m);
   engine::MUtilRotateZ(m, -third, m);
+}
+
+PointRecord QView::LightDirection(double first, double second, double third) {
+  MatrixRecord m;
+  LightTurn(first, second, third, m);
   PointRecord out;
   engine::MUtilTransformVector(m, PointRecord{0.0, 0.0, 1.0}, out);
   return out;

@@ -89,6 +89,20 @@ TEST_F(MeshObject, ACopyKeepsTheOrderOfEveryListAndRefersOnlyToItsOwnElements) {
   EXPECT_EQ(copy->morphs.First()->index, -1);
 }
 
+TEST_F(MeshObject, EachMeshOwnsItsOwnElementsOnly) {
+  MeshFixture f = meshkit::MakeCube();
+  std::unique_ptr<MMeshObj> copy(static_cast<MMeshObj*>(f->Clone()));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_TRUE(f->OwnsElement(f->faces.First(), nullptr, nullptr));
+  EXPECT_TRUE(f->OwnsElement(nullptr, f->lines.First(), nullptr));
+  EXPECT_TRUE(f->OwnsElement(nullptr, nullptr, f->vertices.First()));
+  EXPECT_FALSE(copy->OwnsElement(f->faces.First(), nullptr, nullptr));
+  EXPECT_FALSE(copy->OwnsElement(nullptr, f->lines.First(), nullptr));
+  EXPECT_FALSE(copy->OwnsElement(nullptr, nullptr, f->vertices.First()));
+  EXPECT_TRUE(copy->OwnsElement(nullptr, nullptr, copy->vertices.First()));
+  EXPECT_FALSE(f->OwnsElement(nullptr, nullptr, nullptr));
+}
+
 TEST_F(MeshObject, ACloneThatRunsOutOfMemoryAnswersNullAndLeavesNothingBehind) {
   MeshFixture f = meshkit::MakeCube();
   const int vertices = VertexPool().SlotsInUse();

@@ -65,6 +65,35 @@ TEST_F(TrackerTest, MirrorClampShortensTheDelta) {
   ExpectNear(delta, 0.2, 0.1, 0.0, 1e-12);
 }
 
+// A rubber-band box is four screen lines in a fixed order; the saved-state
+// slot gives its values once.
+TEST_F(TrackerTest, OverlayBoxAndSavedState) {
+  QView v(RECT{0, 0, 200, 200});
+  PlainTrack t;
+  t.Begin(PackScreenPoint(10, 10), 0, &v, nullptr);
+  t.AddOverlayBox({10, 20, 0}, {50, 80, 0});
+  const engine::LineSegArray& lines = v.GetOverlayLines();
+  ASSERT_EQ(lines.count, 4);
+  const PointRecord want[4][2] = {
+      {{10, 20, 0}, {50, 20, 0}}, {{50, 80, 0}, {50, 20, 0}}, {{50, 80, 0}, {10, 80, 0}}, {{10, 20, 0}, {10, 80, 0}}};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(lines[i].kind, view::kOverlayScreenBand);
+    ExpectNear(lines[i].from, want[i][0].x, want[i][0].y, want[i][0].z, 0);
+    ExpectNear(lines[i].to, want[i][1].x, want[i][1].y, want[i][1].z, 0);
+  }
+  std::int16_t shorts[6] = {};
+  double doubles[6] = {};
+  EXPECT_FALSE(t.TakeSavedState(shorts, doubles));
+  const std::int16_t in[6] = {1, 2, 3, 4, 5, 6};
+  const double values[6] = {0.5, 1, 2, 3, 4, 5};
+  t.SetSavedState(in, values);
+  ASSERT_TRUE(t.TakeSavedState(shorts, doubles));
+  EXPECT_EQ(shorts[5], 6);
+  EXPECT_EQ(doubles[0], 0.5);
+  EXPECT_FALSE(t.TakeSavedState(shorts, doubles));
+  EXPECT_FALSE(t.GetStatusFlag());
+}
+
 // Drags in a view: the grabbed point stays in its constraint, moves no more
 // than six times the mouse's movement at its depth, and a plane seen edge-on
 // fails softly.
@@ -74,7 +103,7 @@ TEST_F(TrackerTest, DragDeltasFollowTheConstraintAndTheLimit) {
   PlainTrack t;
   t.Begin(PackScreenPoint(100, 100), 0, &v, nullptr);
   t.SetStartPoint({0, 0, 0});
-  t.SetPixelScale(v.WorldPerPixelAt(PackScreenPoint(100, 100), {0, 0, 0}));
+  t.SetPixelScale(v.WorldPerPixel(PackScreenPoint(100, 100), {0, 0, 0}));
   PointRecord d{9, 9, 9};
   ASSERT_TRUE(t.ComputeDragDelta(view::kDragPlaneY, PackScreenPoint(130, 100), d));
   EXPECT_NEAR(d.y, 0.0, 1e-12);

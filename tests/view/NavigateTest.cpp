@@ -223,4 +223,54 @@ TEST_F(NavigateTest, TheRingKeepsTheLastTenCameras) {
   EXPECT_FALSE(v.CanGoForward());
 }
 
+// Aligning to a selected face turns the camera to look straight along the
+// face's normal, the shortest way; to a line, along the line (mode 1) or
+// with the camera's sideways axis on it (mode 0). Without such a selection
+// nothing happens.
+TEST_F(NavigateTest, AlignToPlaneLooksAlongTheSelection) {
+  QView v(RECT{0, 0, 200, 200});
+  Aim(v);
+  auto* cube = static_cast<engine::MMeshObj*>(cube_);
+  EXPECT_FALSE(v.AlignToPlane(0, scene_.get())) << "nothing selected";
+  EXPECT_FALSE(v.CanGoBack());
+
+  const auto parallel = [](const PointRecord& a, const PointRecord& b) {
+    const double la = std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z), lb = std::sqrt(b.x * b.x + b.y * b.y + b.z * b.z);
+    return std::fabs(a.x * b.x + a.y * b.y + a.z * b.z) / (la * lb);
+  };
+  for (engine::MFace* face : cube->GetFaceList()) {
+    SCOPED_TRACE(cube->GetFaceIndex(face));
+    Aim(v);
+    v.ResetHistory();
+    cube->ClearSelection();
+    engine::PtrArray one;
+    one.Add(face);
+    cube->SelectLists(&one, nullptr, nullptr);
+    ASSERT_TRUE(v.AlignToPlane(0, scene_.get()));
+    PointRecord along;
+    v.GetViewDirection(along);
+    EXPECT_NEAR(parallel(along, face->GetNormal()), 1.0, 1e-9);
+    EXPECT_TRUE(v.CanGoBack()) << "the camera before is in the history";
+  }
+
+  engine::MLine* line = cube->lines.First();
+  const PointRecord direction{line->end1->position.x - line->end0->position.x,
+                              line->end1->position.y - line->end0->position.y,
+                              line->end1->position.z - line->end0->position.z};
+  cube->ClearSelection();
+  engine::PtrArray one;
+  one.Add(line);
+  cube->SelectLists(nullptr, &one, nullptr);
+  Aim(v);
+  ASSERT_TRUE(v.AlignToPlane(1, scene_.get()));
+  PointRecord along;
+  v.GetViewDirection(along);
+  EXPECT_NEAR(parallel(along, direction), 1.0, 1e-9);
+  Aim(v);
+  ASSERT_TRUE(v.AlignToPlane(0, scene_.get()));
+  PointRecord sideways;
+  engine::MUtilTransformVector(v.GetInverseViewMatrix(), {1, 0, 0}, sideways);
+  EXPECT_NEAR(parallel(sideways, direction), 1.0, 1e-9);
+}
+
 }  // namespace

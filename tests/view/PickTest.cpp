@@ -72,7 +72,7 @@ TEST_F(PickTest, RayUnderAPixelProjectsBackOntoIt) {
       ExpectNear(nearPoint, eye.x, eye.y, eye.z, 1e-9);
     }
     // One pixel down at the target is about distance x the pixel angle.
-    const double perPixel = v.WorldPerPixelAt(PackScreenPoint(100, 100), {0, 0, 0});
+    const double perPixel = v.WorldPerPixel(PackScreenPoint(100, 100), {0, 0, 0});
     EXPECT_GT(perPixel, 0.001);
     EXPECT_LT(perPixel, 0.2);
   }
