@@ -295,9 +295,11 @@ class MBoneObj : public MMeshObj {
   // the reason in `why`, and the table left as it was.
   bool FindLandmarks(bool onlyTop, std::string* why = nullptr);
   // Positions of the top end and the joint below it; false (outputs
-  // untouched) when the skeleton has no such ends.
+  // untouched) when the skeleton has no such ends. The scene measures a
+  // figure's height by these two points, the second being its lower point.
   bool GetTopLandmarkPoints(PointRecord& top, PointRecord& next);
   // Selects the top bone and its two joints; false when there is none.
+  // The scene's binding of other objects to a new figure starts from it.
   bool SelectTopBone();
   void DrawFeaturePoints(QView* view);
   MVertex* GetLandmark(int i) const { return landmarks[i]; }
