@@ -5,7 +5,8 @@
 #include "engine/ModelingTestSupport.h"
 #include "meshkit/MeshTestSupport.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace mesh_delete_test {
 
 using namespace engine;
 using meshkit::MeshFixture;
@@ -190,4 +191,4 @@ TEST_F(MeshDelete, HidingTheSelectionsLinesKeepsEndsThatVisibleLinesUse) {
   for (const MVertex* v : f->vertices) EXPECT_TRUE(v->flags & kVertexHidden);
 }
 
-}  // namespace
+}  // namespace mesh_delete_test

@@ -11,7 +11,8 @@
 #include "meshkit/MeshTestSupport.h"
 #include "meshkit/MeshUndoCheck.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace mesh_face_split_test {
 
 using namespace engine;
 using meshkit::MeshFixture;
@@ -320,4 +321,4 @@ TEST_F(MeshFaceSplit, TheSplitIsOneUndoableStep) {
       make, [&](MMeshObj& m) { m.SplitFaceByLines(d->face, 1); }, 0));
 }
 
-}  // namespace
+}  // namespace mesh_face_split_test

@@ -9,7 +9,8 @@
 #include "engine/ModelingTestSupport.h"
 #include "meshkit/MeshTestSupport.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace mesh_region_test {
 
 using namespace engine;
 using meshkit::MeshFixture;
@@ -192,4 +193,4 @@ TEST_F(MeshRegion, ASegmentCrossingALineDrawnOnTheFaceIsFound) {
   EXPECT_FALSE(f->SegmentCrossesAttachedLines(face, {0.5, 1, 0}, {2, 1, 0}, a)) << "lines at the ignored vertex";
 }
 
-}  // namespace
+}  // namespace mesh_region_test

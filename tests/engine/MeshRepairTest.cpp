@@ -8,7 +8,8 @@
 #include "engine/mesh/MMetaSurf.h"
 #include "meshkit/MeshTestSupport.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace mesh_repair_test {
 
 using namespace engine;
 using meshkit::MeshFixture;
@@ -253,4 +254,4 @@ TEST_F(MeshRepair, BuildingTheSurfaceDropsFreeLinesAndTheSelectionFirst) {
   EXPECT_TRUE(meshkit::MeshIsValid(*f));
 }
 
-}  // namespace
+}  // namespace mesh_repair_test

@@ -9,7 +9,8 @@
 #include "engine/ModelingTestSupport.h"
 #include "engine/ModelingUndoTable.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace mesh_repair_undo_test {
 
 using namespace engine;
 using meshkit::MeshFixture;
@@ -309,4 +310,4 @@ TEST_F(MeshRepairUndo, AnOperationThatRunsOutOfMemoryIsUndoneToTheMeshBeforeIt) 
   modelingtest::ExpectEachUndoneAfterRunningOutOfMemory(Cases());
 }
 
-}  // namespace
+}  // namespace mesh_repair_undo_test

@@ -8,7 +8,8 @@
 #include "engine/ModelingTestSupport.h"
 #include "meshkit/MeshTestSupport.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace mesh_texture_test {
 
 using namespace engine;
 using meshkit::MeshFixture;
@@ -303,4 +304,4 @@ TEST_F(MeshTexture, QuadHalvesTakeTheirPartnersCoordinatesAtSharedCorners) {
   EXPECT_EQ(a->uv->corner[a->CornerIndex(f.v[0])].u, b->uv->corner[b->CornerIndex(f.v[0])].u);
 }
 
-}  // namespace
+}  // namespace mesh_texture_test

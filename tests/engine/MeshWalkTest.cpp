@@ -8,7 +8,8 @@
 #include "engine/ModelingTestSupport.h"
 #include "meshkit/MeshTestSupport.h"
 
-namespace {
+// A name of its own: test files are compiled together in batches.
+namespace mesh_walk_test {
 
 using namespace engine;
 using meshkit::MeshFixture;
@@ -185,4 +186,4 @@ TEST_F(MeshWalk, OpenOrSeamLinesAndRingRepresentatives) {
   EXPECT_EQ(reps.count, 8) << "ten vertices, the seam's two pairs counted once each";
 }
 
-}  // namespace
+}  // namespace mesh_walk_test

@@ -47,6 +47,7 @@
 namespace engine {
 
 class MMetaSurf;
+struct BezierPatchRecord;
 
 // What a region pick takes from one mesh; the caller owns it.
 struct ElementSelection : EngHeapObject {
@@ -70,6 +71,21 @@ struct OldFaceCorners {
   PointRecord position[3];
   bool textured = false;
   MFaceUV uv{};
+};
+
+// A region a subdivision fills again: three or four sides in loop order,
+// each a chain of vertices from its start corner to its end corner (the
+// next side's first vertex), the corners' texture coordinates (when the
+// replaced face had them), what the new faces and lines take, and the list
+// the new faces go to (or none).
+struct RefillRegion {
+  int count = 3;
+  PtrArray* sides[4] = {};
+  bool textured = false;
+  MFaceUV::Pair cornerUV[4] = {};
+  MShader* shader = nullptr;
+  MGroup* group = nullptr;
+  PtrArray* newFaces = nullptr;
 };
 
 // One entry of the undo ring: a finished edit step.
@@ -979,7 +995,8 @@ class MMeshObj : public MObject {
   void CollectLineEndVertices(const PtrArray& lineList, PtrArray& out);
   // Around v: `first` the line where the faces carrying the stamp stop,
   // `last` where they start; false (both null) when there is no such run.
-  bool FindStampedFaceRun(int stamp, MVertex* v, MLine** first, MLine** last);
+  // A face carrying `alsoStamp` (when not 0) counts as carrying the stamp.
+  bool FindStampedFaceRun(int stamp, MVertex* v, MLine** first, MLine** last, int alsoStamp = 0);
   void SetStoredFaceTag(int tag);
   // Whether the face, line or vertex given (the first that is not null) is
   // a live element of this mesh.
@@ -1032,6 +1049,156 @@ class MMeshObj : public MObject {
   static bool SolveParallelogramCoords(const MVertex* a, const MVertex* b, const MVertex* c, const MVertex* p,
                                        double& s, double& t);
   static void InterpolateFaceUVs(const OldFaceCorners& old, MFace* face);
+
+  // ---- construction operations: modeling/MMeshObj_Construction.cpp ----------
+  // A helix (p: height, end radius, start radius) of `turns` turns of
+  // `segments` segments, or a wave in z = 0, as vertices joined by lines;
+  // counts below 1 are refused.
+  void MakeCircleVertices(const PointRecord& p, int turns, int segments);
+  void MakeCircleVerticesAlt(double height, double width, int periods, int segments);
+  void MakeVertexChain(int periods, int segments, PointRecord (*place)(const void*, int, int, int, int, int),
+                       const void* parameters);
+  // No faces (strictly: one open chain of lines).
+  bool IsOpenPolyline(bool strict) const;
+  // The chain's points through m, from the end nearer the reference point;
+  // anything but one open chain is refused.
+  void CollectPolylinePoints(const MatrixRecord& m, const PointRecord& reference, PointArray& out);
+  // The selection moves from path point a - 1 to a, turned (with the flag)
+  // by half the path's turns at a and a - 1 about its centre.
+  void SweepSelectionStep(bool turn, int a, const PointArray& path);
+  // The normal of the least-squares plane through the points, its
+  // dependent component 1 (not of unit length); (0, 1, 0) for two points or
+  // fewer, or when the points lie on a line.
+  void FitPlaneNormal(const PointArray& points, PointRecord& normal);
+  void SetMirrorPlaneFlags(bool on);
+  void SetMirrorPlaneFlagsSelected(bool on);
+  // Markers of the vertices drawn in window coordinates by the projection.
+  void DrawVertexMarkers(const MatrixRecord& projection);
+  // A point on the bisector of the corner at c between the directions to b
+  // and a, no further from c than |d - c| / 1.2.
+  static void CornerBisectorPoint(PointRecord& out, const PointRecord& a, const PointRecord& b, const PointRecord& c,
+                                  const PointRecord& d);
+
+  // ---- patches and the triangle fills: modeling/MMeshObj_Patches.cpp --------
+  // The inner control point of an edge curve at p0 towards p1: a third of
+  // the chord along the surface at p0 (straight along the chord when asked).
+  static void CurveTangentPoint(PointRecord& out, const PointRecord& p0, const PointRecord& n, const PointRecord& p1,
+                                bool straight);
+  void BuildTrianglePatch(MFace* face, BezierPatchRecord& patch);
+  void BuildQuadPatch(MFace* face, BezierPatchRecord& patch);
+  // The triangular patch of the face with `line` as its current edge,
+  // running forward when `from` starts that edge.
+  void PatchAlongEdge(MFace* face, MLine* line, const MVertex* from, BezierPatchRecord& patch);
+  // The patch of a face beside the line a-b; false when there is none.
+  bool SetupPatchForEdge(MVertex* a, MVertex* b, BezierPatchRecord& patch);
+  // The fills make the faces of a region from its sides' chains, keep the
+  // loop direction and hide the diagonals of strip cells (quads).
+  void FillTriangleOneSide(const RefillRegion& region);
+  void FillTriangleTwoSides(const RefillRegion& region);
+  void FillTriangleGrid(const RefillRegion& region, const BezierPatchRecord& patch, bool hideRows);
+  void FillTriangleSupport(const RefillRegion& region);
+  // Support labels of the region's corners and of the side points beside a
+  // corner whose ring holds a lone vertex.
+  void LabelSupportCorners(const RefillRegion& region);
+
+  // ---- quad fills: modeling/MMeshObj_QuadFills.cpp ----------------------------
+  void RemoveQuadFaces(MFace* face, MFace* partner);
+  void FillQuadGrid(const RefillRegion& region, const BezierPatchRecord& patch);
+  void FillQuadOppositeSides(const RefillRegion& region, int k);
+  void FillQuadAdjacentSides(const RefillRegion& region, int k);
+  void FillQuadTwoSides(const RefillRegion& region, MFace* face, MFace* partner);
+  void FillQuadOneSide(const RefillRegion& region, MFace* face, MFace* partner);
+  void FillPatch(const RefillRegion& region, MFace* face, MFace* partner);
+  void FillQuadAsTriangles(const RefillRegion& region, MFace* face, MFace* partner);
+
+  // ---- subdivision: modeling/MMeshObj_Subdivide.cpp ---------------------------
+  // n below 2 is refused (nothing would be divided).
+  void SubdivideAll(int n);
+  void SubdivideSelected(int n);
+  void SubdivideCore(int n, const PtrArray* faceList, const PtrArray* lineList, bool select);
+  void DivideLinesOfFaces(int n, const PtrArray* faceList, const PtrArray* lineList, PtrArray& fill, int& stampOut,
+                          PtrArray* pieces);
+  void DivideLine(int n, MLine* line, PtrArray* pieces);
+  void DivideFacedLine(int n, MLine* line);
+  void DivideFreeLine(int n, MLine* line, PtrArray* pieces);
+  // The edge's start corner, its division points' vertices, its end corner
+  // (the end it shares with `next`).
+  void EdgeChain(MLine* line, MLine* next, PtrArray& chain);
+  void RefillFace(MFace* face, int stamp, PtrArray* newFaces, PtrArray* pieces);
+  void RefillFaces(const PtrArray& faceList, int stamp, PtrArray* newFaces, PtrArray* pieces);
+  void SelectNewElements(const PtrArray& faceList, const PtrArray& lineList);
+  // The corners of the faces whose faces all are listed (inner vertices).
+  void GatherFaceVertices(const PtrArray& faceList, PtrArray& out);
+
+  // ---- support loops: modeling/MMeshObj_SupportLoops.cpp ----------------------
+  // Loops of quads at `distance` beside the selected lines, whose creases
+  // go; one edit step. A distance that is not positive is refused.
+  void AddSupportLoops(double distance);
+  void PrepareSupportSelection();
+  MVertex* CollapseKeepingLabel(MLine* line, MVertex* v);
+  void CollapseSupportVertices();
+  void RestoreSupportQuads();
+  void MarkSupportFaces(int mode);
+  void MarkSupportLines(int mode);
+
+  // ---- cutting a path across quads: modeling/MMeshObj_PathCut.cpp -----------
+  // Path items: an existing vertex (vertexList) or a crossed line
+  // (lineList), each with a target point. Lists of other lengths are
+  // refused.
+  void CutPathAcrossQuads(PtrArray& vertexList, PtrArray& lineList, PointArray& points);
+  // The face touching both items (each a vertex or a line); `corner` the
+  // quad corner that closes a cut from a side to the opposite side.
+  MFace* FindFaceBetween(MVertex* va, MLine* la, MVertex* vb, MLine* lb, MVertex** corner);
+  void CollectPathCorners(const PtrArray& vertexList, const PtrArray& lineList, PtrArray& out);
+  void PlacePathVertices(const PointArray& points);
+  void JoinPathVertices(const PtrArray& vertexList);
+  void RestorePathQuads(const PtrArray& corners);
+
+  // ---- texture coordinates at a vertex: modeling/MMeshObj_VertexUV.cpp ------
+  // The faces around v's ring with the material and coordinates `face` has
+  // at v (one side of a seam), saved for undo.
+  void CollectSameUVFaces(MVertex* v, MFace* face, PtrArray& out);
+  // How fast u and v change along x, y (and z while a path cut runs).
+  void VertexUVGradient(MVertex* v, const PtrArray* faceList, PointRecord& uRates, PointRecord& vRates);
+
+  // ---- extrusion, moving, flattening: modeling/MMeshObj_Extrude.cpp ---------
+  // Kinds: 0 by the set's offset vector, 1 that direction times the
+  // distance, 2 each corner along its normal; others are refused.
+  void ExtrudeFaces(const PtrArray& faceList, int kind, double distance);
+  void ExtrudeLines(const PtrArray& lineList, int kind, double distance);
+  void ExtrudeStoredOrFlagged(int kind, double distance);
+  // Splits each vertex along its run of faces stamped `stamp` (or
+  // `wallStamp`); the faces beside each new line take `wallStamp`. A split
+  // makes faces again, so callers find the faces by their stamps afterwards.
+  void SplitRunsAt(const PtrArray& borderVertices, int stamp, int wallStamp, bool runEndFirst, PtrArray* newLines,
+                   PtrArray* newVertices);
+  // The live faces carrying the stamp.
+  void CollectFacesStamped(int stamp, PtrArray& out);
+  void MoveVertices(int kind, double distance, const PointRecord& vector);
+  // Onto the plane of unit normal n through the vertices' mean; creases of
+  // lines made flat go, lines folded back become sharp.
+  void Flatten(const PtrArray* vertexList, const PointRecord& n);
+  void FlattenAll(bool computeNormal, const PointRecord& normal);
+  void FlattenSelected(bool computeNormal, const PointRecord& normal);
+  void FlattenNormal(const PtrArray& faceList, const PtrArray& vertexList, PointRecord& normal);
+
+  // ---- smoothing and reduction: modeling/MMeshObj_Smooth.cpp ----------------
+  // Types 0 to 6 (others refused) set how much a vertex keeps of itself.
+  void SmoothVertices(const PtrArray& vertexList, int type);
+  void SmoothFaces(const PtrArray& faceList, int type);
+  void SmoothAll(int type);
+  void SmoothSelected(int type);
+  int CountLineEnds(const PtrArray& lineList);
+  void UpdateFlatness(const PtrArray& lineList);
+  void CollectCollapseCosts(const PtrArray& lineList, SortEntryArray& entries);
+  bool CollapseCheapest(const PtrArray& lineList, const SortEntryArray& entries, int pass, int& remaining);
+  // The ratio is the share of vertices kept; outside 0..1 it is refused.
+  void ReduceLines(const PtrArray& lineList, double ratio, PtrArray* items);
+  void ReduceAll(double ratio);
+  void ReduceSelected(double ratio);
+  void FixThinFacesOfLines(const PtrArray& lineList, double threshold, PtrArray* items);
+  void ReduceFacesAll(double ratio);
+  void ReduceFacesSelected(double ratio);
   // ==== end of the modelling operations ======================================
 
   // ---- drawing: MMeshObj_Draw.cpp, MMeshObj_DrawLines.cpp, MeshPageOutlines.cpp
@@ -1172,9 +1339,6 @@ class MMeshObj : public MObject {
   // and records failure reason 41 ("not available"); answers are null, false
   // or 0.
   void ClearMirrorPartners(int flag);
-  // The face two elements (vertices or lines) share, or null.
-  MFace* FindSharedFace(MItem* a, MItem* b);
-  void CutFacesAlongRefs(PtrArray& vertexList, PtrArray& lineList, PointArray& points);
   void RemapLinksToCopies();
   // ==== end of the modelling operations still to come ===========================
 

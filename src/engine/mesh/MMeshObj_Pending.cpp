@@ -13,11 +13,6 @@ void NotAvailable() { EngRecordFailure(kEngReasonNotAvailable); }
 }  // namespace
 
 void MMeshObj::ClearMirrorPartners(int) { NotAvailable(); }
-MFace* MMeshObj::FindSharedFace(MItem*, MItem*) {
-  NotAvailable();
-  return nullptr;
-}
-void MMeshObj::CutFacesAlongRefs(PtrArray&, PtrArray&, PointArray&) { NotAvailable(); }
 void MMeshObj::RemapLinksToCopies() { NotAvailable(); }
 
 }  // namespace engine

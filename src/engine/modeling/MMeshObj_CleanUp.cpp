@@ -247,7 +247,7 @@ void MMeshObj::CollectLineEndVertices(const PtrArray& lineList, PtrArray& out) {
   }
 }
 
-bool MMeshObj::FindStampedFaceRun(int stamp, MVertex* v, MLine** first, MLine** last) {
+bool MMeshObj::FindStampedFaceRun(int stamp, MVertex* v, MLine** first, MLine** last, int alsoStamp) {
   *first = *last = nullptr;
   PtrArray around;
   v->CollectLines(around);
@@ -255,7 +255,7 @@ bool MMeshObj::FindStampedFaceRun(int stamp, MVertex* v, MLine** first, MLine** 
   const int n = around.count;
   auto carries = [&](int i) {
     const MFace* face = At<MLine>(around, ((i % n) + n) % n)->LeavingFace(v);
-    return face != nullptr && face->id == stamp;
+    return face != nullptr && (face->id == stamp || (alsoStamp != 0 && face->id == alsoStamp));
   };
   for (int i = 0; i < n; ++i) {
     if (carries(i - 1) || !carries(i)) continue;

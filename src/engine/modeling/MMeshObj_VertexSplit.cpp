@@ -28,6 +28,7 @@ bool IsBorder(const MLine* line) { return (line->forwardFace == nullptr) != (lin
 struct FaceCopy {
   MVertex* corners[3];
   MShader* shader;
+  int stamp;  // a made-again face keeps its visit stamp
   std::uint16_t flags;
   unsigned char modes[3];
   bool textured;
@@ -38,6 +39,7 @@ FaceCopy Remember(const MFace* face) {
   FaceCopy c{};
   face->GetVertices(c.corners);
   c.shader = face->shader;
+  c.stamp = face->id;
   c.flags = face->flags;
   for (int k = 0; k < 3; ++k) c.modes[k] = face->cornerModes[k];
   c.textured = face->uv != nullptr;
@@ -52,6 +54,7 @@ MFace* MakeAgain(MMeshObj& mesh, const FaceCopy& c, MVertex* from, MVertex* to) 
   MFace* face = mesh.AddFace(corners[0], corners[1], corners[2], c.shader);
   if (face == nullptr) return nullptr;
   face->flags = c.flags;
+  face->id = c.stamp;
   for (int k = 0; k < 3; ++k) face->cornerModes[k] = c.modes[k];
   if (c.textured && face->uv != nullptr)
     for (int k = 0; k < 3; ++k) face->uv->corner[k] = c.uvs[k];

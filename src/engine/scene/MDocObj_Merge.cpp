@@ -120,7 +120,13 @@ MMeshObj* MDocObj::JoinElements(ElementRefArray& references) {
           !AddOrFail(lineList, r.kind == -4 ? r.element : nullptr) || !points.Add(r.position))
         return nullptr;
       if (i + 1 < references.count) {
-        MFace* face = static_cast<MMeshObj*>(r.owner)->FindSharedFace(r.element, references[i + 1].element);
+        const ElementRef& next = references[i + 1];
+        auto vertexOf = [](const ElementRef& ref) {
+          return ref.kind == -3 ? static_cast<MVertex*>(ref.element) : nullptr;
+        };
+        auto lineOf = [](const ElementRef& ref) { return ref.kind == -4 ? static_cast<MLine*>(ref.element) : nullptr; };
+        MFace* face = static_cast<MMeshObj*>(r.owner)->FindFaceBetween(vertexOf(r), lineOf(r), vertexOf(next),
+                                                                       lineOf(next), nullptr);
         if (face == nullptr || Contains(faces, face))
           direct = false;
         else if (!AddOrFail(faces, face))
@@ -142,7 +148,7 @@ MMeshObj* MDocObj::JoinElements(ElementRefArray& references) {
     MatrixRecord inverse;
     GetObjectWorldMatrix(owner, nullptr, &inverse);
     for (int i = 0; i < points.count; ++i) MUtilTransformPoint(inverse, points[i], points[i]);
-    owner->CutFacesAlongRefs(vertexList, lineList, points);
+    owner->CutPathAcrossQuads(vertexList, lineList, points);
     return SceneFailed() ? nullptr : owner;
   }
 
