@@ -2,6 +2,7 @@
 // process-wide pools behind the element classes.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "engine/mesh/ElementPool.h"
@@ -90,6 +91,50 @@ TEST_F(ElementPoolTest, CompactionFreesEmptyBlocksAndRefillsTheOldestFromItsLowe
   EXPECT_EQ(pool_.BytesHeld(), 0u);
   Take();
   EXPECT_EQ(pool_.BlockCount(), 1);
+}
+
+TEST_F(ElementPoolTest, BlocksFreedByCompactionAreReusedAndEmptyChunksGoBack) {
+  std::vector<void*> objects;
+  for (int i = 0; i < 3 * ElementPool::kSlotsPerBlock; ++i) objects.push_back(Take());
+  ASSERT_EQ(pool_.BlockCount(), 3);
+  ElementPool::Block* newer = pool_.firstBlock;
+  for (int i = 1; i < static_cast<int>(objects.size()); ++i) Give(objects[i]);
+  pool_.Compact();
+  ASSERT_EQ(pool_.BlockCount(), 1);
+  // The two freed blocks share a chunk with the one still in use: they wait
+  // there and the next block is one of them.
+  EXPECT_NE(pool_.chunks, nullptr);
+  for (int i = 0; i < ElementPool::kSlotsPerBlock; ++i) Take();
+  ASSERT_EQ(pool_.BlockCount(), 2);
+  EXPECT_TRUE(pool_.firstBlock == newer || pool_.firstBlock == newer->next);
+
+  for (void* object : std::vector<void*>(live_)) Give(object);
+  pool_.Compact();
+  EXPECT_EQ(pool_.chunks, nullptr);
+  EXPECT_EQ(pool_.spareBlocks, nullptr);
+}
+
+TEST(ElementPoolSizes, ObjectsOfEverySizeFillTheirSlotsAndAllMemoryGoesBack) {
+  for (std::size_t size : {std::size_t{8}, std::size_t{40}, std::size_t{3000}}) {
+    SCOPED_TRACE(size);
+    ElementPool pool(size);
+    EXPECT_GE(pool.chunkBytes, pool.BlockBytes() + 64);
+    std::vector<void*> objects;
+    for (int i = 0; i < 2 * ElementPool::kSlotsPerBlock + 1; ++i) {
+      void* object = pool.Allocate();
+      ASSERT_NE(object, nullptr);
+      std::memset(object, i & 0xFF, size);
+      objects.push_back(object);
+    }
+    // No object overlaps another.
+    for (int i = 0; i < static_cast<int>(objects.size()); ++i)
+      ASSERT_EQ(*static_cast<unsigned char*>(objects[i]), i & 0xFF);
+    ASSERT_EQ(pool.BlockCount(), 3);
+    for (void* object : objects) pool.Release(object);
+    pool.Compact();
+    EXPECT_EQ(pool.BlockCount(), 0);
+    EXPECT_EQ(pool.chunks, nullptr);
+  }
 }
 
 TEST_F(ElementPoolTest, ReleasingASlotThatIsNotInUseIsCaught) {

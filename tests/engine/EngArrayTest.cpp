@@ -53,6 +53,25 @@ TEST(EngArray, FailedGrowthLeavesTheArrayUnchangedAndTheNextAdditionRetries) {
   for (int i = 0; i < a.count; ++i) EXPECT_EQ(a[i].x, double(i));
 }
 
+TEST(EngArray, ReserveMakesOneBlockThatTheAdditionsFillWithoutMoving) {
+  PointArray a;
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(a.Add(PointRecord{double(i), 0, 0}));
+  {
+    EngAllocFailureScope failNext(1);
+    EXPECT_FALSE(a.Reserve(1000));
+  }
+  EXPECT_EQ(a.capacity, 10);
+  ASSERT_TRUE(a.Reserve(1000));
+  EXPECT_EQ(a.capacity, 1000);
+  PointRecord* const block = a.items;
+  for (int i = 3; i < 1000; ++i) ASSERT_TRUE(a.Add(PointRecord{double(i), 0, 0}));
+  EXPECT_EQ(a.items, block);
+  for (int i = 0; i < a.count; ++i) ASSERT_EQ(a[i].x, double(i));
+  // Room already there: nothing changes.
+  EXPECT_TRUE(a.Reserve(10));
+  EXPECT_EQ(a.items, block);
+}
+
 TEST(EngArray, FailedFirstAdditionLeavesANewArray) {
   PtrArray a;
   {

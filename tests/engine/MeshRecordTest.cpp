@@ -207,6 +207,23 @@ TEST_F(MeshRecord, EveryElementKindMaterialsAndMorphsComeBackAtTheNewestVersion)
   EXPECT_EQ(WriteMesh(*again), bytes);
 }
 
+TEST_F(MeshRecord, AMeshLargeEnoughToStageItsRecordsComesBackWhole) {
+  // Over ten thousand elements: the records go out in large pieces and
+  // come back through the loader's blocks of stored numbers.
+  MeshFixture f = meshkit::MakeGrid(45, 45);
+  f->UpdateSelectionCache();
+  ASSERT_GT(f->vertices.Length() + f->lines.Length() + f->faces.Length(), 12000);
+  const std::vector<unsigned char> bytes = WriteMesh(*f);
+  std::unique_ptr<MMeshObj> read = ReadMesh(bytes);
+  ASSERT_NE(read, nullptr) << EngContext().failText;
+  EXPECT_TRUE(MeshIsValid(*read));
+  read->lineSelectionCache = f->lineSelectionCache;
+  read->faceSelectionCache = f->faceSelectionCache;
+  // Compared whole: a difference would print too much to read.
+  EXPECT_TRUE(meshkit::DumpMesh(*read) == meshkit::DumpMesh(*f));
+  EXPECT_TRUE(WriteMesh(*read) == bytes);
+}
+
 TEST_F(MeshRecord, AnOldVersionKeepsNeitherMorphsNorThePageLineStyle) {
   EngContext().formatVersion = -4;
   MeshFixture f = RichMesh();

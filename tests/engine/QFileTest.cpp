@@ -208,6 +208,46 @@ TEST_F(QFileTest, WritesFlushTheBufferWhenItWouldReachItsCapacity) {
   }
 }
 
+TEST_F(QFileTest, StagedWritesReachTheFileAsTheSameBytes) {
+  // Writes of many sizes, some crossing the buffer's capacity or the staging
+  // block's, the middle ones staged in a block of the given size (0: none).
+  const Bytes data = Pattern(80000);
+  const std::size_t sizes[] = {4, 8, 5000, 4, 11999, 8, 12000, 3, 30000, 4, 7000, 8, 12};
+  auto write = [&](std::size_t staging, bool finish) {
+    const std::string path = dir_.File("staged.bin");
+    {
+      QFile out(path, Mode::kCreateWrite);
+      std::size_t at = 0;
+      auto put = [&](std::size_t n) {
+        out.Write(data.data() + at, n);
+        at += n;
+      };
+      put(sizes[0]);
+      put(sizes[1]);
+      {
+        QFile::Staging staged(out, staging);
+        for (int i = 2; i < 11; ++i) put(sizes[i]);
+        out.WriteInt(0x01020304);
+        at += 4;
+        if (finish) staged.Finish();
+      }
+      put(sizes[11]);
+      put(sizes[12]);
+      out.FlushAndClose();
+    }
+    return testsupport::TempDir::ReadAll(path);
+  };
+  const Bytes plain = write(0, true);
+  ASSERT_EQ(plain.size(), 66054u);
+  for (std::size_t staging : {std::size_t{12001}, std::size_t{16384}, std::size_t{40000}, std::size_t{1} << 20}) {
+    SCOPED_TRACE(staging);
+    EXPECT_EQ(write(staging, true), plain);
+  }
+  // A staging block given up on the way (a write failed) drops what it
+  // held, and the stream writes through its buffer again.
+  EXPECT_EQ(write(std::size_t{1} << 20, false), Slice(plain, plain.size() - 20, 20));
+}
+
 TEST_F(QFileTest, ManySmallValuesAcrossTheBufferBoundaryRoundTrip) {
   const std::string path = dir_.File("many.bin");
   {

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Memory.h"
+
 namespace engine {
 namespace {
 
@@ -20,6 +22,9 @@ HookState& Hook() {
   return state;
 }
 
+// Blocks from this size on hold at least one whole huge page.
+constexpr std::size_t kHugePageBlockBytes = 2 * platform::kLargeBlockAlignment;
+
 }  // namespace
 
 bool EngAllocationPermitted() noexcept {
@@ -32,8 +37,16 @@ void* EngAlloc(std::size_t bytes) noexcept {
   if (!EngAllocationPermitted()) return nullptr;
   HookState& hook = Hook();
   void* block = std::malloc(bytes == 0 ? 1 : bytes);
-  if (block != nullptr && hook.poison >= 0) std::memset(block, hook.poison, bytes);
+  if (block == nullptr) return nullptr;
+  // Big tables (a large mesh's element tables, its load-time numbers) are
+  // filled at once; huge pages save a fault on every 4 KiB of them.
+  if (bytes >= kHugePageBlockBytes) platform::AdviseHugePages(block, bytes);
+  if (hook.poison >= 0) std::memset(block, hook.poison, bytes);
   return block;
+}
+
+void EngPoisonNewBlock(void* block, std::size_t bytes) noexcept {
+  if (Hook().poison >= 0) std::memset(block, Hook().poison, bytes);
 }
 
 void EngFree(void* block) noexcept {

@@ -20,6 +20,10 @@ void EngFree(void* block) noexcept;
 // injected there too.
 bool EngAllocationPermitted() noexcept;
 
+// Fills a block the engine cut from memory it already holds (an element
+// pool's block) as EngAlloc fills a new one while poisoning is on.
+void EngPoisonNewBlock(void* block, std::size_t bytes) noexcept;
+
 // Allocates n elements of T, uninitialised; null on failure or when the byte
 // size does not fit in size_t.
 template <class T>

@@ -91,6 +91,14 @@ class EngArray {
     return false;
   }
 
+  // Room for at least n elements in one block, so that n additions copy
+  // nothing on the way; false when the block cannot be had (the array is
+  // left as it was).
+  bool Reserve(int n) {
+    if (items != nullptr && n <= capacity) return true;
+    return GrowTo(n > capacity ? n : capacity);
+  }
+
   // Frees the block and returns to the state of a new array.
   void RemoveAll() {
     EngFree(items);
@@ -105,8 +113,9 @@ class EngArray {
   T* items = nullptr;
 
  private:
-  bool Grow() {
-    const std::int64_t newCapacity = static_cast<std::int64_t>(capacity) * 2;
+  bool Grow() { return GrowTo(static_cast<std::int64_t>(capacity) * 2); }
+
+  bool GrowTo(std::int64_t newCapacity) {
     const std::uint64_t bytes = static_cast<std::uint64_t>(newCapacity) * sizeof(T);
     // Sizes beyond 32 bits count as a failed allocation.
     if (newCapacity > INT_MAX || bytes > UINT32_MAX) return false;

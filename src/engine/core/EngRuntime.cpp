@@ -33,11 +33,6 @@ void EngCursorSet::SetArrowCursor() const { platform::SetCursor(arrowCursor); }
 
 EngGlobalContext::EngGlobalContext() = default;
 
-EngGlobalContext& EngContext() {
-  static EngGlobalContext context;
-  return context;
-}
-
 void EngRecordFailure(int reason) {
   EngGlobalContext& context = EngContext();
   if (context.failState != kEngFailFailed) {

@@ -117,8 +117,12 @@ class EngGlobalContext : public EngFailureState {
   void* mainWindow = nullptr;
 };
 
-// The process's context.
-EngGlobalContext& EngContext();
+// The process's context. Inline: record readers and element factories ask
+// for it once per element.
+inline EngGlobalContext& EngContext() {
+  static EngGlobalContext context;
+  return context;
+}
 
 // Records a failure unless one is already recorded (the first wins); an
 // out-of-memory failure gives the reserve back.

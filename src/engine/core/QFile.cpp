@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
+
+#include "engine/core/EngAlloc.h"
 
 namespace engine {
 namespace {
@@ -47,7 +50,7 @@ void QFile::ReadThroughRefill(unsigned char* destination, std::size_t n) {
   }
 }
 
-void QFile::ReadDoubles(double* values, std::size_t n) {
+void QFile::ReadDoublesInChunks(double* values, std::size_t n) {
   unsigned char bytes[kDoubleChunk * 8];
   while (n > 0) {
     const std::size_t count = std::min(n, kDoubleChunk);
@@ -64,6 +67,10 @@ void QFile::ReadDoubles(double* values, std::size_t n) {
     values += count;
     n -= count;
   }
+}
+
+void QFile::ReadIntsThroughRefill(std::int32_t* values, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) ReadInt(values[i]);
 }
 
 void QFile::ReadMatrix(MatrixRecord& matrix) {
@@ -106,25 +113,25 @@ std::int64_t QFile::ReadTextLine(std::int64_t offset, std::string& line, bool* e
 void QFile::Write(const void* source, std::size_t n) {
   if (n == 0) return;  // an empty source may be null
   if (writeFill_ + n >= static_cast<std::size_t>(writeCapacity_)) {
-    if (writeFill_ > 0) File::Write(writeBuffer_, static_cast<std::size_t>(writeFill_));
+    if (writeFill_ > 0) File::Write(writeData_, static_cast<std::size_t>(writeFill_));
     writeFill_ = 0;
     if (n >= static_cast<std::size_t>(writeCapacity_)) {
       File::Write(source, n);
       return;
     }
   }
-  std::memcpy(writeBuffer_ + writeFill_, source, n);
+  std::memcpy(writeData_ + writeFill_, source, n);
   writeFill_ += static_cast<int>(n);
 }
 
-void QFile::WriteDoubles(const double* values, std::size_t n) {
+void QFile::WriteDoublesInChunks(const double* values, std::size_t n) {
   unsigned char bytes[kDoubleChunk * 8];
   while (n > 0) {
     const std::size_t count = std::min(n, kDoubleChunk);
     const std::size_t size = count * 8;
     // Straight into the buffer when it has room, else through Write.
     const bool direct = writeFill_ + size < static_cast<std::size_t>(writeCapacity_);
-    unsigned char* b = direct ? writeBuffer_ + writeFill_ : bytes;
+    unsigned char* b = direct ? writeData_ + writeFill_ : bytes;
     for (std::size_t i = 0; i < count; ++i) StoreBigDouble(values[i], b + i * 8);
     if (direct)
       writeFill_ += static_cast<int>(size);
@@ -147,9 +154,43 @@ void QFile::WriteName(const std::string& name) {
   Write(field, kNameSize);
 }
 
+QFile::Staging::Staging(QFile& file, std::size_t bytes) : file_(file) {
+  if (file.writeData_ != file.writeBuffer_ || bytes <= static_cast<std::size_t>(kBufferSize) ||
+      bytes > static_cast<std::size_t>(INT_MAX))
+    return;  // already staging, or no larger than the buffer
+  block_ = static_cast<unsigned char*>(EngAlloc(bytes));
+  if (block_ == nullptr) return;
+  std::memcpy(block_, file.writeBuffer_, static_cast<std::size_t>(file.writeFill_));
+  file.writeData_ = block_;
+  file.writeCapacity_ = static_cast<int>(bytes);
+}
+
+QFile::Staging::~Staging() {
+  if (block_ == nullptr) return;
+  file_.writeData_ = file_.writeBuffer_;
+  file_.writeCapacity_ = kBufferSize;
+  file_.writeFill_ = 0;
+  EngFree(block_);
+}
+
+void QFile::Staging::Finish() {
+  if (block_ == nullptr) return;
+  const auto fill = static_cast<std::size_t>(file_.writeFill_);
+  if (fill >= static_cast<std::size_t>(kBufferSize)) {
+    file_.File::Write(block_, fill);
+    file_.writeFill_ = 0;
+  } else {
+    std::memcpy(file_.writeBuffer_, block_, fill);
+  }
+  file_.writeData_ = file_.writeBuffer_;
+  file_.writeCapacity_ = kBufferSize;
+  EngFree(block_);
+  block_ = nullptr;
+}
+
 void QFile::FlushWrite() {
   if (writeFill_ == 0) return;
-  File::Write(writeBuffer_, static_cast<std::size_t>(writeFill_));
+  File::Write(writeData_, static_cast<std::size_t>(writeFill_));
   writeFill_ = 0;
   File::Flush();
 }

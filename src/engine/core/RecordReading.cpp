@@ -28,8 +28,7 @@ bool EngSkipRecordBytes(QFile& file, std::int64_t n, const char* what) {
   return true;
 }
 
-bool EngCheckNotTruncated(QFile& file, const char* what) {
-  if (!file.HasReadPastEnd()) return true;
+bool EngRecordTruncation(const char* what) {
   EngRecordLoadFailure(std::string(what) + ": the file ends inside the record");
   return false;
 }

@@ -21,6 +21,9 @@ bool EngSkipRecordBytes(QFile& file, std::int64_t n, const char* what);
 
 // A load failure naming `what` when a read went past the end of the file;
 // answers false then.
-bool EngCheckNotTruncated(QFile& file, const char* what);
+bool EngRecordTruncation(const char* what);
+inline bool EngCheckNotTruncated(QFile& file, const char* what) {
+  return !file.HasReadPastEnd() || EngRecordTruncation(what);
+}
 
 }  // namespace engine

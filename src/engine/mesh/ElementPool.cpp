@@ -15,11 +15,8 @@ void* ElementPool::Allocate() noexcept {
     freeList = slot->link;
   } else {
     if (freshNext == freshEnd) {
-      Block* block = static_cast<Block*>(EngAlloc(BlockBytes()));
+      Block* block = NewBlock();
       if (block == nullptr) return nullptr;
-      // A big mesh fills thousands of blocks: mapping each block's pages in
-      // one go costs far less than a fault on every page.
-      platform::PrefaultWritable(block, BlockBytes());
       block->prev = nullptr;
       block->next = firstBlock;
       if (firstBlock != nullptr) firstBlock->prev = block;
@@ -34,6 +31,64 @@ void* ElementPool::Allocate() noexcept {
   }
   slot->link = &sentinelSlot;
   return StorageOf(slot);
+}
+
+ElementPool::Block* ElementPool::NewBlock() {
+  if (!EngAllocationPermitted()) return nullptr;
+  Block* block = spareBlocks;
+  if (block != nullptr) {
+    spareBlocks = block->next;
+    platform::PrefaultWritable(block, BlockBytes());
+  } else {
+    if (static_cast<std::size_t>(uncutEnd - uncutNext) < BlockBytes()) {
+      char* memory = static_cast<char*>(platform::AllocateLargeBlock(chunkBytes));
+      if (memory == nullptr) return nullptr;
+      // Mapped in one go: a fault on every page would cost far more.
+      platform::PrefaultWritable(memory, chunkBytes);
+      Chunk* chunk = reinterpret_cast<Chunk*>(memory);
+      chunk->prev = nullptr;
+      chunk->next = chunks;
+      chunk->blocksInUse = 0;
+      if (chunks != nullptr) chunks->prev = chunk;
+      chunks = chunk;
+      uncutNext = memory + kChunkHead;
+      uncutEnd = memory + chunkBytes;
+    }
+    block = reinterpret_cast<Block*>(uncutNext);
+    uncutNext += BlockBytes();
+  }
+  ++ChunkOf(block)->blocksInUse;
+  EngPoisonNewBlock(block, BlockBytes());
+  return block;
+}
+
+void ElementPool::ReturnBlocks(Block* freed) {
+  for (Block* block = freed; block != nullptr; block = block->next) --ChunkOf(block)->blocksInUse;
+  // Spares of chunks about to go leave the spare list.
+  for (Block** link = &spareBlocks; *link != nullptr;) {
+    if (ChunkOf(*link)->blocksInUse == 0) *link = (*link)->next;
+    else link = &(*link)->next;
+  }
+  while (freed != nullptr) {
+    Block* block = freed;
+    freed = block->next;
+    if (ChunkOf(block)->blocksInUse == 0) continue;
+    platform::ReleasePages(block, BlockBytes());
+    block->next = spareBlocks;
+    spareBlocks = block;
+  }
+  for (Chunk* chunk = chunks; chunk != nullptr;) {
+    Chunk* older = chunk->next;
+    if (chunk->blocksInUse == 0) {
+      if (chunk->prev != nullptr) chunk->prev->next = older;
+      else chunks = older;
+      if (older != nullptr) older->prev = chunk->prev;
+      if (uncutNext > reinterpret_cast<char*>(chunk) && uncutNext <= reinterpret_cast<char*>(chunk) + chunkBytes)
+        uncutNext = uncutEnd = nullptr;
+      platform::FreeLargeBlock(chunk, chunkBytes);
+    }
+    chunk = older;
+  }
 }
 
 void ElementPool::ThreadFreshSlots() {
@@ -66,6 +121,7 @@ bool ElementPool::BlockHasObjects(Block* block) const {
 void ElementPool::Compact() {
   ThreadFreshSlots();
   Block* oldest = nullptr;
+  Block* freed = nullptr;
   for (Block* block = firstBlock; block != nullptr;) {
     Block* older = block->next;
     if (BlockHasObjects(block)) {
@@ -74,10 +130,12 @@ void ElementPool::Compact() {
       if (block->prev != nullptr) block->prev->next = older;
       else firstBlock = older;
       if (older != nullptr) older->prev = block->prev;
-      EngFree(block);
+      block->next = freed;
+      freed = block;
     }
     block = older;
   }
+  ReturnBlocks(freed);
   // Rebuild the free list oldest block first, so new objects fill the
   // surviving blocks from the front.
   freeList = nullptr;

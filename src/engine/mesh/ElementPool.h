@@ -9,9 +9,21 @@
 // free slot holds the next free slot; that of a slot in use holds the
 // address of the pool's `sentinelSlot`, which is how the pool tells the two
 // apart (compaction, and the check that a released slot was in use). A new
-// block's pages are mapped in one go, and its slots are chained lazily: they
-// go out in ascending order after the free list.
+// block's slots are chained lazily: they go out in ascending order after the
+// free list.
+//
+// Blocks are cut from chunks of 2 MiB (more for very large slots) taken
+// straight from the system, aligned to their size and backed by huge pages
+// where the system has them: a mesh of a million faces then costs a few
+// hundred page faults instead of a hundred thousand. A block freed by
+// compaction gives its pages back and waits in its chunk for reuse; a chunk
+// none of whose blocks is in use goes back to the system.
+#include <algorithm>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+
+#include "platform/Memory.h"
 
 namespace engine {
 
@@ -25,15 +37,21 @@ class ElementPool {
   };
   struct Block {
     Block* prev;  // the newer neighbour, null for the first block
-    Block* next;  // the older neighbour
+    Block* next;  // the older neighbour; in the spare list, the next spare
     // kSlotsPerBlock slots follow
+  };
+  // The head of a chunk; its blocks follow.
+  struct Chunk {
+    Chunk* prev;  // the newer neighbour
+    Chunk* next;  // the older neighbour
+    int blocksInUse;
   };
 
   // Objects of up to `objectSize` bytes, aligned for pointers and doubles.
   // Constant-initialised and never destroyed: the pools outlive every mesh,
   // including those freed by other objects with static lifetime.
   explicit constexpr ElementPool(std::size_t objectSize)
-      : slotSize(kLinkSize + RoundUp(objectSize)) {}
+      : slotSize(kLinkSize + RoundUp(objectSize)), chunkBytes(ChunkBytesFor(slotSize)) {}
 
   // Storage for one object (not cleared), or null when no block could be
   // had; the caller records the out-of-memory failure.
@@ -68,9 +86,26 @@ class ElementPool {
   Slot sentinelSlot{nullptr};
   std::size_t slotSize;
 
+  // The chunks blocks are cut from, newest first; the newest one's room not
+  // cut yet; blocks cut but not in the block list (their pages given back).
+  Chunk* chunks = nullptr;
+  char* uncutNext = nullptr;
+  char* uncutEnd = nullptr;
+  Block* spareBlocks = nullptr;
+  std::size_t chunkBytes;
+
  private:
   static constexpr std::size_t kLinkSize = sizeof(Slot);
+  // Blocks start a cache line into their chunk.
+  static constexpr std::size_t kChunkHead = 64;
+  static_assert(sizeof(Chunk) <= kChunkHead);
   static constexpr std::size_t RoundUp(std::size_t n) { return (n + kLinkSize - 1) / kLinkSize * kLinkSize; }
+  static constexpr std::size_t ChunkBytesFor(std::size_t slotBytes) {
+    return std::bit_ceil(std::max(platform::kLargeBlockAlignment, kChunkHead + sizeof(Block) + kSlotsPerBlock * slotBytes));
+  }
+  Chunk* ChunkOf(const Block* block) const {
+    return reinterpret_cast<Chunk*>(reinterpret_cast<std::uintptr_t>(block) & ~(std::uintptr_t{chunkBytes} - 1));
+  }
 
   Slot* SlotAt(Block* block, int i) const {
     return reinterpret_cast<Slot*>(reinterpret_cast<char*>(block + 1) + static_cast<std::size_t>(i) * slotSize);
@@ -81,6 +116,11 @@ class ElementPool {
   static void* StorageOf(Slot* slot) { return reinterpret_cast<char*>(slot) + kLinkSize; }
   bool BlockHasObjects(Block* block) const;
   void ThreadFreshSlots();
+  // A block for the block list (counted as an engine allocation), or null.
+  Block* NewBlock();
+  // After compaction: blocks freed by it become spares or go with their
+  // chunk, and chunks left without blocks in use go back to the system.
+  void ReturnBlocks(Block* freed);
 };
 
 // ---- the process-wide pools: ElementPools.cpp ------------------------------

@@ -127,6 +127,10 @@ class MFace : public MElement<MFace> {
   // ---- record: MFace_Record.cpp ------------------------------------------
   bool ReadFrom(QFile& file);
   bool ResolveIndices(const MeshElementTables& tables);
+  // The same with the stored numbers kept by the caller (the mesh loader
+  // holds those of every element in one block); loadIndex is not used.
+  bool ReadFrom(QFile& file, LoadIndex& stored);
+  bool ResolveIndices(const MeshElementTables& tables, const LoadIndex& stored);
   void WriteTo(QFile& file) const;
 
   // ---- topology and geometry: MFace.cpp ----------------------------------

@@ -79,33 +79,32 @@ void MFace::CheckLinks(int mode) const { ENG_FATAL_IF(DescribeLinkFault(mode) !=
 
 // ---- record -------------------------------------------------------------------
 
-bool MFace::ReadFrom(QFile& file) {
-  if (!StartRecord(loadIndex)) return false;
-  std::int32_t ignored = 0;
-  std::int32_t lineNumbers[3] = {0, 0, 0};
-  std::int32_t textured = 0;
-  file.ReadInt(ignored);
-  for (int i = 0; i < 3; ++i) file.ReadInt(ignored);
-  for (std::int32_t& n : lineNumbers) file.ReadInt(n);
-  file.ReadInt(loadIndex->shader);
-  file.ReadInt(textured);
-  loadIndex->firstLine = lineNumbers[0];
-  if (textured != 0) {
+bool MFace::ReadFrom(QFile& file) { return ReadWithOwnIndex(*this, file); }
+
+bool MFace::ResolveIndices(const MeshElementTables& tables) { return ResolveOwnIndex(*this, tables); }
+
+bool MFace::ReadFrom(QFile& file, LoadIndex& stored) {
+  // own number, corners (the loop of lines decides them), lines, material,
+  // the texture flag
+  std::int32_t n[9];
+  file.ReadInts(n, 9);
+  stored.firstLine = n[4];
+  stored.shader = n[7];
+  if (n[8] != 0) {
     if (uv == nullptr && (uv = NewUVBlock()) == nullptr) {
       EngRecordFailure(kEngReasonOutOfMemory);
       return false;
     }
-    for (MFaceUV::Pair& pair : uv->corner) {
-      file.ReadDouble(pair.u);
-      file.ReadDouble(pair.v);
-    }
+    double pairs[6];
+    file.ReadDoubles(pairs, 6);
+    for (int i = 0; i < 3; ++i) uv->corner[i] = {pairs[2 * i], pairs[2 * i + 1]};
   }
+  std::int32_t ignored = 0;
   file.ReadInt(ignored);
   return EngCheckNotTruncated(file, "face record") && ReadRecordExtension(file, "face record");
 }
 
-bool MFace::ResolveIndices(const MeshElementTables& tables) {
-  const LoadIndex& stored = *loadIndex;
+bool MFace::ResolveIndices(const MeshElementTables& tables, const LoadIndex& stored) {
   if (!CheckRecordIndex(stored.firstLine, tables.lines.count, false, "line of a face")) return false;
   const int shaders = tables.shaders.count;
   if (shaders == 0) {
@@ -116,8 +115,6 @@ bool MFace::ResolveIndices(const MeshElementTables& tables) {
   const int n = stored.shader < 0 ? 0 : stored.shader < shaders ? stored.shader : shaders - 1;
   firstLine = tables.lines[stored.firstLine];
   shader = tables.shaders[n];
-  delete loadIndex;
-  loadIndex = nullptr;
   return true;
 }
 
@@ -126,21 +123,26 @@ void MFace::WriteTo(QFile& file) const {
   MLine* lines[3];
   GetVertices(corners);
   GetLines(lines);
-  file.WriteInt(id);
-  for (const MVertex* corner : corners) file.WriteInt(RecordNumberOf(corner));
-  for (const MLine* line : lines) file.WriteInt(RecordNumberOf(line));
-  file.WriteInt(RecordNumberOf(shader));
   const bool textured = IsTextured();
-  file.WriteInt(textured ? 1 : 0);
+  const std::int32_t n[9] = {id,
+                             RecordNumberOf(corners[0]),
+                             RecordNumberOf(corners[1]),
+                             RecordNumberOf(corners[2]),
+                             RecordNumberOf(lines[0]),
+                             RecordNumberOf(lines[1]),
+                             RecordNumberOf(lines[2]),
+                             RecordNumberOf(shader),
+                             textured ? 1 : 0};
+  file.WriteInts(n, 9);
   if (textured) {
     const MFaceUV* block = GetUVBlock();
-    for (const MFaceUV::Pair& pair : block->corner) {
-      file.WriteDouble(pair.u);
-      file.WriteDouble(pair.v);
-    }
+    const double pairs[6] = {block->corner[0].u, block->corner[0].v, block->corner[1].u,
+                             block->corner[1].v, block->corner[2].u, block->corner[2].v};
+    file.WriteDoubles(pairs, 6);
   }
-  file.WriteInt(0);
-  WriteRecordExtension(file);
+  // The closing zero, then the extension.
+  const std::int32_t tail[2] = {0, 0};
+  file.WriteInts(tail, RecordHasExtension() ? 2 : 1);
 }
 
 }  // namespace engine

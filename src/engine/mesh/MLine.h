@@ -112,6 +112,10 @@ class MLine : public MElement<MLine> {
   // ---- record: MLine_Record.cpp ------------------------------------------
   bool ReadFrom(QFile& file);
   bool ResolveIndices(const MeshElementTables& tables);
+  // The same with the stored numbers kept by the caller (the mesh loader
+  // holds those of every element in one block); loadIndex is not used.
+  bool ReadFrom(QFile& file, LoadIndex& stored);
+  bool ResolveIndices(const MeshElementTables& tables, const LoadIndex& stored);
   void WriteTo(QFile& file) const;
 
   // ---- ends and cycles: MLine.cpp ----------------------------------------

@@ -67,20 +67,27 @@ void MLine::CheckLinks(int mode) const { ENG_FATAL_IF(DescribeLinkFault(mode) !=
 
 // ---- record -------------------------------------------------------------------
 
-bool MLine::ReadFrom(QFile& file) {
-  if (!StartRecord(loadIndex)) return false;
-  LoadIndex& stored = *loadIndex;
-  std::int32_t ownNumber = 0;
-  std::int32_t storedFlags = 0;
+bool MLine::ReadFrom(QFile& file) { return ReadWithOwnIndex(*this, file); }
+
+bool MLine::ResolveIndices(const MeshElementTables& tables) { return ResolveOwnIndex(*this, tables); }
+
+bool MLine::ReadFrom(QFile& file, LoadIndex& stored) {
+  // own number, ends, wings, faces, group, flags, face under it, pair value
+  std::int32_t n[13];
+  file.ReadInts(n, 13);
+  stored.end0 = n[1];
+  stored.end1 = n[2];
+  stored.nextAround0 = n[3];
+  stored.prevAround0 = n[4];
+  stored.prevAround1 = n[5];
+  stored.nextAround1 = n[6];
+  stored.forwardFace = n[7];
+  stored.backwardFace = n[8];
+  stored.group = n[9];
+  const std::int32_t storedFlags = n[10];
+  stored.drawnOnFace = n[11];
+  pairValue = n[12];
   std::int32_t colour = 0;
-  file.ReadInt(ownNumber);
-  for (std::int32_t* field : {&stored.end0, &stored.end1, &stored.nextAround0, &stored.prevAround0,
-                              &stored.prevAround1, &stored.nextAround1, &stored.forwardFace, &stored.backwardFace,
-                              &stored.group})
-    file.ReadInt(*field);
-  file.ReadInt(storedFlags);
-  file.ReadInt(stored.drawnOnFace);
-  file.ReadInt(pairValue);
   const int version = EngContext().formatVersion;
   if (version < 0) file.ReadInt(colour);
   if (!EngCheckNotTruncated(file, "line record") || !ReadRecordExtension(file, "line record")) return false;
@@ -97,8 +104,7 @@ bool MLine::ReadFrom(QFile& file) {
   return true;
 }
 
-bool MLine::ResolveIndices(const MeshElementTables& tables) {
-  const LoadIndex& stored = *loadIndex;
+bool MLine::ResolveIndices(const MeshElementTables& tables, const LoadIndex& stored) {
   const int vertices = tables.vertices.count;
   const int lines = tables.lines.count;
   const int faces = tables.faces.count;
@@ -130,23 +136,31 @@ bool MLine::ResolveIndices(const MeshElementTables& tables) {
     tables.faces[stored.drawnOnFace]->AddFltab(this, nullptr);
     if (EngContext().failState == kEngFailFailed) return false;
   }
-  delete loadIndex;
-  loadIndex = nullptr;
   return true;
 }
 
 void MLine::WriteTo(QFile& file) const {
-  file.WriteInt(id);
-  for (const MItem* reference : std::initializer_list<const MItem*>{
-           end0, end1, nextAround0, prevAround0, prevAround1, nextAround1, forwardFace, backwardFace, group})
-    file.WriteInt(RecordNumberOf(reference));
-  // The marker bit is a working state that no reader accepts.
-  file.WriteInt(static_cast<std::int32_t>(flags & ~static_cast<std::uint32_t>(kLineNeverStored)));
-  file.WriteInt(fltabEntry == nullptr ? -1 : RecordNumberOf(fltabEntry->face));
-  file.WriteInt(pairValue);
   const int version = EngContext().formatVersion;
-  if (version < 0) file.WriteInt(colourR << 16 | colourG << 8 | colourB);
-  WriteRecordExtension(file);
+  const std::int32_t n[15] = {
+      id,
+      RecordNumberOf(end0),
+      RecordNumberOf(end1),
+      RecordNumberOf(nextAround0),
+      RecordNumberOf(prevAround0),
+      RecordNumberOf(prevAround1),
+      RecordNumberOf(nextAround1),
+      RecordNumberOf(forwardFace),
+      RecordNumberOf(backwardFace),
+      RecordNumberOf(group),
+      // The marker bit is a working state that no reader accepts.
+      static_cast<std::int32_t>(flags & ~static_cast<std::uint32_t>(kLineNeverStored)),
+      fltabEntry == nullptr ? -1 : RecordNumberOf(fltabEntry->face),
+      pairValue,
+      colourR << 16 | colourG << 8 | colourB,  // newer formats only
+      0,                                       // an empty extension, newer formats only
+  };
+  file.WriteInts(n, 13);
+  file.WriteInts(n + 13, (version < 0 ? 1 : 0) + (RecordHasExtension() ? 1 : 0));
 }
 
 }  // namespace engine

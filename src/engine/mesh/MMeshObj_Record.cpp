@@ -24,6 +24,7 @@
 // reads every record and then turns the numbers back into references. Each
 // factory links at the head, so the lists are reversed afterwards; the
 // morph list is not, and comes back in the opposite order.
+#include <initializer_list>
 #include <string>
 
 #include "engine/core/QFile.h"
@@ -52,6 +53,32 @@ bool ReadCount(QFile& file, std::int32_t& count, int minimumSize, const char* wh
   return EngCheckNotTruncated(file, kMesh) && CheckRecordCount(file, count, minimumSize, what);
 }
 
+// The stored numbers of every element of one class in record order, kept
+// in one block from reading to resolving.
+template <class Index>
+class LoadIndices {
+ public:
+  LoadIndices() = default;
+  ~LoadIndices() { EngFree(items_); }
+  LoadIndices(const LoadIndices&) = delete;
+  LoadIndices& operator=(const LoadIndices&) = delete;
+
+  // Room for n records, and for n elements in the table that goes with
+  // them; false (out of memory recorded) when there is none.
+  template <class T>
+  bool Allocate(std::int32_t n, EngArray<T*>& table) {
+    EngFree(items_);
+    items_ = EngAllocArray<Index>(static_cast<std::size_t>(n));
+    if (items_ != nullptr && (n == 0 || table.Reserve(n))) return true;
+    EngRecordFailure(kEngReasonOutOfMemory);
+    return false;
+  }
+  Index& operator[](std::int32_t i) { return items_[i]; }
+
+ private:
+  Index* items_ = nullptr;
+};
+
 // Makes `count` elements with the factory, each appended to the table and
 // read from the file; false at the first failure.
 template <class T, class Make, class Read>
@@ -66,15 +93,48 @@ bool ReadElements(std::int32_t count, EngArray<T*>& table, Make make, Read read)
       EngRecordFailure(kEngReasonOutOfMemory);
       return false;
     }
-    if (!read(element) || Failed()) return false;
+    if (!read(element, i) || Failed()) return false;
   }
   return true;
 }
 
+// A record names every element an element refers to by its number, so
+// writing one reads elements all over the pools; asking for them a few
+// records ahead lets those reads overlap.
+void Prefetch(const void* element) { __builtin_prefetch(element); }
+void PrefetchNamed(const MVertex* v) {
+  Prefetch(v->firstLine);
+  Prefetch(v->ringNext);
+}
+void PrefetchNamed(const MLine* line) {
+  for (const void* named : {static_cast<const void*>(line->end0), static_cast<const void*>(line->end1),
+                            static_cast<const void*>(line->nextAround0), static_cast<const void*>(line->prevAround0),
+                            static_cast<const void*>(line->prevAround1), static_cast<const void*>(line->nextAround1),
+                            static_cast<const void*>(line->forwardFace), static_cast<const void*>(line->backwardFace)})
+    Prefetch(named);
+}
+void PrefetchNamed(const MFace* face) { Prefetch(face->firstLine); }
+void PrefetchNamed(const MGroup*) {}
+
+constexpr int kPrefetchDistance = 8;
+
+// From this many elements on, the element records are staged in blocks of
+// kStagingBytes on their way to the file.
+constexpr std::int64_t kStagedElements = 10000;
+constexpr std::size_t kStagingBytes = std::size_t{1} << 20;
+
 template <class T>
 void WriteList(QFile& file, int count, const MItemList<T>& list) {
   file.WriteInt(count);
-  for (const T* element : list) element->WriteTo(file);
+  const T* ahead = list.First();
+  for (int i = 0; i < kPrefetchDistance && ahead != nullptr; ++i) ahead = ahead->Next();
+  for (const T* element : list) {
+    if (ahead != nullptr) {
+      PrefetchNamed(ahead);
+      ahead = ahead->Next();
+    }
+    element->WriteTo(file);
+  }
 }
 
 // Skips a list of 4-byte values other writers may have stored.
@@ -94,9 +154,12 @@ void MMeshObj::WriteTo(QFile& file) {
   file.WriteInt(0);
   file.WriteInt((mirrorMode != 0 ? 1 : 0) + (smoothDisplay != 0 ? 2 : 0));
   file.WriteDouble(tolerance);
+  // A big mesh's records reach the file in large pieces.
+  QFile::Staging staging(file, std::int64_t{vertexCount} + lineCount + faceCount >= kStagedElements ? kStagingBytes : 0);
   WriteList(file, vertexCount, vertices);
   WriteList(file, lineCount, lines);
   WriteList(file, faceCount, faces);
+  staging.Finish();
   file.WriteInt(shaderCount);
   for (const MShader* shader : shaders) shader->WriteTo(&file, nullptr);
   WriteList(file, groupCount, groups);
@@ -131,29 +194,41 @@ void MMeshObj::WriteMorphBlock(QFile& file, int* size, int blockSize) const {
 
 namespace {
 
+// The stored numbers of the vertices, lines and faces of a mesh record.
+struct MeshLoadIndices {
+  LoadIndices<MVertex::LoadIndex> vertices;
+  LoadIndices<MLine::LoadIndex> lines;
+  LoadIndices<MFace::LoadIndex> faces;
+};
+
 // The five element lists, each element made by the mesh's factory and
 // entered in the tables in record order.
-bool ReadElementLists(MMeshObj& mesh, QFile& file, MeshElementTables& tables) {
+bool ReadElementLists(MMeshObj& mesh, QFile& file, MeshElementTables& tables, MeshLoadIndices& stored) {
   std::int32_t n = 0;
   const bool read =
-      ReadCount(file, n, kMinimumVertexRecord, "a mesh's vertex count") &&
-      ReadElements(n, tables.vertices, [&] { return mesh.NewVertex(); }, [&](MVertex* v) { return v->ReadFrom(file); }) &&
-      ReadCount(file, n, kMinimumLineRecord, "a mesh's line count") &&
-      ReadElements(n, tables.lines, [&] { return mesh.NewLine(); }, [&](MLine* line) { return line->ReadFrom(file); }) &&
-      ReadCount(file, n, kMinimumFaceRecord, "a mesh's face count") &&
-      ReadElements(n, tables.faces, [&] { return mesh.NewFace(); }, [&](MFace* face) { return face->ReadFrom(file); }) &&
+      ReadCount(file, n, kMinimumVertexRecord, "a mesh's vertex count") && stored.vertices.Allocate(n, tables.vertices) &&
+      ReadElements(n, tables.vertices, [&] { return mesh.NewVertex(); },
+                   [&](MVertex* v, std::int32_t i) { return v->ReadFrom(file, stored.vertices[i]); }) &&
+      ReadCount(file, n, kMinimumLineRecord, "a mesh's line count") && stored.lines.Allocate(n, tables.lines) &&
+      ReadElements(n, tables.lines, [&] { return mesh.NewLine(); },
+                   [&](MLine* line, std::int32_t i) { return line->ReadFrom(file, stored.lines[i]); }) &&
+      ReadCount(file, n, kMinimumFaceRecord, "a mesh's face count") && stored.faces.Allocate(n, tables.faces) &&
+      ReadElements(n, tables.faces, [&] { return mesh.NewFace(); },
+                   [&](MFace* face, std::int32_t i) { return face->ReadFrom(file, stored.faces[i]); }) &&
       ReadCount(file, n, kMinimumMaterialRecord, "a mesh's material count") &&
       ReadElements(n, tables.shaders, [&] { return mesh.AddShader(); },
-                   [&](MShader* shader) {
+                   [&](MShader* shader, std::int32_t) {
                      shader->ReadFrom(file);
                      return !Failed();
                    });
   if (!read) return false;
   // A mesh read from a file always has a material.
-  if (n == 0 && !ReadElements(1, tables.shaders, [&] { return mesh.AddShader(); }, [](MShader*) { return true; }))
+  if (n == 0 &&
+      !ReadElements(1, tables.shaders, [&] { return mesh.AddShader(); }, [](MShader*, std::int32_t) { return true; }))
     return false;
   return ReadCount(file, n, kMinimumGroupRecord, "a mesh's group count") &&
-         ReadElements(n, tables.groups, [&] { return mesh.AddGroup(); }, [&](MGroup* g) { return g->ReadFrom(file); });
+         ReadElements(n, tables.groups, [&] { return mesh.AddGroup(); },
+                      [&](MGroup* g, std::int32_t) { return g->ReadFrom(file); });
 }
 
 // The newer block: its size, the morph block and the page line style, each
@@ -193,6 +268,13 @@ bool ResolveAll(const EngArray<T*>& table, const MeshElementTables& tables) {
   return true;
 }
 
+template <class T, class Index>
+bool ResolveAll(const EngArray<T*>& table, LoadIndices<Index>& stored, const MeshElementTables& tables) {
+  for (int i = 0; i < table.count; ++i)
+    if (!table[i]->ResolveIndices(tables, stored[i])) return false;
+  return true;
+}
+
 }  // namespace
 
 void MMeshObj::ReadFrom(QFile& file) {
@@ -208,7 +290,8 @@ void MMeshObj::ReadFrom(QFile& file) {
   smoothDisplay = flagWord % 4 > 1 ? 1 : 0;
 
   MeshElementTables tables;
-  if (!ReadElementLists(*this, file, tables) || !SkipValueList(file) || !SkipValueList(file)) return;
+  MeshLoadIndices stored;
+  if (!ReadElementLists(*this, file, tables, stored) || !SkipValueList(file) || !SkipValueList(file)) return;
   std::int32_t selection = 0;
   file.ReadInt(selection);
   if (!EngCheckNotTruncated(file, kMesh)) return;
@@ -216,8 +299,8 @@ void MMeshObj::ReadFrom(QFile& file) {
   if (NewFormat() && !ReadNewerBlock(*this, file)) return;
 
   // The stored numbers become references; materials hold none.
-  if (!ResolveAll(tables.vertices, tables) || !ResolveAll(tables.lines, tables) ||
-      !ResolveAll(tables.faces, tables) || !ResolveAll(tables.groups, tables))
+  if (!ResolveAll(tables.vertices, stored.vertices, tables) || !ResolveAll(tables.lines, stored.lines, tables) ||
+      !ResolveAll(tables.faces, stored.faces, tables) || !ResolveAll(tables.groups, tables))
     return;
   for (MMorph* morph : morphs) morph->ResolveVertexRefs(tables.vertices);
   MGroup::BreakParentCycles(tables.groups);

@@ -86,6 +86,10 @@ class MVertex : public MElement<MVertex> {
   // a group named in a mesh without groups, or lines counted without a first
   // line is a load failure. A group number past the groups names the last.
   bool ResolveIndices(const MeshElementTables& tables);
+  // The same with the stored numbers kept by the caller (the mesh loader
+  // holds those of every element in one block); loadIndex is not used.
+  bool ReadFrom(QFile& file, LoadIndex& stored);
+  bool ResolveIndices(const MeshElementTables& tables, const LoadIndex& stored);
   void WriteTo(QFile& file) const;
 
   // ---- position and normal: MVertex.cpp, MVertex_Normals.cpp -------------

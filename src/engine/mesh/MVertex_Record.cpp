@@ -39,27 +39,30 @@ void MVertex::CheckLinks(int mode) const { ENG_FATAL_IF(DescribeLinkFault(mode) 
 
 // ---- record -------------------------------------------------------------------
 
-bool MVertex::ReadFrom(QFile& file) {
-  if (!StartRecord(loadIndex)) return false;
+bool MVertex::ReadFrom(QFile& file) { return ReadWithOwnIndex(*this, file); }
+
+bool MVertex::ResolveIndices(const MeshElementTables& tables) { return ResolveOwnIndex(*this, tables); }
+
+bool MVertex::ReadFrom(QFile& file, LoadIndex& stored) {
   std::int32_t ownNumber = 0;
-  std::int32_t count = 0;
-  std::int32_t storedFlags = 0;
   file.ReadInt(ownNumber);
-  file.ReadDouble(position.x);
-  file.ReadDouble(position.y);
-  file.ReadDouble(position.z);
-  file.ReadInt(loadIndex->firstLine);
-  file.ReadInt(loadIndex->group);
-  file.ReadInt(count);
-  file.ReadInt(storedFlags);
-  file.ReadInt(loadIndex->onLine);
-  file.ReadInt(loadIndex->mirrorPartner);
-  file.ReadInt(loadIndex->ringNext);
-  file.ReadDouble(faceS);
-  file.ReadDouble(faceT);
-  file.ReadDouble(lineT);
+  file.ReadPoint(position);
+  // first line, group, line count, flags, line under it, partner, ring member
+  std::int32_t n[7];
+  file.ReadInts(n, 7);
+  double params[3];
+  file.ReadDoubles(params, 3);
+  stored.firstLine = n[0];
+  stored.group = n[1];
+  const std::int32_t count = n[2];
+  stored.onLine = n[4];
+  stored.mirrorPartner = n[5];
+  stored.ringNext = n[6];
   lineCount = count;
-  flags = static_cast<std::uint32_t>(storedFlags);
+  flags = static_cast<std::uint32_t>(n[3]);
+  faceS = params[0];
+  faceT = params[1];
+  lineT = params[2];
   if (!EngCheckNotTruncated(file, "vertex record") || !ReadRecordExtension(file, "vertex record")) return false;
   if (count < 0) {
     EngRecordLoadFailure("a vertex record counts a negative number of lines");
@@ -68,8 +71,7 @@ bool MVertex::ReadFrom(QFile& file) {
   return true;
 }
 
-bool MVertex::ResolveIndices(const MeshElementTables& tables) {
-  const LoadIndex& stored = *loadIndex;
+bool MVertex::ResolveIndices(const MeshElementTables& tables, const LoadIndex& stored) {
   const int lines = tables.lines.count;
   const int vertices = tables.vertices.count;
   if (!CheckRecordIndex(stored.firstLine, lines, true, "first line of a vertex") ||
@@ -93,26 +95,18 @@ bool MVertex::ResolveIndices(const MeshElementTables& tables) {
   if (stored.onLine >= 0) tables.lines[stored.onLine]->AddOnLineVertex(this);
   if (stored.mirrorPartner >= 0) mirrorPartner = tables.vertices[stored.mirrorPartner];
   if (stored.ringNext >= 0) ringNext = tables.vertices[stored.ringNext];
-  delete loadIndex;
-  loadIndex = nullptr;
   return true;
 }
 
 void MVertex::WriteTo(QFile& file) const {
   file.WriteInt(id);
-  file.WriteDouble(position.x);
-  file.WriteDouble(position.y);
-  file.WriteDouble(position.z);
-  file.WriteInt(RecordNumberOf(firstLine));
-  file.WriteInt(RecordNumberOf(group));
-  file.WriteInt(lineCount);
-  file.WriteInt(static_cast<std::int32_t>(flags));
-  file.WriteInt(RecordNumberOf(onLine));
-  file.WriteInt(RecordNumberOf(mirrorPartner));
-  file.WriteInt(RecordNumberOf(ringNext));
-  file.WriteDouble(faceS);
-  file.WriteDouble(faceT);
-  file.WriteDouble(lineT);
+  file.WritePoint(position);
+  const std::int32_t n[7] = {RecordNumberOf(firstLine), RecordNumberOf(group),         lineCount,
+                             static_cast<std::int32_t>(flags), RecordNumberOf(onLine), RecordNumberOf(mirrorPartner),
+                             RecordNumberOf(ringNext)};
+  file.WriteInts(n, 7);
+  const double params[3] = {faceS, faceT, lineT};
+  file.WriteDoubles(params, 3);
   WriteRecordExtension(file);
 }
 

@@ -13,21 +13,11 @@
 
 namespace engine {
 
-bool RecordHasExtension() { return EngContext().formatVersion < kRecordExtensionVersion; }
-
-bool ReadRecordExtension(QFile& file, const char* what) {
-  if (!RecordHasExtension()) return true;
-  std::int32_t n = 0;
-  file.ReadInt(n);
-  return EngCheckNotTruncated(file, what) && EngSkipRecordBytes(file, n, what);
+bool SkipRecordExtension(QFile& file, std::int32_t length, const char* what) {
+  return EngCheckNotTruncated(file, what) && EngSkipRecordBytes(file, length, what);
 }
 
-void WriteRecordExtension(QFile& file) {
-  if (RecordHasExtension()) file.WriteInt(0);
-}
-
-bool CheckRecordIndex(std::int32_t n, int count, bool noneAllowed, const char* what) {
-  if (n < 0 ? noneAllowed : n < count) return true;
+bool RecordIndexOutOfRange(std::int32_t n, const char* what) {
   EngRecordLoadFailure(std::string("a stored ") + what + " number (" + std::to_string(n) + ") is out of range");
   return false;
 }

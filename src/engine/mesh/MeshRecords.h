@@ -10,6 +10,7 @@
 
 #include "engine/core/EngArray.h"
 #include "engine/core/EngRuntime.h"
+#include "engine/core/QFile.h"
 #include "engine/mesh/MItem.h"
 
 namespace engine {
@@ -44,23 +45,49 @@ bool StartRecord(Index*& loadIndex) {
   return false;
 }
 
+// ReadFrom and ResolveIndices of an element with an index record of its own
+// (`loadIndex`): made before the record is read, freed once it is resolved.
+template <class T>
+bool ReadWithOwnIndex(T& element, QFile& file) {
+  return StartRecord(element.loadIndex) && element.ReadFrom(file, *element.loadIndex);
+}
+template <class T>
+bool ResolveOwnIndex(T& element, const MeshElementTables& tables) {
+  if (!element.ResolveIndices(tables, *element.loadIndex)) return false;
+  delete element.loadIndex;
+  element.loadIndex = nullptr;
+  return true;
+}
+
 // Stored records carry a length-prefixed extension when the format version
 // is below this.
 constexpr int kRecordExtensionVersion = -4;
-bool RecordHasExtension();
+inline bool RecordHasExtension() { return EngContext().formatVersion < kRecordExtensionVersion; }
 
 // Reads the extension length and skips that many bytes (nothing in older
 // formats). A negative length or one beyond the file is a load failure.
-bool ReadRecordExtension(QFile& file, const char* what);
+// Written extensions are empty, so that case is decided here.
+bool SkipRecordExtension(QFile& file, std::int32_t length, const char* what);
+inline bool ReadRecordExtension(QFile& file, const char* what) {
+  if (!RecordHasExtension()) return true;
+  std::int32_t n = 0;
+  file.ReadInt(n);
+  return (n == 0 && !file.HasReadPastEnd()) || SkipRecordExtension(file, n, what);
+}
 // Writes an empty extension in the newer formats.
-void WriteRecordExtension(QFile& file);
+inline void WriteRecordExtension(QFile& file) {
+  if (RecordHasExtension()) file.WriteInt(0);
+}
 
 // The number a record stores for a reference: the element's id, -1 for none.
 inline std::int32_t RecordNumberOf(const MItem* element) { return element == nullptr ? -1 : element->id; }
 
 // Element number n of a table of `count`: -1 is "none" when `noneAllowed`;
 // anything else outside 0..count-1 is a load failure naming `what`.
-bool CheckRecordIndex(std::int32_t n, int count, bool noneAllowed, const char* what);
+bool RecordIndexOutOfRange(std::int32_t n, const char* what);
+inline bool CheckRecordIndex(std::int32_t n, int count, bool noneAllowed, const char* what) {
+  return (n < 0 ? noneAllowed : n < count) || RecordIndexOutOfRange(n, what);
+}
 
 // A count read from a record: a load failure naming `what` when it is
 // negative or when `count` records of at least `minimumSize` bytes each
