@@ -1,9 +1,13 @@
 // Feature regions: finding the marked element groups for feature codes,
 // moving them with a fall-off over rings, and fitting the marked and the
 // paired regions onto their feature points.
+#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <map>
 #include <queue>
+#include <string>
+#include <vector>
 
 #include "FittingTestSupport.h"
 #include "engine/core/EngMath.h"
@@ -216,6 +220,134 @@ TEST_F(FeatureRegionTest, PairedRegionsAreSizedBetweenTheirPointsAndAMissingOneM
   for (MVertex* v : arm.chain.body->GetVertexList()) moved += MUtilDistance(v->position, before[v]) > 0 ? 1 : 0;
   EXPECT_LT(moved, 60);
   EXPECT_TRUE(f.RigFitsBody());
+}
+
+// The faces of one corner triangle of the grid of MakeGrid, by its three
+// grid points.
+MFace* GridFace(MMeshObj& mesh, std::initializer_list<PointRecord> corners) {
+  for (MFace* face : mesh.GetFaceList()) {
+    MVertex* c[3];
+    face->GetVertices(c);
+    int matched = 0;
+    for (const PointRecord& p : corners)
+      for (MVertex* v : c) matched += MUtilDistance(v->position, p) < 1e-12 ? 1 : 0;
+    if (matched == 3) return face;
+  }
+  return nullptr;
+}
+
+TEST_F(FeatureRegionTest, DISABLED_RedFacesFacingTheViewTheirCentralFaceAndBounds) {
+  // Two grids: the first turned half round about y (it faces -z), both
+  // with red faces in their two right columns.
+  meshkit::MeshFixture turned = meshkit::MakeGrid(3, 3);
+  meshkit::MeshFixture plain = meshkit::MakeGrid(3, 3);
+  meshkit::GiveTexture(plain);
+  std::vector<MFace*> redTurned, redPlain;
+  for (MFace* face : turned->GetFaceList()) {
+    MVertex* c[3];
+    face->GetVertices(c);
+    if (c[0]->position.x + c[1]->position.x + c[2]->position.x > 3) redTurned.push_back(face);
+  }
+  for (MFace* face : plain->GetFaceList()) {
+    MVertex* c[3];
+    face->GetVertices(c);
+    if (c[0]->position.x + c[1]->position.x + c[2]->position.x > 3) redPlain.push_back(face);
+  }
+  ASSERT_EQ(redPlain.size(), 12u);
+  ASSERT_GT(redPlain[0]->GetNormal().z, 0);
+  const PointRecord red{1, 0, 0};
+  PaintFaces(*turned, redTurned, red);
+  PaintFaces(*plain, redPlain, red);
+  MatrixRecord halfTurn;
+  MUtilIdentity(halfTurn);
+  halfTurn.m[0][0] = halfTurn.m[2][2] = -1;
+  turned->SetMatrix(halfTurn);
+  MMeshObj* turnedMesh = turned.mesh.release();
+  MMeshObj* plainMesh = plain.mesh.release();
+  Chain chain = MakeChainWith({turnedMesh, plainMesh});
+  MBoneObj& f = *chain.figure;
+
+  // Seen along +z, the faces whose normals point back at the eye count:
+  // those of the turned grid, the first mesh that has any, with its world
+  // matrix. From behind, the plain grid's.
+  PtrArray faces;
+  MatrixRecord matrix;
+  MMeshObj* mesh = nullptr;
+  f.FindRedFacingObject(false, nullptr, faces, matrix, &mesh);
+  EXPECT_EQ(mesh, turnedMesh);
+  EXPECT_EQ(faces.count, 12);
+  EXPECT_TRUE(MUtilMatrixEqual(matrix, halfTurn));
+  f.FindRedFacingObject(true, nullptr, faces, matrix, &mesh);
+  ASSERT_EQ(mesh, plainMesh);
+  ASSERT_EQ(faces.count, 12);
+  for (int i = 0; i < faces.count; ++i)
+    EXPECT_NE(std::find(redPlain.begin(), redPlain.end(), faces[i]), redPlain.end());
+  EXPECT_TRUE(MUtilMatrixEqual(matrix, IdentityMatrix()));
+
+  // The central face is the one nearest to the middle of the box's +x side,
+  // in the frame the matrix gives.
+  MFace* central = nullptr;
+  MBoneObj::FindCentralFace(faces, IdentityMatrix(), &central);
+  EXPECT_EQ(central, GridFace(*plainMesh, {{2, 1, 0}, {3, 1, 0}, {3, 2, 0}}));
+  MBoneObj::FindCentralFace(faces, halfTurn, &central);  // x runs -3 .. -1: the side at x = -1
+  EXPECT_EQ(central, GridFace(*plainMesh, {{1, 1, 0}, {2, 2, 0}, {1, 2, 0}}));
+  ASSERT_NE(central, nullptr);
+
+  BoundsRecord bounds;
+  MBoneObj::GetFacesBounds(faces, IdentityMatrix(), bounds);
+  EXPECT_EQ(bounds.empty, 0);
+  EXPECT_EQ(bounds.minX, 1);
+  EXPECT_EQ(bounds.maxX, 3);
+  EXPECT_EQ(bounds.minY, 0);
+  EXPECT_EQ(bounds.maxY, 3);
+  MBoneObj::GetFacesBounds(PtrArray(), IdentityMatrix(), bounds);
+  EXPECT_EQ(bounds.empty, 1);
+
+  // Texture extents of a face; a flat extent is widened to 0.01.
+  central->SetUVs(0.6, 0.5, 0.2, 0.9, 0.2, 0.5);
+  double uMin, uMax, vMin, vMax;
+  MBoneObj::GetFaceUVBounds(central, uMin, uMax, vMin, vMax);
+  EXPECT_DOUBLE_EQ(uMin, 0.2);
+  EXPECT_DOUBLE_EQ(uMax, 0.6);
+  EXPECT_DOUBLE_EQ(vMin, 0.5);
+  EXPECT_DOUBLE_EQ(vMax, 0.9);
+  central->SetUVs(0.6, 0.5, 0.2, 0.5, 0.4, 0.5);
+  MBoneObj::GetFaceUVBounds(central, uMin, uMax, vMin, vMax);
+  EXPECT_DOUBLE_EQ(vMin, 0.5);
+  EXPECT_DOUBLE_EQ(vMax, 0.51);
+  EXPECT_DOUBLE_EQ(uMax, 0.6);
+}
+
+TEST_F(FeatureRegionTest, AligningTheRedRegionKeepsItInPlaceAndRebuildsTheRig) {
+  std::unique_ptr<MGroupObj> group = standardfigure::BuildStandardFigure();
+  MBoneObj& f = *standardfigure::FigureOf(*group);
+  MMeshObj& torso = *static_cast<MMeshObj*>(group->ChildAt(1));
+  const PointRecord red{1, 0, 0};
+  MGroup* chest = MarkPatch(torso, NearestVertex(torso, {0, 1.3, 0.2}), &red);
+  f.NumberBodyVertices(nullptr);
+  const std::vector<MVertex*> region = RegionVertices(torso, chest);
+  std::vector<PointRecord> before;
+  for (MVertex* v : region) before.push_back(v->position);
+  const std::string figureBefore = DumpFigureData(f);
+
+  // Without code 100 nothing happens.
+  SetFeaturePoints(f, {{50, {0, 1, 0}}});
+  torso.Checkpoint(true);
+  f.AlignRedRegion(nullptr);
+  EXPECT_NE(torso.GetEditState(), kEditMeshStep);
+  EXPECT_EQ(DumpFigureData(f), figureBefore);
+
+  // With it the region stays (its point is not read), and the rig is made
+  // again round it: it still fits the body and poses it.
+  SetFeaturePoints(f, {{100, {5, 5, 5}}});
+  f.AlignRedRegion(nullptr);
+  ASSERT_EQ(FailState(), 0);
+  for (size_t i = 0; i < region.size(); ++i)
+    EXPECT_NEAR(MUtilDistance(region[i]->position, before[i]), 0, 1e-12);
+  EXPECT_TRUE(f.RigFitsBody());
+  MPose pose;
+  ASSERT_TRUE(standardfigure::MakeStandardPose(f, "arms_raised", pose));
+  EXPECT_TRUE(AllFinite(*group));
 }
 
 }  // namespace feature_region_test
