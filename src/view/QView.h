@@ -589,7 +589,7 @@ class QView : public engine::QView, public engine::AnimView {
                              std::uint32_t& centre);
   void ApplyLights();
   // One point of `size` pixels (times the output's scale) in the colour.
-  void DrawDot(const PointRecord& point, double size, const double colour[3]);
+  void DrawDot(const PointRecord& point, double size, const int colour[3], double unit);
   // The grid parameters of a scene that has a floor grid; false otherwise.
   static bool SceneGridParams(engine::MObject* scene, int& kind, double& size, int& divisions,
                               PointRecord& colour);
@@ -676,9 +676,11 @@ class QView : public engine::QView, public engine::AnimView {
   PointRecord eyeDirection_{0.0, 0.0, 1.0};
   int gridScreenRect_[4] = {0, 0, 10, 10};
   double markerSize_ = 8.0;
-  double markerColour_[3] = {229 / 255.0, 25 / 255.0, 25 / 255.0};
+  // Whole numbers: the marker's 0-255, the second point style's given to GL
+  // as they are (so the default 25 draws white, clamped).
+  int markerColour_[3] = {229, 25, 25};
   double pointSize_ = 4.0;
-  double pointColour_[3] = {25 / 255.0, 25 / 255.0, 25 / 255.0};
+  int pointColour_[3] = {25, 25, 25};
   std::vector<DeferredEntry> deferred_;
   int overlayMode_ = 0;
   bool collectingOutlines_ = false;
