@@ -225,9 +225,7 @@ TEST_F(MeshExtrude, RatiosOutsideZeroToOneAreRefusedAndOneKeepsEverything) {
 
 // ---- support loops -------------------------------------------------------------------------------
 
-// Known fault, left for the next step: the label-driven collapses take the
-// box's corners at the selected edge, leaving 6 vertices and no loops.
-TEST_F(MeshExtrude, DISABLED_SupportLoopsRunBesideTheSelectedEdgeAndLeaveNoMarks) {
+TEST_F(MeshExtrude, SupportLoopsRunBesideTheSelectedEdgeAndLeaveNoMarks) {
   auto m = NewMesh();
   m->MakeBox({0, 0, 1}, {1, 1, 0}, 0);
   // The top front edge from (0,0,1) to (1,0,1).
@@ -260,6 +258,26 @@ TEST_F(MeshExtrude, DISABLED_SupportLoopsRunBesideTheSelectedEdgeAndLeaveNoMarks
         line->end1->position.z == 1) {
       EXPECT_FALSE(line->IsSharp()) << "the selected edge's crease gave way to the loops";
     }
+  // The box keeps its eight corners, and the loops run the whole edge long.
+  for (int corner = 0; corner < 8; ++corner) {
+    const PointRecord c{double(corner & 1), double((corner >> 1) & 1), double((corner >> 2) & 1)};
+    int found = 0;
+    for (const MVertex* v : m->vertices) found += v->position.x == c.x && v->position.y == c.y && v->position.z == c.z;
+    EXPECT_EQ(found, 1) << c.x << " " << c.y << " " << c.z;
+  }
+  auto lineBetween = [&](const PointRecord& a, const PointRecord& b) {
+    auto near = [](const PointRecord& p, const PointRecord& q) {
+      return std::fabs(p.x - q.x) + std::fabs(p.y - q.y) + std::fabs(p.z - q.z) < 1e-9;
+    };
+    for (const MLine* line : m->lines)
+      if ((near(line->end0->position, a) && near(line->end1->position, b)) ||
+          (near(line->end0->position, b) && near(line->end1->position, a)))
+        return true;
+    return false;
+  };
+  EXPECT_TRUE(lineBetween({0, 0.1, 1}, {1, 0.1, 1})) << "the loop on the top";
+  EXPECT_TRUE(lineBetween({0, 0, 0.9}, {1, 0, 0.9})) << "the loop on the front";
+  EXPECT_TRUE(lineBetween({0, 0, 1}, {1, 0, 1})) << "the edge itself, whole again";
 }
 
 TEST_F(MeshExtrude, ASelectedBorderLineGetsNoSupportLoop) {

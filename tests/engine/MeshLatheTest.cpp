@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
+#include "GlTestView.h"
 #include "engine/ModelingTestSupport.h"
 #include "engine/ModelingUndoTable.h"
 #include "meshkit/MeshTestSupport.h"
@@ -53,7 +55,9 @@ TEST_F(MeshLathe, ProfilesTurnIntoConesHalfConesAndTubes) {
       const double r = std::hypot(v->position.x, v->position.y);
       EXPECT_NEAR(r, v->position.z == c.a.z ? std::hypot(c.a.x, c.a.y) : std::hypot(c.b.x, c.b.y), 1e-12)
           << "every ring vertex at its profile vertex's radius";
-      if (c.half) EXPECT_GE(v->position.x, -1e-12) << "the half stays on its side of the plane";
+      if (c.half) {
+        EXPECT_LE(v->position.x, 1e-12) << "the half stays on the side x <= 0, as mirror mode keeps it";
+      }
       onMirror += (v->flags & kVertexOnMirror) != 0 && v->position.x == 0 && r > 0;
     }
     EXPECT_EQ(onMirror, c.onMirror);
@@ -69,6 +73,55 @@ TEST_F(MeshLathe, AProfileFromTheAxisBackToTheAxisGivesAClosedSurface) {
   EXPECT_EQ(f->vertices.Length(), 2 + 2 * 12);
   EXPECT_EQ(f->faces.Length(), 12 + 2 * 12 + 12);
   EXPECT_TRUE(meshkit::MeshIsValid(*f));
+  // All faces turn the same way: all out from the axis, or all in.
+  int outward = 0, inward = 0;
+  for (const MFace* face : f->faces) {
+    MVertex* c[3];
+    face->GetVertices(c);
+    const PointRecord n = face->GetNormal();
+    const double x = (c[0]->position.x + c[1]->position.x + c[2]->position.x) / 3;
+    const double y = (c[0]->position.y + c[1]->position.y + c[2]->position.y) / 3;
+    const double z = (c[0]->position.z + c[1]->position.z + c[2]->position.z) / 3;
+    // From a point on the axis inside the solid.
+    const double along = n.x * x + n.y * y + n.z * (z - 1);
+    (along > 0 ? outward : inward) += 1;
+  }
+  EXPECT_TRUE(outward == 0 || inward == 0) << outward << " out, " << inward << " in";
+}
+
+TEST_F(MeshLathe, AVaseTurnedAboutTheAxisLooksTheSameFromBothSides) {
+  // A vase stood up (the axis becomes y for the camera) and seen from the
+  // front: the picture is its own mirror image.
+  MeshFixture f = Profile({{0, 0, 0}, {0.6, 0, 0.1}, {0.8, 0, 0.7}, {0.35, 0, 1.3}, {0.5, 0, 1.8}, {0, 0, 1.8}});
+  f->LatheAll(24, false);
+  ASSERT_EQ(FailState(), kEngFailNone);
+  ASSERT_TRUE(f->IsClosed());
+  for (MVertex* v : f->vertices) v->position = {v->position.x, v->position.z, -v->position.y};
+  f->MarkChanged();
+  f->UpdateVertexNormals();
+  constexpr int kSize = 160;
+  enginetest::GlTestView view(kSize, kSize, {0, 0.9, 5.5}, {0, 0.9, 0});
+  ASSERT_TRUE(view.IsReady());
+  view.drawMode = 2;
+  view.Render(*f);
+  view.WritePng("lathe_vase");
+  const platform::Image& image = view.Pixels();
+  auto drawn = [&](int x, int y) {
+    const platform::Bgra p = image.GetBgra(x, y);
+    return p.r < 250 || p.g < 250 || p.b < 250;
+  };
+  int rowsDrawn = 0, mismatched = 0;
+  for (int y = 0; y < kSize; ++y) {
+    int left = 0, right = 0;
+    for (int x = 0; x < kSize / 2; ++x) {
+      left += drawn(x, y);
+      right += drawn(kSize - 1 - x, y);
+    }
+    rowsDrawn += left + right > 0;
+    mismatched += std::abs(left - right) > 2;
+  }
+  EXPECT_GT(rowsDrawn, 60) << "the vase fills most of the height";
+  EXPECT_LE(mismatched, 3);
 }
 
 TEST_F(MeshLathe, TooFewStepsAreRefusedAndChangeNothing) {
