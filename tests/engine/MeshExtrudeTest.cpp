@@ -280,6 +280,45 @@ TEST_F(MeshExtrude, SupportLoopsRunBesideTheSelectedEdgeAndLeaveNoMarks) {
   EXPECT_TRUE(lineBetween({0, 0, 1}, {1, 0, 1})) << "the edge itself, whole again";
 }
 
+TEST_F(MeshExtrude, OnAFlatQuadGridTheLoopsFollowTheSelectionAndTheRestKeepsItsLayout) {
+  struct Case {
+    const char* name;
+    std::initializer_list<int> selected;  // grid vertices (i, j) as j * 4 + i
+    std::vector<PointRecord> beside;      // new vertices expected, and no others
+  };
+  const Case cases[] = {
+      {"a line across the grid",
+       {4, 5, 6, 7},
+       {{0, 0.9, 0}, {1, 0.9, 0}, {2, 0.9, 0}, {3, 0.9, 0}, {0, 1.1, 0}, {1, 1.1, 0}, {2, 1.1, 0}, {3, 1.1, 0}}},
+      {"a lone inner vertex", {5}, {{0.9, 1, 0}, {1.1, 1, 0}, {1, 0.9, 0}, {1, 1.1, 0}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MeshFixture f = GridWithQuads();
+    meshkit::SelectVertices(f, c.selected);
+    f->Checkpoint(true);
+    f->AddSupportLoops(0.1);
+    ASSERT_EQ(FailState(), kEngFailNone);
+    EXPECT_TRUE(meshkit::MeshIsValid(*f));
+    EXPECT_EQ(f->vertices.Length(), 16 + static_cast<int>(c.beside.size()));
+    int onGrid = 0, expected = 0;
+    for (const MVertex* v : f->vertices) {
+      const PointRecord& p = v->position;
+      EXPECT_EQ(p.z, 0) << "the grid stays flat";
+      if (p.x == std::floor(p.x) && p.y == std::floor(p.y)) {
+        ++onGrid;
+        continue;
+      }
+      for (const PointRecord& b : c.beside)
+        expected += std::fabs(p.x - b.x) < 1e-9 && std::fabs(p.y - b.y) < 1e-9;
+    }
+    EXPECT_EQ(onGrid, 16) << "every old vertex stays where it was";
+    EXPECT_EQ(expected, static_cast<int>(c.beside.size()));
+    for (const MFace* face : f->faces) EXPECT_EQ(face->flags & kFaceWorkMark, 0);
+    EXPECT_EQ(CountLinesWith(*f, 0x200), 0);
+  }
+}
+
 TEST_F(MeshExtrude, ASelectedBorderLineGetsNoSupportLoop) {
   MeshFixture f = OneQuad();
   meshkit::SelectVertices(f, {0, 1});
