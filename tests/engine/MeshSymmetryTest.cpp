@@ -27,18 +27,19 @@ class MeshSymmetry : public meshkit::MeshTest {
  protected:
   void SetUp() override {
     meshkit::MeshTest::SetUp();
-    savedFactor_ = EngGlobalM().sideAngleFactor;
-    savedSide_ = EngGlobalM().otherSide;
+    savedFactor_ = EngGlobalM().stepSize;
+    savedSide_ = EngGlobalM().stepCount;
   }
   void TearDown() override {
-    EngGlobalM().sideAngleFactor = savedFactor_;
-    EngGlobalM().otherSide = savedSide_;
+    EngGlobalM().stepSize = savedFactor_;
+    EngGlobalM().stepCount = savedSide_;
     meshkit::MeshTest::TearDown();
   }
 
  private:
+  // The side-angle setting: factor and other side.
   double savedFactor_ = 0.5;
-  unsigned char savedSide_ = 1;
+  int savedSide_ = 1;
 };
 
 // A drawing: free lines between the points (indices into f.v).
@@ -271,12 +272,12 @@ TEST_F(MeshSymmetry, TheMeasuredDirectionAndItsLevelFollowThePairs) {
 TEST_F(MeshSymmetry, LiftedPairsAreSymmetricAndDrawnWhereTheyWereFromTheSideAngle) {
   struct Case {
     double factor;
-    unsigned char otherSide;
+    int otherSide;
   };
   for (Case c : {Case{0.5, 0}, Case{0.5, 1}, Case{0.1, 0}, Case{1.0, 1}}) {
-    SCOPED_TRACE(testing::Message() << c.factor << " " << int(c.otherSide));
-    EngGlobalM().sideAngleFactor = c.factor;
-    EngGlobalM().otherSide = c.otherSide;
+    SCOPED_TRACE(testing::Message() << c.factor << " " << c.otherSide);
+    EngGlobalM().stepSize = c.factor;
+    EngGlobalM().stepCount = c.otherSide;
     double t = (0.6 * c.factor + 0.2) * std::numbers::pi / 2;
     if (c.otherSide) t = -t;
     const std::vector<PointRecord> drawn = {{1, 0, 0}, {-1, 0, 0}, {2, 1, 0}, {0, 1, 0}, {0.3, 2, 0}};
@@ -300,8 +301,8 @@ TEST_F(MeshSymmetry, LiftedPairsAreSymmetricAndDrawnWhereTheyWereFromTheSideAngl
     EXPECT_NEAR(f.v[4]->position.x, 0, 1e-12) << "a vertex paired with itself lies on the plane";
   }
   // The documented case: 45 degrees from the front side.
-  EngGlobalM().sideAngleFactor = 0.5;
-  EngGlobalM().otherSide = 0;
+  EngGlobalM().stepSize = 0.5;
+  EngGlobalM().stepCount = 0;
   MeshFixture f = Drawing({{1, 0, 0}, {-1, 0, 0}}, {{0, 1}});
   f.v[0]->SetMirrorPartner(f.v[1]);
   f->DepthFromSymmetricDrawing();
@@ -313,7 +314,7 @@ TEST_F(MeshSymmetry, LiftedPairsAreSymmetricAndDrawnWhereTheyWereFromTheSideAngl
   g.v[0]->SetMirrorPartner(g.v[1]);
   g->LiftSymmetricPairs({1, 0, 0});
   const double front = g.v[0]->position.z;
-  EngGlobalM().otherSide = 1;
+  EngGlobalM().stepCount = 1;
   MeshFixture h = Drawing({{2, 1, 0}, {0, 1, 0}}, {{0, 1}});
   h.v[0]->SetMirrorPartner(h.v[1]);
   h->LiftSymmetricPairs({1, 0, 0});

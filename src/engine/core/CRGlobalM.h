@@ -91,12 +91,10 @@ class CRGlobalM {
   unsigned char* layerTable = nullptr;
   int layerCount = 0;
   int pasteValue = 0;
+  // Also the side-angle setting of symmetric drawings, saved with each
+  // scene: seen from the other side (step count) and the factor (step size).
   int stepCount = 1;
   double stepSize = 0.5;
-  // The side angle a symmetric drawing is lifted with: a factor 0..1 and
-  // whether it is seen from the other side.
-  double sideAngleFactor = 0.5;
-  unsigned char otherSide = 1;
   int pasteFlag = 0;
   EngOwned<MPose> ownedObject;        // the clipboard pose
   EngOwned<MItemList<MMorphTgt>> morphTargets;

@@ -25,11 +25,12 @@ constexpr int kTrustedPairedCount = 8;
 bool HasOtherPartner(const MVertex* v) { return v->mirrorPartner != nullptr && v->mirrorPartner != v; }
 
 // The angle the drawing is taken to be seen from: 45 degrees at the middle
-// of the setting, on the other side when that is chosen.
+// of the setting, on the other side when that is chosen. The store keeps
+// the setting (with the scene) as its step size and step count.
 double SideViewAngle() {
   const CRGlobalM& store = EngGlobalM();
-  const double t = (0.6 * store.sideAngleFactor + 0.2) * std::numbers::pi / 2;
-  return store.otherSide != 0 ? -t : t;
+  const double t = (0.6 * store.stepSize + 0.2) * std::numbers::pi / 2;
+  return store.stepCount != 0 ? -t : t;
 }
 
 }  // namespace
