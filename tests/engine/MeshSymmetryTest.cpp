@@ -167,6 +167,26 @@ SymmetricDrawing Ladder(unsigned seed, double angle) {
   return b.Finish(angle, 0.02);
 }
 
+// Many separate strokes: a small triangle on each side at each of ten
+// heights, inside a wide outline. (Stacked strokes alone are ambiguous: the
+// pairs of neighbouring heights, taken slanted, spread wider.)
+SymmetricDrawing Strokes(unsigned seed, double angle) {
+  DrawingBuilder b(seed);
+  const int top = b.OnAxis(2), bottom = b.OnAxis(-2);
+  const int r1 = b.Pair(3, 1), r2 = b.Pair(3.2, -1);
+  b.Line(top, r1);
+  b.Line(r1, r2);
+  b.Line(r2, bottom);
+  for (int k = 0; k < 10; ++k) {
+    const double y = -1.5 + 0.3 * k;
+    const int p = b.Pair(0.3 + 0.02 * k, y), q = b.Pair(0.6, y + 0.05), r = b.Pair(0.5, y - 0.06);
+    b.Line(p, q);
+    b.Line(q, r);
+    b.Line(r, p);
+  }
+  return b.Finish(angle, 0.005);
+}
+
 TEST_F(MeshSymmetry, TheSearchFindsTheMirrorPairingOfGeneratedDrawings) {
   struct Case {
     const char* name;
@@ -180,6 +200,7 @@ TEST_F(MeshSymmetry, TheSearchFindsTheMirrorPairingOfGeneratedDrawings) {
       {"a V", Vee, 0.2},
       {"two chains side by side", TwoChains, 0},
       {"a ladder", Ladder, -0.3},
+      {"ten pairs of strokes in an outline", Strokes, 0.1},
   };
   for (const Case& c : cases)
     for (unsigned seed : {1u, 2u, 3u, 4u}) {

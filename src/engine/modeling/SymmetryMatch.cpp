@@ -107,7 +107,8 @@ void Rsymmatch::FloodComponent(int start, int number, int& size) {
     return;
   }
   while (stack.count > 0) {
-    const SymGraphNode& n = graph_->nodes[stack[--stack.count]];
+    const SymGraphNode& n = graph_->nodes[stack[stack.count - 1]];
+    --stack.count;
     for (int i = 0; i < n.neighbourCount; ++i) {
       const int next = graph_->neighbours[n.firstNeighbour + i];
       if (graph_->nodes[next].component != 0) continue;
@@ -203,7 +204,8 @@ void Rsymmatch::OrderNeighbourLists() {
       if (used[i]) continue;
       if (!stack.Add(i)) return (void)OutOfMemory();
       while (stack.count > 0) {
-        const int x = stack[--stack.count];
+        const int x = stack[stack.count - 1];
+        --stack.count;
         if (used[x]) continue;
         used[x] = 1;
         if (!order.Add(list[x])) return (void)OutOfMemory();
@@ -379,6 +381,44 @@ void Rsymmatch::PairRecursive(int from) {
     while (i < list.count && list[i].tentativePartner != 0) ++i;
     return i < list.count ? i : -1;
   };
+  // What a pair adds to the total: its score from both sides.
+  auto gain = [&](int c, int d) {
+    const double a = Score(list[c].number, list[d].number);
+    return c == d ? a : a + Score(list[d].number, list[c].number);
+  };
+  // The most the components still free can add: each its best score with
+  // itself or a free component it may pair with. A branch that cannot beat
+  // the best total is left out; it could not have replaced it (only a
+  // higher total does), so the result is the same, found in far fewer
+  // steps when many strokes could pair up.
+  auto freeBound = [&] {
+    double sum = 0;
+    for (int i = 0; i < list.count; ++i) {
+      if (list[i].tentativePartner != 0) continue;
+      double best = Score(list[i].number, list[i].number);
+      for (int j = 0; j < list.count; ++j) {
+        const double score = Score(list[i].number, list[j].number);
+        if (j != i && list[j].tentativePartner == 0 && score >= 0 && score > best) best = score;
+      }
+      sum += best;
+    }
+    return sum;
+  };
+  // A total that some pairing surely reaches: each free component in turn
+  // with the free partner that adds most. The best pairing reaches at
+  // least this much, so branches that cannot are left out too.
+  double reachable = 0;
+  for (int i = from; i < list.count; ++i) {
+    if (list[i].tentativePartner != 0) continue;
+    int best = i;
+    for (int j = i + 1; j < list.count; ++j)
+      if (list[j].tentativePartner == 0 && Score(list[i].number, list[j].number) >= 0 && gain(i, j) > gain(i, best))
+        best = j;
+    reachable += gain(i, best);
+    list[i].tentativePartner = list[best].tentativePartner = -1;
+  }
+  for (int i = from; i < list.count; ++i)
+    if (list[i].tentativePartner == -1) list[i].tentativePartner = 0;
   // One level per component still to pair: the component and the partner
   // tried for it (-1 before the first).
   EngArray<Level>& levels = levels_;
@@ -386,10 +426,14 @@ void Rsymmatch::PairRecursive(int from) {
   const int first = firstFree(from);
   if (first < 0) return RecordBest();
   if (!levels.Add({first, -1})) return (void)OutOfMemory();
+  double partial = 0;
   while (levels.count > 0) {
     Level& level = levels[levels.count - 1];
     SymComponent& c = list[level.c];
-    if (level.d >= 0) c.tentativePartner = list[level.d].tentativePartner = 0;
+    if (level.d >= 0) {
+      c.tentativePartner = list[level.d].tentativePartner = 0;
+      partial -= gain(level.c, level.d);
+    }
     int d = level.d < 0 ? level.c : level.d + 1;
     while (d < list.count &&
            (list[d].tentativePartner != 0 || (d != level.c && Score(c.number, list[d].number) < 0)))
@@ -401,12 +445,20 @@ void Rsymmatch::PairRecursive(int from) {
     level.d = d;
     c.tentativePartner = list[d].number;
     list[d].tentativePartner = c.number;
+    partial += gain(level.c, d);
     const int next = firstFree(level.c + 1);
     if (next < 0)
       RecordBest();
-    else if (!levels.Add({next, -1}))
+    else if (Promising(partial + freeBound(), reachable) && !levels.Add({next, -1}))
       return (void)OutOfMemory();
   }
+}
+
+bool Rsymmatch::Promising(double most, double reachable) const {
+  // The bound is summed in another order than a total: allow for rounding,
+  // so that no pairing the plain search would keep is ever left out.
+  const double slack = 1e-9 * (1 + std::fabs(most) + std::fabs(reachable) + std::fabs(bestTotal_));
+  return most + slack > bestTotal_ && most + slack >= reachable;
 }
 
 void Rsymmatch::RecordBest() {

@@ -79,6 +79,9 @@ class Rsymmatch {
   void PairingCost();
 
  private:
+  // Whether a branch whose pairings add at most `most` can still give the
+  // best total.
+  bool Promising(double most, double reachable) const;
   bool IsNeighbour(int a, int b) const;
   bool HasCandidate(int node, int other) const;
   double CandidateWeight(int node, int other) const;
