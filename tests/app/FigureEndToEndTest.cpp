@@ -37,17 +37,8 @@
 namespace figureendtoendtest {
 
 using shelltest::ShellFixture;
-
-platform::Image DrawnPage(page::SDoc& doc) {
-  page::SView renderer;
-  EXPECT_EQ(renderer.Draw(nullptr, doc, {0, 0, doc.GetPageWidth(), doc.GetPageHeight()}, page::kDrawExport), 0);
-  return renderer.image;
-}
-
-bool SamePixels(const platform::Image& a, const platform::Image& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height() || a.Pitch() != b.Pitch()) return false;
-  return std::memcmp(a.Bits(), b.Bits(), static_cast<std::size_t>(a.Pitch()) * a.Height()) == 0;
-}
+using shelltest::DrawnPage;
+using shelltest::SamePixels;
 
 class FigureEndToEnd : public ::testing::Test {
  protected:
