@@ -390,6 +390,9 @@ void CAnimShowDialog::LayoutControls() {
 
 void CAnimShowDialog::SaveAsGif() {
   playing_ = false;
+  // A rate the edit shows but that was not taken is not saved silently at
+  // the last good one: the standard range message, and no save.
+  if (!UpdateData(true)) return;
   std::string path;
   if (!imaging::PnUtilSaveFileDialog(kStrGifFilter, "movie", 0, "gif", path)) return;
   platform::SetCursor(platform::kCursorWait);

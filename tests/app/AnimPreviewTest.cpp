@@ -210,6 +210,18 @@ TEST_F(AnimPreview, TheFrameRateEditRewindsAndKeepsOnlyRatesFromOneToAHundred) {
     EXPECT_EQ(dialog->CurrentFrame(), 0) << t.text;
   }
   EXPECT_TRUE(ui.messages.empty()) << "no range message while typing";
+  // Saving with a rate the edit shows but that was not taken: the range
+  // message, and no file is asked for.
+  rate->clear();
+  QTest::keyClicks(rate, QStringLiteral("0"));
+  const int dialogsBefore = ui.dialogsShown;
+  dialog->SaveAsGif();
+  EXPECT_EQ(ui.dialogsShown, dialogsBefore);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0], app::IntRangeMessage(1, 100));
+  EXPECT_FALSE(dialog->IsSaved());
+  rate->clear();
+  QTest::keyClicks(rate, QStringLiteral("1"));
   // At one frame a second the next frame comes after a whole second.
   dialog->OnPlay();
   now += 999;
