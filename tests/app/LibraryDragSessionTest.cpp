@@ -237,11 +237,12 @@ TEST_F(LibraryDragSession, APersonAChairAndASittingPoseDraggedOntoAPageUndoAndRe
 }
 
 // Disabled: undoing a pose applied to a person draws the person as before
-// but does not give its scene back byte for byte: the figure's scene record
-// comes back 2596 bytes longer (before compression), and a joint value
-// differs in its last bit. The undo puts the saved animation back through
-// the same adapting transfer as the pose itself instead of restoring the
-// saved tracks as they were.
+// but does not give its scene back byte for byte. The person had no
+// animation; matching the pose makes one for it (an object track and a
+// pose track keyed at the pose it stands in), and that fresh animation is
+// what the undo keeps and puts back. After the undo the scene record holds
+// an animation it did not have (2596 bytes before compression), with a
+// joint value that differs in its last bit.
 TEST_F(LibraryDragSession, DISABLED_UndoingADroppedPoseGivesThePageBytesBack) {
   ASSERT_TRUE(started_);
   LayoutQuestionAnswerer answerer;
