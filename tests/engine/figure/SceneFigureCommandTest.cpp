@@ -4,6 +4,7 @@
 // undo round trip and running out of memory.
 #include <cmath>
 
+#include "FittingTestSupport.h"
 #include "SceneFigureSupport.h"
 #include "engine/core/EngMath.h"
 #include "engine/scene/MDocObj.h"
@@ -349,6 +350,42 @@ TEST_F(SceneFigureTest, EveryFigureCommandRunOutOfMemoryUndoesToTheSceneBefore) 
     SCOPED_TRACE(command.name);
     EXPECT_TRUE(SceneCommandSurvivesAllocationFailures([&] { return ChainScene(command); }, command.run));
   }
+}
+
+// The standard figure placed off the origin, with feature points standing
+// twice its height: scaling the group to them moves the points within the
+// figure, and its undo must bring back both the group's size and the points.
+std::unique_ptr<MDocObj> FigureWithTallFeaturePoints() {
+  auto scene = std::make_unique<MDocObj>();
+  MGroupObj* group = SceneFigureTest::AddStandard(*scene, 0.5);
+  MBoneObj& f = *sf::FigureOf(*group);
+  f.FindLandmarks(false);
+  const PointRecord top = f.GetLandmark(0)->position;
+  const PointRecord feet = Mul(Add(f.GetLandmark(16)->position, f.GetLandmark(20)->position), 0.5);
+  const double height = MUtilDistance(top, feet);
+  SetFeaturePoints(f, {{1, {feet.x, feet.y + 2 * height, 0}}, {35, {feet.x - 0.1, feet.y, 0}},
+                       {36, {feet.x + 0.1, feet.y, 0}}, {4, {0.3, 1.2, 0.1}}});
+  f.featureCount[1] = 1;
+  f.featurePoints[1][0] = {0.2, 0.4, 0.6};
+  scene->EndEdit(0);
+  return scene;
+}
+
+void ScaleToFeatureHeight(MDocObj& scene) {
+  EXPECT_TRUE(FindBoneObj(&scene)->ScaleToFeatureHeight(&scene) || EngContext().failState != kEngFailNone);
+}
+
+TEST_F(SceneFigureTest, ScalingToTheFeatureHeightUndoesWithTheFeaturePoints) {
+  EXPECT_TRUE(SceneCommandUndoesAndRedoes(FigureWithTallFeaturePoints, ScaleToFeatureHeight));
+  // A second scaling in the same step keeps the points the step began with.
+  std::unique_ptr<MDocObj> scene = FigureWithTallFeaturePoints();
+  MBoneObj* figure = FindBoneObj(scene.get());
+  const std::string before = DumpFigureData(*figure);
+  ASSERT_TRUE(figure->ScaleToFeatureHeight(scene.get()));
+  figure->featurePoints[0][0] = Mul(figure->featurePoints[0][0], 1.5);
+  ASSERT_TRUE(figure->ScaleToFeatureHeight(scene.get()));
+  scene->UndoEdit(0);
+  EXPECT_EQ(DumpFigureData(*figure), before);
 }
 
 TEST_F(SceneFigureTest, SelectingAllFiguresOrEverythingElse) {
