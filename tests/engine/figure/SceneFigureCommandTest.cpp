@@ -3,12 +3,16 @@
 // bound and measured, dissolved again; the per-figure commands through the
 // undo round trip and running out of memory.
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "FittingTestSupport.h"
 #include "SceneFigureSupport.h"
 #include "engine/core/EngMath.h"
 #include "engine/scene/MDocObj.h"
+#include "meshkit/MeshUndoCheck.h"
 #include "platform/Hooks.h"
+#include "support/FakeQView.h"
 
 namespace figuretest {
 namespace {
@@ -386,6 +390,90 @@ TEST_F(SceneFigureTest, ScalingToTheFeatureHeightUndoesWithTheFeaturePoints) {
   ASSERT_TRUE(figure->ScaleToFeatureHeight(scene.get()));
   scene->UndoEdit(0);
   EXPECT_EQ(DumpFigureData(*figure), before);
+}
+
+// The body fittings the scene runs on every figure, each on a figure that
+// gives it something to change: its group added to a scene and committed,
+// the bound vertices numbered (working values every fitting writes again).
+struct BodyFitting {
+  const char* name;
+  std::unique_ptr<MGroupObj> (*make)();
+  void (*run)(MDocObj&);
+};
+
+std::unique_ptr<MGroupObj> WidenedChainGroup() {
+  Chain chain = MakeChain();
+  for (MVertex* v : chain.body->GetVertexList())
+    v->position = {v->position.x * 1.5, v->position.y, v->position.z * 1.5};
+  return std::move(chain.group);
+}
+
+std::unique_ptr<MGroupObj> ChainWithMovedBodyVertex() {
+  Chain chain = MakeChain();
+  chain.body->GetVertexList().First()->SetPosition({0.3, 1.7, 0});
+  return std::move(chain.group);
+}
+
+std::unique_ptr<MGroupObj> FaceWithItsPoints() {
+  FaceFigure face = MakeFaceFigure(true, false);
+  SetFeaturePoints(*face.figure, {{1, {0, 1.87, 0}}, {4, {0.15, 1.69, 0}}, {5, {-0.15, 1.69, 0}}, {6, {0, 1.58, 0}},
+                                  {7, {-0.06, 1.44, 0}}, {8, {0.06, 1.44, 0}}, {9, {0, 1.33, 0}}});
+  return std::move(face.group);
+}
+
+testsupport::FakeQView* FittingView() {
+  static testsupport::FakeQView view;
+  return &view;
+}
+
+const BodyFitting kBodyFittings[] = {
+    {"bind the bodies", WidenedChainGroup, [](MDocObj& s) { s.BindFigureBodies(FittingView()); }},
+    {"rebuild the rigs", ChainWithMovedBodyVertex, [](MDocObj& s) { s.RebuildFigureRigs(); }},
+    {"fit the limbs", [] { return MakeLimbPlate().group; }, [](MDocObj& s) { s.FitFigureLimbs(); }},
+    {"fit the figures to the scene", FaceWithItsPoints, [](MDocObj& s) { s.FitFiguresToScene(); }},
+};
+
+std::unique_ptr<MDocObj> SceneForFitting(const BodyFitting& fitting) {
+  auto scene = std::make_unique<MDocObj>();
+  std::unique_ptr<MGroupObj> group = fitting.make();
+  FindBoneObj(group.get())->NumberBodyVertices(nullptr);
+  scene->AddChild(group.release());
+  scene->EndEdit(0);
+  return scene;
+}
+
+TEST_F(SceneFigureTest, EveryBodyFittingOfTheSceneUndoesAndRedoes) {
+  for (const BodyFitting& fitting : kBodyFittings) {
+    SCOPED_TRACE(fitting.name);
+    EXPECT_TRUE(SceneCommandUndoesAndRedoes([&] { return SceneForFitting(fitting); }, fitting.run));
+    EXPECT_TRUE(SceneCommandSurvivesAllocationFailures([&] { return SceneForFitting(fitting); }, fitting.run));
+  }
+}
+
+TEST_F(SceneFigureTest, BodyFittingsReachEveryFigureAndLeaveOtherObjectsAlone) {
+  // Two widened chains and a prop: binding fits both bodies.
+  MDocObj scene;
+  MGroupObj* first = AddChain(scene, 0);
+  MGroupObj* second = AddChain(scene, 2);
+  MMeshObj* prop = AddProp(scene, 4);
+  std::vector<std::string> bodiesBefore;
+  for (MGroupObj* group : {first, second}) {
+    MMeshObj* body = static_cast<MMeshObj*>(group->ChildAt(1));
+    for (MVertex* v : body->GetVertexList())
+      v->position = {v->position.x * 1.5, v->position.y, v->position.z * 1.5};
+    FindBoneObj(group)->NumberBodyVertices(nullptr);
+    bodiesBefore.push_back(meshkit::TakeSnapshot(*body).dump);
+  }
+  scene.EndEdit(0);
+  const std::string propBefore = meshkit::TakeSnapshot(*prop).dump;
+  scene.BindFigureBodies(FittingView());
+  ASSERT_EQ(EngContext().failState, kEngFailNone);
+  int i = 0;
+  for (MGroupObj* group : {first, second}) {
+    EXPECT_EQ(FindBoneObj(group)->GetEditState(), kEditMeshStep) << "the figure is in the scene's step";
+    EXPECT_NE(meshkit::TakeSnapshot(*static_cast<MMeshObj*>(group->ChildAt(1))).dump, bodiesBefore[i++]);
+  }
+  EXPECT_EQ(meshkit::TakeSnapshot(*prop).dump, propBefore);
 }
 
 TEST_F(SceneFigureTest, SelectingAllFiguresOrEverythingElse) {
