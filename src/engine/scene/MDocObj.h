@@ -386,6 +386,12 @@ class MDocObj : public MGroupObj, public MShadowScene {
   int BindToFigure();
   void BindUnboundFigures();
   void UnbindFigures();
+  // Body fitting of every figure in the scene, each in the scene's step;
+  // no command of the program issues them.
+  void BindFigureBodies(QView* view);
+  void RebuildFigureRigs();
+  void FitFigureLimbs();
+  void FitFiguresToScene();
   void CaptureFigureRestStates();
   void RestoreFigureInfluenceRadii();
   void ResetFigureBones();
