@@ -1,10 +1,12 @@
 # The sample material library "Kordex_Lib", made at build time by
-# tools/library/make_library from the page editor's own writers, beside the
-# program (where it looks for it) and in the installed tree.
-add_executable(make_library ${PROJECT_SOURCE_DIR}/tools/library/make_library.cpp)
-target_include_directories(make_library PRIVATE ${PROJECT_SOURCE_DIR}/src)
+# tools/library/make_library from the page editor's and the figure facade's
+# own writers, beside the program (where it looks for it) and in the
+# installed tree. OSMesa first: the figures' thumbnails are rendered.
+add_executable(make_library ${PROJECT_SOURCE_DIR}/tools/library/make_library.cpp
+  ${PROJECT_SOURCE_DIR}/tools/library/LibraryFigures.cpp)
+target_include_directories(make_library PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tools/library)
 target_compile_options(make_library PRIVATE -Wall -Wextra -Wpedantic $<$<BOOL:${PENNET_WERROR}>:-Werror>)
-target_link_libraries(make_library PRIVATE pennet_page)
+target_link_libraries(make_library PRIVATE PkgConfig::OSMESA pennet_page standard_scene)
 # In the sanitizer build the libraries it links are instrumented: it needs
 # the runtime, and its run leaves the leak report out (Qt's font caches).
 if(PENNET_ASAN)

@@ -18,6 +18,7 @@ TEST_PACKAGES=(
   pngcheck giflib-tools imagemagick libjpeg-turbo-progs
   poppler-utils
   libosd-dev
+  libmeshoptimizer-dev
 )
 
 # Only scripts/fuzz.sh needs these: clang, and libFuzzer with the sanitizer

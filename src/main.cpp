@@ -4,6 +4,7 @@
 #include "app/CPennetApp.h"
 #include "app/HintDialogs.h"
 #include "app/QtHooks.h"
+#include "page/FigureService.h"
 #include "page/StringTable.h"
 #include "platform/File.h"
 #include "platform/Settings.h"
@@ -37,7 +38,11 @@ int main(int argc, char** argv) {
   {
     platform::Settings settings;
     app::CPennetApp pennet(settings);
-    pennet.Hooks().startNewsCheck = [&pennet] { pennet.CheckNews(false); };
+    app::CPennetApp::StartupHooks& hooks = pennet.Hooks();
+    hooks.initEngine = page::StartFigureService;
+    hooks.exitEngine = page::StopFigureService;
+    hooks.setRendererMode = page::SetFigureRendererMode;
+    hooks.startNewsCheck = [&pennet] { pennet.CheckNews(false); };
     if (pennet.InitInstance(QApplication::arguments().mid(1), exitCode)) {
       exitCode = QApplication::exec();
       pennet.ExitInstance();

@@ -10,7 +10,6 @@
 #include <GL/glu.h>
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -24,10 +23,11 @@
 #include "engine/render/GlLayer.h"
 #include "platform/GlContext.h"
 #include "view/QView.h"
+#include "view/ViewBenchSupport.h"
 
 namespace {
 
-constexpr int kSide = 1000;
+using viewbench::kSide;
 constexpr float kRadius = 40.0f;
 
 // The sphere's corners as the renderer takes them: per triangle three
@@ -84,23 +84,10 @@ class SphereObject : public engine::MObject {
   engine::MShader material;
 };
 
-// The camera matrices a view frame left in GL.
-struct Camera {
-  double projection[16];
-  double modelview[16];
-};
-
 // The same triangles without the view, through the same camera: one light,
 // one glBegin for all of them.
-void DrawPlainFrame(bool lines, const Camera& camera) {
-  glViewport(0, 0, kSide, kSide);
-  glMatrixMode(GL_PROJECTION);
-  glLoadMatrixd(camera.projection);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadMatrixd(camera.modelview);
-  glClearColor(1, 1, 1, 1);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glEnable(GL_DEPTH_TEST);
+void DrawPlainFrame(bool lines, const viewbench::Camera& camera) {
+  viewbench::BeginPlainFrame(camera);
   if (lines) {
     glDisable(GL_LIGHTING);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
@@ -120,7 +107,6 @@ void DrawPlainFrame(bool lines, const Camera& camera) {
     glVertex3fv(&s.points[static_cast<std::size_t>(3 * i)]);
   }
   glEnd();
-  glFinish();
 }
 
 void ViewAgainstPlainLoop(benchmark::State& state) {
@@ -138,37 +124,9 @@ void ViewAgainstPlainLoop(benchmark::State& state) {
   v.SetAngles(0.6, -0.4, 0.0);
   v.SetDistance(200.0);
 
-  using Clock = std::chrono::steady_clock;
-  double viewSeconds = 0, plainSeconds = 0;
-  Camera camera{};
-  bool cameraTaken = false;
-  for (auto _ : state) {
-    const auto start = Clock::now();
-    // Bound again, so the GL layer forgets what it remembered while the
-    // plain loop changed states behind it.
-    v.MakeCurrent(false);
-    v.MakeCurrent(true);
-    engine::GlSetRenderState(engine::kDrawLinesOnTop);
-    engine::GlClear();
-    v.SetViewport(platform::RECT{0, 0, kSide, kSide}, false);
-    v.RenderFrame(scene.get());
-    v.FinishRendering();
-    const auto middle = Clock::now();
-    if (!cameraTaken) {
-      glGetDoublev(GL_PROJECTION_MATRIX, camera.projection);
-      glGetDoublev(GL_MODELVIEW_MATRIX, camera.modelview);
-      cameraTaken = true;
-    }
-    DrawPlainFrame(lines, camera);
-    const auto end = Clock::now();
-    viewSeconds += std::chrono::duration<double>(middle - start).count();
-    plainSeconds += std::chrono::duration<double>(end - middle).count();
-  }
-  const auto frames = static_cast<double>(state.iterations());
-  state.counters["view_fps"] = frames / viewSeconds;
-  state.counters["plain_fps"] = frames / plainSeconds;
-  state.counters["ratio"] = plainSeconds / viewSeconds;
-  state.counters["triangles"] = Sphere().count;
+  viewbench::TimeViewAgainstPlain(
+      state, v, scene.get(), [lines](const viewbench::Camera& camera) { DrawPlainFrame(lines, camera); },
+      Sphere().count);
   v.MakeCurrent(false);
   engine::EngContext().prefs = nullptr;
 }

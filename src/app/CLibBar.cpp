@@ -6,6 +6,7 @@
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -377,11 +378,13 @@ void CLibBar::AddChildren(QTreeWidgetItem* parent, const std::string& folder, bo
   int rc = 0;
   if (!page::library::ListTreeChildren(context_, folder, entries, rc)) ReportResult(rc);
   parent->setData(0, kFilledRole, true);
+  // The style reads its icon files on every call: once for all the entries.
+  const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
+  const QIcon linkIcon = style()->standardIcon(QStyle::SP_FileLinkIcon);
   for (const page::library::TreeEntry& entry : entries) {
     auto* item = new QTreeWidgetItem(parent, {Q(entry.title)});
     item->setData(0, kPathRole, Q(entry.path));
-    item->setIcon(0, style()->standardIcon(entry.image == page::library::kImageLink ? QStyle::SP_FileLinkIcon
-                                                                                      : QStyle::SP_DirIcon));
+    item->setIcon(0, entry.image == page::library::kImageLink ? linkIcon : folderIcon);
     if (recurse) AddChildren(item, entry.path, false);
   }
 }

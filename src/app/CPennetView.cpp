@@ -19,6 +19,7 @@
 #include "app/HintDialogs.h"
 #include "app/ImageView.h"
 #include "app/PageViewMaths.h"
+#include "app/SFig3DDialog.h"
 #include "app/SFigTextDlg.h"
 #include "app/SettingsDialogs.h"
 #include "app/CThumbDialog.h"
@@ -43,6 +44,7 @@ bool ViewDialogs::EditPageProperties(page::SView& view, page::SDoc& doc, QWidget
 }
 
 int ViewDialogs::EditShape(page::SObj& object, QWidget* parent, const std::function<void()>& redraw) {
+  if (object.fig && object.fig->GetTypeId() == page::kFig3D) return SFig3DDialog(*object.fig, parent).exec();
   auto* text = dynamic_cast<page::SFigText*>(object.fig.get());
   return text != nullptr ? SFigTextDlg::EditShape(*text, parent, redraw) : QDialog::Rejected;
 }

@@ -110,6 +110,11 @@ void CPennetView::EditShapeContent(int objectId, int, int) {
   page::SDoc& doc = GetDocument().GetSDoc();
   page::SObj* object = doc.FindObjectById(objectId);
   if (object == nullptr || !doc.HasEditDialogOf(objectId)) return;
+  // The 3D shape's dialog only measures; it changes nothing to undo.
+  if (object->fig->GetTypeId() == page::kFig3D) {
+    dialogs_->EditShape(*object, this, [this] { Redraw(page::kDrawScreen); });
+    return;
+  }
   std::unique_ptr<page::SFIGSpProp> before = doc.SaveSpPropOf(objectId);
   const int answer = dialogs_->EditShape(*object, this, [this] { Redraw(page::kDrawScreen); });
   std::unique_ptr<page::SFIGSpProp> after = doc.SaveSpPropOf(objectId);

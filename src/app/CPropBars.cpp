@@ -11,21 +11,21 @@
 #include "app/CSMainFrame.h"
 #include "page/PropVal.h"
 #include "page/SFig.h"
-#include "page/SFigStored.h"
+#include "page/SFig3D.h"
 #include "page/SObj.h"
 
 namespace app {
 namespace {
 
-// Whether the first selected object is a 3D figure the page can show: a
-// figure kept only as its stored bytes has no camera or light to change.
+// Whether the first selected object is a live 3D figure: one kept only as
+// its stored bytes (its scene could not be read) has no camera or light to
+// change.
 class CalcIsFigure : public page::CalcVal {
  public:
   bool figure = false;
   void Run(page::SObj& object) override {
-    const page::SFig* shape = object.fig.get();
-    figure = shape != nullptr && shape->GetTypeId() == page::kFig3D &&
-             dynamic_cast<const page::SFigStored*>(shape) == nullptr;
+    const auto* shape = dynamic_cast<const page::SFig3D*>(object.fig.get());
+    figure = shape != nullptr && shape->GetScene() != nullptr;
   }
 };
 

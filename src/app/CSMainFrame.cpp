@@ -16,6 +16,7 @@
 #include "app/CPageViewBase.h"
 #include "app/CPennetApp.h"
 #include "app/CPennetDoc.h"
+#include "app/CBrowsBar.h"
 #include "app/CLibBar.h"
 #include "app/CPropBars.h"
 #include "app/CSChildFrame.h"
@@ -52,6 +53,7 @@ CSMainFrame::CSMainFrame(CPennetApp& app, QWidget* parent) : QMainWindow(parent)
   CreateBars();
   CPropBars::InstallInto(*this);
   InstallLibraryBar(*this, app_);
+  InstallListBar(*this);
   ReadSettings();
   UpdateCommandUI();
 }

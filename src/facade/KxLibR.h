@@ -11,6 +11,7 @@
 //   KxLibR_MergedList.cpp  the ".Z4K" side file of merged library files
 //   KxLibR_Anims.cpp       poses and animations, and animations kept for undo
 //   KxLibR_Edits.cpp       selection, moves, scales, the grid, face colours, statistics
+//   KxLibR_FaceColour.cpp  the colour a face shows, for the page's eyedropper
 #include <memory>
 #include <string>
 #include <vector>
@@ -154,6 +155,13 @@ class KxLibR {
   // The selection's kind and element counts, and the numbers of selected
   // objects, figures among them and quads (x, y, z of `counts`).
   bool GetSceneInfo(engine::SelectionInfo& info, engine::PointRecord& counts);
+
+  // ---- the colour of a face: KxLibR_FaceColour.cpp ----------------------------
+  // The colour of one face (by mesh and face number, as KxLibV::PickFace
+  // gives them): its material's, or that of a figure face's expression
+  // textures. -1 when there is no such face or its colour cannot be read (a
+  // patterned texture).
+  int GetElementColor(int meshIndex, int faceId);
 
  private:
   // Takes a freshly read scene: a new empty one stands in on failure.

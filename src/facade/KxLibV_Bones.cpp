@@ -215,7 +215,9 @@ int KxLibV::GetOutlineLines(std::vector<platform::POINT>& points, std::vector<in
   engine::LineSegArray segments;
   engine::MatrixRecord identity;
   engine::MUtilIdentity(identity);
+  view_->SetCollectingOutlines(true);  // figures give their bone lines only while it is set
   scene->CollectOverlaySegments(segments, identity, view_.get());
+  view_->SetCollectingOutlines(false);
   engine::MatrixRecord projection;
   view_->GetProjectionMatrix(projection);
   view_->MakeCurrent(false);

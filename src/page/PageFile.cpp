@@ -4,8 +4,7 @@
 #include "page/PnFile.h"
 #include "page/ResultCodes.h"
 #include "page/SDoc.h"
-#include "page/SFigStored.h"
-#include "page/StringTable.h"
+#include "page/SFig3D.h"
 #include "platform/Paths.h"
 
 namespace page {
@@ -98,14 +97,11 @@ int LoadSDoc(SDoc& doc, const std::string& path, std::string* notice) {
 }
 
 std::string KeptShapesNotice(const SDoc& doc) {
-  int figures = 0;
-  for (const auto& object : doc.Objects())
-    if (dynamic_cast<const SFigStored*>(object->fig.get())) ++figures;
-  if (figures == 0) return {};
-  std::string text = PnLoadString(kStrKeptShapesNotice);
-  const std::string kinds = PnLoadString(kStrKind3DShape) + " " + std::to_string(figures);
-  if (const std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, kinds);
-  return text;
+  for (const auto& object : doc.Objects()) {
+    const auto* figure = dynamic_cast<const SFig3D*>(object->fig.get());
+    if (figure != nullptr && figure->IsKeptAsStored()) return ErrorMessageOfCode(kResultDamagedData);
+  }
+  return {};
 }
 
 }  // namespace page

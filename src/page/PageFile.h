@@ -38,9 +38,9 @@ int SaveSDoc(const SDoc& doc, const std::string& path);
 // for a picture that cannot be read or a missing scene.
 int LoadSDoc(SDoc& doc, const std::string& path, std::string* notice = nullptr);
 
-// The message to show after opening a page that holds shapes this build
-// keeps without showing (3D figures), naming their kind and count; empty
-// when there are none.
+// The message to show after opening a page that holds 3D shapes whose
+// scenes could not be read (kept as read, so that saving loses nothing):
+// the damaged-data message. Empty when there are none.
 std::string KeptShapesNotice(const SDoc& doc);
 
 }  // namespace page

@@ -8,12 +8,12 @@
 #include "page/PnFile.h"
 #include "page/PropVal.h"
 #include "page/SFig2D.h"
+#include "page/SFig3D.h"
 #include "page/SFigLine.h"
 #include "page/SFigOval.h"
 #include "page/SFigPic.h"
 #include "page/SFigPoly.h"
 #include "page/SFigRect.h"
-#include "page/SFigStored.h"
 #include "page/SFigText.h"
 #include "page/ShapeGeometry.h"
 
@@ -85,7 +85,7 @@ std::unique_ptr<SFig> CreateFigByType(int typeId, bool& unknown) {
     case kFigPoly: return std::make_unique<SFigPoly>();
     case kFigPicture: return std::make_unique<SFigPic>();
     case kFigText: return std::make_unique<SFigText>();
-    case kFig3D: return std::make_unique<SFigStored>(typeId);
+    case kFig3D: return std::make_unique<SFig3D>();
     default:
       unknown = true;
       return std::make_unique<SFigRect>();

@@ -31,6 +31,7 @@ class Prop2DVal;
 class Prop3DVal;
 class PropLTVal;
 class PropSCVal;
+class SAnimStates;
 class SFIGSpProp;
 class SObj;
 
@@ -155,6 +156,14 @@ class SFig {
   // ---- 3D figures ---------------------------------------------------------
   virtual bool HasPosableFigure() const { return false; }
   virtual int HitTestFigure(SPoint /*point*/) { return -1; }
+  // Pose and animation files on figure `figure` of the scene (-1: every
+  // figure); `saved` receives what they replaced, for undo.
+  virtual int ApplyAnimationFile(const std::string& /*path*/, int /*figure*/,
+                                 std::unique_ptr<SAnimStates>& /*saved*/) {
+    return -1;
+  }
+  virtual int RestoreAnimState(const SAnimStates& /*saved*/) { return -1; }
+  virtual int SaveAnimState(int /*figure*/, std::unique_ptr<SAnimStates>& /*saved*/) { return 0; }
   virtual int ApplyLibraryFile(const std::string& /*path*/, int /*figure*/, std::string& /*replaced*/) { return -1; }
   virtual int RestoreLibraryFiles(const std::string& /*saved*/, int /*figure*/) { return -1; }
   virtual int PickPartColor(SPoint /*point*/, int& /*objectIndex*/, int& /*face*/) { return -18; }

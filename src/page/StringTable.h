@@ -19,8 +19,6 @@ enum StringId : int {
   kStrTextDlgBoldPicture = 338,  // 338-344: skin pictures of the text dialog's buttons B, I, U, D, L, C, R
   kStrWordChars = 349,         // characters of words kept whole
   // Texts of newer features: ids from 20001 on.
-  kStrKeptShapesNotice = 20001,  // "%s" = the list of shape kinds kept unshown
-  kStrKind3DShape = 20002,
   kStrEnterIntegerRange = 20005,  // "%d" the least, "%d" the largest value
   kStrTextTooLong = 20006,        // "%d" the largest number of bytes
   kStrNotStorableText = 20007,    // text the page file's code page cannot hold; "%s" the character

@@ -83,15 +83,7 @@ class ScreenRegion : public engine::QViewRegion {
   engine::EngRegion region_;
 };
 
-// One entry of the deferred-drawing list: a transparent face (or another
-// element) that the scene draws back to front after the opaque pass.
-struct DeferredEntry {
-  engine::MObject* object = nullptr;
-  void* face = nullptr;     // the face, or null
-  void* element = nullptr;  // what is drawn when there is no face
-  double depth = 0.0;       // filled by the scene's deferred pass
-  int mirrored = 0;         // 1 when it belongs to the mirror image
-};
+using DeferredEntry = engine::DeferredEntry;
 
 // The view is also what the scene's camera keys record from and apply to.
 class QView : public engine::QView, public engine::AnimView {
@@ -194,7 +186,7 @@ class QView : public engine::QView, public engine::AnimView {
   std::uint32_t ProjectPointShort(const PointRecord& p);
   void GetEyeAndTarget(PointRecord& eye, PointRecord& target);
   void GetEyePosition(PointRecord& eye);
-  void GetViewDirection(PointRecord& out) const;
+  void GetViewDirection(PointRecord& out) const override;
   void GetViewAxis(PointRecord& out);
   // The camera's placement as an object's matrix (target, turn, distance),
   // keeping the per-axis scale the matrix had: what the scene's camera
@@ -214,7 +206,7 @@ class QView : public engine::QView, public engine::AnimView {
   void ClearSavedAxisState();
   bool RestoreAxisState();
   void DetectAxisFromAngles();
-  int GetAxisViewCode() const;
+  int GetAxisViewCode() const override;
   bool UpdateAxisViewFlag();
   bool IsAxisView() const { return axisViewFlag_; }
 
@@ -377,7 +369,7 @@ class QView : public engine::QView, public engine::AnimView {
   void GetBackgroundColor(int& r, int& g, int& b) const;
 
   bool IsRenderSlow() const override { return false; }  // nothing here asks for adaptive drawing
-  double GetWorldPerPixel() const { return worldPerPixel_; }
+  double GetWorldPerPixel() const override { return worldPerPixel_; }
   // The world length one pixel covers at the world origin's depth.
   double WorldPerPixel() const;
   void InvalidateCache();
@@ -440,8 +432,8 @@ class QView : public engine::QView, public engine::AnimView {
   void DrawLightGuides(platform::Dc& dc);
 
   void AddOverlayLine3(engine::MObject* object, void* face, void* element, double depth);
-  std::vector<DeferredEntry>& GetOverlayLines3() { return deferred_; }
-  void ClearOverlayLines3(bool force);
+  std::vector<DeferredEntry>& GetOverlayLines3() override { return deferred_; }
+  void ClearOverlayLines3(bool force) override;
 
   // Read-back buffers for a picture of the frame: bytes of width × height ×
   // 4 and an image of that size. A negative width only forgets them.
@@ -499,7 +491,7 @@ class QView : public engine::QView, public engine::AnimView {
   bool IsAltMeshDraw() const override { return altMeshDraw_ != 0; }
   void SetAltMeshDraw(bool on) { altMeshDraw_ = on ? 1 : 0; }
   int GetAltFlag2() const { return altFlag2_; }
-  void SetAltFlag2(int flag) { altFlag2_ = static_cast<unsigned char>(flag); }
+  void SetAltFlag2(int flag) override { altFlag2_ = static_cast<unsigned char>(flag); }
   int GetShowFlag() const { return showFlag_; }
   void SetShowFlag(int flag) { showFlag_ = static_cast<unsigned char>(flag); }
   int GetDetailLevel() const { return detailLevel_; }
@@ -507,7 +499,7 @@ class QView : public engine::QView, public engine::AnimView {
   int GetQuickFlag() const { return quickFlag_; }
   int GetQuickDrawLevel() const override { return quickDrawLevel_; }
   void SetQuickDrawLevel(int level) { quickDrawLevel_ = level; }
-  int GetSamplingFactor() const { return samplingFactor_; }
+  int GetSamplingFactor() const override { return samplingFactor_; }
   void SetSamplingFactor(int factor) { samplingFactor_ = factor; }
   int GetRecordSpare() const { return recordSpare_; }
   void SetRecordSpare(int value) { recordSpare_ = value; }
@@ -569,8 +561,12 @@ class QView : public engine::QView, public engine::AnimView {
   // 0 and 3 ask objects for their selected lines and vertices, other values
   // for every line.
   int GetOverlayKind() const override { return overlayMode_; }
-  int GetOverlayMode() const { return overlayMode_; }
+  int GetOverlayMode() const override { return overlayMode_; }
   void SetOverlayMode(int mode) { overlayMode_ = mode; }
+  // Set by the page's figure view around its collection of outline lines;
+  // off, figures show no bone overlays.
+  bool IsCollectingOutlines() const override { return collectingOutlines_; }
+  void SetCollectingOutlines(bool on) { collectingOutlines_ = on; }
   // Sets the mode and empties the current overlay list.
   void ResetOverlayMode(int mode) {
     overlayMode_ = mode;
@@ -593,7 +589,7 @@ class QView : public engine::QView, public engine::AnimView {
                              std::uint32_t& centre);
   void ApplyLights();
   // One point of `size` pixels (times the output's scale) in the colour.
-  void DrawDot(const PointRecord& point, double size, const double colour[3]);
+  void DrawDot(const PointRecord& point, double size, const int colour[3], double unit);
   // The grid parameters of a scene that has a floor grid; false otherwise.
   static bool SceneGridParams(engine::MObject* scene, int& kind, double& size, int& divisions,
                               PointRecord& colour);
@@ -680,11 +676,14 @@ class QView : public engine::QView, public engine::AnimView {
   PointRecord eyeDirection_{0.0, 0.0, 1.0};
   int gridScreenRect_[4] = {0, 0, 10, 10};
   double markerSize_ = 8.0;
-  double markerColour_[3] = {229 / 255.0, 25 / 255.0, 25 / 255.0};
+  // Whole numbers: the marker's 0-255, the second point style's given to GL
+  // as they are (so the default 25 draws white, clamped).
+  int markerColour_[3] = {229, 25, 25};
   double pointSize_ = 4.0;
-  double pointColour_[3] = {25 / 255.0, 25 / 255.0, 25 / 255.0};
+  int pointColour_[3] = {25, 25, 25};
   std::vector<DeferredEntry> deferred_;
   int overlayMode_ = 0;
+  bool collectingOutlines_ = false;
   std::vector<std::uint8_t> readbackBytes_;
   platform::Image readbackImage_;
 

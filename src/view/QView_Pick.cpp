@@ -96,11 +96,11 @@ engine::MObject* QView::PickNearest(engine::MDocObj* scene, std::uint32_t packed
   engine::MObject* object = nullptr;
   {
     IncludeExcluded include(scene, includeExcluded_);
-    // In draw mode 0 no face is shown, so none is asked for.
-    if (drawMode_ != 0)
-      object = scene->PickFace(screen, nearPoint, farPoint, &t, (kinds & kPickVertex) != 0 ? &e.vertex : nullptr,
-                               (kinds & kPickLine) != 0 ? &e.line : nullptr,
-                               (kinds & kPickFace) != 0 ? &e.face : nullptr);
+    // In draw mode 0 (lines only) no face is shown, so none is asked for;
+    // vertices and lines still are.
+    const bool faces = (kinds & kPickFace) != 0 && drawMode_ != 0;
+    object = scene->PickFace(screen, nearPoint, farPoint, &t, (kinds & kPickVertex) != 0 ? &e.vertex : nullptr,
+                             (kinds & kPickLine) != 0 ? &e.line : nullptr, faces ? &e.face : nullptr);
   }
   if (object == nullptr || Failed()) {
     e = {};

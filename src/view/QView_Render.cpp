@@ -69,32 +69,33 @@ void QView::GetLights(double angles[2][2], bool& fixedInScene) const {
   fixedInScene = lights_.sceneFixed != 0;
 }
 
-void QView::DrawDot(const PointRecord& point, double size, const double colour[3]) {
-  renderer_->SetPointSize(static_cast<float>(size * engine::EngContext().renderScale));
-  renderer_->SetColor(static_cast<float>(colour[0]), static_cast<float>(colour[1]), static_cast<float>(colour[2]));
+void QView::DrawDot(const PointRecord& point, double size, const int colour[3], double unit) {
+  renderer_->SetPointSize(static_cast<float>(size * (samplingFactor_ != 0 ? samplingFactor_ : 1)));
+  renderer_->SetColor(static_cast<float>(colour[0] / unit), static_cast<float>(colour[1] / unit),
+                      static_cast<float>(colour[2] / unit));
   renderer_->DrawPoint(static_cast<float>(point.x), static_cast<float>(point.y), static_cast<float>(point.z));
 }
 
 void QView::DrawMarkerPoint(const PointRecord& point, double size) {
-  DrawDot(point, size == 0.0 ? markerSize_ : size, markerColour_);
+  DrawDot(point, size == 0.0 ? markerSize_ : size, markerColour_, 255.0);
 }
 
 void QView::SetMarkerColor(double r, double g, double b) {
-  markerColour_[0] = r;
-  markerColour_[1] = g;
-  markerColour_[2] = b;
+  markerColour_[0] = static_cast<int>(r * 255);
+  markerColour_[1] = static_cast<int>(g * 255);
+  markerColour_[2] = static_cast<int>(b * 255);
 }
 
 void QView::GetMarkerColor(double out[3]) const {
-  for (int i = 0; i < 3; ++i) out[i] = markerColour_[i];
+  for (int i = 0; i < 3; ++i) out[i] = markerColour_[i] / 255.0;
 }
 
-void QView::DrawPoint(const PointRecord& point) { DrawDot(point, pointSize_, pointColour_); }
+void QView::DrawPoint(const PointRecord& point) { DrawDot(point, pointSize_, pointColour_, 1.0); }
 
 void QView::SetPointColor(double r, double g, double b) {
-  pointColour_[0] = r;
-  pointColour_[1] = g;
-  pointColour_[2] = b;
+  pointColour_[0] = static_cast<int>(r);
+  pointColour_[1] = static_cast<int>(g);
+  pointColour_[2] = static_cast<int>(b);
 }
 
 void QView::AddOverlayLine3(engine::MObject* object, void* face, void* element, double depth) {

@@ -16,6 +16,7 @@
 
 #include "BarTestSupport.h"
 #include "ShellTestSupport.h"
+#include "support/FigureFiles.h"
 #include "app/AppCommands.h"
 #include "app/CColButton.h"
 #include "app/CColMenu.h"
@@ -35,7 +36,8 @@
 #include "page/PnGlobal.h"
 #include "page/SDoc.h"
 #include "page/SFig.h"
-#include "page/SFigStored.h"
+#include "page/FigureService.h"
+#include "page/SFig3D.h"
 #include "page/SObj.h"
 #include "page/STrackFactory.h"
 
@@ -43,13 +45,6 @@ namespace {
 
 using platform::COLORREF;
 using platform::RECT;
-
-// A 3D figure shape as the 3D side will make them; nothing drawn.
-class LiveFigure : public page::SFig {
- public:
-  int GetTypeId() const override { return page::kFig3D; }
-  std::unique_ptr<page::SFig> Clone() const override { return std::make_unique<LiveFigure>(); }
-};
 
 class BarsEndToEnd : public ::testing::Test {
  protected:
@@ -331,8 +326,24 @@ TEST_F(BarsEndToEnd, FigureBarsAreOnOnlyWithAFigureSelected) {
     doc().AddObject(object, -1, -1);
     return object->id;
   };
-  const int stored = add(std::make_unique<page::SFigStored>(page::kFig3D));
-  const int live = add(std::make_unique<LiveFigure>());
+  ASSERT_EQ(page::StartFigureService(), 0);
+  struct StopAtEnd {
+    page::SDoc& doc;
+    ~StopAtEnd() {
+      doc.SelectAll(true);
+      std::vector<page::SDatObj> removed;
+      doc.DeleteSelection(removed);
+      for (page::SDatObj& r : removed) page::SDoc::DeleteObject(r.object);
+      page::StopFigureService();
+    }
+  } stopAtEnd{doc()};
+  auto kept = std::make_unique<page::SFig3D>();
+  kept->KeepAsStored(std::string(4, '\0'), "a scene that cannot be read");
+  const int stored = add(std::move(kept));
+  int rc = 0;
+  std::unique_ptr<page::SFig> figure = page::FigureService().MakeFigureShape(testsupport::StandardFigureFile(), true, rc);
+  ASSERT_NE(figure, nullptr) << rc;
+  const int live = add(std::move(figure));
   struct Case {
     const char* what;
     std::vector<int> selected;  // the first in the page's order decides

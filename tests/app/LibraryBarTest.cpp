@@ -1,5 +1,6 @@
 // The library bar over the sample library the build makes: its trees and
-// thumbnail lists, a double click turned into the page's request, and a
+// thumbnail lists (pictures of the person and pose pages left in the
+// test's folder for looking at), a double click turned into the page's request, and a
 // drag of a speech balloon dropped onto a page view, which places it.
 #include <gtest/gtest.h>
 
@@ -60,7 +61,7 @@ class LibraryBar : public ::testing::Test {
 };
 
 TEST_F(LibraryBar, ShowsTheSampleLibraryWithThumbnails) {
-  EXPECT_EQ(Texts(*bar->Tree(0)), (QStringList{"イラスト", "コマ割り", "吹き出し"}));
+  EXPECT_EQ(Texts(*bar->Tree(0)), (QStringList{"イラスト", "コマ割り", "吹き出し", "小物", "情景"}));
   app::CLibList* list = ShowBalloons();
   ASSERT_EQ(list->count(), 4);
   EXPECT_EQ(list->item(0)->text(), QStringLiteral("丸い吹き出し"));
@@ -68,6 +69,20 @@ TEST_F(LibraryBar, ShowsTheSampleLibraryWithThumbnails) {
   EXPECT_EQ(icon.size(), QSize(70, 70));
   // The page remembers the folder for the next start.
   EXPECT_EQ(global.prefs->mLastPath[0], global.GetDataFolder() + "/Object/吹き出し");
+}
+
+TEST_F(LibraryBar, ThePersonAndPosePagesShowTheStandardFigureInTheChosenStyleAndItsPoses) {
+  const int savedStyle = global.prefs->mHumanAtm;
+  global.prefs->mHumanAtm = 0;
+  bar->resize(260, 600);
+  bar->OpenPath(global.GetDataFolder() + "/Human/基本人物", false);
+  ASSERT_EQ(bar->List(1)->count(), 1);
+  EXPECT_EQ(bar->List(1)->item(0)->text(), QStringLiteral("標準人物r"));
+  bar->grab().save(QStringLiteral("library_bar_persons.png"));
+  bar->OpenPath(global.GetDataFolder() + "/Pose/基本ポーズ", false);
+  ASSERT_EQ(bar->List(2)->count(), 4);
+  bar->grab().save(QStringLiteral("library_bar_poses.png"));
+  global.prefs->mHumanAtm = savedStyle;
 }
 
 TEST_F(LibraryBar, ADoubleClickAsksTheActivePageToOpenTheItem) {

@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include "ShellTestSupport.h"
@@ -23,6 +24,7 @@
 #include "app/AppStrings.h"
 #include "app/CPennetDoc.h"
 #include "app/CSChildFrame.h"
+#include "app/CBrowsBar.h"
 #include "app/CSMainFrame.h"
 #include "app/CSizingControlBar.h"
 #include "app/LaunchBlock.h"
@@ -98,6 +100,20 @@ TEST(CSMainFrame, FirstStartShowsTheDefaultLayout) {
   // The View menu ticks the bars that show.
   EXPECT_TRUE(shell.Frame().CommandAction(app::ID_VIEW_LIBRARY_BAR)->isChecked());
   EXPECT_FALSE(shell.Frame().CommandAction(app::ID_VIEW_2D_BAR)->isChecked());
+}
+
+TEST(CSMainFrame, TheListBarShowsItsEmptyTreeWhenToggledOn) {
+  ShellFixture shell;
+  CSMainFrame& frame = shell.Frame();
+  frame.show();
+  auto* content = qobject_cast<app::CBrowsBar*>(frame.GetBar(CSMainFrame::kListBar)->widget());
+  ASSERT_NE(content, nullptr);
+  frame.CommandAction(app::ID_VIEW_LIST_BAR)->trigger();
+  QApplication::processEvents();
+  EXPECT_FALSE(frame.GetBar(CSMainFrame::kListBar)->isHidden());
+  EXPECT_TRUE(content->Tree()->isVisible());
+  EXPECT_EQ(content->Tree()->topLevelItemCount(), 0);
+  EXPECT_EQ(content->Tree()->geometry(), QRect(10, 100, 190, 250));
 }
 
 TEST(CSMainFrame, TheLayoutComesBackAfterARestart) {

@@ -3,6 +3,8 @@
 #include "PageTestSupport.h"
 
 #include <algorithm>
+#include <utility>
+#include <filesystem>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -37,7 +39,22 @@ std::string PageBytes(const page::SDoc& doc) {
     }
     out.Close();
   }
-  return testsupport::ReadText(path);
+  // Then the scenes the 3D shapes wrote beside the stream, by name.
+  std::string bytes = testsupport::ReadText(path);
+  std::vector<std::string> members;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+    if (entry.path().filename().string().starts_with("data")) members.push_back(entry.path().filename().string());
+  std::sort(members.begin(), members.end());
+  for (const std::string& name : members) bytes += "\n" + name + "\n" + testsupport::ReadText(dir / name);
+  return bytes;
+}
+
+::testing::AssertionResult SameBytes(const std::string& a, const std::string& b) {
+  if (a == b) return ::testing::AssertionSuccess();
+  std::size_t at = 0;
+  while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
+  return ::testing::AssertionFailure() << "the bytes differ from offset " << at << " (sizes " << a.size() << " and "
+                                       << b.size() << ")";
 }
 
 std::string StructureProblems(const page::SDoc& doc) {
@@ -215,6 +232,25 @@ SObj& AddFakeFigure(page::SDoc& doc, double x, double y) {
   page::PropSCVal P;
   P.x = x, P.y = y, P.width = 80, P.height = 120;
   return AddShape(doc, std::make_unique<FakeFigureShape>(), -1, P);
+}
+
+ScopedDropHooks::ScopedDropHooks()
+    : previousPath_(page::PnGlobal::Get().pendingLibPath),
+      previousMessage_(platform::SetMessageHook([this](const std::string& text, const std::string&, unsigned) {
+        messages.push_back(text);
+        return platform::kIdOk;
+      })),
+      previousLayout_(page::SetHumanLayoutHook([this] {
+        ++layoutQuestions;
+        return layoutAnswer;
+      })),
+      prefs_(std::exchange(page::PnGlobal::Get().prefs, std::make_unique<page::AppPrefs>())) {}
+
+ScopedDropHooks::~ScopedDropHooks() {
+  page::PnGlobal::Get().pendingLibPath = previousPath_;
+  platform::SetMessageHook(previousMessage_);
+  page::SetHumanLayoutHook(previousLayout_);
+  page::PnGlobal::Get().prefs = std::move(prefs_);
 }
 
 }  // namespace pagetest

@@ -2,19 +2,28 @@
 // Helpers of the page editing tests: byte snapshots of a whole page, a
 // structure checker, small pages built by hand, and a stand-in 3D figure
 // with the 3D side that serves it.
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "page/AppPrefs.h"
 #include "page/FigureFacade.h"
 #include "page/SDoc.h"
+#include "page/STrackLibDrop.h"
+#include "platform/Hooks.h"
 
 namespace pagetest {
 
 // The page stream of the page, then its defaults (the root's values),
-// nextId and the pixels of its pictures (which the stream leaves to the
-// page file's members): what an undo must give back byte for byte.
+// nextId and the pixels of its pictures, then the scene members its 3D
+// shapes write beside the stream: what an undo must give back byte for
+// byte.
 std::string PageBytes(const page::SDoc& doc);
+// Equal bytes; otherwise where they first differ (the bytes themselves are
+// too many to show).
+::testing::AssertionResult SameBytes(const std::string& a, const std::string& b);
 
 // What is wrong with the list's structure (empty when nothing): ids unique,
 // every member inside the run of its container, group selection in line
@@ -99,5 +108,26 @@ class ScopedFigureFacade {
 
 // Adds an object holding a FakeFigureShape.
 page::SObj& AddFakeFigure(page::SDoc& doc, double x, double y);
+
+// What a library drop asks of the program, for one scope: the messages it
+// shows (recorded, answered OK), the question before a person is placed on
+// its own (counted, answered `layoutAnswer`), preferences of its own and
+// the pending library path put back at the end.
+class ScopedDropHooks {
+ public:
+  ScopedDropHooks();
+  ~ScopedDropHooks();
+  ScopedDropHooks(const ScopedDropHooks&) = delete;
+  ScopedDropHooks& operator=(const ScopedDropHooks&) = delete;
+  std::vector<std::string> messages;
+  int layoutQuestions = 0;
+  bool layoutAnswer = true;
+
+ private:
+  std::string previousPath_;
+  platform::MessageHook previousMessage_;
+  page::HumanLayoutHook previousLayout_;
+  std::unique_ptr<page::AppPrefs> prefs_;
+};
 
 }  // namespace pagetest

@@ -8,7 +8,7 @@
 #include "page/SFigLine.h"
 #include "page/SFigOval.h"
 #include "page/SFigRect.h"
-#include "page/SFigStored.h"
+#include "page/SFig3D.h"
 #include "page/SObj.h"
 #include "platform/Dc.h"
 
@@ -229,7 +229,9 @@ TEST_F(ObjectDrawTest, HandlesAreMarkedAroundTheirPoints) {
 
 TEST_F(ObjectDrawTest, KeptShapesStandInAsAGreyBox) {
   auto object = std::make_unique<SObj>();
-  object->SetFig(std::make_unique<page::SFigStored>(page::kFig3D), true);
+  auto kept = std::make_unique<page::SFig3D>();
+  kept->KeepAsStored(std::string(4, '\0'), "a scene that cannot be read");
+  object->SetFig(std::move(kept), true);
   object->placement.x = 50, object->placement.y = 30, object->placement.width = 40, object->placement.height = 20;
   object->props2D.edgeQuality = 1;
   Image page = WhitePage();

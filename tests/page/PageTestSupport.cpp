@@ -4,7 +4,7 @@
 
 #include "page/SFigPic.h"
 #include "page/SFigPoly.h"
-#include "page/SFigStored.h"
+#include "page/SFig3D.h"
 #include "page/SFigText.h"
 
 namespace pagetest {
@@ -72,9 +72,9 @@ std::string DumpObject(const page::SObj& o) {
                 Num(t.letterSpacing), Num(t.lineSpacing), Num(t.bold), Num(t.italic), Num(t.underline),
                 Num(t.strikeOut), Num(t.alignment), Num(t.vertical));
   }
-  if (const auto* kept = dynamic_cast<const page::SFigStored*>(o.fig.get()))
-    out += Join("record", Num(static_cast<long long>(kept->Record().size())), "member" + kept->MemberSuffix(),
-                Num(static_cast<long long>(kept->MemberBytes().size())));
+  if (const auto* figure = dynamic_cast<const page::SFig3D*>(o.fig.get()); figure && figure->IsKeptAsStored())
+    out += Join("record", Num(static_cast<long long>(figure->KeptRecord().size())), "member",
+                Num(static_cast<long long>(figure->KeptMember().size())));
   return out;
 }
 

@@ -11,7 +11,7 @@
 #include "page/SFigOval.h"
 #include "page/SFigPoly.h"
 #include "page/SFigRect.h"
-#include "page/SFigStored.h"
+#include "page/SFig3D.h"
 #include "page/SObj.h"
 
 namespace {
@@ -241,7 +241,9 @@ TEST(SObj, FlagsAndFrameStateFollowEachOther) {
 }
 
 TEST(SObjHandles, AKeptFigureScalesOnlyInProportionAndHasNoPoints) {
-  auto object = MakeObject(std::make_unique<page::SFigStored>(page::kFig3D), 50, 50, 40, 20);
+  auto kept = std::make_unique<page::SFig3D>();
+  kept->KeepAsStored(std::string(4, '\0'), "scene");
+  auto object = MakeObject(std::move(kept), 50, 50, 40, 20);
   object->props2D.pathFlags = page::Prop2DVal::kPathEditable;
   const std::span<SCtlp> handles = object->GetHandles(1);
   ASSERT_EQ(handles.size(), 9u);

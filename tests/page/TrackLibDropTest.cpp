@@ -44,22 +44,6 @@ class TrackLibDropTest : public ::testing::Test {
     doc.SetPageSize(400, 300);
     view.transform.originX = 10;
     view.transform.originY = 20;
-    previousPath_ = page::PnGlobal::Get().pendingLibPath;
-    previousMessage_ = platform::SetMessageHook([this](const std::string& text, const std::string&, unsigned) {
-      messages.push_back(text);
-      return platform::kIdOk;
-    });
-    previousLayout_ = page::SetHumanLayoutHook([this] {
-      ++layoutQuestions;
-      return layoutAnswer;
-    });
-    prefs_ = std::exchange(page::PnGlobal::Get().prefs, std::make_unique<page::AppPrefs>());
-  }
-  ~TrackLibDropTest() override {
-    page::PnGlobal::Get().pendingLibPath = previousPath_;
-    platform::SetMessageHook(previousMessage_);
-    page::SetHumanLayoutHook(previousLayout_);
-    page::PnGlobal::Get().prefs = std::move(prefs_);
   }
 
   // A drop of `T` for the file, released at the window point.
@@ -94,15 +78,10 @@ class TrackLibDropTest : public ::testing::Test {
   pagetest::ScopedFigureFacade figures;
   page::SDoc doc{5};
   page::SView view;
-  std::vector<std::string> messages;
-  int layoutQuestions = 0;
-  bool layoutAnswer = true;
-
- private:
-  std::string previousPath_;
-  platform::MessageHook previousMessage_;
-  page::HumanLayoutHook previousLayout_;
-  std::unique_ptr<page::AppPrefs> prefs_;
+  pagetest::ScopedDropHooks hooks;
+  std::vector<std::string>& messages = hooks.messages;
+  int& layoutQuestions = hooks.layoutQuestions;
+  bool& layoutAnswer = hooks.layoutAnswer;
 };
 
 // ---- objects ---------------------------------------------------------------------

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/core/CrPrefs.h"
+#include "engine/core/EngRuntime.h"
 #include "engine/core/QView.h"
 #include "support/RecordingQImp.h"
 
@@ -59,6 +61,13 @@ class FakeQView : public engine::QView {
   engine::PointRecord gridColor{0.25, 0.5, 0.75};
   int overlayKind = 0;
   bool deferAnswer = true;
+  int overlayMode = 0;
+  int axisViewCode = -1;
+  double worldPerPixel = 1.0;
+  int samplingFactor = 0;
+  engine::PointRecord viewDirection{0.0, 0.0, 1.0};
+  // On, unlike a plain view: the figure tests look at the bone overlays.
+  bool collectingOutlines = true;
 
   // ---- what the engine handed over ----
   RecordingQImp recorder;
@@ -70,6 +79,10 @@ class FakeQView : public engine::QView {
     const void* patch;
   };
   std::vector<Deferred> deferred;
+  // The deferred-drawing list as a view keeps it, with the mirror-pass flag.
+  std::vector<engine::DeferredEntry> deferredList;
+  std::vector<int> altFlags2;
+  int clearDeferredCalls = 0;
   std::vector<bool> cullModesApplied;  // the mirrored argument of each ApplyCullMode
   std::vector<engine::PointRecord> pointMarkers;
   engine::PointRecord pointMarkerColor{0, 0, 0};
@@ -128,10 +141,25 @@ class FakeQView : public engine::QView {
   void SetPointMarkerColor(const engine::PointRecord& rgb) override { pointMarkerColor = rgb; }
   void DrawPointMarker(const engine::PointRecord& position) override { pointMarkers.push_back(position); }
   bool AddDeferredFace(engine::MObject* object, engine::MFace* face, const void* patch, double) override {
-    if (deferAnswer) deferred.push_back({object, face, patch});
-    return deferAnswer;
+    if (!deferAnswer) return false;
+    deferred.push_back({object, face, patch});
+    const engine::CrPrefs* prefs = engine::EngContext().prefs;
+    deferredList.push_back({object, face, const_cast<void*>(patch), 0.0, prefs != nullptr ? prefs->mirrorPass : 0});
+    return true;
   }
   int GetOverlayKind() const override { return overlayKind; }
+  std::vector<engine::DeferredEntry>& GetOverlayLines3() override { return deferredList; }
+  void ClearOverlayLines3(bool) override {
+    ++clearDeferredCalls;
+    deferredList.clear();
+  }
+  void SetAltFlag2(int flag) override { altFlags2.push_back(flag); }
+  int GetOverlayMode() const override { return overlayMode; }
+  int GetAxisViewCode() const override { return axisViewCode; }
+  double GetWorldPerPixel() const override { return worldPerPixel; }
+  int GetSamplingFactor() const override { return samplingFactor; }
+  void GetViewDirection(engine::PointRecord& out) const override { out = viewDirection; }
+  bool IsCollectingOutlines() const override { return collectingOutlines; }
 };
 
 }  // namespace testsupport

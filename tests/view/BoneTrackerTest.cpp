@@ -290,6 +290,58 @@ TEST_F(RotateBoneTest, AFigureIsShownTurnedZoomedAndPosedThroughTheView) {
   EXPECT_TRUE(view_->CanGoForward());
 }
 
+// A drag across a quarter of the view's width turns the bones a quarter
+// turn about the viewing direction, the other way for a drag to the left;
+// a vertical movement does not turn a bone grabbed away from its handles,
+// and every step is measured from the pose at the press.
+TEST_F(RotateBoneTest, TheTurnFollowsTheHorizontalDragAcrossTheView) {
+  view_->SetAxisViewMarker(view::kAxisViewMarkerFacing);  // as the figure view drags bones
+  view::QTrackRotateBone track;
+  int sx = 0, sy = 0;
+  engine::MLine* forearm = BeginOnForearm(track, sx, sy);
+  ASSERT_NE(forearm, nullptr);
+  ASSERT_EQ(track.GetRotationMode(), 4);
+  PointRecord eye, target;
+  view_->GetEyeAndTarget(eye, target);
+  const PointRecord axis{target.x - eye.x, target.y - eye.y, target.z - eye.z};
+  const double al = std::sqrt(axis.x * axis.x + axis.y * axis.y + axis.z * axis.z);
+  const PointRecord n{axis.x / al, axis.y / al, axis.z / al};
+  // The bone's direction across the viewing axis.
+  const auto across = [&] {
+    const PointRecord& a = forearm->end0->position;
+    const PointRecord& b = forearm->end1->position;
+    PointRecord d{b.x - a.x, b.y - a.y, b.z - a.z};
+    const double along = d.x * n.x + d.y * n.y + d.z * n.z;
+    return PointRecord{d.x - along * n.x, d.y - along * n.y, d.z - along * n.z};
+  };
+  const PointRecord before = across();
+  // The signed angle from the bone at the press, about the viewing axis.
+  const auto turned = [&] {
+    const PointRecord d = across();
+    const PointRecord c{before.y * d.z - before.z * d.y, before.z * d.x - before.x * d.z,
+                        before.x * d.y - before.y * d.x};
+    return std::atan2(c.x * n.x + c.y * n.y + c.z * n.z, before.x * d.x + before.y * d.y + before.z * d.z);
+  };
+  const int w = view_->GetViewportRect().right - view_->GetViewportRect().left;
+  ASSERT_EQ(w % 8, 0);
+  struct Step {
+    int dx, dy;
+    double turns;  // of a full turn, signed as a drag to the right
+  } steps[] = {{w / 4, 0, 0.25}, {w / 8, 0, 0.125}, {-w / 4, 0, -0.25}, {w / 8, 40, 0.125}, {0, 40, 0.0}};
+  double rightSign = 0.0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.dx);
+    ASSERT_TRUE(track.Move(PackScreenPoint(sx + step.dx, sy + step.dy), 0));
+    const double angle = turned();
+    EXPECT_NEAR(std::fabs(angle), std::fabs(step.turns) * 2 * M_PI, 1e-9);
+    if (step.turns != 0.0) {
+      if (rightSign == 0.0) rightSign = angle * step.turns > 0 ? 1.0 : -1.0;
+      EXPECT_GT(angle * step.turns * rightSign, 0.0) << "the turn's sense follows the drag's";
+    }
+  }
+  ASSERT_TRUE(track.End(PackScreenPoint(sx, sy + 40), 0));
+}
+
 TEST_F(RotateBoneTest, NothingUnderTheMouseLeavesTheTrackerInert) {
   view::QTrackRotateBone track;
   track.Begin(PackScreenPoint(2, 2), 0, view_.get(), scene_.get());

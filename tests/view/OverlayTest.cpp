@@ -1,6 +1,7 @@
 // Overlay lines drawn over a picture by kind, the thinning of long lists,
 // the two lists and their swaps, what an overlay draw keeps, and the light
-// guides.
+// guides and the marker points drawn into the frame.
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -226,8 +227,12 @@ TEST_F(OverlayTest, TheSceneCollectsBehindOneKeptLine) {
     view_->ClearOverlayLines();
     for (int i = 0; i < lines; ++i) view_->AddOverlayLine(mark, mark, 6);
     view_->SetOverlayMode(0);
-    platform::Dc dc(picture);
-    view_->DrawOverlays(scene_.get(), dc);
+    view_->SetCollectingOutlines(true);  // as the page's figure view does: bones show only then
+    {
+      platform::Dc dc(picture);
+      view_->DrawOverlays(scene_.get(), dc);
+    }
+    view_->SetCollectingOutlines(false);
     engine::LineSegArray& list = view_->GetOverlayLines();
     ASSERT_GT(list.count, 3) << "the figure's bones and joints";
     EXPECT_EQ(list[0].from.x == mark.x, lines == 1);
@@ -259,6 +264,56 @@ TEST_F(OverlayTest, LightGuidesShowBothLights) {
     }
   EXPECT_GT(first, 30);
   EXPECT_GT(second, 30);
+}
+
+// Marker points in the marker colour (stored as whole 0-255 values) at the
+// joints, and points of the second style, whose default 25 is clamped to
+// white by GL, drawn into a rendered frame.
+TEST_F(OverlayTest, MarkersAndPointsAreDrawnIntoTheFrame) {
+  view::QView& v = *view_;
+  double colour[3];
+  v.SetMarkerColor(0.2, 0.9, 0.3);
+  v.GetMarkerColor(colour);
+  EXPECT_EQ(colour[0], 51 / 255.0);
+  EXPECT_EQ(colour[1], 229 / 255.0);
+  EXPECT_EQ(colour[2], 76 / 255.0) << "truncated, not rounded";
+  EXPECT_EQ(v.GetPointSize(), 4.0);
+
+  v.MakeCurrent(true);
+  engine::GlClear();
+  v.RenderFrame(scene_.get());
+  glDisable(GL_LIGHTING);
+  glDisable(GL_DEPTH_TEST);
+  engine::MVertex* knee = figure_->GetVertexByIndex(standardfigure::kKneeR);
+  engine::MVertex* wrist = figure_->GetVertexByIndex(standardfigure::kWristR);
+  engine::MVertex* hip = figure_->GetVertexByIndex(standardfigure::kHipR);
+  // The meshes set the marker colour to their vertex colour while drawing.
+  v.SetMarkerColor(0.2, 0.9, 0.3);
+  v.DrawMarkerPoint(knee->position, 0.0);
+  v.DrawMarkerPoint(hip->position, 3.0);
+  v.DrawPoint(wrist->position);
+  v.SetPointColor(0.9, 0.9, 1.7);  // truncated to 0, 0, 1
+  v.DrawPoint(figure_->GetVertexByIndex(standardfigure::kWristL)->position);
+  v.FinishRendering();
+  const Image picture = *v.GetFramePicture();
+  v.MakeCurrent(false);
+  viewtest::SavePicture(picture, "markers");
+
+  const auto at = [&](engine::MVertex* joint, int dx, int dy) {
+    int x = 0, y = 0;
+    view::UnpackScreenPoint(OnScreen(joint->position), x, y);
+    return picture.GetBgra(x + dx, y + dy);
+  };
+  const platform::COLORREF marker = platform::MakeRgb(51, 229, 76);
+  EXPECT_TRUE(Is(at(knee, 0, 0), marker));
+  EXPECT_TRUE(Is(at(knee, 3, -3), marker)) << "eight pixels wide";
+  EXPECT_FALSE(Is(at(knee, 6, 0), marker));
+  EXPECT_TRUE(Is(at(hip, 0, 0), marker));
+  EXPECT_FALSE(Is(at(hip, 3, 0), marker)) << "three pixels wide";
+  EXPECT_TRUE(Is(at(wrist, 0, 0), platform::MakeRgb(255, 255, 255)));
+  EXPECT_TRUE(Is(at(wrist, 1, 1), platform::MakeRgb(255, 255, 255))) << "four pixels wide";
+  EXPECT_FALSE(Is(at(wrist, 4, 0), platform::MakeRgb(255, 255, 255)));
+  EXPECT_TRUE(Is(at(figure_->GetVertexByIndex(standardfigure::kWristL), 0, 0), platform::MakeRgb(0, 0, 255)));
 }
 
 }  // namespace

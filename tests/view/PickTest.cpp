@@ -100,7 +100,7 @@ TEST_F(PickTest, PicksTheCubeUnderThePointAndNothingBesideIt) {
 
 // A pick on a corner reports the vertex and moves the hit exactly onto it;
 // an empty spot leaves the requested kind 0 and answers nothing; in draw
-// mode 0 no face is reported.
+// mode 0 no face is reported, but vertices still are.
 TEST_F(PickTest, ElementPicksReportTheirKind) {
   auto scene = CubeScene([](engine::MDocObj& s) { AddCube(s, -0.5, -0.5, -0.5); });
   QView v(RECT{0, 0, 200, 200});
@@ -132,9 +132,50 @@ TEST_F(PickTest, ElementPicksReportTheirKind) {
   EXPECT_EQ(v.PickElement(scene.get(), PackScreenPoint(2, 2), code, nullptr, hit, nullptr, &e), nullptr);
   EXPECT_EQ(code, 0);
 
+  // The middle of the picture shows a face in draw mode 2 (the view's
+  // start), none in draw mode 0.
+  v.PickNearest(scene.get(), PackScreenPoint(100, 100), hit, &e);
+  EXPECT_NE(e.face, nullptr);
   v.SetDrawMode(0);
-  EXPECT_EQ(v.PickNearest(scene.get(), PackScreenPoint(100, 100), hit, &e), nullptr);
+  v.PickNearest(scene.get(), PackScreenPoint(100, 100), hit, &e);
   EXPECT_EQ(e.face, nullptr);
+  // Vertices and lines are still picked.
+  ASSERT_EQ(v.PickNearest(scene.get(), Packed(screen), hit, &e), scene->ChildAt(1));
+  EXPECT_NE(e.vertex, nullptr);
+  EXPECT_EQ(e.face, nullptr);
+  code = 0;
+  ASSERT_EQ(v.PickElement(scene.get(), Packed(screen), code, nullptr, hit, nullptr, &e), scene->ChildAt(1));
+  EXPECT_EQ(code, 1);
+}
+
+// An object that only notes the engine's pick scale when it is asked.
+class PickScaleProbe : public engine::MObject {
+ public:
+  engine::MObject* PickFace(const PointRecord&, const PointRecord&, const PointRecord&, double*, engine::MVertex**,
+                            engine::MLine**, engine::MFace**) override {
+    scales.push_back(engine::EngContext().pickScale);
+    return nullptr;
+  }
+  std::vector<double> scales;
+};
+
+// Pixel tolerances follow the supersampling factor for the length of a
+// pick, 1 without supersampling; afterwards the scale is what it was.
+TEST_F(PickTest, ThePickScaleIsTheSupersamplingFactorDuringAPick) {
+  auto* probe = new PickScaleProbe;
+  auto scene = CubeScene([&](engine::MDocObj& s) { Add(s, probe); });
+  QView v(RECT{0, 0, 200, 200});
+  Aim(v, view::kProjectionFieldOfView);
+  const double before = engine::EngContext().pickScale;
+  PointRecord hit;
+  for (int factor : {3, 0, 2}) {
+    v.SetSamplingFactor(factor);
+    EXPECT_EQ(v.PickNearest(scene.get(), PackScreenPoint(100, 100), hit, nullptr), nullptr);
+  }
+  int code = 0;
+  v.PickElement(scene.get(), PackScreenPoint(100, 100), code, nullptr, hit, nullptr);
+  EXPECT_EQ(probe->scales, (std::vector<double>{3.0, 1.0, 2.0, 2.0}));
+  EXPECT_EQ(engine::EngContext().pickScale, before);
 }
 
 TEST_F(PickTest, RectangleSelectsOnlyTheObjectsInside) {

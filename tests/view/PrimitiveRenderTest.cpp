@@ -91,23 +91,21 @@ TEST_F(PrimitiveRenderTest, PrimitivesInEveryDrawStyle) {
 
 TEST_F(PrimitiveRenderTest, PrimitivesMatchTheirGoldenPictures) {
   auto scene = PrimitiveScene();
-  const std::string folder = std::string(std::getenv("PENNET_SOURCE_DIR") ? std::getenv("PENNET_SOURCE_DIR")
-                                                                          : PENNET_SOURCE_DIR_FALLBACK) +
-                             "/tests/view/golden/";
   for (const char* name : {"primitives_shaded", "primitives_page_toned"}) {
     SCOPED_TRACE(name);
     const bool page = std::string(name) == "primitives_page_toned";
     const Image actual = Render(scene.get(), page ? 6 : 2, 2, 1);
-    const std::string written = viewtest::SavePicture(actual, name);
-    const std::string golden = folder + name + ".png";
-    if (std::getenv("PENNET_UPDATE_GOLDEN")) {
-      std::filesystem::copy_file(written, golden, std::filesystem::copy_options::overwrite_existing);
-      continue;
-    }
     Image expected;
-    ASSERT_TRUE(platform::LoadImageFile(golden, expected)) << golden;
-    ASSERT_EQ(expected.Width(), actual.Width());
+    if (!viewtest::FetchGoldenPicture(actual, name, expected)) continue;
     EXPECT_LE(testsupport::PixelsOffGolden(actual, expected, 4), 40);
+  }
+  // The two line styles in one picture: lines, and the page style's
+  // outlines without faces.
+  prefs_.vertexDisplayMode = 1;
+  const Image lines = viewtest::SideBySide({Render(scene.get(), 0, 2, 1), Render(scene.get(), 6, 0, 1)});
+  Image expected;
+  if (viewtest::FetchGoldenPicture(lines, "primitives_lines_outlines", expected)) {
+    EXPECT_LE(testsupport::PixelsOffGolden(lines, expected, 4), 60);
   }
 }
 

@@ -315,9 +315,6 @@ TEST_F(RenderTest, ASceneDocumentRendersLikeTheSameObjectsInAGroup) {
 // allowing a few pixels to differ (another OSMesa build may round edges the
 // other way). PENNET_UPDATE_GOLDEN=1 rewrites them: look at them first.
 TEST_F(RenderTest, TheSceneMatchesItsGoldenPictures) {
-  const std::string folder = std::string(std::getenv("PENNET_SOURCE_DIR") ? std::getenv("PENNET_SOURCE_DIR")
-                                                                          : PENNET_SOURCE_DIR_FALLBACK) +
-                             "/tests/view/golden/";
   struct Case {
     const char* name;
     int drawMode;
@@ -327,14 +324,8 @@ TEST_F(RenderTest, TheSceneMatchesItsGoldenPictures) {
                         Case{"scene_grey_parallel", 1, 1603}}) {
     SCOPED_TRACE(c.name);
     const Image actual = RenderScene(200, 150, c.kind, 0, 0, c.drawMode);
-    const std::string written = SavePicture(actual, c.name);
-    const std::string golden = folder + c.name + ".png";
-    if (std::getenv("PENNET_UPDATE_GOLDEN")) {
-      std::filesystem::copy_file(written, golden, std::filesystem::copy_options::overwrite_existing);
-      continue;
-    }
     Image expected;
-    ASSERT_TRUE(platform::LoadImageFile(golden, expected)) << golden;
+    if (!viewtest::FetchGoldenPicture(actual, c.name, expected)) continue;
     EXPECT_LE(PixelsOff(actual, expected, 24), 200 * 150 / 500);
   }
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "engine/core/CrPrefs.h"
 #include "engine/core/EngMath.h"
@@ -185,6 +186,41 @@ inline std::string SavePicture(const platform::Image& picture, const std::string
   const std::string path = PictureFolder() + "/" + name + ".png";
   platform::SaveImageFile(copy, path);
   return path;
+}
+
+// The pictures side by side in one, left to right (all of the first one's
+// size).
+inline platform::Image SideBySide(const std::vector<platform::Image>& pictures) {
+  const int w = pictures.front().Width(), h = pictures.front().Height();
+  platform::Image out(w * static_cast<int>(pictures.size()), h, 32);
+  for (std::size_t i = 0; i < pictures.size(); ++i)
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) out.SetBgra(static_cast<int>(i) * w + x, y, pictures[i].GetBgra(x, y));
+  return out;
+}
+
+// Writes the picture for people to look at and fetches the golden picture
+// of that name from tests/view/golden into `golden`. With
+// PENNET_UPDATE_GOLDEN set the written picture becomes the golden one
+// instead (look at it first) and the answer is false: nothing to compare.
+inline bool FetchGoldenPicture(const platform::Image& actual, const std::string& name, platform::Image& golden) {
+  const char* source = std::getenv("PENNET_SOURCE_DIR");
+  const std::string path =
+      std::string(source != nullptr ? source : PENNET_SOURCE_DIR_FALLBACK) + "/tests/view/golden/" + name + ".png";
+  const std::string written = SavePicture(actual, name);
+  if (std::getenv("PENNET_UPDATE_GOLDEN")) {
+    std::filesystem::copy_file(written, path, std::filesystem::copy_options::overwrite_existing);
+    return false;
+  }
+  if (!platform::LoadImageFile(path, golden)) {
+    ADD_FAILURE() << "no golden picture " << path;
+    return false;
+  }
+  if (golden.Width() != actual.Width() || golden.Height() != actual.Height()) {
+    ADD_FAILURE() << "the golden picture " << path << " has another size";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace viewtest

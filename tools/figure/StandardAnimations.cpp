@@ -6,6 +6,7 @@
 #include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/core/QFile.h"
+#include "engine/figure/MPose.h"
 #include "imaging/archive/SArchiver.h"
 
 namespace standardfigure {
@@ -58,6 +59,23 @@ std::vector<AnimationKey> WaveKeys() {
 
 bool Failed() { return EngContext().failState != kEngFailNone; }
 
+// The group's animation (object and pose tracks), made when it has none,
+// under the name.
+MAnim* GroupAnimation(MDocObj& scene, MGroupObj& group, const std::string& name) {
+  int index = scene.FindAnimation(&group, false);
+  if (index < 0) {
+    const int before = scene.GetTrackCount();
+    scene.SelectAll(false);
+    group.Select(true);
+    if (scene.CreateObjectAnimation(&group) == 0) return nullptr;
+    index = scene.FindAnimation(&group, false);
+    if (index < 0 || scene.GetTrackCount() != before + 2) return nullptr;
+  }
+  MAnim* animation = scene.CurrentAnimations().At(index);
+  animation->SetName(name.c_str());
+  return animation;
+}
+
 }  // namespace
 
 std::vector<std::string> StandardAnimationNames() { return {"walk", "wave"}; }
@@ -72,17 +90,8 @@ bool RecordStandardAnimation(MDocObj& scene, MGroupObj& group, const std::string
     return false;
   MBoneObj* figure = FigureOf(group);
   if (figure == nullptr) return false;
-  int index = scene.FindAnimation(&group, false);
-  if (index < 0) {
-    const int before = scene.GetTrackCount();
-    scene.SelectAll(false);
-    group.Select(true);
-    if (scene.CreateObjectAnimation(&group) == 0) return false;
-    index = scene.FindAnimation(&group, false);
-    if (index < 0 || scene.GetTrackCount() != before + 2) return false;
-  }
-  MAnim* animation = scene.CurrentAnimations().At(index);
-  animation->SetName(name.c_str());
+  MAnim* animation = GroupAnimation(scene, group, name);
+  if (animation == nullptr) return false;
   const int objectTrack = animation->Track(0)->trackNumber;
   const int poseTrack = animation->Track(1)->trackNumber;
   for (const AnimationKey& key : keys) {
@@ -108,7 +117,24 @@ bool RecordStandardAnimation(MDocObj& scene, MGroupObj& group, const std::string
   return !Failed();
 }
 
-bool WriteAnimationFile(MDocObj& scene, const std::string& path) {
+bool RecordStandardPose(MDocObj& scene, MGroupObj& group, const std::string& poseName) {
+  MBoneObj* figure = FigureOf(group);
+  if (figure == nullptr) return false;
+  MAnim* animation = GroupAnimation(scene, group, poseName);
+  if (animation == nullptr) return false;
+  MPose pose;
+  if (!MakeStandardPose(*figure, poseName, pose)) return false;
+  figure->DeformBoundObjects(&scene);
+  if (Failed()) return false;
+  if (scene.RecordKey(0, animation->Track(0)->trackNumber, nullptr) == 0 ||
+      scene.RecordKey(0, animation->Track(1)->trackNumber, nullptr) == 0)
+    return false;
+  scene.ShowFrame(0, nullptr);
+  return !Failed();
+}
+
+bool WriteAnimationFile(MDocObj& scene, const std::string& path, const platform::Image* thumbnail,
+                        const std::string& title) {
   std::string staging;
   if (imaging::ArcCreateTempFolder(staging) != imaging::kArcOk) {
     std::fprintf(stderr, "animation file %s: no temporary folder\n", path.c_str());
@@ -121,6 +147,10 @@ bool WriteAnimationFile(MDocObj& scene, const std::string& path) {
     file.FlushAndClose();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "animation file %s: %s\n", path.c_str(), e.what());
+    ok = false;
+  }
+  if (ok && thumbnail != nullptr && imaging::ArcWriteThumbnailFiles(staging, title, "", *thumbnail) != imaging::kArcOk) {
+    std::fprintf(stderr, "animation file %s: the thumbnail cannot be written\n", path.c_str());
     ok = false;
   }
   if (ok && imaging::ArcPackFolderToFile(staging, path, {}, false) != imaging::kArcOk) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/scene/MDocObj.h"
+#include "platform/Image.h"
 
 namespace standardfigure {
 
@@ -19,9 +20,16 @@ std::vector<std::string> StandardAnimationNames();
 // an unknown name or when the engine failed (the failure state says why).
 bool RecordStandardAnimation(engine::MDocObj& scene, engine::MGroupObj& group, const std::string& name);
 
+// Records a standard pose (StandardPoseNames) as a one-key animation at
+// frame 0: how the material library carries a pose. The figure is left
+// posed. False for an unknown name or when the engine failed.
+bool RecordStandardPose(engine::MDocObj& scene, engine::MGroupObj& group, const std::string& poseName);
+
 // Writes the animation of the scene's selection as an animation file: a
-// package whose member "anim.Z4E" is its track block. False (with a line on
+// package whose member "anim.Z4E" is its track block, with the library's
+// thumbnail members when a thumbnail is given. False (with a line on
 // stderr) when it cannot be written.
-bool WriteAnimationFile(engine::MDocObj& scene, const std::string& path);
+bool WriteAnimationFile(engine::MDocObj& scene, const std::string& path, const platform::Image* thumbnail = nullptr,
+                        const std::string& title = {});
 
 }  // namespace standardfigure

@@ -1,14 +1,20 @@
 // Makes the sample material library "Kordex_Lib" at build time from the
-// page editor's own writers: speech balloons and panel layouts as page
-// files (with their thumbnails), pictures drawn by the page renderer, and
-// the library's text files (index, keyword and short-cut files, Shift-JIS
-// with CR LF line ends). Usage: make_library <output folder>
+// program's own writers: speech balloons and panel layouts as page files
+// (with their thumbnails), pictures drawn by the page renderer, the
+// standard figure in its person styles, its poses and animations, props
+// and scenery (LibraryFigures), and the library's text files (index,
+// keyword and short-cut files, Shift-JIS with CR LF line ends).
+// Usage: make_library <output folder>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "LibraryFigures.h"
+#include "facade/KxLibEngine.h"
 
 #include "page/PageFile.h"
 #include "page/PageProperties.h"
@@ -205,8 +211,7 @@ int main(int argc, char** argv) {
   const fs::path panels = root / "Object" / "コマ割り";
   const fs::path pictures = root / "Object" / "イラスト";
   std::error_code error;
-  for (const fs::path& folder : {balloons, panels, pictures, root / "Human" / "基本人物", root / "Pose",
-                                 root / "NewWebObj"}) {
+  for (const fs::path& folder : {balloons, panels, pictures, root / "NewWebObj"}) {
     fs::create_directories(folder, error);
     if (error) {
       std::fprintf(stderr, "make_library: cannot make %s\n", folder.c_str());
@@ -214,6 +219,19 @@ int main(int argc, char** argv) {
     }
   }
   bool ok = MakeBalloons(balloons) && MakePanelLayouts(panels) && MakePictures(pictures);
+  std::vector<samplelibrary::Material> figures;
+  facade::KxLibInitEngine();
+  ok = ok && samplelibrary::MakeHumans(root, figures) && samplelibrary::MakePoses(root, figures) &&
+       samplelibrary::MakeProps(root, figures);
+  facade::KxLibExitEngine();
+  std::map<fs::path, std::vector<std::string>> figureIndexes;
+  for (const samplelibrary::Material& material : figures) {
+    figureIndexes[material.folder].push_back(material.title);
+    figureIndexes[material.folder].push_back(material.file);
+  }
+  for (const auto& [folder, lines] : figureIndexes) ok = ok && WriteSjis(folder / "indexsozai.txt", lines);
+  // The scenery shows the chair too.
+  ok = ok && WriteSjis(root / "Object" / "情景" / "PennetShortCut.txt", {"Object\\小物\\椅子.z4t"});
   // Each folder's index: title and file name pairs.
   ok = ok && WriteSjis(balloons / "indexsozai.txt",
                        {"丸い吹き出し", "丸い吹き出し.z4g", "四角い吹き出し", "四角い吹き出し.z4g", "考える吹き出し",
@@ -227,7 +245,12 @@ int main(int argc, char** argv) {
                        {"*丸い吹き出し", "ふきだし 吹き出し せりふ セリフ 会話", "", "*四角い吹き出し",
                         "ふきだし 吹き出し ナレーション", "", "*考える吹き出し", "ふきだし 吹き出し 考える 思う", "",
                         "*叫びの吹き出し", "ふきだし 吹き出し 叫ぶ 大声", "", "*コマ", "コマ割り 漫画 マンガ", "",
-                        "*星", "ほし スター 夜", "", "*的", "まと ターゲット", "", "*矢印", "やじるし 方向", ""});
+                        "*星", "ほし スター 夜", "", "*的", "まと ターゲット", "", "*矢印", "やじるし 方向", "",
+                        "*標準人物", "人 人物 ひと 男性 基本", "", "*立つ", "ポーズ 立つ 立ち", "", "*座る",
+                        "ポーズ 座る すわる 椅子", "", "*歩く", "ポーズ 歩く あるく 動き", "", "*両手を上げる",
+                        "ポーズ 手 バンザイ", "", "*手を振る", "動き 手 あいさつ", "", "*椅子", "いす イス 家具",
+                        "", "*机", "つくえ テーブル 家具", "", "*箱", "はこ 箱 荷物", "", "*壁",
+                        "かべ 部屋 背景", "", "*床", "ゆか 部屋 背景", "", "*木", "き 植物 森 背景", ""});
   if (!ok) return 1;
   std::printf("make_library: the sample library is in %s\n", root.c_str());
   return 0;

@@ -102,6 +102,7 @@ class CRGlobalM {
   unsigned char* backupLayerTable = nullptr;
   int backupLayerCount = 0;
   int shadowPassCount = 0;  // casting objects drawn so far in the scene's shadow pass
+  unsigned char axisMarkAtSelection = 0;  // the scene's axis mark at the selected vertices
   int boneFlags[2][kBoneFlagCount];
 };
 

@@ -171,6 +171,7 @@ class CrPrefs {
   int sceneOptionA = 0;
   int sceneOptionB = 0;
   int sceneOptionC = 0;
+  int worldAxisMark = 0;  // the scene shows its axis mark at the origin
 
   // ---- further values -------------------------------------------------------
   std::string textA;

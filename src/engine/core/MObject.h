@@ -71,6 +71,11 @@ struct BoxHandle {
 };
 static_assert(sizeof(BoxHandle) == 7);
 
+// Appends the segment from-to carried by `m` to the overlay list; false,
+// with out of memory recorded, when the list cannot grow.
+bool AppendOverlaySegment(LineSegArray& out, const MatrixRecord& m, const PointRecord& from, const PointRecord& to,
+                          int kind);
+
 // The number a destroyed object leaves in its index.
 constexpr int kDestroyedMark = -808;
 constexpr int kLayerCount = 99;

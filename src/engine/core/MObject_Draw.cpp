@@ -53,6 +53,14 @@ bool AddSegment(LineSegArray& out, const PointRecord& from, const PointRecord& t
 
 }  // namespace
 
+bool AppendOverlaySegment(LineSegArray& out, const MatrixRecord& m, const PointRecord& from, const PointRecord& to,
+                          int kind) {
+  PointRecord a, b;
+  MUtilTransformPoint(m, from, a);
+  MUtilTransformPoint(m, to, b);
+  return AddSegment(out, a, b, kind);
+}
+
 void MObject::Draw(QView* view, const DrawRecord& parentRecord) {
   if (excluded != 0 && !view->IsExcludedShown()) return;
   DrawRecord own;

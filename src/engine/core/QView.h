@@ -4,6 +4,7 @@
 // engine only sees this interface. It holds only what the engine calls so
 // far: later parts of the engine add the queries they need.
 #include <cstdint>
+#include <vector>
 
 #include "engine/core/EngGeometry.h"
 
@@ -21,6 +22,17 @@ struct DrawRecord {
   PointRecord target;         // the point the view looks at
   PointRecord sectionOrigin;  // origin of the section lines
   PointRecord sectionStep;    // one section step away from the origin
+};
+
+// One entry of the view's deferred-drawing list: a transparent face (or a
+// smooth-surface patch, held in `element`) that the scene draws back to
+// front after everything opaque.
+struct DeferredEntry {
+  MObject* object = nullptr;
+  void* face = nullptr;     // the face, or null
+  void* element = nullptr;  // what is drawn when there is no face
+  double depth = 0.0;       // filled by the scene's deferred pass
+  int mirrored = 0;         // 1 when it belongs to the mirror image
 };
 
 // A region of the screen for region picks (a lasso or a rectangle).
@@ -138,6 +150,28 @@ class QView {
   // What overlay segments the view asks objects for: 0 or 3 the selected
   // lines and vertices, other values every line.
   virtual int GetOverlayKind() const { return 0; }
+
+  // ---- what the scene's drawing passes ask ----------------------------------
+  // The deferred-drawing list the face passes fill (AddDeferredFace) and the
+  // scene draws and empties; without force the renderer may keep it.
+  virtual std::vector<DeferredEntry>& GetOverlayLines3() = 0;
+  virtual void ClearOverlayLines3(bool force) = 0;
+  // Tells the view that the scene shows its merged single mesh.
+  virtual void SetAltFlag2(int /*flag*/) {}
+  // The overlay mode: 0 and 3 collect every visible object's outline, 2
+  // the selected objects' boxes and outlines.
+  virtual int GetOverlayMode() const { return 0; }
+  // 1, 2 or 3 for a parallel view along the x, y or z axis, else -1.
+  virtual int GetAxisViewCode() const { return -1; }
+  // The world length of one pixel at the origin in the last frame.
+  virtual double GetWorldPerPixel() const { return 1.0; }
+  // The supersampling factor of the output, 0 for none.
+  virtual int GetSamplingFactor() const { return 0; }
+  // The unit direction of the camera's view axis in world coordinates.
+  virtual void GetViewDirection(PointRecord& out) const { out = {0.0, 0.0, 1.0}; }
+  // Whether the view collects outline lines for the page; figures add their
+  // bone overlays only then.
+  virtual bool IsCollectingOutlines() const { return false; }
 };
 
 }  // namespace engine

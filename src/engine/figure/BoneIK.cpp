@@ -12,10 +12,6 @@ using namespace figure_detail;
 namespace {
 
 double Length(const PointRecord& a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
-PointRecord Unit(PointRecord v) {
-  OsUtilNormalize(v);
-  return v;
-}
 
 constexpr double kEpsilon = 1e-8;
 constexpr double kFarFactor = 0.999;

@@ -1,9 +1,16 @@
 #pragma once
 // Small helpers the figure's topic files share.
+#include <string>
+
 #include "engine/core/EngMath.h"
+#include "engine/core/MGroupObj.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/core/MUtilInternal.h"
 #include "engine/mesh/MeshWalk.h"
+
+namespace engine {
+class MDocObj;
+}
 
 namespace engine::figure_detail {
 
@@ -32,6 +39,76 @@ inline MatrixRecord RotationAbout(const PointRecord& axis, double angle) {
 inline PointRecord KeptOnMirror(std::uint32_t flags, PointRecord p) {
   if ((flags & 0x02) != 0) p.x = 0;
   return p;
+}
+
+// MUtilMultiply's product as a value: `b` acts first, then `a`.
+inline MatrixRecord Multiply(const MatrixRecord& a, const MatrixRecord& b) {
+  MatrixRecord out;
+  MUtilMultiply(a, b, out);
+  return out;
+}
+inline MatrixRecord Inverse(const MatrixRecord& m) {
+  MatrixRecord out;
+  MUtilInvert(m, out);
+  out.flag = 0;
+  return out;
+}
+inline PointRecord TransformPoint(const MatrixRecord& m, const PointRecord& p) {
+  PointRecord out;
+  MUtilTransformPoint(m, p, out);
+  return out;
+}
+inline PointRecord TransformVector(const MatrixRecord& m, const PointRecord& v) {
+  PointRecord out;
+  MUtilTransformVector(m, v, out);
+  return out;
+}
+inline PointRecord Unit(PointRecord v) {
+  OsUtilNormalize(v);
+  return v;
+}
+
+// The object's matrix composed with those of all its parents.
+inline MatrixRecord WorldMatrixOf(MObject* object) {
+  MatrixRecord world;
+  object->GetMatrix(world);
+  for (MGroupObj* p = object->GetParent(); p != nullptr; p = p->GetParent()) {
+    MatrixRecord m;
+    p->GetMatrix(m);
+    world = Multiply(m, world);
+  }
+  world.flag = 0;
+  return world;
+}
+
+// A refusal with its reason for the user: false, the reason in `why`.
+inline bool Refuse(std::string* why, const std::string& reason) {
+  if (why != nullptr) *why = reason;
+  return false;
+}
+
+// Appends to an engine array; false with out of memory recorded when it
+// cannot grow.
+template <class A, class T>
+bool AppendOrFail(A& list, const T& item) {
+  if (list.Add(item)) return true;
+  EngRecordFailure(kEngReasonOutOfMemory);
+  return false;
+}
+
+// Every mesh of the scene (the scene's own collection, which leaves out
+// hidden layers), or without a scene every mesh of the tree the figure
+// belongs to. False with out of memory recorded.
+bool CollectSceneMeshes(MObject* figure, MDocObj* scene, PtrArray& out);
+
+// Moves a body vertex with its ring of coincident vertices, every member
+// saved for undo first (the ring moves together); false when saving failed.
+// The mesh's edit step must be open.
+inline bool MoveSavedVertex(MVertex* v, const PointRecord& p) {
+  v->SaveUndoRing();
+  if (EngContext().failState == kEngFailFailed) return false;
+  v->SetPosition(p);  // members on the mirror plane keep x = 0
+  return true;
 }
 
 // Visits `start` and every line below it (around each visited line's

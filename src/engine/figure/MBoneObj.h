@@ -23,7 +23,15 @@
 //   MBoneObj_Pins.cpp       pose additions: offset and pins, inverse kinematics
 //   MBoneObj_Transfer.cpp   taking over another body, rebinding after edits
 //   MBoneObj_Landmarks.cpp  landmark joints, feature points
+//   MBoneObj_Features.cpp   the feature-point list, joints placed on the points
 //   MBoneObj_Display.cpp    bone overlays, rotation rings, influence lines, picking
+//   MBoneObj_Frames.cpp     bone frames, pushing points through quads, limb marks
+//   MBoneObj_BodyUV.cpp     texture coordinates carried from a seam
+//   MBoneObj_Binding.cpp    radial body binding and inflation about the bones
+//   MBoneObj_Reshape.cpp    displacement spreading, sketch and depth fitting
+//   MBoneObj_RigUpkeep.cpp  selections and rebinding after body edits
+//   MBoneObj_Regions.cpp    marked regions moved onto feature points
+//   MBoneObj_FeatureFit.cpp fitting the marked area along a bone
 #include <string>
 
 #include "engine/figure/BoneRecords.h"
@@ -34,6 +42,7 @@
 namespace engine {
 
 class MDocObj;
+class MGroup;
 class MGroupObj;
 
 // A mesh below a figure's parent with its matrix composed up to that parent
@@ -45,6 +54,25 @@ struct BoundMesh {
 };
 using BoundMeshArray = EngArray<BoundMesh>;
 
+// The parallelogram p0 + u (p1 - p0) + v (p2 - p0), u and v in 0..1, with
+// the unit normal n of its plane.
+struct QuadRecord {
+  PointRecord p0;
+  PointRecord p1;
+  PointRecord p2;
+  PointRecord n;
+};
+using QuadRecordArray = EngArray<QuadRecord>;
+
+// The matrices of fitting body lines to a sketch: figure to screen and
+// back, bound mesh to the figure's frame and back.
+struct SketchMatrices {
+  MatrixRecord screen;
+  MatrixRecord screenInverse;
+  MatrixRecord frame;
+  MatrixRecord frameInverse;
+};
+
 // Line colour kinds of body meshes (each colour byte times 0.0039 against
 // one half).
 enum BodyColourKind : int {
@@ -54,6 +82,16 @@ enum BodyColourKind : int {
   kBodyCyan = 6,
   kBodyGreen = 7,
   kBodyYellow = 8,
+};
+// Face colour classes of body materials (the diffuse colour's components
+// against one half, as the line colour kinds).
+enum BodyFaceClass : int {
+  kFaceRed = 21,
+  kFaceBlue = 22,
+  kFaceMagenta = 23,
+  kFaceCyan = 24,
+  kFaceGreen = 25,
+  kFaceYellow = 26,
 };
 bool BodyLineHasColourKind(const MLine* line, int kind);
 bool BodyVertexHasColourKind(const MVertex* vertex, int kind);
@@ -102,6 +140,8 @@ class MBoneObj : public MMeshObj {
   // Rest space and back, for a mesh with its matrix up to the parent.
   void ToRestSpace(const BoundMesh& mesh, const PointRecord& p, PointRecord& out);
   void FromRestSpace(const BoundMesh& mesh, const PointRecord& p, PointRecord& out);
+  // The same two carriages as matrices.
+  void GetRestMatrices(const BoundMesh& mesh, MatrixRecord& toRest, MatrixRecord& fromRest);
   int GetFaceColourClass(const MFace* face) const;
   void ClassifyBodyFaces(MDocObj* scene);
   bool IsFaceOfClass(const MFace* face, int faceClass) const;
@@ -109,6 +149,11 @@ class MBoneObj : public MMeshObj {
   PointRecord& GetRestPosition(PointRecord& out, const MVertex* vertex);
   SkinRecord* GetSkinRecordOfVertex(const MVertex* vertex);
   void SetRestPosition(const MVertex* vertex, const PointRecord& point);
+  // Whether the rig still matches the skeleton and the bound meshes: one
+  // bone per line and one rest position per bound vertex. Operations that
+  // take the rest state again refuse otherwise (vertices were added or
+  // removed since the rig was made).
+  bool RigFitsBody();
 
   // ---- skinning: MBoneObj_Skin.cpp -----------------------------------------
   // The record of a rest-space point: up to four bones by nearness to their
@@ -250,12 +295,217 @@ class MBoneObj : public MMeshObj {
   // the reason in `why`, and the table left as it was.
   bool FindLandmarks(bool onlyTop, std::string* why = nullptr);
   // Positions of the top end and the joint below it; false (outputs
-  // untouched) when the skeleton has no such ends.
+  // untouched) when the skeleton has no such ends. The scene measures a
+  // figure's height by these two points, the second being its lower point.
   bool GetTopLandmarkPoints(PointRecord& top, PointRecord& next);
   // Selects the top bone and its two joints; false when there is none.
+  // The scene's binding of other objects to a new figure starts from it.
   bool SelectTopBone();
   void DrawFeaturePoints(QView* view);
   MVertex* GetLandmark(int i) const { return landmarks[i]; }
+
+  // ---- feature points: MBoneObj_Features.cpp -----------------------------------
+  // Appends the entries of a feature-point list (one number a line: the
+  // code, then two values) to the current set; an empty first line of an
+  // entry, or the end of the file, ends it. A list with a code outside
+  // 0..109, or with more entries than the set has room for, is refused
+  // whole: false with the reason in `why`, the set unchanged.
+  bool ReadFeaturePoints(QFile& file, std::string* why = nullptr);
+  // The current set: its count, current point and active flag as values,
+  // its codes, value pairs and points as the addresses of the arrays (the
+  // caller fills the points there); null outputs are skipped.
+  void GetFeatureSet(int* count, int* current, unsigned char* active, int** codes, short (**values)[2],
+                     PointRecord** points);
+  // Steps to the next point; past the last one the walk ends (the active
+  // flag is cleared) on the last point. Nothing with no points.
+  void NextFeaturePoint();
+  // The point nearest to `point` becomes current (0 with no points).
+  void PickFeaturePoint(const PointRecord& point);
+  bool HasFeatureCode(int code) const;
+  // P(code) of the current set; (0, 0, 0) for a code the set lacks.
+  PointRecord GetFeaturePoint(int code) const;
+  // Scales the figure's parent so that the figure's height (top end to the
+  // middle of the two leg ends) matches the points' (code 1 to the middle
+  // of codes 35 and 36); the points keep their world positions. Refused
+  // (false, reason in `why`, nothing changed) for a skeleton without
+  // landmarks, a missing code, no parent or a figure of no height.
+  bool ScaleToFeatureHeight(MDocObj* scene, std::string* why = nullptr);
+  // x and y of the point, the joint's own z; x = 0 on the mirror plane.
+  MVertex* SetJointXY(MVertex* joint, const PointRecord& point);
+  // Places the 21 landmark joints on the feature points. Every code it
+  // needs is checked first: with one missing (or a skeleton without
+  // landmarks) it refuses, false with the reason, and moves nothing.
+  bool PlaceJointsOnFeatures(std::string* why = nullptr);
+  // Every live vertex of the mesh lying deeper (greater z under the matrix)
+  // than the deepest listed vertex.
+  void CollectJointsBeyondDepth(const PtrArray& vertices, MMeshObj* mesh, const MatrixRecord& m, PtrArray& out);
+  // The side code (0 to 3) of an across value a and along value b against
+  // the extents c (greatest along), d (least across), e (greatest across)
+  // and f (least along).
+  static int ClassifySide(double a, double b, double c, double d, double e, double f);
+  // Of the listed vertices under the matrix, relative to the origin: the
+  // greatest along the axis, the least and greatest across it, the least
+  // along it (all 0 for no vertices).
+  void GetProjectedExtents(const PtrArray& vertices, int unused, const MatrixRecord& m, const PointRecord& origin,
+                           const PointRecord& axis, double out[4]);
+
+  // ---- bone frames, quads, limb marks: MBoneObj_Frames.cpp ---------------------
+  // A bone's frame from its current line: the origin (the first end, or
+  // the second when more than one line meets at the first), the unit
+  // direction to the other end and the unit perpendicular in the x-y
+  // plane; answers the bone's length.
+  static double GetBoneFrame(const BoneRecord& bone, PointRecord& origin, PointRecord& direction,
+                             PointRecord& perpendicular);
+  // a = (p - origin) . v, b = (p - origin) . u.
+  static void ProjectOnBoneFrame(const PointRecord& origin, const PointRecord& u, const PointRecord& v,
+                                 const PointRecord& p, double& a, double& b);
+  // The extents of points along a bone, and the across values on each side
+  // of the point whose along value is nearest to 0.4 of the bone's length.
+  // Answers which sides were found: bit 0 the negative, bit 1 the positive
+  // (a side without points leaves its answer alone).
+  int MeasureAroundBone(const BoneRecord& bone, const PointArray& points, double& alongMin, double& alongMax,
+                        double& acrossNegative, double& acrossPositive);
+  // The centre of the box of the vertices under the matrix; z = 0 for a
+  // negative mode; (0, 0, 0) for no vertices.
+  static PointRecord& GetTransformedBoxCentre(const PtrArray& vertices, const MatrixRecord& m, int mode,
+                                              PointRecord& out);
+  // Where the line from b through a crosses the quad, moved on past the
+  // crossing by `distance` towards a; false when the crossing is not on
+  // the quad, too near b or too far beyond a.
+  static bool OffsetThroughQuad(const QuadRecord& quad, const PointRecord& a, const PointRecord& b,
+                                double distance, PointRecord& out);
+  // Pushes each listed vertex (matrices: the rest-to-mesh matrix of each)
+  // out from its skeleton point through the first quad it crosses.
+  void ProjectVerticesOntoQuads(const PtrArray& vertices, const PtrArray& matrices, int& quadCount,
+                                const QuadRecordArray& quads, double distance);
+  void RunLimbFitPasses(MDocObj* scene);
+  // The corners of magenta faces bound first to a red bone, with their
+  // meshes' rest-to-mesh matrices (`matrices` must stay unchanged while the
+  // references are used), and those of the mesh that has most of them.
+  bool CollectMarkedLimbVertices(MDocObj* scene, PtrArray& vertices, BoneRecord** bone, MatrixArray& matrices,
+                                 PtrArray& matrixRefs, PtrArray& bestVertices, MMeshObj** bestMesh);
+  // Visible ungrouped vertices on red lines bound first to a red bone, with
+  // their positions in rest space.
+  bool CollectRedLimbVertices(MDocObj* scene, PtrArray& vertices, PointArray& positions);
+
+  // ---- body texture coordinates: MBoneObj_BodyUV.cpp ----------------------------
+  // Texture coordinates for the body behind a marked seam, carried from the
+  // seam along the first red bone. False with the reason when there is no
+  // seam, the seam spans two meshes or no bone is red; nothing changes.
+  bool GenerateBodyUVs(MDocObj* scene, int unused = 0, std::string* why = nullptr);
+  bool FindUVSeamVertices(MDocObj* scene, PtrArray& out, MMeshObj** mesh, MatrixRecord& m,
+                          std::string* why = nullptr);
+  void AssignBodyUVs(const PtrArray& seam, const PtrArray& targets, MMeshObj* mesh, const MatrixRecord& m,
+                     const PointRecord& origin, const PointRecord& axis, double a, double b, double c, double d);
+
+  // ---- body binding: MBoneObj_Binding.cpp ----------------------------------------
+  // The point of the bone's centre curve at t (curved into the neighbouring
+  // bones within the blend ranges).
+  void GetBonePointAt(const BoneRecord& bone, double t, PointRecord& out);
+  // The weighted bone point of the record; answers the first influence's
+  // parameter ((0, 0, 0) and 0.5 without influences).
+  double GetSkeletonPoint(const SkinRecord& record, int unused, PointRecord& out);
+  // Every bone gets empty sample sets, one per vertex class; false with out
+  // of memory recorded (the sets made are released again).
+  bool AllocateFitSamples();
+  void ReleaseFitSamples();
+  void AddFitSample(BoneRecord& bone, int vertexClass, int zone, double position, double ratio);
+  BoneRecord* GetNeighbourBone(const BoneRecord& bone, bool atFirstEnd);
+  void LookupFitRatio(const BoneRecord& bone, int vertexClass, int zone, double x, double& ratio, double* edge);
+  void GetFitRatios(const BoneRecord& bone, int vertexClass, int zone, double x, double& side, double& depth);
+  void ClassifyAgainstBone(const BoneRecord& bone, double t, const PointRecord& p, const PointRecord& s,
+                           const PointRecord& view, int& zone, double& position);
+  void SampleVertexFit(const SkinRecord& record, int vertexClass, const PointRecord& current,
+                       const PointRecord& rest, const PointRecord& view);
+  // These three and inflation answer how many bound vertices they left in
+  // place because no skin record belongs to them (vertices added since
+  // the rest state was taken).
+  int GatherFitSamples(QView* view, MDocObj* scene);
+  void ApplyFitToPoint(const SkinRecord& record, int vertexClass, PointRecord& point, const PointRecord& view);
+  int ApplyFitSamples(QView* view, MDocObj* scene);
+  // The radial shape the bound meshes have now, measured against the rest
+  // shape bone by bone and smoothed along each bone, becomes the rest state.
+  // When the rig no longer fits the body nothing changes and every bound
+  // vertex counts as left in place.
+  int BindBody(QView* view, MDocObj* scene);
+  void ScaleAboutSkeleton(const SkinRecord& record, double factor, PointRecord& point);
+  double GetInflateWeight(const SkinRecord& record);
+  // Thickens (factor above 1) or thins the body about its bones.
+  int InflateBody(QView* view, MDocObj* scene, double factor);
+  // The view's axis in the figure's frame ((0, 0, 1) without a view).
+  PointRecord GetViewDirectionInFrame(QView* view);
+
+  // ---- body reshaping: MBoneObj_Reshape.cpp --------------------------------------
+  BoneRecord* FindChainEndBone(MLine* line);
+  static void ConstrainDisplacement(const PointRecord& a, const PointRecord& n, const PointRecord& b,
+                                    PointRecord& d);
+  void SnapLineChainToSketch(MLine* line, int stamp, bool first, const PointArray& sketch, const SketchMatrices& m,
+                             int type);
+  void SnapLineToSketch(MMeshObj* mesh, MLine* line, const PointArray& sketch, const SketchMatrices& m);
+  void FitMarkedLineToSketch(QView* view, MDocObj* scene, MMeshObj* mesh, MLine* line, const PointArray& sketch);
+  void FloodMarkedLines(int stamp, MVertex* vertex, PtrArray& out);
+  // Carries the displacement of the start vertices (from their rest
+  // positions under `m`, the rest-to-mesh matrix) over rings of their
+  // neighbours with a linear fall-off. Mode 0 starts from the cyan and
+  // yellow lines joined to the line, 1 and 2 from the list (2 with the red
+  // bone's stretch).
+  void PropagateDisplacement(MDocObj* scene, MMeshObj* mesh, MLine* line, const MatrixRecord& m,
+                             const PtrArray* vertices, int mode);
+  void PreferFacedRingMembers(int stamp, PtrArray& vertices);
+  void FindYellowLineMesh(MDocObj* scene, MMeshObj** mesh, PtrArray& vertices, MLine** line);
+  void FindMagentaFaceMesh(MDocObj* scene, MMeshObj** mesh, PtrArray& faces);
+  // Where the vertical line through p (its z set to 0) meets the triangle's
+  // plane: 1, or -1 outside the parallelogram of its first corner's edges.
+  static int HitTriangleVertically(const PointRecord corners[3], PointRecord& p, PointRecord& out);
+  void SetYellowVertexDepths(MMeshObj* mesh, const PtrArray& vertices, const MatrixRecord& a, const MatrixRecord& b,
+                             const MatrixRecord& c, const PtrArray& faces);
+  void FitYellowLinesToFaces(MDocObj* scene);
+
+  // ---- rig upkeep: MBoneObj_RigUpkeep.cpp ----------------------------------------
+  void RebuildRigFromObjects(MDocObj* scene, bool chains);
+  bool SelectBonesOfEditedVertices(MDocObj* scene, bool chains);
+  void ClearBodySelections(MDocObj* scene);
+  void SelectBoneChain(MLine* line);
+  void SelectFacesOfClass(MDocObj* scene, int faceClass);
+  void SelectLinesOfColour(int kind);
+  void ExcludeMarkedBones(MDocObj* scene, bool red, bool magenta);
+  void RebindWithMarkedExclusions(MDocObj* scene);
+
+  // ---- feature regions: MBoneObj_Regions.cpp -------------------------------------
+  // The element group of a bound mesh marked for the feature code, its mesh
+  // and the matrix carrying the figure's frame into that mesh; the group
+  // stays as the caller set it when none is found.
+  void FindFeatureRegion(int type, MDocObj* scene, MGroup*& group, MMeshObj*& mesh, MatrixRecord& frame);
+  void FindRegionForType(int type, MDocObj* scene, MGroup*& group, MMeshObj*& mesh, MatrixRecord& frame,
+                         MGroup* excludedA, MGroup* excludedB);
+  // Moves a region's vertices fully and the rings around it less and less:
+  // by an offset, onto a remembered shape about a centre, or scaled by the
+  // factor (about the centre, else each vertex's skeleton point).
+  void MoveRegionWithFalloff(const PointRecord* offset, double factor, MGroup* group, MMeshObj* mesh,
+                             const MatrixRecord& frame, const PointRecord* centre, const PointArray* shape);
+  void MoveRegionToFeature(MDocObj* scene, const PointRecord& a, const PointRecord* b, MGroup* group,
+                           MMeshObj* mesh, const MatrixRecord& frame, bool rebuild, int rebuildArgument,
+                           bool scaleAboutBones, int type);
+  void FitMarkedRegions(MDocObj* scene);
+  void FitPairedRegions(MDocObj* scene);
+  void CaptureRegionShapes(MDocObj* scene);
+  void AlignRedRegion(MDocObj* scene);
+  void FindRedFacingObject(bool fromBehind, MDocObj* scene, PtrArray& faces, MatrixRecord& matrix, MMeshObj** mesh);
+  static void FindCentralFace(const PtrArray& faces, const MatrixRecord& m, MFace** out);
+  static void GetFaceUVBounds(MFace* face, double& uMin, double& uMax, double& vMin, double& vMax);
+  static void GetFacesBounds(const PtrArray& faces, const MatrixRecord& m, BoundsRecord& out);
+
+  // ---- feature-driven fitting: MBoneObj_FeatureFit.cpp ---------------------------
+  void ProjectMarkedVerticesPerBone(MDocObj* scene, int kindA, int kindB, double factor);
+  // Moves each vertex along the axis by the piecewise-linear map that takes
+  // the sources (ascending) to the targets. False (nothing moved) unless
+  // both have the same count of at least two.
+  bool MapAlongAxis(const PointRecord& origin, const PointRecord& axis, const DoubleArray& sources,
+                    const DoubleArray& targets, const PtrArray& vertices, const PtrArray& matrices);
+  bool FitMarkedRegionsAlongBone(MDocObj* scene, const BoneRecord& bone, const PtrArray& vertices,
+                                 const PtrArray& matrices, const PointArray& points, std::string* why = nullptr);
+  // Fits the area marked around the red bone to the feature points.
+  bool FitToSceneObjects(MDocObj* scene, std::string* why = nullptr);
 
   // ---- display and picking: MBoneObj_Display.cpp ----------------------------
   void DrawBody(QView* view, const DrawRecord& ownRecord) override;

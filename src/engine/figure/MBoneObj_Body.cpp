@@ -117,16 +117,33 @@ void MBoneObj::FromRestSpace(const BoundMesh& mesh, const PointRecord& p, PointR
   MUtilTransformPoint(own, q, out);
 }
 
+void MBoneObj::GetRestMatrices(const BoundMesh& mesh, MatrixRecord& toRest, MatrixRecord& fromRest) {
+  MatrixRecord own, inverse;
+  GetMatrix(own);
+  GetInverseMatrix(inverse);
+  MUtilMultiply(mesh.toParent, inverse, toRest);  // the figure's inverse acts first, as in ToRestSpace
+  MUtilMultiply(own, mesh.fromParent, fromRest);
+  toRest.flag = 0;
+  fromRest.flag = 0;
+}
+
+bool MBoneObj::RigFitsBody() {
+  if (bones == nullptr || restPositions == nullptr || skinRecords == nullptr) return false;
+  int boneCount = 0, boundCount = 0;
+  CountRigElements(boneCount, boundCount);
+  return boneCount == bones->count && boundCount == restPositions->count && boundCount == skinRecords->count;
+}
+
 int MBoneObj::GetFaceColourClass(const MFace* face) const {
   if (face->shader == nullptr) return -1;
   const PointRecord& c = face->shader->diffuseColor;
   switch (ColourKind(Level(c.x), Level(c.y), Level(c.z))) {
-    case kBodyRed: return 21;
-    case kBodyBlue: return 22;
-    case kBodyMagenta: return 23;
-    case kBodyCyan: return 24;
-    case kBodyGreen: return 25;
-    case kBodyYellow: return 26;
+    case kBodyRed: return kFaceRed;
+    case kBodyBlue: return kFaceBlue;
+    case kBodyMagenta: return kFaceMagenta;
+    case kBodyCyan: return kFaceCyan;
+    case kBodyGreen: return kFaceGreen;
+    case kBodyYellow: return kFaceYellow;
     default: return -1;
   }
 }

@@ -28,15 +28,21 @@ PointRecord At(const MatrixRecord& w, const PointRecord& p) {
   return out;
 }
 
-// The view's state for the figure's overlays. The view answers through
-// these until it offers the queries itself: full drawing (quick-drawing
-// level 0) while collecting outlines, the view looking along its eye
-// direction, the normal draw mode and lines of their own width.
-int QuickDrawLevel(QView*) { return 0; }
-bool IsCollectingOutlines(QView*) { return true; }
-PointRecord ViewDirection(QView* view) { return view != nullptr ? view->GetEyeDirection() : PointRecord{0, 0, -1}; }
-int DrawMode(QView*) { return 0; }
-bool IsThinLines(QView*) { return false; }
+// The view direction in world coordinates.
+PointRecord ViewDirection(QView* view) {
+  PointRecord direction;
+  view->GetViewDirection(direction);
+  return direction;
+}
+
+// The scene the object belongs to: its nearest ancestor of scene type, the
+// object itself included; null outside a scene.
+MDocObj* SceneOf(MObject* object) {
+  for (MObject* o = object; o != nullptr; o = o->GetParent())
+    if (o->GetType() == kObjectScene)
+      if (auto* scene = dynamic_cast<MShadowScene*>(o)) return scene->ShadowDocument();
+  return nullptr;
+}
 
 // Appends a segment; false (out of memory recorded) when the list is full.
 bool Append(LineSegArray& out, const PointRecord& from, const PointRecord& to, int kind) {
@@ -50,8 +56,8 @@ bool Dot(LineSegArray& out, const PointRecord& p, int kind) { return Append(out,
 
 void MBoneObj::CollectOverlaySegments(LineSegArray& out, const MatrixRecord& parentMatrix, QView* view) {
   handleLine = nullptr;
-  const int quick = QuickDrawLevel(view);
-  if ((quick >= 1 && quick <= 3) || !IsCollectingOutlines(view)) return;
+  const int quick = view->GetQuickDrawLevel();
+  if ((quick >= 1 && quick <= 3) || !view->IsCollectingOutlines()) return;
   MObject::CollectOverlaySegments(out, parentMatrix, view);
   if (Failed() || bones == nullptr) return;
   MatrixRecord own, w;
@@ -74,7 +80,7 @@ void MBoneObj::AddBoneOverlay(LineSegArray& out, const MatrixRecord& w, BoneReco
   const PointRecord p0 = At(w, line->end0->position);
   const PointRecord p1 = At(w, line->end1->position);
   const bool selected = (line->flags & kLineSelected) != 0;
-  const int quick = QuickDrawLevel(view);
+  const int quick = view->GetQuickDrawLevel();
   if (!Append(out, p0, p1, quick > 0 ? 4 : selected ? 2 : 17)) return;
   if ((!IsSkinBound() && bone.excluded != 0) || quick > 0) return;
   const PointRecord mid = Mul(Add(p0, p1), 0.5);
@@ -200,7 +206,8 @@ void MBoneObj::AddJointOverlay(LineSegArray& out, const MatrixRecord& w, QView* 
   if ((joint->flags & kVertexHidden) != 0) return;
   const PointRecord p = At(w, joint->position);
   const bool selected = (joint->flags & kVertexSelected) != 0;
-  const int kind = QuickDrawLevel(view) > 0 ? 14 : selected ? 21 : (joint->flags & kVertexRootJoint) != 0 ? 19 : 18;
+  const int kind =
+      view->GetQuickDrawLevel() > 0 ? 14 : selected ? 21 : (joint->flags & kVertexRootJoint) != 0 ? 19 : 18;
   if (!Dot(out, p, kind)) return;
   PointRecord target;
   const int role = GetJointAddPoseRole(joint, w, &target);
@@ -285,16 +292,16 @@ void MBoneObj::CollectLinesBetween(PtrArray& out) {
 }
 
 void MBoneObj::DrawBody(QView* view, const DrawRecord&) {
-  if (QuickDrawLevel(view) == 3) DrawFeaturePoints(view);
+  // The figure's own mesh (its joints and bones) is never drawn: the bones
+  // show as overlays, the skin through the bound meshes.
+  if (view->GetQuickDrawLevel() == 3) DrawFeaturePoints(view);
   const CrPrefs* prefs = EngContext().prefs;
   if (prefs == nullptr || prefs->lineDisplayMode != 2) return;
-  // The bound meshes are found through the figure's parent; the scene
-  // itself is not needed for them.
-  if (DrawMode(view) != 6) DrawBones(nullptr, view);
+  if (view->GetDrawMode() != 6) DrawBones(SceneOf(this), view);
 }
 
 void MBoneObj::DrawBones(MDocObj* scene, QView* view) {
-  const int mode = DrawMode(view);
+  const int mode = view->GetDrawMode();
   if (mode == 3 || mode == 5) return;
   if (ComputeSelectedInfluence(scene)) DrawInfluenceLines(scene, view);
 }
@@ -334,7 +341,7 @@ void MBoneObj::DrawInfluenceLines(MDocObj*, QView* view) {
     MUtilMultiply(meshes[m].toParent, own, t);  // the figure's matrix, then the mesh's
     for (MLine* line : mesh->lines) {
       if ((line->flags & (kLineHidden | kLineHiddenDiagonal)) != 0 || line->GetWidth() == 0) continue;
-      const double width = (IsThinLines(view) ? 1 : line->GetWidth()) * EngContext().renderScale;
+      const double width = (view->IsThinLines() ? 1 : line->GetWidth()) * EngContext().renderScale;
       GlLineWidth(static_cast<float>(static_cast<int>(width)));
       const PointRecord a = At(t, line->end0->position);
       const PointRecord b = At(t, line->end1->position);

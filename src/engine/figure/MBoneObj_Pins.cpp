@@ -18,20 +18,6 @@ using namespace figure_detail;
 namespace {
 
 
-// The object's matrix composed with those of all its parents.
-MatrixRecord WorldMatrixOf(MObject* object) {
-  MatrixRecord world;
-  object->GetMatrix(world);
-  for (MGroupObj* p = object->GetParent(); p != nullptr; p = p->GetParent()) {
-    MatrixRecord m, out;
-    p->GetMatrix(m);
-    MUtilMultiply(m, world, out);
-    world = out;
-  }
-  world.flag = 0;
-  return world;
-}
-
 PointRecord WorldVector(const MatrixRecord& w, const PointRecord& v) {
   PointRecord out;
   MUtilTransformVector(w, v, out);

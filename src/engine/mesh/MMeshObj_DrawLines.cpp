@@ -343,19 +343,6 @@ void MMeshObj::CollectOverlaySegments(LineSegArray& out, const MatrixRecord& par
   else CollectSilhouetteSegments(out, parentMatrix, view);
 }
 
-namespace {
-
-bool AddSegment(LineSegArray& out, const MatrixRecord& m, const PointRecord& a, const PointRecord& b, int kind) {
-  PointRecord from, to;
-  MUtilTransformPoint(m, a, from);
-  MUtilTransformPoint(m, b, to);
-  if (out.Add(LineSegRecord{from, to, kind, 0})) return true;
-  EngRecordFailure(kEngReasonOutOfMemory);
-  return false;
-}
-
-}  // namespace
-
 void MMeshObj::CollectSilhouetteSegments(LineSegArray& out, const MatrixRecord& parentMatrix, QView* view) {
   MatrixRecord toParent, toScreen;
   MUtilMultiply(parentMatrix, matrix, toParent);
@@ -384,11 +371,12 @@ void MMeshObj::CollectSilhouetteSegments(LineSegArray& out, const MatrixRecord& 
     bool kindZero = line->forwardFace == nullptr && line->backwardFace == nullptr;
     if (line->forwardFace != nullptr && turned(line->forwardFace)) kindZero = true;
     if (line->backwardFace != nullptr && turned(line->backwardFace)) kindZero = true;
-    if (!AddSegment(out, toParent, line->end0->position, line->end1->position, kindZero ? 0 : 1)) return;
+    if (!AppendOverlaySegment(out, toParent, line->end0->position, line->end1->position, kindZero ? 0 : 1)) return;
   }
   for (MFace* face : faces) face->workMark = 0;
   for (MVertex* v : vertices)
-    if ((v->flags & kVertexSelected) != 0 && !AddSegment(out, toParent, v->position, v->position, 2)) return;
+    if ((v->flags & kVertexSelected) != 0 && !AppendOverlaySegment(out, toParent, v->position, v->position, 2))
+      return;
 }
 
 void MMeshObj::CollectLineSegments(LineSegArray& out, const MatrixRecord& parentMatrix, QView*) {
@@ -399,7 +387,7 @@ void MMeshObj::CollectLineSegments(LineSegArray& out, const MatrixRecord& parent
     if (!IsDrawable(line)) continue;
     const bool always = line->IsSharp() || line->forwardFace == nullptr || line->backwardFace == nullptr;
     if (out.count > 1000 && !always && (thinning++ % 13) != 0) continue;
-    if (!AddSegment(out, toParent, line->end0->position, line->end1->position, 5)) return;
+    if (!AppendOverlaySegment(out, toParent, line->end0->position, line->end1->position, 5)) return;
   }
 }
 

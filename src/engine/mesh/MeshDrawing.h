@@ -1,8 +1,8 @@
 #pragma once
 // What the drawing passes of meshes and of their smooth surfaces share:
 // the face emitters, single faces, section lines, the page style's ribbons
-// and their joins, and the colour helpers. Private to the mesh folder and
-// its tests.
+// and their joins, and the colour helpers. Private to the mesh folder, the
+// scene's deferred pass (which draws single faces) and the tests.
 #include <cmath>
 #include <cstdint>
 

@@ -133,6 +133,15 @@ void MMeshObj::CutPathAcrossQuads(PtrArray& vertexList, PtrArray& lineList, Poin
   PtrArray crossed;
   for (int i = 0; i < lineList.count; ++i)
     if (lineList[i] != nullptr && !Append(crossed, lineList[i])) return;
+  // The crossed lines and their ends become selected: their unselected
+  // state is saved first, so undo clears it again.
+  for (int i = 0; i < crossed.count; ++i) {
+    MLine* line = At<MLine>(crossed, i);
+    line->SaveUndo();
+    if (!Failed()) line->end0->SaveUndoRing();
+    if (!Failed()) line->end1->SaveUndoRing();
+    if (Failed()) return;
+  }
   ReplaceSelection(nullptr, &crossed, nullptr);
   PtrArray corners;
   CollectPathCorners(vertexList, lineList, corners);

@@ -90,6 +90,10 @@ void DrawShadowQuadOnPlane(const PointRecord corners[4], const PointRecord& ligh
     if (MUtilLinePlaneIntersect(corners[i], along, n, q, onPlane[i]) == -1) return;
   }
 
+  // Blending, culling, texturing and the blend function go back to what
+  // they were: the drawing after the shadows relies on the states the GL
+  // layer remembers having set.
+  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT);
   // Colour material brings the current colour to white, then the material
   // takes over: white, with the shadow's opacity as its alpha.
   glEnable(GL_COLOR_MATERIAL);
@@ -118,7 +122,7 @@ void DrawShadowQuadOnPlane(const PointRecord corners[4], const PointRecord& ligh
   GlQuadTexturedCorners(quad);
   GlEnd();
   glDeleteTextures(1, &name);
-  GlEnableTexture2D(false);
+  glPopAttrib();
 }
 
 }  // namespace engine

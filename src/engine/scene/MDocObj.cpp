@@ -329,8 +329,4 @@ void MDocObj::GetGridParams(int& kind, double& size, int& divisions, PointRecord
   GetGridObject()->GetGridParams(kind, size, divisions, colour, axisColour, subdivisions);
 }
 
-bool MDocObj::RayCastObjects(const PointRecord&, const PointRecord&, PointRecord&, PointRecord&, double) {
-  return false;
-}
-
 }  // namespace engine

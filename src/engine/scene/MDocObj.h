@@ -17,7 +17,7 @@
 // operation that walks the scene's objects for the user starts after it.
 //
 // Declaration by topic, with the file of each topic:
-//   MDocObj.cpp             life cycle, edit step, accessors, layer queries, shadow pass
+//   MDocObj.cpp             life cycle, edit step, accessors, layer queries
 //   MDocObj_Lists.cpp       selection, object and mesh lists, world matrices, statistics
 //   MDocObj_Grid.cpp        floor grid, bounds and centres, selection clearing, link check
 //   MDocObj_Layers.cpp      the layer table, layer flags and moves, layer backup, name block
@@ -35,6 +35,7 @@
 //   MDocObj_FaceColour.cpp  face colours by mesh and face index, expression textures, material checks
 //   MDocObj_Pose.cpp        poses on the selected figures, from files and the clipboard
 //   MDocObj_Primitives.cpp  primitives
+//   MDocObj_Draw.cpp        drawing passes: mirror image, floor shadows, deferred faces, overlay segments
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -467,14 +468,44 @@ class MDocObj : public MGroupObj, public MShadowScene {
   bool AreAllLayersHeadOrMirror() const;
   bool DifferInMirrorLayer(MObject* a, MObject* b);
 
-  // ---- the shadow pass's view of the scene: MDocObj.cpp ------------------------
+  // ---- the shadow pass's view of the scene: MDocObj.cpp, MDocObj_Draw.cpp ----------
   MDocObj* ShadowDocument() override { return this; }
   int ShadowImageState() const override;
   void GetGridParams(int& kind, double& size, int& divisions, PointRecord& colour, PointRecord& axisColour,
                      int& subdivisions) override;
-  // No receiving surface is cast against yet: shadows fall on the floor.
+  // The nearest hit of the ray on an object that receives shadows; the
+  // point is lifted by `lift` along the unit normal towards the ray's start.
   bool RayCastObjects(const PointRecord& start, const PointRecord& direction, PointRecord& normal,
                       PointRecord& point, double lift) override;
+  // The children on editable layers add the objects of that shadow mode.
+  void CollectByShadowMode(int mode, PtrArray* out) override;
+
+  // ---- drawing passes and overlay segments: MDocObj_Draw.cpp -----------------------
+  // Every pass restores what it changed (renderer matrix, eye direction,
+  // element colours, the mirror-pass switch) whether it succeeds or not.
+  void DrawBody(QView* view, const DrawRecord& frame) override;
+  // The normal pass, the floor shadows, the mirror image across x = 0 and
+  // the deferred transparent faces back to front.
+  virtual void DrawWithMirror(QView* view, const DrawRecord& frame, bool drawDeferred);
+  // The children that belong to the current pass (the mirror-pass switch).
+  virtual void DrawObjects(QView* view, const DrawRecord& frame);
+  // In draw modes 3 and 6: the casting objects' projected shadows, their
+  // images made again when the view's lights changed.
+  virtual void PrepareFloorShadow(QView* view, const DrawRecord& frame);
+  void CheckFloorShadowFrame(QView* view);
+  void StoreFloorShadowFrame(QView* view);
+  virtual void DrawDeferredFaces(QView* view, const DrawRecord& frame);
+  void CollectOverlaySegments(LineSegArray& out, const MatrixRecord& parentMatrix, QView* view) override;
+  // The overlay segments of the scene, or of one group's children.
+  virtual void CollectSceneSegments(LineSegArray& out, const MatrixRecord& matrix, QView* view, MGroupObj* group);
+  virtual void CollectSelectedBoxSegments(LineSegArray& out, const MatrixRecord& matrix, QView* view,
+                                          bool mirroredOnly, MGroupObj* group);
+  virtual void CollectObjectSegments(LineSegArray& out, const MatrixRecord& matrix, QView* view, bool mirroredOnly,
+                                     MGroupObj* group);
+  // The three-axis mark at the origin, or with atSelection at the centre of
+  // the selected vertices.
+  virtual void CollectMirrorPlaneSegments(LineSegArray& out, const MatrixRecord& matrix, QView* view,
+                                          bool atSelection);
 
   // ---- selection and lists: MDocObj_Lists.cpp ------------------------------------
   // Select on every direct child (the grid ignores it).
@@ -866,6 +897,8 @@ class MDocObj : public MGroupObj, public MShadowScene {
   PtrArray shadowSnapshots;  // ShadowInfo, owned, one per direct child
   int shadowSnapshotState = 0;
   int floorShadowState = 0;
+  double floorShadowAngles[2][2] = {{0.0, 0.0}, {0.0, 0.0}};  // the view lights the images were made for
+  int floorShadowLightFlag = 0;
   // The thumbnail a saved package carries for the material library: two
   // texts and a picture (none when null).
   std::string thumbnailText1;

@@ -2,6 +2,7 @@
 // the feature points' drawing.
 #include <cmath>
 #include <map>
+#include <vector>
 
 #include "FigureTestSupport.h"
 #include "engine/core/CrPrefs.h"
@@ -84,6 +85,49 @@ TEST_F(BoneDisplayTest, OneSelectedBoneGetsRingsThatCanBePicked) {
   chain.lower->flags |= kLineSelected;
   Kinds(*chain.figure);
   EXPECT_EQ(chain.figure->handleLine, nullptr);
+}
+
+TEST_F(BoneDisplayTest, TheViewDecidesWhatOverlaysAFigureGives) {
+  Chain chain = MakeChain();
+  struct Case {
+    const char* name;
+    bool collecting;
+    int quick;
+    int boneLines, joints, middles;  // kinds 17 or 4, 18/19 or 14, 13
+  };
+  const Case cases[] = {{"full drawing", true, 0, 2, 3, 2},
+                        {"not collecting outlines", false, 0, 0, 0, 0},
+                        {"quick level 2", true, 2, 0, 0, 0},
+                        {"quick level 4: lines and joints only", true, 4, 2, 3, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    view_.collectingOutlines = c.collecting;
+    view_.quickDrawLevel = c.quick;
+    std::map<int, int> kinds = Kinds(*chain.figure);
+    EXPECT_EQ(kinds[17] + kinds[4], c.boneLines);
+    EXPECT_EQ(kinds[18] + kinds[19] + kinds[14], c.joints);
+    EXPECT_EQ(kinds[13], c.middles);
+    if (c.quick > 0) {
+      EXPECT_EQ(kinds[17] + kinds[18] + kinds[19], 0);
+    }
+  }
+}
+
+TEST_F(BoneDisplayTest, TheRingsFaceTheViewDirectionNotTheEyeDirection) {
+  Chain chain = MakeChain();
+  chain.upper->flags |= kLineSelected;
+  auto ringKinds = [&] {
+    std::map<int, int> kinds = Kinds(*chain.figure);
+    std::vector<int> counts;
+    for (int kind = 34; kind <= 43; ++kind) counts.push_back(kinds[kind]);
+    return counts;
+  };
+  view_.viewDirection = {0, 0, 1};
+  const std::vector<int> alongZ = ringKinds();
+  view_.eyeDirection = {1, 0, 0};
+  EXPECT_EQ(ringKinds(), alongZ) << "the eye direction of the object drawn plays no part";
+  view_.viewDirection = {1, 0, 0};
+  EXPECT_NE(ringKinds(), alongZ);
 }
 
 TEST_F(BoneDisplayTest, TheSelectedBonesInfluenceIsGivenToTheBoundVertices) {

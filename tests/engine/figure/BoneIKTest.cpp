@@ -1,4 +1,7 @@
 // The two-bone solver and the figure's drag of a bone's start joint.
+#include <cmath>
+#include <random>
+
 #include "FigureTestSupport.h"
 #include "engine/core/EngMath.h"
 #include "engine/figure/BoneIK.h"
@@ -33,6 +36,63 @@ TEST(BoneIK, ReachableTooFarAndTooNearTargets) {
     // The joint stays in the plane of the chain (z = 0), on its side.
     EXPECT_NEAR(newJoint.z, 0, 1e-12) << c.what;
   }
+}
+
+// Random chains in any direction and reachable targets around them: both
+// bones keep their lengths, and the joint stays in the plane through the
+// root and the target that holds the chain's bend, on the side it bent to.
+TEST(BoneIK, RandomReachableTargetsKeepLengthsBendPlaneAndSide) {
+  std::mt19937 random(24);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0), length(0.3, 2.0), share(0.05, 0.95);
+  const auto randomDirection = [&] {
+    for (;;) {
+      const PointRecord v{unit(random), unit(random), unit(random)};
+      const double l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+      if (l > 0.1 && l <= 1.0) return PointRecord{v.x / l, v.y / l, v.z / l};
+    }
+  };
+  const auto sub = [](const PointRecord& a, const PointRecord& b) { return PointRecord{a.x - b.x, a.y - b.y, a.z - b.z}; };
+  const auto dot = [](const PointRecord& a, const PointRecord& b) { return a.x * b.x + a.y * b.y + a.z * b.z; };
+  const auto cross = [](const PointRecord& a, const PointRecord& b) {
+    return PointRecord{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+  };
+  int checked = 0;
+  for (int i = 0; i < 200; ++i) {
+    SCOPED_TRACE(i);
+    const PointRecord root{unit(random), unit(random), unit(random)};
+    const double upper = length(random), lower = length(random);
+    const PointRecord a = randomDirection(), b = randomDirection();
+    const PointRecord joint{root.x + upper * a.x, root.y + upper * a.y, root.z + upper * a.z};
+    const PointRecord end{joint.x + lower * b.x, joint.y + lower * b.y, joint.z + lower * b.z};
+    if (MUtilDistance(root, end) < 1e-3 || MUtilDistance(root, end) > upper + lower - 1e-3) continue;
+    // The bend: the joint's offset from the root-end axis at the start.
+    const PointRecord axis = sub(end, root);
+    const double along = dot(sub(joint, root), axis) / dot(axis, axis);
+    const PointRecord bend = sub(joint, {root.x + along * axis.x, root.y + along * axis.y, root.z + along * axis.z});
+    if (std::sqrt(dot(bend, bend)) < 1e-3) continue;
+
+    const double reachLow = std::fabs(upper - lower), reachHigh = upper + lower;
+    const double r = reachLow + share(random) * (reachHigh - reachLow);
+    const PointRecord toward = randomDirection();
+    PointRecord target{root.x + r * toward.x, root.y + r * toward.y, root.z + r * toward.z};
+    const PointRecord asked = target;
+    const TwoBoneChain chain = MakeTwoBoneChain(end, &joint, &root);
+    PointRecord newJoint;
+    ASSERT_TRUE(SolveTwoBoneDrag(chain, joint, target, newJoint));
+    EXPECT_NEAR(MUtilDistance(target, asked), 0.0, 1e-12) << "a reachable target is kept";
+    EXPECT_NEAR(MUtilDistance(newJoint, root), upper, 1e-9);
+    EXPECT_NEAR(MUtilDistance(newJoint, target), lower, 1e-9);
+    // In the plane of the root, the target and the bend, on the bend's side.
+    const PointRecord n = sub(target, root);
+    const PointRecord off = sub(newJoint, root);
+    const PointRecord normal = cross(n, bend);
+    if (std::sqrt(dot(normal, normal)) < 1e-6) continue;  // the target lies on the bend's own line
+    EXPECT_NEAR(dot(off, normal) / std::sqrt(dot(normal, normal)), 0.0, 1e-9);
+    const PointRecord perpendicular = cross(cross(n, bend), n);
+    EXPECT_GE(dot(off, perpendicular), -1e-9);
+    ++checked;
+  }
+  EXPECT_GT(checked, 150);
 }
 
 TEST(BoneIK, ANearTargetNeverFoldsTheBonesOntoEachOther) {

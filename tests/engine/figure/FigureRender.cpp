@@ -6,9 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "engine/GlTestView.h"
 #include "engine/core/EngMath.h"
 #include "engine/figure/MBoneObj.h"
+#include "engine/render/GlLayer.h"
 #include "platform/GlContext.h"
+#include "support/FakeQView.h"
 
 namespace figuretest {
 
@@ -16,48 +19,49 @@ using namespace engine;
 
 namespace {
 
-void DrawMesh(MMeshObj& mesh, const MatrixRecord& toGroup) {
-  const PointRecord light{-0.45, 0.35, 0.82};
-  glBegin(GL_TRIANGLES);
-  for (MFace* face : mesh.GetFaceList()) {
-    // The face's three corners through its first line.
-    MVertex* c[3];
-    MLine* line = face->firstLine;
-    c[0] = line->forwardFace == face ? line->end0 : line->end1;
-    c[1] = line->OtherEnd(c[0]);
-    MLine* next = line->forwardFace == face ? line->prevAround1 : line->prevAround0;
-    c[2] = next->OtherEnd(c[1]);
-    PointRecord p[3];
-    for (int k = 0; k < 3; ++k) MUtilTransformPoint(toGroup, c[k]->position, p[k]);
-    PointRecord a{p[1].x - p[0].x, p[1].y - p[0].y, p[1].z - p[0].z};
-    PointRecord b{p[2].x - p[0].x, p[2].y - p[0].y, p[2].z - p[0].z};
-    PointRecord normal;
-    OsUtilCrossProduct(a, b, normal);
-    OsUtilNormalize(normal);
-    const double lit = 0.35 + 0.65 * std::max(0.0, normal.x * light.x + normal.y * light.y + normal.z * light.z);
-    const PointRecord colour = face->shader != nullptr ? face->shader->diffuseColor : PointRecord{0.7, 0.7, 0.7};
-    glColor3d(colour.x * lit, colour.y * lit, colour.z * lit);
-    for (const PointRecord& q : p) glVertex3d(q.x, q.y, q.z);
+// A view for the pictures: the fake view's answers (shaded drawing, bone
+// overlays collected) drawing through the GL layer, so the body meshes
+// draw through the mesh drawing as a real view has them drawn.
+class FigureView : public testsupport::FakeQView {
+ public:
+  FigureView() {
+    gl.view = this;
+    renderer = &gl;
   }
-  glEnd();
-}
+  enginetest::GlTestRenderer gl;
+};
 
 // Makes the context current and sets up the orthographic view around the
-// centre, cleared to the grey level `clear`.
+// centre, cleared to the grey level `clear`, with two lights from the
+// upper left front.
 bool BeginPicture(platform::GlContext& context, int width, int height, const PointRecord& centre, double halfHeight,
                   float clear, std::string* error) {
   if (!context.Create(width, height, error) || !context.MakeCurrent()) return false;
-  glViewport(0, 0, width, height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
+  GlViewport(0, 0, width, height);
   const double aspect = static_cast<double>(width) / height;
-  glOrtho(centre.x - halfHeight * aspect, centre.x + halfHeight * aspect, centre.y - halfHeight,
+  GlOrtho(centre.x - halfHeight * aspect, centre.x + halfHeight * aspect, centre.y - halfHeight,
           centre.y + halfHeight, -10, 10);
-  glMatrixMode(GL_MODELVIEW);
+  GlMatrixMode(0);
   glLoadIdentity();
-  glClearColor(clear, clear, clear, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  GlClearColor(clear, clear, clear);
+  GlClear();
+  GlSetRenderState(0);
+  const float none[4] = {0, 0, 0, 1}, key[4] = {0.8f, 0.8f, 0.8f, 1}, fill[4] = {0.3f, 0.3f, 0.3f, 1};
+  const float ambient[4] = {0.35f, 0.35f, 0.35f, 1};
+  const float keyAt[4] = {-0.4f, 0.6f, 0.7f, 0}, fillAt[4] = {0.6f, -0.2f, 0.5f, 0};
+  GlSetLightModel(ambient, 0, 0);
+  GlSetLight(0, none, key, key, keyAt, nullptr);
+  GlSetLight(1, none, fill, none, fillAt, nullptr);
   return true;
+}
+
+// The view's frame for a turn of the scene about y: the eye far in front
+// of the centre and the eye direction, both in the scene's coordinates.
+DrawRecord TurnedFrame(FigureView& view, const PointRecord& centre, double turnDegrees) {
+  const double a = turnDegrees * M_PI / 180.0, c = std::cos(a), s = std::sin(a);
+  auto unturn = [&](const PointRecord& p) { return PointRecord{p.x * c - p.z * s, p.y, p.x * s + p.z * c}; };
+  view.eyeDirection = unturn({0, 0, 1});
+  return {unturn({centre.x, centre.y, 100}), unturn(centre), {0, 0, 0}, {0, 0.1, 0}};
 }
 
 const PointRecord kWholeFigure{0, 1.0, 0};
@@ -75,37 +79,34 @@ bool RenderGroupAround(MGroupObj& group, int width, int height, double turnDegre
   platform::GlContext context;
   if (!BeginPicture(context, width, height, centre, halfHeight, 1.0f, error)) return false;
   glRotated(turnDegrees, 0, 1, 0);
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LESS);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_CULL_FACE);
-  glShadeModel(GL_FLAT);
+  FigureView view;
+  view.gl.SetPolygonOffset(true);  // faces sit behind the lines drawn on them
+  // In the group's own frame: a moving group stays in the picture.
+  group.DrawBody(&view, TurnedFrame(view, centre, turnDegrees));
   MBoneObj* figure = FindBoneObj(&group);
-  BoundMeshArray meshes;
-  if (figure != nullptr) figure->CollectBoundMeshes(meshes);
-  for (int m = 0; m < meshes.count; ++m)
-    if (!meshes[m].mesh->IsBoneObject()) DrawMesh(*meshes[m].mesh, meshes[m].toParent);
   if (withBones && figure != nullptr) {
+    // The bone overlays as the view draws them over the picture.
     LineSegArray segments;
     MatrixRecord identity;
     MUtilIdentity(identity);
-    figure->CollectOverlaySegments(segments, identity, nullptr);
-    glDisable(GL_DEPTH_TEST);
-    glLineWidth(2.0f);
-    glPointSize(5.0f);
+    figure->CollectOverlaySegments(segments, identity, &view);
+    GlSetRenderState(kDrawLinesOnTop);
+    GlLineWidth(2.0f);
+    GlPointSize(5.0f);
     for (int i = 0; i < segments.count; ++i) {
       const LineSegRecord& s = segments[i];
       const bool dot = s.from.x == s.to.x && s.from.y == s.to.y && s.from.z == s.to.z;
       if (s.kind == 2 || s.kind == 21)
-        glColor3d(0.9, 0.1, 0.1);
+        GlColor(0.9f, 0.1f, 0.1f);
       else if (s.kind == 19)
-        glColor3d(0.1, 0.1, 0.9);
+        GlColor(0.1f, 0.1f, 0.9f);
       else
-        glColor3d(0.1, 0.1, 0.1);
-      glBegin(dot ? GL_POINTS : GL_LINES);
-      glVertex3d(s.from.x, s.from.y, s.from.z);
-      if (!dot) glVertex3d(s.to.x, s.to.y, s.to.z);
-      glEnd();
+        GlColor(0.1f, 0.1f, 0.1f);
+      const GlVec3 a{float(s.from.x), float(s.from.y), float(s.from.z)}, b{float(s.to.x), float(s.to.y), float(s.to.z)};
+      if (dot)
+        GlPoint(a.x, a.y, a.z);
+      else
+        GlLine(a, b);
     }
   }
   context.Finish();
@@ -116,8 +117,9 @@ bool RenderGroupAround(MGroupObj& group, int width, int height, double turnDegre
 bool RenderInfluence(MGroupObj& group, int width, int height, platform::Image& out, std::string* error) {
   platform::GlContext context;
   if (!BeginPicture(context, width, height, kWholeFigure, kWholeHalfHeight, 0.0f, error)) return false;
+  FigureView view;
   MBoneObj* figure = FindBoneObj(&group);
-  if (figure != nullptr) figure->DrawBones(nullptr, nullptr);
+  if (figure != nullptr) figure->DrawBones(nullptr, &view);
   context.Finish();
   out = context.Pixels();
   return true;

@@ -1,7 +1,7 @@
 #pragma once
 // Pictures of a figure's group for the tests, drawn into an OSMesa image:
-// every face of the body meshes flat-shaded in its material's colour (a
-// light from the front left), the skeleton's overlay segments on top.
+// the group drawn through the mesh drawing as a shaded view draws it (two
+// lights from the front left), the skeleton's overlay segments on top.
 // An orthographic view of y -0.1..2.1 (x as wide as the aspect), looking along -z
 // after turning the scene by `turnDegrees` about y.
 #include <string>

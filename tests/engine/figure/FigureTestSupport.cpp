@@ -13,6 +13,16 @@ namespace figuretest {
 using namespace engine;
 
 Chain MakeChain(int rigKind, int sides, int segments) {
+  std::vector<PointRecord> centres;
+  std::vector<double> radii;
+  for (int i = 0; i <= segments; ++i) {
+    centres.push_back({0, i * (2.0 / segments), 0});
+    radii.push_back(0.2);
+  }
+  return MakeChainWith({standardfigure::MakeTubeMesh(centres, radii, radii, sides, {0.8, 0.8, 0.8})}, rigKind);
+}
+
+Chain MakeChainWith(const std::vector<MMeshObj*>& meshes, int rigKind) {
   Chain chain;
   chain.group.reset(new MGroupObj());
   chain.figure = new MBoneObj();
@@ -23,22 +33,22 @@ Chain MakeChain(int rigKind, int sides, int segments) {
   chain.a->flags |= kVertexRootJoint;
   chain.upper = standardfigure::AddSkeletonLine(*chain.figure, chain.b, chain.c);
   chain.lower = standardfigure::AddSkeletonLine(*chain.figure, chain.a, chain.b);
-  std::vector<PointRecord> centres;
-  std::vector<double> radii;
-  for (int i = 0; i <= segments; ++i) {
-    centres.push_back({0, i * (2.0 / segments), 0});
-    radii.push_back(0.2);
-  }
-  chain.body = standardfigure::MakeTubeMesh(centres, radii, radii, sides, {0.8, 0.8, 0.8});
-  chain.group->AddChild(chain.body);
+  for (MMeshObj* m : meshes) chain.group->AddChild(m);
+  chain.body = meshes.empty() ? nullptr : meshes[0];
   chain.figure->AllocateRig(rigKind);
   chain.figure->CaptureRestState(nullptr, true);
   chain.figure->BuildRig(nullptr);
   chain.figure->SetSkinBound(true);
   chain.figure->UpdateBoneMatrices(2);
-  chain.figure->Checkpoint(false);
-  chain.body->Checkpoint(false);
+  for (MMeshObj* m : MeshesOf(*chain.group)) m->Checkpoint(false);
   return chain;
+}
+
+std::vector<MMeshObj*> MeshesOf(MGroupObj& group) {
+  std::vector<MMeshObj*> out;
+  for (int i = 0; i < group.GetChildCount(); ++i)
+    if (group.ChildAt(i)->GetType() == kObjectMesh) out.push_back(static_cast<MMeshObj*>(group.ChildAt(i)));
+  return out;
 }
 
 namespace {

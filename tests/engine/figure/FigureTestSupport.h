@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "StandardFigure.h"
 #include "engine/core/MGroupObj.h"
@@ -61,6 +62,12 @@ struct Chain {
 // tube has `sides` points a ring and `segments` + 1 rings (fewer make a
 // small figure for the tests that run out of memory at every allocation).
 Chain MakeChain(int rigKind = 1, int sides = 8, int segments = 20);
+// The chain of MakeChain (A (0,0,0) -> B (0,1,0) -> C (0,2,0)) in a group
+// with the given meshes in place of its tube, rigged after they are added.
+Chain MakeChainWith(const std::vector<engine::MMeshObj*>& meshes, int rigKind = 1);
+
+// The meshes of a group (its direct children), figures included.
+std::vector<engine::MMeshObj*> MeshesOf(engine::MGroupObj& group);
 
 // The figure's own data as text: rig kind, skin flag, bones, skin records
 // and rest positions (undo copies left out).

@@ -1,0 +1,135 @@
+// Library drops of figure materials through the real figure facade: the
+// standard figure dragged onto the paper and an animation dragged onto a
+// figure, each one undoable step that gives the
+// page back byte for byte. The trackers are made by the library file's
+// extension, as the library bar's drags make them.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "EditTestSupport.h"
+#include "FigureTestSupport.h"
+#include "page/FigureService.h"
+#include "page/PnGlobal.h"
+#include "page/ResultCodes.h"
+#include "page/SComs.h"
+#include "page/SFig3D.h"
+#include "page/STrackFactory.h"
+#include "page/STrackLibDrop.h"
+#include "platform/GlContext.h"
+#include "platform/Hooks.h"
+#include "support/FigureFiles.h"
+
+namespace figurelibdroptest {
+
+using platform::POINT;
+
+class FigureLibDrop : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { pagetest::StartFigures(); }
+  static void TearDownTestSuite() { pagetest::StopFigures(); }
+
+  FigureLibDrop() { doc.SetPageSize(500, 500); }
+
+  // The library drag of the file released at the page point, with the
+  // tracker its extension gives.
+  int Drag(const std::string& path, double x, double y, int kind = page::kToolLibDrag) {
+    page::PnGlobal::Get().pendingLibPath = path;
+    bool resetTool = false;
+    std::unique_ptr<page::STrack> drop = page::MakeTracker(kind, doc, view, {0, 0}, nullptr, resetTool);
+    if (!drop) return -1000;
+    EXPECT_EQ(drop->Init(&doc, &view, {0, 0, 600, 600}), 0);
+    EXPECT_EQ(drop->OnButtonDown(0, 0, 0), 0);
+    const POINT at = view.PageToScreen(page::SPoint(x, y));
+    drop->OnMouseMove(0, at.x, at.y);
+    return drop->OnButtonUp(0, at.x, at.y);
+  }
+
+  page::SDoc doc{20};
+  page::SView view;
+  pagetest::ScopedDropHooks hooks;
+  std::vector<std::string>& messages = hooks.messages;
+  int& layoutQuestions = hooks.layoutQuestions;
+};
+
+TEST_F(FigureLibDrop, TheStandardFigureDraggedOntoThePaperIsPlacedLiveAtThePoint) {
+  const std::string empty = pagetest::PageBytes(doc);
+  ASSERT_EQ(Drag(testsupport::StandardFigureFile(), 150, 260), 1);
+  EXPECT_EQ(layoutQuestions, 1);
+  EXPECT_TRUE(messages.empty());
+  ASSERT_EQ(doc.GetObjectCount(), 1);
+  page::SObj& placed = *doc.GetObject(0);
+  const auto* shape = dynamic_cast<const page::SFig3D*>(placed.fig.get());
+  ASSERT_NE(shape, nullptr);
+  EXPECT_TRUE(shape->HasPosableFigure());
+  EXPECT_NEAR(placed.placement.x, 150, 1);
+  EXPECT_NEAR(placed.placement.y, 260, 1);
+  const platform::Image drawn = pagetest::DrawPage(doc);
+  pagetest::Keep(drawn, "library-dropped-figure");
+  EXPECT_GT(drawn.GetBgra(150, 230).a, 0) << "the figure is drawn where it was dropped";
+  EXPECT_EQ(drawn.GetBgra(400, 100).a, 0);
+
+  ASSERT_EQ(doc.Commands().UndoGroup(), 0);
+  EXPECT_EQ(doc.GetObjectCount(), 0);
+  EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), empty));
+  ASSERT_EQ(doc.Commands().RedoGroup(), 0);
+  ASSERT_EQ(doc.GetObjectCount(), 1);
+  EXPECT_EQ(pagetest::PixelsDiffering(pagetest::DrawPage(doc), drawn), 0);
+}
+
+// An animation onto the figure poses it; beside it nothing happens. Each
+// applied drop undoes to the same bytes. A person dropped onto a figure is
+// refused as not fitting, and the page stays as it was.
+TEST_F(FigureLibDrop, AnimationsDroppedOntoAFigureApplyToItAndUndo) {
+  page::SObj& figure = pagetest::AddStandardFigure(doc, 250, 250);
+  // The figure keeps the animation the first apply makes for it.
+  ASSERT_NE(doc.SaveAnimStateOf(figure.id, 1), nullptr);
+  doc.SetAnimFrame(0);
+  const platform::Image still = pagetest::DrawPage(doc);
+  const double onBody = 250 - figure.placement.height * 0.15;  // the chest
+  struct Case {
+    const char* what;
+    std::string path;
+    double x, y;
+    int kind;
+    bool select;
+    int result;
+  };
+  const Case cases[] = {
+      {"walk onto the figure", testsupport::FigureDataFile("anim_walk.z4e"), 250, onBody, page::kToolLibDrag, false, 1},
+      {"wave applied to the selection", testsupport::FigureDataFile("anim_wave.z4e"), 20, 20, page::kToolLibApply, true,
+       1},
+      {"walk beside the figure", testsupport::FigureDataFile("anim_walk.z4e"), 20, 20, page::kToolLibDrag, false,
+       page::kResultDropOffFigure},
+      {"a person onto the figure", testsupport::StandardFigureFile(), 250, onBody, page::kToolLibDrag, false,
+       page::kResultCannotApply},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    figure.SetSelected(c.select);
+    const std::string before = pagetest::PageBytes(doc);
+    const int commands = doc.Commands().GetCount();
+    EXPECT_EQ(Drag(c.path, c.x, c.y, c.kind), c.result);
+    EXPECT_EQ(layoutQuestions, 0);
+    ASSERT_EQ(doc.GetObjectCount(), 1) << "applied, not placed";
+    if (c.result != 1) {
+      EXPECT_EQ(doc.Commands().GetCount(), commands);
+      EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), before));
+      continue;
+    }
+    // The animation's first frame is not the rest pose.
+    const platform::Image posed = pagetest::DrawPage(doc);
+    pagetest::Keep(posed, std::string("library-dropped-") + (c.select ? "wave" : "walk"));
+    EXPECT_GT(pagetest::PixelsDiffering(still, posed), 100);
+    // The skin follows the bones when drawn, as the view draws after
+    // every undo: drawn first, then its bytes are those of before.
+    ASSERT_EQ(doc.Commands().UndoGroup(), 0);
+    EXPECT_EQ(pagetest::PixelsDiffering(pagetest::DrawPage(doc), still), 0);
+    EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), before));
+  }
+  figure.SetSelected(false);
+}
+
+}  // namespace figurelibdroptest
