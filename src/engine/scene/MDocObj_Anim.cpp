@@ -519,5 +519,4 @@ void MDocObj::UpdateCameraObject(AnimView* view) {
   camera->SetMatrix(m);
 }
 
-
 }  // namespace engine

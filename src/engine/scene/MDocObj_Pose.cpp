@@ -28,7 +28,6 @@ double LowestPoint(MDocObj& scene, MObject* group) {
   return box.minY;
 }
 
-
 }  // namespace
 
 int MDocObj::ApplyPoseToFigures(MPose& pose, MObject* group, int keepFloor) {

@@ -336,5 +336,4 @@ void MDocObj::InsertMorphTarget(MMorphTgt* target, const char* after) {
   morphTargets->InsertAfter(anchor, target);
 }
 
-
 }  // namespace engine
