@@ -780,9 +780,15 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // marks new, so that the undo takes them out). False, with nothing left
   // over, when memory runs out.
   bool StandInUndoCopies(const PtrArray& originals, PtrArray& copies);
+  // The copy's morphs take the original's indices; false when memory ran out.
+  bool KeepMorphIndices(MObject* original, MObject* copy);
   // Undo copies made and not wanted after all: off the removed list or out
   // of the scene, deleted.
   void DropUndoCopies(PtrArray& copies);
+  // Undo copies of the meshes' top-level objects (each once), which are
+  // then marked new: the meshes' own steps keep vertices, not their morph
+  // lists. False, with nothing left over, when memory runs out.
+  bool StandInCopiesOfMeshes(const PtrArray& meshes);
   // The undo copies stand in for the originals when the step is undone: the
   // animation list an undo brings back names the copies (kept first when
   // the step has none kept yet).

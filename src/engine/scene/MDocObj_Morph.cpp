@@ -226,6 +226,7 @@ unsigned char MDocObj::CreateMorph(const char* path, bool withMaterial) {
       return 0;
     }
   }
+  if (!StandInCopiesOfMeshes(candidates)) return 0;
   int entries = 0;
   unsigned char result = 0;
   bool firstReported = false;
@@ -258,10 +259,25 @@ unsigned char MDocObj::CreateMorph(const char* path, bool withMaterial) {
 }
 
 void MDocObj::DeleteMorph(const char* path) {
-  CloseMorphIndexGap(path);
   PtrArray meshes;
-  CollectMeshes(this, meshes);
+  CollectMeshesWithMorph(path, 2, meshes, nullptr);
+  if (SceneFailed() || meshes.count == 0 || !StandInCopiesOfMeshes(meshes)) return;
+  CloseMorphIndexGap(path);
   for (int i = 0; i < meshes.count; ++i) static_cast<MMeshObj*>(meshes[i])->DeleteMorph(path);
+}
+
+bool MDocObj::StandInCopiesOfMeshes(const PtrArray& meshes) {
+  PtrArray tops;
+  for (int i = 0; i < meshes.count; ++i) {
+    MObject* top = GetTopLevelObject(static_cast<MObject*>(meshes[i]));
+    bool listed = false;
+    for (int k = 0; k < tops.count && !listed; ++k) listed = tops[k] == top;
+    if (!listed && !AddOrFail(tops, top)) return false;
+  }
+  PtrArray copies;
+  if (!StandInUndoCopies(tops, copies)) return false;
+  for (int i = 0; i < tops.count; ++i) static_cast<MObject*>(tops[i])->SetEditState(kEditCreated);
+  return true;
 }
 
 void MDocObj::SelectMeshesWithMorph(const char* path, bool objects, bool keep) {

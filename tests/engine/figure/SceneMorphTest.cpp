@@ -239,10 +239,31 @@ TEST_F(SceneMorphTest, MorphKeysCaptureAndApplyWeightsAndMergeExpressions) {
   ExpectAt(a->position, 0, 1, 0);
 }
 
-TEST_F(SceneMorphTest, WeightsUndoAndRedoAndSurviveRunningOutOfMemory) {
-  auto command = [](MDocObj& s) { s.SetObjectMorphWeights(kPath, nullptr, nullptr, 2, "up", 0.5, false); };
-  EXPECT_TRUE(SceneCommandUndoesAndRedoes(WithTargets, command));
-  EXPECT_TRUE(SceneCommandSurvivesAllocationFailures(WithTargets, command));
+TEST_F(SceneMorphTest, MorphCommandsUndoAndRedoAndSurviveRunningOutOfMemory) {
+  // Each command on the scene it works on: the two props with their
+  // vertices selected, or with the morph made and its two targets.
+  struct Case {
+    const char* what;
+    std::function<std::unique_ptr<MDocObj>()> make;
+    std::function<void(MDocObj&)> command;
+  };
+  auto weighted = [] {
+    std::unique_ptr<MDocObj> scene = WithTargets();
+    scene->SetObjectMorphWeights(kPath, nullptr, nullptr, 2, "out", 0.5, false);
+    scene->EndEdit(0);
+    return scene;
+  };
+  const Case cases[] = {
+      {"weights", WithTargets, [](MDocObj& s) { s.SetObjectMorphWeights(kPath, nullptr, nullptr, 2, "up", 0.5, false); }},
+      {"a reset", weighted, [](MDocObj& s) { s.ResetObjectMorphs(kPath, 2); }},
+      {"a new morph", TwoProps, [](MDocObj& s) { s.CreateMorph(kPath, false); }},
+      {"a deleted morph", WithTargets, [](MDocObj& s) { s.DeleteMorph(kPath); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_TRUE(SceneCommandUndoesAndRedoes(c.make, c.command));
+    EXPECT_TRUE(SceneCommandSurvivesAllocationFailures(c.make, c.command));
+  }
 }
 
 TEST_F(SceneMorphTest, AMorphOnAPosedFigureIsWeightedAtRestAndThePoseComesBack) {
