@@ -13,7 +13,9 @@
 //   KxLibR_Anims.cpp       poses and animations, and animations kept for undo
 //   KxLibR_Edits.cpp       selection, moves, scales, the grid, face colours, statistics
 //   KxLibR_FaceColour.cpp  the colour a face shows, for the page's eyedropper
+#include <map>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -197,8 +199,18 @@ class KxLibR {
   // The transparency test and the key-green guard of a scene just read.
   void TakeReadScene(engine::MDocObj& scene);
 
+  // A colour the bucket set on a face's material: what it replaced, as the
+  // 8-bit value the page keeps for undo and as the material had it.
+  struct PaintedColour {
+    platform::COLORREF painted;
+    platform::COLORREF replaced;
+    engine::PointRecord exact;
+  };
+
   std::unique_ptr<engine::MDocObj> scene_;
   std::unique_ptr<KxLibV> view_;
+  // By mesh and face number, the latest last.
+  std::map<std::pair<int, int>, std::vector<PaintedColour>> paintedColours_;
   bool hasTransparentMaterial_ = true;
   std::vector<std::string> mergedLibraryPaths_;
   bool tempHumanApplied_ = false;
