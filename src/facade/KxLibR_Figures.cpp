@@ -42,18 +42,22 @@ int KxLibR::BuildFigureFromSelection() {
   if (!scene_) return kFacadeFailed;
   view_->SetImageValid(false, true);
   engine::MGroupObj* group = scene_->BuildFigureRig(1);
-  if (TakeEngineFailure() || group == nullptr) {
-    scene_->EndEdit(0);
+  int bound = -1;
+  if (!TakeEngineFailure() && group != nullptr) {
+    // The new group is what the binding looks at.
+    scene_->SelectAll(false);
+    group->Select(true);
+    bound = scene_->BindToFigure();
+  }
+  // A figure that cannot be bound (another figure's elements in the way)
+  // is taken back whole: the objects stay as they were.
+  if (TakeEngineFailure() || bound < 0) {
+    scene_->UndoEdit(0);
     TakeEngineFailure();
     return kFacadeFailed;
   }
-  // The new group is what BindToFigure looks at.
-  scene_->SelectAll(false);
-  group->Select(true);
-  const int bound = scene_->BindToFigure();
   scene_->EndEdit(0);
-  if (TakeEngineFailure() || bound < 0) return kFacadeFailed;
-  return kFacadeOk;
+  return TakeEngineFailure() ? kFacadeFailed : kFacadeOk;
 }
 
 int KxLibR::TransferPose() {

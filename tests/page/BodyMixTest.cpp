@@ -111,6 +111,41 @@ class BodyMixTest : public pagetest::FigurePageTest {
   std::unique_ptr<SMix> mix_;
 };
 
+// Each part file holds one object (a head may bring its hair as a second):
+// bodies and heads are bound figures, the rest plain props; the presets
+// are poses of the same skeleton.
+TEST_F(BodyMixTest, EveryPartFileOpensAsTheFigureOrPropItIs) {
+  struct Case {
+    const char* folder;
+    const char* file;
+    int objects;
+    bool figure;
+  };
+  const Case cases[] = {
+      {"", "DefaultBody.Z4T", 1, true},    {"", "DefaultHead.Z4T", 1, true},       {"", "DefaultHair.Z4T", 1, false},
+      {"", "DefaultBone.Z4T", 1, false},   {"Body", "標準の体.z4t", 1, true},     {"Head", "標準の頭.z4t", 1, true},
+      {"Head", "茶髪の頭.z4t", 2, true},   {"Hair", "短い髪.z4t", 1, false},      {"Hair", "長い髪.z4t", 1, false},
+      {"Item", "眼鏡.z4t", 1, false},      {"Item", "麦わら帽子.z4t", 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    facade::KxLibR part;
+    ASSERT_EQ(part.Open(Part(c.folder, c.file)), 0);
+    EXPECT_EQ(part.GetScene()->GetChildCount(), c.objects + 1);
+    EXPECT_EQ(part.IsFigureIndex(1), c.figure);
+    EXPECT_FALSE(part.GetScene()->thumbnailText1.empty()) << "the list's title and thumbnail";
+  }
+  facade::KxLibR body;
+  ASSERT_EQ(body.Open(Part("", "DefaultBody.Z4T")), 0);
+  for (const char* preset : {"2toshin.Z4W", "5toshin.Z4W", "8toshin.Z4W"}) {
+    facade::KxLibAnim pose;
+    pose.InitWithNewPose();
+    ASSERT_EQ(pose.LoadPoseFile(Part("", preset)), 0) << preset;
+    body.SetSelection(1, true, 1);
+    EXPECT_EQ(body.ApplyPose(pose), 0) << preset;
+  }
+}
+
 TEST_F(BodyMixTest, TheDefaultsStandAsBodyHeadAndHairMeasuredByTheBodysHead) {
   const std::vector<SMObj>& parts = mix_->Parts();
   ASSERT_EQ(parts.size(), 3u);
