@@ -12,6 +12,7 @@
 //   KxLibR_Library.cpp     human and item files from the library on the figures
 //   KxLibR_Anims.cpp       poses and animations, and animations kept for undo
 //   KxLibR_Edits.cpp       selection, moves, scales, the grid, face colours, statistics
+//   KxLibR_Figures.cpp     the person composer's figure operations
 //   KxLibR_FaceColour.cpp  the colour a face shows, for the page's eyedropper
 #include <map>
 #include <memory>
@@ -185,6 +186,23 @@ class KxLibR {
   // The selection's kind and element counts, and the numbers of selected
   // objects, figures among them and quads (x, y, z of `counts`).
   bool GetSceneInfo(engine::SelectionInfo& info, engine::PointRecord& counts);
+
+  // ---- figures of the person composer: KxLibR_Figures.cpp -------------------
+  // The selected figure's height (its top end to the joint below it) and
+  // that lower joint, in the scene. 0; -1 (height -1) without one figure
+  // group selected.
+  int GetFigureHeight(double& height, double& x, double& y, double& z);
+  // The selected skeleton becomes a boned figure holding the other selected
+  // objects, which are bound to it. 0 or -1.
+  int BuildFigureFromSelection();
+  // With two matching bound figures selected, the one selected first takes
+  // over the other's body (its group goes). 0 or -1 (nothing changed).
+  int TransferPose();
+  // Writes the figures alone and the other objects alone into two new
+  // temporary files (the caller deletes them); every animation track goes.
+  // 1 when split; 0 when the scene holds only figures (no file written);
+  // -1 or -12 with no file left. The scene keeps only the other objects.
+  int SplitFiguresAndProps(std::string& figurePath, std::string& propPath);
 
   // ---- the colour of a face: KxLibR_FaceColour.cpp ----------------------------
   // The colour of one face (by mesh and face number, as KxLibV::PickFace
