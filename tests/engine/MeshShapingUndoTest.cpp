@@ -13,19 +13,13 @@
 namespace mesh_shaping_undo_test {
 
 using namespace engine;
+using modelingtest::GridWithQuads;
 using meshkit::MeshFixture;
 using modelingtest::ModelingCase;
 
 class MeshShapingUndo : public meshkit::MeshTest {};
 
 bool Failed() { return EngContext().failState != kEngFailNone; }
-
-MeshFixture GridWithQuads() {
-  MeshFixture f = meshkit::MakeGrid(3, 3);
-  for (int j = 0; j < 3; ++j)
-    for (int i = 0; i < 3; ++i) f.Line(j * 4 + i, (j + 1) * 4 + i + 1)->flags |= kLineHiddenDiagonal;
-  return f;
-}
 
 // Two quads side by side: 0-1-4-3 and 1-2-5-4 (a 2 × 1 grid), line 1-4
 // between them.
@@ -51,6 +45,12 @@ std::vector<ModelingCase> Cases() {
          MeshFixture f = meshkit::MakeGrid(1, 1);
          f.Line(0, 3)->flags |= kLineHiddenDiagonal;
          meshkit::SelectVertices(f, {0});
+         return f;
+       },
+       [](MeshFixture&, MMeshObj& m) { m.AddSupportLoops(0.1); }},
+      {"support loops beside the line between two quads", [] {
+         MeshFixture f = QuadStrip();
+         meshkit::SelectVertices(f, {1, 4});
          return f;
        },
        [](MeshFixture&, MMeshObj& m) { m.AddSupportLoops(0.1); }},

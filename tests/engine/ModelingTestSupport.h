@@ -85,4 +85,12 @@ inline void CutPathAcrossStrip(meshkit::MeshFixture& f) {
   f->CutPathAcrossQuads(vertexList, lineList, points);
 }
 
+// The 3 × 3 grid of the mesh test kit with its diagonals hidden: nine quads.
+inline meshkit::MeshFixture GridWithQuads() {
+  meshkit::MeshFixture f = meshkit::MakeGrid(3, 3);
+  for (int j = 0; j < 3; ++j)
+    for (int i = 0; i < 3; ++i) f.Line(j * 4 + i, (j + 1) * 4 + i + 1)->flags |= engine::kLineHiddenDiagonal;
+  return f;
+}
+
 }  // namespace modelingtest
