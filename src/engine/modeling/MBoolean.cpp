@@ -29,6 +29,17 @@ void Grow(BoundsRecord& box, const PointRecord& p) {
   box.maxZ = std::max(box.maxZ, p.z);
 }
 
+// B's elements become new elements of A: undoing A's step takes them away
+// again. B's own history goes first, since B is destroyed.
+void MarkEveryElementCreated(MMeshObj& mesh) {
+  mesh.Checkpoint(false);
+  for (MItem* item : mesh.vertices) item->state = kItemCreated;
+  for (MItem* item : mesh.lines) item->state = kItemCreated;
+  for (MItem* item : mesh.faces) item->state = kItemCreated;
+  for (MItem* item : mesh.shaders) item->state = kItemCreated;
+  for (MItem* item : mesh.groups) item->state = kItemCreated;
+}
+
 BoundsRecord EmptyBox() { return {1e300, 1e300, 1e300, -1e300, -1e300, -1e300}; }
 
 // A ray from `origin` crosses the triangle (Möller and Trumbore), ahead of
@@ -65,7 +76,7 @@ MBoolean::~MBoolean() {
 void MBoolean::SetTolerance(const BoundsRecord& box) {
   tolerance = MUtilBoxTolerance(box);
   tripleTolerance = 3 * tolerance;
-  band = 100 * tolerance;
+  band = 20 * tolerance;
 }
 
 void MBoolean::DestroyOperands(bool failed) {
@@ -81,6 +92,7 @@ void MBoolean::PrepareByType(int type, bool& prepared) {
   MMeshObj* a = operandA;
   MMeshObj* b = operandB;
   auto attach = [&] {
+    MarkEveryElementCreated(*b);
     a->AttachMesh(b, bToA, faceListA, faceListB);
     if (Failed()) return;
     delete b;
@@ -145,6 +157,8 @@ MMeshObj* MBoolean::Combine(MMeshObj* a, MMeshObj* b, const MatrixRecord& matrix
   MUtilInvert(matrixA, inverse);
   MUtilMultiply(inverse, matrixB, bToA);
 
+  // The mesh's own tolerance is a working value of this operation only.
+  const double ownTolerance = a->GetTolerance();
   BoundsRecord box;
   a->GetLocalBounds(box);
   SetTolerance(box);
@@ -180,6 +194,7 @@ MMeshObj* MBoolean::Combine(MMeshObj* a, MMeshObj* b, const MatrixRecord& matrix
   operandFaces1 = faceListB;
   RunCombine();
   if (type == kImprint) {
+    operandA->SetTolerance(ownTolerance);
     DestroyOperands(false);
     return operandA;
   }
@@ -188,6 +203,7 @@ MMeshObj* MBoolean::Combine(MMeshObj* a, MMeshObj* b, const MatrixRecord& matrix
     result->RepairMarkedVertices(*intersectionVertices);
     if (!Failed()) result->RepairDegenerateFaces();
     if (!Failed()) result->ResetElementStamps(1);
+    result->SetTolerance(ownTolerance);
   }
   const bool failed = Failed();
   MMeshObj* result = failed ? nullptr : operandA;
@@ -200,6 +216,11 @@ void MBoolean::NumberFaces() {
   for (int i = 0; i < operandFaces1->count; ++i) At<MFace>(*operandFaces1, i)->workValue = i;
 }
 
+void MBoolean::ForgetFaceNumbers() {
+  for (int i = 0; i < operandFaces0->count; ++i) At<MFace>(*operandFaces0, i)->workValue = -1;
+  for (int i = 0; i < operandFaces1->count; ++i) At<MFace>(*operandFaces1, i)->workValue = -1;
+}
+
 void MBoolean::ClearFaceMarks() {
   for (int i = 0; i < operandFaces0->count; ++i) At<MFace>(*operandFaces0, i)->workMark = 0;
   for (int i = 0; i < operandFaces1->count; ++i) At<MFace>(*operandFaces1, i)->workMark = 0;
@@ -210,8 +231,12 @@ void MBoolean::RunCombine() {
   candidateCount = operandFaces0->count;
   candidates = new (std::nothrow) EngArray<int>[static_cast<std::size_t>(std::max(candidateCount, 1))];
   if (candidates == nullptr) return EngRecordFailure(kEngReasonOutOfMemory);
+  // Face numbers are working values: faces saved during the pass must not
+  // keep them, so they live only while the grid and the classes are made.
   NumberFaces();
-  if (!BuildCandidateGrid()) return cursors.SetArrowCursor();
+  const bool gridBuilt = BuildCandidateGrid();
+  ForgetFaceNumbers();
+  if (!gridBuilt) return cursors.SetArrowCursor();
   operandMesh0->SetTolerance(tolerance);
   operandMesh1->SetTolerance(tolerance);
 
@@ -244,15 +269,20 @@ void MBoolean::RunCombine() {
 
   ClearFaceMarks();
   // Classes of untouched parts are found while both operands are whole.
-  std::vector<std::pair<MFace*, int>> unreached;
+  PtrArray unreached;
+  EngArray<int> unreachedClass;
+  NumberFaces();
   const bool classified = ClassifyUnreachedParts();
+  ForgetFaceNumbers();
   if (classified) {
     for (int side = 0; side < 2; ++side) {
       const PtrArray& list = side == 0 ? *operandFaces0 : *operandFaces1;
       if (side == 1 && !cutBoth) break;
       for (int i = 0; i < list.count; ++i) {
         MFace* face = At<MFace>(list, i);
-        if (face->workMark != 0) unreached.emplace_back(face, face->workMark);
+        if (face->workMark == 0) continue;
+        if (!Append(unreached, face)) break;
+        if (!unreachedClass.Add(face->workMark)) EngRecordFailure(kEngReasonOutOfMemory);
       }
     }
   }
@@ -266,8 +296,14 @@ void MBoolean::RunCombine() {
       cursors.SetWaitCursor();
     }
   }
-  for (const auto& [face, cls] : unreached) face->workMark = static_cast<std::int16_t>(cls);
+  for (int i = 0; i < unreached.count && i < unreachedClass.count; ++i)
+    At<MFace>(unreached, i)->workMark = static_cast<std::int16_t>(unreachedClass[i]);
   if (!AnyFailure() && (mode == 0 || mode == 2)) operandMesh0->RemoveFacesWithMark(mode == 0 ? 1 : 2);
+  // The kept untouched faces were never saved: their marks go again.
+  for (int i = 0; i < unreached.count; ++i) {
+    MFace* face = At<MFace>(unreached, i);
+    if (!IsRemoved(face)) face->workMark = 0;
+  }
   if (!Failed()) operandA->RemoveLooseVertices();
   if (!Failed()) operandA->ResetElementStamps(0);
   if (!Failed()) operandA->MergeParallelLines();
@@ -420,14 +456,16 @@ bool MBoolean::ClassifyUnreachedParts() {
     const PtrArray& own = side == 0 ? *operandFaces0 : *operandFaces1;
     const PtrArray& other = side == 0 ? *operandFaces1 : *operandFaces0;
     const bool otherReversed = side == 0 ? reversedB : reversedA;
-    std::vector<char> seen(static_cast<std::size_t>(own.count), 0);
+    EngArray<char> seen;
+    for (int i = 0; i < own.count; ++i)
+      if (!seen.Add(0)) return EngRecordFailure(kEngReasonOutOfMemory), false;
     WorkStack<int> stack;
     PtrArray part;
     for (int i = 0; i < own.count; ++i) {
-      if (seen[static_cast<std::size_t>(i)]) continue;
+      if (seen[i]) continue;
       part.count = 0;
       bool reached = false;
-      seen[static_cast<std::size_t>(i)] = 1;
+      seen[i] = 1;
       if (!stack.Push(i)) return false;
       while (!stack.Empty()) {
         MFace* face = At<MFace>(own, stack.Top());
@@ -440,8 +478,8 @@ bool MBoolean::ClassifyUnreachedParts() {
           MFace* next = line->forwardFace == face ? line->backwardFace : line->forwardFace;
           if (next == nullptr) continue;
           const int at = next->workValue;
-          if (at < 0 || at >= own.count || own[at] != next || seen[static_cast<std::size_t>(at)]) continue;
-          seen[static_cast<std::size_t>(at)] = 1;
+          if (at < 0 || at >= own.count || own[at] != next || seen[at]) continue;
+          seen[at] = 1;
           if (!stack.Push(at)) return false;
         }
       }

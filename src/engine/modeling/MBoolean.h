@@ -62,6 +62,7 @@ class MBoolean {
   virtual void SetTolerance(const BoundsRecord& box);
   // Each face's position in its operand list goes to its number field.
   virtual void NumberFaces();
+  void ForgetFaceNumbers();
   virtual void ClearFaceMarks();
   // The grid and, from it, each face of list A's candidates in list-B order.
   virtual bool BuildCandidateGrid();
@@ -115,6 +116,7 @@ class MBoolean {
   };
 
   Crossing* FindCrossing(MLine* line, MFace* face, int faceSide);
+  bool Remember(MVertex* v, MLine* line);
   bool MakeCrossingVertices(Crossing& c, MLine* line, MFace* face, int faceSide);
   MLine* DrawLine(MFace* face, int side, MVertex* from, MVertex* to);
   bool GetsLines(int side) const { return side == 0 || cutBoth; }

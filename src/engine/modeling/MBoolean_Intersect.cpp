@@ -10,6 +10,7 @@
 // it is a vertex in the line's list; both stand for one marker vertex of
 // the result.
 #include <cmath>
+#include <new>
 
 #include "engine/core/EngMath.h"
 #include "engine/mesh/MMeshObj.h"
@@ -125,7 +126,14 @@ void MBoolean::NudgeOffEdge(const PointRecord& edgeVector, const PointRecord& no
 }
 
 MBoolean::Crossing* MBoolean::FindCrossing(MLine* line, MFace* face, int /*faceSide*/) {
-  Crossing& c = crossings[CrossingKey{line, face}];
+  Crossing* found = nullptr;
+  try {
+    found = &crossings[CrossingKey{line, face}];
+  } catch (const std::bad_alloc&) {
+    EngRecordFailure(kEngReasonOutOfMemory);
+    return nullptr;
+  }
+  Crossing& c = *found;
   if (c.kind != -2) return &c;
   c.kind = -1;
   const FaceFrame f(face);
@@ -173,6 +181,16 @@ MBoolean::Crossing* MBoolean::FindCrossing(MLine* line, MFace* face, int /*faceS
   return &c;
 }
 
+bool MBoolean::Remember(MVertex* v, MLine* line) {
+  try {
+    drawn.emplace_back(v, line);
+    return true;
+  } catch (const std::bad_alloc&) {
+    EngRecordFailure(kEngReasonOutOfMemory);
+    return false;
+  }
+}
+
 bool MBoolean::MakeCrossingVertices(Crossing& c, MLine* line, MFace* face, int faceSide) {
   if (c.marker != nullptr) return true;
   c.marker = operandMesh0->AddVertex(c.point);
@@ -184,7 +202,7 @@ bool MBoolean::MakeCrossingVertices(Crossing& c, MLine* line, MFace* face, int f
     w->faceT = c.t;
     w->mirrorPartner = c.marker;
     c.inFace = w;
-    drawn.emplace_back(w, line);
+    if (!Remember(w, line)) return false;
   }
   if (GetsLines(1 - faceSide)) {
     MVertex* w = MeshOf(1 - faceSide)->AddVertex(c.point);
@@ -193,7 +211,7 @@ bool MBoolean::MakeCrossingVertices(Crossing& c, MLine* line, MFace* face, int f
     line->AddOnLineVertex(w);
     w->mirrorPartner = c.marker;
     c.onLine = w;
-    drawn.emplace_back(w, line);
+    if (!Remember(w, line)) return false;
   }
   (void)face;
   return true;
