@@ -150,8 +150,8 @@ MMeshObj* MBoolean::Combine(MMeshObj* a, MMeshObj* b, const MatrixRecord& matrix
   intersectionVertices = new (std::nothrow) PtrArray();
   if (faceListA == nullptr || faceListB == nullptr || intersectionVertices == nullptr) {
     EngRecordFailure(kEngReasonOutOfMemory);
-    DestroyOperands(true);
-    return nullptr;
+    DestroyOperands(type != kImprint);
+    return type == kImprint ? a : nullptr;
   }
   MatrixRecord inverse;
   MUtilInvert(matrixA, inverse);
@@ -185,8 +185,9 @@ MMeshObj* MBoolean::Combine(MMeshObj* a, MMeshObj* b, const MatrixRecord& matrix
   bool prepared = false;
   PrepareByType(type, prepared);
   if (!prepared) {
-    DestroyOperands(true);
-    return nullptr;
+    a->SetTolerance(ownTolerance);
+    DestroyOperands(type != kImprint);
+    return type == kImprint ? a : nullptr;
   }
   operandMesh0 = operandA;
   operandMesh1 = operandB;

@@ -50,8 +50,8 @@ class MBoolean {
   // Takes over both meshes (the caller uses only the answer afterwards):
   // B is always destroyed when it is another mesh than A; on failure the
   // answer is null, the failure state says why, and nothing is left over
-  // (the merged mesh is destroyed too), except that the imprint answers A
-  // even after a failed pass. Matrices are the operands' world matrices.
+  // (the merged mesh is destroyed too), except that the imprint always
+  // answers A, changed in place. Matrices are the operands' world matrices.
   virtual MMeshObj* Combine(MMeshObj* a, MMeshObj* b, const MatrixRecord& matrixA, const MatrixRecord& matrixB,
                             int type);
 
