@@ -6,9 +6,12 @@
 // reference in the comparison test of its own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "GlTestView.h"
 #include "engine/BooleanTestSupport.h"
@@ -395,6 +398,94 @@ TEST_F(MeshBoolean, APictureOfABoxWithASphereCutOut) {
   view.WritePng("boolean_box_minus_sphere");
   const testsupport::PixelCensus census = testsupport::CountPixels(view.Pixels());
   EXPECT_GT(census.other, 5000);
+}
+
+// Cutting along a path drawn in a view looking down -z at the unit cube:
+// the path's pick rays run along z, and only the curve nearest the viewer
+// (on the top face, z = 1) is cut; the bottom face stays whole.
+struct DrawnPath {
+  PointArray screen, nearPoints, farPoints;
+  explicit DrawnPath(std::initializer_list<PointRecord> points) {
+    for (const PointRecord& p : points) {
+      screen.Add({p.x * 100, p.y * 100, 0});
+      nearPoints.Add({p.x, p.y, 5});
+      farPoints.Add({p.x, p.y, -5});
+    }
+  }
+};
+
+int FacesAtHeight(MMeshObj& m, double z) {
+  int n = 0;
+  for (MFace* face : m.GetFaceList()) {
+    MVertex* c[3];
+    face->GetVertices(c);
+    n += std::fabs(c[0]->position.z - z) < 1e-9 && std::fabs(c[1]->position.z - z) < 1e-9 &&
+         std::fabs(c[2]->position.z - z) < 1e-9;
+  }
+  return n;
+}
+
+TEST_F(MeshBoolean, ACutAlongADrawnPathSplitsOnlyTheNearestSurface) {
+  struct Case {
+    const char* name;
+    std::initializer_list<PointRecord> path;
+    bool closed;
+  };
+  const Case cases[] = {
+      {"an open path", {{0.2, 0.3, 0}, {0.5, 0.55, 0}, {0.8, 0.6, 0}}, false},
+      {"a closed path", {{0.25, 0.25, 0}, {0.75, 0.3, 0}, {0.5, 0.8, 0}}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<MMeshObj> cube(Box({0, 0, 0}, {1, 1, 1}));
+    DrawnPath path(c.path);
+    MBoolean boolean;
+    EXPECT_EQ(boolean.Cut(cube.get(), path.screen, path.nearPoints, path.farPoints, {0, 0, -1}, Identity(), c.closed,
+                          false, false),
+              0);
+    ASSERT_EQ(FailState(), kEngFailNone) << FailReason();
+    EXPECT_GT(FacesAtHeight(*cube, 1), 2) << "the top face is cut";
+    EXPECT_EQ(FacesAtHeight(*cube, 0), 2) << "the bottom face is not";
+    EXPECT_NEAR(Volume(*cube), 1, 1e-9);
+    EXPECT_TRUE(ClosedAndOriented(*cube));
+    EXPECT_TRUE(meshkit::MeshIsValid(*cube, 0));
+    int v, l, f, drawn;
+    cube->CountElements(v, l, f, drawn);
+    EXPECT_EQ(drawn, 0);
+    // The cut's new vertices on the top lie on the path's segments.
+    for (MVertex* vertex : cube->GetVertexList()) {
+      const PointRecord p = vertex->position;
+      const bool corner = (p.x == 0 || p.x == 1) && (p.y == 0 || p.y == 1);
+      if (corner) continue;
+      EXPECT_NEAR(p.z, 1, 1e-9);
+      double nearest = 1e9;
+      const std::vector<PointRecord> points(c.path);
+      const std::size_t segments = c.closed ? points.size() : points.size() - 1;
+      for (std::size_t k = 0; k < segments; ++k) {
+        const PointRecord a = points[k], b = points[(k + 1) % points.size()];
+        const double t = std::clamp(((p.x - a.x) * (b.x - a.x) + (p.y - a.y) * (b.y - a.y)) /
+                                        ((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y)),
+                                    0.0, 1.0);
+        nearest = std::min(nearest, std::hypot(p.x - a.x - t * (b.x - a.x), p.y - a.y - t * (b.y - a.y)));
+      }
+      EXPECT_LT(nearest, 1e-6);
+    }
+  }
+}
+
+TEST_F(MeshBoolean, TheCutIsOneUndoableStep) {
+  std::unique_ptr<MMeshObj> cube;
+  auto make = [&]() -> MMeshObj& {
+    cube.reset(Box({0, 0, 0}, {1, 1, 1}));
+    return *cube;
+  };
+  auto cut = [](MMeshObj& m) {
+    DrawnPath path{{0.2, 0.3, 0}, {0.5, 0.55, 0}, {0.8, 0.6, 0}};
+    MBoolean boolean;
+    boolean.Cut(&m, path.screen, path.nearPoints, path.farPoints, {0, 0, -1}, Identity(), false, false, false);
+  };
+  EXPECT_TRUE(meshkit::UndoRoundTrip(make(), cut, 0));
+  EXPECT_TRUE(meshkit::UndoRestoresAfterAllocationFailures(make, cut, 0));
 }
 
 }  // namespace mesh_boolean_test

@@ -70,6 +70,7 @@ MBoolean::~MBoolean() {
   delete faceListA;
   delete faceListB;
   delete intersectionVertices;
+  delete imprintLines;
   delete[] candidates;
 }
 

@@ -89,6 +89,28 @@ class MBoolean {
   // curve ending at an open border when curves must close, 9 otherwise).
   virtual void CheckCurvesClosed();
 
+  // ---- cutting along a drawn path (MBoolean_Cut.cpp) ----------------------
+  // Cuts the mesh in place along the path: the path's points on screen and
+  // the near and far ends of the pick ray through each (world space, both
+  // lists are overwritten with the cutter's points), the viewing direction
+  // and the world-to-mesh matrix. An open path keeps only the curve nearest
+  // the viewer. Answers 0; failures are in the failure state.
+  virtual int Cut(MMeshObj* mesh, const PointArray& screen, PointArray& nearPoints, PointArray& farPoints,
+                  const PointRecord& direction, const MatrixRecord& worldToMesh, bool closed, bool reverseWinding,
+                  bool thin);
+  virtual void TransformPointLists(PointArray& nearPoints, PointArray& farPoints, PointRecord& direction,
+                                   const MatrixRecord& matrix);
+  // The path swept between the box's front and back into thin triangles.
+  virtual void BuildCutter(const PointArray& screen, PointArray& nearPoints, PointArray& farPoints, BoundsRecord box,
+                           const PointRecord& direction, bool closed, bool reverseWinding, bool thin);
+  // The smallest depth along the direction of the curve's vertices.
+  virtual double PieceDistance(MLine* first, const PointRecord& direction);
+  virtual int FindNearestPiece(const PointRecord& direction);
+  virtual void KeepNearestPiece(const PointRecord& direction);
+  virtual void SplitIntoPieces(const PointRecord& direction);
+  // The mesh alone as the operand, its faces split along the kept curves.
+  virtual void ResetOperands(MMeshObj* mesh);
+
   // The transform from B's space into A's, jitter included (valid after
   // Combine).
   const MatrixRecord& GetBToATransform() const { return bToA; }
@@ -117,6 +139,10 @@ class MBoolean {
 
   Crossing* FindCrossing(MLine* line, MFace* face, int faceSide);
   bool Remember(MVertex* v, MLine* line);
+  // The drawn lines connected to `first`.
+  bool CollectCurve(MLine* first, PtrArray& out);
+  // One line of each crossing curve on operand 0 into the imprint list.
+  void GatherCurves();
   bool MakeCrossingVertices(Crossing& c, MLine* line, MFace* face, int faceSide);
   MLine* DrawLine(MFace* face, int side, MVertex* from, MVertex* to);
   bool GetsLines(int side) const { return side == 0 || cutBoth; }
@@ -144,6 +170,7 @@ class MBoolean {
   // two would reach it as ambiguous crossings.
   double band = 1e-7;
   PtrArray* intersectionVertices = nullptr;
+  PtrArray* imprintLines = nullptr;
   int mode = 0;
   bool sidesSwapped = false;
   bool cutBoth = false;
