@@ -26,6 +26,11 @@
 //   MDocObj_Pick.cpp        picks limited to editable layers, freezing, merging object meshes
 //   MDocObj_Clipboard.cpp   delete, copy, cut, paste, duplicate, group, ungroup, join
 //   MDocObj_Transform.cpp   moving, turning and scaling the selection; units; step transforms
+//   MDocObj_SelectionCommands.cpp  mesh commands on selected objects or elements, dropping, mirrored copies
+//   MDocObj_SelectionWide.cpp      crease weights, smooth display, prepared meshes, texture shifts, mirror editing
+//   MDocObj_SingleMesh.cpp         discarding the edit step, coil and wave line primitives
+//   MDocObj_UV.cpp                 texture coordinates of one texture across meshes
+//   MDocObj_MirrorLayers.cpp       mirror flags of layers, mirror-layer queries, scene-wide line commands
 //   MDocObj_Copies.cpp      repeated and circular copies; align and distribute
 //   MDocObj_Merge.cpp       detaching, merging and joining meshes; element snapping
 //   MDocObj_Anim.cpp        animations: tracks, keys, showing frames, undo copies, camera object
@@ -53,6 +58,7 @@
 namespace engine {
 
 class MBoneObj;
+class MShader;
 class QFile;
 
 // Failure reasons of the scene.
@@ -101,6 +107,16 @@ struct TransformStep {
   double turnX = 0;
   double turnZ = 0;
   PointRecord scale{100, 100, 100};
+};
+
+// What the numeric transform panel shows: position, turns in degrees and
+// the selection's size (in the scale slot), the selection's box, and the
+// scene's clipboard value.
+struct TransformPanelValues {
+  TransformStep step{{0, 0, 0}, 0, 0, 0, {0, 0, 0}};
+  PointRecord boxMin{0, 0, 0};
+  PointRecord boxMax{0, 0, 0};
+  double clipboardValue = 0;
 };
 
 // The numeric transform of ApplyTransformRecord: move, turns (Y, X, Z,
@@ -823,6 +839,139 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // more), unless a line joins them already.
   void JoinNearestBorderVertices();
 
+  // ---- selection mesh commands: MDocObj_SelectionCommands.cpp ------------------------
+  // Objects mode (whole objects selected) runs a mesh operation's "all" form
+  // on their meshes, elements mode its "selected" form on the meshes holding
+  // selected elements; each stops at the first failure and marks the scene
+  // changed. The colour is a colour word (red in the low byte).
+  void SetLineColour(int colour);
+  void FillSelectedHoles();
+  // Every editable mesh not inside a figure group, whatever is selected.
+  void MakeFacesInAllLoops();
+  void MakeFacesInLoops();
+  // Lines of selected objects and selected lines; with neither, the
+  // selected vertices become full creases (SetCrease) or lose their crease
+  // and its weight (ClearCrease).
+  void SetCrease();
+  void ClearCrease();
+  // Moves each selected object along the axis (1 +X, 2 -Y, 3 +Z) until it
+  // meets an unselected mesh, the floor (Y) or half the grid's extent.
+  void DropSelectedObjects(int axis);
+  // Mirrored copies (in x about the YZ plane) of the selected objects join
+  // the scene; the selected symmetric halves are made whole. With newStep
+  // the selected objects count as made in this step.
+  void MakeMirroredCopies(bool newStep);
+  // Pastes, mirrors and moves the pasted objects half a grid cell to the
+  // left of the mirror plane.
+  void PasteMirroredLeft();
+  void SmoothSelection(int strength);
+  void ReduceSelection(double amount);
+  // Kinds 1, 2, 3: flat across the scene's X, Y, Z; 11 and 12: the mesh
+  // operation's own plane. Other kinds are fatal.
+  void FlattenSelection(int kind);
+  // Scale before each selected object's matrix, baked into its contents
+  // unless animations drive the objects.
+  void ScaleSelectedObjects(double sx, double sy, double sz);
+  // Objects mode: how 2 hides everything but the selection; elements mode:
+  // the mesh operation's modes. Leaves nothing selected.
+  void HideSelection(int how);
+  void ClearAllShown();
+  void ShowAll();
+  // The panel's values for the selection; partsFlag tells elements mode.
+  void GetTransformPanelValues(TransformPanelValues& out, bool& partsFlag);
+
+  // ---- selection-wide mesh commands: MDocObj_SelectionWide.cpp ----------------------
+  // Selected meshes get the "all" form, meshes with selected lines the
+  // "selected" one; with neither the vertex weights are set instead.
+  void SetLineCreaseWeight(double weight);
+  void SetVertexCreaseWeight(double weight);
+  // The selected meshes shown smooth take their smooth surface as their
+  // own elements and are shown plain.
+  void ApplySmoothSurface(int level);
+  void SetSmoothSurfaceOn(bool on);
+  bool HasSmoothSurfaceOn();
+  // Over the meshes of selected objects: 0 none, 1 only plain, 2 only
+  // smooth, 3 both.
+  int GetSelectionSmoothState();
+  bool SelectionHasSmoothSurfaceOn();
+  // Brings the requested derived data up to date where its prepared byte is
+  // 0: 1 the normals of plain meshes, 2 of meshes shown smooth, 3 the smooth
+  // surfaces.
+  void PrepareMeshes(unsigned char r1, unsigned char r2, unsigned char r3);
+  bool SelectionHasFaces();
+  void SaveSelectionForUndo();
+  // The mean texture gradients (along u, along v) over the selection's
+  // vertices; zero without any.
+  void GetAverageTextureVectors(PointRecord& a, PointRecord& b);
+  void ShiftTextureCoords(double du, double dv);
+  // Mirror editing of the selected meshes on mirror layers; true when a
+  // mesh off mirror layers was left out.
+  bool SetMirrorEditing(bool on);
+  // 1 when a mesh of the selection is textured, else 2 when one has an open
+  // line, else 0.
+  int ClassifySelectionMeshes();
+  // A mesh, or some mesh of a group; other objects are fatal.
+  bool HasClosedLineLoop(MObject* object);
+
+  // ---- texture coordinates of one texture across meshes: MDocObj_UV.cpp -------------
+  // The meshes on visible layers that use the texture, with the material
+  // of each for it (parallel lists). The commands below change only listed
+  // meshes on editable layers; the centre and extreme points are taken
+  // from the marked corners before anything moves.
+  void CollectTextureMeshes(MShader* key, PtrArray& meshes, PtrArray& materials);
+  bool HasUVOutsideRange(MShader* key);
+  void MarkUVFromSelection(const PtrArray& meshes, const PtrArray& materials);
+  void SelectFromUVMarks(const PtrArray& meshes, const PtrArray& materials);
+  // The corners (with their twins) nearest the point (u, v) within the
+  // radius, over all meshes; the outputs stay as they were without any.
+  void PickUV(const PointRecord& point, double radius, const PtrArray& meshes, const PtrArray& materials,
+              MMeshObj*& outMesh, TripleArray& outTriples);
+  // Marks what lies inside the rectangle; with toggle 1 a rectangle over
+  // mostly marked corners and edges (an edge counting five) unmarks.
+  void SelectUVRect(const PointRecord& corner1, const PointRecord& corner2, int toggle, const PtrArray& meshes,
+                    const PtrArray& materials);
+  // By the offset: the listed corners of the mesh, or without a mesh the
+  // marked corners of every listed mesh.
+  void MoveUV(const PointRecord& offset, MMeshObj* mesh, const TripleArray& list, const PtrArray& meshes,
+              const PtrArray& materials);
+  void RotateUV(double angle, const PtrArray& meshes, const PtrArray& materials);
+  void ScaleUV(double factorU, double factorV, const PtrArray& meshes, const PtrArray& materials);
+  // Kind below 0 the mean of the marked corners, 0..3 the extreme (largest
+  // v, smallest u, smallest v, largest u); (0, 0, 0) without any. Meshes
+  // without marked corners take no part in an extreme.
+  void GetUVSelectionPoint(PointRecord& out, const PtrArray& meshes, const PtrArray& materials, int kind);
+  void WeldSelectedUV(const PtrArray& meshes, const PtrArray& materials);
+  // A non-zero axis mirrors u about the mean, zero mirrors v.
+  void FlipSelectedUV(int axis, const PtrArray& meshes, const PtrArray& materials);
+  // Kinds 1 and 3 line the marked corners up on the extreme u, 0 and 2 on v.
+  void AlignUVToExtreme(int kind, const PtrArray& meshes, const PtrArray& materials);
+
+  // ---- single-mesh mode and symmetric drawing: MDocObj_SingleMesh.cpp ---------------
+  // Reverts and closes the open edit step.
+  void DiscardEdit();
+  // A coil (AddCircleMesh: p and the counts as the mesh's helix takes them)
+  // or a flat wave line (AddCircleMeshAlt: height p.x, width p.y) as a new
+  // mesh; on a mirror layer it stands left of the plane by twice (the wave
+  // once) p.y.
+  void AddCircleMesh(const PointRecord& p, const int counts[2]);
+  void AddCircleMeshAlt(const PointRecord& p, const int counts[2]);
+
+  // ---- mirror layers and line commands: MDocObj_MirrorLayers.cpp -------------------
+  // Sets the mirror flag of the layer (a group head with its members; a
+  // negative index every layer). Objects of layers turned on move to the
+  // modelled side (x below 0), those of layers turned off are made whole.
+  // The step is committed first and the layer table kept for undo.
+  void SetLayerMirror(bool value, int layer);
+  // Moves the selected children (all with `all`) left of the mirror plane
+  // by 1.1 times their largest x and half a grid cell.
+  void MoveSelectionToMirrorSide(bool all);
+  // Something is selected and all of it lies on mirror layers.
+  bool SelectionAllOnMirrorLayers();
+  // False when nothing at all is selected.
+  bool SetSelectionLineWidth(int width);
+  void ScaleSelectionLineWidth(double factor);
+  void ClearLineFlag10All();
+
   // ---- selection transforms: MDocObj_Transform.cpp --------------------------------
   virtual void MoveSelection(const PointRecord& vector, MObject* object);
   virtual void RotateSelectedObjects(const PointRecord& pivot, double a, double b, double c, double d, double e,
@@ -921,6 +1070,7 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // Runs the edit with the morph's figures at rest; their poses come back
   // afterwards whatever happened. Commits the step first.
   void WithFiguresAtRest(const char* path, int scope, const std::function<void()>& edit);
+  void AddCircleMeshOf(const PointRecord& p, const int counts[2], bool wave);
   // The index of a layer argument: negative means the current layer.
   int LayerOrCurrent(int layer) const { return layer < 0 ? currentLayer : layer; }
   // The scene objects after the grid.
