@@ -33,14 +33,7 @@ TEST_F(MeshExtrude, OneQuadExtrudedGrowsFourSideQuadsAndRisesByTheDistance) {
   MeshFixture f = meshkit::MakeGrid(3, 3);
   f.Line(5, 10)->flags |= kLineHiddenDiagonal;
   f->Checkpoint(true);
-  PtrArray quad;
-  for (MFace* face : f->faces) {
-    MVertex* c[3];
-    face->GetVertices(c);
-    bool inside = true;
-    for (MVertex* v : c) inside = inside && (v == f.v[5] || v == f.v[6] || v == f.v[9] || v == f.v[10]);
-    if (inside) quad.Add(face);
-  }
+  PtrArray quad = modelingtest::MiddleQuad(f);
   ASSERT_EQ(quad.count, 2);
   f->ExtrudeFaces(quad, 1, 1);
   ASSERT_EQ(FailState(), kEngFailNone);
