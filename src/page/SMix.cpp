@@ -20,6 +20,7 @@ namespace page {
 namespace {
 
 bool IsFitted(int kind) { return kind == SMObj::kHair || kind == SMObj::kItem; }
+bool IsPartKind(int kind) { return kind >= SMObj::kBody && kind <= SMObj::kItem; }
 
 void RemoveQuietly(const std::string& path) {
   if (path.empty()) return;
@@ -75,6 +76,7 @@ int SMix::LoadDefaults(bool skeletonOnly) {
 }
 
 int SMix::AddPart(int kind, const std::string& file, bool fit, bool useReference) {
+  if (!IsPartKind(kind)) return facade::kFacadeFailed;
   SMObj record;
   record.kind = kind;
   record.file = file;
@@ -291,6 +293,7 @@ int SMix::ReplacePartOfKind(int kind, const std::string& file, bool freshValues)
 }
 
 int SMix::SetPartFile(int kind, const std::string& file) {
+  if (!IsPartKind(kind)) return facade::kFacadeFailed;
   if (kind != SMObj::kHead) return ReplacePartOfKind(kind, file, false);
   facade::KxLibR split;
   split.SetLibraryFolder(figure_->GetLibraryFolder());

@@ -53,7 +53,7 @@ class SMix {
   // Adds a part read from the file (a full path, or one relative to the
   // data folder starting with "\"). With `fit` a hair or item part is fitted
   // to the body and selected, a body or head part takes the body ratio.
-  // 0 or a facade code (nothing added).
+  // 0 or a facade code (nothing added; -1 for a kind outside 0 to 3).
   int AddPart(int kind, const std::string& file, bool fit, bool useReference);
   // Puts the file in place of the part of that kind (for items the
   // selected one, else the first). A head file that carries hair replaces

@@ -317,6 +317,12 @@ TEST_F(BodyMixTest, AFailedReplaceKeepsTheOldPart) {
       EXPECT_EQ(mix_->Parts()[2].size, 70);
     }
   }
+  // A kind that names no part is refused the same way.
+  for (int kind : {-1, 4, 13}) {
+    EXPECT_LT(mix_->SetPartFile(kind, Part("Item", "眼鏡.z4t")), 0) << kind;
+    EXPECT_LT(mix_->AddPart(kind, Part("Item", "眼鏡.z4t"), true, false), 0) << kind;
+  }
+  EXPECT_EQ(Files(*mix_), files);
   // The composition still saves whole.
   const std::string saved = dir_.File("after_failures.z4h");
   EXPECT_EQ(mix_->SaveComposedFigure(saved), 0);
