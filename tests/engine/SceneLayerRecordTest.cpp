@@ -10,7 +10,7 @@
 #include "engine/core/QFile.h"
 #include "support/TempDir.h"
 
-namespace {
+namespace scene_layer_record_test {
 
 using engine::LayerRecord;
 using engine::MDocObj;
@@ -394,6 +394,48 @@ TEST_F(SceneRecordTest, MeshesGroupsFiguresGridAndLayersRoundTrip) {
             bytes);
 }
 
+TEST_F(SceneRecordTest, ASingleMeshSceneRoundTripsWithItsDrawingSettingsAndMirrorLayers) {
+  struct Case {
+    const char* name;
+    unsigned char flag;
+    double factor;
+  };
+  const Case cases[] = {{"settings flag set", 1, 0.5}, {"settings flag clear", 0, 0.25}, {"factor zero", 1, 0.0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MDocObj scene;
+    scene.SetSingleMeshMode(true);
+    scene.drawingParamFlag = c.flag;
+    scene.drawingParamFactor = c.factor;
+    scene.AddLayer(0);
+    scene.SetLayerFlag(0, engine::kLayerMirror, 1, false);
+    Add(scene, Place(meshkit::MakeMirrorHalf(), 0, 0, 0), 0);
+    Add(scene, Tetra(-3, 0, 0), 1);
+    scene.EndEdit(0);
+    // The settings are taken from the clipboard as the file is written.
+    engine::EngGlobalM().stepCount = c.flag;
+    engine::EngGlobalM().stepSize = c.factor;
+
+    const std::vector<unsigned char> bytes = Written([&](engine::QFile& f) {
+      scene.WriteTo(f);
+      scene.WriteLayerRecords(f);
+    });
+    ASSERT_EQ(FailState(), 0);
+    auto back = Read(bytes, -101, 0, true);
+    ASSERT_EQ(FailState(), 0) << engine::EngContext().failText;
+    EXPECT_TRUE(back->IsSingleMeshMode());
+    EXPECT_EQ(back->drawingParamFlag, c.flag);
+    EXPECT_NEAR(back->drawingParamFactor, c.factor, 1e-9);
+    EXPECT_EQ(DumpScene(*back), DumpScene(scene));
+    EXPECT_EQ(back->GetLayerRecord(0).mirror, 1) << "the mirror layer stays mirrored";
+    EXPECT_EQ(back->GetLayerRecord(1).mirror, 0);
+    EXPECT_EQ(engine::AsMesh(back->ChildAt(1))->IsMirrorMode(), 1);
+    EXPECT_EQ(back->GetGridObject()->mirrorShown, 1);
+  }
+  engine::EngGlobalM().stepCount = 1;
+  engine::EngGlobalM().stepSize = 0.5;
+}
+
 TEST_F(SceneRecordTest, HandBuiltImagesReadAsTheirVersionsAndCodesSay) {
   struct Case {
     const char* name;
@@ -559,4 +601,4 @@ TEST_F(SceneRecordTest, DuplicateMorphTargetsReadBackAsOne) {
   EXPECT_EQ(lastLeft_, 0);
 }
 
-}  // namespace
+}  // namespace scene_layer_record_test

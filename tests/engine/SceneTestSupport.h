@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <vector>
 #include <memory>
 #include <string>
@@ -125,9 +126,15 @@ class SceneTest : public meshkit::MeshTest {
   }
 };
 
+// Each mesh's element order at one moment: an undo may give the same
+// elements back in another list order, so dumps compared across it name
+// the elements in the order taken before.
+using SceneOrder = std::map<const engine::MMeshObj*, meshkit::ElementOrder>;
+
 // The canonical text of a scene.
 // Selection is left out unless asked for: the edit step does not keep it.
-inline void DumpObject(engine::MObject* object, int depth, std::string& out, bool selection) {
+inline void DumpObject(engine::MObject* object, int depth, std::string& out, bool selection,
+                       const SceneOrder* order = nullptr) {
   char line[512];
   engine::MatrixRecord m;
   object->GetMatrix(m);
@@ -143,15 +150,19 @@ inline void DumpObject(engine::MObject* object, int depth, std::string& out, boo
   out += "\n";
   if (auto* mesh = engine::AsMesh(object)) {
     mesh->InvalidateSelectionCache();  // a cache, not content
-    out += meshkit::DumpMesh(*mesh, {.normals = false});
+    meshkit::DumpOptions options{.normals = false};
+    if (order != nullptr)
+      if (auto it = order->find(mesh); it != order->end()) options.order = &it->second;
+    out += meshkit::DumpMesh(*mesh, options);
   }
   if (object->GetType() == engine::kObjectGroup) {
     auto* group = static_cast<engine::MGroupObj*>(object);
-    for (int i = 0; i < group->children.count; ++i) DumpObject(group->ChildAt(i), depth + 1, out, selection);
+    for (int i = 0; i < group->children.count; ++i)
+      DumpObject(group->ChildAt(i), depth + 1, out, selection, order);
   }
 }
 
-inline std::string DumpScene(engine::MDocObj& scene, bool selection = false) {
+inline std::string DumpScene(engine::MDocObj& scene, bool selection = false, const SceneOrder* order = nullptr) {
   std::string out;
   char line[512];
   std::snprintf(line, sizeof line, "layers %d current %d unit %d\n", scene.GetLayerCount(), scene.GetCurrentLayer(),
@@ -168,12 +179,43 @@ inline std::string DumpScene(engine::MDocObj& scene, bool selection = false) {
   std::vector<std::string> objects;
   for (int i = 0; i < scene.children.count; ++i) {
     std::string one;
-    DumpObject(scene.ChildAt(i), 0, one, selection);
+    DumpObject(scene.ChildAt(i), 0, one, selection, order);
     objects.push_back(one);
   }
   if (!objects.empty()) std::sort(objects.begin() + 1, objects.end());
   for (const std::string& one : objects) out += one;
   return out;
+}
+
+// The scene's dump against an expected one, naming the first line that
+// differs rather than printing both dumps whole.
+inline ::testing::AssertionResult DumpIs(engine::MDocObj& scene, const std::string& expected,
+                                  const scenetest::SceneOrder* order = nullptr) {
+  const std::string actual = DumpScene(scene, false, order);
+  if (actual == expected) return ::testing::AssertionSuccess();
+  std::size_t a = 0, e = 0;
+  int line = 1;
+  while (true) {
+    const std::size_t an = actual.find('\n', a), en = expected.find('\n', e);
+    const std::string al = actual.substr(a, an == std::string::npos ? std::string::npos : an - a);
+    const std::string el = expected.substr(e, en == std::string::npos ? std::string::npos : en - e);
+    if (al != el || an == std::string::npos || en == std::string::npos)
+      return ::testing::AssertionFailure() << "line " << line << "\n  is:       " << al << "\n  expected: " << el;
+    a = an + 1;
+    e = en + 1;
+    ++line;
+  }
+}
+
+inline SceneOrder OrderOf(engine::MDocObj& scene) {
+  SceneOrder order;
+  engine::PtrArray meshes;
+  scene.CollectMeshes(&scene, meshes);
+  for (int i = 0; i < meshes.count; ++i) {
+    auto* mesh = static_cast<engine::MMeshObj*>(meshes[i]);
+    order[mesh] = meshkit::ListOrder(*mesh);
+  }
+  return order;
 }
 
 }  // namespace scenetest

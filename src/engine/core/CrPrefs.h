@@ -172,6 +172,7 @@ class CrPrefs {
   int sceneOptionB = 0;
   int sceneOptionC = 0;
   int worldAxisMark = 0;  // the scene shows its axis mark at the origin
+  int smoothSurfaceLevel = 2;  // subdivision levels of smooth surfaces the scene builds again
 
   // ---- further values -------------------------------------------------------
   std::string textA;

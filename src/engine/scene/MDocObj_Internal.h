@@ -1,9 +1,12 @@
 #pragma once
 // Small helpers shared by the scene document's topic files.
+#include <string>
+
 #include "engine/core/EngArrays.h"
 #include "engine/core/EngGeometry.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/mesh/MMeshObj.h"
+#include "engine/scene/MDocObj.h"
 
 namespace engine {
 namespace scene_detail {
@@ -25,6 +28,35 @@ inline bool AddOrFail(PtrArray& out, void* item) {
   return false;
 }
 
+// The meshes of the selected objects (objects mode) or, with no object
+// selected, the meshes holding selected elements; answers whether objects
+// mode applies.
+inline bool CollectModeMeshes(MDocObj& scene, PtrArray& meshes) {
+  const bool objectsMode = scene.HasSelectedObject();
+  if (objectsMode)
+    scene.CollectSelectedMeshes(meshes);
+  else
+    scene.CollectElementSelectedMeshes(meshes);
+  return objectsMode;
+}
+
+inline bool HasSelectedLine(MMeshObj* mesh) {
+  PtrArray lines;
+  mesh->GatherSelected(0, nullptr, &lines, nullptr);
+  return lines.count > 0;
+}
+
+// Opens each listed mesh's edit step and runs `op` on it, stopping at the
+// first failure.
+template <class Op>
+void ForEachSavedMesh(const PtrArray& meshes, Op op) {
+  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
+    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
+    mesh->SaveEditState();
+    if (!SceneFailed()) op(mesh);
+  }
+}
+
 // Moves each listed vertex's ring once (a fresh visit stamp marks the rings
 // done): saved for undo, then to `place`(its position). Stops at the first
 // failure.
@@ -42,6 +74,22 @@ void MoveRingsOnce(MMeshObj* mesh, const PtrArray& vertices, Place place) {
     v->SetRingIds(stamp);
   }
 }
+
+// The recorded failure, taken out of the engine's state while a command
+// tidies up after it, and put back.
+struct HeldFailure {
+  HeldFailure() : state(EngContext().failState), reason(EngContext().failReason), text(EngContext().failText) {
+    EngContext().ClearFailure();
+  }
+  ~HeldFailure() {
+    EngContext().failState = state;
+    EngContext().failReason = reason;
+    EngContext().failText = text;
+  }
+  int state;
+  int reason;
+  std::string text;
+};
 
 }  // namespace scene_detail
 }  // namespace engine

@@ -82,11 +82,7 @@ void MDocObj::CentrePivotsOnSelection() {
 
 void MDocObj::SubdivideSelection(int level) {
   PtrArray meshes;
-  const bool objectsMode = HasSelectedObject();
-  if (objectsMode)
-    CollectSelectedMeshes(meshes);
-  else
-    CollectElementSelectedMeshes(meshes);
+  const bool objectsMode = CollectModeMeshes(*this, meshes);
   for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
     auto* mesh = static_cast<MMeshObj*>(meshes[i]);
     if (objectsMode)
