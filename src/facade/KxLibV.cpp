@@ -198,6 +198,13 @@ void KxLibV::RenderAndFrameScene() {
   SetImageValid(false, true);
 }
 
+void KxLibV::FrameBox(const engine::BoundsRecord& box) {
+  if (!MakeViewReadyForPoints()) return;
+  view_->FitToBox(box);
+  view_->MakeCurrent(false);
+  SetImageValid(false, true);
+}
+
 platform::COLORREF KxLibV::GetBackgroundColor() const {
   int r = 0, g = 0, b = 0;
   view_->GetBackgroundColor(r, g, b);

@@ -114,6 +114,9 @@ class KxLibV {
   void UsePageDrawMode();
   // Renders in the page's draw mode and fits the camera to the scene.
   void RenderAndFrameScene();
+  // Keeps the camera's direction and moves it to show the box (world
+  // coordinates) whole in the output size; the picture renders again.
+  void FrameBox(const engine::BoundsRecord& box);
   platform::COLORREF GetBackgroundColor() const;
   void SetBackgroundColor(platform::COLORREF colour);
   // Page pixels per render pixel, across and down.

@@ -1,10 +1,13 @@
 #include "page/SMix.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 #include <thread>
 
+#include "engine/core/EngMath.h"
 #include "engine/scene/MDocObj.h"
 #include "facade/KxLibV.h"
 #include "page/AppPrefs.h"
@@ -20,6 +23,7 @@ namespace page {
 namespace {
 
 bool IsFitted(int kind) { return kind == SMObj::kHair || kind == SMObj::kItem; }
+bool IsPartKind(int kind) { return kind >= SMObj::kBody && kind <= SMObj::kItem; }
 
 void RemoveQuietly(const std::string& path) {
   if (path.empty()) return;
@@ -70,11 +74,19 @@ int SMix::LoadDefaults(bool skeletonOnly) {
   }
   DeselectAll();
   refHeight_ = GetBodyHeight(refPoint_);
+  if (const int body = FirstPartOfKind(SMObj::kBody); body >= 0) {
+    engine::BoundsRecord box{};
+    engine::MDocObj& scene = *figure_->GetScene();
+    scene.GetWorldBounds(scene.ChildAt(body + 1), box);
+    hasFloor_ = box.empty == 0;
+    floorY_ = box.minY;
+  }
   saved_ = 1;
   return 0;
 }
 
 int SMix::AddPart(int kind, const std::string& file, bool fit, bool useReference) {
+  if (!IsPartKind(kind)) return facade::kFacadeFailed;
   SMObj record;
   record.kind = kind;
   record.file = file;
@@ -99,6 +111,8 @@ int SMix::AddPartRecord(const SMObj& record, bool fit, bool useReference) {
   DeselectAll();
   selectedPart_ = -1;
   parts_.push_back(record);
+  // A fresh file stands where it was made.
+  parts_.back().floorLift = 0;
   const int index = static_cast<int>(parts_.size()) - 1;
   if (!fit) return 0;
   if (IsFitted(record.kind)) {
@@ -180,9 +194,38 @@ void SMix::ApplyRatioPose(int value, SMObj& record, int objectIndex) {
   SelectPartAlone(objectIndex);
   record.ratio = value;
   // Presets that could not be read leave the figure as it stands.
-  if (blended == facade::kFacadeOk) figure_->ApplyPose(blend);
+  if (blended == facade::kFacadeOk) {
+    figure_->ApplyPose(blend);
+    KeepOnFloor(objectIndex);
+  }
   DeselectAll();
   saved_ = 0;
+}
+
+void SMix::KeepOnFloor(int part) {
+  if (part < 0 || part >= static_cast<int>(parts_.size())) return;
+  SMObj& posed = parts_[part];
+  double shift = 0;
+  if (posed.kind == SMObj::kBody) {
+    // The presets lengthen and shorten the bones about the hips, which
+    // would lift a short body off the floor and sink a tall one into it.
+    if (!hasFloor_) return;
+    engine::MDocObj& scene = *figure_->GetScene();
+    engine::BoundsRecord box{};
+    scene.GetWorldBounds(scene.ChildAt(part + 1), box);
+    if (box.empty != 0) return;
+    shift = floorY_ - box.minY;
+  } else if (posed.kind == SMObj::kHead) {
+    // The head shares the body's skeleton, so it moves as the body did.
+    const int body = FirstPartOfKind(SMObj::kBody);
+    if (body < 0) return;
+    shift = parts_[body].floorLift - posed.floorLift;
+  } else {
+    return;
+  }
+  if (shift == 0) return;
+  figure_->MoveSelection(0, shift, 0);
+  posed.floorLift += shift;
 }
 
 void SMix::SetBodyRatio(int value) {
@@ -252,6 +295,30 @@ int SMix::DrawPreview(platform::Dc& dc, const platform::RECT& rect) {
   double lineScale = 1.0;
   view.GetOutputSize(w, h, factor, lineScale);
   if (w != width || h != height) view.SetOutputSize(width, height, factor, lineScale);
+  // A body ratio or a part changes the person's size: the camera follows so
+  // the whole person stays in the picture.
+  PreviewFrame frame;
+  // The parts only: the floor grid is no part of the person.
+  engine::MDocObj& scene = *figure_->GetScene();
+  engine::BoundsRecord box{};
+  box.empty = 1;
+  for (int i = 0; i < static_cast<int>(parts_.size()); ++i) {
+    engine::BoundsRecord part{};
+    scene.GetWorldBounds(scene.ChildAt(i + 1), part);
+    if (part.empty == 0) engine::MUtilBoxUnion(box, part, box);
+  }
+  if (box.empty == 0) {
+    const double corners[6] = {box.minX, box.minY, box.minZ, box.maxX, box.maxY, box.maxZ};
+    std::copy(std::begin(corners), std::end(corners), frame.box);
+  }
+  frame.width = width;
+  frame.height = height;
+  double roll = 0;
+  view.GetCameraAngles(frame.angles[0], frame.angles[1], roll);
+  if (!(frame == framed_) && box.empty == 0) {
+    view.FrameBox(box);
+    framed_ = frame;
+  }
   const platform::Image* picture = view.GetImage(false);
   if (picture == nullptr) return -1;
   // The render's straight alpha over the white the rectangle is filled with.
@@ -291,6 +358,7 @@ int SMix::ReplacePartOfKind(int kind, const std::string& file, bool freshValues)
 }
 
 int SMix::SetPartFile(int kind, const std::string& file) {
+  if (!IsPartKind(kind)) return facade::kFacadeFailed;
   if (kind != SMObj::kHead) return ReplacePartOfKind(kind, file, false);
   facade::KxLibR split;
   split.SetLibraryFolder(figure_->GetLibraryFolder());
@@ -318,6 +386,19 @@ int SMix::SetPartFile(int kind, const std::string& file) {
   return 0;
 }
 
+void SMix::RestSkeletonNeck(double point[3]) {
+  // The bare skeleton is a plain mesh of its joints until the figure is
+  // built: its highest joint is the top of the head, which keeps its
+  // length in every preset.
+  const int skeleton = FirstPartOfKind(SMObj::kBody);
+  if (skeleton < 0 || refHeight_ <= 0) return;
+  engine::MDocObj& scene = *figure_->GetScene();
+  engine::BoundsRecord box{};
+  scene.GetWorldBounds(scene.ChildAt(skeleton + 1), box);
+  if (box.empty != 0) return;
+  point[1] = box.maxY - refHeight_;
+}
+
 void SMix::DeleteTempFiles() {
   RemoveQuietly(tempHeadFile_);
   RemoveQuietly(tempHairFile_);
@@ -337,6 +418,15 @@ int SMix::SaveComposedFigure(const std::string& path) {
   if (const int loaded = mix->LoadDefaults(true); loaded < 0) return loaded;
   mix->refHeight_ = refHeight_;
   for (int i = 0; i < 3; ++i) mix->refPoint_[i] = refPoint_[i];
+  mix->hasFloor_ = hasFloor_;
+  mix->floorY_ = floorY_;
+  // The hair and the items sit on the default body's head, which stands in
+  // the middle proportion preset; the bare skeleton they are bound to stands
+  // at rest, and the proportion pose later moves them with its head. They go
+  // to the resting head first, or they would end up off the head by the
+  // preset's change.
+  double restNeck[3] = {refPoint_[0], refPoint_[1], refPoint_[2]};
+  mix->RestSkeletonNeck(restNeck);
   for (const SMObj& part : parts_) {
     if (!IsFitted(part.kind)) continue;
     const int merged = mix->AddPartRecord(part, false, false);
@@ -345,6 +435,7 @@ int SMix::SaveComposedFigure(const std::string& path) {
     const int index = static_cast<int>(mix->parts_.size()) - 1;
     mix->FitPart(index, true, true);
     mix->SelectPartAlone(index);
+    mix->figure_->MoveSelection(restNeck[0] - refPoint_[0], restNeck[1] - refPoint_[1], restNeck[2] - refPoint_[2]);
   }
   facade::KxLibR& built = *mix->figure_;
   const bool rigged = mix->parts_.size() > 1;
@@ -376,7 +467,7 @@ int SMix::SaveComposedFigure(const std::string& path) {
     mix->parts_.erase(mix->parts_.begin());
   }
   mix->parts_.clear();
-  mix->parts_.push_back(SMObj{SMObj::kBody, "", 50, 50, 50, 50});
+  mix->parts_.push_back(SMObj{SMObj::kBody, "", 50, 50, 50, 50, 0});
   mix->ApplyRatioPose(parts_[body].ratio, mix->parts_[0], 0);
   built.SetSelection(0, true, 0);
   built.ScaleSelectionToHeight(targetHeight);

@@ -30,6 +30,9 @@ struct SMObj {
   int size = 50;     // 0 half, 50 as read, 100 double
   int upDown = 50;
   int frontBack = 50;
+  // How far the part was moved up or down to keep the body's feet where the
+  // default body stood; never stored in files.
+  double floorLift = 0;
 };
 
 class SMix {
@@ -53,7 +56,7 @@ class SMix {
   // Adds a part read from the file (a full path, or one relative to the
   // data folder starting with "\"). With `fit` a hair or item part is fitted
   // to the body and selected, a body or head part takes the body ratio.
-  // 0 or a facade code (nothing added).
+  // 0 or a facade code (nothing added; -1 for a kind outside 0 to 3).
   int AddPart(int kind, const std::string& file, bool fit, bool useReference);
   // Puts the file in place of the part of that kind (for items the
   // selected one, else the first). A head file that carries hair replaces
@@ -92,6 +95,9 @@ class SMix {
   void RemovePart(int part);
   void FitPart(int index, bool attach, bool useReference);
   void ApplyRatioPose(int value, SMObj& record, int objectIndex);
+  // Moves the selected part, just posed, so that a body stands on the floor
+  // again and a head follows its body.
+  void KeepOnFloor(int part);
   double GetBodyHeight(double point[3]);
   int FirstPartOfKind(int kind) const;
   void SelectPartAlone(int part);
@@ -100,6 +106,9 @@ class SMix {
   // With `freshValues` the new part starts at size and offsets 50.
   int ReplacePartOfKind(int kind, const std::string& file, bool freshValues);
   void DeleteTempFiles();
+  // The lower point of the head of the bare skeleton at rest (its height;
+  // the rest of `point` stays as it is, and all of it without a skeleton).
+  void RestSkeletonNeck(double point[3]);
 
   std::unique_ptr<facade::KxLibR> figure_;
   int saved_ = 1;
@@ -108,6 +117,18 @@ class SMix {
   facade::KxLibAnim presets_[3];
   double refHeight_ = -1.0;
   double refPoint_[3] = {0, 0, 0};
+  // The lowest point of the default body: the floor the bodies stand on.
+  bool hasFloor_ = false;
+  double floorY_ = 0;
+  // What the preview's camera was last fitted to: the scene's box, the
+  // output size and the camera's direction.
+  struct PreviewFrame {
+    double box[6] = {0, 0, 0, 0, 0, 0};
+    int width = 0, height = 0;
+    double angles[2] = {0, 0};
+    bool operator==(const PreviewFrame&) const = default;
+  };
+  PreviewFrame framed_;
   std::string tempHeadFile_;
   std::string tempHairFile_;
 };

@@ -295,6 +295,8 @@ class QView : public engine::QView, public engine::AnimView {
   // Camera navigation (QView_Navigate.cpp). Each move marks the camera
   // changed for the history.
   void FitToBounds(engine::MObject* object);
+  // The same for a box in world coordinates.
+  void FitToBox(const engine::BoundsRecord& box);
   // Zooms towards what lies under the rectangle a-b (or the point a when b
   // is null): zooming in shortens the distance, so the picture grows.
   void ZoomToRect(engine::MDocObj* scene, const PointRecord& a, const PointRecord* b, bool zoomOut);

@@ -32,6 +32,10 @@ constexpr int kSelectionFace = 2;
 void QView::FitToBounds(engine::MObject* object) {
   BoundsRecord box;
   object->GetWorldBounds(box);
+  FitToBox(box);
+}
+
+void QView::FitToBox(const BoundsRecord& box) {
   if (box.empty) {
     SetViewPreset(0);
     return;

@@ -26,6 +26,7 @@
 #include "platform/Hooks.h"
 #include "platform/Image.h"
 #include "support/PixelCensus.h"
+#include "view/QView.h"
 
 namespace bodymixtest {
 
@@ -230,8 +231,14 @@ TEST_F(BodyMixTest, BodyRatiosZeroHalfAndFullAreTheTwoFiveAndEightHeadPresets) {
     facade::KxLibAnim preset;
     preset.InitWithNewPose();
     ASSERT_EQ(preset.LoadPoseFile(Part("", c.preset)), 0);
+    engine::MDocObj& fresh = *body.GetScene();
+    engine::BoundsRecord before{}, after{};
+    fresh.GetWorldBounds(fresh.ChildAt(1), before);
     body.SetSelection(1, true, 1);
     ASSERT_EQ(body.ApplyPose(preset), 0);
+    // The composer keeps the feet where the default body stood.
+    fresh.GetWorldBounds(fresh.ChildAt(1), after);
+    body.MoveSelection(0, before.minY - after.minY, 0);
     EXPECT_LT(Farthest(JointsOf(mix_->Figure(), 1), JointsOf(body, 1)), 1e-9) << "the body";
     EXPECT_LT(Farthest(JointsOf(mix_->Figure(), 2), JointsOf(body, 1)), 1e-9) << "the head on the same skeleton";
     // Taller presets give taller bodies under the same head.
@@ -317,6 +324,12 @@ TEST_F(BodyMixTest, AFailedReplaceKeepsTheOldPart) {
       EXPECT_EQ(mix_->Parts()[2].size, 70);
     }
   }
+  // A kind that names no part is refused the same way.
+  for (int kind : {-1, 4, 13}) {
+    EXPECT_LT(mix_->SetPartFile(kind, Part("Item", "眼鏡.z4t")), 0) << kind;
+    EXPECT_LT(mix_->AddPart(kind, Part("Item", "眼鏡.z4t"), true, false), 0) << kind;
+  }
+  EXPECT_EQ(Files(*mix_), files);
   // The composition still saves whole.
   const std::string saved = dir_.File("after_failures.z4h");
   EXPECT_EQ(mix_->SaveComposedFigure(saved), 0);
@@ -500,6 +513,140 @@ TEST_F(BodyMixTest, AMissingLibraryIsAnsweredByLoadDefaults) {
   SMix bones;
   bones.Figure().SetLibraryFolder(dir_.Path());
   EXPECT_LT(bones.LoadDefaults(true), 0);
+}
+
+}  // namespace bodymixtest
+
+namespace bodymixtest {
+
+// The boxes of the scene object's meshes, heights and depths as fractions
+// of the height of `frame` measured from its bottom and its back.
+std::vector<engine::BoundsRecord> MeshBoxesIn(engine::MDocObj& scene, engine::MObject* object,
+                                              const engine::BoundsRecord& frame) {
+  engine::PtrArray meshes;
+  scene.CollectMeshes(object, meshes);
+  const double height = frame.maxY - frame.minY;
+  std::vector<engine::BoundsRecord> boxes;
+  for (int i = 0; i < meshes.count; ++i) {
+    engine::BoundsRecord b{};
+    scene.GetWorldBounds(static_cast<engine::MObject*>(meshes[i]), b);
+    b.minY = (b.minY - frame.minY) / height;
+    b.maxY = (b.maxY - frame.minY) / height;
+    b.minZ = (b.minZ - frame.minZ) / height;
+    b.maxZ = (b.maxZ - frame.minZ) / height;
+    boxes.push_back(b);
+  }
+  return boxes;
+}
+
+bool Near(const engine::BoundsRecord& a, const engine::BoundsRecord& b, double tolerance) {
+  return std::fabs(a.minY - b.minY) < tolerance && std::fabs(a.maxY - b.maxY) < tolerance &&
+         std::fabs(a.minZ - b.minZ) < tolerance && std::fabs(a.maxZ - b.maxZ) < tolerance;
+}
+
+// Rows of the picture holding anything but white.
+std::vector<int> InkedRows(const platform::Image& image) {
+  std::vector<int> rows;
+  for (int y = 0; y < image.Height(); ++y)
+    for (int x = 0; x < image.Width(); ++x) {
+      const platform::Bgra p = image.GetBgra(x, y);
+      if (p.r < 240 || p.g < 240 || p.b < 240) {
+        rows.push_back(y);
+        break;
+      }
+    }
+  return rows;
+}
+
+// What is saved is the person the preview showed, scaled: every mesh of
+// the preview (hair and glasses included) sits at the same height and
+// depth of the saved figure, so the hair stays on the head and the person
+// faces the way the preview showed it.
+TEST_F(BodyMixTest, TheSavedPersonIsThePreviewedOneScaled) {
+  for (const int ratio : {0, 50, 100}) {
+    SCOPED_TRACE(ratio);
+    SMix mix;
+    mix.Figure().SetLibraryFolder(kLibrary);
+    ASSERT_EQ(mix.LoadDefaults(false), 0);
+    ASSERT_EQ(mix.AddPart(SMObj::kItem, Part("Item", "眼鏡.z4t"), true, false), 0);
+    mix.SetBodyRatio(ratio);
+    engine::MDocObj& shown = *mix.Figure().GetScene();
+    engine::BoundsRecord frame{};
+    for (int part = 0; part < static_cast<int>(mix.Parts().size()); ++part) {
+      engine::BoundsRecord b = BoundsOf(mix, part);
+      if (part == 0) frame = b;
+      frame.minY = std::min(frame.minY, b.minY), frame.maxY = std::max(frame.maxY, b.maxY);
+      frame.minZ = std::min(frame.minZ, b.minZ), frame.maxZ = std::max(frame.maxZ, b.maxZ);
+    }
+    std::vector<engine::BoundsRecord> previewed;
+    for (int part = 0; part < static_cast<int>(mix.Parts().size()); ++part) {
+      const std::vector<engine::BoundsRecord> boxes = MeshBoxesIn(shown, shown.ChildAt(part + 1), frame);
+      previewed.insert(previewed.end(), boxes.begin(), boxes.end());
+    }
+    Preview(mix, "bodymix_saved_from_" + std::to_string(ratio));
+
+    const std::string path = dir_.File("saved_" + std::to_string(ratio) + ".z4h");
+    ASSERT_EQ(mix.SaveComposedFigure(path), 0);
+    facade::KxLibR opened;
+    ASSERT_EQ(opened.Open(path), 0);
+    engine::MDocObj& scene = *opened.GetScene();
+    engine::BoundsRecord whole{};
+    scene.GetWorldBounds(scene.ChildAt(1), whole);
+    const std::vector<engine::BoundsRecord> saved = MeshBoxesIn(scene, scene.ChildAt(1), whole);
+    for (std::size_t i = 0; i < previewed.size(); ++i) {
+      bool found = false;
+      for (const engine::BoundsRecord& b : saved) found = found || Near(previewed[i], b, 0.01);
+      EXPECT_TRUE(found) << "previewed mesh " << i << " at heights " << previewed[i].minY << ".."
+                         << previewed[i].maxY << " is not where it was shown";
+    }
+    opened.GetView().SetOutputSize(240, 320, 0, 1.0);
+    const platform::Image* picture = opened.GetView().GetImage(false);
+    ASSERT_NE(picture, nullptr);
+    pagetest::Keep(*picture, "bodymix_saved_" + std::to_string(ratio));
+  }
+}
+
+// The presets change the bones' lengths about the hips; the feet stay on
+// the floor the default body stood on, the head stays on the body and the
+// hair on the head.
+TEST_F(BodyMixTest, EveryBodyRatioStandsOnTheDefaultFloor) {
+  const double floor = BoundsOf(*mix_, 0).minY;
+  const double hairOverHead = BoundsOf(*mix_, 2).maxY - BoundsOf(*mix_, 1).maxY;
+  for (const int ratio : {0, 25, 50, 75, 100, 0}) {
+    SCOPED_TRACE(ratio);
+    mix_->SetBodyRatio(ratio);
+    const engine::BoundsRecord body = BoundsOf(*mix_, 0), head = BoundsOf(*mix_, 1), hair = BoundsOf(*mix_, 2);
+    EXPECT_NEAR(body.minY, floor, 1e-6);
+    EXPECT_LT(head.minY, body.maxY) << "the head sits on the body";
+    EXPECT_GT(head.maxY, body.maxY) << "the head sits on the body";
+    // The head keeps its size in every preset.
+    EXPECT_NEAR(hair.maxY - head.maxY, hairOverHead, 1e-6) << "the hair stays on the head";
+  }
+  // The mended figure on a page-sized preview, for looking at.
+  mix_->SetBodyRatio(0);
+  Preview(*mix_, "bodymix_floor_0");
+}
+
+// The preview's camera follows the person's size: a tall or short person
+// is shown whole, neither cut at an edge nor lost in the middle.
+TEST_F(BodyMixTest, ThePreviewShowsTheWholePersonAtEveryRatio) {
+  struct Case {
+    int ratio;
+    double horizontal;
+  };
+  const Case cases[] = {{100, 0}, {0, 0}, {100, 30}, {50, -60}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ratio);
+    mix_->SetBodyRatio(c.ratio);
+    mix_->SetViewAngles(c.horizontal, 0);
+    const platform::Image image =
+        Preview(*mix_, "bodymix_preview_" + std::to_string(c.ratio) + "_" + std::to_string(static_cast<int>(c.horizontal)));
+    const std::vector<int> rows = InkedRows(image);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_GT(rows.front(), 0) << "cut at the top";
+    EXPECT_LT(rows.back(), image.Height() - 1) << "cut at the bottom";
+    EXPECT_GT(rows.back() - rows.front(), image.Height() / 2) << "the person fills the preview";
+  }
 }
 
 }  // namespace bodymixtest
