@@ -26,7 +26,8 @@ class FigureFacade {
 
   // A new 3D shape holding the scene of the file. Unless `plain`, the
   // library files listed in the merged-list file beside it are applied too
-  // (their stored paths resolved by PnGlobal::ResolveLibraryFiles). Null,
+  // (their stored paths resolved by PnGlobal::ResolveLibraryFiles, entry i
+  // applied to the scene's object i). Null,
   // with a negative result code in `result`, on failure.
   virtual std::unique_ptr<SFig> MakeFigureShape(const std::string& path, bool plain, int& result) = 0;
   // Applies a pose or animation file to figure `figure` of the object's

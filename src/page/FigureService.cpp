@@ -31,7 +31,7 @@ std::unique_ptr<SFig> FigureService::MakeFigureShape(const std::string& path, bo
     if (result < 0) return nullptr;
     // The library files this figure was made of, applied again.
     const std::vector<std::string> files = PnGlobal::Get().ResolveLibraryFiles(listed);
-    if (!files.empty()) {
+    if (scene->ApplyLibraryFiles(files) < 0) {
       result = kResultPersonFile;
       return nullptr;
     }

@@ -176,8 +176,15 @@ bool PnGlobal::MatchesPersonStyle(std::string_view path) const {
 std::vector<std::string> PnGlobal::ResolveLibraryFiles(std::span<const std::string> relative) const {
   std::vector<std::string> full;
   for (const std::string& entry : relative) {
-    if (entry.empty()) continue;
-    std::string path = MakeDataFolderPath(platform::StoredToPath(entry));
+    // Entry i belongs to the figure's object i: an empty one keeps its place.
+    if (entry.empty()) {
+      full.emplace_back();
+      continue;
+    }
+    // The side file keeps the separator after the library folder's name.
+    std::string inside = platform::StoredToPath(entry);
+    inside.erase(0, std::min(inside.find_first_not_of('/'), inside.size()));
+    std::string path = MakeDataFolderPath(inside);
     if (InBasicPersonFolder(path)) {
       if (const std::size_t at = StyleLetterPosition(path); at != std::string::npos) path[at] = PersonStyleLetter();
     }

@@ -128,8 +128,8 @@ class PnGlobal {
   // 2 "t", any other "s").
   bool MatchesPersonStyle(std::string_view path) const;
   // Turns paths relative to the data folder (as stored, "\" allowed) into
-  // full paths, skipping empty ones; a basic-person file gets the current
-  // style's letter in place of its own.
+  // full paths; empty ones stay empty in their places. A basic-person file
+  // gets the current style's letter in place of its own.
   std::vector<std::string> ResolveLibraryFiles(std::span<const std::string> relative) const;
   char PersonStyleLetter() const;
 

@@ -5,12 +5,14 @@
 // extension, as the library bar's drags make them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
 
 #include "EditTestSupport.h"
 #include "FigureTestSupport.h"
+#include "facade/KxLibR.h"
 #include "page/FigureService.h"
 #include "page/PnGlobal.h"
 #include "page/ResultCodes.h"
@@ -21,6 +23,7 @@
 #include "platform/GlContext.h"
 #include "platform/Hooks.h"
 #include "support/FigureFiles.h"
+#include "support/TempDir.h"
 
 namespace figurelibdroptest {
 
@@ -177,6 +180,62 @@ TEST_F(FigureLibDrop, APersonDroppedOntoAFigureReplacesItAndUndoes) {
   EXPECT_EQ(doc.Commands().GetCount(), kept);
   EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), before));
   EXPECT_EQ(pagetest::PixelsDiffering(pagetest::DrawPage(doc), walking), 0);
+}
+
+// A figure file with a side file naming the person of its object 1 (as the
+// program writes it for a composed person): inserted, the person is applied
+// again, in the current person style; a person that is not in the library
+// refuses the file with the person-file message; a plain insert ignores
+// the list.
+TEST_F(FigureLibDrop, APersonListedBesideAFigureFileIsAppliedAgainOnInsert) {
+  page::PnGlobal& global = page::PnGlobal::Get();
+  const std::filesystem::path library = PENNET_SAMPLE_LIBRARY;
+  const int keptStyle = global.prefs->mHumanAtm;
+  global.SetInstallRecord(library.parent_path().string(), "2024-01-02");
+  global.prefs->mHumanAtm = 2;
+  testsupport::TempDir dir;
+  const std::string scenePath = dir / "dressed.z4h";
+  {
+    int rc = 0;
+    std::unique_ptr<page::SFig> made = page::FigureService().MakeFigureShape(testsupport::StandardFigureFile(), true, rc);
+    ASSERT_NE(made, nullptr) << rc;
+    facade::KxLibR& scene = *static_cast<page::SFig3D&>(*made).GetScene();
+    std::string saved;
+    const std::string person = (library / "Human/基本人物/標準人物r.z4h").string();
+    ASSERT_EQ(scene.ApplyLibraryFile(person, 1, saved, false), 0);
+    ASSERT_EQ(scene.SaveWithOptions(scenePath, 0, nullptr, {}), 0);
+    ASSERT_EQ(scene.WriteMergedListFile(scenePath, "Kordex_Lib"), 0);
+  }
+  struct Case {
+    const char* what;
+    bool plain;
+    std::string listed;  // what the side file names, relative to the library
+    int result;
+    std::string applied;  // what object 1 then records
+  };
+  const std::string styled = (library / "Human/基本人物/標準人物t.z4h").string();
+  const Case cases[] = {
+      {"as saved", false, "", 0, styled},
+      {"a plain insert", true, "", 0, ""},
+      {"a person the library lacks", false, "Human\\Nobody\\nobodyr.z4h", page::kResultPersonFile, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (!c.listed.empty())
+      testsupport::WriteText(facade::KxLibR::MergedListPath(scenePath), "\r\n" + c.listed + "\r\n");
+    int rc = 1;
+    std::unique_ptr<page::SFig> shape = page::FigureService().MakeFigureShape(scenePath, c.plain, rc);
+    EXPECT_EQ(rc, c.result);
+    if (c.result < 0) {
+      EXPECT_EQ(shape, nullptr);
+      continue;
+    }
+    ASSERT_NE(shape, nullptr);
+    const auto& paths = static_cast<page::SFig3D&>(*shape).GetScene()->GetMergedLibraryPaths();
+    EXPECT_EQ(paths.size() >= 2 ? paths[1] : std::string(), c.applied);
+  }
+  global.prefs->mHumanAtm = keptStyle;
+  global.SetInstallRecord("", "");
 }
 
 }  // namespace figurelibdroptest

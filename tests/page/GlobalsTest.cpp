@@ -170,10 +170,13 @@ TEST(PnGlobal, LibraryFilesOfAFigureResolveIntoTheDataFolderInTheCurrentStyle) {
   const int kept = global.prefs->mHumanAtm;
   global.SetInstallRecord("/opt/pennet", "2024-01-02");
   global.prefs->mHumanAtm = 0;
-  const std::vector<std::string> stored = {"Human\\基本人物\\boys.Z4H", "", "Tool\\hat.Z4I", "Human/基本人物/face"};
+  // As the side file stores them: the separator after the library's name
+  // kept, or not.
+  const std::vector<std::string> stored = {"\\Human\\基本人物\\boys.Z4H", "", "Tool\\hat.Z4I", "Human/基本人物/face"};
   EXPECT_EQ(global.ResolveLibraryFiles(stored),
-            (std::vector<std::string>{"/opt/pennet/Kordex_Lib/Human/基本人物/boyr.Z4H", "/opt/pennet/Kordex_Lib/Tool/hat.Z4I",
-                                      "/opt/pennet/Kordex_Lib/Human/基本人物/face"}));
+            (std::vector<std::string>{"/opt/pennet/Kordex_Lib/Human/基本人物/boyr.Z4H", "",
+                                      "/opt/pennet/Kordex_Lib/Tool/hat.Z4I", "/opt/pennet/Kordex_Lib/Human/基本人物/face"}))
+      << "entry i belongs to object i";
   EXPECT_EQ(global.GetDataFolder(), "/opt/pennet/Kordex_Lib");
   EXPECT_EQ(global.GetInstallDate(), "2024-01-02");
   global.prefs->mHumanAtm = kept;
