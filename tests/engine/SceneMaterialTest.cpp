@@ -3,9 +3,11 @@
 // of the distinct textured materials for the texture files, and the
 // current material written and read as a record.
 #include <functional>
+#include <vector>
 
 #include "SceneTestSupport.h"
 #include "engine/core/CRGlobalM.h"
+#include "engine/core/EngMath.h"
 #include "engine/core/QFile.h"
 #include "engine/mesh/MFace.h"
 #include "engine/mesh/MMorph.h"
@@ -194,6 +196,90 @@ TEST_F(SceneMaterialTest, TheCurrentMaterialRoundTripsAndADamagedRecordLeavesItA
   EXPECT_EQ(current->opacity, 0.4);
   EXPECT_EQ(EngContext().formatVersion, -3);
   EngContext().formatVersion = 0;
+}
+
+// A view along Z with the identity as its view matrix, looking down -z,
+// and a picture of the given size.
+class PictureStandIn : public PictureView {
+ public:
+  PictureStandIn(int width, int height, int axis) : axis_(axis) {
+    image_ = meshkit::BlankTexture(width, height);
+    MUtilIdentity(matrix_);
+  }
+  ~PictureStandIn() override { EngFree(image_.pixels); }
+  bool GetBackgroundImage(RgbaImageRecord& out) override {
+    out = image_;
+    return true;
+  }
+  int GetAxisCode() const override { return axis_; }
+  const MatrixRecord& GetViewMatrix() override { return matrix_; }
+  void GetEyeAndTarget(PointRecord& eye, PointRecord& target) override {
+    eye = {0, 0, 10};
+    target = {0, 0, 0};
+  }
+
+ private:
+  RgbaImageRecord image_;
+  MatrixRecord matrix_;
+  int axis_;
+};
+
+TEST_F(SceneMaterialTest, TheViewsPictureStandsOnTheGridAndTexturesTheSelectedMeshes) {
+  // The tetrahedron's corners (0,0,0), (1,0,0), (0,1,0), (0,0,1) seen
+  // along z: x and y place them on the picture. Flat projection: u runs
+  // from 1 at the picture's left edge to 0 at its right, v from 0 at its
+  // bottom to 1 at its top.
+  struct Case {
+    const char* what;
+    int width, height;
+    double left, right, bottom, top;  // in halves of the grid's size s
+  };
+  const Case cases[] = {
+      {"a tall picture stands on the floor, twice s high", 1, 2, -0.5, 0.5, 0, 2},
+      {"a wide picture is centred at height s", 4, 2, -1, 1, 0.5, 1.5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    meshkit::MeshFixture f = meshkit::MakeTetra();
+    std::vector<MVertex*> v = f.v;
+    auto scene = MakeScene([&](MDocObj& s) {
+      Add(s, f.mesh.release());
+      Add(s, Tetra(3, 0, 0));
+    });
+    int kind = 0, divisions = 0, subdivisions = 0;
+    double extent = 0;
+    PointRecord a, b;
+    scene->GetGridParams(kind, extent, divisions, subdivisions, a, b);
+    const double s = extent / 2;
+    SelectOnly(*scene, {1});
+    const std::string before = scenetest::DumpScene(*scene);
+    PictureStandIn view(c.width, c.height, 3);
+    scene->ProjectViewPicture(view, 0);
+    ASSERT_EQ(FailState(), 0) << FailReason();
+    MMeshObj* mesh = AsMesh(scene->ChildAt(1));
+    for (MFace* face : mesh->faces) {
+      ASSERT_NE(face->uv, nullptr);
+      ASSERT_NE(face->shader, nullptr);
+      EXPECT_TRUE(face->shader->HasTexture());
+      for (int k = 0; k < 4; ++k) {
+        const int corner = face->CornerIndex(v[k]);
+        if (corner < 0) continue;
+        const PointRecord& p = v[k]->position;
+        EXPECT_NEAR(face->uv->corner[corner].u, (c.right * s - p.x) / ((c.right - c.left) * s), 1e-9) << k;
+        EXPECT_NEAR(face->uv->corner[corner].v, (p.y - c.bottom * s) / ((c.top - c.bottom) * s), 1e-9) << k;
+      }
+    }
+    EXPECT_EQ(AsMesh(scene->ChildAt(2))->faces.First()->uv, nullptr) << "the unselected mesh is left alone";
+    scene->UndoEdit(0);
+    EXPECT_EQ(scenetest::DumpScene(*scene), before);
+  }
+  // A side view projects nothing.
+  auto scene = MakeScene([](MDocObj& s) { Add(s, Tetra()); });
+  SelectOnly(*scene, {1});
+  const std::string before = scenetest::DumpScene(*scene);
+  PictureStandIn side(2, 2, 1);
+  scene->ProjectViewPicture(side, 0);
+  EXPECT_EQ(scenetest::DumpScene(*scene), before);
 }
 
 }  // namespace scene_material_test

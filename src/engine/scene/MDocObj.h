@@ -32,7 +32,8 @@
 //   MDocObj_AnimRecord.cpp  the animation-list record, track blocks, animation files
 //   MDocObj_AnimEdit.cpp    key selection, moving and stretching keys, track order, stretching objects
 //   MDocObj_Shadow.cpp      shadow settings of the selection with their undo snapshot
-//   MDocObj_FaceColour.cpp  face colours by mesh and face index, expression textures, material checks
+//   MDocObj_FaceColour.cpp  face colours by mesh and face index, expression textures, material utilities
+//   MDocObj_Projection.cpp  the view's background picture projected onto the selected meshes
 //   MDocObj_Pose.cpp        poses on the selected figures, from files and the clipboard
 //   MDocObj_Primitives.cpp  primitives
 //   MDocObj_Draw.cpp        drawing passes: mirror image, floor shadows, deferred faces, overlay segments
@@ -45,6 +46,7 @@
 #include "engine/core/EngArrays.h"
 #include "engine/core/MGridObj.h"
 #include "engine/core/MGroupObj.h"
+#include "engine/core/RgbaImageRecord.h"
 #include "engine/core/ShadowScene.h"
 #include "engine/mesh/MMeshObj.h"
 #include "engine/scene/AnimList.h"
@@ -54,6 +56,19 @@ namespace engine {
 
 class MBoneObj;
 class QFile;
+
+// What projecting the view's background picture asks of the view.
+class PictureView {
+ public:
+  virtual ~PictureView() = default;
+  // The background picture's RGBA pixels (the view keeps them); false
+  // without a picture.
+  virtual bool GetBackgroundImage(RgbaImageRecord& out) = 0;
+  // 1 and 2 the side views, 3 the view along Z.
+  virtual int GetAxisCode() const = 0;
+  virtual const MatrixRecord& GetViewMatrix() = 0;
+  virtual void GetEyeAndTarget(PointRecord& eye, PointRecord& target) = 0;
+};
 
 // Failure reasons of the scene.
 enum SceneFailReason : int {
@@ -452,6 +467,15 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // a beep) without a current material, or when the record is damaged
   // (the current material is then left as it was).
   int ReadCurrentMaterial(QFile& file);
+
+  // ---- the view's picture as a texture: MDocObj_Projection.cpp ---------------------------
+  // The meshes holding selected vertices (their selected faces), else the
+  // selected objects' meshes (all faces), or with `facing` the faces turned
+  // to the view, get a new material with the picture and texture
+  // coordinates from where their corners fall on it. The picture stands on
+  // the floor grid as wide or as tall as the grid; only a view along Z
+  // projects. Figures among the meshes take their rest state first.
+  void ProjectViewPicture(PictureView& view, int facing);
 
   // ---- key and track editing: MDocObj_AnimEdit.cpp ----------------------------------
   void SelectAllKeys(int value);
