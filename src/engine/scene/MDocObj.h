@@ -46,29 +46,16 @@
 #include "engine/core/EngArrays.h"
 #include "engine/core/MGridObj.h"
 #include "engine/core/MGroupObj.h"
-#include "engine/core/RgbaImageRecord.h"
 #include "engine/core/ShadowScene.h"
 #include "engine/mesh/MMeshObj.h"
 #include "engine/scene/AnimList.h"
+#include "engine/scene/PictureView.h"
 #include "platform/Image.h"
 
 namespace engine {
 
 class MBoneObj;
 class QFile;
-
-// What projecting the view's background picture asks of the view.
-class PictureView {
- public:
-  virtual ~PictureView() = default;
-  // The background picture's RGBA pixels (the view keeps them); false
-  // without a picture.
-  virtual bool GetBackgroundImage(RgbaImageRecord& out) = 0;
-  // 1 and 2 the side views, 3 the view along Z.
-  virtual int GetAxisCode() const = 0;
-  virtual const MatrixRecord& GetViewMatrix() = 0;
-  virtual void GetEyeAndTarget(PointRecord& eye, PointRecord& target) = 0;
-};
 
 // Failure reasons of the scene.
 enum SceneFailReason : int {
