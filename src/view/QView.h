@@ -22,6 +22,7 @@
 #include "engine/image/OsUtilBitmap.h"
 #include "engine/image/OsUtilDraw.h"
 #include "engine/scene/AnimKeys.h"
+#include "engine/scene/PictureView.h"
 #include "platform/Image.h"
 #include "platform/WinTypes.h"
 #include "view/ViewTypes.h"
@@ -86,7 +87,7 @@ class ScreenRegion : public engine::QViewRegion {
 using DeferredEntry = engine::DeferredEntry;
 
 // The view is also what the scene's camera keys record from and apply to.
-class QView : public engine::QView, public engine::AnimView {
+class QView : public engine::QView, public engine::AnimView, public engine::PictureView {
  public:
   using PointRecord = engine::PointRecord;
   using MatrixRecord = engine::MatrixRecord;
@@ -164,7 +165,7 @@ class QView : public engine::QView, public engine::AnimView {
   void SetCameraState(const CameraState& state);
 
   void InvalidateMatrices();
-  const MatrixRecord& GetViewMatrix();
+  const MatrixRecord& GetViewMatrix() override;
   // Loads the look-at and, with setProjection, the frustum or parallel box
   // for the whole view rectangle or for one tile of it (column 0 on the
   // left, row 0 at the bottom), and the viewport.
@@ -184,7 +185,7 @@ class QView : public engine::QView, public engine::AnimView {
   void ProjectPoint(const PointRecord& p, PointRecord& out);
   // x in the high 16 bits, y in the low 16 bits.
   std::uint32_t ProjectPointShort(const PointRecord& p);
-  void GetEyeAndTarget(PointRecord& eye, PointRecord& target);
+  void GetEyeAndTarget(PointRecord& eye, PointRecord& target) override;
   void GetEyePosition(PointRecord& eye);
   void GetViewDirection(PointRecord& out) const override;
   void GetViewAxis(PointRecord& out);
@@ -199,7 +200,7 @@ class QView : public engine::QView, public engine::AnimView {
 
   // Axis views.
   void SetAxisCode(int code) { axisCode_ = code; }
-  int GetAxisCode() const { return axisCode_; }
+  int GetAxisCode() const override { return axisCode_; }
   void SetAxisViewMarker(int marker) { axisViewMarker_ = marker; }
   int GetAxisViewMarker() const { return axisViewMarker_; }
   void SaveAxisState();
@@ -447,6 +448,8 @@ class QView : public engine::QView, public engine::AnimView {
   // ---- background picture: QView_Picture.cpp --------------------------------
   void DrawBackgroundPicture(const platform::RECT& tileRect, engine::MObject* scene);
   const BackgroundPicture* GetBackgroundPicture() const { return picture_.get(); }
+  // The picture as the scene projects it onto meshes (pixels stay here).
+  bool GetBackgroundImage(engine::RgbaImageRecord& out) override;
   void SetBackgroundPicture(std::unique_ptr<BackgroundPicture> picture);
   void FreeBackgroundPicture();
   void SetBackgroundPicturePath(const PicturePathRecord& path) { picturePath_ = path; }

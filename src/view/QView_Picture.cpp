@@ -47,6 +47,12 @@ void QView::SetBackgroundPicture(std::unique_ptr<BackgroundPicture> picture) {
 
 void QView::FreeBackgroundPicture() { picture_.reset(); }
 
+bool QView::GetBackgroundImage(engine::RgbaImageRecord& out) {
+  if (picture_ == nullptr || !picture_->HasPixels()) return false;
+  out = engine::RgbaImageRecord{picture_->width, picture_->height, picture_->pixels.data()};
+  return true;
+}
+
 bool QView::LoadBackgroundPicture(const PicturePathRecord& pathRecord, BackgroundPicture& out) {
   out = BackgroundPicture{};
   const std::string path = PathOfRecord(pathRecord);

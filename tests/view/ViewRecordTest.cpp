@@ -299,6 +299,24 @@ TEST_F(ViewRecordTest, ADamagedNearDivisorKeepsTheDefault) {
   EXPECT_EQ(v.GetNearDivisor(), 200);
 }
 
+TEST_F(ViewRecordTest, TheBackgroundPictureIsHandedToTheSceneAsItsPixels) {
+  QView v(RECT{0, 0, 40, 40});
+  engine::RgbaImageRecord image;
+  EXPECT_FALSE(v.GetBackgroundImage(image)) << "no picture";
+  auto picture = std::make_unique<view::BackgroundPicture>();
+  picture->width = 3;
+  picture->height = 2;
+  picture->pixels.assign(3 * 2 * 4, 7);
+  const std::uint8_t* pixels = picture->pixels.data();
+  v.SetBackgroundPicture(std::move(picture));
+  ASSERT_TRUE(v.GetBackgroundImage(image));
+  EXPECT_EQ(image.width, 3);
+  EXPECT_EQ(image.height, 2);
+  EXPECT_EQ(image.pixels, pixels) << "the view keeps its pixels";
+  v.SetBackgroundPicture(std::make_unique<view::BackgroundPicture>());
+  EXPECT_FALSE(v.GetBackgroundImage(image)) << "a picture without pixels";
+}
+
 TEST_F(ViewRecordTest, ARelativePictureMovesWithItsSceneFile) {
   testsupport::TempDir first, second;
   const std::string picture = first.Write("back.bmp", BitmapFile());

@@ -113,7 +113,7 @@ class EngGlobalContext : public EngFailureState {
   int rendererMode = 0;
   int undoDepth = 1;
   int textureFileCount = 0;
-  PtrArray textureFileTable;  // by shader index: texture file number, negative when none
+  EngArray<int> textureFileTable{5};  // by texture index: texture file number, -1 until written
   void* mainWindow = nullptr;
 };
 

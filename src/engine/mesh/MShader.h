@@ -133,6 +133,9 @@ class MShader : public MElement<MShader> {
   double extraValue2 = 0;
   double extraValue3 = 1.0;
   int extraInt2 = 0;
+  // The material's entry in the engine's texture file table while a scene
+  // is written; -1 when it has none.
+  int textureIndex = -1;
 };
 
 // Copies the red byte of every mask pixel into the alpha byte of the

@@ -37,7 +37,8 @@
 //   MDocObj_AnimRecord.cpp  the animation-list record, track blocks, animation files
 //   MDocObj_AnimEdit.cpp    key selection, moving and stretching keys, track order, stretching objects
 //   MDocObj_Shadow.cpp      shadow settings of the selection with their undo snapshot
-//   MDocObj_FaceColour.cpp  face colours by mesh and face index, expression textures, material checks
+//   MDocObj_FaceColour.cpp  face colours by mesh and face index, expression textures, material utilities
+//   MDocObj_Projection.cpp  the view's background picture projected onto the selected meshes
 //   MDocObj_Pose.cpp        poses on the selected figures, from files and the clipboard
 //   MDocObj_Primitives.cpp  primitives
 //   MDocObj_Draw.cpp        drawing passes: mirror image, floor shadows, deferred faces, overlay segments
@@ -53,6 +54,7 @@
 #include "engine/core/ShadowScene.h"
 #include "engine/mesh/MMeshObj.h"
 #include "engine/scene/AnimList.h"
+#include "engine/scene/PictureView.h"
 #include "platform/Image.h"
 
 namespace engine {
@@ -337,6 +339,11 @@ class MDocObj : public MGroupObj, public MShadowScene {
   int ApplyPoseToSelection(MPose& pose, MObject* group, int keepFloor);
   // A pose read from the stream; a failure is cleared and thrown as -108.
   int ApplyPoseFromFile(QFile& file, MObject* group, int keepFloor);
+  // The one bound selected figure takes the pose a fraction t of the way
+  // from `first` to `second` (the blend of pose files), its additions in
+  // the scene's unit: 0, kPoseFitNone when it does not fit, -1 unless
+  // exactly one figure is selected. A failure is cleared and thrown as -108.
+  int ApplyPoseValues(const MPose& first, const MPose& second, double t);
   // The one bound selected figure's pose to the clipboard (emptied first).
   void CopyPose();
   int PastePose();
@@ -448,6 +455,36 @@ class MDocObj : public MGroupObj, public MShadowScene {
   bool AccessFaceTextureColour(MMeshObj* mesh, MFace* face, std::uint32_t& colour, bool set);
   bool HasTransparentShader();
   void AvoidKeyGreenShaders();
+  // The line style of every mesh of the selected objects, kept for undo.
+  void SetSelectedMeshLineStyle(int value);
+  // Whether a textured material is on the selected faces (of the meshes
+  // holding selected vertices) or on any face of the selected objects.
+  bool HasTexturedSelection();
+  // The engine's texture file table emptied.
+  void ClearTextureSlots();
+  // A textured material takes the texture index of an equal one in the
+  // list (which is answered), or is appended with the next index (null).
+  MShader* RegisterTexturedShader(MShader* shader, PtrArray& list);
+  // While texture files are being written: every distinct textured material
+  // of the meshes, their morphs and the morph targets gets an index, and the
+  // table one unwritten entry per index.
+  void AssignTextureIndices();
+  // The engine's current material as a material record; -1 (with a beep)
+  // without one.
+  int WriteCurrentMaterial(QFile& file);
+  // The current material replaced by a record read from the file; -1 (with
+  // a beep) without a current material, or when the record is damaged
+  // (the current material is then left as it was).
+  int ReadCurrentMaterial(QFile& file);
+
+  // ---- the view's picture as a texture: MDocObj_Projection.cpp ---------------------------
+  // The meshes holding selected vertices (their selected faces), else the
+  // selected objects' meshes (all faces), or with `facing` the faces turned
+  // to the view, get a new material with the picture and texture
+  // coordinates from where their corners fall on it. The picture stands on
+  // the floor grid as wide or as tall as the grid; only a view along Z
+  // projects. Figures among the meshes take their rest state first.
+  void ProjectViewPicture(PictureView& view, int facing);
 
   // ---- key and track editing: MDocObj_AnimEdit.cpp ----------------------------------
   void SelectAllKeys(int value);

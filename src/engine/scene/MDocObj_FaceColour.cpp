@@ -2,11 +2,19 @@
 // face index) over all meshes of the scene; its colour is its material's,
 // or for a figure's face the single colour of the facial-expression
 // textures, which are recoloured together. A few scene-wide material
-// utilities the loader uses.
+// utilities the loader and the writer use: texture indices of the distinct
+// textured materials, the line style of the selected meshes, and the
+// current material as a record.
 #include <cstring>
 
+#include "engine/core/CRGlobalM.h"
 #include "engine/core/EngRuntime.h"
+#include "engine/core/QFile.h"
+#include "engine/mesh/MFace.h"
+#include "engine/mesh/MMorph.h"
+#include "engine/mesh/MShader.h"
 #include "engine/scene/MDocObj.h"
+#include "platform/Hooks.h"
 
 namespace engine {
 
@@ -19,6 +27,16 @@ constexpr const char* kFaceTextureMorphs[] = {
     "eyebase_surprise", "eyebase_closehard", "eyebase_confuse", "eyebase_slight"};
 
 bool TexturesOn() { return EngContext().textureMode != 0; }
+
+// Runs `edit` with the engine's file-format version of a material record
+// of its own.
+template <class Edit>
+void AsMaterialRecord(Edit edit) {
+  const int kept = EngContext().formatVersion;
+  EngContext().formatVersion = -5;
+  edit();
+  EngContext().formatVersion = kept;
+}
 
 }  // namespace
 
@@ -96,6 +114,104 @@ void MDocObj::AvoidKeyGreenShaders() {
   CollectMeshes(this, meshes);
   for (int i = 0; i < meshes.count; ++i)
     if (MMeshObj* mesh = AsMesh(static_cast<MObject*>(meshes[i]))) mesh->AvoidKeyGreenShaders();
+}
+
+void MDocObj::SetSelectedMeshLineStyle(int value) {
+  PtrArray meshes;
+  CollectSelectedMeshes(meshes);
+  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
+    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
+    mesh->SaveEditState();
+    if (!SceneFailed()) mesh->SetPageLineStyle(value);
+  }
+}
+
+bool MDocObj::HasTexturedSelection() {
+  PtrArray meshes;
+  CollectSelectedMeshes(meshes);
+  if (meshes.count == 0) CollectElementSelectedMeshes(meshes);
+  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
+    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
+    mesh->SaveEditState();
+    PtrArray faces;
+    if (mesh->HasSelectedVertex())
+      mesh->GatherSelected(0, &faces, nullptr, nullptr);
+    else
+      mesh->GatherAll(&faces, nullptr, nullptr);
+    for (int k = 0; k < faces.count; ++k) {
+      const MShader* shader = static_cast<MFace*>(faces[k])->shader;
+      if (TexturesOn() && shader != nullptr && shader->HasTexture()) return true;
+    }
+  }
+  return false;
+}
+
+void MDocObj::ClearTextureSlots() { EngContext().textureFileTable.RemoveAll(); }
+
+MShader* MDocObj::RegisterTexturedShader(MShader* shader, PtrArray& list) {
+  if (shader == nullptr || !TexturesOn() || !shader->HasTexture()) return nullptr;
+  for (int i = 0; i < list.count; ++i) {
+    auto* known = static_cast<MShader*>(list[i]);
+    if (known->IsEqual(*shader, false)) {
+      shader->textureIndex = known->textureIndex;
+      return known;
+    }
+  }
+  if (!list.Add(shader)) {
+    EngRecordFailure(kEngReasonOutOfMemory);
+    return nullptr;
+  }
+  shader->textureIndex = list.count - 1;
+  return nullptr;
+}
+
+void MDocObj::AssignTextureIndices() {
+  if (EngContext().textureFileCount == 0) return;
+  PtrArray registered;
+  PtrArray meshes;
+  CollectMeshes(this, meshes);
+  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
+    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
+    for (MShader* shader : mesh->GetShaderList()) RegisterTexturedShader(shader, registered);
+    for (MMorph* morph : mesh->morphs) RegisterTexturedShader(morph->GetShader(), registered);
+  }
+  for (MMorphTgt* target : *morphTargets) RegisterTexturedShader(target->GetShader(), registered);
+  if (SceneFailed()) return;
+  EngArray<int>& table = EngContext().textureFileTable;
+  table.RemoveAll();
+  for (int i = 0; i < registered.count; ++i) {
+    if (!table.Add(-1)) {
+      EngRecordFailure(kEngReasonOutOfMemory);
+      return;
+    }
+  }
+}
+
+int MDocObj::WriteCurrentMaterial(QFile& file) {
+  MShader* current = EngGlobalM().currentMaterial.Get();
+  if (current == nullptr) {
+    platform::Beep();
+    return -1;
+  }
+  AsMaterialRecord([&] { current->WriteTo(&file, nullptr); });
+  return 0;
+}
+
+int MDocObj::ReadCurrentMaterial(QFile& file) {
+  MShader* current = EngGlobalM().currentMaterial.Get();
+  if (current == nullptr) {
+    platform::Beep();
+    return -1;
+  }
+  // Read apart first: a damaged record must not leave the user's current
+  // material half replaced.
+  MShader read;
+  AsMaterialRecord([&] { read.ReadFrom(file); });
+  if (SceneFailed()) return -1;
+  EngGlobalM().ForgetCurrentShader();
+  current->FreeImageData();
+  read.AssignTo(current);
+  return SceneFailed() ? -1 : 0;
 }
 
 }  // namespace engine

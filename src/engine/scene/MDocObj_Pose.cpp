@@ -81,6 +81,23 @@ int MDocObj::ApplyPoseFromFile(QFile& file, MObject* group, int keepFloor) {
   return result;
 }
 
+int MDocObj::ApplyPoseValues(const MPose& first, const MPose& second, double t) {
+  PtrArray figures;
+  const int count = GetSelectedFigures(1, &figures);
+  int result = -1;
+  if (!Failed() && count == 1) {
+    MPose blend;
+    blend.AddWeighted(first, 1 - t, 0);
+    if (!Failed()) blend.AddWeighted(second, t, 1 - t);
+    if (!Failed()) result = ApplyPoseToSelection(blend, static_cast<MObject*>(figures[0]), 0);
+  }
+  if (Failed()) {
+    EngContext().ClearFailure();
+    throw kEngFileErrorOutOfMemory;
+  }
+  return result;
+}
+
 void MDocObj::CopyPose() {
   EngGlobalM().Clear();
   PtrArray figures;

@@ -9,6 +9,7 @@
 #include "FigureRender.h"
 #include "FigureTestSupport.h"
 #include "StandardAnimations.h"
+#include "engine/core/CrPrefs.h"
 #include "engine/core/EngMath.h"
 #include "engine/core/QFile.h"
 #include "engine/scene/MDocObj.h"
@@ -80,6 +81,31 @@ class FigureAnimationTest : public FigureTest {
   MGroupObj* group_ = nullptr;
   MBoneObj* figure_ = nullptr;
 };
+
+TEST_F(FigureAnimationTest, TheAnimationEditPreferenceSaysWhichEditsAnAnimationHolds) {
+  RecordWalk();
+  CrPrefs prefs;
+  CrPrefs* kept = EngContext().prefs;
+  EngContext().prefs = &prefs;
+  // Purposes 0, 1 and 2 for each preference value.
+  const struct {
+    int preference;
+    bool purpose[3];
+  } cases[] = {
+      {0, {true, true, true}},
+      {1, {true, true, false}},
+      {2, {true, false, false}},
+      {3, {false, false, false}},
+  };
+  for (const auto& c : cases) {
+    prefs.animationEdit = c.preference;
+    for (int purpose = 0; purpose < 3; ++purpose)
+      EXPECT_EQ(scene_.IsAnimationActive(purpose), c.purpose[purpose]) << c.preference << " " << purpose;
+  }
+  EngContext().prefs = kept;
+  MDocObj still;
+  EXPECT_FALSE(still.IsAnimationActive(0)) << "a scene without animations holds nothing";
+}
 
 TEST_F(FigureAnimationTest, AFiguresAnimationHasObjectAndPoseTracksWithTheRecordedKeys) {
   EXPECT_EQ(scene_.GetFrameCount(true), 1);

@@ -130,5 +130,50 @@ TEST_F(FigurePoseCommandTest, APoseStreamAppliesAndADamagedOneThrows) {
   EXPECT_EQ(FailState(), 0);
 }
 
+TEST_F(FigurePoseCommandTest, PoseValuesBlendTwoPosesOntoTheOneSelectedFigure) {
+  MGroupObj* group = AddStandard(0);
+  MGroupObj* other = AddStandard(2);
+  MBoneObj* figure = standardfigure::FigureOf(*group);
+  MPose sitting, walking;
+  ASSERT_TRUE(standardfigure::MakeStandardPose(*figure, "sitting", sitting));
+  ASSERT_TRUE(standardfigure::MakeStandardPose(*figure, "walking", walking));
+  // The poses as the figure takes them, to compare with.
+  auto posedBy = [&](MPose& pose) {
+    MBoneObj* copy = standardfigure::FigureOf(*other);
+    copy->ResetPose(&scene_);
+    copy->SetPose(&scene_, pose);
+    return copy;
+  };
+  scene_.SelectAll(false);
+  group->Select(true);
+  EXPECT_EQ(scene_.ApplyPoseValues(sitting, walking, 0), 0);
+  EXPECT_LT(Largest(*figure, *posedBy(sitting)), 1e-9) << "t = 0 is the first pose";
+  EXPECT_EQ(scene_.ApplyPoseValues(sitting, walking, 1), 0);
+  EXPECT_LT(Largest(*figure, *posedBy(walking)), 1e-9) << "t = 1 is the second";
+  // Halfway lies apart from both, and is the same whichever pose comes first.
+  EXPECT_EQ(scene_.ApplyPoseValues(sitting, walking, 0.5), 0);
+  MPose half;
+  figure->GetPose(half);
+  EXPECT_GT(Largest(*figure, *posedBy(sitting)), 0.05);
+  EXPECT_GT(Largest(*figure, *posedBy(walking)), 0.05);
+  EXPECT_EQ(scene_.ApplyPoseValues(walking, sitting, 0.5), 0);
+  EXPECT_LT(Largest(*figure, *posedBy(half)), 1e-9);
+  ASSERT_EQ(FailState(), 0) << FailReason();
+
+  // Two figures selected: refused, neither changes.
+  other->Select(true);
+  MPose before;
+  figure->GetPose(before);
+  EXPECT_EQ(scene_.ApplyPoseValues(sitting, walking, 0), -1);
+  EXPECT_LT(Largest(*figure, *posedBy(before)), 1e-9);
+  // A figure of another skeleton does not take the poses.
+  Chain chain = MakeChain();
+  MGroupObj* small = chain.group.get();
+  scene_.AddChild(chain.group.release());
+  scene_.SelectAll(false);
+  small->Select(true);
+  EXPECT_EQ(scene_.ApplyPoseValues(sitting, walking, 0.5), MDocObj::kPoseFitNone);
+}
+
 }  // namespace
 }  // namespace figuretest
