@@ -19,6 +19,7 @@ TEST_PACKAGES=(
   poppler-utils
   libosd-dev
   libmeshoptimizer-dev
+  libcgal-dev
 )
 
 # Only scripts/fuzz.sh needs these: clang, and libFuzzer with the sanitizer

@@ -564,6 +564,14 @@ def make_icons():
     c.ring(8.5, 10, 2.5, 1.6, 1.0, INK, start=200, sweep=140)
     save(c, "icons", "icon_187.png")
 
+    c = Canvas(17, 17)  # 185: a composed person's head on the composer's pad
+    c.ellipse(8.5, 9.5, 6, 6.5, SKIN)
+    c.ring(8.5, 9.5, 6, 6.5, 1.2, INK)
+    c.ring(8.5, 9.0, 6.2, 6.2, 2.6, (90, 55, 25), start=20, sweep=140)
+    c.ellipse(6.2, 10, 0.9, 1.2, INK)
+    c.ellipse(10.8, 10, 0.9, 1.2, INK)
+    save(c, "icons", "icon_185.png")
+
 
 # ---- cursors --------------------------------------------------------------
 

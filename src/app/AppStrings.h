@@ -15,6 +15,19 @@ enum AppStringId : int {
   kStrBarToolPalette = 148,   // "ツールバー"
   kStrImageTooLarge = 183,    // "%d" and "%d": the largest side in pixels, twice
   kStrImageTooSmall = 184,
+  // The person composer.
+  kStrOutOfMemory = 172,
+  kStrMixPageCaption = 221,  // four: "胴体", "頭", "髪型", "小道具"
+  kStrMixPageTip = 225,      // four, one per page
+  kStrMixSliderTip = 229,    // four: body ratio, size, up-down, front-back
+  kStrMixDeleteTip = 233,
+  kStrMixSaveTip = 234,
+  kStrMixCloseTip = 235,
+  kStrMixNotSaved = 236,
+  kStrMixFileFilter = 237,
+  kStrMixSaveTitle = 238,
+  kStrMixDefaultName = 239,
+  kStrPersonExtension = 351,  // "Z4H"
   kStrNotInstalled = 363,
   kStrRemoveRecentFile = 380,
   kStrCloseToLauncherStart = 382,  // the Close command of a launched page, before the launcher's name

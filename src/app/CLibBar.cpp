@@ -335,20 +335,23 @@ QPixmap CLibBar::Thumbnail(const std::string& path, bool link) const {
       local = path.substr(0, path.rfind('.')) + ".JPG";
     if (const_cast<page::WebMaterialStore&>(store_).MakeLocal(local, false) < 0) local.clear();
   }
+  pixmap = local.empty() ? FallbackPicture(platform::IsDirectory(path)) : LocalFileThumbnail(local);
+  if (web || link) DrawLinkMark(pixmap, web);
+  return pixmap;
+}
+
+QPixmap LocalFileThumbnail(const std::string& path) {
   platform::Image picture;
   std::string text1, text2;
-  if (!local.empty() && platform::IsRegularFile(local) &&
-      imaging::ArcLoadFileThumbnail(local, platform::ExtensionOf(local), text1, text2, picture, CLibList::kThumbSize) ==
+  if (platform::IsRegularFile(path) &&
+      imaging::ArcLoadFileThumbnail(path, platform::ExtensionOf(path), text1, text2, picture, CLibList::kThumbSize) ==
           0 &&
       picture.Width() > 0) {
     QImage image(picture.Bits(), picture.Width(), picture.Height(), picture.Pitch(),
                  picture.Bpp() == 32 ? QImage::Format_ARGB32 : QImage::Format_BGR888);
-    pixmap = QPixmap::fromImage(image.copy());
-  } else {
-    pixmap = FallbackPicture(platform::IsDirectory(path));
+    return QPixmap::fromImage(image.copy());
   }
-  if (web || link) DrawLinkMark(pixmap, web);
-  return pixmap;
+  return FallbackPicture(platform::IsDirectory(path));
 }
 
 void CLibBar::FillPageTree(int page) {

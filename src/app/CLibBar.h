@@ -33,6 +33,9 @@ inline constexpr char kLibraryItemMime[] = "application/x-pennet-library-item";
 
 class CLibBar;
 
+// The 70 x 70 thumbnail of a local file (a drawn stand-in when it has none).
+QPixmap LocalFileThumbnail(const std::string& path);
+
 // One page's item list.
 class CLibList : public QListWidget {
   Q_OBJECT

@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 
 #include "app/AppCommands.h"
+#include "app/CAnimShowDialog.h"
 #include "app/CPennetApp.h"
 #include "app/CPennetDoc.h"
 #include "app/CSMainFrame.h"
@@ -38,6 +39,7 @@ int ViewDialogs::Run(CImageSizeDialog& dialog) { return dialog.DoModal(); }
 int ViewDialogs::Run(CObjMoveDialog& dialog) { return dialog.DoModal(); }
 int ViewDialogs::Run(CSelectionMag& dialog) { return dialog.DoModal(); }
 int ViewDialogs::Run(CHintDialog& dialog) { return dialog.DoModal(); }
+int ViewDialogs::Run(CAnimShowDialog& dialog) { return dialog.DoModal(); }
 
 bool ViewDialogs::EditPageProperties(page::SView& view, page::SDoc& doc, QWidget* parent) {
   return CThumbDialog::EditPageProperties(view, doc, parent);

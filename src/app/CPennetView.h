@@ -39,6 +39,7 @@ namespace app {
 class CConvToPicDialog;
 class CGridDialog;
 class CHintDialog;
+class CAnimShowDialog;
 class CImageSizeDialog;
 class CObjMoveDialog;
 class CSelectionMag;
@@ -55,6 +56,7 @@ class ViewDialogs {
   virtual int Run(CObjMoveDialog& dialog);
   virtual int Run(CSelectionMag& dialog);
   virtual int Run(CHintDialog& dialog);
+  virtual int Run(CAnimShowDialog& dialog);
   // The page's file properties; true when the user confirmed.
   virtual bool EditPageProperties(page::SView& view, page::SDoc& doc, QWidget* parent);
   // The shape's own edit dialog; QDialog::Accepted when it stored.

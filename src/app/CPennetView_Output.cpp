@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "app/AppStrings.h"
+#include "app/CAnimShowDialog.h"
 #include "app/CPennetDoc.h"
 #include "app/CPennetView.h"
-#include "app/HGetDlg.h"
 #include "app/HintDialogs.h"
 #include "app/PageViewMaths.h"
 #include "app/SettingsDialogs.h"
@@ -16,7 +16,6 @@
 #include "imaging/Utilities.h"
 #include "imaging/archive/SArchiver.h"
 #include "imaging/clipboard/ClipboardPictures.h"
-#include "imaging/gif/AnimGifWriter.h"
 #include "page/ResultCodes.h"
 #include "page/SCommands.h"
 #include "page/SDoc.h"
@@ -35,8 +34,6 @@ enum OutputStringId : int {
   kStrCopyPictureHint = 360,
   kStrMirrorTitle = 393,
   kStrConvertTitle = 394,
-  kStrGifFilter = 20101,
-  kStrGifTitle = 20102,
 };
 
 // Clipboard formats by the copy preference: every format, the metafile,
@@ -50,8 +47,8 @@ unsigned CopyFormatsOf(int preference) {
   }
 }
 
-// The animated GIF's speed: 2 frames a second for a short animation, else 8.
-int GifDelayHundredths(int frames) { return frames < 4 ? 50 : 12; }
+// The preview's speed: 2 frames a second for a short animation, else 8.
+int AnimationFramesPerSecond(int frames) { return frames < 4 ? 2 : 8; }
 
 }  // namespace
 
@@ -197,8 +194,8 @@ void CPennetView::RunCopyPicture() {
   }
 }
 
-// The frames go through a temporary folder into an animated GIF the user
-// names.
+// The frames go through a temporary folder into the animation preview,
+// which plays them, saves them as an animated GIF and deletes them.
 void CPennetView::RunAnimatedGif() {
   page::SDoc& doc = BeginCommand();
   const int frames = doc.GetAnimFrameCount();
@@ -206,26 +203,19 @@ void CPennetView::RunAnimatedGif() {
     FinishCommand(page::kResultNoAnimation, true, page::kDrawScreen);
     return;
   }
+  platform::SetCursor(platform::kCursorWait);
   std::string folder;
-  int rc = renderer_.ExportAnimationFrames(doc, frames, folder);
+  const int rc = renderer_.ExportAnimationFrames(doc, frames, folder);
   if (rc < 0) {
     FinishCommand(rc, true, page::kDrawScreen);
     return;
   }
-  std::string defaultName, path;
-  imaging::PnUtilRemoveExtension(GetDocument().GetPathName(), defaultName);
-  if (imaging::PnUtilSaveFileDialog(kStrGifFilter, defaultName, kStrGifTitle, "gif", path)) {
-    imaging::AnimGifWriter job;
-    job.RunWithProgress(path, folder, frames, std::string(), true, GifDelayHundredths(frames),
-                        [this](imaging::AnimGifWriter& running) {
-                          HGetDlg progress(this);
-                          progress.SetProgressSource(&running.cancelFlag, &running.doneFlag, &running.progress, false);
-                          progress.exec();
-                        });
-    constexpr int kGifCancelled = -6;
-    if (job.result < 0 && job.result != kGifCancelled) page::ReportErrorCode(page::kResultFileIo);
+  platform::SetCursor(platform::kCursorArrow);
+  {
+    CAnimShowDialog preview(this);  // deletes the frames when it ends
+    preview.SetFrames(frames, AnimationFramesPerSecond(frames), folder);
+    if (preview.LoadFrames()) dialogs_->Run(preview);
   }
-  imaging::ArcDeleteFolder(folder);
   Redraw(page::kDrawScreen);
   doc.RefreshBars();
   platform::SetCursor(platform::kCursorArrow);

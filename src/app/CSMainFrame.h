@@ -129,6 +129,8 @@ class CSMainFrame : public QMainWindow {
   void CreateViewCommands();
   void CreateWindowCommands();
   void CreateHelpCommands();
+  // The person composer, run modally.
+  void RunPersonComposer();
   void CreateStatusBar();
   void CreateBars();
   // The saved layout (when CheckSavedBarIds allows it), the library bar's

@@ -13,6 +13,7 @@
 
 #include "app/AppCommands.h"
 #include "app/AppStrings.h"
+#include "app/CBodyMixDialog.h"
 #include "app/CPennetApp.h"
 #include "app/CPageViewBase.h"
 #include "app/CPennetDoc.h"
@@ -83,9 +84,12 @@ void CSMainFrame::CreateFileCommands() {
     connect(action, &QAction::triggered, this, &CSMainFrame::onOpenRecentFile);
     recentFileActions_ << action;
   }
+  AddCommand(ID_PERSON_COMPOSER, QStringLiteral("人物の合成（カスタム人物）(&M)..."), menu);
+  menu->addSeparator();
   AddCommand(ID_APP_EXIT, QStringLiteral("アプリケーションの終了(&X)"), menu);
 
   connect(CommandAction(ID_FILE_NEW), &QAction::triggered, &app_, [this] { app_.OnFileNew(); });
+  connect(CommandAction(ID_PERSON_COMPOSER), &QAction::triggered, this, [this] { RunPersonComposer(); });
   connect(CommandAction(ID_FILE_OPEN), &QAction::triggered, &app_, [this] { app_.OnFileOpen(); });
   connect(CommandAction(ID_FILE_CLOSE), &QAction::triggered, this, [this] {
     if (QMdiSubWindow* window = mdiArea_->currentSubWindow()) window->close();
@@ -185,6 +189,16 @@ void CSMainFrame::CreateHelpCommands() {
   connect(AddCommand(ID_CHECK_NEWS, QStringLiteral("最新情報(&N)..."), menu), &QAction::triggered, this,
           [this] { app_.CheckNews(true); });
   connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
+}
+
+// The composer needs its default parts; without them it does not open.
+void CSMainFrame::RunPersonComposer() {
+  CBodyMixDialog dialog(this);
+  if (dialog.PrepareMix() != 0) {
+    platform::ShowMessage(LoadAppString(kStrOutOfMemory));
+    return;
+  }
+  dialog.DoModal();
 }
 
 // The basic manual is the PDF, the applied one the same text as a web page.

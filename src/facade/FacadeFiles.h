@@ -9,7 +9,15 @@
 #include "imaging/archive/SArchiver.h"
 #include "platform/Paths.h"
 
+namespace engine {
+class MDocObj;
+}
+
 namespace facade::detail {
+
+// Takes out the objects a failed paste or merge left in the scene from the
+// child index `first` on, and deletes them.
+void RemovePastedObjects(engine::MDocObj& scene, int first);
 
 // A temporary folder (made by the archive) that goes when the operation
 // ends, whatever the way.

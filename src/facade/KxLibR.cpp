@@ -20,12 +20,14 @@ KxLibR::~KxLibR() {
 
 void KxLibR::SetScene(std::unique_ptr<engine::MDocObj> scene) {
   scene_ = std::move(scene);
+  paintedColours_.clear();
   if (scene_) TakeReadScene(*scene_);
   view_->SetImageValid(false, true);
 }
 
 void KxLibR::InstallScene(std::unique_ptr<engine::MDocObj> scene) {
   scene_ = std::move(scene);
+  paintedColours_.clear();
   if (!scene_) scene_.reset(new (std::nothrow) engine::MDocObj());
   view_->SetImageValid(false, true);
 }

@@ -9,19 +9,25 @@
 //   KxLibR.cpp             life cycle, queries, the failure convention
 //   KxLibR_Files.cpp       opening, merging, saving and duplicating scene files
 //   KxLibR_MergedList.cpp  the ".Z4K" side file of merged library files
+//   KxLibR_Library.cpp     human and item files from the library on the figures
 //   KxLibR_Anims.cpp       poses and animations, and animations kept for undo
 //   KxLibR_Edits.cpp       selection, moves, scales, the grid, face colours, statistics
+//   KxLibR_Figures.cpp     the person composer's figure operations
 //   KxLibR_FaceColour.cpp  the colour a face shows, for the page's eyedropper
+#include <map>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
+#include "engine/core/EngArrays.h"
 #include "facade/FacadeResult.h"
 #include "facade/KxLibAnim.h"
 #include "platform/WinTypes.h"
 
 namespace engine {
 class MDocObj;
+class MObject;
 struct PointRecord;
 struct SelectionInfo;
 }
@@ -111,6 +117,31 @@ class KxLibR {
   // -12 with the side file removed.
   int WriteMergedListFile(const std::string& scenePath, const std::string& folderName);
 
+  // ---- library files on the figures: KxLibR_Library.cpp ----------------------
+  // Selects the posable figures among the top-level object at the index
+  // (-1: every object) and lists them. 1, or -1 with nothing selected when
+  // there is none.
+  int CollectFigureObjects(int objectIndex, engine::PtrArray& figures);
+  // Applies a human or item file (items end in "z4i") to each figure at the
+  // index (-1: every figure). With `saveCopy` the figures are first saved
+  // to a new temporary file, whose path comes back in `savedCopy` (empty
+  // otherwise) so that ReplaceWithFile can put them back. 0 or negative;
+  // a failure part way leaves what was done so far. The scene is left
+  // deselected.
+  int ApplyLibraryFile(const std::string& path, int objectIndex, std::string& savedCopy, bool saveCopy);
+  // Applies entry i (unless empty) to object i; -30 when one fails.
+  int ApplyLibraryFiles(const std::vector<std::string>& paths);
+  // Merges the file and lets its objects take the places, turns and
+  // animations of the figures at the index, one object for each. 1 or
+  // negative (a merge of another object count changes nothing).
+  int ReplaceWithFile(const std::string& path, int objectIndex);
+  // The item replaces one attached before, takes the target's pose and
+  // gets the item's or the library's default hands. 0 or -1.
+  int ApplyItemFile(const std::string& path, engine::MObject* target);
+  // The human takes the selected target's place, turn, pose and animation;
+  // items the target carried move onto it. 0 or negative.
+  int ApplyHumanFile(const std::string& path, engine::MObject* target);
+
   // ---- poses and animations: KxLibR_Anims.cpp --------------------------------
   // Poses the selected figures (the pose's length unit converted to the
   // scene's). 0 or -1.
@@ -156,6 +187,23 @@ class KxLibR {
   // objects, figures among them and quads (x, y, z of `counts`).
   bool GetSceneInfo(engine::SelectionInfo& info, engine::PointRecord& counts);
 
+  // ---- figures of the person composer: KxLibR_Figures.cpp -------------------
+  // The selected figure's height (its top end to the joint below it) and
+  // that lower joint, in the scene. 0; -1 (height -1) without one figure
+  // group selected.
+  int GetFigureHeight(double& height, double& x, double& y, double& z);
+  // The selected skeleton becomes a boned figure holding the other selected
+  // objects, which are bound to it. 0 or -1.
+  int BuildFigureFromSelection();
+  // With two matching bound figures selected, the one selected first takes
+  // over the other's body (its group goes). 0 or -1 (nothing changed).
+  int TransferPose();
+  // Writes the figures alone and the other objects alone into two new
+  // temporary files (the caller deletes them); every animation track goes.
+  // 1 when split; 0 when the scene holds only figures (no file written);
+  // -1 or -12 with no file left. The scene keeps only the other objects.
+  int SplitFiguresAndProps(std::string& figurePath, std::string& propPath);
+
   // ---- the colour of a face: KxLibR_FaceColour.cpp ----------------------------
   // The colour of one face (by mesh and face number, as KxLibV::PickFace
   // gives them): its material's, or that of a figure face's expression
@@ -169,8 +217,18 @@ class KxLibR {
   // The transparency test and the key-green guard of a scene just read.
   void TakeReadScene(engine::MDocObj& scene);
 
+  // A colour the bucket set on a face's material: what it replaced, as the
+  // 8-bit value the page keeps for undo and as the material had it.
+  struct PaintedColour {
+    platform::COLORREF painted;
+    platform::COLORREF replaced;
+    engine::PointRecord exact;
+  };
+
   std::unique_ptr<engine::MDocObj> scene_;
   std::unique_ptr<KxLibV> view_;
+  // By mesh and face number, the latest last.
+  std::map<std::pair<int, int>, std::vector<PaintedColour>> paintedColours_;
   bool hasTransparentMaterial_ = true;
   std::vector<std::string> mergedLibraryPaths_;
   bool tempHumanApplied_ = false;

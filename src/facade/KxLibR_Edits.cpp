@@ -1,7 +1,12 @@
 // KxLibR: the scene edits of the page and the person composer: selection,
 // deleting, moving and scaling the selection, the floor grid, one face's
 // colour, and the scene's statistics. Each marks the picture stale.
+#include <new>
+
 #include "engine/core/EngArrays.h"
+#include "engine/mesh/MFace.h"
+#include "engine/mesh/MMeshObj.h"
+#include "engine/mesh/MShader.h"
 #include "engine/scene/MDocObj.h"
 #include "facade/KxLibR.h"
 #include "facade/KxLibV.h"
@@ -87,9 +92,31 @@ void KxLibR::ResetGridAndRender() {
 
 int KxLibR::SetElementColor(int meshIndex, int faceId, platform::COLORREF colour) {
   if (!scene_) return kFacadeFailed;
+  // A plain material's colour, exactly as it is before the change.
+  engine::MMeshObj* mesh = scene_->GetMeshAt(meshIndex);
+  engine::MFace* face = mesh != nullptr && faceId >= 0 ? mesh->GetFaceAt(faceId) : nullptr;
+  engine::MShader* shader = face != nullptr && face->shader != nullptr && !face->shader->HasTexture() ? face->shader
+                                                                                                     : nullptr;
+  const engine::PointRecord exact = shader != nullptr ? shader->diffuseColor : engine::PointRecord{};
   std::uint32_t old = 0;
   const bool changed = scene_->SetFaceColour(meshIndex, faceId, colour, old);
   if (TakeEngineFailure() || !changed) return kFacadeFailed;
+  // Colours pass as 8-bit values, which would round a material colour set
+  // back by an undo. Setting back the colour a change replaced gives the
+  // material its exact colour again.
+  if (shader != nullptr) {
+    std::vector<PaintedColour>& history = paintedColours_[{meshIndex, faceId}];
+    if (!history.empty() && history.back().painted == (old & 0xFFFFFF) && history.back().replaced == colour) {
+      shader->diffuseColor = history.back().exact;
+      history.pop_back();
+    } else {
+      try {
+        history.push_back({colour, old & 0xFFFFFF, exact});
+      } catch (const std::bad_alloc&) {
+        // Without the record the undo only rounds the colour.
+      }
+    }
+  }
   SetFrame(0);
   view_->SetImageValid(false, true);
   return static_cast<int>(old & 0xFFFFFF);

@@ -43,9 +43,18 @@ bool IsReadableKind(int kind) { return kind < 0 && !IsUnreadVariant(kind); }
 
 bool ReadFailed(engine::QFile& file) { return EngineFailed() || file.HasReadPastEnd(); }
 
-// Takes out the objects a failed paste left in the scene from `first` on.
-// Those the engine clipboard still lists are its to delete.
+std::array<std::uint8_t, 8> PackageCallerBytes(int kind) {
+  const auto k = static_cast<std::uint32_t>(kind);
+  return {static_cast<std::uint8_t>(k >> 24), static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 8),
+          static_cast<std::uint8_t>(k), 0, 0, 0, 5};
+}
+
+}  // namespace
+
+namespace detail {
+
 void RemovePastedObjects(engine::MDocObj& scene, int first) {
+  // Those the engine clipboard still lists are its to delete.
   const engine::PtrArray& listed = engine::EngGlobalM().objects;
   for (int i = scene.GetChildCount() - 1; i >= first; --i) {
     engine::MObject* object = scene.ChildAt(i);
@@ -57,13 +66,7 @@ void RemovePastedObjects(engine::MDocObj& scene, int first) {
   }
 }
 
-std::array<std::uint8_t, 8> PackageCallerBytes(int kind) {
-  const auto k = static_cast<std::uint32_t>(kind);
-  return {static_cast<std::uint8_t>(k >> 24), static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 8),
-          static_cast<std::uint8_t>(k), 0, 0, 0, 5};
-}
-
-}  // namespace
+}  // namespace detail
 
 // ---- reading ----------------------------------------------------------------------
 
@@ -149,7 +152,7 @@ int KxLibR::MergeFile(const std::string& path) {
       scene_->PasteObjects(&atOrigin, false, true);
     }
     // A paste that failed part way takes back what it added.
-    if (EngineFailed()) RemovePastedObjects(*scene_, firstPasted);
+    if (EngineFailed()) detail::RemovePastedObjects(*scene_, firstPasted);
     engine::EngGlobalM().Clear();
     merged.reset();
     if (TakeEngineFailure()) return kFacadeFailed;

@@ -78,14 +78,15 @@ bool KxLibV::PickFace(int x, int y, int& meshIndex, int& faceId) {
   meshIndex = faceId = -1;
   engine::MDocObj* scene = Scene();
   if (scene == nullptr || !MakeViewReadyForPoints()) return false;
-  engine::PointRecord hit;
-  view::PickedElements e;
-  engine::MObject* object = view_->PickNearest(scene, ToViewPoint(x, y), hit, &e, view::QView::kPickFace);
+  // The view's material-face pick: inside a figure's group it looks past
+  // the skeleton to the skin meshes.
+  std::uint32_t colour = 0;
+  const bool hit = view_->PickFace(scene, ToViewPoint(x, y), meshIndex, faceId, colour);
   view_->MakeCurrent(false);
-  engine::MMeshObj* mesh = engine::AsMesh(object);
-  if (TakeEngineFailure() || mesh == nullptr || e.face == nullptr) return false;
-  meshIndex = scene->GetMeshIndex(mesh);
-  faceId = mesh->GetFaceIndex(e.face);
+  if (TakeEngineFailure() || !hit) {
+    meshIndex = faceId = -1;
+    return false;
+  }
   return meshIndex >= 0 && faceId >= 0;
 }
 

@@ -2,6 +2,7 @@
 // animation files, library files and part colours, each handed to the
 // figure facade. Points are pixels of the rendered picture.
 #include <algorithm>
+#include <cstdio>
 
 #include "engine/scene/MDocObj.h"
 #include "facade/KxLibAnim.h"
@@ -119,11 +120,28 @@ int SFig3D::SaveAnimState(int figure, std::unique_ptr<SAnimStates>& saved) {
 
 // ---- library files ---------------------------------------------------------------------
 
-int SFig3D::ApplyLibraryFile(const std::string& /*path*/, int /*figure*/, std::string& /*replaced*/) {
-  return kResultCannotApply;
+// The figures the file replaces are saved to a temporary file first; the
+// page's command keeps that file and puts them back from it on undo.
+int SFig3D::ApplyLibraryFile(const std::string& path, int figure, std::string& replaced) {
+  if (!scene_) return kResultCannotApply;
+  std::string saved;
+  const int result = scene_->ApplyLibraryFile(path, figure, saved, true);
+  if (result < 0) {
+    // What a failure part way changed goes back at once.
+    if (!saved.empty()) {
+      scene_->ReplaceWithFile(saved, figure);
+      std::remove(saved.c_str());
+    }
+    return kResultCannotApply;
+  }
+  replaced = std::move(saved);
+  return result;
 }
 
-int SFig3D::RestoreLibraryFiles(const std::string& /*saved*/, int /*figure*/) { return kResultCannotApply; }
+int SFig3D::RestoreLibraryFiles(const std::string& saved, int figure) {
+  if (!scene_) return kResultCannotApply;
+  return scene_->ReplaceWithFile(saved, figure) < 0 ? kResultCannotApply : 1;
+}
 
 // ---- part colours ------------------------------------------------------------------------
 

@@ -26,7 +26,7 @@ TEST(AppResources, TheProgramsArtIsFound) {
                            "atm_anim.png", "atm_animm.png", "atm_anibeta.png", "tool_arrow.png", "tool_bucket.png",
                            "menu_copypict.png", "file_manmix.png", "edit_undo.png", "edit_redo.png"})
     EXPECT_TRUE(platform::IsRegularFile(platform::JoinPath(skins, name))) << name;
-  for (int id : {140, 141, 184, 186, 187}) {
+  for (int id : {140, 141, 184, 185, 186, 187}) {
     const QImage icon = app::LoadAppIcon(id);
     EXPECT_FALSE(icon.isNull()) << id;
     EXPECT_EQ(icon.format(), QImage::Format_ARGB32_Premultiplied) << id;

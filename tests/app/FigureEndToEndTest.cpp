@@ -37,17 +37,8 @@
 namespace figureendtoendtest {
 
 using shelltest::ShellFixture;
-
-platform::Image DrawnPage(page::SDoc& doc) {
-  page::SView renderer;
-  EXPECT_EQ(renderer.Draw(nullptr, doc, {0, 0, doc.GetPageWidth(), doc.GetPageHeight()}, page::kDrawExport), 0);
-  return renderer.image;
-}
-
-bool SamePixels(const platform::Image& a, const platform::Image& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height() || a.Pitch() != b.Pitch()) return false;
-  return std::memcmp(a.Bits(), b.Bits(), static_cast<std::size_t>(a.Pitch()) * a.Height()) == 0;
-}
+using shelltest::DrawnPage;
+using shelltest::SamePixels;
 
 class FigureEndToEnd : public ::testing::Test {
  protected:
@@ -104,25 +95,45 @@ class FigureEndToEnd : public ::testing::Test {
     return best;
   }
 
+  // A new page in the shown main window and the standard figure inserted
+  // through 挿入 → CorvandelVeltoファイル..., the file picked in its dialog.
+  // The page's view and document stay in `view_` and `doc_`. False, with a
+  // message, when either fails.
+  ::testing::AssertionResult NewPageWithStandardFigure() {
+    if (!started_) return ::testing::AssertionFailure() << "the figure service did not start";
+    app::CSMainFrame& frame = shell->Frame();
+    frame.resize(1200, 900);
+    frame.show();
+    frame.CommandAction(app::ID_FILE_NEW)->trigger();
+    view_ = ActiveView();
+    if (view_ == nullptr || !QTest::qWaitForWindowExposed(view_)) return ::testing::AssertionFailure() << "no page";
+    doc_ = &shell->pennet->GetActiveDocument()->GetSDoc();
+    shell->ui.dialogPaths.push_back(testsupport::StandardFigureFile());
+    frame.CommandAction(app::ID_INSERT_3D)->trigger();
+    if (doc_->GetObjectCount() == 1) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (shell->ui.messages.empty() ? "" : shell->ui.messages.front());
+  }
+  // A drag of the pose tool from the grip: the bone under it turns.
+  void DragFrom(QPoint grip) {
+    QTest::mousePress(view_, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(view_, grip + QPoint(15, 10));
+    QTest::mouseMove(view_, grip + QPoint(40, 25));
+    QTest::mouseRelease(view_, Qt::LeftButton, {}, grip + QPoint(40, 25));
+  }
+
+  app::CPennetView* view_ = nullptr;
+  page::SDoc* doc_ = nullptr;
+
   bool started_;
   std::unique_ptr<ShellFixture> shell;
 };
 
 TEST_F(FigureEndToEnd, AFigureInsertedPosedTurnedAndSavedOpensAgainTheSame) {
-  ASSERT_TRUE(started_);
-  app::CSMainFrame& frame = shell->Frame();
-  frame.resize(1200, 900);
-  frame.show();
-  frame.CommandAction(app::ID_FILE_NEW)->trigger();
-  app::CPennetView* view = ActiveView();
-  ASSERT_NE(view, nullptr);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
-  page::SDoc& doc = shell->pennet->GetActiveDocument()->GetSDoc();
-
   // Insert: 挿入 → CorvandelVeltoファイル..., the file picked in its dialog.
-  shell->ui.dialogPaths.push_back(testsupport::StandardFigureFile());
-  frame.CommandAction(app::ID_INSERT_3D)->trigger();
-  ASSERT_EQ(doc.GetObjectCount(), 1) << (shell->ui.messages.empty() ? "" : shell->ui.messages.front());
+  ASSERT_TRUE(NewPageWithStandardFigure());
+  app::CSMainFrame& frame = shell->Frame();
+  app::CPennetView* view = view_;
+  page::SDoc& doc = *doc_;
   page::SObj& figure = *doc.GetObject(0);
   ASSERT_EQ(figure.fig->GetTypeId(), page::kFig3D);
   EXPECT_TRUE(figure.IsSelected());
@@ -141,10 +152,7 @@ TEST_F(FigureEndToEnd, AFigureInsertedPosedTurnedAndSavedOpensAgainTheSame) {
   Screenshot("session-2-pose-mode");
   const QPoint grip = OnArmBone(*view, figure);
   ASSERT_GE(grip.x(), 0) << "no bone under the pose tool";
-  QTest::mousePress(view, Qt::LeftButton, {}, grip);
-  QTest::mouseMove(view, grip + QPoint(15, 10));
-  QTest::mouseMove(view, grip + QPoint(40, 25));
-  QTest::mouseRelease(view, Qt::LeftButton, {}, grip + QPoint(40, 25));
+  DragFrom(grip);
   const platform::Image posed = DrawnPage(doc);
   EXPECT_FALSE(SamePixels(posed, inserted)) << "the arm moved";
   Screenshot("session-3-posed");
@@ -200,6 +208,76 @@ TEST_F(FigureEndToEnd, TheFigureDialogShowsTheRenderingSpeed) {
   EXPECT_GT(dialog.RateLabel()->text().toDouble(), 0.0);
   EXPECT_GE(dialog.TimeLabel()->text().trimmed().toInt(), 0);
   EXPECT_FALSE(page::SFig3D().HasEditDialog()) << "a shape without its scene has nothing to measure";
+}
+
+// 「CorvandelVelto形式で保存」 on a posed figure: offered only while one 3D
+// shape is selected; the file named in its dialog holds the figure as
+// posed: inserted again it draws the same; a cancelled dialog writes
+// nothing and says nothing; a folder that is not there is reported and
+// nothing is left.
+TEST_F(FigureEndToEnd, AFigureIsSavedInTheSceneFormatFromTheMenu) {
+  ASSERT_TRUE(NewPageWithStandardFigure());
+  app::CSMainFrame& frame = shell->Frame();
+  app::CPennetView* view = view_;
+  page::SDoc& doc = *doc_;
+  page::SObj& figure = *doc.GetObject(0);
+
+  ChooseTool(page::kToolPoseRotate);
+  const platform::POINT centre = view->GetPageRenderer()->PageToScreen({figure.placement.x, figure.placement.y});
+  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(centre.x, centre.y));
+  const QPoint grip = OnArmBone(*view, figure);
+  ASSERT_GE(grip.x(), 0) << "no bone under the pose tool";
+  const platform::Image still = DrawnPage(doc);
+  DragFrom(grip);
+  ASSERT_FALSE(SamePixels(DrawnPage(doc), still)) << "the arm moved";
+  ChooseTool(page::kToolSelectObjects);
+
+  QAction* exportScene = frame.CommandAction(app::ID_EXPORT_SCENE);
+  ASSERT_NE(exportScene, nullptr);
+  figure.SetSelected(false);
+  frame.UpdateCommandUI();
+  EXPECT_FALSE(exportScene->isEnabled()) << "nothing selected";
+  figure.SetSelected(true);
+  frame.UpdateCommandUI();
+  ASSERT_TRUE(exportScene->isEnabled());
+
+  const std::string exported = shell->dir / "posed.z4h";
+  shell->ui.dialogPaths.push_back(exported);
+  exportScene->trigger();
+  EXPECT_TRUE(shell->ui.messages.empty()) << shell->ui.messages.front();
+  ASSERT_TRUE(std::filesystem::is_regular_file(exported));
+  // Inserted again, the file draws the figure as posed.
+  shell->ui.dialogPaths.push_back(exported);
+  frame.CommandAction(app::ID_INSERT_3D)->trigger();
+  ASSERT_EQ(doc.GetObjectCount(), 2) << (shell->ui.messages.empty() ? "" : shell->ui.messages.front());
+  // Put where the posed one stands and drawn alone, each draws the same.
+  page::SObj& again = *doc.GetObject(1);
+  again.placement = figure.placement;
+  again.props3D = figure.props3D;
+  again.flags |= page::kObjHidden;
+  const platform::Image posedAlone = DrawnPage(doc);
+  again.flags &= ~page::kObjHidden;
+  figure.flags |= page::kObjHidden;
+  const platform::Image savedAlone = DrawnPage(doc);
+  figure.flags &= ~page::kObjHidden;
+  EXPECT_TRUE(SamePixels(savedAlone, posedAlone));
+  EXPECT_FALSE(SamePixels(savedAlone, still)) << "posed, not as inserted";
+  Screenshot("session-export-scene");
+
+  // Cancelled: no dialog path left.
+  doc.GetObject(1)->SetSelected(false);
+  figure.SetSelected(true);
+  const int shown = shell->ui.dialogsShown;
+  exportScene->trigger();
+  EXPECT_EQ(shell->ui.dialogsShown, shown + 1);
+  EXPECT_TRUE(shell->ui.messages.empty());
+
+  const std::string nowhere = shell->dir / "missing/posed.z4h";
+  shell->ui.dialogPaths.push_back(nowhere);
+  exportScene->trigger();
+  EXPECT_EQ(shell->ui.messages.size(), 1u) << "the failed save is reported";
+  EXPECT_FALSE(std::filesystem::exists(nowhere));
+  EXPECT_FALSE(std::filesystem::exists(shell->dir / "missing"));
 }
 
 }  // namespace figureendtoendtest

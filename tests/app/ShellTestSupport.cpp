@@ -1,6 +1,7 @@
 #include "ShellTestSupport.h"
 
 #include <QApplication>
+#include <cstring>
 #include <QThread>
 #include <QTimer>
 
@@ -9,6 +10,7 @@
 #include "page/PnGlobal.h"
 #include "page/SDoc.h"
 #include "page/SFigRect.h"
+#include "page/SView.h"
 
 namespace shelltest {
 
@@ -23,6 +25,17 @@ void WhenModal(std::function<void(QWidget*)> act) {
     }
   });
   timer->start();
+}
+
+platform::Image DrawnPage(page::SDoc& doc) {
+  page::SView renderer;
+  EXPECT_EQ(renderer.Draw(nullptr, doc, {0, 0, doc.GetPageWidth(), doc.GetPageHeight()}, page::kDrawExport), 0);
+  return renderer.image;
+}
+
+bool SamePixels(const platform::Image& a, const platform::Image& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height() || a.Pitch() != b.Pitch()) return false;
+  return std::memcmp(a.Bits(), b.Bits(), static_cast<std::size_t>(a.Pitch()) * a.Height()) == 0;
 }
 
 SavedPrefs::SavedPrefs() : saved_(*page::PnGlobal::Get().prefs) {}

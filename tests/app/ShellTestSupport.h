@@ -17,9 +17,14 @@
 #include "app/CPennetView.h"
 #include "page/AppPrefs.h"
 #include "platform/FileDialog.h"
+#include "platform/Image.h"
 #include "platform/Hooks.h"
 #include "platform/Settings.h"
 #include "support/TempDir.h"
+
+namespace page {
+class SDoc;
+}
 
 namespace shelltest {
 
@@ -29,6 +34,11 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 
 // Once the next modal dialog runs, hands it to `act` (which should end it).
 void WhenModal(std::function<void(QWidget*)> act);
+
+// The whole page drawn as the export draws it.
+platform::Image DrawnPage(page::SDoc& doc);
+// Same size and the same bytes in every pixel.
+bool SamePixels(const platform::Image& a, const platform::Image& b);
 
 // Puts the preferences record back as it was.
 class SavedPrefs {

@@ -145,19 +145,9 @@ TEST_F(MeshConstruction, MirrorFlagsPutVerticesOnThePlaneAndASweepStepMovesAndTu
 TEST_F(MeshConstruction, APathAcrossAQuadStripSplitsTheCrossedLinesAtItsPointsAndKeepsQuads) {
   // Three quads in a row, 0-1-5-4, 1-2-6-5, 2-3-7-6; the path goes from the
   // middle of the first quad's left side across the two inner rungs.
-  MeshFixture f = meshkit::MakeEmptyMesh();
-  f.Add({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {3, 1, 0}},
-        {{0, 1, 5}, {0, 5, 4}, {1, 2, 6}, {1, 6, 5}, {2, 3, 7}, {2, 7, 6}});
-  for (auto [a, b] : {std::pair{0, 5}, {1, 6}, {2, 7}}) f.Line(a, b)->flags |= kLineHiddenDiagonal;
+  MeshFixture f = modelingtest::ThreeQuadStrip();
   f->Checkpoint(true);
-  PtrArray vertexList, lineList;
-  PointArray points;
-  for (auto [a, b, y] : {std::tuple{0, 4, 0.4}, {1, 5, 0.5}, {2, 6, 0.6}, {3, 7, 0.5}}) {
-    vertexList.Add(nullptr);
-    lineList.Add(f.Line(a, b));
-    points.Add({static_cast<double>(a), y, 0});
-  }
-  f->CutPathAcrossQuads(vertexList, lineList, points);
+  modelingtest::CutPathAcrossStrip(f);
   ASSERT_EQ(FailState(), kEngFailNone);
   EXPECT_EQ(f->pathLineList, nullptr);
   EXPECT_TRUE(meshkit::MeshIsValid(*f));

@@ -33,14 +33,7 @@ TEST_F(MeshExtrude, OneQuadExtrudedGrowsFourSideQuadsAndRisesByTheDistance) {
   MeshFixture f = meshkit::MakeGrid(3, 3);
   f.Line(5, 10)->flags |= kLineHiddenDiagonal;
   f->Checkpoint(true);
-  PtrArray quad;
-  for (MFace* face : f->faces) {
-    MVertex* c[3];
-    face->GetVertices(c);
-    bool inside = true;
-    for (MVertex* v : c) inside = inside && (v == f.v[5] || v == f.v[6] || v == f.v[9] || v == f.v[10]);
-    if (inside) quad.Add(face);
-  }
+  PtrArray quad = modelingtest::MiddleQuad(f);
   ASSERT_EQ(quad.count, 2);
   f->ExtrudeFaces(quad, 1, 1);
   ASSERT_EQ(FailState(), kEngFailNone);
@@ -225,9 +218,7 @@ TEST_F(MeshExtrude, RatiosOutsideZeroToOneAreRefusedAndOneKeepsEverything) {
 
 // ---- support loops -------------------------------------------------------------------------------
 
-// Known fault, left for the next step: the label-driven collapses take the
-// box's corners at the selected edge, leaving 6 vertices and no loops.
-TEST_F(MeshExtrude, DISABLED_SupportLoopsRunBesideTheSelectedEdgeAndLeaveNoMarks) {
+TEST_F(MeshExtrude, SupportLoopsRunBesideTheSelectedEdgeAndLeaveNoMarks) {
   auto m = NewMesh();
   m->MakeBox({0, 0, 1}, {1, 1, 0}, 0);
   // The top front edge from (0,0,1) to (1,0,1).
@@ -260,6 +251,65 @@ TEST_F(MeshExtrude, DISABLED_SupportLoopsRunBesideTheSelectedEdgeAndLeaveNoMarks
         line->end1->position.z == 1) {
       EXPECT_FALSE(line->IsSharp()) << "the selected edge's crease gave way to the loops";
     }
+  // The box keeps its eight corners, and the loops run the whole edge long.
+  for (int corner = 0; corner < 8; ++corner) {
+    const PointRecord c{double(corner & 1), double((corner >> 1) & 1), double((corner >> 2) & 1)};
+    int found = 0;
+    for (const MVertex* v : m->vertices) found += v->position.x == c.x && v->position.y == c.y && v->position.z == c.z;
+    EXPECT_EQ(found, 1) << c.x << " " << c.y << " " << c.z;
+  }
+  auto lineBetween = [&](const PointRecord& a, const PointRecord& b) {
+    auto near = [](const PointRecord& p, const PointRecord& q) {
+      return std::fabs(p.x - q.x) + std::fabs(p.y - q.y) + std::fabs(p.z - q.z) < 1e-9;
+    };
+    for (const MLine* line : m->lines)
+      if ((near(line->end0->position, a) && near(line->end1->position, b)) ||
+          (near(line->end0->position, b) && near(line->end1->position, a)))
+        return true;
+    return false;
+  };
+  EXPECT_TRUE(lineBetween({0, 0.1, 1}, {1, 0.1, 1})) << "the loop on the top";
+  EXPECT_TRUE(lineBetween({0, 0, 0.9}, {1, 0, 0.9})) << "the loop on the front";
+  EXPECT_TRUE(lineBetween({0, 0, 1}, {1, 0, 1})) << "the edge itself, whole again";
+}
+
+TEST_F(MeshExtrude, OnAFlatQuadGridTheLoopsFollowTheSelectionAndTheRestKeepsItsLayout) {
+  struct Case {
+    const char* name;
+    std::initializer_list<int> selected;  // grid vertices (i, j) as j * 4 + i
+    std::vector<PointRecord> beside;      // new vertices expected, and no others
+  };
+  const Case cases[] = {
+      {"a line across the grid",
+       {4, 5, 6, 7},
+       {{0, 0.9, 0}, {1, 0.9, 0}, {2, 0.9, 0}, {3, 0.9, 0}, {0, 1.1, 0}, {1, 1.1, 0}, {2, 1.1, 0}, {3, 1.1, 0}}},
+      {"a lone inner vertex", {5}, {{0.9, 1, 0}, {1.1, 1, 0}, {1, 0.9, 0}, {1, 1.1, 0}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MeshFixture f = GridWithQuads();
+    meshkit::SelectVertices(f, c.selected);
+    f->Checkpoint(true);
+    f->AddSupportLoops(0.1);
+    ASSERT_EQ(FailState(), kEngFailNone);
+    EXPECT_TRUE(meshkit::MeshIsValid(*f));
+    EXPECT_EQ(f->vertices.Length(), 16 + static_cast<int>(c.beside.size()));
+    int onGrid = 0, expected = 0;
+    for (const MVertex* v : f->vertices) {
+      const PointRecord& p = v->position;
+      EXPECT_EQ(p.z, 0) << "the grid stays flat";
+      if (p.x == std::floor(p.x) && p.y == std::floor(p.y)) {
+        ++onGrid;
+        continue;
+      }
+      for (const PointRecord& b : c.beside)
+        expected += std::fabs(p.x - b.x) < 1e-9 && std::fabs(p.y - b.y) < 1e-9;
+    }
+    EXPECT_EQ(onGrid, 16) << "every old vertex stays where it was";
+    EXPECT_EQ(expected, static_cast<int>(c.beside.size()));
+    for (const MFace* face : f->faces) EXPECT_EQ(face->flags & kFaceWorkMark, 0);
+    EXPECT_EQ(CountLinesWith(*f, 0x200), 0);
+  }
 }
 
 TEST_F(MeshExtrude, ASelectedBorderLineGetsNoSupportLoop) {

@@ -104,6 +104,19 @@ struct DrawnFace {
     return line;
   }
   int Faces() const { return f->faces.Length(); }
+  // Faces whose corners no longer run counter-clockwise, as the old one's did.
+  int FacesTurnedOver() const {
+    int turned = 0;
+    for (const MFace* each : f->faces) {
+      MVertex* c[3];
+      each->GetVertices(c);
+      turned += Cross({c[0]->position.x, c[0]->position.y}, {c[1]->position.x, c[1]->position.y},
+                      {c[2]->position.x, c[2]->position.y}) > 0
+                    ? 0
+                    : 1;
+    }
+    return turned;
+  }
   double AreaOfClass(int cls) const {
     double area = 0;
     for (const MFace* each : f->faces) {
@@ -194,14 +207,7 @@ TEST_F(MeshFaceSplit, EachLoopIsTriangulatedLikeAnIndependentEarClipping) {
     EXPECT_EQ(classTwo, restTriangles);
     EXPECT_NEAR(d.AreaOfClass(1), cornerArea, 1e-9);
     EXPECT_NEAR(d.AreaOfClass(2), restArea, 1e-9);
-    for (const MFace* face : d.f->faces) {
-      MVertex* corners[3];
-      face->GetVertices(corners);
-      EXPECT_GT(Cross({corners[0]->position.x, corners[0]->position.y}, {corners[1]->position.x, corners[1]->position.y},
-                      {corners[2]->position.x, corners[2]->position.y}),
-                0)
-          << "every new face keeps the old face's side";
-    }
+    EXPECT_EQ(d.FacesTurnedOver(), 0) << "every new face keeps the old face's side";
     EXPECT_TRUE(meshkit::MeshIsValid(*d.f, 0));
   }
 }
@@ -226,6 +232,44 @@ TEST_F(MeshFaceSplit, AClosedCurveInsideIsBridgedToTheBoundaryAndGivesTwoLoops) 
   EXPECT_NEAR(d.AreaOfClass(1), 0.5, 1e-12);
   EXPECT_NEAR(d.AreaOfClass(2), 7.5, 1e-12);
   EXPECT_TRUE(meshkit::MeshIsValid(*d.f, 0));
+}
+
+TEST_F(MeshFaceSplit, HolesOfEveryShapeAreTriangulatedLikeTheReference) {
+  // A closed curve inside the face, counter-clockwise: the inside is ear
+  // clipped by the reference; the ring round it is one polygon with a hole,
+  // which any triangulation cuts into n + 2h - 2 triangles (n corners in
+  // all, h = 1 hole) covering the face less the hole.
+  struct Case {
+    const char* name;
+    std::vector<P2> hole;
+  };
+  const Case cases[] = {
+      {"a triangle", {{1, 1}, {2, 1}, {1, 2}}},
+      {"a square", {{1, 0.5}, {2, 0.5}, {2, 1.5}, {1, 1.5}}},
+      {"a concave quadrilateral", {{0.5, 0.5}, {2.5, 0.5}, {1.2, 1.0}, {0.5, 2.5}}},
+      {"an L", {{0.5, 0.5}, {2, 0.5}, {2, 1}, {1, 1}, {1, 2}, {0.5, 2}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DrawnFace d;
+    std::vector<MVertex*> ring;
+    for (const P2& p : c.hole) ring.push_back(d.Inner(p.x, p.y));
+    for (std::size_t i = 0; i < ring.size(); ++i) d.Line(ring[i], ring[(i + 1) % ring.size()], 1);
+    ASSERT_EQ(d.f->SplitFaceByLines(d.face, 1), 1);
+    ASSERT_EQ(FailState(), kEngFailNone);
+    int insideTriangles = 0;
+    double insideArea = 0;
+    EarClip(c.hole, insideTriangles, insideArea);
+    ASSERT_NEAR(insideArea, Area(c.hole), 1e-12) << "the reference itself";
+    int inside = 0, around = 0;
+    for (const MFace* face : d.f->faces) (face->workMark == 1 ? inside : around)++;
+    EXPECT_EQ(inside, insideTriangles);
+    EXPECT_EQ(around, static_cast<int>(3 + c.hole.size()) + 2 - 2);
+    EXPECT_NEAR(d.AreaOfClass(1), insideArea, 1e-9);
+    EXPECT_NEAR(d.AreaOfClass(2), 8 - insideArea, 1e-9);
+    EXPECT_EQ(d.FacesTurnedOver(), 0) << "every new face keeps the old face's side";
+    EXPECT_TRUE(meshkit::MeshIsValid(*d.f, 0));
+  }
 }
 
 TEST_F(MeshFaceSplit, CrossingCurvesMeetAtANewVertexOnBoth) {

@@ -166,6 +166,21 @@ std::vector<ModelingCase> Cases() {
          return f;
        },
        [](MeshFixture& f, MMeshObj& m) { m.ProjectUVsSimple(nullptr, f->shaders.First(), Identity(), 1, 1, 2, 3); }},
+      {"a plain material given to two faces, then unused materials removed", [] {
+         MeshFixture f = TexturedCube();
+         f->AddShader()->specular = 0.5;
+         return f;
+       },
+       [](MeshFixture& f, MMeshObj& m) {
+         PtrArray two;
+         for (MFace* face : f->faces)
+           if (two.count < 2) two.Add(face);
+         MShader* plain = nullptr;
+         for (MShader* shader : f->shaders)
+           if (shader != f.shader) plain = shader;
+         m.AssignShader(two, plain);
+         if (!Failed()) m.CleanUpShaders(true);
+       }},
       {"coordinates projected round a cylinder into a range", [] { return TexturedCube(); },
        [](MeshFixture&, MMeshObj& m) {
          const PointRecord start{0.25, 0.25, 0}, end{0.75, 0.75, 0};

@@ -13,32 +13,13 @@
 namespace mesh_shaping_undo_test {
 
 using namespace engine;
+using modelingtest::GridWithQuads;
 using meshkit::MeshFixture;
 using modelingtest::ModelingCase;
 
 class MeshShapingUndo : public meshkit::MeshTest {};
 
 bool Failed() { return EngContext().failState != kEngFailNone; }
-
-// The middle cell of a 3 × 3 grid as a quad.
-PtrArray MiddleQuad(MeshFixture& f) {
-  PtrArray quad;
-  for (MFace* face : f->faces) {
-    MVertex* c[3];
-    face->GetVertices(c);
-    bool inside = true;
-    for (MVertex* v : c) inside = inside && (v == f.v[5] || v == f.v[6] || v == f.v[9] || v == f.v[10]);
-    if (inside) quad.Add(face);
-  }
-  return quad;
-}
-
-MeshFixture GridWithQuads() {
-  MeshFixture f = meshkit::MakeGrid(3, 3);
-  for (int j = 0; j < 3; ++j)
-    for (int i = 0; i < 3; ++i) f.Line(j * 4 + i, (j + 1) * 4 + i + 1)->flags |= kLineHiddenDiagonal;
-  return f;
-}
 
 // Two quads side by side: 0-1-4-3 and 1-2-5-4 (a 2 × 1 grid), line 1-4
 // between them.
@@ -67,10 +48,16 @@ std::vector<ModelingCase> Cases() {
          return f;
        },
        [](MeshFixture&, MMeshObj& m) { m.AddSupportLoops(0.1); }},
+      {"support loops beside the line between two quads", [] {
+         MeshFixture f = QuadStrip();
+         meshkit::SelectVertices(f, {1, 4});
+         return f;
+       },
+       [](MeshFixture&, MMeshObj& m) { m.AddSupportLoops(0.1); }},
       {"one quad of a grid extruded", [] { return GridWithQuads(); },
-       [](MeshFixture& f, MMeshObj& m) { m.ExtrudeFaces(MiddleQuad(f), 1, 1); }},
+       [](MeshFixture& f, MMeshObj& m) { m.ExtrudeFaces(modelingtest::MiddleQuad(f), 1, 1); }},
       {"faces extruded along their normals", [] { return GridWithQuads(); },
-       [](MeshFixture& f, MMeshObj& m) { m.ExtrudeFaces(MiddleQuad(f), 2, 0.5); }},
+       [](MeshFixture& f, MMeshObj& m) { m.ExtrudeFaces(modelingtest::MiddleQuad(f), 2, 0.5); }},
       {"a border line extruded", [] {
          MeshFixture f = GridWithQuads();
          f.Line(0, 1)->flags |= 0x08 | 0x04;
@@ -101,23 +88,8 @@ std::vector<ModelingCase> Cases() {
        }},
       {"a sphere reduced to half its lines", [] { return meshkit::MakeSphere(6, 4); },
        [](MeshFixture&, MMeshObj& m) { m.ReduceAll(0.5); }},
-      {"a path cut across a strip of quads", [] {
-         MeshFixture f = meshkit::MakeEmptyMesh();
-         f.Add({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {3, 1, 0}},
-               {{0, 1, 5}, {0, 5, 4}, {1, 2, 6}, {1, 6, 5}, {2, 3, 7}, {2, 7, 6}});
-         for (auto [a, b] : {std::pair{0, 5}, {1, 6}, {2, 7}}) f.Line(a, b)->flags |= kLineHiddenDiagonal;
-         return f;
-       },
-       [](MeshFixture& f, MMeshObj& m) {
-         PtrArray vertexList, lineList;
-         PointArray points;
-         for (auto [a, b, y] : {std::tuple{0, 4, 0.4}, {1, 5, 0.5}, {2, 6, 0.6}, {3, 7, 0.5}}) {
-           vertexList.Add(nullptr);
-           lineList.Add(f.Line(a, b));
-           points.Add({static_cast<double>(a), y, 0});
-         }
-         m.CutPathAcrossQuads(vertexList, lineList, points);
-       }},
+      {"a path cut across a strip of quads", modelingtest::ThreeQuadStrip,
+       [](MeshFixture& f, MMeshObj&) { modelingtest::CutPathAcrossStrip(f); }},
   };
 }
 

@@ -157,6 +157,34 @@ TEST_F(MeshWalk, ABentQuadDiagonalIsShownAndAFlatOneStaysHidden) {
   EXPECT_EQ(FailState(), kEngFailNone);
 }
 
+TEST_F(MeshWalk, AShortNeighbourOfADiagonalCountsAlikeOnEitherSide) {
+  // Corner 0 of the quad 0-1-2-3 with its neighbours 0-1 and 0-3 at a right
+  // angle: a side a hundred-thousandth long is still a side and keeps the
+  // quad, on either side of the diagonal; a side of no length bends it.
+  struct Case {
+    const char* name;
+    int moved;          // 1 or 3: the neighbour's far end
+    PointRecord place;  // where it goes
+    bool shown;
+  };
+  const Case cases[] = {
+      {"short first side", 1, {1e-5, 0, 0}, false},
+      {"short second side", 3, {0, 1e-5, 0}, false},
+      {"first side of no length", 1, {0, 0, 0}, true},
+      {"second side of no length", 3, {0, 0, 0}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MeshFixture f = meshkit::MakeQuadPair(true);
+    f.v[c.moved]->position = c.place;
+    f->Checkpoint(true);
+    f->SaveEditState();
+    EXPECT_EQ(f->UnhideBentDiagonal(f.Line(0, 2), f.v[0]), c.shown);
+    EXPECT_EQ((f.Line(0, 2)->flags & kLineHiddenDiagonal) == 0, c.shown);
+    EXPECT_EQ(FailState(), kEngFailNone);
+  }
+}
+
 TEST_F(MeshWalk, SilhouetteLinesLieBetweenFacesTurnedApartOnTheScreen) {
   MeshFixture f = meshkit::MakeCube(false);
   // Looking down -z from above with x and y on the screen: every vertex's

@@ -10,7 +10,7 @@
 #include "engine/core/QFile.h"
 #include "support/TempDir.h"
 
-namespace {
+namespace scene_layer_record_test {
 
 using engine::LayerRecord;
 using engine::MDocObj;
@@ -598,4 +598,4 @@ TEST_F(SceneRecordTest, DuplicateMorphTargetsReadBackAsOne) {
   EXPECT_EQ(lastLeft_, 0);
 }
 
-}  // namespace
+}  // namespace scene_layer_record_test

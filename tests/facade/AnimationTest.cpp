@@ -19,41 +19,19 @@ namespace {
 using engine::PointRecord;
 using facadetest::FacadeTest;
 
-class AnimationTest : public FacadeTest {
+class AnimationTest : public facadetest::StandardFigureTest {
  protected:
-  void SetUp() override {
-    FacadeTest::SetUp();
-    figure_ = facadetest::StandardFigure(120, 160);
-    ASSERT_NE(figure_, nullptr);
-  }
-  engine::MDocObj& Scene() { return *figure_->GetScene(); }
   engine::MBoneObj& Bones() {
     return *standardfigure::FigureOf(*static_cast<engine::MGroupObj*>(Scene().ChildAt(1)));
   }
-  std::vector<PointRecord> Joints() {
-    std::vector<PointRecord> out;
-    for (engine::MVertex* v : Bones().GetVertexList()) out.push_back(v->position);
-    return out;
-  }
+  std::vector<PointRecord> Joints() { return facadetest::JointsOf(Bones()); }
   static double Farthest(const std::vector<PointRecord>& a, const std::vector<PointRecord>& b) {
-    double most = a.size() == b.size() ? 0 : 1e9;
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
-      most = std::max(most, std::hypot(a[i].x - b[i].x, a[i].y - b[i].y, a[i].z - b[i].z));
-    return most;
+    return facadetest::Farthest(a, b);
   }
   // The standard animation recorded on a figure of its own and written as
   // an animation file.
   std::string AnimationFile(const std::string& name) {
-    std::unique_ptr<engine::MGroupObj> built = standardfigure::BuildStandardFigure();
-    engine::MDocObj scene;
-    engine::MGroupObj* group = built.get();
-    EXPECT_TRUE(scene.AddChild(built.release()));
-    EXPECT_TRUE(standardfigure::RecordStandardAnimation(scene, *group, name));
-    scene.SelectAll(false);
-    group->Select(true);
-    const std::string path = Path("anim_" + name + ".z4e");
-    EXPECT_TRUE(standardfigure::WriteAnimationFile(scene, path));
-    return path;
+    return facadetest::WriteStandardAnimation(name, Path("anim_" + name + ".z4e"));
   }
   // A standard pose as a pose file, and the joints it gives the figure.
   std::string PoseFile(const std::string& name, std::vector<PointRecord>* joints = nullptr) {
@@ -71,7 +49,6 @@ class AnimationTest : public FacadeTest {
     file.FlushAndClose();
     return path;
   }
-  std::unique_ptr<facade::KxLibR> figure_;
 };
 
 // The walk applied to the figure moves it frame by frame; putting back what

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -14,11 +15,17 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "StandardAnimations.h"
+#include "StandardFigure.h"
 #include "StandardScene.h"
 #include "engine/core/CRGlobalM.h"
 #include "engine/core/EngAlloc.h"
 #include "engine/core/EngRuntime.h"
+#include "engine/core/MGroupObj.h"
+#include "engine/figure/MBoneObj.h"
+#include "engine/mesh/MVertex.h"
 #include "engine/mesh/MShader.h"
 #include "engine/scene/MDocObj.h"
 #include "facade/KxLibEngine.h"
@@ -92,6 +99,48 @@ inline std::unique_ptr<facade::KxLibR> CubeShape(engine::PointRecord colour, dou
                                                  int height = 80) {
   return MeshShape(meshkit::MakeCube(), colour, opacity, width, height);
 }
+
+// The joints of a figure where they stand now.
+inline std::vector<engine::PointRecord> JointsOf(engine::MBoneObj& bones) {
+  std::vector<engine::PointRecord> out;
+  for (engine::MVertex* v : bones.GetVertexList()) out.push_back(v->position);
+  return out;
+}
+
+// The largest distance between the points of two lists, pair by pair; huge
+// when the lists differ in length.
+inline double Farthest(const std::vector<engine::PointRecord>& a, const std::vector<engine::PointRecord>& b) {
+  double most = a.size() == b.size() ? 0 : 1e9;
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+    most = std::max(most, std::hypot(a[i].x - b[i].x, a[i].y - b[i].y, a[i].z - b[i].z));
+  return most;
+}
+
+// The standard animation of the name recorded on a figure of its own and
+// written as an animation file at the path.
+inline std::string WriteStandardAnimation(const std::string& name, const std::string& path) {
+  std::unique_ptr<engine::MGroupObj> built = standardfigure::BuildStandardFigure();
+  engine::MDocObj scene;
+  engine::MGroupObj* group = built.get();
+  EXPECT_TRUE(scene.AddChild(built.release()));
+  EXPECT_TRUE(standardfigure::RecordStandardAnimation(scene, *group, name));
+  scene.SelectAll(false);
+  group->Select(true);
+  EXPECT_TRUE(standardfigure::WriteAnimationFile(scene, path));
+  return path;
+}
+
+// The fixture with the standard figure in a facade of 120 × 160 pixels.
+class StandardFigureTest : public FacadeTest {
+ protected:
+  void SetUp() override {
+    FacadeTest::SetUp();
+    figure_ = StandardFigure(120, 160);
+    ASSERT_NE(figure_, nullptr);
+  }
+  engine::MDocObj& Scene() { return *figure_->GetScene(); }
+  std::unique_ptr<facade::KxLibR> figure_;
+};
 
 // The number of the scene's objects besides the floor grid.
 inline int ObjectCount(facade::KxLibR& figure) { return figure.GetScene()->GetChildCount() - 1; }

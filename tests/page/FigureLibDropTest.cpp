@@ -80,8 +80,7 @@ TEST_F(FigureLibDrop, TheStandardFigureDraggedOntoThePaperIsPlacedLiveAtThePoint
 }
 
 // An animation onto the figure poses it; beside it nothing happens. Each
-// applied drop undoes to the same bytes. A person dropped onto a figure is
-// refused as not fitting, and the page stays as it was.
+// applied drop undoes to the same bytes.
 TEST_F(FigureLibDrop, AnimationsDroppedOntoAFigureApplyToItAndUndo) {
   page::SObj& figure = pagetest::AddStandardFigure(doc, 250, 250);
   // The figure keeps the animation the first apply makes for it.
@@ -103,8 +102,6 @@ TEST_F(FigureLibDrop, AnimationsDroppedOntoAFigureApplyToItAndUndo) {
        1},
       {"walk beside the figure", testsupport::FigureDataFile("anim_walk.z4e"), 20, 20, page::kToolLibDrag, false,
        page::kResultDropOffFigure},
-      {"a person onto the figure", testsupport::StandardFigureFile(), 250, onBody, page::kToolLibDrag, false,
-       page::kResultCannotApply},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -130,6 +127,56 @@ TEST_F(FigureLibDrop, AnimationsDroppedOntoAFigureApplyToItAndUndo) {
     EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), before));
   }
   figure.SetSelected(false);
+}
+
+// A person of the library dropped onto a figure takes its place, pose and
+// animation in one undoable step: undo gives the page back byte for byte
+// and the same picture, redo the new person again. Dropped onto a shape
+// without figures, or with a file that is no figure file, nothing changes.
+TEST_F(FigureLibDrop, APersonDroppedOntoAFigureReplacesItAndUndoes) {
+  const std::string library = PENNET_SAMPLE_LIBRARY;
+  const std::string person = library + "/Human/基本人物/標準人物r.z4h";
+  page::SObj& figure = pagetest::AddStandardFigure(doc, 250, 250);
+  ASSERT_EQ(Drag(testsupport::FigureDataFile("anim_walk.z4e"), 250, 250 - figure.placement.height * 0.15), 1);
+  const platform::Image walking = pagetest::DrawPage(doc);
+  pagetest::Keep(walking, "library-person-before");
+  const std::string before = pagetest::PageBytes(doc);
+  const int commands = doc.Commands().GetCount();
+
+  ASSERT_EQ(Drag(person, 250, 250 - figure.placement.height * 0.15), 1);
+  EXPECT_EQ(layoutQuestions, 0) << "applied, not placed";
+  EXPECT_TRUE(messages.empty());
+  ASSERT_EQ(doc.GetObjectCount(), 1);
+  EXPECT_GT(doc.Commands().GetCount(), commands);
+  const platform::Image replaced = pagetest::DrawPage(doc);
+  pagetest::Keep(replaced, "library-person-applied");
+  // Another person's colours over the same outline.
+  int recoloured = 0, outlineMoved = 0;
+  for (int y = 0; y < walking.Height(); ++y)
+    for (int x = 0; x < walking.Width(); ++x) {
+      const platform::Bgra a = walking.GetBgra(x, y), b = replaced.GetBgra(x, y);
+      outlineMoved += (a.a == 0) != (b.a == 0) ? 1 : 0;
+      recoloured += a.a != 0 && b.a != 0 && a != b ? 1 : 0;
+    }
+  EXPECT_GT(recoloured, 200);
+  EXPECT_LT(outlineMoved, 40);
+  EXPECT_FALSE(pagetest::SameBytes(pagetest::PageBytes(doc), before));
+
+  ASSERT_EQ(doc.Commands().UndoGroup(), 0);
+  EXPECT_EQ(pagetest::PixelsDiffering(pagetest::DrawPage(doc), walking), 0);
+  EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), before));
+  ASSERT_EQ(doc.Commands().RedoGroup(), 0);
+  EXPECT_EQ(pagetest::PixelsDiffering(pagetest::DrawPage(doc), replaced), 0);
+  ASSERT_EQ(doc.Commands().UndoGroup(), 0);
+  EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), before));
+
+  // No figure file: refused, the page as it was.
+  const int kept = doc.Commands().GetCount();
+  EXPECT_EQ(Drag(library + "/Human/基本人物/indexsozai.txt.z4h", 250, 250 - figure.placement.height * 0.15),
+            page::kResultCannotApply);
+  EXPECT_EQ(doc.Commands().GetCount(), kept);
+  EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), before));
+  EXPECT_EQ(pagetest::PixelsDiffering(pagetest::DrawPage(doc), walking), 0);
 }
 
 }  // namespace figurelibdroptest

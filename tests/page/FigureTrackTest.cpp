@@ -108,4 +108,55 @@ TEST_F(FigureTracks, ADragOnABoneIsOneUndoablePoseChange) {
   }
 }
 
+// A point of the page well inside the figure's shirt: clearly blue, with
+// blue around it.
+bool ShirtPoint(const platform::Image& page, int& x, int& y) {
+  const auto blue = [&](int u, int v) {
+    const platform::Bgra p = page.GetBgra(u, v);
+    return p.a != 0 && p.b > p.g + 30 && p.b > p.r + 30;
+  };
+  for (y = 3; y + 3 < page.Height(); ++y)
+    for (x = 3; x + 3 < page.Width(); ++x)
+      if (blue(x, y) && blue(x - 3, y) && blue(x + 3, y) && blue(x, y - 3) && blue(x, y + 3)) return true;
+  return false;
+}
+
+// The eyedropper takes the colour of the shirt under the point into the
+// bar, changing nothing; the bucket paints the shirt with the bar's colour
+// as one step, whose undo gives the page back byte for byte and redo the
+// painted figure again.
+TEST_F(FigureTracks, TheEyedropperReadsAndTheBucketPaintsTheFiguresColourAsOneUndoableStep) {
+  pagetest::ScopedColourBar bar(0);
+  const std::string before = pagetest::PageBytes(doc);
+  const platform::Image dressed = pagetest::DrawPage(doc);
+  int x = 0, y = 0;
+  ASSERT_TRUE(ShirtPoint(dressed, x, y));
+
+  page::STrackSpoitBucket dropper(page::kToolEyedropper);
+  EXPECT_EQ(Run(dropper, 0, {Win(x, y)}).down, 1);
+  const platform::COLORREF shirt = bar.colour;
+  EXPECT_GT((shirt >> 16) & 0xFF, (shirt & 0xFF) + 60) << std::hex << shirt << ": blue";
+  EXPECT_EQ(doc.Commands().GetCount(), 0);
+  EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), before));
+
+  bar.colour = platform::MakeRgb(220, 30, 30);
+  page::STrackSpoitBucket bucket(page::kToolPaintBucket);
+  EXPECT_EQ(Run(bucket, 0, {Win(x, y)}).down, 1);
+  ASSERT_NE(dynamic_cast<page::SComChangeCol*>(doc.LastGroupCommand()), nullptr);
+  const platform::Image painted = pagetest::DrawPage(doc);
+  pagetest::Keep(painted, "figure-shirt-painted");
+  const platform::Bgra p = painted.GetBgra(x, y);
+  EXPECT_GT(p.r, p.b + 60) << "red now";
+  EXPECT_EQ(Run(dropper, 0, {Win(x, y)}).down, 1);
+  EXPECT_EQ(bar.colour, platform::MakeRgb(220, 30, 30)) << "the eyedropper reads the new colour";
+
+  ASSERT_GE(doc.Commands().UndoGroup(), 0);
+  EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), before));
+  EXPECT_EQ(pagetest::PixelsDiffering(pagetest::DrawPage(doc), dressed), 0);
+  ASSERT_GE(doc.Commands().RedoGroup(), 0);
+  EXPECT_EQ(pagetest::PixelsDiffering(pagetest::DrawPage(doc), painted), 0);
+  ASSERT_GE(doc.Commands().UndoGroup(), 0);
+  EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), before));
+}
+
 }  // namespace figuretracktest

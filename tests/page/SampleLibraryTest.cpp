@@ -147,7 +147,11 @@ TEST(SampleLibrary, TheSearchFindsBalloonsByTheirKeywords) {
 
 TEST_F(SampleFigures, EveryFigurePropAndSceneryFileOpensWithTheFacade) {
   const std::vector<fs::path> humans = MaterialsOfKind("Z4H");
-  const std::vector<fs::path> objects = MaterialsOfKind("Z4T");
+  // The person composer's parts (BodyMix) are figures too: their own tests
+  // read them.
+  std::vector<fs::path> objects;
+  for (const fs::path& file : MaterialsOfKind("Z4T"))
+    if (file.string().find("/BodyMix/") == std::string::npos) objects.push_back(file);
   EXPECT_EQ(humans.size(), 3u);
   EXPECT_GE(objects.size(), 6u);
   for (const auto& [files, figures] : {std::pair{humans, true}, std::pair{objects, false}})

@@ -68,14 +68,6 @@ class PosableFigure : public pagetest::FakeFigureShape {
   }
 };
 
-class RecordingBars : public page::PnBarLink {
- public:
-  platform::COLORREF colour = 0x00ABCDEF;
-  void ShowValues(const page::PropVal&) override {}
-  platform::COLORREF GetAtmColor() const override { return colour; }
-  void SetAtmColor(platform::COLORREF c) override { colour = c; }
-};
-
 class FigureTrackTest : public pagetest::TrackTest {
  protected:
   FigureTrackTest() {
@@ -85,19 +77,13 @@ class FigureTrackTest : public pagetest::TrackTest {
     figure = shape.get();
     person = &pagetest::AddShape(doc, std::move(shape), -1, P);
     box = &pagetest::AddRect(doc, -1, 220, 60, 40, 30);
-    previousBars_ = page::PnGlobal::Get().bars;
-    page::PnGlobal::Get().bars = &bars;
   }
-  ~FigureTrackTest() override { page::PnGlobal::Get().bars = previousBars_; }
 
   pagetest::ScopedFigureFacade facade;
-  RecordingBars bars;
+  pagetest::ScopedColourBar bars{0x00ABCDEF};
   PosableFigure* figure = nullptr;
   SObj* person = nullptr;
   SObj* box = nullptr;
-
- private:
-  page::PnBarLink* previousBars_ = nullptr;
 };
 
 // ---- posing -------------------------------------------------------------------------

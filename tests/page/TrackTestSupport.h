@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "page/PnGlobal.h"
 #include "page/SDoc.h"
 #include "page/STrack.h"
 #include "page/SView.h"
@@ -14,6 +15,27 @@
 #include "platform/WinTypes.h"
 
 namespace pagetest {
+
+// The colour bar the eyedropper fills and the bucket reads, installed in
+// PnGlobal while it lives.
+class ScopedColourBar : public page::PnBarLink {
+ public:
+  explicit ScopedColourBar(platform::COLORREF initial) : colour(initial) {
+    previous_ = page::PnGlobal::Get().bars;
+    page::PnGlobal::Get().bars = this;
+  }
+  ~ScopedColourBar() override { page::PnGlobal::Get().bars = previous_; }
+  ScopedColourBar(const ScopedColourBar&) = delete;
+  ScopedColourBar& operator=(const ScopedColourBar&) = delete;
+  void ShowValues(const page::PropVal&) override {}
+  platform::COLORREF GetAtmColor() const override { return colour; }
+  void SetAtmColor(platform::COLORREF c) override { colour = c; }
+
+  platform::COLORREF colour;
+
+ private:
+  page::PnBarLink* previous_ = nullptr;
+};
 
 // What each call of one gesture answered.
 struct GestureResults {

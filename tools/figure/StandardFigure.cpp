@@ -230,7 +230,9 @@ void ColourRing(MMeshObj* mesh, const PointRecord& centre, double reach, unsigne
 
 MBoneObj* FigureOf(MGroupObj& group) { return FindBoneObj(&group); }
 
-std::unique_ptr<MGroupObj> BuildStandardFigure() {
+std::unique_ptr<MGroupObj> BuildStandardFigure() { return BuildStandardFigurePart(FigurePart::kWhole); }
+
+std::unique_ptr<MGroupObj> BuildStandardFigurePart(FigurePart part) {
   auto group = std::unique_ptr<MGroupObj>(new (std::nothrow) MGroupObj());
   if (!group) {
     EngRecordFailure(kEngReasonOutOfMemory);
@@ -278,6 +280,9 @@ std::unique_ptr<MGroupObj> BuildStandardFigure() {
     parts.push_back({Limb({kAnkleR, kToeR}, 3, 0.045, 0.035, 8), shoes});
     parts.push_back({Limb({kAnkleL, kToeL}, 3, 0.045, 0.035, 8), shoes});
   }
+  // The head is the second tube.
+  if (part == FigurePart::kHead) parts = {parts[1]};
+  if (part == FigurePart::kBody) parts.erase(parts.begin() + 1);
   for (auto& [spec, colour] : parts) {
     MMeshObj* mesh = BuildTube(spec, nullptr, colour);
     if (mesh == nullptr) return nullptr;

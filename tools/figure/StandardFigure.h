@@ -23,6 +23,11 @@ namespace standardfigure {
 // failure state says so).
 std::unique_ptr<engine::MGroupObj> BuildStandardFigure();
 
+// The same skeleton bound to a part of the body only: everything but the
+// head, or the head alone (the person composer's bodies and heads).
+enum class FigurePart { kWhole, kBody, kHead };
+std::unique_ptr<engine::MGroupObj> BuildStandardFigurePart(FigurePart part);
+
 // The figure of a group made by BuildStandardFigure.
 engine::MBoneObj* FigureOf(engine::MGroupObj& group);
 

@@ -11,6 +11,8 @@
 #include "StandardScene.h"
 #include "engine/core/CRGlobalM.h"
 #include "engine/core/EngRuntime.h"
+#include "engine/core/QFile.h"
+#include "engine/figure/MPose.h"
 #include "engine/mesh/MMeshObj.h"
 #include "engine/mesh/MShader.h"
 #include "engine/scene/MDocObj.h"
@@ -243,6 +245,192 @@ bool MakeProps(const fs::path& root, std::vector<Material>& made) {
     if (!shape) return Report(folder / prop.file, "cannot be built");
     if (!SaveFigureFile(*shape, folder / prop.file, prop.title)) return false;
     made.push_back({folder, prop.title, prop.file});
+  }
+  engine::EngGlobalM().Clear();
+  return true;
+}
+
+// ---- the person composer's parts ----------------------------------------------------
+
+namespace {
+
+// One part file: its title, the file name in its folder, what it holds.
+struct MixPart {
+  const char* folder;  // under BodyMix; empty for the defaults
+  const char* file;
+  const char* title;
+  std::function<std::unique_ptr<engine::MGroupObj>()> build;
+};
+
+// A group of one closed tube through the centres (radii across x and z).
+std::unique_ptr<engine::MGroupObj> TubeGroup(const std::vector<PointRecord>& centres, const std::vector<double>& radiusX,
+                                             double depth, const PointRecord& colour) {
+  auto group = std::unique_ptr<engine::MGroupObj>(new (std::nothrow) engine::MGroupObj());
+  if (!group) return nullptr;
+  std::vector<double> radiusZ;
+  for (double r : radiusX) radiusZ.push_back(r * depth);
+  engine::MMeshObj* mesh = standardfigure::MakeTubeMesh(centres, radiusX, radiusZ, 14, colour);
+  if (mesh == nullptr || Failed() || !group->AddChild(mesh)) {
+    delete mesh;
+    return nullptr;
+  }
+  mesh->Checkpoint(false);
+  return group;
+}
+
+// Hair: a cap over the top of the standard head, leaving the face free;
+// the long style adds a tail down the back.
+// `lift` moves it up or down with the head.
+std::unique_ptr<engine::MGroupObj> Hair(bool longHair, const PointRecord& colour, double lift) {
+  std::unique_ptr<engine::MGroupObj> group = TubeGroup(
+      {{0, 1.62 + lift, -0.005}, {0, 1.655 + lift, -0.005}, {0, 1.69 + lift, -0.005}, {0, 1.725 + lift, 0},
+       {0, 1.745 + lift, 0}},
+      {0.102, 0.104, 0.095, 0.070, 0.030}, 1.12, colour);
+  if (!group || !longHair) return group;
+  engine::MMeshObj* tail = standardfigure::MakeTubeMesh(
+      {{0, 1.66 + lift, -0.07}, {0, 1.55 + lift, -0.10}, {0, 1.42 + lift, -0.10}}, {0.08, 0.09, 0.05},
+      {0.05, 0.05, 0.03}, 10, colour);
+  if (tail == nullptr || Failed() || !group->AddChild(tail)) {
+    delete tail;
+    return nullptr;
+  }
+  tail->Checkpoint(false);
+  return group;
+}
+
+// The bare skeleton: the standard figure's lines as a plain mesh.
+std::unique_ptr<engine::MGroupObj> Skeleton() {
+  std::unique_ptr<engine::MGroupObj> figure = standardfigure::BuildStandardFigure();
+  if (!figure) return nullptr;
+  auto group = std::unique_ptr<engine::MGroupObj>(new (std::nothrow) engine::MGroupObj());
+  auto* skeleton = new (std::nothrow) engine::MMeshObj();
+  if (!group || skeleton == nullptr) {
+    delete skeleton;
+    return nullptr;
+  }
+  standardfigure::FigureOf(*figure)->engine::MMeshObj::CopyTo(skeleton);
+  if (Failed() || !group->AddChild(skeleton)) {
+    delete skeleton;
+    return nullptr;
+  }
+  skeleton->Checkpoint(false);
+  return group;
+}
+
+std::unique_ptr<engine::MGroupObj> PropGroup(std::vector<Piece> pieces, double lift) {
+  for (Piece& piece : pieces) {
+    piece.low.y += lift;
+    piece.high.y += lift;
+  }
+  return BuildProp(Prop{"", "", "", std::move(pieces)});
+}
+
+// The proportion presets: the rest pose with every bone but the head's
+// lengthened or shortened so that the figure is about that many heads tall
+// (the head stays the size of the standard head, 0.27 high, over a body
+// whose neck stands 1.5 high).
+bool MakeProportionPose(int headsTall, engine::MPose& pose) {
+  constexpr double kHead = 0.27, kBody = 1.5;
+  constexpr int kHeadBone = 1;
+  std::unique_ptr<engine::MGroupObj> group = standardfigure::BuildStandardFigurePart(standardfigure::FigurePart::kBody);
+  if (!group) return false;
+  standardfigure::FigureOf(*group)->GetPose(pose);
+  engine::MAddPose& lengths = pose.GetAddPose();
+  lengths.ResizeRatioList(pose.BoneCount());
+  const double ratio = (headsTall - 1) * kHead / kBody;
+  for (int i = 0; i < lengths.ratios.count; ++i) lengths.ratios[i] = i == kHeadBone ? 1.0 : ratio;
+  lengths.SetEnabled(true);
+  return !Failed();
+}
+
+bool WritePose(const fs::path& path, engine::MPose& pose) {
+  int size = 0;
+  pose.WriteTo(nullptr, &size, 0, nullptr);
+  try {
+    engine::QFile file(path.string(), platform::File::Mode::kCreateWrite);
+    pose.WriteTo(&file, nullptr, size, nullptr);
+    file.FlushAndClose();
+  } catch (const std::exception&) {
+    return Report(path, "cannot be written");
+  }
+  return true;
+}
+
+// The composer's bodies and heads stand in the middle preset, which is
+// where its body-ratio slider starts.
+std::unique_ptr<engine::MGroupObj> ProportionedFigure(standardfigure::FigurePart part) {
+  engine::MPose middle;
+  std::unique_ptr<engine::MGroupObj> group = standardfigure::BuildStandardFigurePart(part);
+  if (!group || !MakeProportionPose(5, middle)) return nullptr;
+  standardfigure::FigureOf(*group)->SetPose(nullptr, middle);
+  if (Failed()) return nullptr;
+  for (int i = 0; i < group->GetChildCount(); ++i)
+    if (!group->ChildAt(i)->IsBoneObject()) static_cast<engine::MMeshObj*>(group->ChildAt(i))->Checkpoint(false);
+  return group;
+}
+
+// How far the head stands lower in the middle preset than on the standard
+// figure: the hair and the items are made to sit on it.
+double HeadLift() {
+  std::unique_ptr<engine::MGroupObj> head = ProportionedFigure(standardfigure::FigurePart::kHead);
+  if (!head) return 0;
+  engine::MBoneObj* figure = standardfigure::FigureOf(*head);
+  return figure->GetVertexByIndex(standardfigure::kNeck)->position.y - 1.50;
+}
+
+}  // namespace
+
+bool MakeBodyMix(const fs::path& root) {
+  using standardfigure::FigurePart;
+  const fs::path bodyMix = root / "BodyMix";
+  const PointRecord darkBrown{0.22, 0.13, 0.07}, black{0.08, 0.08, 0.10}, straw{0.85, 0.75, 0.45}, band{0.60, 0.15, 0.15};
+  const double lift = HeadLift();
+  // A head figure that carries its hair as a second top-level object.
+  const auto addHairBeside = [lift](engine::MDocObj& scene, engine::MGroupObj&) {
+    std::unique_ptr<engine::MGroupObj> hair = Hair(false, {0.55, 0.35, 0.12}, lift);
+    return hair && standardscene::AddToScene(scene, hair.release());
+  };
+  const std::vector<MixPart> parts = {
+      {"", "DefaultBody.Z4T", "標準の体", [] { return ProportionedFigure(FigurePart::kBody); }},
+      {"", "DefaultHead.Z4T", "標準の頭", [] { return ProportionedFigure(FigurePart::kHead); }},
+      {"", "DefaultHair.Z4T", "短い髪", [&] { return Hair(false, darkBrown, lift); }},
+      {"", "DefaultBone.Z4T", "骨格", [] { return Skeleton(); }},
+      {"Body", "標準の体.z4t", "標準の体", [] { return ProportionedFigure(FigurePart::kBody); }},
+      {"Head", "標準の頭.z4t", "標準の頭", [] { return ProportionedFigure(FigurePart::kHead); }},
+      {"Head", "茶髪の頭.z4t", "茶髪の頭", [] { return ProportionedFigure(FigurePart::kHead); }},
+      {"Hair", "短い髪.z4t", "短い髪", [&] { return Hair(false, darkBrown, lift); }},
+      {"Hair", "長い髪.z4t", "長い髪", [&] { return Hair(true, black, lift); }},
+      {"Item", "眼鏡.z4t", "眼鏡",
+       [&] {
+         return PropGroup({{Solid::kBox, {-0.085, 1.595, 0.122}, {-0.015, 1.625, 0.13}, black},
+                           {Solid::kBox, {0.015, 1.595, 0.122}, {0.085, 1.625, 0.13}, black},
+                           {Solid::kBox, {-0.015, 1.61, 0.122}, {0.015, 1.618, 0.13}, black},
+                           {Solid::kBox, {-0.095, 1.605, -0.02}, {-0.085, 1.615, 0.13}, black},
+                           {Solid::kBox, {0.085, 1.605, -0.02}, {0.095, 1.615, 0.13}, black}},
+                          lift);
+       }},
+      {"Item", "麦わら帽子.z4t", "麦わら帽子",
+       [&] {
+         return PropGroup({{Solid::kCylinder, {-0.17, 1.71, -0.17}, {0.17, 1.722, 0.17}, straw},
+                           {Solid::kCylinder, {-0.108, 1.722, -0.108}, {0.108, 1.745, 0.108}, band},
+                           {Solid::kCylinder, {-0.10, 1.745, -0.10}, {0.10, 1.82, 0.10}, straw}},
+                          lift);
+       }},
+  };
+  for (const MixPart& part : parts) {
+    const fs::path folder = *part.folder != 0 ? bodyMix / part.folder : bodyMix;
+    if (!MakeFolder(folder)) return false;
+    const bool withHair = std::string(part.file) == "茶髪の頭.z4t";
+    std::unique_ptr<facade::KxLibR> shape =
+        ShapeOf(part.build(), 160, 160, withHair ? addHairBeside : std::function<bool(engine::MDocObj&, engine::MGroupObj&)>{});
+    if (!shape) return Report(folder / part.file, "cannot be built");
+    if (!SaveFigureFile(*shape, folder / part.file, part.title)) return false;
+  }
+  for (int heads : {2, 5, 8}) {
+    const fs::path path = bodyMix / (std::to_string(heads) + "toshin.Z4W");
+    engine::MPose pose;
+    if (!MakeProportionPose(heads, pose)) return Report(path, "the pose cannot be made");
+    if (!WritePose(path, pose)) return false;
   }
   engine::EngGlobalM().Clear();
   return true;

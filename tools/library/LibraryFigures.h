@@ -29,4 +29,10 @@ bool MakeHumans(const std::filesystem::path& root, std::vector<Material>& made);
 bool MakePoses(const std::filesystem::path& root, std::vector<Material>& made);
 bool MakeProps(const std::filesystem::path& root, std::vector<Material>& made);
 
+// The person composer's parts in <root>/BodyMix: the default body, head,
+// hair and bare skeleton ("Default*.Z4T"), the proportion presets for 2, 5
+// and 8 heads tall ("2toshin.Z4W" ...: pose files) and the part folders
+// Body, Head (one head carries its hair), Hair and Item.
+bool MakeBodyMix(const std::filesystem::path& root);
+
 }  // namespace samplelibrary

@@ -222,7 +222,7 @@ int main(int argc, char** argv) {
   std::vector<samplelibrary::Material> figures;
   facade::KxLibInitEngine();
   ok = ok && samplelibrary::MakeHumans(root, figures) && samplelibrary::MakePoses(root, figures) &&
-       samplelibrary::MakeProps(root, figures);
+       samplelibrary::MakeProps(root, figures) && samplelibrary::MakeBodyMix(root);
   facade::KxLibExitEngine();
   std::map<fs::path, std::vector<std::string>> figureIndexes;
   for (const samplelibrary::Material& material : figures) {

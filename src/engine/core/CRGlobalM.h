@@ -91,6 +91,8 @@ class CRGlobalM {
   unsigned char* layerTable = nullptr;
   int layerCount = 0;
   int pasteValue = 0;
+  // Also the side-angle setting of symmetric drawings, saved with each
+  // scene: seen from the other side (step count) and the factor (step size).
   int stepCount = 1;
   double stepSize = 0.5;
   int pasteFlag = 0;

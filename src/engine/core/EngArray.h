@@ -17,7 +17,9 @@
 
 namespace engine {
 
-// Slot preparation policies: what the slots of a newly allocated block hold
+// Slot preparation policies (no parameter is called "slots": Qt defines that
+// word as a macro in the files of the program that include these headers):
+// what the slots of a newly allocated block hold
 // before the old elements are copied in.
 struct EngLeaveSlots {
   template <class T>
@@ -27,8 +29,8 @@ struct EngLeaveSlots {
 // state readers rely on).
 struct EngConstructSlots {
   template <class T>
-  static void Prepare(T* slots, int n) {
-    for (int i = 0; i < n; ++i) ::new (static_cast<void*>(slots + i)) T();
+  static void Prepare(T* block, int n) {
+    for (int i = 0; i < n; ++i) ::new (static_cast<void*>(block + i)) T();
   }
 };
 

@@ -36,11 +36,11 @@ struct ElementRef {
 };
 // New slots read as "no element": null element and owner, kind -1.
 struct ElementRefSlots {
-  static void Prepare(ElementRef* slots, int n) {
+  static void Prepare(ElementRef* block, int n) {
     for (int i = 0; i < n; ++i) {
-      slots[i].element = nullptr;
-      slots[i].kind = -1;
-      slots[i].owner = nullptr;
+      block[i].element = nullptr;
+      block[i].kind = -1;
+      block[i].owner = nullptr;
     }
   }
 };
@@ -48,8 +48,8 @@ using ElementRefArray = EngArray<ElementRef, ElementRefSlots>;
 
 // New slots hold matrices with flag 0.
 struct MatrixSlots {
-  static void Prepare(MatrixRecord* slots, int n) {
-    for (int i = 0; i < n; ++i) slots[i].flag = 0;
+  static void Prepare(MatrixRecord* block, int n) {
+    for (int i = 0; i < n; ++i) block[i].flag = 0;
   }
 };
 using MatrixArray = EngArray<MatrixRecord, MatrixSlots>;

@@ -231,6 +231,9 @@ class MBoneObj : public MMeshObj {
   // The figure keeps one step of its own data beside the mesh's step.
   void Checkpoint(bool keep) override;
   void ExchangeUndoStep(int redo) override;
+  // Opens the figure's step and keeps the feature points as they stand,
+  // once per step, so that its undo puts them back.
+  void SaveFeaturePointsUndo();
 
   // ---- poses: MBoneObj_Pose.cpp --------------------------------------------
   int WritePose(QFile& file, bool enable, int kind, int extraIndex);
@@ -558,6 +561,9 @@ class MBoneObj : public MMeshObj {
   PointRecord featurePoints[2][kFeaturePointLimit] = {};
   MVertex* landmarks[kLandmarkCount] = {};
   int undoFeatureIndex[2] = {0, 0};
+  // The feature points before the open step changed them (when it did).
+  PointRecord undoFeaturePoints[2][kFeaturePointLimit] = {};
+  unsigned char featurePointsSaved = 0;
   PointArray* regionShapes[4] = {};  // owned
   unsigned char redBoneBuilding = 0;
   double redBoneScale = 1.0;

@@ -117,7 +117,11 @@ bool MBoneObj::ScaleToFeatureHeight(MDocObj*, std::string* why) {
   if (figureHeight < 1e-12 || pointHeight < 1e-12) return Refuse(why, "a height to match is zero");
   const double r = pointHeight / figureHeight;
 
-  // The points keep their world places while the group grows or shrinks.
+  // The points keep their world places while the group grows or shrinks;
+  // the figure's step keeps them for the undo, which gives the group its
+  // old size back.
+  SaveFeaturePointsUndo();
+  if (Failed()) return false;
   const MatrixRecord world = WorldMatrixOf(this);
   for (int s = 0; s < 2; ++s)
     for (int i = 0; i < featureCount[s]; ++i) featurePoints[s][i] = TransformPoint(world, featurePoints[s][i]);

@@ -1,6 +1,7 @@
 // The skeleton walked as a tree (parent and child joints, a bone with
 // everything below it, adjacency), the figure's record backups and its one
 // undo step kept beside the mesh's.
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -194,6 +195,14 @@ void MBoneObj::Checkpoint(bool) {
       (*undoRestPositions)[i] = (*restPositions)[i];
   undoFeatureIndex[0] = featureCurrent[0];
   undoFeatureIndex[1] = featureCurrent[1];
+  featurePointsSaved = 0;
+}
+
+void MBoneObj::SaveFeaturePointsUndo() {
+  SaveEditState();
+  if (featurePointsSaved != 0) return;  // the step already holds the points it started with
+  std::copy(&featurePoints[0][0], &featurePoints[0][0] + 2 * kFeaturePointLimit, &undoFeaturePoints[0][0]);
+  featurePointsSaved = 1;
 }
 
 void MBoneObj::ExchangeUndoStep(int redo) {
@@ -215,6 +224,8 @@ void MBoneObj::ExchangeUndoStep(int redo) {
         std::swap((*restPositions)[i], (*undoRestPositions)[i]);
   }
   if (featureActive[0] == 1) std::swap(featureCurrent[0], undoFeatureIndex[0]);
+  if (featurePointsSaved != 0)
+    std::swap_ranges(&featurePoints[0][0], &featurePoints[0][0] + 2 * kFeaturePointLimit, &undoFeaturePoints[0][0]);
   bool anySelected = false;
   for (MLine* line : lines)
     if ((line->flags & kLineSelected) != 0) anySelected = true;

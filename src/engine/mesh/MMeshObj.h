@@ -48,6 +48,7 @@ namespace engine {
 
 class MMetaSurf;
 struct BezierPatchRecord;
+struct SymGraph;
 
 // What a region pick takes from one mesh; the caller owns it.
 struct ElementSelection : EngHeapObject {
@@ -1172,6 +1173,53 @@ class MMeshObj : public MObject {
   // How fast u and v change along x, y (and z while a path cut runs).
   void VertexUVGradient(MVertex* v, const PtrArray* faceList, PointRecord& uRates, PointRecord& vRates);
 
+  // ---- surface of revolution: modeling/MMeshObj_Lathe.cpp ------------------
+  // Turns a profile of lines about the z axis in n steps (half: from the
+  // mirror plane over to it again); a vertex on the axis stays single and
+  // becomes the apex of a fan. n below 3 (2 for a half) is refused.
+  void LatheAll(int n, bool half);
+  void LatheSelected(int n, bool half);
+  void Lathe(int n, bool half, const PtrArray& lineList, const PtrArray& vertexList);
+  // Joins the j-th vertices of the rings at both ends of each profile line;
+  // the profile lines and the new lines go to `out`.
+  void JoinRings(int n, int stamp, const PtrArray& lineList, const PtrArray* rings, PtrArray& out);
+
+  // ---- mirror partners and symmetric drawings: modeling/MMeshObj_Symmetry.cpp,
+  // modeling/SymmetryMatch.cpp ------------------------------------------------
+  // The mean direction from partner to vertex over the paired vertices
+  // ((1, 0, 0) when none is paired to another); level 0 with no pair, 1
+  // below 8 paired vertices, 2 from 8 on.
+  PointRecord MeasureAsymmetry(int* level) const;
+  // Every pair becomes (X, m, Z) and (-X, m, Z): the drawing read as a
+  // symmetric object seen from the side angle of the scene settings.
+  void LiftSymmetricPairs(const PointRecord& direction);
+  void DepthFromSymmetricDrawing();
+  // The mirror image of a point on the line, on the line joining the ends'
+  // partners, kept 5 % of its length away from the ends; null when the
+  // partners or their line are missing.
+  MLine* MirrorPointOnLine(MLine* line, const PointRecord& point, PointRecord* mirrored, double* parameter);
+  // Every vertex loses its partner link (flag 1: the partner loses its link
+  // too).
+  void ClearMirrorPartners(int flag);
+  // Lines joining partners are split at their middle, which lies on the
+  // plane; the half at x >= 0 goes and the mesh turns to mirror mode.
+  // Refused for a mesh with faces (only drawings are split so).
+  void SplitLinesAtMirror();
+  // From a pair, pairs the single unpaired neighbours of both as long as
+  // their line counts agree.
+  void PairAlongChains(MVertex* a, int passed, MVertex* b);
+  // 1 when every vertex already has a partner; otherwise the search pairs
+  // the vertices (and, through copy links, those of the mesh this one was
+  // copied from) and answers 0.
+  int AutoPairMirror();
+  bool AllVerticesPaired() const;
+  void LinkCopiesBack();
+  void ClearVertexCopyLinks();
+  void RemapPartnersToCopies();
+  // Gives each vertex its node index in the id word.
+  void BuildSymGraph(SymGraph& graph);
+  void ApplySymGraphPairs(const SymGraph& graph);
+
   // ---- extrusion, moving, flattening: modeling/MMeshObj_Extrude.cpp ---------
   // Kinds: 0 by the set's offset vector, 1 that direction times the
   // distance, 2 each corner along its normal; others are refused.
@@ -1349,8 +1397,6 @@ class MMeshObj : public MObject {
   // the modelling part of the engine brings them, each one changes nothing
   // and records failure reason 41 ("not available"); answers are null, false
   // or 0.
-  void ClearMirrorPartners(int flag);
-  void RemapLinksToCopies();
   // The line operation of that value on the selected lines.
   void ApplyToSelectedLines(int value);
   // ==== end of the modelling operations still to come ===========================

@@ -12,8 +12,6 @@ void NotAvailable() { EngRecordFailure(kEngReasonNotAvailable); }
 
 }  // namespace
 
-void MMeshObj::ClearMirrorPartners(int) { NotAvailable(); }
-void MMeshObj::RemapLinksToCopies() { NotAvailable(); }
 void MMeshObj::ApplyToSelectedLines(int) { NotAvailable(); }
 
 }  // namespace engine

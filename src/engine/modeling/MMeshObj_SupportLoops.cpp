@@ -13,6 +13,9 @@ using namespace modeling;
 namespace {
 
 constexpr std::uint32_t kLineCreaseHigh = 0x0F000000;
+// A side point kept for a support loop (a working label beside the
+// subdivision's own).
+constexpr int kLabelBeside = 6;
 
 bool Qualifies(const MLine* line) { return (line->flags & kLineHiddenDiagonal) == 0; }
 
@@ -126,41 +129,38 @@ void MMeshObj::CollapseSupportVertices() {
     });
     return found;
   };
-  // 1: corners move onto their first neighbour not on a plain line point.
-  PtrArray corners;
-  for (MVertex* v : vertices)
-    if (Label(v) == kLabelCorner && !Append(corners, v)) return;
-  for (int i = 0; i < corners.count && !Failed(); ++i) {
-    MVertex* v = At<MVertex>(corners, i);
-    if (IsRemoved(v)) continue;
-    MLine* line = lineTo(v, [](MVertex* far) { return Label(far) != kLabelLine; });
-    if (line == nullptr) continue;
-    SaveLineNeighbourhood(line);
-    if (Failed()) return;
-    CollapseKeepingLabel(line, v);
-    if (EngContext().failState == kEngFailDeclined) EngContext().ClearFailure();
+  // The side points beside a selected line stay: those next to a corner,
+  // in the face between the corner's crease point and them. They become
+  // the support loops; a working label keeps them apart from the others.
+  for (MVertex* v : vertices) {
+    if (Label(v) != kLabelCorner) continue;
+    ForEachLineAround(v, [&](MLine* line) {
+      if ((line->flags & kLineHiddenDiagonal) || Label(line->OtherEnd(v)) != kLabelCreaseLine) return true;
+      for (MLine* side : {line->GetPrevVisibleAround(v), line->GetNextVisibleAround(v)})
+        if (side != nullptr && Label(side->OtherEnd(v)) == kLabelLine) SetLabel(side->OtherEnd(v), kLabelBeside);
+      return true;
+    });
   }
-  if (Failed()) return;
-  // 2: crease-line points onto the inner point beside them.
+  // 1: crease points go back onto the corners at the ends of their line,
+  // which brings the selected lines back whole.
   EngArray<CollapsePair> pairs;
   for (MVertex* v : vertices) {
     if (Label(v) != kLabelCreaseLine) continue;
-    MLine* line = lineTo(v, [](MVertex* far) { return Label(far) == kLabelInner; });
+    MLine* line = lineTo(v, [](MVertex* far) { return Label(far) == kLabelCorner; });
     if (line != nullptr && !pairs.Add({v, line->OtherEnd(v)})) return EngRecordFailure(kEngReasonOutOfMemory);
   }
   collapsePairs(pairs);
   if (Failed()) return;
-  // 3: inner points onto the line points next to them along a line of line
-  // points.
+  // 2: inner points onto the side points next to them along a divided line.
   pairs.count = 0;
+  auto isSide = [](const MVertex* v) {
+    const int l = Label(v);
+    return l == kLabelLine || l == kLabelNearLone || l == kLabelBeside;
+  };
   const int paired = TakeVisitStamp();
   for (MVertex* v : vertices) {
-    const int label = Label(v);
-    if (label != kLabelLine && label != kLabelNearLone) continue;
-    MLine* along = lineTo(v, [](MVertex* far) {
-      const int l = Label(far);
-      return l == kLabelLine || l == kLabelNearLone;
-    });
+    if (!isSide(v)) continue;
+    MLine* along = lineTo(v, isSide);
     if (along == nullptr) continue;
     for (MLine* side : {along->GetPrevVisibleAround(v), along->GetNextVisibleAround(v)}) {
       if (side == nullptr) continue;
@@ -172,7 +172,8 @@ void MMeshObj::CollapseSupportVertices() {
   }
   collapsePairs(pairs);
   if (Failed()) return;
-  // 4: line points onto the corners beside them, again while any went.
+  // 3: the other side points onto the corners beside them, again while any
+  // went (a point whose corner took its neighbour reaches the corner next).
   for (int round = 0; round < vertices.count + 1; ++round) {
     pairs.count = 0;
     for (MVertex* v : vertices) {

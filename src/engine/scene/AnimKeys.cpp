@@ -408,20 +408,30 @@ MAKeyInfo* MAKeyMorph::Clone() const {
 void MAKeyMorph::CaptureFrom(MDocObj* scene, AnimView*, const char* objectPath) {
   CopyText256(path, objectPath);
   ClearEntries();
-  for (MMorphTgt* target : *scene->morphTargets)
-    if (std::strncmp(target->groupName, path, 256) == 0 && !AddEntry(target->targetName, target->GetWeight())) return;
+  PtrArray names;
+  scene->ListObjectMorphNames(path, names);
+  for (int i = 0; i < names.count && EngContext().failState == kEngFailNone; ++i) {
+    const char* name = static_cast<const char*>(names[i]);
+    MMorphTgt* target = scene->FindMorphTarget(path, name);
+    ENG_FATAL_IF(target == nullptr);
+    if (!AddEntry(name, target->GetWeight())) return;
+  }
 }
 
 void MAKeyMorph::ApplyTo(MDocObj* scene, AnimView*) {
-  if (entries.count == 0 && Contains(path, "/tamarik/tool/")) return;
-  for (MMorphTgt* target : *scene->morphTargets) {
-    if (std::strncmp(target->groupName, path, 256) != 0) continue;
-    double weight = 0;
-    for (int i = 0; i < entries.count; ++i)
-      if (std::strncmp(Entry(i)->name, target->targetName, 256) == 0) weight = Entry(i)->weight;
-    target->SetWeight(weight);
+  if (entries.count == 0) {
+    if (!Contains(path, "/tamarik/tool/")) scene->ResetObjectMorphs(path, 1);
+    return;
   }
-  scene->ApplyMorphWeights(path);
+  PtrArray names;
+  DoubleArray weights;
+  for (int i = 0; i < entries.count; ++i) {
+    if (!names.Add(Entry(i)->name) || !weights.Add(Entry(i)->weight)) {
+      EngRecordFailure(kEngReasonOutOfMemory);
+      return;
+    }
+  }
+  scene->SetObjectMorphWeights(path, &names, &weights, 1, "", 0.0, false);
 }
 
 void MAKeyMorph::Interpolate(int count, MAKeyInfo* const* keys, const double* weights) {

@@ -43,6 +43,7 @@
 //   MDocObj_Draw.cpp        drawing passes: mirror image, floor shadows, deferred faces, overlay segments
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/core/CRGlobalM.h"
@@ -63,7 +64,9 @@ class QFile;
 // Failure reasons of the scene.
 enum SceneFailReason : int {
   kEngReasonNotFaceless = 15,         // lines can be divided only in face-less direct children
+  kEngReasonNoSelection = 21,         // a morph needs selected vertices (or a mesh holding it)
   kEngReasonNameInUse = 22,          // a morph path or target name is taken
+  kEngReasonFigureNotAllowed = 23,    // a figure cannot take a morph
   kEngReasonLayerTableFull = 26,      // a paste needs a new layer and all 99 are in use
   kEngReasonMixedMirrorLayers = 27,   // objects of mirror and plain layers cannot be combined
   kEngReasonNameTooLong = 42,         // a renamed copy's name would not fit its 256-byte field
@@ -285,9 +288,6 @@ class MDocObj : public MGroupObj, public MShadowScene {
   MObject* FindCameraObject();
   void RemoveCameraObject();
   void UpdateCameraObject(AnimView* view);
-  // The scene's morph targets of the object path, at their weights, put on
-  // the meshes that carry that path.
-  void ApplyMorphWeights(const char* path);
   // Takes a deleted object out of every animation list (current, saved,
   // pending), so none keeps its address.
   void ForgetAnimatedObject(MObject* object);
@@ -402,6 +402,12 @@ class MDocObj : public MGroupObj, public MShadowScene {
   int BindToFigure();
   void BindUnboundFigures();
   void UnbindFigures();
+  // Body fitting of every figure in the scene, each in the scene's step;
+  // no command of the program issues them.
+  void BindFigureBodies(QView* view);
+  void RebuildFigureRigs();
+  void FitFigureLimbs();
+  void FitFiguresToScene();
   void CaptureFigureRestStates();
   void RestoreFigureInfluenceRadii();
   void ResetFigureBones();
@@ -635,13 +641,55 @@ class MDocObj : public MGroupObj, public MShadowScene {
   MMorphTgt* FindMorphTarget(const char* path, const char* name);
   // Links the target after (its path, `after`) when that exists, else at the end.
   void InsertMorphTarget(MMorphTgt* target, const char* after);
-  // A copy of every target goes to the engine clipboard.
-  void StoreTargetsGlobally();
 
   // ---- morph paths and pasted targets: MDocObj_Morph.cpp -----------------------
-  // The index of the morph path on the first mesh that holds it; -2 when
-  // no mesh does.
-  int GetMorphIndex(const char* path);
+  // Scopes of the meshes a morph command takes: 2 every mesh, 0 those on
+  // visible layers, others the selected objects' meshes or, without any,
+  // the meshes holding selected vertices. Appends those holding the path,
+  // adding up their morphs' entries into `total` when given.
+  void CollectMeshesWithMorph(const char* path, int scope, PtrArray& out, int* total);
+  // The figures of the figure groups holding those meshes, each once.
+  void CollectFiguresOfMorph(const char* path, int scope, PtrArray& out);
+  // A morph of the path made from the selected vertices of every mesh
+  // holding some (entries numbered across them), numbered after the
+  // others; everything is deselected. Refused with reason 22 when a mesh
+  // holds the path already, 21 without selected vertices, 23 when a figure
+  // holds some. 1 when the morph's faces have more than one material (with
+  // `withMaterial`), else 0.
+  unsigned char CreateMorph(const char* path, bool withMaterial);
+  // The path's morph leaves every mesh (its targets stay until
+  // RemoveUnusedTargets); the later indices close up.
+  void DeleteMorph(const char* path);
+  // Selects the objects (`objects`) or the vertices of the meshes on visible
+  // layers holding the path; without `keep`, and when the selection is of
+  // the other kind, everything is deselected first.
+  void SelectMeshesWithMorph(const char* path, bool objects, bool keep);
+  // The vertices of every morph whose path contains the text, in the
+  // selected objects' meshes (which are then deselected) or in the meshes
+  // on visible layers holding that path.
+  void SelectMorphVertices(const char* text, bool fromSelection);
+  // 0 every entry of the morph has one live vertex; 1 no mesh holds it;
+  // 2 an entry has several; 3 some entry has none; 4 its figures are posed.
+  int CheckMorphEntries(const char* path, int scope);
+  // The index of the morph path on the first mesh that holds it (with its
+  // sign flag when asked); -2 when no mesh does.
+  int GetMorphIndex(const char* path, unsigned char* signFlag = nullptr);
+  // The morph paths: unsorted as CollectMorphPaths gives them, or sorted by
+  // index (one each, with their sign flags); and, when asked, every
+  // target's path, name, weight and two flags in list order.
+  struct MorphTargetLists {
+    PtrArray paths;
+    PtrArray names;
+    DoubleArray weights;
+    EngArray<unsigned char> heads;
+    EngArray<unsigned char> seconds;
+  };
+  void ListMorphTargets(PtrArray& paths, bool sorted, EngArray<unsigned char>* signFlags, MorphTargetLists* targets);
+  // The path leaves the index order: every later index goes down by one.
+  void CloseMorphIndexGap(const char* path);
+  // The path takes the index after the reference's (the first index without
+  // one), the indices between moving over.
+  void MoveMorphIndex(const char* path, const char* reference);
   // Deletes every target whose path no mesh holds.
   void RemoveUnusedTargets();
   // The morph paths of every mesh, in mesh order (a path held by several
@@ -650,7 +698,7 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // The largest morph index in the scene; -1 when there is none.
   int GetMaxMorphIndex();
   // Every mesh holding the path gets the index.
-  void SetMorphIndexAll(const char* path, int index);
+  void SetMorphIndex(const char* path, int index);
   // Makes the morph indices agree across meshes and unique; when two paths
   // share an index all are numbered afresh; unnumbered paths get the next
   // numbers in list order.
@@ -667,6 +715,43 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // last number used. -1 without a clipboard list; a renamed path that
   // would not fit its field is refused (reason 42).
   int PasteMorphTargets(bool rename, MDocObj* other);
+
+  // ---- the target list, weights, the clipboard: MDocObj_MorphTargets.cpp -----------
+  void DeleteMorphTarget(const char* path, const char* name);
+  // Reason 22 when the new name is taken.
+  void RenameMorphTarget(const char* path, const char* oldName, const char* newName);
+  // Moves the target after the reference of its path (before the path's
+  // first target without one); a group head takes its members along.
+  void MoveMorphTarget(const char* path, const char* name, const char* reference);
+  // The names of the path's targets in list order (pointers into them).
+  void ListObjectMorphNames(const char* path, PtrArray& out);
+  // The other targets of the target's group: those of its path after the
+  // group's head (or the path's first target) up to the next head.
+  void GetTargetGroupMembers(MMorphTgt* target, PtrArray& out);
+  // A new target of the meshes' present shape under (path, name), linked
+  // after the preceding name, weighted 1 and the path's others 0. Refused
+  // with reason 21 when no mesh holds the path, 22 when the target exists.
+  // Answers 1 when a captured texture differs in size from the morph's.
+  unsigned char CaptureMorphTarget(const char* path, const char* name, int mode, double u, double v,
+                                   const char* preceding, bool head);
+  // Puts weights on the path's targets and rebuilds the meshes of the
+  // scope from them, the figures of the morph at rest meanwhile: with
+  // `names`, each listed target takes its weight; without, the named
+  // target takes `weight` (its group's others 0 when `exclusive`). The
+  // first target applied replaces the shape, the rest add to it; a weight
+  // of 0 after the first is left out. Commits the step first.
+  void SetObjectMorphWeights(const char* path, const PtrArray* names, const DoubleArray* weights, int scope,
+                             const char* name, double weight, bool exclusive);
+  void ApplyTargetToMeshes(MMorphTgt* target, double weight, bool accumulate, int scope);
+  // The meshes back on their base shape and every weight of the path 0.
+  void ResetObjectMorphs(const char* path, int scope);
+  // The engine clipboard's target list made anew from copies: of every
+  // target (clipboard emptied), of those whose paths the selection's meshes
+  // hold (its objects kept), or of the named ones (clipboard emptied). The
+  // copies stand in reverse order: pasting at the front puts them back.
+  void StoreTargetsGlobally();
+  void StoreTargetsGlobally2();
+  void StoreNamedTargetsGlobally(const PtrArray& paths, const PtrArray& names);
 
   // ---- picking and object transforms: MDocObj_Pick.cpp --------------------------
   MObject* PickElement(const PointRecord& rectMin, const PointRecord& rectMax, const PointRecord& rayStart,
@@ -717,9 +802,15 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // marks new, so that the undo takes them out). False, with nothing left
   // over, when memory runs out.
   bool StandInUndoCopies(const PtrArray& originals, PtrArray& copies);
+  // The copy's morphs take the original's indices; false when memory ran out.
+  bool KeepMorphIndices(MObject* original, MObject* copy);
   // Undo copies made and not wanted after all: off the removed list or out
   // of the scene, deleted.
   void DropUndoCopies(PtrArray& copies);
+  // Undo copies of the meshes' top-level objects (each once), which are
+  // then marked new: the meshes' own steps keep vertices, not their morph
+  // lists. False, with nothing left over, when memory runs out.
+  bool StandInCopiesOfMeshes(const PtrArray& meshes);
   // The undo copies stand in for the originals when the step is undone: the
   // animation list an undo brings back names the copies (kept first when
   // the step has none kept yet).
@@ -976,6 +1067,9 @@ class MDocObj : public MGroupObj, public MShadowScene {
   platform::Image thumbnailImage;
 
  private:
+  // Runs the edit with the morph's figures at rest; their poses come back
+  // afterwards whatever happened. Commits the step first.
+  void WithFiguresAtRest(const char* path, int scope, const std::function<void()>& edit);
   void AddCircleMeshOf(const PointRecord& p, const int counts[2], bool wave);
   // The index of a layer argument: negative means the current layer.
   int LayerOrCurrent(int layer) const { return layer < 0 ? currentLayer : layer; }

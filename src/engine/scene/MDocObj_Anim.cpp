@@ -519,17 +519,4 @@ void MDocObj::UpdateCameraObject(AnimView* view) {
   camera->SetMatrix(m);
 }
 
-void MDocObj::ApplyMorphWeights(const char* path) {
-  PtrArray meshes;
-  CollectMeshes(this, meshes);
-  for (int i = 0; i < meshes.count; ++i) {
-    MMeshObj* mesh = AsMesh(static_cast<MObject*>(meshes[i]));
-    if (mesh == nullptr || mesh->FindMorph(path) == nullptr) continue;
-    mesh->RestoreBase(path);
-    for (MMorphTgt* target : *morphTargets)
-      if (std::strncmp(target->groupName, path, kNameTextSize) == 0 && target->GetWeight() != 0.0)
-        mesh->ApplyTarget(target, target->GetWeight(), 1);
-  }
-}
-
 }  // namespace engine

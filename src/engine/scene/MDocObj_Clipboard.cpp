@@ -7,6 +7,7 @@
 #include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/core/ObjectFactory.h"
+#include "engine/mesh/MMorph.h"
 #include "engine/scene/MDocObj.h"
 #include "engine/scene/MDocObj_Internal.h"
 #include "platform/Hooks.h"
@@ -520,10 +521,25 @@ void MDocObj::UngroupSelectedElements() {
 
 // ---- joining ------------------------------------------------------------------------------
 
+bool MDocObj::KeepMorphIndices(MObject* original, MObject* copy) {
+  // A clone leaves its morphs unnumbered, as a paste wants; an undo copy
+  // must bring the user's morph order back.
+  PtrArray from, to;
+  CollectMeshes(original, from);
+  CollectMeshes(copy, to);
+  if (SceneFailed()) return false;
+  for (int i = 0; i < from.count && i < to.count; ++i) {
+    auto* source = static_cast<MMeshObj*>(from[i]);
+    auto* target = static_cast<MMeshObj*>(to[i]);
+    for (MMorph* morph : source->morphs) target->SetMorphIndex(morph->name, morph->GetIndex());
+  }
+  return true;
+}
+
 bool MDocObj::AddUndoCopies(const PtrArray& originals, PtrArray& copies) {
   for (int i = 0; i < originals.count; ++i) {
     MObject* copy = static_cast<MObject*>(originals[i])->Clone();
-    bool listed = copy != nullptr && copies.Add(copy);
+    bool listed = copy != nullptr && KeepMorphIndices(static_cast<MObject*>(originals[i]), copy) && copies.Add(copy);
     if (listed && !AddChild(copy)) {
       copies.Remove(copy);
       listed = false;

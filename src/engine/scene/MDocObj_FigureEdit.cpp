@@ -1,6 +1,7 @@
 // MDocObj: commands on the figures of the selection: binding and unbinding
-// skins, rest states, bone weighting, part roots, pins and bone-length
-// ratios, and the line and vertex commands that go with figure editing.
+// skins, fitting the bodies of every figure, rest states, bone weighting,
+// part roots, pins and bone-length ratios, and the line and vertex commands
+// that go with figure editing.
 // Every loop stops at the first failure; what it handled keeps its change
 // until the scene's undo.
 #include "engine/core/CRGlobalM.h"
@@ -38,6 +39,21 @@ void CollectElementSelectedFigures(MDocObj& scene, PtrArray& out) {
     if (AsFigure(meshes[i]) != nullptr && !AddOrFail(out, meshes[i])) return;
 }
 
+// Runs `edit` on every figure among the scene's meshes, its step opened
+// first, stopping at a failure; the scene is marked changed.
+template <class Edit>
+void ForEachSceneFigure(MDocObj& scene, Edit edit) {
+  PtrArray meshes;
+  scene.CollectMeshes(&scene, meshes);
+  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
+    MBoneObj* figure = AsFigure(meshes[i]);
+    if (figure == nullptr) continue;
+    figure->SaveEditState();
+    if (!SceneFailed()) edit(figure);
+  }
+  scene.MarkChanged();
+}
+
 template <class Edit>
 void ForEachElementSelectedFigure(MDocObj& scene, Edit edit) {
   PtrArray figures;
@@ -56,6 +72,22 @@ void MDocObj::BindUnboundFigures() {
     if (!SceneFailed()) figure->BuildRig(this);
     if (!SceneFailed()) figure->SetSkinBound(true);
   });
+}
+
+void MDocObj::BindFigureBodies(QView* view) {
+  ForEachSceneFigure(*this, [this, view](MBoneObj* figure) { figure->BindBody(view, this); });
+}
+
+void MDocObj::RebuildFigureRigs() {
+  ForEachSceneFigure(*this, [this](MBoneObj* figure) { figure->RebuildRigFromObjects(this, false); });
+}
+
+void MDocObj::FitFigureLimbs() {
+  ForEachSceneFigure(*this, [this](MBoneObj* figure) { figure->RunLimbFitPasses(this); });
+}
+
+void MDocObj::FitFiguresToScene() {
+  ForEachSceneFigure(*this, [this](MBoneObj* figure) { figure->FitToSceneObjects(this); });
 }
 
 void MDocObj::UnbindFigures() {

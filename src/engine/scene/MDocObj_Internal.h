@@ -1,5 +1,7 @@
 #pragma once
 // Small helpers shared by the scene document's topic files.
+#include <string>
+
 #include "engine/core/EngArrays.h"
 #include "engine/core/EngGeometry.h"
 #include "engine/core/EngRuntime.h"
@@ -72,6 +74,22 @@ void MoveRingsOnce(MMeshObj* mesh, const PtrArray& vertices, Place place) {
     v->SetRingIds(stamp);
   }
 }
+
+// The recorded failure, taken out of the engine's state while a command
+// tidies up after it, and put back.
+struct HeldFailure {
+  HeldFailure() : state(EngContext().failState), reason(EngContext().failReason), text(EngContext().failText) {
+    EngContext().ClearFailure();
+  }
+  ~HeldFailure() {
+    EngContext().failState = state;
+    EngContext().failReason = reason;
+    EngContext().failText = text;
+  }
+  int state;
+  int reason;
+  std::string text;
+};
 
 }  // namespace scene_detail
 }  // namespace engine

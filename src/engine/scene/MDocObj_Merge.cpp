@@ -172,7 +172,7 @@ MMeshObj* MDocObj::JoinElements(ElementRefArray& references) {
     for (int i = 0; i < clones.count; ++i) {
       PtrArray cloneMeshes;
       CollectMeshes(static_cast<MObject*>(clones[i]), cloneMeshes);
-      for (int k = 0; k < cloneMeshes.count; ++k) static_cast<MMeshObj*>(cloneMeshes[k])->RemapLinksToCopies();
+      for (int k = 0; k < cloneMeshes.count; ++k) static_cast<MMeshObj*>(cloneMeshes[k])->RemapPartnersToCopies();
     }
     if (!SceneFailed()) receiver = MergeObjects(owners);
   }

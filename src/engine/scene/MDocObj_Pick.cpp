@@ -84,7 +84,13 @@ MObject* MDocObj::PickFace(const PointRecord& screenPoint, const PointRecord& ra
   MLine* l = nullptr;
   MFace* f = nullptr;
   return PickChildren(
-      *this, t, [&](MObject* child, double* ct) { return child->PickFace(screenPoint, a, b, ct, &v, &l, &f); },
+      *this, t,
+      [&](MObject* child, double* ct) {
+        // Only the kinds the caller asked for compete: a face pick must not
+        // be won by a line or a vertex near the point.
+        return child->PickFace(screenPoint, a, b, ct, vertex != nullptr ? &v : nullptr, line != nullptr ? &l : nullptr,
+                               face != nullptr ? &f : nullptr);
+      },
       [&] {
         if (vertex != nullptr) *vertex = v;
         if (line != nullptr) *line = l;

@@ -28,22 +28,6 @@ double LowestPoint(MDocObj& scene, MObject* group) {
   return box.minY;
 }
 
-// The recorded failure, taken out of the engine's state while a command
-// tidies up after it, and put back.
-struct HeldFailure {
-  HeldFailure() : state(EngContext().failState), reason(EngContext().failReason), text(EngContext().failText) {
-    EngContext().ClearFailure();
-  }
-  ~HeldFailure() {
-    EngContext().failState = state;
-    EngContext().failReason = reason;
-    EngContext().failText = text;
-  }
-  int state;
-  int reason;
-  std::string text;
-};
-
 }  // namespace
 
 int MDocObj::ApplyPoseToFigures(MPose& pose, MObject* group, int keepFloor) {

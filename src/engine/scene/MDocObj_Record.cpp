@@ -336,24 +336,4 @@ void MDocObj::InsertMorphTarget(MMorphTgt* target, const char* after) {
   morphTargets->InsertAfter(anchor, target);
 }
 
-void MDocObj::StoreTargetsGlobally() {
-  CRGlobalM& store = EngGlobalM();
-  if (store.morphTargets.Get() == nullptr) {
-    auto* list = new (std::nothrow) MItemList<MMorphTgt>();
-    if (list == nullptr) {
-      EngRecordFailure(kEngReasonOutOfMemory);
-      return;
-    }
-    store.morphTargets.Reset(list, [](MItemList<MMorphTgt>* l) { delete l; });
-  }
-  MItem* last = nullptr;
-  for (MMorphTgt* t : *store.morphTargets.Get()) last = t;
-  for (MMorphTgt* target : *morphTargets) {
-    MMorphTgt* copy = target->Clone();
-    if (copy == nullptr) return;
-    store.morphTargets.Get()->InsertAfter(last, copy);
-    last = copy;
-  }
-}
-
 }  // namespace engine

@@ -236,7 +236,7 @@ MFace* GridFace(MMeshObj& mesh, std::initializer_list<PointRecord> corners) {
   return nullptr;
 }
 
-TEST_F(FeatureRegionTest, DISABLED_RedFacesFacingTheViewTheirCentralFaceAndBounds) {
+TEST_F(FeatureRegionTest, RedFacesFacingTheViewTheirCentralFaceAndBounds) {
   // Two grids: the first turned half round about y (it faces -z), both
   // with red faces in their two right columns.
   meshkit::MeshFixture turned = meshkit::MakeGrid(3, 3);
@@ -257,7 +257,13 @@ TEST_F(FeatureRegionTest, DISABLED_RedFacesFacingTheViewTheirCentralFaceAndBound
   ASSERT_GT(redPlain[0]->GetNormal().z, 0);
   const PointRecord red{1, 0, 0};
   PaintFaces(*turned, redTurned, red);
-  PaintFaces(*plain, redPlain, red);
+  // The plain grid's red material carries a texture, so its faces keep
+  // texture coordinates; the turned grid's stays untextured.
+  MShader* redTextured = PaintFaces(*plain, redPlain, red);
+  redTextured->texture.width = redTextured->texture.height = 2;
+  redTextured->texture.pixels = static_cast<unsigned char*>(EngAlloc(2 * 2 * 4));
+  std::fill_n(redTextured->texture.pixels, 2 * 2 * 4, static_cast<unsigned char>(255));
+  for (MFace* face : redPlain) face->SetShader(redTextured);
   MatrixRecord halfTurn;
   MUtilIdentity(halfTurn);
   halfTurn.m[0][0] = halfTurn.m[2][2] = -1;
@@ -316,6 +322,14 @@ TEST_F(FeatureRegionTest, DISABLED_RedFacesFacingTheViewTheirCentralFaceAndBound
   EXPECT_DOUBLE_EQ(vMin, 0.5);
   EXPECT_DOUBLE_EQ(vMax, 0.51);
   EXPECT_DOUBLE_EQ(uMax, 0.6);
+  // An untextured face has no corner coordinates: all read as zero.
+  MFace* untextured = turnedMesh->GetFaceList().First();
+  ASSERT_FALSE(untextured->IsTextured());
+  MBoneObj::GetFaceUVBounds(untextured, uMin, uMax, vMin, vMax);
+  EXPECT_EQ(uMin, 0);
+  EXPECT_DOUBLE_EQ(uMax, 0.01);
+  EXPECT_EQ(vMin, 0);
+  EXPECT_DOUBLE_EQ(vMax, 0.01);
 }
 
 TEST_F(FeatureRegionTest, AligningTheRedRegionKeepsItInPlaceAndRebuildsTheRig) {
@@ -328,10 +342,10 @@ TEST_F(FeatureRegionTest, AligningTheRedRegionKeepsItInPlaceAndRebuildsTheRig) {
   const std::vector<MVertex*> region = RegionVertices(torso, chest);
   std::vector<PointRecord> before;
   for (MVertex* v : region) before.push_back(v->position);
-  const std::string figureBefore = DumpFigureData(f);
 
   // Without code 100 nothing happens.
   SetFeaturePoints(f, {{50, {0, 1, 0}}});
+  const std::string figureBefore = DumpFigureData(f);
   torso.Checkpoint(true);
   f.AlignRedRegion(nullptr);
   EXPECT_NE(torso.GetEditState(), kEditMeshStep);

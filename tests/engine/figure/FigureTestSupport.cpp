@@ -95,6 +95,10 @@ std::string DumpFigureData(MBoneObj& figure) {
   }
   if (figure.restPositions != nullptr)
     for (int i = 0; i < figure.restPositions->count; ++i) out += "rest " + Point((*figure.restPositions)[i]) + "\n";
+  for (int set = 0; set < 2; ++set)
+    for (int i = 0; i < figure.featureCount[set]; ++i)
+      out += "feature " + std::to_string(set) + " " + std::to_string(figure.featureCodes[set][i]) + " " +
+             Point(figure.featurePoints[set][i]) + "\n";
   return out;
 }
 

@@ -70,7 +70,7 @@ Chain MakeChainWith(const std::vector<engine::MMeshObj*>& meshes, int rigKind = 
 std::vector<engine::MMeshObj*> MeshesOf(engine::MGroupObj& group);
 
 // The figure's own data as text: rig kind, skin flag, bones, skin records
-// and rest positions (undo copies left out).
+// rest positions and feature points (undo copies left out).
 std::string DumpFigureData(engine::MBoneObj& figure);
 
 // The undo round trip of an edit of a figure's group: every mesh of the

@@ -3,11 +3,16 @@
 // bound and measured, dissolved again; the per-figure commands through the
 // undo round trip and running out of memory.
 #include <cmath>
+#include <string>
+#include <vector>
 
+#include "FittingTestSupport.h"
 #include "SceneFigureSupport.h"
 #include "engine/core/EngMath.h"
 #include "engine/scene/MDocObj.h"
+#include "meshkit/MeshUndoCheck.h"
 #include "platform/Hooks.h"
+#include "support/FakeQView.h"
 
 namespace figuretest {
 namespace {
@@ -349,6 +354,126 @@ TEST_F(SceneFigureTest, EveryFigureCommandRunOutOfMemoryUndoesToTheSceneBefore) 
     SCOPED_TRACE(command.name);
     EXPECT_TRUE(SceneCommandSurvivesAllocationFailures([&] { return ChainScene(command); }, command.run));
   }
+}
+
+// The standard figure placed off the origin, with feature points standing
+// twice its height: scaling the group to them moves the points within the
+// figure, and its undo must bring back both the group's size and the points.
+std::unique_ptr<MDocObj> FigureWithTallFeaturePoints() {
+  auto scene = std::make_unique<MDocObj>();
+  MGroupObj* group = SceneFigureTest::AddStandard(*scene, 0.5);
+  MBoneObj& f = *sf::FigureOf(*group);
+  f.FindLandmarks(false);
+  const PointRecord top = f.GetLandmark(0)->position;
+  const PointRecord feet = Mul(Add(f.GetLandmark(16)->position, f.GetLandmark(20)->position), 0.5);
+  const double height = MUtilDistance(top, feet);
+  SetFeaturePoints(f, {{1, {feet.x, feet.y + 2 * height, 0}}, {35, {feet.x - 0.1, feet.y, 0}},
+                       {36, {feet.x + 0.1, feet.y, 0}}, {4, {0.3, 1.2, 0.1}}});
+  f.featureCount[1] = 1;
+  f.featurePoints[1][0] = {0.2, 0.4, 0.6};
+  scene->EndEdit(0);
+  return scene;
+}
+
+void ScaleToFeatureHeight(MDocObj& scene) {
+  EXPECT_TRUE(FindBoneObj(&scene)->ScaleToFeatureHeight(&scene) || EngContext().failState != kEngFailNone);
+}
+
+TEST_F(SceneFigureTest, ScalingToTheFeatureHeightUndoesWithTheFeaturePoints) {
+  EXPECT_TRUE(SceneCommandUndoesAndRedoes(FigureWithTallFeaturePoints, ScaleToFeatureHeight));
+  // A second scaling in the same step keeps the points the step began with.
+  std::unique_ptr<MDocObj> scene = FigureWithTallFeaturePoints();
+  MBoneObj* figure = FindBoneObj(scene.get());
+  const std::string before = DumpFigureData(*figure);
+  ASSERT_TRUE(figure->ScaleToFeatureHeight(scene.get()));
+  figure->featurePoints[0][0] = Mul(figure->featurePoints[0][0], 1.5);
+  ASSERT_TRUE(figure->ScaleToFeatureHeight(scene.get()));
+  scene->UndoEdit(0);
+  EXPECT_EQ(DumpFigureData(*figure), before);
+}
+
+// The body fittings the scene runs on every figure, each on a figure that
+// gives it something to change: its group added to a scene and committed,
+// the bound vertices numbered (working values every fitting writes again).
+struct BodyFitting {
+  const char* name;
+  std::unique_ptr<MGroupObj> (*make)();
+  void (*run)(MDocObj&);
+};
+
+std::unique_ptr<MGroupObj> WidenedChainGroup() {
+  Chain chain = MakeChain();
+  for (MVertex* v : chain.body->GetVertexList())
+    v->position = {v->position.x * 1.5, v->position.y, v->position.z * 1.5};
+  return std::move(chain.group);
+}
+
+std::unique_ptr<MGroupObj> ChainWithMovedBodyVertex() {
+  Chain chain = MakeChain();
+  chain.body->GetVertexList().First()->SetPosition({0.3, 1.7, 0});
+  return std::move(chain.group);
+}
+
+std::unique_ptr<MGroupObj> FaceWithItsPoints() {
+  FaceFigure face = MakeFaceFigure(true, false);
+  SetFeaturePoints(*face.figure, {{1, {0, 1.87, 0}}, {4, {0.15, 1.69, 0}}, {5, {-0.15, 1.69, 0}}, {6, {0, 1.58, 0}},
+                                  {7, {-0.06, 1.44, 0}}, {8, {0.06, 1.44, 0}}, {9, {0, 1.33, 0}}});
+  return std::move(face.group);
+}
+
+testsupport::FakeQView* FittingView() {
+  static testsupport::FakeQView view;
+  return &view;
+}
+
+const BodyFitting kBodyFittings[] = {
+    {"bind the bodies", WidenedChainGroup, [](MDocObj& s) { s.BindFigureBodies(FittingView()); }},
+    {"rebuild the rigs", ChainWithMovedBodyVertex, [](MDocObj& s) { s.RebuildFigureRigs(); }},
+    {"fit the limbs", [] { return MakeLimbPlate().group; }, [](MDocObj& s) { s.FitFigureLimbs(); }},
+    {"fit the figures to the scene", FaceWithItsPoints, [](MDocObj& s) { s.FitFiguresToScene(); }},
+};
+
+std::unique_ptr<MDocObj> SceneForFitting(const BodyFitting& fitting) {
+  auto scene = std::make_unique<MDocObj>();
+  std::unique_ptr<MGroupObj> group = fitting.make();
+  FindBoneObj(group.get())->NumberBodyVertices(nullptr);
+  scene->AddChild(group.release());
+  scene->EndEdit(0);
+  return scene;
+}
+
+TEST_F(SceneFigureTest, EveryBodyFittingOfTheSceneUndoesAndRedoes) {
+  for (const BodyFitting& fitting : kBodyFittings) {
+    SCOPED_TRACE(fitting.name);
+    EXPECT_TRUE(SceneCommandUndoesAndRedoes([&] { return SceneForFitting(fitting); }, fitting.run));
+    EXPECT_TRUE(SceneCommandSurvivesAllocationFailures([&] { return SceneForFitting(fitting); }, fitting.run));
+  }
+}
+
+TEST_F(SceneFigureTest, BodyFittingsReachEveryFigureAndLeaveOtherObjectsAlone) {
+  // Two widened chains and a prop: binding fits both bodies.
+  MDocObj scene;
+  MGroupObj* first = AddChain(scene, 0);
+  MGroupObj* second = AddChain(scene, 2);
+  MMeshObj* prop = AddProp(scene, 4);
+  std::vector<std::string> bodiesBefore;
+  for (MGroupObj* group : {first, second}) {
+    MMeshObj* body = static_cast<MMeshObj*>(group->ChildAt(1));
+    for (MVertex* v : body->GetVertexList())
+      v->position = {v->position.x * 1.5, v->position.y, v->position.z * 1.5};
+    FindBoneObj(group)->NumberBodyVertices(nullptr);
+    bodiesBefore.push_back(meshkit::TakeSnapshot(*body).dump);
+  }
+  scene.EndEdit(0);
+  const std::string propBefore = meshkit::TakeSnapshot(*prop).dump;
+  scene.BindFigureBodies(FittingView());
+  ASSERT_EQ(EngContext().failState, kEngFailNone);
+  int i = 0;
+  for (MGroupObj* group : {first, second}) {
+    EXPECT_EQ(FindBoneObj(group)->GetEditState(), kEditMeshStep) << "the figure is in the scene's step";
+    EXPECT_NE(meshkit::TakeSnapshot(*static_cast<MMeshObj*>(group->ChildAt(1))).dump, bodiesBefore[i++]);
+  }
+  EXPECT_EQ(meshkit::TakeSnapshot(*prop).dump, propBefore);
 }
 
 TEST_F(SceneFigureTest, SelectingAllFiguresOrEverythingElse) {

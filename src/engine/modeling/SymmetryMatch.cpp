@@ -1,0 +1,425 @@
+// The mirror pairing search. Every walk keeps its own stack: the flood
+// over a component, the backtracking over tentative pairs (whose pending
+// continuations form a shared list, so going back a step only cuts the
+// list) and the combination of component pairs.
+#include "engine/modeling/SymmetryMatch.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "engine/core/EngRuntime.h"
+
+namespace engine {
+namespace {
+
+// A pair is a candidate while the normal of its segment leans less than
+// this (a sine, about 21 degrees) from the axis direction.
+constexpr double kCandidateLimit = 0.36;
+
+bool OutOfMemory() {
+  EngRecordFailure(kEngReasonOutOfMemory);
+  return false;
+}
+
+template <class T>
+bool Fill(EngArray<T>& array, int count, T value) {
+  array.count = 0;
+  if (!array.Reserve(count)) return OutOfMemory();
+  for (int i = 0; i < count; ++i) array.Add(value);
+  return true;
+}
+
+bool Failed() { return EngContext().failState == kEngFailFailed; }
+
+}  // namespace
+
+// ---- graph queries ------------------------------------------------------------------------------
+
+bool Rsymmatch::IsNeighbour(int a, int b) const {
+  const SymGraphNode& n = graph_->nodes[a];
+  for (int i = 0; i < n.neighbourCount; ++i)
+    if (graph_->neighbours[n.firstNeighbour + i] == b) return true;
+  return false;
+}
+
+bool Rsymmatch::HasCandidate(int node, int other) const {
+  for (int c = graph_->nodes[node].firstCandidate; c >= 0; c = graph_->candidates[c].next)
+    if (graph_->candidates[c].node == other && !graph_->candidates[c].mirror) return true;
+  return false;
+}
+
+double Rsymmatch::CandidateWeight(int node, int other) const {
+  for (int c = graph_->nodes[node].firstCandidate; c >= 0; c = graph_->candidates[c].next)
+    if (graph_->candidates[c].node == other && !graph_->candidates[c].mirror) return graph_->candidates[c].weight;
+  return 0;
+}
+
+void Rsymmatch::Pair(int a, int b) {
+  graph_->nodes[a].tentativePartner = b;
+  graph_->nodes[b].tentativePartner = a;
+}
+
+void Rsymmatch::Unpair(int a, int b) {
+  graph_->nodes[a].tentativePartner = -1;
+  graph_->nodes[b].tentativePartner = -1;
+}
+
+// ---- the run ------------------------------------------------------------------------------------
+
+void Rsymmatch::Run(SymGraph& graph, const PointRecord* axis) {
+  graph_ = &graph;
+  matched_ = target_ = 0;
+  bestTotal_ = -4;
+  CountNeighbours();
+  NumberComponents();
+  if (Failed()) return;
+  const int directions = axis != nullptr ? 1 : 21;
+  for (int i = 0; i < directions && !Failed(); ++i) {
+    PointRecord direction;
+    if (axis != nullptr) {
+      direction = *axis;
+    } else {
+      const double a = 0.3 * std::numbers::pi - i * 0.6 * std::numbers::pi / 20;
+      direction = {std::cos(a), std::sin(a), 0};
+    }
+    CandidatePairsForAxis(direction);
+    if (!Failed()) OrderNeighbourLists();
+    if (!Failed()) PairComponentsBySize();
+    if (!Failed()) Search();
+  }
+}
+
+void Rsymmatch::CountNeighbours() {
+  for (int i = 0; i < graph_->nodes.count; ++i) graph_->nodes[i].valence = graph_->nodes[i].neighbourCount;
+}
+
+void Rsymmatch::ResetPartners() {
+  for (int i = 0; i < graph_->nodes.count; ++i) graph_->nodes[i].tentativePartner = graph_->nodes[i].fixedPartner;
+}
+
+void Rsymmatch::FloodComponent(int start, int number, int& size) {
+  EngArray<int>& stack = stack_;
+  stack.count = 0;
+  graph_->nodes[start].component = number;
+  ++size;
+  if (!stack.Add(start)) {
+    OutOfMemory();
+    return;
+  }
+  while (stack.count > 0) {
+    const SymGraphNode& n = graph_->nodes[stack[--stack.count]];
+    for (int i = 0; i < n.neighbourCount; ++i) {
+      const int next = graph_->neighbours[n.firstNeighbour + i];
+      if (graph_->nodes[next].component != 0) continue;
+      graph_->nodes[next].component = number;
+      ++size;
+      if (!stack.Add(next)) {
+        OutOfMemory();
+        return;
+      }
+    }
+  }
+}
+
+void Rsymmatch::NumberComponents() {
+  ResetPartners();
+  EngArray<SymGraphNode>& nodes = graph_->nodes;
+  for (int i = 0; i < nodes.count; ++i) nodes[i].component = nodes[i].fixedPartner >= 0 ? -1 : 0;
+  graph_->components.count = 0;
+  int number = 0;
+  for (int i = 0; i < nodes.count; ++i) {
+    if (nodes[i].component != 0) continue;
+    int size = 0;
+    FloodComponent(i, ++number, size);
+    if (Failed()) return;
+    if (!graph_->components.Add({number, size, 0, 0})) {
+      OutOfMemory();
+      return;
+    }
+  }
+  // Newest first, as a list grown at its head.
+  EngArray<SymComponent>& list = graph_->components;
+  for (int a = 0, b = list.count - 1; a < b; ++a, --b) {
+    const SymComponent t = list[a];
+    list[a] = list[b];
+    list[b] = t;
+  }
+  componentCount_ = number;
+  const long long width = componentCount_ + 1;
+  if (width * width > 0x7fffffff || width * nodes.count > 0x7fffffff) {
+    OutOfMemory();
+    return;
+  }
+  if (!Fill(graph_->componentPartners, static_cast<int>(width * nodes.count), -1)) return;
+  Fill(graph_->scores, static_cast<int>(width * width), -1.0);
+}
+
+void Rsymmatch::CandidatePairsForAxis(const PointRecord& axis) {
+  EngArray<SymGraphNode>& nodes = graph_->nodes;
+  EngArray<SymCandidate>& candidates = graph_->candidates;
+  candidates.count = 0;
+  for (int i = 0; i < nodes.count; ++i) nodes[i].firstCandidate = -1;
+  const double length = std::sqrt(axis.x * axis.x + axis.y * axis.y + axis.z * axis.z);
+  if (!(length > 0)) return;
+  const double ax = axis.x / length, ay = axis.y / length;
+  auto enter = [&](int node, int other, double weight, bool mirror) {
+    if (!candidates.Add({other, weight, nodes[node].firstCandidate, mirror})) return OutOfMemory();
+    nodes[node].firstCandidate = candidates.count - 1;
+    return true;
+  };
+  for (int r = 0; r < nodes.count; ++r) {
+    if (nodes[r].fixedPartner >= 0) continue;
+    for (int s = r + 1; s < nodes.count; ++s) {
+      if (nodes[s].fixedPartner >= 0 || nodes[s].valence != nodes[r].valence) continue;
+      const double dx = nodes[s].x - nodes[r].x, dy = nodes[s].y - nodes[r].y;
+      const double d = std::hypot(dx, dy);
+      if (!(d > 0)) continue;  // coincident in the drawing: no direction to judge
+      const double h = std::fabs((-dy * ax + dx * ay) / d);
+      if (h >= kCandidateLimit) continue;
+      const int further = (-dx * ax - dy * ay) < 0 ? s : r;
+      const int nearer = further == s ? r : s;
+      // The mirror entry goes first, so each node tries its own entries
+      // before the mirrored ones.
+      if (!enter(nearer, further, kCandidateLimit - h, true) || !enter(further, nearer, kCandidateLimit - h, false))
+        return;
+    }
+  }
+  for (int i = 0; i < nodes.count; ++i)
+    if (nodes[i].fixedPartner < 0 && !enter(i, i, 0, false)) return;
+}
+
+void Rsymmatch::OrderNeighbourLists() {
+  EngArray<int>& order = order_;
+  EngArray<int>& stack = stack_;
+  EngArray<unsigned char>& used = used_;
+  for (int k = 0; k < graph_->nodes.count; ++k) {
+    const SymGraphNode& n = graph_->nodes[k];
+    if (n.fixedPartner >= 0 || n.neighbourCount < 2) continue;
+    int* list = &graph_->neighbours[n.firstNeighbour];
+    const int m = n.neighbourCount;
+    order.count = stack.count = 0;
+    if (!Fill(used, m, static_cast<unsigned char>(0))) return;
+    for (int i = 0; i < m; ++i) {
+      if (used[i]) continue;
+      if (!stack.Add(i)) return (void)OutOfMemory();
+      while (stack.count > 0) {
+        const int x = stack[--stack.count];
+        if (used[x]) continue;
+        used[x] = 1;
+        if (!order.Add(list[x])) return (void)OutOfMemory();
+        // Later neighbours that are mirror candidates of this one follow it.
+        for (int j = m - 1; j > x; --j)
+          if (!used[j] && HasCandidate(list[j], list[x]) && !stack.Add(j)) return (void)OutOfMemory();
+      }
+    }
+    for (int i = 0; i < m; ++i) list[i] = order[i];
+  }
+}
+
+// ---- matching two components ----------------------------------------------------------------------
+
+void Rsymmatch::PairComponentsBySize() {
+  EngArray<SymComponent>& list = graph_->components;
+  for (int c = 0; c < list.count && !Failed(); ++c)
+    for (int d = c; d < list.count && !Failed(); ++d) {
+      Score(list[c].number, list[d].number) = -1;
+      Score(list[d].number, list[c].number) = -1;
+      if (list[c].size != list[d].size) continue;
+      ResetPartners();
+      target_ = d == c ? list[c].size : 2 * list[c].size;
+      MatchComponents(list[c].number, list[d].number);
+    }
+}
+
+void Rsymmatch::MatchComponents(int c, int d) {
+  EngArray<SymGraphNode>& nodes = graph_->nodes;
+  bestPairing_ = -1;
+  int start = -1;
+  for (int i = 0; i < nodes.count; ++i) {
+    const SymGraphNode& n = nodes[i];
+    if (n.fixedPartner >= 0 || (n.component != c && n.component != d)) continue;
+    if (start < 0 || n.valence < nodes[start].valence) {
+      start = i;
+    } else if (n.valence == nodes[start].valence && HasCandidate(i, start) &&
+               (c == d || nodes[start].component != n.component)) {
+      start = i;
+    }
+  }
+  if (start < 0) return;
+  const int targetComponent = nodes[start].component == c ? d : c;
+  for (int k = nodes[start].firstCandidate; k >= 0 && !Failed(); k = graph_->candidates[k].next) {
+    const int s = graph_->candidates[k].node;
+    if (nodes[s].component != targetComponent) continue;
+    Pair(start, s);
+    matched_ = s == start ? 1 : 2;
+    MatchRecursive(start);
+    Unpair(start, s);
+  }
+  Score(c, d) = Score(d, c) = bestPairing_;
+}
+
+bool Rsymmatch::AreCompatible(int f, int q, int s) const {
+  const int p = graph_->nodes[f].tentativePartner;
+  const bool fSelf = p == f;
+  if (fSelf && s == q) return true;
+  if (s == q) return IsNeighbour(s, p);
+  if (fSelf) return IsNeighbour(s, f);
+  if (IsNeighbour(q, p) || IsNeighbour(s, f)) return false;
+  return IsNeighbour(s, p);
+}
+
+void Rsymmatch::MatchRecursive(int start) {
+  EngArray<SymGraphNode>& nodes = graph_->nodes;
+  EngArray<Pending>& pending = pending_;
+  EngArray<Choice>& choices = choices_;
+  pending.count = choices.count = 0;
+  int f = start, e = 0, waiting = -1;
+  for (;;) {
+    // Follow the walk until it meets a free node or the branch ends.
+    for (;;) {
+      const SymGraphNode& n = nodes[f];
+      if (e < n.neighbourCount) {
+        const int q = graph_->neighbours[n.firstNeighbour + e];
+        const int r = nodes[q].tentativePartner;
+        if (r >= 0) {
+          if (!AreCompatible(f, q, r)) break;
+          if (matched_ < target_) {
+            ++e;
+            continue;
+          }
+          PairingCost();
+          break;
+        }
+        if (!choices.Add({f, e, q, nodes[q].firstCandidate, -1, waiting, pending.count, matched_}))
+          return (void)OutOfMemory();
+        break;
+      }
+      if (matched_ >= target_) {
+        PairingCost();
+        break;
+      }
+      if (waiting < 0) break;
+      f = pending[waiting].node;
+      e = pending[waiting].entry;
+      waiting = pending[waiting].before;
+    }
+    // The next candidate of the latest choice, going back while none is left.
+    for (;;) {
+      if (choices.count == 0) return;
+      Choice& c = choices[choices.count - 1];
+      if (c.partner >= 0) {
+        Unpair(c.node, c.partner);
+        matched_ = c.matched;
+        pending.count = c.pendingCount;
+        c.partner = -1;
+      }
+      int s = -1;
+      while (c.nextCandidate >= 0 && s < 0) {
+        const SymCandidate& k = graph_->candidates[c.nextCandidate];
+        c.nextCandidate = k.next;
+        if (nodes[k.node].tentativePartner < 0 && nodes[k.node].valence == nodes[c.node].valence &&
+            AreCompatible(c.from, c.node, k.node))
+          s = k.node;
+      }
+      if (s < 0) {
+        --choices.count;
+        continue;
+      }
+      Pair(c.node, s);
+      c.partner = s;
+      matched_ = c.matched + (s == c.node ? 1 : 2);
+      if (!pending.Add({c.from, c.entry + 1, c.pending})) return (void)OutOfMemory();
+      waiting = pending.count - 1;
+      f = c.node;
+      e = 0;
+      break;
+    }
+  }
+}
+
+void Rsymmatch::PairingCost() {
+  EngArray<SymGraphNode>& nodes = graph_->nodes;
+  double score = 0;
+  for (int q = 0; q < nodes.count; ++q) {
+    const int r = nodes[q].tentativePartner;
+    if (nodes[q].fixedPartner >= 0 || r < 0 || r == q) continue;
+    const double dx = nodes[q].x - nodes[r].x, dy = nodes[q].y - nodes[r].y;
+    score += (dx * dx + dy * dy) * CandidateWeight(q, r);
+  }
+  if (score < bestPairing_) return;
+  bestPairing_ = score;
+  for (int q = 0; q < nodes.count; ++q) {
+    const int r = nodes[q].tentativePartner;
+    if (nodes[q].fixedPartner >= 0 || r < 0) continue;
+    PartnerIn(q, nodes[r].component) = r;
+  }
+}
+
+// ---- combining component pairs ----------------------------------------------------------------------
+
+void Rsymmatch::Search() {
+  ResetPartners();
+  EngArray<SymComponent>& list = graph_->components;
+  for (int i = 0; i < list.count; ++i) list[i].tentativePartner = list[i].bestPartner = 0;
+  found_ = false;
+  PairRecursive(0);
+  if (!found_ || Failed()) return;
+  EngArray<SymGraphNode>& nodes = graph_->nodes;
+  for (int i = 0; i < nodes.count; ++i) nodes[i].matchedPartner = -1;
+  for (int i = 0; i < list.count; ++i) {
+    if (list[i].bestPartner == 0) continue;
+    for (int q = 0; q < nodes.count; ++q)
+      if (nodes[q].component == list[i].number) nodes[q].matchedPartner = PartnerIn(q, list[i].bestPartner);
+  }
+}
+
+void Rsymmatch::PairRecursive(int from) {
+  EngArray<SymComponent>& list = graph_->components;
+  auto firstFree = [&](int i) {
+    while (i < list.count && list[i].tentativePartner != 0) ++i;
+    return i < list.count ? i : -1;
+  };
+  // One level per component still to pair: the component and the partner
+  // tried for it (-1 before the first).
+  EngArray<Level>& levels = levels_;
+  levels.count = 0;
+  const int first = firstFree(from);
+  if (first < 0) return RecordBest();
+  if (!levels.Add({first, -1})) return (void)OutOfMemory();
+  while (levels.count > 0) {
+    Level& level = levels[levels.count - 1];
+    SymComponent& c = list[level.c];
+    if (level.d >= 0) c.tentativePartner = list[level.d].tentativePartner = 0;
+    int d = level.d < 0 ? level.c : level.d + 1;
+    while (d < list.count &&
+           (list[d].tentativePartner != 0 || (d != level.c && Score(c.number, list[d].number) < 0)))
+      ++d;
+    if (d >= list.count) {
+      --levels.count;
+      continue;
+    }
+    level.d = d;
+    c.tentativePartner = list[d].number;
+    list[d].tentativePartner = c.number;
+    const int next = firstFree(level.c + 1);
+    if (next < 0)
+      RecordBest();
+    else if (!levels.Add({next, -1}))
+      return (void)OutOfMemory();
+  }
+}
+
+void Rsymmatch::RecordBest() {
+  EngArray<SymComponent>& list = graph_->components;
+  double total = 0;
+  for (int i = 0; i < list.count; ++i) total += Score(list[i].number, list[i].tentativePartner);
+  if (!(total > bestTotal_)) return;
+  bestTotal_ = total;
+  found_ = true;
+  for (int i = 0; i < list.count; ++i) {
+    const int partner = list[i].tentativePartner;
+    list[i].bestPartner = partner == list[i].number && Score(partner, partner) < 0 ? 0 : partner;
+  }
+}
+
+}  // namespace engine
