@@ -1,7 +1,9 @@
 // The boolean of two selected scene objects: the result on the current
 // layer in place of the two, undone and redone by the edit step; mirror
 // halves taken part whole and given back as halves; the refusals; and
-// memory running out at every allocation.
+// memory running out at every allocation. Copies of selected parts put
+// back into their mesh or made objects of their own.
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -245,6 +247,95 @@ TEST_F(ScenePairTest, ABooleanCutShortByMemoryUndoesToTheSceneBefore) {
                                                         5000);
   EXPECT_GT(reached, 20) << "allocations were met";
   EXPECT_EQ(FailState(), 0) << "the boolean ends once memory suffices";
+}
+
+// The unit cube at (1, 2, 3) with its top (z = 1) selected: four vertices,
+// their lines and so the two faces.
+std::unique_ptr<MDocObj> TopSelectedScene() {
+  auto scene = SceneTest::MakeScene([](MDocObj& s) { SceneTest::Add(s, SceneTest::Place(meshkit::MakeCube(), 1, 2, 3)); });
+  scene->SetAllSelected(false);
+  MMeshObj* mesh = engine::AsMesh(scene->ChildAt(1));
+  for (engine::MVertex* v : mesh->GetVertexList())
+    if (v->position.z == 1) v->flags |= engine::kVertexSelected;
+  for (engine::MLine* line : mesh->lines)
+    if (line->end0->position.z == 1 && line->end1->position.z == 1) line->flags |= engine::kLineSelected;
+  mesh->InvalidateSelectionCache();
+  return scene;
+}
+
+TEST_F(ScenePairTest, CopiedPartsGoBackIntoTheMeshOrBecomeAnObjectAndUndo) {
+  struct Case {
+    const char* name;
+    int kind;
+    double distance;
+    int children;                     // objects in the scene after the copy
+    int sourceVertices;               // the cube's eight, or with the copy's four
+    engine::PointRecord copyCorner;   // where the copy of corner (0, 0, 1) lands, in the cube's axes
+  };
+  // The grid's default paste offset is (0, cell, cell).
+  MDocObj probe;
+  engine::PointRecord offset;
+  probe.GetDefaultPasteOffset(offset);
+  for (const Case& c : {Case{"pasted beside", 0, 0, 2, 12, {offset.x, offset.y, 1 + offset.z}},
+                        Case{"pasted in place", 0, -1, 2, 12, {0, 0, 1}},
+                        Case{"lifted along the normals as an object", 3, 0.5, 3, 8, {0, 0, 1.5}}}) {
+    SCOPED_TRACE(c.name);
+    auto scene = TopSelectedScene();
+    const scenetest::SceneOrder order = scenetest::OrderOf(*scene);
+    const std::string before = DumpScene(*scene, false, &order);
+    MMeshObj* source = engine::AsMesh(scene->ChildAt(1));
+
+    scene->CopySelectedPartsBy(c.kind, c.distance);
+    ASSERT_EQ(FailState(), 0) << engine::EngContext().failReason;
+    ASSERT_EQ(scene->GetChildCount(), c.children);
+    EXPECT_EQ(source->GetVertexList().Length(), c.sourceVertices);
+    MMeshObj* copy = c.kind == 3 ? engine::AsMesh(scene->ChildAt(2)) : source;
+    if (c.kind == 3) {
+      EXPECT_EQ(copy->GetVertexList().Length(), 4);
+      EXPECT_EQ(copy->GetFaceList().Length(), 2);
+      ExpectNear(Origin(copy), 1, 2, 3);
+    }
+    // The copy's four corners, and only they, are selected.
+    int selected = 0;
+    bool cornerFound = false;
+    for (engine::MVertex* v : copy->GetVertexList()) {
+      if ((v->flags & engine::kVertexSelected) == 0) continue;
+      ++selected;
+      const engine::PointRecord& p = v->position;
+      cornerFound = cornerFound || (std::abs(p.x - c.copyCorner.x) < 1e-9 && std::abs(p.y - c.copyCorner.y) < 1e-9 &&
+                                    std::abs(p.z - c.copyCorner.z) < 1e-9);
+    }
+    EXPECT_EQ(selected, 4);
+    EXPECT_TRUE(cornerFound);
+    int sourceSelected = 0;
+    for (engine::MVertex* v : source->GetVertexList()) sourceSelected += (v->flags & engine::kVertexSelected) != 0;
+    EXPECT_EQ(sourceSelected, c.kind == 3 ? 0 : 4) << "the source keeps no selection of its own";
+    EXPECT_TRUE(meshkit::FindMeshFaults(*copy).empty());
+    ExpectUndoAndRedo(*scene, before, order);
+  }
+}
+
+TEST_F(ScenePairTest, CopyingPartsCutShortByMemoryUndoesToTheSceneBefore) {
+  for (int kind : {0, 3}) {
+    SCOPED_TRACE(kind);
+    std::unique_ptr<MDocObj> scene;
+    std::string before;
+    scenetest::SceneOrder order;
+    auto fresh = [&] {
+      scene = TopSelectedScene();
+      order = scenetest::OrderOf(*scene);
+      before = DumpScene(*scene, false, &order);
+    };
+    fresh();
+    meshkit::ForEachAllocationFailure([&] { scene->CopySelectedPartsBy(kind, 0.5); },
+                                      [&](int nth) {
+                                        engine::EngContext().ClearFailure();
+                                        scene->UndoEdit(0);
+                                        EXPECT_TRUE(DumpIs(*scene, before, &order)) << "allocation " << nth;
+                                        fresh();
+                                      },
+                                      2000);
+  }
 }
 
 }  // namespace scene_pair_test

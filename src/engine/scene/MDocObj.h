@@ -832,6 +832,11 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // their place; an undo brings the two back. A mirror half takes part
   // whole and comes out a half again.
   virtual void BooleanOfPair(int mode);
+  // The selected parts of each mesh copied: kind 0 moved by the paste offset
+  // (not moved when the distance is below -0.5) and put back into the mesh
+  // as its new selection; kind 3 moved along its normals by the distance
+  // and made an object of its own beside the mesh.
+  virtual void CopySelectedPartsBy(int kind, double distance);
   // Only marks the scene changed after the selection of elements changed.
   virtual void MarkSelectionChanged();
 

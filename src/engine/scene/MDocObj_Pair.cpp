@@ -1,5 +1,6 @@
 // MDocObj: the mesh boolean of two selected objects, and the bare marking
 // of a changed element selection.
+#include <cmath>
 #include <memory>
 #include <new>
 
@@ -170,6 +171,69 @@ void MDocObj::BooleanOfPair(int mode) {
   for (int i = 0; i < copies.count; ++i) RemoveObject(static_cast<MObject*>(copies[i]));
   RetargetSavedAnimation(originals, copies);
   result->MarkChanged();
+}
+
+void MDocObj::CopySelectedPartsBy(int kind, double distance) {
+  // Extruding copies joined back to their source by new faces is not
+  // built yet.
+  if (kind == 1 || kind == 2) {
+    EngRecordFailure(kEngReasonNotAvailable);
+    return;
+  }
+  PtrArray meshes;
+  CollectElementSelectedMeshes(meshes);
+  PointRecord offset;
+  GetDefaultPasteOffset(offset);
+  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
+    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
+    mesh->SaveSelectionForUndo();
+    PtrArray faces, lines;
+    if (!SceneFailed()) mesh->GatherSelected(0, &faces, &lines, nullptr);
+    if (SceneFailed()) break;
+    MMeshObj* part = mesh->CopyMarkedToNewMesh(&faces, &lines);
+    if (part == nullptr) break;
+    // The distance and the offset are the scene's; the part is moved in
+    // the mesh's own axes.
+    MatrixRecord inverse;
+    GetObjectWorldMatrix(mesh, nullptr, &inverse);
+    PointRecord along, localOffset;
+    MUtilTransformVector(inverse, PointRecord{0, 0, distance}, along);
+    MUtilTransformVector(inverse, offset, localOffset);
+    const double d = std::sqrt(along.x * along.x + along.y * along.y + along.z * along.z);
+    if (kind == 3)
+      part->MoveVertices(kind, distance < 0 ? -d : d, PointRecord{0, 0, 0});
+    else
+      part->MoveVertices(kind, 0, distance < -0.5 ? PointRecord{0, 0, 0} : localOffset);
+    if (!SceneFailed()) mesh->ClearSelection();
+    if (SceneFailed()) {
+      delete part;
+      break;
+    }
+    if (kind != 3) {
+      // The copy's elements arrive selected and become the mesh's selection.
+      MatrixRecord identity;
+      MUtilIdentity(identity);
+      mesh->AttachMesh(part, identity, nullptr, nullptr);
+      delete part;
+      if (!SceneFailed()) mesh->MergeRootGroups();
+      mesh->MarkChanged();
+      continue;
+    }
+    part->MergeRootGroups();
+    MatrixRecord local;
+    mesh->GetMatrix(local);
+    part->SetMatrix(local);
+    MGroupObj* parent = mesh->GetParent();
+    if (!SceneFailed() && parent != nullptr && parent->AddChild(part)) {
+      part->SetLayer(mesh->GetLayer());
+      part->Checkpoint(false);
+      part->SetEditState(kEditCreated);
+      part->MarkChanged();
+    } else {
+      if (!SceneFailed()) EngRecordFailure(kEngReasonOutOfMemory);
+      delete part;
+    }
+  }
 }
 
 void MDocObj::MarkSelectionChanged() {
