@@ -324,6 +324,13 @@ class SceneRecordTest : public SceneLayerTest {
     lastLeft_ = in->BytesLeft();
     return scene;
   }
+  // The scene's record followed by its layer-name block.
+  std::vector<unsigned char> WrittenWithNames(MDocObj& scene) {
+    return Written([&](engine::QFile& f) {
+      scene.WriteTo(f);
+      scene.WriteLayerRecords(f);
+    });
+  }
   static std::vector<unsigned char> Join(std::vector<unsigned char> head, const Bytes& tail) {
     head.insert(head.end(), tail.data.begin(), tail.data.end());
     return head;
@@ -371,10 +378,7 @@ TEST_F(SceneRecordTest, MeshesGroupsFiguresGridAndLayersRoundTrip) {
   scene.InsertMorphTarget(target.release(), "");
   scene.EndEdit(0);
 
-  const std::vector<unsigned char> bytes = Written([&](engine::QFile& f) {
-    scene.WriteTo(f);
-    scene.WriteLayerRecords(f);
-  });
+  const std::vector<unsigned char> bytes = WrittenWithNames(scene);
   ASSERT_EQ(FailState(), 0);
   auto back = Read(bytes, -101, 0, true);
   ASSERT_EQ(FailState(), 0) << engine::EngContext().failText;
@@ -387,11 +391,7 @@ TEST_F(SceneRecordTest, MeshesGroupsFiguresGridAndLayersRoundTrip) {
   EXPECT_TRUE(back->ChildAt(3)->IsBoneObject());
   EXPECT_EQ(back->GetGridObject()->mirrorShown, 1);
   // What was read writes the same bytes again.
-  EXPECT_EQ(Written([&](engine::QFile& f) {
-              back->WriteTo(f);
-              back->WriteLayerRecords(f);
-            }),
-            bytes);
+  EXPECT_EQ(WrittenWithNames(*back), bytes);
 }
 
 TEST_F(SceneRecordTest, ASingleMeshSceneRoundTripsWithItsDrawingSettingsAndMirrorLayers) {
@@ -416,10 +416,7 @@ TEST_F(SceneRecordTest, ASingleMeshSceneRoundTripsWithItsDrawingSettingsAndMirro
     engine::EngGlobalM().stepCount = c.flag;
     engine::EngGlobalM().stepSize = c.factor;
 
-    const std::vector<unsigned char> bytes = Written([&](engine::QFile& f) {
-      scene.WriteTo(f);
-      scene.WriteLayerRecords(f);
-    });
+    const std::vector<unsigned char> bytes = WrittenWithNames(scene);
     ASSERT_EQ(FailState(), 0);
     auto back = Read(bytes, -101, 0, true);
     ASSERT_EQ(FailState(), 0) << engine::EngContext().failText;

@@ -178,8 +178,21 @@ TEST_F(SceneTransformTest, PlacingTheSelectionPutsItsBottomCentreOnThePoint) {
   SelectOnly(*scene, {1});
   scene->PlaceSelectionAt(PointRecord{0, 0, 0});
   ExpectNear(Origin(scene->ChildAt(1)), -0.5, 0, -0.5);
-  scene->UndoEdit(0);  // placed objects count as made in this step
-  EXPECT_EQ(scene->GetChildCount(), 1);
+  // An object that was there before comes back to its place on undo.
+  scene->UndoEdit(0);
+  ASSERT_EQ(scene->GetChildCount(), 2);
+  ExpectNear(Origin(scene->ChildAt(1)), 5, 5, 5);
+  scene->EndEdit(0);
+
+  // Objects pasted in this step and placed stay made in it: undo takes them out.
+  scene->CopySelection(false);
+  scene->EndEdit(0);
+  scene->PasteObjects(nullptr, false, false);
+  scene->PlaceSelectionAt(PointRecord{0, 0, 0});
+  ASSERT_EQ(scene->GetChildCount(), 3);
+  scene->UndoEdit(0);
+  ASSERT_EQ(scene->GetChildCount(), 2);
+  ExpectNear(Origin(scene->ChildAt(1)), 5, 5, 5);
 }
 
 TEST_F(SceneTransformTest, SelectionDirectionNeedsExactlyOneMesh) {

@@ -65,6 +65,7 @@ class QFile;
 
 // Failure reasons of the scene.
 enum SceneFailReason : int {
+  kEngReasonNotAPair = 12,            // a boolean needs exactly two selected objects holding meshes
   kEngReasonNotFaceless = 15,         // lines can be divided only in face-less direct children
   kEngReasonNoSelection = 21,         // a morph needs selected vertices (or a mesh holding it)
   kEngReasonNameInUse = 22,          // a morph path or target name is taken
@@ -861,6 +862,20 @@ class MDocObj : public MGroupObj, public MShadowScene {
   void CutSelectedParts() { TransferSelectedParts(2); }
   void CopySelectedParts() { TransferSelectedParts(1); }
   void DeleteSelectedParts() { TransferSelectedParts(0); }
+
+  // ---- two-object operations: MDocObj_Pair.cpp -------------------------------------
+  // The mesh boolean (MBoolean's types) of the two selected objects, the
+  // earlier selected one first: a new object on the current layer takes
+  // their place; an undo brings the two back. A mirror half takes part
+  // whole and comes out a half again.
+  virtual void BooleanOfPair(int mode);
+  // The selected parts of each mesh copied: kind 0 moved by the paste offset
+  // (not moved when the distance is below -0.5) and put back into the mesh
+  // as its new selection; kind 3 moved along its normals by the distance
+  // and made an object of its own beside the mesh.
+  virtual void CopySelectedPartsBy(int kind, double distance);
+  // Only marks the scene changed after the selection of elements changed.
+  virtual void MarkSelectionChanged();
 
   // ---- mesh commands over the selection: MDocObj_MeshCommands.cpp -------------------
   // With selected vertices somewhere, every editable mesh under the scope

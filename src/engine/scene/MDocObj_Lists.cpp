@@ -199,6 +199,7 @@ void MDocObj::CollectSelectedMeshes(PtrArray& out) {
 void MDocObj::CollectMeshesOfPair(PtrArray& first, PtrArray& second) {
   PtrArray selected;
   GetSelectedObjects(selected);
+  if (SceneFailed()) return;  // out of memory: a short list is no caller's mistake
   ENG_FATAL_IF(selected.count != 2);
   auto* a = static_cast<MObject*>(selected[0]);
   auto* b = static_cast<MObject*>(selected[1]);

@@ -254,6 +254,13 @@ bool MDocObj::CanScaleSelection(const double factors[3]) {
 void MDocObj::PlaceSelectionAt(const PointRecord& point) {
   PtrArray selected;
   GetSelectedObjects(selected);
+  // Objects made in this step stay made in it after the move (an undo takes
+  // them out); objects that were there before must come back, not vanish.
+  PtrArray created;
+  for (int i = 0; i < selected.count; ++i) {
+    auto* object = static_cast<MObject*>(selected[i]);
+    if (object->GetEditState() == kEditCreated && !AddOrFail(created, object)) return;
+  }
   BoundsRecord box{0, 0, 0, 0, 0, 0, 1};
   for (int i = 0; i < selected.count; ++i) {
     BoundsRecord b;
@@ -263,7 +270,7 @@ void MDocObj::PlaceSelectionAt(const PointRecord& point) {
   if (box.empty != 0) return;
   MoveSelection(PointRecord{point.x - (box.minX + box.maxX) / 2, point.y - box.minY, point.z - (box.minZ + box.maxZ) / 2},
                 nullptr);
-  for (int i = 0; i < selected.count; ++i) static_cast<MObject*>(selected[i])->SetEditState(kEditCreated);
+  for (int i = 0; i < created.count; ++i) static_cast<MObject*>(created[i])->SetEditState(kEditCreated);
 }
 
 void MDocObj::ScaleScene(double factor, int clipboard, unsigned char keepAnimation) {
