@@ -102,8 +102,7 @@ int KxLibR::RestoreAnims(const KxLibAnimArray& saved) {
   for (const KxLibAnim& holder : saved) {
     // A holder of an object the scene no longer has is left out.
     const int index = holder.GetObjectIndex();
-    if (index <= 0 || index >= scene_->GetChildCount()) continue;
-    if (holder.GetAnimation() == nullptr) continue;
+    if (holder.GetAnimation() == nullptr || index <= 0 || index >= scene_->GetChildCount()) continue;
     scene_->ApplyAnimationToChild(holder.GetAnimation(), index, -1);
     if (TakeEngineFailure()) return kFacadeFailed;
   }
