@@ -7,6 +7,7 @@
 #include "engine/scene/AnimList.h"
 #include "facade/FacadeFiles.h"
 #include "facade/FacadeResult.h"
+#include "facade/FigureSnapshot.h"
 
 namespace facade {
 
@@ -21,6 +22,9 @@ KxLibAnim::KxLibAnim() = default;
 KxLibAnim::KxLibAnim(std::unique_ptr<engine::MAnim> animation, int objectIndex)
     : animation_(std::move(animation)), objectIndex_(objectIndex) {}
 
+KxLibAnim::KxLibAnim(std::unique_ptr<FigureSnapshot> unanimated, int objectIndex)
+    : unanimated_(std::move(unanimated)), objectIndex_(objectIndex) {}
+
 KxLibAnim::~KxLibAnim() = default;
 KxLibAnim::KxLibAnim(KxLibAnim&&) noexcept = default;
 KxLibAnim& KxLibAnim::operator=(KxLibAnim&&) noexcept = default;
@@ -29,11 +33,13 @@ void KxLibAnim::InitWithNewPose() { SetOwned(std::make_unique<engine::MPose>());
 
 void KxLibAnim::SetOwned(std::unique_ptr<engine::MAnim> animation) {
   pose_.reset();
+  unanimated_.reset();
   animation_ = std::move(animation);
 }
 
 void KxLibAnim::SetOwned(std::unique_ptr<engine::MPose> pose) {
   animation_.reset();
+  unanimated_.reset();
   pose_ = std::move(pose);
 }
 

@@ -17,10 +17,15 @@ class MPose;
 
 namespace facade {
 
+class FigureSnapshot;
+
 class KxLibAnim {
  public:
   KxLibAnim();
   KxLibAnim(std::unique_ptr<engine::MAnim> animation, int objectIndex);
+  // An object that had no animation, as it stood: putting it back takes
+  // away the animation it got since and restores the snapshot.
+  KxLibAnim(std::unique_ptr<FigureSnapshot> unanimated, int objectIndex);
   ~KxLibAnim();
   KxLibAnim(KxLibAnim&&) noexcept;
   KxLibAnim& operator=(KxLibAnim&&) noexcept;
@@ -31,6 +36,7 @@ class KxLibAnim {
   void InitWithNewPose();
   engine::MAnim* GetAnimation() const { return animation_.get(); }
   engine::MPose* GetPose() const { return pose_.get(); }
+  const FigureSnapshot* GetUnanimated() const { return unanimated_.get(); }
   // Replaces what the holder holds.
   void SetOwned(std::unique_ptr<engine::MAnim> animation);
   void SetOwned(std::unique_ptr<engine::MPose> pose);
@@ -50,6 +56,7 @@ class KxLibAnim {
  private:
   std::unique_ptr<engine::MAnim> animation_;
   std::unique_ptr<engine::MPose> pose_;
+  std::unique_ptr<FigureSnapshot> unanimated_;
   int objectIndex_ = 0;
   int unitCode_ = 0;
 };

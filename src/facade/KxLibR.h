@@ -155,7 +155,9 @@ class KxLibR {
   // The animations of the top-level object at the index; leaves the scene
   // deselected.
   int SaveAnims(int objectIndex, KxLibAnimArray& saved);
-  // Puts saved animations back on their objects and shows frame 0. 1 or -1.
+  // Puts saved animations back on their objects and shows frame 0; an
+  // object saved as having none loses the animation it got and stands
+  // exactly as it stood. 1 or -1.
   int RestoreAnims(const KxLibAnimArray& saved);
   // Applies an animation file to the object at the index (-1: every object)
   // in place of its keys; unless told not to, what it replaced goes to

@@ -1,16 +1,58 @@
 // KxLibR: poses and animations on the figures, and the animations kept for
 // undo.
+#include <algorithm>
 #include <new>
 
 #include "engine/core/EngArrays.h"
 #include "engine/figure/MPose.h"
 #include "engine/scene/AnimList.h"
 #include "engine/scene/MDocObj.h"
+#include "facade/FigureSnapshot.h"
 #include "facade/KxLibAnim.h"
 #include "facade/KxLibR.h"
 #include "facade/KxLibV.h"
 
 namespace facade {
+
+namespace {
+
+bool Holds(const KxLibAnimArray& holders, int objectIndex) {
+  for (const KxLibAnim& holder : holders)
+    if (holder.GetObjectIndex() == objectIndex) return true;
+  return false;
+}
+
+// The objects an apply to the object at the index (-1: every object) may
+// give an animation, as they stand, before anything is selected: matching
+// or applying an animation gives them one, which undo must take away again.
+bool TakeUnanimated(engine::MDocObj& scene, int objectIndex, KxLibAnimArray& out) {
+  const int first = objectIndex < 0 ? 1 : objectIndex;
+  const int last = objectIndex < 0 ? scene.GetChildCount() - 1 : objectIndex;
+  for (int index = std::max(first, 1); index <= last && index < scene.GetChildCount(); ++index) {
+    engine::MObject* object = scene.GetChildAt(index);
+    if (object == nullptr || scene.FindAnimation(object, false) >= 0) continue;
+    std::unique_ptr<FigureSnapshot> snapshot = FigureSnapshot::Take(scene, object);
+    if (snapshot == nullptr) return false;
+    try {
+      out.emplace_back(std::move(snapshot), index);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Takes away the animation the object at the holder's index got and puts
+// its values back.
+bool PutBackUnanimated(engine::MDocObj& scene, const KxLibAnim& holder) {
+  if (holder.GetUnanimated() == nullptr) return false;
+  engine::MObject* object = scene.GetChildAt(holder.GetObjectIndex());
+  const int animation = scene.FindAnimation(object, false);
+  if (animation >= 0) scene.DeleteAnimation(animation);
+  return holder.GetUnanimated()->PutBack(scene, object);
+}
+
+}  // namespace
 
 int KxLibR::ApplyPose(KxLibAnim& holder) {
   if (!scene_ || holder.GetPose() == nullptr) return kFacadeFailed;
@@ -65,6 +107,15 @@ int KxLibR::RestoreAnims(const KxLibAnimArray& saved) {
     if (TakeEngineFailure()) return kFacadeFailed;
   }
   if (SetFrame(0) != kFacadeOk) return kFacadeFailed;
+  // After the frame is shown, which would touch the objects' selection.
+  for (const KxLibAnim& holder : saved) {
+    const int index = holder.GetObjectIndex();
+    if (holder.GetUnanimated() == nullptr || index <= 0 || index >= scene_->GetChildCount()) continue;
+    if (!PutBackUnanimated(*scene_, holder)) {
+      TakeEngineFailure();
+      return kFacadeFailed;
+    }
+  }
   return 1;
 }
 
@@ -77,17 +128,38 @@ int KxLibR::ApplyAnimFile(const std::string& path, int objectIndex, KxLibAnimArr
   if (holder.GetUnitCode() != scene_->GetUnitCode())
     animation->ScaleBy(engine::MDocObj::GetUnitFactor(scene_->GetUnitCode()) /
                        engine::MDocObj::GetUnitFactor(holder.GetUnitCode()));
+  // Taken before the selection and the match, which gives the objects
+  // without an animation one; a failed apply takes those away again.
+  KxLibAnimArray unanimated;
+  if (!TakeUnanimated(*scene_, objectIndex, unanimated)) {
+    TakeEngineFailure();
+    return kFacadeFailed;
+  }
   if (objectIndex < 0)
     scene_->SelectAll(true);
   else
     scene_->SelectOnlyChild(objectIndex);
-  if (scene_->MatchAnimation(animation) < 1 || TakeEngineFailure()) {
+  const auto fail = [&] {
+    TakeEngineFailure();
     scene_->SelectAll(false);
+    for (const KxLibAnim& kept : unanimated) PutBackUnanimated(*scene_, kept);
+    TakeEngineFailure();
     return kFacadeFailed;
-  }
-  if (!noUndoCopy && CollectSelectionAnims(saved) != kFacadeOk) {
-    scene_->SelectAll(false);
-    return kFacadeFailed;
+  };
+  if (scene_->MatchAnimation(animation) < 1 || TakeEngineFailure()) return fail();
+  if (!noUndoCopy) {
+    // The undo copy: clones of the animations the objects had, and the
+    // objects that had none as they stood.
+    KxLibAnimArray copies;
+    if (CollectSelectionAnims(copies) != kFacadeOk) return fail();
+    try {
+      saved.reserve(saved.size() + copies.size() + unanimated.size());
+    } catch (const std::bad_alloc&) {
+      return fail();
+    }
+    for (KxLibAnim& copy : copies)
+      if (!Holds(unanimated, copy.GetObjectIndex())) saved.push_back(std::move(copy));
+    for (KxLibAnim& kept : unanimated) saved.push_back(std::move(kept));
   }
   const int applied = scene_->ApplyAnimationToSelection(animation, false);
   if (TakeEngineFailure() || applied < 0) {

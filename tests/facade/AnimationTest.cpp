@@ -33,6 +33,21 @@ class AnimationTest : public facadetest::StandardFigureTest {
   std::string AnimationFile(const std::string& name) {
     return facadetest::WriteStandardAnimation(name, Path("anim_" + name + ".z4e"));
   }
+  // A standard pose recorded as a one-key animation file, as the library's
+  // pose files are.
+  std::string PoseAnimationFile(const std::string& name) {
+    return facadetest::WriteStandardAnimation(name, Path("pose_" + name + ".z4e"), true);
+  }
+  // The scene's record as the scene file holds it.
+  std::string SceneBytes() {
+    const std::string path = Path("scene.bin");
+    {
+      engine::QFile file(path, platform::File::Mode::kCreateWrite);
+      Scene().WriteTo(file);
+      file.FlushAndClose();
+    }
+    return facadetest::FileBytes(path);
+  }
   // A standard pose as a pose file, and the joints it gives the figure.
   std::string PoseFile(const std::string& name, std::vector<PointRecord>* joints = nullptr) {
     std::unique_ptr<engine::MGroupObj> built = standardfigure::BuildStandardFigure();
@@ -80,6 +95,47 @@ TEST_F(AnimationTest, AnAnimationFileIsAppliedAndPutBack) {
   ASSERT_EQ(figure_->ApplyAnimFile(walk, -1, none, true), facade::kFacadeOk);
   EXPECT_TRUE(none.empty());
   EXPECT_LT(Farthest(first, Joints()), 1e-9);
+}
+
+// Undoing an animation or pose file gives the scene back byte for byte,
+// whether the figure had an animation before or not: an animation the file
+// made is taken away again, and the joints are those it stood in, not
+// recomputed from keys.
+TEST_F(AnimationTest, PuttingBackWhatAFileReplacedGivesTheSceneBytesBack) {
+  struct Case {
+    const char* what;
+    bool animatedBefore;
+    bool pose;
+    const char* name;
+  };
+  const Case cases[] = {
+      {"a pose on a figure without animation", false, true, "sitting"},
+      {"a walk on a figure without animation", false, false, "walk"},
+      {"a pose on a waving figure", true, true, "arms_raised"},
+      {"a walk on a waving figure", true, false, "walk"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    figure_ = facadetest::StandardFigure(120, 160);
+    ASSERT_NE(figure_, nullptr);
+    if (c.animatedBefore) {
+      facade::KxLibAnimArray unused;
+      ASSERT_EQ(figure_->ApplyAnimFile(AnimationFile("wave"), 1, unused, true), facade::kFacadeOk);
+    }
+    const int animations = Scene().CurrentAnimations().Count();
+    const std::string path = c.pose ? PoseAnimationFile(c.name) : AnimationFile(c.name);
+    const std::string before = SceneBytes();
+    facade::KxLibAnimArray saved;
+    ASSERT_EQ(figure_->ApplyAnimFile(path, 1, saved, false), facade::kFacadeOk);
+    ASSERT_NE(SceneBytes(), before);
+    EXPECT_EQ(Scene().CurrentAnimations().Count(), 1);
+    EXPECT_EQ(figure_->RestoreAnims(saved), 1);
+    EXPECT_EQ(FailState(), 0);
+    EXPECT_EQ(Scene().CurrentAnimations().Count(), animations);
+    const std::string after = SceneBytes();
+    EXPECT_EQ(after.size(), before.size());
+    EXPECT_EQ(facadetest::FirstDifference(after, before), -1);
+  }
 }
 
 TEST_F(AnimationTest, SavedAnimationsOfAFigureComeBack) {

@@ -116,14 +116,16 @@ inline double Farthest(const std::vector<engine::PointRecord>& a, const std::vec
   return most;
 }
 
-// The standard animation of the name recorded on a figure of its own and
-// written as an animation file at the path.
-inline std::string WriteStandardAnimation(const std::string& name, const std::string& path) {
+// The standard animation of the name (with `pose`, the standard pose as a
+// one-key animation) recorded on a figure of its own and written as an
+// animation file at the path.
+inline std::string WriteStandardAnimation(const std::string& name, const std::string& path, bool pose = false) {
   std::unique_ptr<engine::MGroupObj> built = standardfigure::BuildStandardFigure();
   engine::MDocObj scene;
   engine::MGroupObj* group = built.get();
   EXPECT_TRUE(scene.AddChild(built.release()));
-  EXPECT_TRUE(standardfigure::RecordStandardAnimation(scene, *group, name));
+  EXPECT_TRUE(pose ? standardfigure::RecordStandardPose(scene, *group, name)
+                   : standardfigure::RecordStandardAnimation(scene, *group, name));
   scene.SelectAll(false);
   group->Select(true);
   EXPECT_TRUE(standardfigure::WriteAnimationFile(scene, path));
