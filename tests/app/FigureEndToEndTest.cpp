@@ -62,12 +62,7 @@ class FigureEndToEnd : public ::testing::Test {
     QTest::mouseClick(palette->Button(app::CPropToolBar::kFirstTool + tool), Qt::LeftButton);
     ASSERT_EQ(page::PnGlobal::Get().toolNumber, tool);
   }
-  void Screenshot(const std::string& name) {
-    const std::filesystem::path folder = std::filesystem::current_path() / "test-images";
-    std::filesystem::create_directories(folder);
-    QApplication::processEvents();
-    EXPECT_TRUE(shell->Frame().grab().save(QString::fromStdString((folder / (name + ".png")).string())));
-  }
+  void Screenshot(const std::string& name) { EXPECT_TRUE(shelltest::SaveScreenshot(shell->Frame(), name)); }
   app::CPennetView* ActiveView() { return dynamic_cast<app::CPennetView*>(shell->Frame().GetActiveView()); }
 
   // The window point a third of the way along the upper arm bone on the
@@ -114,6 +109,13 @@ class FigureEndToEnd : public ::testing::Test {
     if (doc_->GetObjectCount() == 1) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << (shell->ui.messages.empty() ? "" : shell->ui.messages.front());
   }
+  // The pose tool chosen on the palette and its first press on the figure,
+  // which starts pose editing.
+  void StartPosing(page::SObj& figure) {
+    ChooseTool(page::kToolPoseRotate);
+    const platform::POINT centre = view_->GetPageRenderer()->PageToScreen({figure.placement.x, figure.placement.y});
+    QTest::mouseClick(view_, Qt::LeftButton, {}, QPoint(centre.x, centre.y));
+  }
   // A drag of the pose tool from the grip: the bone under it turns.
   void DragFrom(QPoint grip) {
     QTest::mousePress(view_, Qt::LeftButton, {}, grip);
@@ -146,9 +148,7 @@ TEST_F(FigureEndToEnd, AFigureInsertedPosedTurnedAndSavedOpensAgainTheSame) {
 
   // Pose: the pose tool's first press on the figure starts pose editing,
   // then a drag on the arm turns the bone.
-  ChooseTool(page::kToolPoseRotate);
-  const platform::POINT centre = view->GetPageRenderer()->PageToScreen({figure.placement.x, figure.placement.y});
-  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(centre.x, centre.y));
+  StartPosing(figure);
   ASSERT_TRUE(figure.flags & page::kObjEditing);
   Screenshot("session-2-pose-mode");
   const QPoint grip = OnArmBone(*view, figure);
@@ -191,9 +191,7 @@ TEST_F(FigureEndToEnd, UndoingAPoseDragGivesThePageBytesBack) {
   ASSERT_TRUE(NewPageWithStandardFigure());
   page::SDoc& doc = *doc_;
   page::SObj& figure = *doc.GetObject(0);
-  ChooseTool(page::kToolPoseRotate);
-  const platform::POINT centre = view_->GetPageRenderer()->PageToScreen({figure.placement.x, figure.placement.y});
-  QTest::mouseClick(view_, Qt::LeftButton, {}, QPoint(centre.x, centre.y));
+  StartPosing(figure);
   ASSERT_TRUE(figure.flags & page::kObjEditing);
   const QPoint grip = OnArmBone(*view_, figure);
   ASSERT_GE(grip.x(), 0) << "no bone under the pose tool";
@@ -250,9 +248,8 @@ TEST_F(FigureEndToEnd, AFigureIsSavedInTheSceneFormatFromTheMenu) {
   page::SDoc& doc = *doc_;
   page::SObj& figure = *doc.GetObject(0);
 
-  ChooseTool(page::kToolPoseRotate);
-  const platform::POINT centre = view->GetPageRenderer()->PageToScreen({figure.placement.x, figure.placement.y});
-  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(centre.x, centre.y));
+  StartPosing(figure);
+  ASSERT_TRUE(figure.flags & page::kObjEditing);
   const QPoint grip = OnArmBone(*view, figure);
   ASSERT_GE(grip.x(), 0) << "no bone under the pose tool";
   const platform::Image still = DrawnPage(doc);

@@ -15,7 +15,6 @@
 #include <QTest>
 #include <QTimer>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -155,12 +154,7 @@ class LibraryDragSession : public ::testing::Test {
     const platform::POINT p = view.GetPageRenderer()->PageToScreen({x, y});
     return {p.x, p.y};
   }
-  void Screenshot(const std::string& name) {
-    const std::filesystem::path folder = std::filesystem::current_path() / "test-images";
-    std::filesystem::create_directories(folder);
-    QApplication::processEvents();
-    EXPECT_TRUE(shell->Frame().grab().save(QString::fromStdString((folder / (name + ".png")).string())));
-  }
+  void Screenshot(const std::string& name) { EXPECT_TRUE(shelltest::SaveScreenshot(shell->Frame(), name)); }
 
   page::PnGlobal& global = page::PnGlobal::Get();
   bool started_;
@@ -270,14 +264,11 @@ TEST_F(LibraryDragSession, AWalkDroppedOnAPersonIsPreviewedAndSavedAsAnAnimatedG
     perSecond = preview->FramesPerSecond();
     preview->OnNext();
     preview->OnNext();
-    QApplication::processEvents();
-    preview->grab().save(QString::fromStdString(
-        (std::filesystem::current_path() / "test-images" / "library-walk-preview.png").string()));
+    EXPECT_TRUE(shelltest::SaveScreenshot(*preview, "library-walk-preview"));
     shell->ui.dialogPaths.push_back(gif);
     QTest::mouseClick(preview->Item<QPushButton>(app::CAnimShowDialog::kIdSave), Qt::LeftButton);
     QTest::mouseClick(preview->Item<QPushButton>(app::CAnimShowDialog::kIdClose), Qt::LeftButton);
   });
-  std::filesystem::create_directories(std::filesystem::current_path() / "test-images");
   Command(app::ID_ANIMATED_GIF);
   ASSERT_TRUE(previewed);
   EXPECT_EQ(shownFrames, frames);
