@@ -161,6 +161,9 @@ class KxLibR {
   // object saved as having none loses the animation it got and stands
   // exactly as it stood. 1 or -1.
   int RestoreAnims(const KxLibAnimArray& saved);
+  // Only the objects saved as having none lose the animation they got and
+  // stand as they stood; the others are left as they are. 0 or -1.
+  int RestoreUnanimated(const KxLibAnimArray& saved);
   // Applies an animation file to the object at the index (-1: every object)
   // in place of its keys; unless told not to, what it replaced goes to
   // `saved` first. 0; -1 when it fits nothing or the engine failed; -9 when

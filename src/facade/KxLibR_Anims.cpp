@@ -145,6 +145,11 @@ int KxLibR::RestoreAnims(const KxLibAnimArray& saved) {
   }
   if (SetFrame(0) != kFacadeOk) return kFacadeFailed;
   // After the frame is shown, which would touch the objects' selection.
+  return RestoreUnanimated(saved) == kFacadeOk ? 1 : kFacadeFailed;
+}
+
+int KxLibR::RestoreUnanimated(const KxLibAnimArray& saved) {
+  if (!scene_) return kFacadeFailed;
   for (const KxLibAnim& holder : saved) {
     const int index = holder.GetObjectIndex();
     if (holder.GetUnanimated() == nullptr || index <= 0 || index >= scene_->GetChildCount()) continue;
@@ -153,7 +158,8 @@ int KxLibR::RestoreAnims(const KxLibAnimArray& saved) {
       return kFacadeFailed;
     }
   }
-  return 1;
+  view_->SetImageValid(false, true);
+  return kFacadeOk;
 }
 
 int KxLibR::ApplyAnimFile(const std::string& path, int objectIndex, KxLibAnimArray& saved, bool noUndoCopy) {

@@ -164,6 +164,8 @@ class SFig {
   }
   virtual int RestoreAnimState(const SAnimStates& /*saved*/) { return -1; }
   virtual int SaveAnimState(int /*figure*/, std::unique_ptr<SAnimStates>& /*saved*/) { return 0; }
+  // Takes back what saving the state changed: the animations it made.
+  virtual int DiscardAnimState(const SAnimStates& /*saved*/) { return 0; }
   virtual int ApplyLibraryFile(const std::string& /*path*/, int /*figure*/, std::string& /*replaced*/) { return -1; }
   virtual int RestoreLibraryFiles(const std::string& /*saved*/, int /*figure*/) { return -1; }
   virtual int PickPartColor(SPoint /*point*/, int& /*objectIndex*/, int& /*face*/) { return -18; }

@@ -95,6 +95,7 @@ class SFig3D : public SFig {
   int ApplyAnimationFile(const std::string& path, int figure, std::unique_ptr<SAnimStates>& saved) override;
   int RestoreAnimState(const SAnimStates& saved) override;
   int SaveAnimState(int figure, std::unique_ptr<SAnimStates>& saved) override;
+  int DiscardAnimState(const SAnimStates& saved) override;
   int ApplyLibraryFile(const std::string& path, int figure, std::string& replaced) override;
   int RestoreLibraryFiles(const std::string& saved, int figure) override;
   int PickPartColor(SPoint point, int& objectIndex, int& face) override;

@@ -111,6 +111,12 @@ int SFig3D::SaveAnimState(int figure, std::unique_ptr<SAnimStates>& saved) {
   return 0;
 }
 
+int SFig3D::DiscardAnimState(const SAnimStates& saved) {
+  const auto* states = dynamic_cast<const FigureAnimStates*>(&saved);
+  if (!scene_ || states == nullptr) return kResultCannotApply;
+  return scene_->RestoreUnanimated(states->animations);
+}
+
 // ---- library files ---------------------------------------------------------------------
 
 // The figures the file replaces are saved to a temporary file first; the

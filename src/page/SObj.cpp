@@ -131,6 +131,8 @@ int SObj::EndPoseDrag(SPoint point) { return fig ? fig->EndPoseDrag(point) : 0; 
 
 int SObj::FinishPoseDrag() { return fig ? fig->FinishPoseDrag() : 0; }
 
+int SObj::DiscardAnimState(const SAnimStates& saved) { return fig ? fig->DiscardAnimState(saved) : 0; }
+
 int SObj::HitTestPose(SPoint point, int tool) { return fig ? fig->HitTestPose(point, tool, props2D) : 0; }
 
 int SObj::GetAnimFrameCount() const { return fig ? fig->GetAnimFrameCount() : 1; }

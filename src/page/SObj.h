@@ -171,6 +171,7 @@ class SObj {
   int DragPose(SPoint point);
   int EndPoseDrag(SPoint point);
   int FinishPoseDrag();
+  int DiscardAnimState(const SAnimStates& saved);
   int HitTestPose(SPoint point, int tool);
   int GetAnimFrameCount() const;
   void SetAnimFrame(int frame);

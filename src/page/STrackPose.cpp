@@ -85,8 +85,11 @@ int STrackPoseRot::OnButtonUp(unsigned /*flags*/, int x, int y) {
     rc = doc->Execute(std::make_unique<SComChangeAnim>(doc, hitId_, part_, std::move(before_), std::move(after)));
     if (rc >= 0) doc->CloseCommandGroup();
   }
-  before_.reset();
   object->FinishPoseDrag();
+  // Without a step, keeping the state must not have changed the figure: a
+  // figure that had no animation loses the one keeping it made.
+  if (before_) object->DiscardAnimState(*before_);
+  before_.reset();
   hitId_ = -1;
   return rc < 0 ? rc : 1;
 }

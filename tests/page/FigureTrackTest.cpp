@@ -139,6 +139,23 @@ TEST_F(FigureTracks, UndoingADragOnAFigureWithoutAnimationGivesThePageBytesBack)
   }
 }
 
+// A press on a bone that does not move it makes no step, so it may not
+// change the page either: the animation keeping the figure's state made
+// for it goes again.
+TEST_F(FigureTracks, APressOnABoneWithoutADragLeavesThePageAsItWas) {
+  engine::MDocObj& scene = *pagetest::Figure3DOf(*figure_).GetScene()->GetScene();
+  figure_->flags |= page::kObjEditing;
+  const std::string before = pagetest::PageBytes(doc);
+  const POINT grip = OnBone({78, 140});
+  page::STrackPoseRot tracker(page::kToolPoseRotate);
+  const pagetest::GestureResults r = Run(tracker, 0, {grip});
+  EXPECT_EQ(r.down, 1);
+  EXPECT_EQ(r.up, 1);
+  EXPECT_EQ(doc.LastGroupCommand(), nullptr);
+  EXPECT_EQ(scene.CurrentAnimations().Count(), 0);
+  EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), before));
+}
+
 // A point of the page well inside the figure's shirt: clearly blue, with
 // blue around it.
 bool ShirtPoint(const platform::Image& page, int& x, int& y) {
