@@ -677,6 +677,9 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // is on.
   void WriteAnimTracks(QFile& file, MAnim* animation, int number);
   MMorphTgt* FindMorphTarget(const char* path, const char* name);
+  // Appends every morph target of the scene in list order; false with out
+  // of memory recorded (what was appended stays).
+  bool CollectMorphTargets(PtrArray& out);
   // Links the target after (its path, `after`) when that exists, else at the end.
   void InsertMorphTarget(MMorphTgt* target, const char* after);
 

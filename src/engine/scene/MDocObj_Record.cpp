@@ -328,6 +328,16 @@ MMorphTgt* MDocObj::FindMorphTarget(const char* path, const char* name) {
   return nullptr;
 }
 
+bool MDocObj::CollectMorphTargets(PtrArray& out) {
+  for (MMorphTgt* target : *morphTargets) {
+    if (!out.Add(target)) {
+      EngRecordFailure(kEngReasonOutOfMemory);
+      return false;
+    }
+  }
+  return true;
+}
+
 void MDocObj::InsertMorphTarget(MMorphTgt* target, const char* after) {
   MItem* anchor = nullptr;
   if (after != nullptr && after[0] != '\0') anchor = FindMorphTarget(target->groupName, after);
