@@ -25,13 +25,7 @@ using scenetest::DumpScene;
 class SceneLayerTest : public scenetest::SceneTest {
  protected:
   std::vector<unsigned char> Written(const std::function<void(engine::QFile&)>& write) {
-    const std::string path = dir_.File("written.bin");
-    {
-      engine::QFile out(path, platform::File::Mode::kCreateWrite);
-      write(out);
-      out.FlushAndClose();
-    }
-    return testsupport::TempDir::ReadAll(path);
+    return scenetest::WrittenBytes(dir_, write);
   }
   std::unique_ptr<engine::QFile> Open(const std::vector<unsigned char>& bytes) {
     return std::make_unique<engine::QFile>(dir_.Write("image.bin", bytes), platform::File::Mode::kRead);

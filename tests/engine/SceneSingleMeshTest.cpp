@@ -114,13 +114,7 @@ class SceneSingleMeshTest : public scenetest::SceneTest {
     }
   }
   std::vector<unsigned char> Written(const std::function<void(engine::QFile&)>& write) {
-    const std::string path = dir_.File("written.bin");
-    {
-      engine::QFile out(path, platform::File::Mode::kCreateWrite);
-      write(out);
-      out.FlushAndClose();
-    }
-    return testsupport::TempDir::ReadAll(path);
+    return scenetest::WrittenBytes(dir_, write);
   }
   testsupport::TempDir dir_;
 };
