@@ -76,6 +76,25 @@ TEST_F(SceneLineCommandsTest, ASweptProfileBecomesAWallAlongThePathAndThePathGoe
   EXPECT_TRUE(DumpIs(*scene, before, &beforeOrder));
 }
 
+TEST_F(SceneLineCommandsTest, OnABentPathEveryCopyIsCarriedToItsPointTurnedOrNot) {
+  // Each copy is moved by its path step and turned about its own centre,
+  // so the copies' centres follow the path: the mean of all points is the
+  // profile's centre (0, 1/6, 0) moved by the mean of the path's points.
+  for (bool turn : {false, true}) {
+    SCOPED_TRACE(turn ? "turned" : "not turned");
+    auto scene = SweepScene(Chain({{0, 0, 0}, {0, 0, 1}, {1, 0, 2}, {1, 1, 3}}));
+    scene->SweepAlongPath(turn);
+    ASSERT_EQ(FailState(), 0) << engine::EngContext().failReason;
+    MMeshObj* swept = engine::AsMesh(scene->ChildAt(1));
+    EXPECT_EQ(swept->faces.Length(), 12);
+    PointRecord mean{0, 0, 0};
+    for (const engine::MVertex* v : swept->vertices)
+      mean = {mean.x + v->position.x / 12, mean.y + v->position.y / 12, mean.z + v->position.z / 12};
+    ExpectNear(mean, 0.5, 1.0 / 6 + 0.25, 1.5, 1e-9);
+    EXPECT_TRUE(meshkit::MeshIsValid(*swept));
+  }
+}
+
 TEST_F(SceneLineCommandsTest, ASweepCutShortByMemoryUndoesToTheSceneBefore) {
   scenetest::ExpectUndoneAfterEachAllocationFailure([] { return SweepScene(StraightPath()); },
                                                     [](MDocObj& s) { s.SweepAlongPath(true); });
