@@ -315,26 +315,37 @@ TEST_F(ScenePairTest, CopiedPartsGoBackIntoTheMeshOrBecomeAnObjectAndUndo) {
   }
 }
 
-TEST_F(ScenePairTest, CopyingPartsCutShortByMemoryUndoesToTheSceneBefore) {
-  for (int kind : {0, 3}) {
+TEST_F(ScenePairTest, PulledOutPartsStayJoinedToTheMeshByWalls) {
+  // The cube's top pulled up by 0.5 (kind 1) or along its corners' normals
+  // (kind 2): four walls of two triangles each, the solid still closed.
+  for (int kind : {1, 2}) {
     SCOPED_TRACE(kind);
-    std::unique_ptr<MDocObj> scene;
-    std::string before;
-    scenetest::SceneOrder order;
-    auto fresh = [&] {
-      scene = TopSelectedScene();
-      order = scenetest::OrderOf(*scene);
-      before = DumpScene(*scene, false, &order);
-    };
-    fresh();
-    meshkit::ForEachAllocationFailure([&] { scene->CopySelectedPartsBy(kind, 0.5); },
-                                      [&](int nth) {
-                                        engine::EngContext().ClearFailure();
-                                        scene->UndoEdit(0);
-                                        EXPECT_TRUE(DumpIs(*scene, before, &order)) << "allocation " << nth;
-                                        fresh();
-                                      },
-                                      2000);
+    auto scene = TopSelectedScene();
+    const scenetest::SceneOrder order = scenetest::OrderOf(*scene);
+    const std::string before = DumpScene(*scene, false, &order);
+    MMeshObj* cube = engine::AsMesh(scene->ChildAt(1));
+    scene->CopySelectedPartsBy(kind, 0.5);
+    ASSERT_EQ(FailState(), 0) << engine::EngContext().failReason;
+    EXPECT_EQ(scene->GetChildCount(), 2);
+    EXPECT_EQ(cube->GetFaceList().Length(), 12 + 8);
+    EXPECT_EQ(cube->GetVertexList().Length(), 12);
+    EXPECT_TRUE(cube->IsClosed());
+    int raised = 0;
+    for (engine::MVertex* v : cube->GetVertexList()) raised += v->position.z > 1.25;
+    EXPECT_EQ(raised, 4);
+    if (kind == 1) {
+      for (engine::MVertex* v : cube->GetVertexList()) EXPECT_TRUE(v->position.z <= 1 || v->position.z == 1.5);
+    }
+    EXPECT_TRUE(meshkit::FindMeshFaults(*cube).empty());
+    ExpectUndoAndRedo(*scene, before, order);
+  }
+}
+
+TEST_F(ScenePairTest, CopyingPartsCutShortByMemoryUndoesToTheSceneBefore) {
+  for (int kind : {0, 1, 2, 3}) {
+    SCOPED_TRACE(kind);
+    scenetest::ExpectUndoneAfterEachAllocationFailure(TopSelectedScene,
+                                                      [kind](MDocObj& s) { s.CopySelectedPartsBy(kind, 0.5); });
   }
 }
 

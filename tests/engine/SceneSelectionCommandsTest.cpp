@@ -88,6 +88,14 @@ struct Command {
 };
 
 void SelectTwoVertices(MDocObj& s) { SelectFirstVertices(s, engine::AsMesh(s.ChildAt(1)), 2, false); }
+
+// The body turned inside out in an earlier step.
+void TurnBodyInsideOut(MDocObj& s) {
+  MMeshObj* mesh = engine::AsMesh(s.ChildAt(1));
+  mesh->SaveEditState();
+  mesh->ReverseAllFaces();
+  s.EndEdit(0);
+}
 void SelectLoop(MDocObj& s) { SelectFirstVertices(s, engine::AsMesh(s.ChildAt(1)), 4, true); }
 
 const std::vector<Command>& Commands() {
@@ -146,6 +154,22 @@ const std::vector<Command>& Commands() {
       {"mirror editing off", Body::MirrorHalf, Mode::Objects, [](MDocObj& s) { s.SetMirrorEditing(false); }},
       {"layer mirror on", Body::Tetra, Mode::Nothing, [](MDocObj& s) { s.SetLayerMirror(true, 0); }},
       {"layer mirror off", Body::MirrorHalf, Mode::Nothing, [](MDocObj& s) { s.SetLayerMirror(false, 0); }},
+      {"lines divided", Body::Loop, Mode::Objects, [](MDocObj& s) { s.DivideSelectedLines(3); }},
+      {"lines divided to a length", Body::Loop, Mode::Objects, [](MDocObj& s) { s.ApplyLengthToSelection(0.4); }},
+      {"selected lines divided to a length", Body::Loop, Mode::Elements,
+       [](MDocObj& s) { s.ApplyLengthToSelection(0.3); }},
+      {"selected lines extruded", Body::Loop, Mode::Elements, [](MDocObj& s) { s.CopySelectedPartsBy(1, 0.5); }},
+      {"selected face extruded along its normals", Body::Tetra, Mode::Elements,
+       [](MDocObj& s) { s.CopySelectedPartsBy(2, 0.3); }},
+      {"faces turned over", Body::Tetra, Mode::Objects, [](MDocObj& s) { s.OrientFaces(nullptr); }},
+      {"parts turned outwards", Body::Sphere, Mode::Elements, [](MDocObj& s) { s.OrientFaces(nullptr); },
+       TurnBodyInsideOut},
+      {"faces turned towards an eye", Body::Sphere, Mode::Objects,
+       [](MDocObj& s) {
+         const PointRecord eyeAndTarget[2] = {{1, 2, 50}, {1, 2, 3}};
+         s.OrientFaces(eyeAndTarget);
+       },
+       TurnBodyInsideOut},
   };
   return commands;
 }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <vector>
 #include <memory>
@@ -230,6 +231,30 @@ inline SceneOrder OrderOf(engine::MDocObj& scene) {
     order[mesh] = meshkit::ListOrder(*mesh);
   }
   return order;
+}
+
+// The command run on a fresh scene with each of its allocations failing in
+// turn: after each failure the scene's undo gives the scene back as it was.
+inline void ExpectUndoneAfterEachAllocationFailure(const std::function<std::unique_ptr<engine::MDocObj>()>& make,
+                                                   const std::function<void(engine::MDocObj&)>& run,
+                                                   int limit = 2000) {
+  std::unique_ptr<engine::MDocObj> scene;
+  std::string before;
+  SceneOrder order;
+  auto fresh = [&] {
+    scene = make();
+    order = OrderOf(*scene);
+    before = DumpScene(*scene, false, &order);
+  };
+  fresh();
+  meshkit::ForEachAllocationFailure([&] { run(*scene); },
+                                    [&](int nth) {
+                                      engine::EngContext().ClearFailure();
+                                      scene->UndoEdit(0);
+                                      EXPECT_TRUE(DumpIs(*scene, before, &order)) << "allocation " << nth;
+                                      fresh();
+                                    },
+                                    limit);
 }
 
 }  // namespace scenetest

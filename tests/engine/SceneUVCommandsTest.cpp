@@ -1,6 +1,7 @@
 // Texture coordinates of one texture across the scene's meshes: which
 // meshes take part, picking, rectangle marking, the mean and extreme points
 // and the commands that move marked corners, through undo and redo.
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -222,7 +223,29 @@ TEST_F(SceneUVCommandsTest, FlippingAndAligningMoveMarkedCornersAboutTheirMeanAn
 struct UVEdit {
   const char* name;
   std::function<void(MDocObj&, PtrArray&, PtrArray&)> run;
+  std::function<void(MDocObj&)> extra = {};  // after the marks, before the dump
 };
+
+// The first marked corner of the mesh as a one-corner list.
+TripleArray FirstMarkedCorner(MMeshObj* mesh) {
+  TripleArray list;
+  for (engine::MFace* face : mesh->GetFaceList())
+    for (int k = 0; k < 3; ++k)
+      if (list.count == 0 && face->HasUVCornerMark(k)) list.Add({face, 0, k});
+  return list;
+}
+
+// Mesh 1 wholly selected, its coordinates moved two and a half repeats
+// out (drawn so in an earlier step).
+void SelectFarOutMesh(MDocObj& s) {
+  s.EndEdit(0);  // the marks' step: its saved faces must not hold older coordinates
+  MMeshObj* mesh = MeshOf(s, 1);
+  for (engine::MFace* face : mesh->GetFaceList())
+    for (auto& c : face->uv->corner) c = {c.u + 2.5, c.v - 1.5};
+  for (engine::MVertex* v : mesh->GetVertexList()) v->flags |= engine::kVertexSelected;
+  for (engine::MLine* line : mesh->lines) line->flags |= engine::kLineSelected;
+  mesh->InvalidateSelectionCache();
+}
 
 TEST_F(SceneUVCommandsTest, EveryCoordinateCommandUndoesAndRedoesAndSurvivesMemoryFailures) {
   const std::vector<UVEdit> edits = {
@@ -232,6 +255,13 @@ TEST_F(SceneUVCommandsTest, EveryCoordinateCommandUndoesAndRedoesAndSurvivesMemo
       {"weld", [](MDocObj& s, PtrArray& m, PtrArray& t) { s.WeldSelectedUV(m, t); }},
       {"flip v", [](MDocObj& s, PtrArray& m, PtrArray& t) { s.FlipSelectedUV(0, m, t); }},
       {"align to smallest u", [](MDocObj& s, PtrArray& m, PtrArray& t) { s.AlignUVToExtreme(1, m, t); }},
+      {"a marked corner moved alone, then its ring joined to it",
+       [](MDocObj& s, PtrArray& m, PtrArray& t) {
+         s.MoveUV(PointRecord{0.1, 0.1, 0}, MeshOf(s, 1), FirstMarkedCorner(MeshOf(s, 1)), m, t);
+         if (FailState() == 0) s.JoinUVCorners(m, t);
+       }},
+      {"selected coordinates normalised",
+       [](MDocObj& s, PtrArray&, PtrArray&) { s.NormalizeSelectedTextureCoords(); }, SelectFarOutMesh},
   };
   auto prepare = [](MDocObj& s, PtrArray& m, PtrArray& t) {
     s.CollectTextureMeshes(KeyOf(s), m, t);
@@ -244,6 +274,7 @@ TEST_F(SceneUVCommandsTest, EveryCoordinateCommandUndoesAndRedoesAndSurvivesMemo
       auto s = UVScene();
       PtrArray m, t;
       prepare(*s, m, t);
+      if (e.extra) e.extra(*s);
       const scenetest::SceneOrder order = scenetest::OrderOf(*s);
       const std::string before = DumpWithoutMarks(*s, order);
       e.run(*s, m, t);
@@ -266,6 +297,7 @@ TEST_F(SceneUVCommandsTest, EveryCoordinateCommandUndoesAndRedoesAndSurvivesMemo
       s = UVScene();
       m.count = t.count = 0;
       prepare(*s, m, t);
+      if (e.extra) e.extra(*s);
       order = scenetest::OrderOf(*s);
       before = DumpWithoutMarks(*s, order);
     };
@@ -278,6 +310,137 @@ TEST_F(SceneUVCommandsTest, EveryCoordinateCommandUndoesAndRedoesAndSurvivesMemo
                                         fresh();
                                       });
   }
+}
+
+TEST_F(SceneUVCommandsTest, JoiningGivesEachRingTheMarkedCornersCoordinatesOnEditableMeshesOnly) {
+  // On meshes 1 and 4 the two corners at the origin drift apart: the first
+  // face's, marked, to u 0.25, the other's to 0.5.
+  for (int child : {1, 4}) {
+    bool first = true;
+    for (engine::MFace* face : MeshOf(*scene, child)->GetFaceList())
+      for (int k = 0; k < 3; ++k)
+        if (face->uv->corner[k].u == 0 && face->uv->corner[k].v == 0) {
+          face->uv->corner[k].u = first ? 0.25 : 0.5;
+          if (first) face->SetUVCornerMark(k);
+          first = false;
+        }
+  }
+  scene->JoinUVCorners(meshes, materials);
+  ASSERT_EQ(FailState(), 0);
+  auto cornersAtOrigin = [&](int child) {
+    std::vector<double> us;
+    for (engine::MFace* face : MeshOf(*scene, child)->GetFaceList()) {
+      engine::MVertex* c[3];
+      face->GetVertices(c);
+      for (int k = 0; k < 3; ++k)
+        if (c[k]->position.x == 0 && c[k]->position.y == 0) us.push_back(face->uv->corner[k].u);
+    }
+    return us;
+  };
+  const auto joined = cornersAtOrigin(1);
+  ASSERT_EQ(joined.size(), 2u) << "both faces meet at the origin";
+  for (double u : joined) EXPECT_EQ(u, 0.25);
+  const auto locked = cornersAtOrigin(4);
+  EXPECT_TRUE(std::find(locked.begin(), locked.end(), 0.5) != locked.end()) << "a locked mesh is not joined";
+}
+
+TEST_F(SceneUVCommandsTest, MarksSetOnAMeshAreReportedAndMarkedEdgesBecomeMarkedCorners) {
+  MMeshObj* mesh = MeshOf(*scene, 1);
+  engine::MFace* face = *mesh->GetFaceList().begin();
+  TripleArray list, marked;
+  list.Add({face, 0, 1});
+  list.Add({face, 1, 2});  // an edge: no corner of its own yet
+  scene->SetUVMarksOf(mesh, list, true, marked);
+  ASSERT_EQ(FailState(), 0);
+  ASSERT_EQ(marked.count, 1);
+  EXPECT_EQ(marked[0].pointer, face);
+  EXPECT_EQ(marked[0].second, 1);
+  EXPECT_TRUE(face->HasUVEdgeMark(2));
+
+  // Committing the marks: the edge's two corners (2 and 0) and their twins
+  // in the other face are marked corners now.
+  PtrArray one;
+  one.Add(mesh);
+  scene->CommitUVMarks(one);
+  ASSERT_EQ(FailState(), 0);
+  for (int k = 0; k < 3; ++k) EXPECT_TRUE(face->HasUVCornerMark(k)) << k;
+  int marks = 0;
+  for (engine::MFace* f : mesh->GetFaceList())
+    for (int k = 0; k < 3; ++k) marks += f->HasUVCornerMark(k);
+  EXPECT_GT(marks, 3) << "twins in the other face";
+
+  // Unmarking the corner again leaves the others.
+  TripleArray corner, after;
+  corner.Add({face, 0, 1});
+  scene->SetUVMarksOf(mesh, corner, false, after);
+  EXPECT_EQ(after.count, marks - 1);
+}
+
+// A view whose view matrix is the identity: the projection sees scene x, y.
+class FlatView : public engine::ProjectionView {
+ public:
+  FlatView() { engine::MUtilIdentity(matrix); }
+  const engine::MatrixRecord& GetViewMatrix() override { return matrix; }
+  engine::MatrixRecord matrix;
+};
+
+// Textured quad pairs of sizes 1, 3 and 2 (corners (0, 0) to (s, s)) side
+// by side, all selected.
+std::unique_ptr<MDocObj> ThreeQuadScene() {
+  auto scene = scenetest::SceneTest::MakeScene([](MDocObj& s) {
+    double x = 0;
+    for (double size : {1.0, 3.0, 2.0}) {
+      meshkit::MeshFixture f = meshkit::MakeQuadPair(true);
+      meshkit::GiveTexture(f);
+      for (engine::MVertex* v : f->vertices) v->position = {v->position.x * size, v->position.y * size, 0};
+      scenetest::SceneTest::Add(s, scenetest::SceneTest::Place(std::move(f), x, 0, 0));
+      x += size + 1;
+    }
+  });
+  scenetest::SceneTest::SelectOnly(*scene, {1, 2, 3});
+  return scene;
+}
+
+TEST_F(SceneUVCommandsTest, ProjectingFromTheViewTexturesOnlyTheLargestSelectedMesh) {
+  auto s = ThreeQuadScene();
+  const scenetest::SceneOrder order = scenetest::OrderOf(*s);
+  const std::string before = scenetest::DumpScene(*s, false, &order);
+  FlatView view;
+  PtrArray faces;
+  EXPECT_TRUE(s->ProjectUVsFromView(view, false, faces)) << "other candidates were passed over";
+  ASSERT_EQ(FailState(), 0);
+  EXPECT_EQ(faces.count, 2);
+  // The large quad spans u 1 -> 0 along x and v 0 -> 1 along y.
+  for (engine::MFace* face : MeshOf(*s, 2)->GetFaceList()) {
+    EXPECT_EQ(faces[0] == face || faces[1] == face, true);
+    engine::MVertex* c[3];
+    face->GetVertices(c);
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_NEAR(face->uv->corner[k].u, 1 - c[k]->position.x / 3, 1e-9);
+      EXPECT_NEAR(face->uv->corner[k].v, c[k]->position.y / 3, 1e-9);
+    }
+  }
+  // The others keep u = x, v = y of their own corners.
+  for (int child : {1, 3})
+    for (engine::MFace* face : MeshOf(*s, child)->GetFaceList()) {
+      engine::MVertex* c[3];
+      face->GetVertices(c);
+      for (int k = 0; k < 3; ++k) EXPECT_EQ(face->uv->corner[k].u, c[k]->position.x / (child == 1 ? 1 : 2));
+    }
+  s->UndoEdit(0);
+  EXPECT_TRUE(scenetest::DumpIs(*s, before, &order));
+
+  // One selected mesh alone: true is not answered.
+  scenetest::SceneTest::SelectOnly(*s, {3});
+  PtrArray only;
+  EXPECT_FALSE(s->ProjectUVsFromView(view, true, only));
+  EXPECT_EQ(FailState(), 0);
+
+  // Out of memory at each allocation: the undo gives the scene back.
+  scenetest::ExpectUndoneAfterEachAllocationFailure(ThreeQuadScene, [&](MDocObj& t) {
+    PtrArray list;
+    t.ProjectUVsFromView(view, false, list);
+  });
 }
 
 }  // namespace scene_uv_commands_test

@@ -667,6 +667,9 @@ class MMeshObj : public MObject {
 
   // ---- face orientation and parts: modeling/MMeshObj_Parts.cpp -------------
   void OrientParts(bool selectedOnly, const PointRecord& viewpoint);
+  // Every connected part turned so that its faces, weighed by area, face
+  // away from the part's centre.
+  void OrientAll();
   void FlipSelectedParts();
   void ReverseLines(int count, MLine* const* lineArray);
   void FlipPartAt(MVertex* v);
@@ -865,6 +868,10 @@ class MMeshObj : public MObject {
   bool PickUV(double u, double v, double radius, MShader* shader, TripleArray& out, double& distance);
   void CollectUVTwins(const Triple& item, TripleArray& out);
   void SetUVCornerMarks(const TripleArray& list, bool set);
+  // Every marked corner as {face, 0, index}, appended.
+  void CollectMarkedUVCorners(TripleArray& out);
+  // Marked edges mark their corners and those corners' twins: what a
+  // marked edge stands for becomes marked corners that move.
   void ExpandUVEdgeMarks();
   void ClearUVMarks();
   // Marks (or with counters counts: marked edges, marked corners, unmarked
@@ -879,6 +886,13 @@ class MMeshObj : public MObject {
   void GetMarkedUVExtent(MShader* shader, double& u, double& v, int& count, int type);
   void SplitMarkedUVCorners(MShader* shader);
   void SyncQuadUVs();
+  // Every corner of the material at the ring of a marked corner takes that
+  // corner's coordinates (the first marked corner of a ring wins).
+  void JoinCoincidentUVCorners(MShader* shader);
+  // Per material, the selected textured faces' coordinates brought into
+  // 0..1 on each axis: a range wider than 1 squeezed onto it, a narrower
+  // one moved by whole repeats to start inside it.
+  void NormalizeSelectedTextureCoords();
   void SetSelectedUV(MShader* shader, double u, double v);
   // A non-zero axis mirrors u about cu, zero mirrors v about cv.
   void MirrorMarkedUV(int axis, MShader* shader, double cu, double cv);
@@ -1123,6 +1137,20 @@ class MMeshObj : public MObject {
   void FillPatch(const RefillRegion& region, MFace* face, MFace* partner);
   void FillQuadAsTriangles(const RefillRegion& region, MFace* face, MFace* partner);
 
+  // ---- pulling lines out into walls: modeling/MMeshObj_LineSweep.cpp ---------
+  // The selected lines (not hidden diagonals) copied in place between new
+  // vertices, each end once; the copies become the selection. Appends each
+  // line and its copy (end0 to end0) to the parallel lists.
+  void CopySelectedLines(PtrArray& sourceLines, PtrArray& copyLines);
+  // Each line joined to its copy by a quad of the new-face material, round
+  // the way the faces at its ends leave room for; a line with no room on
+  // either way is left, and the soft refusal says so once the rest is done.
+  void JoinLinesToCopies(const PtrArray& sourceLines, const PtrArray& copyLines);
+  // The selected lines copied, the copies moved by the distance (kind 1
+  // along the lines' mean normal, 2 along each end's own; +z where no face
+  // is), joined by walls and left selected. Other kinds are refused.
+  void ExtrudeSelectedLines(int kind, double distance);
+
   // ---- subdivision: modeling/MMeshObj_Subdivide.cpp ---------------------------
   // n below 2 is refused (nothing would be divided).
   void SubdivideAll(int n);
@@ -1133,6 +1161,16 @@ class MMeshObj : public MObject {
   void DivideLine(int n, MLine* line, PtrArray* pieces);
   void DivideFacedLine(int n, MLine* line);
   void DivideFreeLine(int n, MLine* line, PtrArray* pieces);
+  // Each listed line without faces (coincident ones once) divided into the
+  // count of pieces the function gives it for the value (below 2: kept).
+  void DivideFreeLines(const PtrArray& lineList, int (*pieceCount)(const MLine*, double), double value);
+  // Every line of a mesh without faces into n pieces (n below 2, or faces,
+  // refused); with the mirror flag the new points on x = 0 join the plane.
+  void DivideLines(int n, bool mirror);
+  // Each selected line without faces into the fewest equal pieces no
+  // longer than the length; lines with faces stay. A length that is not
+  // positive is refused.
+  void RefineSelectionToLength(double length);
   // The edge's start corner, its division points' vertices, its end corner
   // (the end it shares with `next`).
   void EdgeChain(MLine* line, MLine* next, PtrArray& chain);

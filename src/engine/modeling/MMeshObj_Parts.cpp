@@ -24,6 +24,26 @@ void SwapSides(MLine* line) {
 
 bool NeedsUVReorder(const MFace* face) { return face->IsTextured(); }
 
+PointRecord FaceCentre(const MFace* face) {
+  MVertex* c[3];
+  face->GetVertices(c);
+  return {(c[0]->position.x + c[1]->position.x + c[2]->position.x) / 3,
+          (c[0]->position.y + c[1]->position.y + c[2]->position.y) / 3,
+          (c[0]->position.z + c[1]->position.z + c[2]->position.z) / 3};
+}
+
+// The mean of the listed faces' corners (each corner once per face).
+PointRecord CornerCentre(const PtrArray& faceList) {
+  PointRecord g{0, 0, 0};
+  for (int i = 0; i < faceList.count; ++i) {
+    MVertex* c[3];
+    At<MFace>(faceList, i)->GetVertices(c);
+    for (MVertex* v : c) g = {g.x + v->position.x, g.y + v->position.y, g.z + v->position.z};
+  }
+  const double n3 = 3.0 * faceList.count;
+  return {g.x / n3, g.y / n3, g.z / n3};
+}
+
 }  // namespace
 
 // ---- turning faces over --------------------------------------------------------------
@@ -61,22 +81,11 @@ void MMeshObj::FlipPartAt(MVertex* v) {
 
 bool MMeshObj::IsFaceSetInverted(const PtrArray& faceList, const PointRecord& viewpoint) const {
   if (faceList.count == 0) return false;
-  PointRecord g{0, 0, 0};
-  for (int i = 0; i < faceList.count; ++i) {
-    MVertex* c[3];
-    At<MFace>(faceList, i)->GetVertices(c);
-    for (MVertex* v : c) g = {g.x + v->position.x, g.y + v->position.y, g.z + v->position.z};
-  }
-  const double n3 = 3.0 * faceList.count;
-  g = {g.x / n3, g.y / n3, g.z / n3};
+  const PointRecord g = CornerCentre(faceList);
   int inward = 0, view = 0;
   for (int i = 0; i < faceList.count; ++i) {
     MFace* face = At<MFace>(faceList, i);
-    MVertex* c[3];
-    face->GetVertices(c);
-    const PointRecord centre{(c[0]->position.x + c[1]->position.x + c[2]->position.x) / 3,
-                             (c[0]->position.y + c[1]->position.y + c[2]->position.y) / 3,
-                             (c[0]->position.z + c[1]->position.z + c[2]->position.z) / 3};
+    const PointRecord centre = FaceCentre(face);
     const PointRecord n = face->GetNormal();
     inward += DotP(n, Sub(centre, g)) < 1e-8 ? -1 : 1;
     view += DotP(n, Sub(centre, viewpoint)) < 1e-8 ? 1 : -1;
@@ -86,9 +95,26 @@ bool MMeshObj::IsFaceSetInverted(const PtrArray& faceList, const PointRecord& vi
 
 namespace {
 
-// Orients (or, unconditionally, flips) every linked part of the listed
-// faces.
-void OrientPartsOf(MMeshObj& mesh, const PtrArray& faceList, const PointRecord* viewpoint) {
+// Whether the part's faces, weighted by their areas, face its centre
+// rather than away from it; a flat or balanced part is left as it is.
+bool FacesInward(const PtrArray& faceList) {
+  const PointRecord g = CornerCentre(faceList);
+  double outward = 0;
+  for (int i = 0; i < faceList.count; ++i) {
+    MVertex* c[3];
+    At<MFace>(faceList, i)->GetVertices(c);
+    outward += DotP(MFaceTriangleNormal(c[0]->position, c[1]->position, c[2]->position),
+                    Sub(FaceCentre(At<MFace>(faceList, i)), g));
+  }
+  return outward < 0;
+}
+
+// Orients every linked part of the listed faces: towards the viewpoint
+// (flipping it unconditionally without one), or away from its own centre.
+enum class PartTurn { TowardsViewpoint, Outward };
+
+void OrientPartsOf(MMeshObj& mesh, const PtrArray& faceList, const PointRecord* viewpoint,
+                   PartTurn how = PartTurn::TowardsViewpoint) {
   const int b = mesh.TakeVisitStamp();
   for (int i = 0; i < faceList.count && !Failed(); ++i) {
     MFace* face = At<MFace>(faceList, i);
@@ -99,7 +125,10 @@ void OrientPartsOf(MMeshObj& mesh, const PtrArray& faceList, const PointRecord* 
     mesh.GatherLinkedAt(c[0], nullptr, &lineList, &partFaces);
     mesh.NextVisitStamp();
     if (Failed()) return;
-    if (viewpoint == nullptr || mesh.IsFaceSetInverted(partFaces, *viewpoint))
+    const bool turn = how == PartTurn::Outward ? FacesInward(partFaces)
+                      : viewpoint == nullptr   ? true
+                                               : mesh.IsFaceSetInverted(partFaces, *viewpoint);
+    if (turn)
       mesh.ReverseLines(lineList.count, reinterpret_cast<MLine* const*>(&lineList[0]));
     for (int k = 0; k < partFaces.count; ++k) At<MFace>(partFaces, k)->id = b;
   }
@@ -116,6 +145,14 @@ void MMeshObj::OrientParts(bool selectedOnly, const PointRecord& viewpoint) {
   if (Failed()) return;
   SaveEditState();
   OrientPartsOf(*this, faceList, &viewpoint);
+}
+
+void MMeshObj::OrientAll() {
+  PtrArray faceList;
+  GatherAll(&faceList, nullptr, nullptr);
+  if (Failed()) return;
+  SaveEditState();
+  OrientPartsOf(*this, faceList, nullptr, PartTurn::Outward);
 }
 
 void MMeshObj::FlipSelectedParts() {

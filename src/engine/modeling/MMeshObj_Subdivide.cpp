@@ -59,6 +59,65 @@ void MMeshObj::DivideFreeLine(int n, MLine* line, PtrArray* pieces) {
   }
 }
 
+void MMeshObj::DivideFreeLines(const PtrArray& lineList, int (*pieceCount)(const MLine*, double), double value) {
+  SaveEditState();
+  // Coincident lines are divided together, once.
+  const int done = TakeVisitStamp();
+  for (int i = 0; i < lineList.count && !Failed(); ++i) {
+    MLine* line = At<MLine>(lineList, i);
+    if (line->id == done || IsRemoved(line) || line->HasFace()) continue;
+    line->SetIdOnCoincidentLines(done);
+    line->id = done;
+    const int n = pieceCount(line, value);
+    if (n < 2) continue;
+    // The split relinks the lines around both ends: all of it is saved.
+    PtrArray same;
+    if (!CollectLineAndCoincident(line, same)) return;
+    for (int k = 0; k < same.count && !Failed(); ++k) SaveLineAndEnds(At<MLine>(same, k));
+    if (!Failed()) DivideFreeLine(n, line, nullptr);
+  }
+  MarkChanged();
+}
+
+void MMeshObj::DivideLines(int n, bool mirror) {
+  if (n < 2) return Refuse();
+  if (!faces.IsEmpty()) return Refuse();
+  PtrArray lineList;
+  GatherAll(nullptr, &lineList, nullptr);
+  if (Failed()) return;
+  const int oldVertices = vertices.Length();
+  DivideFreeLines(lineList, [](const MLine*, double count) { return static_cast<int>(count); }, n);
+  if (Failed() || !mirror) return;
+  // On a mirror layer the division points that land on the plane belong
+  // to it. New vertices sit at the head of the list and need no saving.
+  int fresh = vertices.Length() - oldVertices;
+  for (MVertex* v : vertices) {
+    if (fresh-- <= 0) break;
+    if (std::fabs(v->position.x) > tolerance) continue;
+    v->position.x = 0;
+    v->flags |= kVertexOnMirror;
+  }
+}
+
+void MMeshObj::RefineSelectionToLength(double length) {
+  if (!(length > 0)) return Refuse();
+  PtrArray lineList;
+  GatherSelected(0, nullptr, &lineList, nullptr);
+  if (Failed()) return;
+  DivideFreeLines(
+      lineList,
+      [](const MLine* line, double target) {
+        const PointRecord& a = line->end0->position;
+        const PointRecord& b = line->end1->position;
+        const double d = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+        // A line a whisker longer than the target is not cut into two
+        // slivers; no line is cut into more than 10000 pieces.
+        const double pieces = std::ceil(d / target - 1e-9);
+        return pieces > 10000 ? 10000 : static_cast<int>(pieces);
+      },
+      length);
+}
+
 void MMeshObj::DivideFacedLine(int n, MLine* line) {
   PtrArray same;
   if (!CollectLineAndCoincident(line, same)) return;

@@ -163,6 +163,14 @@ void MMeshObj::SetUVCornerMarks(const TripleArray& list, bool set) {
   }
 }
 
+void MMeshObj::CollectMarkedUVCorners(TripleArray& out) {
+  for (MFace* face : faces) {
+    if (face->uv == nullptr) continue;
+    for (int k = 0; k < 3; ++k)
+      if (face->HasUVCornerMark(k) && !AppendTriple(out, face, 0, k)) return;
+  }
+}
+
 void MMeshObj::ExpandUVEdgeMarks() {
   // The marked edges are listed first: marking twins adds marks the scan
   // must not meet again.
@@ -378,6 +386,71 @@ void MMeshObj::SplitMarkedUVCorners(MShader* shader) {
       }
     }
   }
+}
+
+void MMeshObj::JoinCoincidentUVCorners(MShader* shader) {
+  SaveEditState();
+  // A later marked corner of a ring already joined holds the ring's
+  // coordinates, so joining from it again changes nothing.
+  for (MFace* face : faces) {
+    if (!Editable(face, shader) || !(face->flags & kFaceUVSecondMarks)) continue;
+    MVertex* corners[3];
+    face->GetVertices(corners);
+    for (int k = 0; k < 3; ++k) {
+      if (!face->HasUVCornerMark(k)) continue;
+      const MFaceUV::Pair at = face->uv->corner[k];
+      PtrArray members;
+      corners[k]->CollectRingMembersWithFaces(members);
+      for (int i = 0; i < members.count && !Failed(); ++i) {
+        MVertex* member = At<MVertex>(members, i);
+        PtrArray around;
+        member->CollectFaces(around);
+        for (int j = 0; j < around.count && !Failed(); ++j) {
+          MFace* other = At<MFace>(around, j);
+          if (!Editable(other, shader)) continue;
+          const int c = other->CornerIndex(member);
+          const MFaceUV::Pair p = other->uv->corner[c];
+          if (p.u == at.u && p.v == at.v) continue;
+          other->SaveUndo();
+          if (!Failed()) other->uv->corner[c] = at;
+        }
+      }
+      if (Failed()) return;
+    }
+  }
+}
+
+void MMeshObj::NormalizeSelectedTextureCoords() {
+  SaveEditState();
+  for (MShader* shader : shaders) {
+    PtrArray selected;
+    for (MFace* face : faces)
+      if (face->shader == shader && face->uv != nullptr && face->IsTextured() && face->AllEdgesSelected() &&
+          !Append(selected, face))
+        return;
+    if (selected.count == 0) continue;
+    double low[2] = {HUGE_VAL, HUGE_VAL}, high[2] = {-HUGE_VAL, -HUGE_VAL};
+    for (int i = 0; i < selected.count; ++i)
+      for (const MFaceUV::Pair& c : At<MFace>(selected, i)->uv->corner) {
+        low[0] = std::fmin(low[0], c.u), high[0] = std::fmax(high[0], c.u);
+        low[1] = std::fmin(low[1], c.v), high[1] = std::fmax(high[1], c.v);
+      }
+    // Per axis: a range wider than 1 is squeezed onto 0..1, a narrower
+    // one moved by whole repeats so that it starts in 0..1.
+    double scale[2], shift[2];
+    for (int a = 0; a < 2; ++a) {
+      const double range = high[a] - low[a];
+      scale[a] = range > 1 + 1e-8 ? 1 / range : 1;
+      shift[a] = range > 1 + 1e-8 ? -low[a] : -std::floor(low[a]);
+    }
+    for (int i = 0; i < selected.count; ++i) {
+      MFace* face = At<MFace>(selected, i);
+      face->SaveUndo();
+      if (Failed()) return;
+      for (MFaceUV::Pair& c : face->uv->corner) c = {(c.u + shift[0]) * scale[0], (c.v + shift[1]) * scale[1]};
+    }
+  }
+  MarkChanged();
 }
 
 void MMeshObj::SyncQuadUVs() {

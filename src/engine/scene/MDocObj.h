@@ -68,6 +68,8 @@ class QFile;
 enum SceneFailReason : int {
   kEngReasonNotAPair = 12,            // a boolean needs exactly two selected objects holding meshes
   kEngReasonNotFaceless = 15,         // lines can be divided only in face-less direct children
+  kEngReasonNotSweepPair = 17,        // a sweep needs two selected objects of one mesh each
+  kEngReasonNotSweepChains = 18,      // a sweep needs a profile without faces and one open path
   kEngReasonNoSelection = 21,         // a morph needs selected vertices (or a mesh holding it)
   kEngReasonNameInUse = 22,          // a morph path or target name is taken
   kEngReasonFigureNotAllowed = 23,    // a figure cannot take a morph
@@ -875,8 +877,10 @@ class MDocObj : public MGroupObj, public MShadowScene {
   virtual void BooleanOfPair(int mode);
   // The selected parts of each mesh copied: kind 0 moved by the paste offset
   // (not moved when the distance is below -0.5) and put back into the mesh
-  // as its new selection; kind 3 moved along its normals by the distance
-  // and made an object of its own beside the mesh.
+  // as its new selection; kinds 1 and 2 pulled out by the distance (1 in
+  // one direction, 2 along each normal) and joined back by walls, the
+  // extrusion of the selected faces or else lines; kind 3 moved along its
+  // normals by the distance and made an object of its own beside the mesh.
   virtual void CopySelectedPartsBy(int kind, double distance);
   // Only marks the scene changed after the selection of elements changed.
   virtual void MarkSelectionChanged();
@@ -910,6 +914,14 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // and its weight (ClearCrease).
   void SetCrease();
   void ClearCrease();
+  // The lines of the selected objects, each a face-less direct child of the
+  // scene (else reason 15, nothing changed), into `count` pieces, the
+  // objects' matrices moved into their vertices first.
+  void DivideSelectedLines(int count);
+  // With an eye and a target (scene coordinates; only the eye counts) each
+  // part is turned to face the eye; without, objects mode turns every face
+  // over and elements mode turns each part to face outwards.
+  void OrientFaces(const PointRecord* eyeAndTarget);
   // Moves each selected object along the axis (1 +X, 2 -Y, 3 +Z) until it
   // meets an unselected mesh, the floor (Y) or half the grid's extent.
   void DropSelectedObjects(int axis);
@@ -968,6 +980,22 @@ class MDocObj : public MGroupObj, public MShadowScene {
   int ClassifySelectionMeshes();
   // A mesh, or some mesh of a group; other objects are fatal.
   bool HasClosedLineLoop(MObject* object);
+  // The selected lines of each mesh (in objects mode all of them) divided
+  // into pieces no longer than the scene length.
+  void ApplyLengthToSelection(double length);
+  // The selected faces' texture coordinates brought into 0..1.
+  void NormalizeSelectedTextureCoords();
+  // Flat (or, with the flag, cylindrical) texture coordinates through the
+  // view for the largest candidate mesh's faces (all of them in objects
+  // mode, else the selected ones), which go to `faces`; true when other
+  // candidates were passed over. Without any candidate it is fatal.
+  bool ProjectUVsFromView(ProjectionView& view, bool cylinder, PtrArray& faces);
+  // The profile (the earlier selected of two objects, lines without faces)
+  // copied to each point of the path (one open chain of lines), turned
+  // with the flag, each copy joined to the one before by walls; the path
+  // goes. Not two objects of one mesh each: reason 17; not such chains:
+  // reason 18; nothing changes then.
+  void SweepAlongPath(bool turn);
 
   // ---- texture coordinates of one texture across meshes: MDocObj_UV.cpp -------------
   // The meshes on visible layers that use the texture, with the material
@@ -997,6 +1025,14 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // without marked corners take no part in an extreme.
   void GetUVSelectionPoint(PointRecord& out, const PtrArray& meshes, const PtrArray& materials, int kind);
   void WeldSelectedUV(const PtrArray& meshes, const PtrArray& materials);
+  // The corners at each marked corner's ring take its coordinates; then
+  // the two halves of each quad agree.
+  void JoinUVCorners(const PtrArray& meshes, const PtrArray& materials);
+  // Marks (or unmarks) the listed corners and edges of the mesh; `marked`
+  // receives every marked corner after.
+  void SetUVMarksOf(MMeshObj* mesh, const TripleArray& list, bool set, TripleArray& marked);
+  // Marked edges become marked corners (with their twins) on each mesh.
+  void CommitUVMarks(const PtrArray& meshes);
   // A non-zero axis mirrors u about the mean, zero mirrors v.
   void FlipSelectedUV(int axis, const PtrArray& meshes, const PtrArray& materials);
   // Kinds 1 and 3 line the marked corners up on the extreme u, 0 and 2 on v.

@@ -174,12 +174,6 @@ void MDocObj::BooleanOfPair(int mode) {
 }
 
 void MDocObj::CopySelectedPartsBy(int kind, double distance) {
-  // Extruding copies joined back to their source by new faces is not
-  // built yet.
-  if (kind == 1 || kind == 2) {
-    EngRecordFailure(kEngReasonNotAvailable);
-    return;
-  }
   PtrArray meshes;
   CollectElementSelectedMeshes(meshes);
   PointRecord offset;
@@ -190,8 +184,6 @@ void MDocObj::CopySelectedPartsBy(int kind, double distance) {
     PtrArray faces, lines;
     if (!SceneFailed()) mesh->GatherSelected(0, &faces, &lines, nullptr);
     if (SceneFailed()) break;
-    MMeshObj* part = mesh->CopyMarkedToNewMesh(&faces, &lines);
-    if (part == nullptr) break;
     // The distance and the offset are the scene's; the part is moved in
     // the mesh's own axes.
     MatrixRecord inverse;
@@ -200,6 +192,19 @@ void MDocObj::CopySelectedPartsBy(int kind, double distance) {
     MUtilTransformVector(inverse, PointRecord{0, 0, distance}, along);
     MUtilTransformVector(inverse, offset, localOffset);
     const double d = std::sqrt(along.x * along.x + along.y * along.y + along.z * along.z);
+    if (kind == 1 || kind == 2) {
+      // The copy pulled out and joined back to where it came from by walls:
+      // an extrusion of the selected faces, or else of the selected lines.
+      if (faces.count > 0)
+        mesh->ExtrudeFaces(faces, kind, distance < 0 ? -d : d);
+      else
+        mesh->ExtrudeSelectedLines(kind, distance < 0 ? -d : d);
+      if (!SceneFailed()) mesh->MergeRootGroups();
+      mesh->MarkChanged();
+      continue;
+    }
+    MMeshObj* part = mesh->CopyMarkedToNewMesh(&faces, &lines);
+    if (part == nullptr) break;
     if (kind == 3)
       part->MoveVertices(kind, distance < 0 ? -d : d, PointRecord{0, 0, 0});
     else

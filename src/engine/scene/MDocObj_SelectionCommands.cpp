@@ -93,6 +93,15 @@ void ForEachShownEditableMesh(MDocObj& scene, Op op) {
   }
 }
 
+// A scene point in the mesh's own coordinates.
+PointRecord EyeInMesh(MDocObj& scene, MMeshObj* mesh, const PointRecord& eye) {
+  MatrixRecord inverse;
+  scene.GetObjectWorldMatrix(mesh, nullptr, &inverse);
+  PointRecord local;
+  MUtilTransformPoint(inverse, eye, local);
+  return local;
+}
+
 // Scale is baked into the contents unless animations drive the objects.
 void BakeScaleUnlessAnimated(MDocObj& scene, MObject* object) {
   if (!scene.IsAnimationActive(0)) object->ApplyScale();
@@ -158,6 +167,36 @@ void MDocObj::MakeFacesInAllLoops() {
 void MDocObj::MakeFacesInLoops() {
   ForEachCommandMesh(
       *this, true, [](MMeshObj* m) { m->MakeFacesInLoopsAll(); }, [](MMeshObj* m) { m->MakeFacesInLoopsSelected(); });
+}
+
+void MDocObj::DivideSelectedLines(int count) {
+  PtrArray meshes;
+  CollectSelectedMeshes(meshes);
+  // Only line drawings standing on their own in the scene are divided.
+  for (int i = 0; i < meshes.count; ++i) {
+    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
+    if (mesh->GetParent() != this || mesh->HasFaces()) return EngRecordFailure(kEngReasonNotFaceless);
+  }
+  const bool mirror = IsCurrentLayerMirror();
+  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
+    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
+    mesh->SaveEditState();
+    if (!SceneFailed()) mesh->ApplyMatrixToVertices();
+    if (!SceneFailed()) mesh->DivideLines(count, mirror);
+  }
+}
+
+void MDocObj::OrientFaces(const PointRecord* eyeAndTarget) {
+  ForEachCommandMesh(
+      *this, true,
+      [&](MMeshObj* m) {
+        if (eyeAndTarget == nullptr) return m->ReverseAllFaces();
+        m->OrientParts(false, EyeInMesh(*this, m, eyeAndTarget[0]));
+      },
+      [&](MMeshObj* m) {
+        if (eyeAndTarget == nullptr) return m->OrientAll();
+        m->OrientParts(true, EyeInMesh(*this, m, eyeAndTarget[0]));
+      });
 }
 
 void MDocObj::SetCrease() {

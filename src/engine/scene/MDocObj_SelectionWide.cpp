@@ -1,7 +1,9 @@
 // MDocObj: one mesh operation over every mesh the selection designates, or
 // a question about those meshes: crease weights, smooth display, the
 // prepared normals and smooth surfaces, undo preparation, texture
-// coordinate shifts, mirror editing, and what kind of meshes are selected.
+// coordinate shifts, normalising and projecting, mirror editing, what kind
+// of meshes are selected, lines divided to a length, and sweeping a
+// profile along a path.
 #include "engine/core/CrPrefs.h"
 #include "engine/core/EngMath.h"
 #include "engine/core/EngRuntime.h"
@@ -19,6 +21,15 @@ void CollectSelectedThenElementMeshes(MDocObj& scene, PtrArray& out) {
   PtrArray more;
   if (!SceneFailed()) scene.CollectElementSelectedMeshes(more);
   for (int i = 0; i < more.count && !SceneFailed(); ++i) AddOrFail(out, more[i]);
+}
+
+// The candidate meshes of a command that works on selected objects, or on
+// element-selected meshes when no object is selected; true for objects.
+bool CollectObjectOrElementMeshes(MDocObj& scene, PtrArray& meshes) {
+  scene.CollectSelectedMeshes(meshes);
+  if (meshes.count > 0 || SceneFailed()) return true;
+  scene.CollectElementSelectedMeshes(meshes);
+  return false;
 }
 
 }  // namespace
@@ -252,6 +263,111 @@ int MDocObj::ClassifySelectionMeshes() {
     if (mesh->HasOpenOrSeamLine(objectsMode)) return 2;
   }
   return 0;
+}
+
+void MDocObj::ApplyLengthToSelection(double length) {
+  PtrArray meshes;
+  const bool objectsMode = CollectObjectOrElementMeshes(*this, meshes);
+  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
+    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
+    if (objectsMode) {
+      // Inverting selects what was not selected: everything is saved.
+      mesh->SaveAllForUndo();
+      if (!SceneFailed()) mesh->InvertSelection();
+      if (SceneFailed()) break;
+    }
+    // The scene length measured in the mesh's own units.
+    MatrixRecord inverse;
+    GetObjectWorldMatrix(mesh, nullptr, &inverse);
+    PointRecord local;
+    MUtilTransformVector(inverse, PointRecord{length, 0, 0}, local);
+    mesh->RefineSelectionToLength(MUtilLength(local));
+  }
+  MarkChanged();
+}
+
+void MDocObj::NormalizeSelectedTextureCoords() {
+  PtrArray meshes;
+  CollectElementSelectedMeshes(meshes);
+  ForEachSavedMesh(meshes, [](MMeshObj* mesh) { mesh->NormalizeSelectedTextureCoords(); });
+  MarkChanged();
+}
+
+bool MDocObj::ProjectUVsFromView(ProjectionView& view, bool cylinder, PtrArray& faces) {
+  EndEdit(0);
+  PtrArray meshes;
+  const bool objectsMode = CollectObjectOrElementMeshes(*this, meshes);
+  ENG_FATAL_IF(meshes.count == 0 && !SceneFailed());
+  if (SceneFailed()) return false;
+  // Only the largest candidate (by the sum of its box's extents in the
+  // scene) takes the projection; the first wins a tie.
+  MMeshObj* winner = nullptr;
+  MatrixRecord winnerWorld;
+  double largest = -1;
+  for (int i = 0; i < meshes.count; ++i) {
+    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
+    MatrixRecord world;
+    GetObjectWorldMatrix(mesh, &world, nullptr);
+    BoundsRecord box;
+    mesh->GetTransformedBounds(world, !objectsMode, box);
+    const double size = box.empty ? 0 : (box.maxX - box.minX) + (box.maxY - box.minY) + (box.maxZ - box.minZ);
+    if (size > largest) {
+      largest = size;
+      winner = mesh;
+      winnerWorld = world;
+    }
+  }
+  if (objectsMode)
+    winner->GatherAll(&faces, nullptr, nullptr);
+  else
+    winner->GatherSelected(0, &faces, nullptr, nullptr);
+  if (!SceneFailed()) winner->SaveListsForUndo(&faces, nullptr, nullptr);
+  if (SceneFailed()) return meshes.count > 1;
+  MatrixRecord frame;
+  MUtilMultiply(view.GetViewMatrix(), winnerWorld, frame);
+  winner->ProjectUVs(&faces, nullptr, frame, cylinder ? 2 : 1, 1, 1, 1, nullptr, nullptr, nullptr);
+  return meshes.count > 1;
+}
+
+void MDocObj::SweepAlongPath(bool turn) {
+  PtrArray selected;
+  GetSelectedObjects(selected);
+  if (SceneFailed()) return;
+  PtrArray profiles, paths;
+  if (selected.count == 2) CollectMeshesOfPair(profiles, paths);
+  if (SceneFailed()) return;
+  if (profiles.count != 1 || paths.count != 1) return EngRecordFailure(kEngReasonNotSweepPair);
+  auto* profile = static_cast<MMeshObj*>(profiles[0]);
+  auto* path = static_cast<MMeshObj*>(paths[0]);
+  if (!profile->IsOpenPolyline(false) || !path->IsOpenPolyline(true)) return EngRecordFailure(kEngReasonNotSweepChains);
+  MatrixRecord profileInverse, pathWorld;
+  GetObjectWorldMatrix(profile, nullptr, &profileInverse);
+  GetObjectWorldMatrix(path, &pathWorld, nullptr);
+  SelectAll(false);
+  if (SceneFailed()) return;
+  // The path in the profile's coordinates, from its end nearer the
+  // profile's centre.
+  BoundsRecord box;
+  profile->GetLocalBounds(box);
+  MatrixRecord pathToProfile;
+  MUtilMultiply(profileInverse, pathWorld, pathToProfile);
+  PointArray points;
+  path->CollectPolylinePoints(pathToProfile, BoxCentre(box), points);
+  if (SceneFailed()) return;
+  profile->SaveAllForUndo();
+  if (!SceneFailed()) profile->InvertSelection();
+  // Each step copies the profile's last copy, carries it to the next path
+  // point and joins the two by walls.
+  for (int u = 1; u < points.count && !SceneFailed(); ++u) {
+    PtrArray sourceLines, copyLines;
+    profile->CopySelectedLines(sourceLines, copyLines);
+    if (!SceneFailed()) profile->SweepSelectionStep(turn, u, points);
+    if (!SceneFailed()) profile->JoinLinesToCopies(sourceLines, copyLines);
+  }
+  if (SceneFailed()) return;
+  profile->ClearUnpairedCreaseBits();
+  if (!SceneFailed()) profile->ClearSelection();
+  if (!SceneFailed()) RemoveObject(GetTopLevelObject(path));
 }
 
 bool MDocObj::HasClosedLineLoop(MObject* object) {

@@ -181,6 +181,22 @@ void MDocObj::WeldSelectedUV(const PtrArray& meshes, const PtrArray& materials) 
                   [&](MMeshObj* m, MShader* material) { m->SetSelectedUV(material, mean.x, mean.y); });
 }
 
+void MDocObj::JoinUVCorners(const PtrArray& meshes, const PtrArray& materials) {
+  ForEachEditable(*this, meshes, materials, [](MMeshObj* m, MShader* material) {
+    m->JoinCoincidentUVCorners(material);
+    if (!SceneFailed()) m->SyncQuadUVs();
+  });
+}
+
+void MDocObj::SetUVMarksOf(MMeshObj* mesh, const TripleArray& list, bool set, TripleArray& marked) {
+  mesh->SetUVCornerMarks(list, set);
+  if (!SceneFailed()) mesh->CollectMarkedUVCorners(marked);
+}
+
+void MDocObj::CommitUVMarks(const PtrArray& meshes) {
+  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) MeshAt(meshes, i)->ExpandUVEdgeMarks();
+}
+
 void MDocObj::FlipSelectedUV(int axis, const PtrArray& meshes, const PtrArray& materials) {
   PointRecord mean;
   GetUVSelectionPoint(mean, meshes, materials, -1);
