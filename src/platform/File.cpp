@@ -109,6 +109,13 @@ void File::Flush() {
   if (::fsync(fd_) != 0 && errno != EINVAL) throw FileError("cannot flush", path_, errno);
 }
 
+void File::StartWriteBack(std::int64_t offset, std::int64_t n) {
+  RequireOpen("cannot flush");
+  if (mode_ == Mode::kRead || n <= 0) return;
+  // Only a head start: whatever goes wrong here, Flush meets again.
+  ::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(n), SYNC_FILE_RANGE_WRITE);
+}
+
 void File::Close() {
   if (fd_ < 0) return;
   const int fd = fd_;

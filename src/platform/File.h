@@ -57,6 +57,10 @@ class File {
   std::int64_t GetLength() const;
   // Makes the written data durable on disk.
   void Flush();
+  // Asks the system to begin putting n bytes already written at `offset` on
+  // the disk, without waiting; Flush still waits for them and reports their
+  // errors.
+  void StartWriteBack(std::int64_t offset, std::int64_t n);
   // Closes the descriptor; throws when the system reports a late write
   // error. Closing a closed file does nothing.
   void Close();

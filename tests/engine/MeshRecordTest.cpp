@@ -11,6 +11,7 @@
 
 #include "engine/core/EngMath.h"
 #include "meshkit/RecordFiles.h"
+#include "support/WorkerThreads.h"
 
 namespace {
 
@@ -222,6 +223,34 @@ TEST_F(MeshRecord, AMeshLargeEnoughToStageItsRecordsComesBackWhole) {
   // Compared whole: a difference would print too much to read.
   EXPECT_TRUE(meshkit::DumpMesh(*read) == meshkit::DumpMesh(*f));
   EXPECT_TRUE(WriteMesh(*read) == bytes);
+}
+
+TEST_F(MeshRecord, ABigMeshWritesTheSameBytesHoweverManyThreadsShareIt) {
+  // Several chunks of vertices, lines and faces, and records of two sizes
+  // (a textured face carries its coordinates): one thread writes element
+  // by element, more encode chunks side by side.
+  MeshFixture f = meshkit::MakeGrid(70, 70);
+  meshkit::GiveTexture(f, 64, 64);  // a texture the reader keeps at its size
+  MShader* plain = f->AddShader();
+  int n = 0;
+  for (MFace* face : f->faces)
+    if (++n % 3 == 0) face->SetShader(plain);
+  ASSERT_GT(f->faces.Length(), 2 * MMeshObj::kRecordChunk);
+  std::vector<unsigned char> bytes;
+  {
+    const testsupport::ScopedWorkerThreads threads(1);
+    bytes = WriteMesh(*f);
+  }
+  for (const int count : {2, 3, 8}) {
+    const testsupport::ScopedWorkerThreads threads(count);
+    EXPECT_TRUE(WriteMesh(*f) == bytes) << count << " threads";
+  }
+  std::unique_ptr<MMeshObj> read = ReadMesh(bytes);
+  ASSERT_NE(read, nullptr) << EngContext().failText;
+  read->lineSelectionCache = f->lineSelectionCache;
+  read->faceSelectionCache = f->faceSelectionCache;
+  read->vertexSelectionCache = f->vertexSelectionCache;
+  EXPECT_TRUE(meshkit::DumpMesh(*read) == meshkit::DumpMesh(*f));
 }
 
 TEST_F(MeshRecord, AnOldVersionKeepsNeitherMorphsNorThePageLineStyle) {

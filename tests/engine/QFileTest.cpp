@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <filesystem>
@@ -246,6 +247,38 @@ TEST_F(QFileTest, StagedWritesReachTheFileAsTheSameBytes) {
   // A staging block given up on the way (a write failed) drops what it
   // held, and the stream writes through its buffer again.
   EXPECT_EQ(write(std::size_t{1} << 20, false), Slice(plain, plain.size() - 20, 20));
+}
+
+TEST_F(QFileTest, AFailedWriteOnTheStagingsThreadReachesTheWriter) {
+  // The device takes no byte: the thread that writes the staged blocks
+  // meets the failure, and the one writing records hears of it by Finish.
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  const Bytes data = Pattern(80000);
+  QFile out("/dev/full", Mode::kCreateWrite);
+  try {
+    QFile::Staging staged(out, 12001);
+    for (int i = 0; i < 8; ++i) out.Write(data.data() + i * 10000, 10000);
+    staged.Finish();
+    ADD_FAILURE() << "the failed write went unnoticed";
+  } catch (const platform::FileError& error) {
+    EXPECT_EQ(error.ErrorNumber(), ENOSPC);
+  }
+}
+
+TEST_F(QFileTest, AStreamOnNoFileGathersInItsBlockAndRefusesWhatDoesNotFit) {
+  unsigned char block[20] = {};
+  QFile memory(block, 16);
+  memory.WriteInt(0x01020304);
+  memory.WriteDouble(1.0);
+  memory.WriteInt(-1);  // ends exactly at the block's end
+  EXPECT_EQ(memory.GatheredBytes(), 16u);
+  EXPECT_EQ(Bytes(block, block + 16), Bytes({1, 2, 3, 4, 0x3F, 0xF0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
+  EXPECT_THROW(memory.WriteInt(5), platform::FileError);
+  // Nor does a block larger than the whole go anywhere.
+  QFile other(block, 16);
+  const Bytes data = Pattern(17);
+  EXPECT_THROW(other.Write(data.data(), data.size()), platform::FileError);
+  EXPECT_EQ(Bytes(block + 16, block + 20), Bytes(4, 0));
 }
 
 TEST_F(QFileTest, ManySmallValuesAcrossTheBufferBoundaryRoundTrip) {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/File.h"
+#include "platform/WriteBehind.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -80,6 +82,43 @@ TEST(File, FailuresAreFileErrorsWithPathAndReason) {
       EXPECT_EQ(e.Path(), c.path) << c.name;
       EXPECT_EQ(e.ErrorNumber(), c.errorNumber) << c.name;
       EXPECT_NE(std::string(e.what()).find(c.path), std::string::npos) << c.name;
+    }
+  }
+}
+
+TEST(WriteBehind, BlocksReachTheFileInTheOrderQueuedAndAFailureStays) {
+  testsupport::TempDir dir;
+  const std::string path = dir.File("behind.bin");
+  // More blocks than the queue holds, of sizes that differ, each byte
+  // telling its block; the first bytes written without the thread.
+  std::vector<std::string> blocks;
+  for (int i = 0; i < 3 * platform::WriteBehind::kQueueSize; ++i)
+    blocks.emplace_back(static_cast<std::size_t>(1000 + 37 * i), static_cast<char>('A' + i % 26));
+  std::string expected = "head";
+  {
+    File file(path, File::Mode::kCreateWrite);
+    file.Write("head", 4);
+    platform::WriteBehind writer(file);
+    for (const std::string& block : blocks) {
+      writer.Queue(block.data(), block.size());
+      expected += block;
+    }
+    writer.Wait();
+    file.Close();
+  }
+  EXPECT_EQ(testsupport::ReadText(path), expected);
+
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  File full("/dev/full", File::Mode::kCreateWrite);
+  platform::WriteBehind writer(full);
+  writer.Queue(blocks[0].data(), blocks[0].size());
+  writer.Queue(blocks[1].data(), blocks[1].size());
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    try {
+      writer.Wait();
+      ADD_FAILURE() << "the failed write went unnoticed";
+    } catch (const FileError& e) {
+      EXPECT_EQ(e.ErrorNumber(), ENOSPC);
     }
   }
 }

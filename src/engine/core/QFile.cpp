@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <new>
+#include <system_error>
 
 #include "engine/core/EngAlloc.h"
+#include "platform/WriteBehind.h"
 
 namespace engine {
 namespace {
@@ -15,6 +18,11 @@ constexpr std::size_t kDoubleChunk = 64;
 }  // namespace
 
 QFile::QFile(const std::string& path, Mode mode) : File(path, mode) {}
+
+// One byte more than the block: the fast paths keep the fill below the
+// capacity, and a record may end exactly at the block's end.
+QFile::QFile(unsigned char* block, std::size_t capacity)
+    : writeCapacity_(static_cast<int>(std::min<std::size_t>(capacity, INT_MAX - 1)) + 1), writeData_(block) {}
 
 void QFile::ReadThroughRefill(unsigned char* destination, std::size_t n) {
   // What is still buffered first; the caller's fast path saw that it falls
@@ -113,15 +121,26 @@ std::int64_t QFile::ReadTextLine(std::int64_t offset, std::string& line, bool* e
 void QFile::Write(const void* source, std::size_t n) {
   if (n == 0) return;  // an empty source may be null
   if (writeFill_ + n >= static_cast<std::size_t>(writeCapacity_)) {
-    if (writeFill_ > 0) File::Write(writeData_, static_cast<std::size_t>(writeFill_));
-    writeFill_ = 0;
+    HandOnFill();
     if (n >= static_cast<std::size_t>(writeCapacity_)) {
+      // Straight to the file, behind everything staged before it.
+      if (staging_ != nullptr) staging_->Drain();
       File::Write(source, n);
       return;
     }
   }
   std::memcpy(writeData_ + writeFill_, source, n);
   writeFill_ += static_cast<int>(n);
+}
+
+void QFile::HandOnFill() {
+  if (writeFill_ > 0) {
+    if (staging_ != nullptr)
+      staging_->HandOn();
+    else
+      File::Write(writeData_, static_cast<std::size_t>(writeFill_));
+  }
+  writeFill_ = 0;
 }
 
 void QFile::WriteDoublesInChunks(const double* values, std::size_t n) {
@@ -155,43 +174,84 @@ void QFile::WriteName(const std::string& name) {
 }
 
 QFile::Staging::Staging(QFile& file, std::size_t bytes) : file_(file) {
-  if (file.writeData_ != file.writeBuffer_ || bytes <= static_cast<std::size_t>(kBufferSize) ||
+  if (file.staging_ != nullptr || bytes <= static_cast<std::size_t>(kBufferSize) ||
       bytes > static_cast<std::size_t>(INT_MAX))
     return;  // already staging, or no larger than the buffer
-  block_ = static_cast<unsigned char*>(EngAlloc(bytes));
-  if (block_ == nullptr) return;
-  std::memcpy(block_, file.writeBuffer_, static_cast<std::size_t>(file.writeFill_));
-  file.writeData_ = block_;
+  blocks_[0] = static_cast<unsigned char*>(EngAlloc(bytes));
+  if (blocks_[0] == nullptr) return;
+  bool spare = true;
+  for (int i = 1; i < kBlocks && spare; ++i) spare = (blocks_[i] = static_cast<unsigned char*>(EngAlloc(bytes))) != nullptr;
+  if (spare) {
+    try {
+      writer_ = std::make_unique<platform::WriteBehind>(file);
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  if (writer_ == nullptr) {
+    // The one block, written by the caller each time it fills.
+    for (int i = 1; i < kBlocks; ++i) {
+      EngFree(blocks_[i]);
+      blocks_[i] = nullptr;
+    }
+  }
+  std::memcpy(blocks_[0], file.writeBuffer_, static_cast<std::size_t>(file.writeFill_));
+  file.writeData_ = blocks_[0];
   file.writeCapacity_ = static_cast<int>(bytes);
+  file.staging_ = this;
 }
 
 QFile::Staging::~Staging() {
-  if (block_ == nullptr) return;
-  file_.writeData_ = file_.writeBuffer_;
-  file_.writeCapacity_ = kBufferSize;
+  if (blocks_[0] == nullptr) return;
+  Release();
   file_.writeFill_ = 0;
-  EngFree(block_);
 }
 
-void QFile::Staging::Finish() {
-  if (block_ == nullptr) return;
-  const auto fill = static_cast<std::size_t>(file_.writeFill_);
-  if (fill >= static_cast<std::size_t>(kBufferSize)) {
-    file_.File::Write(block_, fill);
-    file_.writeFill_ = 0;
-  } else {
-    std::memcpy(file_.writeBuffer_, block_, fill);
+void QFile::Staging::Release() {
+  writer_.reset();  // the thread ends before its blocks go
+  for (unsigned char*& block : blocks_) {
+    EngFree(block);
+    block = nullptr;
   }
   file_.writeData_ = file_.writeBuffer_;
   file_.writeCapacity_ = kBufferSize;
-  EngFree(block_);
-  block_ = nullptr;
+  file_.staging_ = nullptr;
+}
+
+void QFile::Staging::HandOn() {
+  const auto fill = static_cast<std::size_t>(file_.writeFill_);
+  if (writer_ == nullptr) {
+    file_.File::Write(blocks_[0], fill);
+    return;
+  }
+  writer_->Queue(blocks_[current_], fill);
+  // The next block in turn is free once at most the others wait.
+  writer_->Wait(kBlocks - 1);
+  current_ = (current_ + 1) % kBlocks;
+  file_.writeData_ = blocks_[current_];
+}
+
+void QFile::Staging::Drain() {
+  if (writer_ != nullptr) writer_->Wait();
+}
+
+void QFile::Staging::Finish() {
+  if (blocks_[0] == nullptr) return;
+  if (file_.writeFill_ >= kBufferSize) {
+    file_.HandOnFill();
+  } else {
+    std::memcpy(file_.writeBuffer_, file_.writeData_, static_cast<std::size_t>(file_.writeFill_));
+  }
+  Drain();
+  const int kept = file_.writeFill_;
+  Release();
+  file_.writeFill_ = kept;
 }
 
 void QFile::FlushWrite() {
   if (writeFill_ == 0) return;
-  File::Write(writeData_, static_cast<std::size_t>(writeFill_));
-  writeFill_ = 0;
+  HandOnFill();
+  if (staging_ != nullptr) staging_->Drain();
   File::Flush();
 }
 

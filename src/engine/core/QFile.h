@@ -14,10 +14,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "engine/core/EngGeometry.h"
 #include "platform/File.h"
+
+namespace platform {
+class WriteBehind;
+}
 
 namespace engine {
 
@@ -45,6 +50,11 @@ class QFile : public platform::File {
 
   // Opens the file; throws platform::FileError when it cannot be opened.
   QFile(const std::string& path, Mode mode);
+  // A stream on no file that gathers what is written in the caller's block
+  // (at most `capacity` bytes, below 2 GiB): records encoded apart, to be
+  // written to a file later in their order. Writing more throws
+  // platform::FileError, as writing to a closed file does.
+  QFile(unsigned char* block, std::size_t capacity);
   // Does not flush: writers call FlushAndClose, and buffered bytes of a
   // stream destroyed without it are lost.
   ~QFile() override = default;
@@ -188,27 +198,48 @@ class QFile : public platform::File {
   }
   // The text's bytes (at most 255) then zeros, 256 bytes in all.
   void WriteName(const std::string& name);
-  // While a Staging is alive, writes gather in a larger block of its own
+  // While a Staging is alive, writes gather in larger blocks of its own
   // instead of the buffer, so that a long run of small records reaches the
-  // file in a few large pieces rather than one per 12000 bytes. The bytes
-  // and their order are the same.
+  // file in a few large pieces rather than one per 12000 bytes. A thread of
+  // the staging's own writes each full block while the next one fills. The
+  // bytes and their order are the same.
   class Staging {
    public:
-    // Without memory for the block, writes go through the buffer as usual.
+    // Blocks in turn: one being filled while the others are written.
+    static constexpr int kBlocks = 4;
+
+    // Without memory for a block, writes go through the buffer as usual;
+    // without a second block or a thread, the one block is written by the
+    // caller whenever it is full.
     Staging(QFile& file, std::size_t bytes);
     // Abandons what is still staged when Finish was not reached (a write
-    // failed on the way).
+    // failed on the way): blocks not yet begun are never written.
     ~Staging();
     Staging(const Staging&) = delete;
     Staging& operator=(const Staging&) = delete;
     // Hands what is staged on: to the file when it fills a buffer or more,
-    // else back into the buffer. Throws platform::FileError as Write does.
+    // else back into the buffer; returns once every staged byte is written.
+    // Throws platform::FileError as Write does.
     void Finish();
 
    private:
+    friend class QFile;
+    // Sends the filled part of the current block to the file and makes the
+    // next free block current.
+    void HandOn();
+    // Waits until every block handed on is written.
+    void Drain();
+    // Stops the writer and gives the blocks back.
+    void Release();
+
     QFile& file_;
-    unsigned char* block_ = nullptr;
+    unsigned char* blocks_[kBlocks] = {};
+    int current_ = 0;
+    std::unique_ptr<platform::WriteBehind> writer_;  // null: the caller writes
   };
+
+  // Bytes written so far into the block of a stream on no file.
+  std::size_t GatheredBytes() const { return static_cast<std::size_t>(writeFill_); }
 
   // Writes the buffered bytes and flushes the file; nothing at all when the
   // buffer is empty.
@@ -259,6 +290,9 @@ class QFile : public platform::File {
   void ReadIntsThroughRefill(std::int32_t* values, std::size_t n);
   void ReadDoublesInChunks(double* values, std::size_t n);
   void WriteDoublesInChunks(const double* values, std::size_t n);
+  // Sends the gathered bytes on (to the file, or through the staging) and
+  // empties the gathering.
+  void HandOnFill();
   // Reads up to n bytes at an absolute offset without the buffers; answers
   // the count read.
   std::size_t ReadAt(std::int64_t offset, void* destination, std::size_t n);
@@ -275,8 +309,9 @@ class QFile : public platform::File {
   bool readPastEnd_ = false;
   unsigned char readBuffer_[kBufferSize];
   unsigned char writeBuffer_[kBufferSize];
-  // Where writes gather: writeBuffer_, or a staging block (Staging).
+  // Where writes gather: writeBuffer_, or a block of the staging.
   unsigned char* writeData_ = writeBuffer_;
+  Staging* staging_ = nullptr;
 };
 
 }  // namespace engine

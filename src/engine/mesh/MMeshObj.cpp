@@ -129,10 +129,22 @@ MObject* MMeshObj::Clone() { return FinishClone(new (std::nothrow) MMeshObj()); 
 
 namespace {
 
+// Numbers the elements in list order; with `starts`, also notes every
+// chunk's first element there (dropping them all when memory runs short).
 template <class T>
-int NumberList(MItemList<T>& list) {
+int NumberList(MItemList<T>& list, EngArray<MItem*>* starts = nullptr) {
+  if (starts != nullptr && !starts->Reserve(starts->count + list.count / MMeshObj::kRecordChunk + 1)) {
+    starts->RemoveAll();
+    starts = nullptr;
+  }
   int n = 0;
-  for (T* element : list) element->id = n++;
+  for (T* element : list) {
+    if (starts != nullptr && n % MMeshObj::kRecordChunk == 0 && !starts->Add(element)) {
+      starts->RemoveAll();
+      starts = nullptr;
+    }
+    element->id = n++;
+  }
   return n;
 }
 
@@ -145,9 +157,13 @@ void ClearNumbers(MItemList<T>& list) {
 
 void MMeshObj::AssignIndex(int& counter) {
   index = counter++;
-  vertexCount = NumberList(vertices);
-  lineCount = NumberList(lines);
-  faceCount = NumberList(faces);
+  recordChunkStarts.RemoveAll();
+  // The lists' counts never fall on unlinking: enough to tell a big mesh.
+  EngArray<MItem*>* starts =
+      std::int64_t{vertices.count} + lines.count + faces.count >= kBigMesh ? &recordChunkStarts : nullptr;
+  vertexCount = NumberList(vertices, starts);
+  lineCount = NumberList(lines, starts);
+  faceCount = NumberList(faces, starts);
   shaderCount = NumberList(shaders);
   groupCount = NumberList(groups);
   morphCount = NumberList(morphs);
@@ -157,6 +173,7 @@ void MMeshObj::AssignIndex(int& counter) {
 
 void MMeshObj::SetIndex(int value) {
   index = value;
+  recordChunkStarts.RemoveAll();
   ClearNumbers(vertices);
   ClearNumbers(lines);
   ClearNumbers(faces);

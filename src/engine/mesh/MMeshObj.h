@@ -1457,8 +1457,16 @@ class MMeshObj : public MObject {
   int savedPageLineStyle = 0;
   MItemList<MMorph> morphs;
   int morphCount = 0;
+  // Noted by the numbering of a mesh of kBigMesh vertices, lines and faces
+  // or more: the first vertex, line and face of every kRecordChunk elements
+  // in list order, so that the record writer can encode the chunks side by
+  // side.
+  static constexpr std::int64_t kBigMesh = 10000;
+  static constexpr int kRecordChunk = 4096;
+  EngArray<MItem*> recordChunkStarts;
 
  private:
+  bool WriteElementChunks(QFile& file) const;
   // The ray from the parent's coordinates into the mesh's.
   void RayInMesh(const PointRecord& rayStart, const PointRecord& rayEnd, PointRecord& p0, PointRecord& p1);
   bool IsShownSmooth(QView* view) const;

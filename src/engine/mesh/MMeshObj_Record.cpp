@@ -24,12 +24,15 @@
 // reads every record and then turns the numbers back into references. Each
 // factory links at the head, so the lists are reversed afterwards; the
 // morph list is not, and comes back in the opposite order.
+#include <algorithm>
 #include <initializer_list>
+#include <memory>
 #include <string>
 
 #include "engine/core/QFile.h"
 #include "engine/core/RecordReading.h"
 #include "engine/mesh/MMeshObj.h"
+#include "platform/Parallel.h"
 
 namespace engine {
 namespace {
@@ -118,10 +121,9 @@ void PrefetchNamed(const MGroup*) {}
 
 constexpr int kPrefetchDistance = 8;
 
-// From this many elements on, the element records are staged in blocks of
-// kStagingBytes on their way to the file.
-constexpr std::int64_t kStagedElements = 10000;
-constexpr std::size_t kStagingBytes = std::size_t{1} << 20;
+// A big mesh's element records are staged in blocks of kStagingBytes on
+// their way to the file.
+constexpr std::size_t kStagingBytes = std::size_t{4} << 20;
 
 template <class T>
 void WriteList(QFile& file, int count, const MItemList<T>& list) {
@@ -136,6 +138,77 @@ void WriteList(QFile& file, int count, const MItemList<T>& list) {
     element->WriteTo(file);
   }
 }
+
+// ---- a big mesh's records, chunk by chunk on the worker threads ----------------------
+
+// Every vertex, line and face record is shorter (a textured face, the
+// longest, takes 92 bytes); one that was not would fail the write, never
+// cut it short.
+constexpr std::size_t kRecordBound = 128;
+constexpr std::size_t kChunkBytes = kRecordBound * MMeshObj::kRecordChunk;
+// Chunks encoded side by side before they are written in order.
+constexpr int kRoundChunks = 16;
+
+// Whether the chunk starts the numbering noted still match it: the first
+// element of every chunk of the vertices, then the lines, then the faces.
+bool ChunkStartsFit(const EngArray<MItem*>& starts, std::initializer_list<int> counts) {
+  int at = 0;
+  for (const int count : counts)
+    for (int first = 0; first < count; first += MMeshObj::kRecordChunk, ++at)
+      if (at >= starts.count || starts[at]->id != first) return false;
+  return at == starts.count;
+}
+
+// The records of one class: each chunk encoded into its own part of `area`
+// on whichever thread is free, then the round's parts written in list
+// order, so the bytes are those of WriteList.
+template <class T>
+void WriteListInChunks(QFile& file, int count, MItem* const* starts, unsigned char* area) {
+  file.WriteInt(count);
+  const int chunks = (count + MMeshObj::kRecordChunk - 1) / MMeshObj::kRecordChunk;
+  std::size_t sizes[kRoundChunks];
+  for (int first = 0; first < chunks; first += kRoundChunks) {
+    const int n = std::min(kRoundChunks, chunks - first);
+    platform::ParallelEach(n, [&](int i) {
+      const int chunk = first + i;
+      QFile out(area + i * kChunkBytes, kChunkBytes);
+      const T* element = static_cast<const T*>(starts[chunk]);
+      for (int left = std::min(MMeshObj::kRecordChunk, count - chunk * MMeshObj::kRecordChunk); left > 0; --left) {
+        element->WriteTo(out);
+        element = element->Next();
+      }
+      sizes[i] = out.GatheredBytes();
+    });
+    for (int i = 0; i < n; ++i) file.Write(area + i * kChunkBytes, sizes[i]);
+  }
+}
+
+struct AreaRelease {
+  void operator()(unsigned char* area) const { EngFree(area); }
+};
+
+}  // namespace
+
+// The vertex, line and face lists in chunks when the numbering noted their
+// starts and there are threads to share them; false (nothing written) when
+// they go element by element instead.
+bool MMeshObj::WriteElementChunks(QFile& file) const {
+  if (platform::WorkerThreads() < 2 || recordChunkStarts.count == 0 ||
+      !ChunkStartsFit(recordChunkStarts, {vertexCount, lineCount, faceCount}))
+    return false;
+  const std::unique_ptr<unsigned char, AreaRelease> area(
+      static_cast<unsigned char*>(EngAlloc(kRoundChunks * kChunkBytes)));
+  if (area == nullptr) return false;
+  MItem* const* starts = recordChunkStarts.items;
+  WriteListInChunks<MVertex>(file, vertexCount, starts, area.get());
+  starts += (vertexCount + kRecordChunk - 1) / kRecordChunk;
+  WriteListInChunks<MLine>(file, lineCount, starts, area.get());
+  starts += (lineCount + kRecordChunk - 1) / kRecordChunk;
+  WriteListInChunks<MFace>(file, faceCount, starts, area.get());
+  return true;
+}
+
+namespace {
 
 // Skips a list of 4-byte values other writers may have stored.
 bool SkipValueList(QFile& file) {
@@ -155,10 +228,12 @@ void MMeshObj::WriteTo(QFile& file) {
   file.WriteInt((mirrorMode != 0 ? 1 : 0) + (smoothDisplay != 0 ? 2 : 0));
   file.WriteDouble(tolerance);
   // A big mesh's records reach the file in large pieces.
-  QFile::Staging staging(file, std::int64_t{vertexCount} + lineCount + faceCount >= kStagedElements ? kStagingBytes : 0);
-  WriteList(file, vertexCount, vertices);
-  WriteList(file, lineCount, lines);
-  WriteList(file, faceCount, faces);
+  QFile::Staging staging(file, std::int64_t{vertexCount} + lineCount + faceCount >= kBigMesh ? kStagingBytes : 0);
+  if (!WriteElementChunks(file)) {
+    WriteList(file, vertexCount, vertices);
+    WriteList(file, lineCount, lines);
+    WriteList(file, faceCount, faces);
+  }
   staging.Finish();
   file.WriteInt(shaderCount);
   for (const MShader* shader : shaders) shader->WriteTo(&file, nullptr);
