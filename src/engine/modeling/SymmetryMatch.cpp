@@ -4,10 +4,11 @@
 // list) and the combination of component pairs.
 #include "engine/modeling/SymmetryMatch.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <utility>
 #include <numbers>
+#include <utility>
 
 #include "engine/core/EngRuntime.h"
 
@@ -17,6 +18,9 @@ namespace {
 // A pair is a candidate while the normal of its segment leans less than
 // this (a sine, about 21 degrees) from the axis direction.
 constexpr double kCandidateLimit = 0.36;
+
+// Steps the search over component pairs may take for one axis direction.
+constexpr int kMostSearchSteps = 10000;
 
 bool OutOfMemory() {
   EngRecordFailure(kEngReasonOutOfMemory);
@@ -490,6 +494,20 @@ void Rsymmatch::PairRecursive(int from) {
     const double a = Score(list[c].number, list[d].number);
     return c == d ? a : a + Score(list[d].number, list[c].number);
   };
+  // Each component's partners, highest score first, so that its best free
+  // one is the first free one in its row.
+  EngArray<int> ranked;
+  EngArray<int> rowStart;
+  if (!rowStart.Reserve(list.count + 1)) return (void)OutOfMemory();
+  for (int i = 0; i < list.count; ++i) {
+    rowStart.Add(ranked.count);
+    for (int j = 0; j < list.count; ++j)
+      if (j != i && Score(list[i].number, list[j].number) >= 0 && !ranked.Add(j)) return (void)OutOfMemory();
+    std::stable_sort(ranked.items + rowStart[i], ranked.items + ranked.count, [&](int a, int b) {
+      return Score(list[i].number, list[a].number) > Score(list[i].number, list[b].number);
+    });
+  }
+  rowStart.Add(ranked.count);
   // The most the components still free can add: each its best score with
   // itself or a free component it may pair with. A branch that cannot beat
   // the best total is left out; it could not have replaced it (only a
@@ -500,9 +518,11 @@ void Rsymmatch::PairRecursive(int from) {
     for (int i = 0; i < list.count; ++i) {
       if (list[i].tentativePartner != 0) continue;
       double best = Score(list[i].number, list[i].number);
-      for (int j = 0; j < list.count; ++j) {
-        const double score = Score(list[i].number, list[j].number);
-        if (j != i && list[j].tentativePartner == 0 && score >= 0 && score > best) best = score;
+      for (int k = rowStart[i]; k < rowStart[i + 1]; ++k) {
+        if (list[ranked[k]].tentativePartner != 0) continue;
+        const double score = Score(list[i].number, list[ranked[k]].number);
+        if (score > best) best = score;
+        break;
       }
       sum += best;
     }
@@ -530,8 +550,12 @@ void Rsymmatch::PairRecursive(int from) {
   if (first < 0) return RecordBest();
   if (!levels.Add({first, -1, 0})) return (void)OutOfMemory();
   StateBounds searched(list.count);
+  int steps = 0;
   double partial = 0;
   while (levels.count > 0) {
+    // Drawings of many strokes alike can still leave too many branches
+    // open: past a budget of steps the best pairing found so far stands.
+    if (++steps > kMostSearchSteps) return;
     Level& level = levels[levels.count - 1];
     SymComponent& c = list[level.c];
     if (level.d >= 0) {
