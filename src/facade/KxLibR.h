@@ -152,8 +152,10 @@ class KxLibR {
   // have none) with their objects' indices. 0, or -1 with what was appended
   // so far kept.
   int CollectSelectionAnims(KxLibAnimArray& saved);
-  // The animations of the top-level object at the index; leaves the scene
-  // deselected.
+  // The animations of the top-level object at the index (-1: of every
+  // object), made where they have none as posing needs; an object that had
+  // none is kept as it stands, so that putting it back takes the made
+  // animation away again. Leaves the scene deselected. 0 or -1.
   int SaveAnims(int objectIndex, KxLibAnimArray& saved);
   // Puts saved animations back on their objects and shows frame 0; an
   // object saved as having none loses the animation it got and stands

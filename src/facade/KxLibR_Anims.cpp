@@ -42,6 +42,37 @@ bool TakeUnanimated(engine::MDocObj& scene, int objectIndex, KxLibAnimArray& out
   return true;
 }
 
+// Keeps the objects at the index (-1: every object) that have no animation
+// as they stand, then selects those objects alone. False (the engine's
+// failure taken, the selection untouched) when out of memory.
+bool KeepUnanimatedAndSelect(engine::MDocObj& scene, int objectIndex, KxLibAnimArray& unanimated) {
+  if (!TakeUnanimated(scene, objectIndex, unanimated)) {
+    TakeEngineFailure();
+    return false;
+  }
+  if (objectIndex < 0)
+    scene.SelectAll(true);
+  else
+    scene.SelectOnlyChild(objectIndex);
+  return true;
+}
+
+// Moves the undo copy onto `saved`: the clones of the animations the
+// objects had, and in place of the animation collecting made for an object
+// without one, the object as it stood. False (nothing moved) when out of
+// memory.
+bool AppendUndoCopy(KxLibAnimArray& saved, KxLibAnimArray& copies, KxLibAnimArray& unanimated) {
+  try {
+    saved.reserve(saved.size() + copies.size() + unanimated.size());
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (KxLibAnim& copy : copies)
+    if (!Holds(unanimated, copy.GetObjectIndex())) saved.push_back(std::move(copy));
+  for (KxLibAnim& kept : unanimated) saved.push_back(std::move(kept));
+  return true;
+}
+
 // Takes away the animation the object at the holder's index got and puts
 // its values back.
 bool PutBackUnanimated(engine::MDocObj& scene, const KxLibAnim& holder) {
@@ -91,10 +122,16 @@ int KxLibR::CollectSelectionAnims(KxLibAnimArray& saved) {
 
 int KxLibR::SaveAnims(int objectIndex, KxLibAnimArray& saved) {
   if (!scene_) return kFacadeFailed;
-  scene_->SelectOnlyChild(objectIndex);
-  const int result = CollectSelectionAnims(saved);
+  // Collecting gives the objects without an animation one keyed at their
+  // pose; putting that back would leave it and joints recomputed from
+  // keys, so those objects are kept as they stand.
+  KxLibAnimArray unanimated;
+  if (!KeepUnanimatedAndSelect(*scene_, objectIndex, unanimated)) return kFacadeFailed;
+  KxLibAnimArray copies;
+  const int result = CollectSelectionAnims(copies);
   scene_->SelectAll(false);
-  return result;
+  if (result != kFacadeOk) return result;
+  return AppendUndoCopy(saved, copies, unanimated) ? kFacadeOk : kFacadeFailed;
 }
 
 int KxLibR::RestoreAnims(const KxLibAnimArray& saved) {
@@ -131,14 +168,7 @@ int KxLibR::ApplyAnimFile(const std::string& path, int objectIndex, KxLibAnimArr
   // Taken before the selection and the match, which gives the objects
   // without an animation one; a failed apply takes those away again.
   KxLibAnimArray unanimated;
-  if (!TakeUnanimated(*scene_, objectIndex, unanimated)) {
-    TakeEngineFailure();
-    return kFacadeFailed;
-  }
-  if (objectIndex < 0)
-    scene_->SelectAll(true);
-  else
-    scene_->SelectOnlyChild(objectIndex);
+  if (!KeepUnanimatedAndSelect(*scene_, objectIndex, unanimated)) return kFacadeFailed;
   const auto fail = [&] {
     TakeEngineFailure();
     scene_->SelectAll(false);
@@ -151,15 +181,7 @@ int KxLibR::ApplyAnimFile(const std::string& path, int objectIndex, KxLibAnimArr
     // The undo copy: clones of the animations the objects had, and the
     // objects that had none as they stood.
     KxLibAnimArray copies;
-    if (CollectSelectionAnims(copies) != kFacadeOk) return fail();
-    try {
-      saved.reserve(saved.size() + copies.size() + unanimated.size());
-    } catch (const std::bad_alloc&) {
-      return fail();
-    }
-    for (KxLibAnim& copy : copies)
-      if (!Holds(unanimated, copy.GetObjectIndex())) saved.push_back(std::move(copy));
-    for (KxLibAnim& kept : unanimated) saved.push_back(std::move(kept));
+    if (CollectSelectionAnims(copies) != kFacadeOk || !AppendUndoCopy(saved, copies, unanimated)) return fail();
   }
   const int applied = scene_->ApplyAnimationToSelection(animation, false);
   if (TakeEngineFailure() || applied < 0) {

@@ -105,14 +105,7 @@ int SFig3D::RestoreAnimState(const SAnimStates& saved) {
 int SFig3D::SaveAnimState(int figure, std::unique_ptr<SAnimStates>& saved) {
   if (!scene_) return kResultCannotApply;
   auto states = std::make_unique<FigureAnimStates>();
-  int result = 0;
-  if (figure >= 0) {
-    result = scene_->SaveAnims(figure, states->animations);
-  } else {
-    scene_->SetSelection(0, true, -1);
-    result = scene_->CollectSelectionAnims(states->animations);
-    scene_->SelectNone();
-  }
+  const int result = scene_->SaveAnims(figure < 0 ? -1 : figure, states->animations);
   if (result < 0) return result;
   saved = std::move(states);
   return 0;

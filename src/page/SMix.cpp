@@ -471,6 +471,12 @@ int SMix::SaveComposedFigure(const std::string& path) {
   mix->ApplyRatioPose(parts_[body].ratio, mix->parts_[0], 0);
   built.SetSelection(0, true, 0);
   built.ScaleSelectionToHeight(targetHeight);
+  // Scaled about its centre, the person sinks into the floor by half the
+  // growth: its feet go onto the floor (y = 0), where figures stand.
+  engine::MDocObj& scene = *built.GetScene();
+  engine::BoundsRecord scaled{};
+  scene.GetWorldBounds(scene.ChildAt(1), scaled);
+  if (scaled.empty == 0) built.MoveSelection(0, -scaled.minY, 0);
   built.ResetGridAndRender();
   const int flags = PnGlobal::Get().prefs->mZ4Compress != 0 ? facade::kSaveCompressed : 0;
   if (const int result = built.SaveWithOptions(path, flags, nullptr, {}); result < 0) return result;

@@ -77,10 +77,7 @@ class AnimPreview : public ::testing::Test {
     for (int i = 0; i < count; ++i) dialog.OnTimer();
   }
   static void Screenshot(QWidget& window, const std::string& name) {
-    const fs::path folder = fs::current_path() / "test-images";
-    fs::create_directories(folder);
-    QApplication::processEvents();
-    EXPECT_TRUE(window.grab().save(QString::fromStdString((folder / (name + ".png")).string())));
+    EXPECT_TRUE(shelltest::SaveScreenshot(window, name));
   }
   static std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "../page/EditTestSupport.h"
 #include "ShellTestSupport.h"
 #include "app/AppCommands.h"
 #include "app/CImageButton.h"
@@ -61,12 +62,7 @@ class FigureEndToEnd : public ::testing::Test {
     QTest::mouseClick(palette->Button(app::CPropToolBar::kFirstTool + tool), Qt::LeftButton);
     ASSERT_EQ(page::PnGlobal::Get().toolNumber, tool);
   }
-  void Screenshot(const std::string& name) {
-    const std::filesystem::path folder = std::filesystem::current_path() / "test-images";
-    std::filesystem::create_directories(folder);
-    QApplication::processEvents();
-    EXPECT_TRUE(shell->Frame().grab().save(QString::fromStdString((folder / (name + ".png")).string())));
-  }
+  void Screenshot(const std::string& name) { EXPECT_TRUE(shelltest::SaveScreenshot(shell->Frame(), name)); }
   app::CPennetView* ActiveView() { return dynamic_cast<app::CPennetView*>(shell->Frame().GetActiveView()); }
 
   // The window point a third of the way along the upper arm bone on the
@@ -113,6 +109,13 @@ class FigureEndToEnd : public ::testing::Test {
     if (doc_->GetObjectCount() == 1) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << (shell->ui.messages.empty() ? "" : shell->ui.messages.front());
   }
+  // The pose tool chosen on the palette and its first press on the figure,
+  // which starts pose editing.
+  void StartPosing(page::SObj& figure) {
+    ChooseTool(page::kToolPoseRotate);
+    const platform::POINT centre = view_->GetPageRenderer()->PageToScreen({figure.placement.x, figure.placement.y});
+    QTest::mouseClick(view_, Qt::LeftButton, {}, QPoint(centre.x, centre.y));
+  }
   // A drag of the pose tool from the grip: the bone under it turns.
   void DragFrom(QPoint grip) {
     QTest::mousePress(view_, Qt::LeftButton, {}, grip);
@@ -145,9 +148,7 @@ TEST_F(FigureEndToEnd, AFigureInsertedPosedTurnedAndSavedOpensAgainTheSame) {
 
   // Pose: the pose tool's first press on the figure starts pose editing,
   // then a drag on the arm turns the bone.
-  ChooseTool(page::kToolPoseRotate);
-  const platform::POINT centre = view->GetPageRenderer()->PageToScreen({figure.placement.x, figure.placement.y});
-  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(centre.x, centre.y));
+  StartPosing(figure);
   ASSERT_TRUE(figure.flags & page::kObjEditing);
   Screenshot("session-2-pose-mode");
   const QPoint grip = OnArmBone(*view, figure);
@@ -181,6 +182,31 @@ TEST_F(FigureEndToEnd, AFigureInsertedPosedTurnedAndSavedOpensAgainTheSame) {
   EXPECT_TRUE(SamePixels(DrawnPage(reopened), turned)) << "the reopened page draws as saved";
   EXPECT_FALSE(shell->pennet->GetActiveDocument()->IsModified());
   Screenshot("session-5-reopened");
+  EXPECT_TRUE(shell->ui.messages.empty()) << shell->ui.messages.front();
+}
+
+// A pose-tool drag on the inserted figure, which has no animation: one undo
+// from the menu gives the page back byte for byte, redo draws the pose.
+TEST_F(FigureEndToEnd, UndoingAPoseDragGivesThePageBytesBack) {
+  ASSERT_TRUE(NewPageWithStandardFigure());
+  page::SDoc& doc = *doc_;
+  page::SObj& figure = *doc.GetObject(0);
+  StartPosing(figure);
+  ASSERT_TRUE(figure.flags & page::kObjEditing);
+  const QPoint grip = OnArmBone(*view_, figure);
+  ASSERT_GE(grip.x(), 0) << "no bone under the pose tool";
+  const std::string before = pagetest::PageBytes(doc);
+  const platform::Image still = DrawnPage(doc);
+  DragFrom(grip);
+  const platform::Image posed = DrawnPage(doc);
+  ASSERT_FALSE(SamePixels(posed, still)) << "the arm moved";
+  for (int cycle = 0; cycle < 2; ++cycle) {
+    SCOPED_TRACE(cycle);
+    shell->Frame().CommandAction(app::ID_EDIT_UNDO)->trigger();
+    EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), before)) << "undo";
+    shell->Frame().CommandAction(app::ID_EDIT_REDO)->trigger();
+    EXPECT_TRUE(SamePixels(DrawnPage(doc), posed)) << "redo";
+  }
   EXPECT_TRUE(shell->ui.messages.empty()) << shell->ui.messages.front();
 }
 
@@ -222,9 +248,8 @@ TEST_F(FigureEndToEnd, AFigureIsSavedInTheSceneFormatFromTheMenu) {
   page::SDoc& doc = *doc_;
   page::SObj& figure = *doc.GetObject(0);
 
-  ChooseTool(page::kToolPoseRotate);
-  const platform::POINT centre = view->GetPageRenderer()->PageToScreen({figure.placement.x, figure.placement.y});
-  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(centre.x, centre.y));
+  StartPosing(figure);
+  ASSERT_TRUE(figure.flags & page::kObjEditing);
   const QPoint grip = OnArmBone(*view, figure);
   ASSERT_GE(grip.x(), 0) << "no bone under the pose tool";
   const platform::Image still = DrawnPage(doc);

@@ -38,12 +38,7 @@ namespace fs = std::filesystem;
 using app::CBodyMixDialog;
 using shelltest::ScriptedUi;
 
-void Screenshot(QWidget& widget, const std::string& name) {
-  const fs::path folder = fs::current_path() / "test-images";
-  fs::create_directories(folder);
-  QApplication::processEvents();
-  EXPECT_TRUE(widget.grab().save(QString::fromStdString((folder / (name + ".png")).string())));
-}
+void Screenshot(QWidget& widget, const std::string& name) { EXPECT_TRUE(shelltest::SaveScreenshot(widget, name)); }
 
 QStringList Titles(const QListWidget& list) {
   QStringList titles;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <cstring>
+#include <filesystem>
 #include <QThread>
 #include <QTimer>
 
@@ -25,6 +26,14 @@ void WhenModal(std::function<void(QWidget*)> act) {
     }
   });
   timer->start();
+}
+
+bool SaveScreenshot(QWidget& widget, const std::string& name) {
+  const std::filesystem::path folder = std::filesystem::current_path() / "test-images";
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  QApplication::processEvents();
+  return widget.grab().save(QString::fromStdString((folder / (name + ".png")).string()));
 }
 
 platform::Image DrawnPage(page::SDoc& doc) {

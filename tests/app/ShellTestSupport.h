@@ -39,6 +39,10 @@ void WhenModal(std::function<void(QWidget*)> act);
 platform::Image DrawnPage(page::SDoc& doc);
 // Same size and the same bytes in every pixel.
 bool SamePixels(const platform::Image& a, const platform::Image& b);
+// A picture of the widget as it shows once pending events ran, left in
+// test-images/ below the working directory for people to look at; answers
+// whether it was written.
+bool SaveScreenshot(QWidget& widget, const std::string& name);
 
 // Puts the preferences record back as it was.
 class SavedPrefs {

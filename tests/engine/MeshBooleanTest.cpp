@@ -386,10 +386,7 @@ TEST_F(MeshBoolean, OutOfMemoryAnywhereGivesNoResultAndReasonOne) {
   EXPECT_LT(nth, 5000) << "the operation ends once memory suffices";
 }
 
-// Held back: it passes on its own and under ctest, but drawn after the rest
-// of the engine tests in one process the picture has fewer lit pixels; some
-// state an earlier test leaves (GL or engine) is still to be found.
-TEST_F(MeshBoolean, DISABLED_APictureOfABoxWithASphereCutOut) {
+TEST_F(MeshBoolean, APictureOfABoxWithASphereCutOut) {
   enginetest::GlTestView view(200, 200, {2.6, 2.2, 3.4}, {0.4, 0.4, 0.4});
   ASSERT_TRUE(view.IsReady());
   std::unique_ptr<MMeshObj> r(Run(Box({-0.5, -0.5, -0.5}, {1, 1, 1}), Sphere({1, 1, 1}, 0.7, 32, 16),

@@ -2,6 +2,7 @@
 // deleting and spreading layers, the layer backup, the layer-name block
 // (with its clamps), and the scene record written and read, byte for byte
 // and through hand-built images of older and damaged files.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -24,13 +25,7 @@ using scenetest::DumpScene;
 class SceneLayerTest : public scenetest::SceneTest {
  protected:
   std::vector<unsigned char> Written(const std::function<void(engine::QFile&)>& write) {
-    const std::string path = dir_.File("written.bin");
-    {
-      engine::QFile out(path, platform::File::Mode::kCreateWrite);
-      write(out);
-      out.FlushAndClose();
-    }
-    return testsupport::TempDir::ReadAll(path);
+    return scenetest::WrittenBytes(dir_, write);
   }
   std::unique_ptr<engine::QFile> Open(const std::vector<unsigned char>& bytes) {
     return std::make_unique<engine::QFile>(dir_.Write("image.bin", bytes), platform::File::Mode::kRead);
@@ -416,18 +411,41 @@ TEST_F(SceneRecordTest, ASingleMeshSceneRoundTripsWithItsDrawingSettingsAndMirro
     engine::EngGlobalM().stepCount = c.flag;
     engine::EngGlobalM().stepSize = c.factor;
 
+    const std::string before = DumpScene(scene);
     const std::vector<unsigned char> bytes = WrittenWithNames(scene);
     ASSERT_EQ(FailState(), 0);
+    EXPECT_EQ(DumpScene(scene), before) << "writing leaves the scene as it was";
+    EXPECT_EQ(scene.GetSingleMesh(), nullptr);
     auto back = Read(bytes, -101, 0, true);
     ASSERT_EQ(FailState(), 0) << engine::EngContext().failText;
     EXPECT_TRUE(back->IsSingleMeshMode());
     EXPECT_EQ(back->drawingParamFlag, c.flag);
     EXPECT_NEAR(back->drawingParamFactor, c.factor, 1e-9);
-    EXPECT_EQ(DumpScene(*back), DumpScene(scene));
+    // The objects come back as one mesh in scene space.
+    ASSERT_EQ(back->GetChildCount(), 2);
+    engine::MMeshObj* merged = engine::AsMesh(back->ChildAt(1));
+    ASSERT_NE(merged, nullptr);
+    std::vector<engine::PointRecord> points;
+    int faces = 0;
+    for (engine::MVertex* v : merged->GetVertexList()) points.push_back(v->position);
+    for (engine::MFace* f : merged->faces) faces += f != nullptr ? 1 : 0;
+    EXPECT_EQ(points.size(), 9u + 4u);
+    EXPECT_EQ(faces, 8 + 4);
+    for (engine::PointRecord tetra : {PointRecord{-3, 0, 1}, PointRecord{-3, 1, 0}, PointRecord{-2, 0, 0},
+                                      PointRecord{-3, 0, 0}})
+      EXPECT_EQ(std::count_if(points.begin(), points.end(),
+                              [&](const PointRecord& p) { return p.x == tetra.x && p.y == tetra.y && p.z == tetra.z; }),
+                1)
+          << tetra.x << " " << tetra.y << " " << tetra.z;
+    EXPECT_TRUE(meshkit::FindMeshFaults(*merged).empty());
     EXPECT_EQ(back->GetLayerRecord(0).mirror, 1) << "the mirror layer stays mirrored";
     EXPECT_EQ(back->GetLayerRecord(1).mirror, 0);
-    EXPECT_EQ(engine::AsMesh(back->ChildAt(1))->IsMirrorMode(), 1);
+    EXPECT_EQ(merged->IsMirrorMode(), 1);
     EXPECT_EQ(back->GetGridObject()->mirrorShown, 1);
+    // Merged already, it is written and read back as it was.
+    auto again = Read(WrittenWithNames(*back), -101, 0, true);
+    ASSERT_EQ(FailState(), 0);
+    EXPECT_EQ(DumpScene(*again), DumpScene(*back));
   }
   engine::EngGlobalM().stepCount = 1;
   engine::EngGlobalM().stepSize = 0.5;

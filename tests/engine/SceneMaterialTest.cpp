@@ -21,7 +21,14 @@ using namespace engine;
 
 class SceneMaterialTest : public scenetest::SceneTest {
  protected:
+  // The current material is the program's, not the scene's: what a test
+  // sets on it would colour every mesh later tests make.
+  void SetUp() override {
+    SceneTest::SetUp();
+    EngGlobalM().currentMaterial.Get()->AssignTo(&savedMaterial_);
+  }
   void TearDown() override {
+    savedMaterial_.AssignTo(EngGlobalM().currentMaterial.Get());
     EngContext().textureMode = 1;
     EngContext().textureFileCount = 0;
     EngContext().textureFileTable.RemoveAll();
@@ -39,6 +46,9 @@ class SceneMaterialTest : public scenetest::SceneTest {
     f->ClearSelection();
     return textured;
   }
+
+ private:
+  MShader savedMaterial_;
 };
 
 TEST_F(SceneMaterialTest, TheLineStyleOfTheSelectedMeshesUndoesAndRedoes) {

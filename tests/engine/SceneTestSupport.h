@@ -17,11 +17,13 @@
 #include "engine/core/CRGlobalM.h"
 #include "engine/core/EngMath.h"
 #include "engine/core/ObjectFactory.h"
+#include "engine/core/QFile.h"
 #include "engine/scene/MDocObj.h"
 #include "engine/scene/SceneFigures.h"
 #include "meshkit/MeshDump.h"
 #include "meshkit/MeshFixtures.h"
 #include "meshkit/MeshTestSupport.h"
+#include "support/TempDir.h"
 
 namespace scenetest {
 
@@ -125,6 +127,18 @@ class SceneTest : public meshkit::MeshTest {
     return {m.m[3][0], m.m[3][1], m.m[3][2]};
   }
 };
+
+// The bytes `write` puts into a new file of the folder.
+template <class Write>
+std::vector<unsigned char> WrittenBytes(const testsupport::TempDir& dir, Write write) {
+  const std::string path = dir.File("written.bin");
+  {
+    engine::QFile out(path, platform::File::Mode::kCreateWrite);
+    write(out);
+    out.FlushAndClose();
+  }
+  return testsupport::TempDir::ReadAll(path);
+}
 
 // Each mesh's element order at one moment: an undo may give the same
 // elements back in another list order, so dumps compared across it name

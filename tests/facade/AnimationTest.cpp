@@ -39,15 +39,7 @@ class AnimationTest : public facadetest::StandardFigureTest {
     return facadetest::WriteStandardAnimation(name, Path("pose_" + name + ".z4e"), true);
   }
   // The scene's record as the scene file holds it.
-  std::string SceneBytes() {
-    const std::string path = Path("scene.bin");
-    {
-      engine::QFile file(path, platform::File::Mode::kCreateWrite);
-      Scene().WriteTo(file);
-      file.FlushAndClose();
-    }
-    return facadetest::FileBytes(path);
-  }
+  std::string SceneBytes() { return facadetest::SceneBytes(Scene(), Path("scene.bin")); }
   // A standard pose as a pose file, and the joints it gives the figure.
   std::string PoseFile(const std::string& name, std::vector<PointRecord>* joints = nullptr) {
     std::unique_ptr<engine::MGroupObj> built = standardfigure::BuildStandardFigure();

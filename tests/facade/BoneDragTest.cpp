@@ -11,6 +11,8 @@
 #include "engine/figure/MBoneObj.h"
 #include "engine/mesh/MLine.h"
 #include "engine/mesh/MVertex.h"
+#include "engine/scene/AnimList.h"
+#include "facade/KxLibAnim.h"
 #include "platform/Dc.h"
 #include "view/QView.h"
 
@@ -212,6 +214,44 @@ TEST_F(BoneDragTest, ADragTakesTheFrameZeroKeysAgain) {
   // The pose comes back from the key, within rounding.
   EXPECT_LT(Farthest(dragged, AllPoints()), 1e-6);
   EXPECT_EQ(FailState(), 0);
+}
+
+// The pose tools keep the figure's animations before and after a drag, as
+// the page's undo step holds them. A figure without one gets one for the
+// drag; putting back the state from before takes it away again and gives
+// the scene back byte for byte, and the state from after, kept again first
+// as the page's redo does, gives the dragged pose back within rounding.
+// Kept for the figure alone or for every object alike.
+TEST_F(BoneDragTest, TheStatesKeptAroundADragPutAFigureWithoutAnimationBackExactly) {
+  const platform::POINT forearm = OnBone(standardfigure::kElbowR, standardfigure::kWristR, 0.3);
+  const std::string standing = facadetest::SceneBytes(Scene(), Path("standing.bin"));
+  const std::vector<PointRecord> standingPoints = AllPoints();
+  for (const int objectIndex : {1, -1}) {
+    SCOPED_TRACE(objectIndex);
+    ASSERT_EQ(Scene().CurrentAnimations().Count(), 0);
+    facade::KxLibAnimArray before, after, again;
+    ASSERT_EQ(figure_->SaveAnims(objectIndex, before), facade::kFacadeOk);
+    ASSERT_EQ(Drag(forearm, 30, -40, false), 1);
+    const std::vector<PointRecord> dragged = AllPoints();
+    ASSERT_GT(Farthest(standingPoints, dragged), 0.05);
+    ASSERT_EQ(figure_->SaveAnims(objectIndex, after), facade::kFacadeOk);
+    EXPECT_EQ(Scene().CurrentAnimations().Count(), 1);
+
+    for (int cycle = 0; cycle < 2; ++cycle) {
+      SCOPED_TRACE(cycle);
+      ASSERT_EQ(figure_->RestoreAnims(before), 1);
+      EXPECT_EQ(Scene().CurrentAnimations().Count(), 0);
+      EXPECT_TRUE(Same(standingPoints, AllPoints()));
+      EXPECT_EQ(facadetest::FirstDifference(facadetest::SceneBytes(Scene(), Path("undone.bin")), standing), -1);
+      ASSERT_EQ(figure_->SaveAnims(objectIndex, again), facade::kFacadeOk);
+      ASSERT_EQ(figure_->RestoreAnims(after), 1);
+      EXPECT_EQ(Scene().CurrentAnimations().Count(), 1);
+      EXPECT_LT(Farthest(dragged, AllPoints()), 1e-6);
+    }
+    ASSERT_EQ(figure_->RestoreAnims(before), 1);
+    EXPECT_FALSE(Scene().HasSelectedObject());
+    EXPECT_EQ(FailState(), 0);
+  }
 }
 
 // An object whose overlay segments are lines of known engine codes.

@@ -24,6 +24,7 @@
 #include "engine/core/EngAlloc.h"
 #include "engine/core/EngRuntime.h"
 #include "engine/core/MGroupObj.h"
+#include "engine/core/QFile.h"
 #include "engine/figure/MBoneObj.h"
 #include "engine/mesh/MVertex.h"
 #include "engine/mesh/MShader.h"
@@ -150,6 +151,16 @@ inline int ObjectCount(facade::KxLibR& figure) { return figure.GetScene()->GetCh
 inline std::string FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The scene's record as the scene file holds it, written to the path.
+inline std::string SceneBytes(engine::MDocObj& scene, const std::string& path) {
+  {
+    engine::QFile file(path, platform::File::Mode::kCreateWrite);
+    scene.WriteTo(file);
+    file.FlushAndClose();
+  }
+  return FileBytes(path);
 }
 
 // The offset of the first byte where two files' bytes differ; -1 when they

@@ -470,6 +470,7 @@ TEST_F(BodyMixTest, AComposedPersonSavesOpensAgainAndGoesOntoAPage) {
     engine::BoundsRecord box{};
     scene.GetWorldBounds(scene.ChildAt(1), box);
     EXPECT_NEAR(box.maxY - box.minY, c.height, c.height * 1e-6);
+    EXPECT_NEAR(box.minY, 0.0, c.height * 1e-6) << "the person stands on the floor";
     // The proportions were kept: more heads tall for a higher ratio.
     opened.SetSelection(1, true, 1);
     double head = 0, x = 0, y = 0, z = 0;

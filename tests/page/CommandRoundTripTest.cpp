@@ -299,13 +299,21 @@ std::unique_ptr<SDoc> MakeFigurePage() {
   return doc;
 }
 
-// Keeping a figure's animation for undo gives it one (its pose as the key
-// of frame 0) when it has none, and undo shows the pose of that key again;
-// both stay after an undo and draw the same. The figures have theirs, and
-// show their frame 0, before the page's bytes are taken.
+// The commands on figures that have animations: keeping a figure's state
+// gives it one (its pose as the key of frame 0) where it has none. The
+// figures have theirs, and show their frame 0, before the page's bytes
+// are taken.
 void HaveAnimations(SDoc& doc) {
   for (const int id : {FA, FB}) EXPECT_NE(doc.SaveAnimStateOf(id, 1), nullptr);
   doc.SetAnimFrame(0);
+}
+
+// The forearm of FA turned as the pose tool turns it, its states kept
+// before and after as the tool keeps them.
+std::unique_ptr<SCom> PoseDrag(SDoc& doc) {
+  auto before = doc.SaveAnimStateOf(FA, 1);
+  EXPECT_TRUE(pagetest::PoseABone(*doc.FindObjectById(FA), {78, 140}, 30, -40));
+  return std::make_unique<page::SComChangeAnim>(&doc, FA, 1, std::move(before), doc.SaveAnimStateOf(FA, 1));
 }
 
 std::vector<Row> FigureRows() {
@@ -347,12 +355,10 @@ std::vector<Row> FigureRows() {
        }},
       {"to the back", {FB}, Make<page::SComFront>(false)},
       {"insert a figure file", {R}, Make<page::SComInp3D>(testsupport::StandardFigureFile(), SPoint{300, 100}, -1)},
-      {"pose drag", {}, [](SDoc& doc) -> std::unique_ptr<SCom> {
-         auto before = doc.SaveAnimStateOf(FA, 1);
-         EXPECT_TRUE(pagetest::PoseABone(*doc.FindObjectById(FA), {78, 140}, 30, -40));
-         return std::make_unique<page::SComChangeAnim>(&doc, FA, 1, std::move(before), doc.SaveAnimStateOf(FA, 1));
-       },
-       HaveAnimations, true},
+      {"pose drag", {}, PoseDrag, HaveAnimations, true},
+      // Keeping the state gives the figure an animation: undo takes it away
+      // again with the joints as they stood.
+      {"pose drag on a figure without animation", {}, PoseDrag, nullptr, true},
       {"animation on a figure", {}, Make<page::SComApplyAnim>(testsupport::FigureDataFile("anim_walk.z4e"),
                                                               static_cast<int>(FB), 1),
        HaveAnimations},

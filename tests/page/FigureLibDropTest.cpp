@@ -86,7 +86,7 @@ TEST_F(FigureLibDrop, TheStandardFigureDraggedOntoThePaperIsPlacedLiveAtThePoint
 // applied drop undoes to the same bytes.
 TEST_F(FigureLibDrop, AnimationsDroppedOntoAFigureApplyToItAndUndo) {
   page::SObj& figure = pagetest::AddStandardFigure(doc, 250, 250);
-  // The figure keeps the animation the first apply makes for it.
+  // A figure with an animation (keeping its state gives it one).
   ASSERT_NE(doc.SaveAnimStateOf(figure.id, 1), nullptr);
   doc.SetAnimFrame(0);
   const platform::Image still = pagetest::DrawPage(doc);

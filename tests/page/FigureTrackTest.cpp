@@ -10,6 +10,9 @@
 #include "EditTestSupport.h"
 #include "FigureTestSupport.h"
 #include "TrackTestSupport.h"
+#include "engine/scene/AnimList.h"
+#include "engine/scene/MDocObj.h"
+#include "facade/KxLibR.h"
 #include "facade/KxLibV.h"
 #include "page/FigureService.h"
 #include "page/SComFigure.h"
@@ -83,7 +86,8 @@ TEST_F(FigureTracks, ADragOnABoneIsOneUndoablePoseChange) {
   for (const int tool : {page::kToolPoseRotate, page::kToolPoseMove}) {
     SCOPED_TRACE(tool);
     figure_->flags |= page::kObjEditing;
-    // The figure keeps its animation, which the first drag makes.
+    // A figure with an animation (keeping its state gives it one); the next
+    // test drags one without.
     ASSERT_NE(doc.SaveAnimStateOf(figure_->id, 1), nullptr);
     doc.SetAnimFrame(0);
     const std::string before = pagetest::PageBytes(doc);
@@ -105,6 +109,33 @@ TEST_F(FigureTracks, ADragOnABoneIsOneUndoablePoseChange) {
     ASSERT_GE(doc.Commands().RedoGroup(), 0);
     EXPECT_EQ(pagetest::PixelsDiffering(pagetest::DrawPage(doc), posed), 0);
     ASSERT_GE(doc.Commands().UndoGroup(), 0);
+  }
+}
+
+// A figure without an animation gets one for the drag; one undo takes it
+// away again with every joint exactly as it stood, so the page's bytes come
+// back, and redo draws the pose again.
+TEST_F(FigureTracks, UndoingADragOnAFigureWithoutAnimationGivesThePageBytesBack) {
+  engine::MDocObj& scene = *pagetest::Figure3DOf(*figure_).GetScene()->GetScene();
+  ASSERT_EQ(scene.CurrentAnimations().Count(), 0);
+  figure_->flags |= page::kObjEditing;
+  const std::string before = pagetest::PageBytes(doc);
+  const platform::Image still = pagetest::DrawPage(doc);
+  const POINT grip = OnBone({78, 140});
+  page::STrackPoseRot tracker(page::kToolPoseRotate);
+  const pagetest::GestureResults r = Run(tracker, 0, {grip, {grip.x + 10, grip.y - 15}, {grip.x + 30, grip.y - 40}});
+  ASSERT_EQ(r.up, 1);
+  ASSERT_NE(dynamic_cast<page::SComChangeAnim*>(doc.LastGroupCommand()), nullptr);
+  EXPECT_EQ(scene.CurrentAnimations().Count(), 1);
+  const platform::Image posed = pagetest::DrawPage(doc);
+  EXPECT_GT(pagetest::PixelsDiffering(still, posed), 100);
+  for (int cycle = 0; cycle < 2; ++cycle) {
+    SCOPED_TRACE(cycle);
+    ASSERT_GE(doc.Commands().UndoGroup(), 0);
+    EXPECT_EQ(scene.CurrentAnimations().Count(), 0);
+    EXPECT_TRUE(pagetest::SameBytes(pagetest::PageBytes(doc), before));
+    ASSERT_GE(doc.Commands().RedoGroup(), 0);
+    EXPECT_EQ(pagetest::PixelsDiffering(pagetest::DrawPage(doc), posed), 0);
   }
 }
 

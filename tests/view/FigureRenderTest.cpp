@@ -50,8 +50,6 @@ class FigureRenderTest : public viewtest::ViewTest {
   // the picture, without the floor grid.
   Image Render(const Style& style) {
     QView v(RECT{0, 0, kWidth, kHeight});
-    v.MakeCurrent(true);
-    v.SetDrawMode(style.drawMode);
     v.shadingKind = style.shadingKind;
     v.lineKind = style.lineKind;
     if (style.drawMode == 6) {
@@ -60,8 +58,7 @@ class FigureRenderTest : public viewtest::ViewTest {
       v.SetLineWidth(2);
     }
     v.SetGridShown(false);
-    v.SetBackgroundColor(255, 255, 255);
-    v.CreateRenderTarget(RECT{0, 0, kWidth, kHeight}, false);
+    viewtest::OpenWhitePicture(v, kWidth, kHeight, style.drawMode);
     v.SetAngles(-0.6, -0.15, 0.0);
     v.SetViewport(RECT{0, 0, kWidth, kHeight}, true);
     v.FitToBounds(scene_->ChildAt(1));

@@ -52,12 +52,9 @@ class PrimitiveRenderTest : public viewtest::ViewTest {
   }
   static Image Render(engine::MObject* scene, int drawMode, int shadingKind, int lineKind) {
     QView v(RECT{0, 0, 200, 150});
-    v.MakeCurrent(true);
-    v.SetDrawMode(drawMode);
     v.shadingKind = shadingKind;
     v.lineKind = lineKind;
-    v.SetBackgroundColor(255, 255, 255);
-    v.CreateRenderTarget(RECT{0, 0, 200, 150}, false);
+    viewtest::OpenWhitePicture(v, 200, 150, drawMode);
     viewtest::AimAtScene(v);
     v.SetDistance(140.0);
     return viewtest::RenderPicture(v, scene);

@@ -53,10 +53,7 @@ class SceneRenderTest : public viewtest::ViewTest {
   std::unique_ptr<QView> MakeView(int drawMode, std::unique_ptr<view::QImpGL> renderer = nullptr) {
     auto v = renderer ? std::make_unique<QView>(RECT{0, 0, 200, 150}, std::move(renderer))
                       : std::make_unique<QView>(RECT{0, 0, 200, 150});
-    v->MakeCurrent(true);
-    v->SetDrawMode(drawMode);
-    v->SetBackgroundColor(255, 255, 255);
-    v->CreateRenderTarget(RECT{0, 0, 200, 150}, false);
+    viewtest::OpenWhitePicture(*v, 200, 150, drawMode);
     viewtest::AimAtScene(*v);
     v->SetDistance(150.0);
     return v;

@@ -140,6 +140,15 @@ inline void AimAtOrigin(view::QView& v, int kind) {
   v.InvalidateMatrices();
 }
 
+// Readies the view for an off-screen picture of width × height on white in
+// the draw mode, its context current.
+inline void OpenWhitePicture(view::QView& v, int width, int height, int drawMode) {
+  v.MakeCurrent(true);
+  v.SetDrawMode(drawMode);
+  v.SetBackgroundColor(255, 255, 255);
+  v.CreateRenderTarget(platform::RECT{0, 0, width, height}, false);
+}
+
 // One frame as the page's figure renderer draws it: window-coordinate
 // defaults, clear, the projection for the surface, clear again, the frame.
 // Answers a copy of the finished picture.

@@ -98,11 +98,6 @@ bool BodyVertexHasColourKind(const MVertex* vertex, int kind);
 bool BodyLineIsPickable(const MLine* line);
 bool BodyVertexHasPickableLine(const MVertex* vertex);
 
-// The scene's morph targets, for the take-over's scaling of target parts;
-// the scene document installs the collector (none: no targets).
-using FigureMorphTargetCollector = bool (*)(MDocObj* scene, PtrArray& out);
-void SetFigureMorphTargetCollector(FigureMorphTargetCollector collector);
-
 class MBoneObj : public MMeshObj {
  public:
   static constexpr int kLandmarkCount = 21;

@@ -10,14 +10,13 @@
 #include "engine/core/MGroupObj.h"
 #include "engine/figure/MBoneObj.h"
 #include "engine/mesh/MMorph.h"
+#include "engine/scene/MDocObj.h"
 
 namespace engine {
 
 using namespace figure_detail;
 
 namespace {
-
-FigureMorphTargetCollector gTargetCollector = nullptr;
 
 // The top-level object of the scene that holds the object (the child of
 // the outermost group).
@@ -38,20 +37,20 @@ double MeanAbsoluteScale(MObject* object) {
 
 }  // namespace
 
-void SetFigureMorphTargetCollector(FigureMorphTargetCollector collector) { gTargetCollector = collector; }
-
 void MBoneObj::ScaleTargetParts(MDocObj* scene, double factor, bool apply, PtrArray* boneList,
                                 PtrArray* targetList) {
   if (bones == nullptr || restPositions == nullptr) return;
   BoundMeshArray meshes;
   if (!CollectBoundMeshes(meshes)) return;
+  // Without a scene there are no targets.
   PtrArray targets;
-  if (gTargetCollector != nullptr && !gTargetCollector(scene, targets)) return;
+  if (scene != nullptr && !scene->CollectMorphTargets(targets)) return;
   NumberBodyVertices(scene);
   for (int t = 0; t < targets.count; ++t) {
     MMorphTgt* target = static_cast<MMorphTgt*>(targets[t]);
+    // The target's meshes carry the morph it belongs to (its group name).
     char name[MMorphTgt::kNameSize];
-    target->GetTargetName(name);
+    target->GetGroupName(name);
     PointRecord sum{0, 0, 0};
     int contributed = 0;
     int b = -1;

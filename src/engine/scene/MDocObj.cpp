@@ -52,6 +52,8 @@ MDocObj::MDocObj() {
 }
 
 MDocObj::~MDocObj() {
+  // The real children come back before the group deletes them.
+  DropSingleMesh();
   for (int i = 0; i < removedObjects.count; ++i) delete static_cast<MObject*>(removedObjects[i]);
   removedObjects.RemoveAll();
   EngFree(layerBackup);

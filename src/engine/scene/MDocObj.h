@@ -28,7 +28,8 @@
 //   MDocObj_Transform.cpp   moving, turning and scaling the selection; units; step transforms
 //   MDocObj_SelectionCommands.cpp  mesh commands on selected objects or elements, dropping, mirrored copies
 //   MDocObj_SelectionWide.cpp      crease weights, smooth display, prepared meshes, texture shifts, mirror editing
-//   MDocObj_SingleMesh.cpp         discarding the edit step, coil and wave line primitives
+//   MDocObj_SingleMesh.cpp         single-mesh mode: the merged mesh, lifting, copying, writing;
+//                                  discarding the edit step, coil and wave line primitives
 //   MDocObj_UV.cpp                 texture coordinates of one texture across meshes
 //   MDocObj_MirrorLayers.cpp       mirror flags of layers, mirror-layer queries, scene-wide line commands
 //   MDocObj_Copies.cpp      repeated and circular copies; align and distribute
@@ -677,6 +678,9 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // is on.
   void WriteAnimTracks(QFile& file, MAnim* animation, int number);
   MMorphTgt* FindMorphTarget(const char* path, const char* name);
+  // Appends every morph target of the scene in list order; false with out
+  // of memory recorded (what was appended stays).
+  bool CollectMorphTargets(PtrArray& out);
   // Links the target after (its path, `after`) when that exists, else at the end.
   void InsertMorphTarget(MMorphTgt* target, const char* after);
 
@@ -999,6 +1003,30 @@ class MDocObj : public MGroupObj, public MShadowScene {
   void AlignUVToExtreme(int kind, const PtrArray& meshes, const PtrArray& materials);
 
   // ---- single-mesh mode and symmetric drawing: MDocObj_SingleMesh.cpp ---------------
+  // The merged mesh: every mesh of the scene (visible ones only with
+  // visibleLayersOnly) copied in scene space, partners kept; its vertices
+  // link back to the ones they were copied from. Create drops it again
+  // after a hard failure.
+  void BuildSingleMesh();
+  void CreateSingleMesh();
+  // Pairs the merged mesh's vertices (handing the pairs to the source
+  // meshes) and lifts the drawing into depth; a hard failure drops it.
+  void LiftSingleMesh();
+  void CreateLiftedSingleMesh();
+  bool IsSingleMeshUnpaired() const;
+  MMeshObj* GetSingleMesh() const { return singleMeshMesh; }
+  // The copy of single-mesh mode: puts the lifted merged mesh without
+  // partners and the merged mesh split at the mirror plane on the engine
+  // clipboard; the scene ends as it was (the clipboard empty on failure).
+  void CopyLiftedSingleMesh();
+  // Shows the grid and the merged mesh alone until DropSingleMesh.
+  void ShowSingleMeshOnly();
+  void DropSingleMesh();
+  // The scene's group part as the grid and one merged mesh.
+  void WriteAsSingleMesh(QFile& file);
+  // Pairs along the chains from the vertex and its partner (in whichever
+  // mesh holds it).
+  void PairMirrorChainsFrom(MMeshObj* mesh, MVertex* vertex);
   // Reverts and closes the open edit step.
   void DiscardEdit();
   // A coil (AddCircleMesh: p and the counts as the mesh's helix takes them)
@@ -1094,6 +1122,9 @@ class MDocObj : public MGroupObj, public MShadowScene {
   unsigned char singleMeshMode = 0;
   unsigned char drawingParamFlag = 1;
   double drawingParamFactor = 0.5;
+  MMeshObj* singleMeshMesh = nullptr;  // owned; parent the scene, a child only while shown alone
+  PtrArray savedChildren;              // the real child list while the merged mesh is shown alone
+  unsigned char savedChildrenFlag = 0;
   int editMode = 0;
   unsigned char redoAvailable = 0;
   int unitCode = 0;
@@ -1123,6 +1154,7 @@ class MDocObj : public MGroupObj, public MShadowScene {
   // afterwards whatever happened. Commits the step first.
   void WithFiguresAtRest(const char* path, int scope, const std::function<void()>& edit);
   void AddCircleMeshOf(const PointRecord& p, const int counts[2], bool wave);
+  void DeleteSingleMesh();
   // The index of a layer argument: negative means the current layer.
   int LayerOrCurrent(int layer) const { return layer < 0 ? currentLayer : layer; }
   // The scene objects after the grid.

@@ -17,10 +17,6 @@ namespace engine {
 using namespace scene_detail;
 namespace {
 
-// The single-mesh form of the clipboard (the lifted merged mesh and its
-// split twin) is not built yet.
-void CopyLiftedSingleMesh() { EngRecordFailure(kEngReasonNotAvailable); }
-
 // Records the source scene's single-mesh flag, unit and layer table.
 void NoteSourceScene(MDocObj& scene) {
   CRGlobalM& store = EngGlobalM();
@@ -31,13 +27,15 @@ void NoteSourceScene(MDocObj& scene) {
 }
 
 // The selected objects; the clipboard emptied and given the scene's morph
-// targets (and, in single-mesh mode, the lifted merged mesh).
+// targets (and, in single-mesh mode, the lifted merged mesh and its split
+// twin).
 CRGlobalM& StartClipboard(MDocObj& scene, PtrArray& selected) {
   scene.GetSelectedObjects(selected);
   CRGlobalM& store = EngGlobalM();
   store.Clear();
-  if (scene.IsSingleMeshMode()) CopyLiftedSingleMesh();
-  if (!SceneFailed()) scene.StoreTargetsGlobally();
+  // The targets first: storing them empties the clipboard.
+  scene.StoreTargetsGlobally();
+  if (scene.IsSingleMeshMode() && !SceneFailed()) scene.CopyLiftedSingleMesh();
   return store;
 }
 

@@ -79,9 +79,10 @@ void MDocObj::ReadWithKindCode(QFile& file) {
 void MDocObj::WriteTo(QFile& file) {
   int counter = 0;
   AssignIndex(counter);
-  // The merged single-mesh form is not built yet: such a scene is written
-  // object by object, which keeps everything it holds.
-  MGroupObj::WriteTo(file);
+  if (IsSingleMeshMode())
+    WriteAsSingleMesh(file);
+  else
+    MGroupObj::WriteTo(file);
   if (!SceneFailed()) {
     int kind, divisions, subdivisions;
     double extent;
@@ -326,6 +327,16 @@ MMorphTgt* MDocObj::FindMorphTarget(const char* path, const char* name) {
       return target;
   }
   return nullptr;
+}
+
+bool MDocObj::CollectMorphTargets(PtrArray& out) {
+  for (MMorphTgt* target : *morphTargets) {
+    if (!out.Add(target)) {
+      EngRecordFailure(kEngReasonOutOfMemory);
+      return false;
+    }
+  }
+  return true;
 }
 
 void MDocObj::InsertMorphTarget(MMorphTgt* target, const char* after) {

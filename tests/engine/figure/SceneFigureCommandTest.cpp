@@ -86,15 +86,18 @@ TEST_F(SceneFigureSelectionTest, ARigNeedsOneSkeletonAndSomethingBesideIt) {
 
 class SceneFigureBuildTest : public SceneFigureTest {
  protected:
-  // The standard figure's parts, every one selected, the skeleton first.
-  static std::unique_ptr<MDocObj> Parts() {
+  // The parts `add` puts into a new scene, committed, every one selected,
+  // the skeleton first.
+  static std::unique_ptr<MDocObj> SelectedParts(MMeshObj* (*add)(MDocObj&)) {
     auto scene = std::make_unique<MDocObj>();
-    MMeshObj* skeleton = AddStandardParts(*scene);
+    MMeshObj* skeleton = add(*scene);
     scene->EndEdit(0);
     scene->SelectAll(true);
     skeleton->selectTime = 0;
     return scene;
   }
+  // The standard figure's parts, as above.
+  static std::unique_ptr<MDocObj> Parts() { return SelectedParts(AddStandardParts); }
   // The body's points in the group, mesh after mesh.
   static std::vector<PointRecord> BodyPoints(MGroupObj& group) {
     std::vector<PointRecord> out;
@@ -192,14 +195,7 @@ TEST_F(SceneFigureBuildTest, BuildingAndBindingUndoAndRedo) {
 }
 
 TEST_F(SceneFigureBuildTest, BuildingRunOutOfMemoryUndoesToTheParts) {
-  auto parts = [] {
-    auto scene = std::make_unique<MDocObj>();
-    MMeshObj* skeleton = AddChainParts(*scene);
-    scene->EndEdit(0);
-    scene->SelectAll(true);
-    skeleton->selectTime = 0;
-    return scene;
-  };
+  auto parts = [] { return SelectedParts(AddChainParts); };
   EXPECT_TRUE(SceneCommandSurvivesAllocationFailures(parts, [](MDocObj& s) {
     s.BuildFigureRig(1);
     if (FailState() == 0) s.BindToFigure();

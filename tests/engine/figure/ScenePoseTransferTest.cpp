@@ -3,6 +3,7 @@
 // pose; each through undo (or its own commit) and running out of memory.
 #include "SceneFigureSupport.h"
 #include "engine/core/EngMath.h"
+#include "engine/mesh/MMorph.h"
 #include "engine/scene/MDocObj.h"
 
 namespace figuretest {
@@ -74,6 +75,72 @@ TEST_F(ScenePoseTransferTest, TransferRunOutOfMemoryUndoesToTheSceneBefore) {
         return scene;
       },
       [](MDocObj& s) { s.TransferPoseToSelection(); }));
+}
+
+// Two small chains at rest selected receiver first, the receiver's group
+// twice as large; with `withTarget` the scene holds a morph target whose
+// parts are the giver's body, marked at its top ring.
+std::unique_ptr<MDocObj> ChainsWithTargetParts(bool withTarget) {
+  auto scene = std::make_unique<MDocObj>();
+  MGroupObj* receiver = SceneFigureTest::AddChain(*scene, 0, true);
+  MGroupObj* giver = SceneFigureTest::AddChain(*scene, 1, true);
+  MatrixRecord m;
+  receiver->GetMatrix(m);
+  MUtilScale(m, 2, 2, 2, m);
+  receiver->SetMatrix(m);
+  auto* body = static_cast<MMeshObj*>(giver->ChildAt(1));
+  for (MVertex* v : body->GetVertexList())
+    if (v->position.y > 1.95) v->flags |= kVertexMarked;
+  if (withTarget) {
+    body->CreateMorph()->SetName("face");
+    auto* target = new MMorphTgt();
+    target->SetGroupName("face");
+    target->SetTargetName("smile");
+    scene->morphTargets->Add(target);
+  }
+  scene->EndEdit(0);
+  SceneFigureTest::SelectInOrder(*scene, {receiver, giver});
+  return scene;
+}
+
+// The giver's morph-target parts are scaled by the size ratio of the two
+// figures (bone against bone, times their groups' scales): the giver's body
+// about the centre of its marked part, by 1 / 2 here.
+TEST_F(ScenePoseTransferTest, TheGiversMorphTargetPartsTakeTheSizeRatio) {
+  for (const bool withTarget : {false, true}) {
+    SCOPED_TRACE(withTarget ? "with the target" : "without a target");
+    std::unique_ptr<MDocObj> scene = ChainsWithTargetParts(withTarget);
+    auto* body = static_cast<MMeshObj*>(static_cast<MGroupObj*>(scene->ChildAt(2))->ChildAt(1));
+    std::vector<PointRecord> before;
+    PointRecord centre{0, 0, 0};
+    int marked = 0;
+    for (MVertex* v : body->GetVertexList()) {
+      before.push_back(v->position);
+      if ((v->flags & kVertexMarked) == 0) continue;
+      centre = {centre.x + v->position.x, centre.y + v->position.y, centre.z + v->position.z};
+      ++marked;
+    }
+    ASSERT_GT(marked, 0);
+    centre = {centre.x / marked, centre.y / marked, centre.z / marked};
+    scene->TransferPoseToSelection();
+    ASSERT_EQ(FailState(), 0) << FailReason();
+    ASSERT_EQ(body->GetParent(), scene->ChildAt(1)) << "the body went to the receiver";
+    const double factor = withTarget ? 0.5 : 1.0;
+    size_t i = 0;
+    for (MVertex* v : body->GetVertexList()) {
+      const PointRecord& p = before[i++];
+      EXPECT_NEAR(v->position.x, centre.x + factor * (p.x - centre.x), 1e-9);
+      EXPECT_NEAR(v->position.y, centre.y + factor * (p.y - centre.y), 1e-9);
+      EXPECT_NEAR(v->position.z, centre.z + factor * (p.z - centre.z), 1e-9);
+    }
+  }
+}
+
+TEST_F(ScenePoseTransferTest, TransferWithTargetPartsUndoesAndSurvivesRunningOutOfMemory) {
+  const auto make = [] { return ChainsWithTargetParts(true); };
+  const auto transfer = [](MDocObj& s) { s.TransferPoseToSelection(); };
+  EXPECT_TRUE(SceneCommandUndoesAndRedoes(make, transfer));
+  EXPECT_TRUE(SceneCommandSurvivesAllocationFailures(make, transfer));
 }
 
 TEST_F(ScenePoseTransferTest, TransferIsRefusedUnlessTwoMatchingFiguresAreSelected) {

@@ -3,6 +3,7 @@
 #include "FigureTestSupport.h"
 #include "engine/core/EngMath.h"
 #include "engine/mesh/MMorph.h"
+#include "engine/scene/MDocObj.h"
 #include "engine/scene/SceneFigures.h"
 
 namespace figuretest {
@@ -153,27 +154,36 @@ TEST_F(TransferTest, RunningOutOfMemoryInATakeOverLeavesCountsThatAgree) {
   }
 }
 
-// The scene's morph targets for the scaling of target parts.
-MMorphTgt* gTarget = nullptr;
-bool CollectTestTargets(MDocObj*, PtrArray& out) { return gTarget == nullptr || out.Add(gTarget); }
-
-TEST_F(TransferTest, PartsOfAMorphTargetScaleAboutTheirCentre) {
+// A morph target's parts are the meshes that carry the morph it belongs
+// to (its group name, not its own name); the targets come from the scene.
+TEST_F(TransferTest, PartsOfTheScenesMorphTargetsScaleAboutTheirCentre) {
+  MDocObj scene;
   Chain chain = MakeChain();
+  scene.AddChild(chain.group.release());
   MMorph* morph = chain.body->CreateMorph();
   ASSERT_NE(morph, nullptr);
   morph->SetName("tip");
-  MMorphTgt target;
-  target.SetTargetName("tip");
-  gTarget = &target;
-  SetFigureMorphTargetCollector(CollectTestTargets);
+  auto* stray = new MMorphTgt();  // of a morph no mesh carries: passed over
+  stray->SetGroupName("brow");
+  stray->SetTargetName("tip");
+  scene.morphTargets->Add(stray);
+  auto* target = new MMorphTgt();
+  target->SetGroupName("tip");
+  target->SetTargetName("smile");
+  scene.morphTargets->Add(target);
   // The marked vertices: the tube's top ring, around (0, 2, 0).
   for (MVertex* v : chain.body->GetVertexList())
     if (v->position.y > 1.95) v->flags |= kVertexMarked;
   PtrArray bones, targets;
-  chain.figure->ScaleTargetParts(nullptr, 0.0, false, &bones, &targets);
+  chain.figure->ScaleTargetParts(&scene, 0.0, false, &bones, &targets);
+  ASSERT_EQ(FailState(), 0);
   ASSERT_EQ(bones.count, 1);
   EXPECT_EQ(reinterpret_cast<std::intptr_t>(bones[0]), 1) << "the upper bone";
-  EXPECT_EQ(targets[0], &target);
+  EXPECT_EQ(targets[0], target);
+  // Without a scene there are no targets.
+  PtrArray noBones;
+  chain.figure->ScaleTargetParts(nullptr, 0.0, false, &noBones, nullptr);
+  EXPECT_EQ(noBones.count, 0);
   // With apply, the target's meshes scale about the marked part's centre.
   PointRecord centre{0, 0, 0};
   int n = 0;
@@ -185,13 +195,11 @@ TEST_F(TransferTest, PartsOfAMorphTargetScaleAboutTheirCentre) {
   ASSERT_GT(n, 0);
   centre = {centre.x / n, centre.y / n, centre.z / n};
   const PointRecord before = chain.body->GetVertexList().First()->position;
-  chain.figure->ScaleTargetParts(nullptr, 0.5, true, nullptr, nullptr);
+  chain.figure->ScaleTargetParts(&scene, 0.5, true, nullptr, nullptr);
   const PointRecord after = chain.body->GetVertexList().First()->position;
   EXPECT_NEAR(after.x, centre.x + 0.5 * (before.x - centre.x), 1e-12);
   EXPECT_NEAR(after.y, centre.y + 0.5 * (before.y - centre.y), 1e-12);
   EXPECT_NEAR(after.z, centre.z + 0.5 * (before.z - centre.z), 1e-12);
-  SetFigureMorphTargetCollector(nullptr);
-  gTarget = nullptr;
 }
 
 TEST_F(TransferTest, TheSceneAsksFiguresThroughTheInstalledServices) {
