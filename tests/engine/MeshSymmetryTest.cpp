@@ -167,18 +167,19 @@ SymmetricDrawing Ladder(unsigned seed, double angle) {
   return b.Finish(angle, 0.02);
 }
 
-// Many separate strokes: a small triangle on each side at each of ten
-// heights, inside a wide outline. (Stacked strokes alone are ambiguous: the
-// pairs of neighbouring heights, taken slanted, spread wider.)
-SymmetricDrawing Strokes(unsigned seed, double angle) {
+// Many separate strokes: a small triangle on each side at each of `count`
+// heights `step` apart, inside a wide outline. (Stacked strokes alone are
+// ambiguous: the pairs of neighbouring heights, taken slanted, spread
+// wider.)
+SymmetricDrawing StackedStrokes(unsigned seed, double angle, int count, double step) {
   DrawingBuilder b(seed);
   const int top = b.OnAxis(2), bottom = b.OnAxis(-2);
   const int r1 = b.Pair(3, 1), r2 = b.Pair(3.2, -1);
   b.Line(top, r1);
   b.Line(r1, r2);
   b.Line(r2, bottom);
-  for (int k = 0; k < 10; ++k) {
-    const double y = -1.5 + 0.3 * k;
+  for (int k = 0; k < count; ++k) {
+    const double y = -1.5 + step * k;
     const int p = b.Pair(0.3 + 0.02 * k, y), q = b.Pair(0.6, y + 0.05), r = b.Pair(0.5, y - 0.06);
     b.Line(p, q);
     b.Line(q, r);
@@ -186,6 +187,11 @@ SymmetricDrawing Strokes(unsigned seed, double angle) {
   }
   return b.Finish(angle, 0.005);
 }
+
+SymmetricDrawing Strokes(unsigned seed, double angle) { return StackedStrokes(seed, angle, 10, 0.3); }
+
+// So many strokes that the search meets its budget of steps.
+SymmetricDrawing CrowdedStrokes(unsigned seed, double angle) { return StackedStrokes(seed, angle, 24, 0.125); }
 
 TEST_F(MeshSymmetry, TheSearchFindsTheMirrorPairingOfGeneratedDrawings) {
   struct Case {
@@ -201,6 +207,7 @@ TEST_F(MeshSymmetry, TheSearchFindsTheMirrorPairingOfGeneratedDrawings) {
       {"two chains side by side", TwoChains, 0},
       {"a ladder", Ladder, -0.3},
       {"ten pairs of strokes in an outline", Strokes, 0.1},
+      {"twenty-four pairs of strokes in an outline", CrowdedStrokes, 0.1},
   };
   for (const Case& c : cases)
     for (unsigned seed : {1u, 2u, 3u, 4u}) {

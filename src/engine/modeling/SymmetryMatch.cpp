@@ -4,8 +4,11 @@
 // list) and the combination of component pairs.
 #include "engine/modeling/SymmetryMatch.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
+#include <utility>
 
 #include "engine/core/EngRuntime.h"
 
@@ -16,20 +19,125 @@ namespace {
 // this (a sine, about 21 degrees) from the axis direction.
 constexpr double kCandidateLimit = 0.36;
 
+// Steps the search over component pairs may take for one axis direction.
+constexpr int kMostSearchSteps = 10000;
+
 bool OutOfMemory() {
   EngRecordFailure(kEngReasonOutOfMemory);
   return false;
 }
 
+// The array made `count` copies of the value; false when there is no
+// memory for them (nothing recorded).
 template <class T>
-bool Fill(EngArray<T>& array, int count, T value) {
+bool Sized(EngArray<T>& array, int count, T value) {
   array.count = 0;
-  if (!array.Reserve(count)) return OutOfMemory();
+  if (!array.Reserve(count)) return false;
   for (int i = 0; i < count; ++i) array.Add(value);
   return true;
 }
 
+template <class T>
+bool Fill(EngArray<T>& array, int count, T value) {
+  return Sized(array, count, value) || OutOfMemory();
+}
+
 bool Failed() { return EngContext().failState == kEngFailFailed; }
+
+// What the search over component pairs has learnt of the states it left:
+// a state is the first component still free and which later ones are
+// taken; its bound is the most the free components can add from it. Many
+// orders of pairing reach the same state, and a state once searched need
+// not be searched again from a partial total that cannot do better. Only a
+// help: without memory it stops noting states and the search goes on.
+class StateBounds {
+ public:
+  explicit StateBounds(int components) : words_((components + 63) / 64 + 1) {
+    enabled_ = Sized(key_, words_, std::uint64_t{0}) && Sized(slots_, kFirstSlots, Slot{0, -1, 0});
+  }
+
+  // Makes the state of `list` with `first` the first free component the
+  // one Find and Store refer to.
+  void SetState(int first, const EngArray<SymComponent>& list) {
+    if (!enabled_) return;
+    for (int w = 0; w < words_; ++w) key_[w] = 0;
+    key_[0] = static_cast<std::uint64_t>(first);
+    for (int i = first + 1; i < list.count; ++i)
+      if (list[i].tentativePartner != 0) key_[1 + i / 64] |= std::uint64_t{1} << (i % 64);
+    hash_ = 0x9E3779B97F4A7C15ull;
+    for (int w = 0; w < words_; ++w) hash_ = (hash_ ^ key_[w]) * 0xBF58476D1CE4E5B9ull;
+  }
+  // The bound noted for the state; false when it was never searched.
+  bool Find(double& bound) const {
+    const int slot = SlotOf();
+    if (slot < 0 || slots_[slot].at < 0) return false;
+    bound = slots_[slot].bound;
+    return true;
+  }
+  void Store(double bound) {
+    const int slot = SlotOf();
+    if (slot < 0) return;
+    Slot& entry = slots_[slot];
+    if (entry.at >= 0) {
+      if (bound < entry.bound) entry.bound = bound;
+      return;
+    }
+    if (used_ >= kMostStates || !keys_.Reserve(keys_.count + words_)) {
+      enabled_ = false;
+      return;
+    }
+    entry = {hash_, keys_.count, bound};
+    for (int w = 0; w < words_; ++w) keys_.Add(key_[w]);
+    if (++used_ * 2 > slots_.count) Grow();
+  }
+
+ private:
+  struct Slot {
+    std::uint64_t hash;
+    int at;  // the key's first word in keys_, -1 for an empty slot
+    double bound;
+  };
+  static constexpr int kFirstSlots = 1024;
+  static constexpr int kMostStates = 1 << 18;
+
+  // The slot holding the state, or the empty one it would take; -1 when
+  // states are no longer noted.
+  int SlotOf() const {
+    if (!enabled_) return -1;
+    const int mask = slots_.count - 1;
+    for (int i = static_cast<int>(hash_ & static_cast<std::uint64_t>(mask));; i = (i + 1) & mask) {
+      const Slot& slot = slots_[i];
+      if (slot.at < 0) return i;
+      if (slot.hash != hash_) continue;
+      bool same = true;
+      for (int w = 0; w < words_ && same; ++w) same = keys_[slot.at + w] == key_[w];
+      if (same) return i;
+    }
+  }
+  void Grow() {
+    EngArray<Slot> grown;
+    if (!Sized(grown, 2 * slots_.count, Slot{0, -1, 0})) {
+      enabled_ = false;
+      return;
+    }
+    const int mask = grown.count - 1;
+    for (int i = 0; i < slots_.count; ++i) {
+      if (slots_[i].at < 0) continue;
+      int j = static_cast<int>(slots_[i].hash & static_cast<std::uint64_t>(mask));
+      while (grown[j].at >= 0) j = (j + 1) & mask;
+      grown[j] = slots_[i];
+    }
+    slots_ = std::move(grown);
+  }
+
+  int words_;
+  EngArray<std::uint64_t> key_;
+  EngArray<std::uint64_t> keys_;
+  EngArray<Slot> slots_;
+  std::uint64_t hash_ = 0;
+  int used_ = 0;
+  bool enabled_ = true;
+};
 
 }  // namespace
 
@@ -386,6 +494,20 @@ void Rsymmatch::PairRecursive(int from) {
     const double a = Score(list[c].number, list[d].number);
     return c == d ? a : a + Score(list[d].number, list[c].number);
   };
+  // Each component's partners, highest score first, so that its best free
+  // one is the first free one in its row.
+  EngArray<int> ranked;
+  EngArray<int> rowStart;
+  if (!rowStart.Reserve(list.count + 1)) return (void)OutOfMemory();
+  for (int i = 0; i < list.count; ++i) {
+    rowStart.Add(ranked.count);
+    for (int j = 0; j < list.count; ++j)
+      if (j != i && Score(list[i].number, list[j].number) >= 0 && !ranked.Add(j)) return (void)OutOfMemory();
+    std::stable_sort(ranked.items + rowStart[i], ranked.items + ranked.count, [&](int a, int b) {
+      return Score(list[i].number, list[a].number) > Score(list[i].number, list[b].number);
+    });
+  }
+  rowStart.Add(ranked.count);
   // The most the components still free can add: each its best score with
   // itself or a free component it may pair with. A branch that cannot beat
   // the best total is left out; it could not have replaced it (only a
@@ -396,9 +518,11 @@ void Rsymmatch::PairRecursive(int from) {
     for (int i = 0; i < list.count; ++i) {
       if (list[i].tentativePartner != 0) continue;
       double best = Score(list[i].number, list[i].number);
-      for (int j = 0; j < list.count; ++j) {
-        const double score = Score(list[i].number, list[j].number);
-        if (j != i && list[j].tentativePartner == 0 && score >= 0 && score > best) best = score;
+      for (int k = rowStart[i]; k < rowStart[i + 1]; ++k) {
+        if (list[ranked[k]].tentativePartner != 0) continue;
+        const double score = Score(list[i].number, list[ranked[k]].number);
+        if (score > best) best = score;
+        break;
       }
       sum += best;
     }
@@ -419,15 +543,19 @@ void Rsymmatch::PairRecursive(int from) {
   }
   for (int i = from; i < list.count; ++i)
     if (list[i].tentativePartner == -1) list[i].tentativePartner = 0;
-  // One level per component still to pair: the component and the partner
-  // tried for it (-1 before the first).
+  // One level per component still to pair (see Level).
   EngArray<Level>& levels = levels_;
   levels.count = 0;
   const int first = firstFree(from);
   if (first < 0) return RecordBest();
-  if (!levels.Add({first, -1})) return (void)OutOfMemory();
+  if (!levels.Add({first, -1, 0})) return (void)OutOfMemory();
+  StateBounds searched(list.count);
+  int steps = 0;
   double partial = 0;
   while (levels.count > 0) {
+    // Drawings of many strokes alike can still leave too many branches
+    // open: past a budget of steps the best pairing found so far stands.
+    if (++steps > kMostSearchSteps) return;
     Level& level = levels[levels.count - 1];
     SymComponent& c = list[level.c];
     if (level.d >= 0) {
@@ -439,6 +567,10 @@ void Rsymmatch::PairRecursive(int from) {
            (list[d].tentativePartner != 0 || (d != level.c && Score(c.number, list[d].number) < 0)))
       ++d;
     if (d >= list.count) {
+      // Searched whole: whatever its free components add, the total stays
+      // within the best found or below what the best pairing reaches.
+      searched.SetState(level.c, list);
+      searched.Store((bestTotal_ > reachable ? bestTotal_ : reachable) - level.partial);
       --levels.count;
       continue;
     }
@@ -447,10 +579,15 @@ void Rsymmatch::PairRecursive(int from) {
     list[d].tentativePartner = c.number;
     partial += gain(level.c, d);
     const int next = firstFree(level.c + 1);
-    if (next < 0)
+    if (next < 0) {
       RecordBest();
-    else if (Promising(partial + freeBound(), reachable) && !levels.Add({next, -1}))
-      return (void)OutOfMemory();
+      continue;
+    }
+    double most = partial + freeBound();
+    searched.SetState(next, list);
+    double bound = 0;
+    if (searched.Find(bound) && partial + bound < most) most = partial + bound;
+    if (Promising(most, reachable) && !levels.Add({next, -1, partial})) return (void)OutOfMemory();
   }
 }
 

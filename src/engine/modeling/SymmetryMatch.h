@@ -103,8 +103,11 @@ class Rsymmatch {
     int nextCandidate, partner;
     int pending, pendingCount, matched;
   };
+  // A component still to pair, the partner tried for it (-1 before the
+  // first) and the total of the pairs made before it.
   struct Level {
     int c, d;
+    double partial;
   };
   // Work lists kept over the whole run, so that the search allocates
   // little once they have grown.
