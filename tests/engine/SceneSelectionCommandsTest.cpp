@@ -207,29 +207,17 @@ TEST_F(SceneSelectionCommandsTest, EveryCommandUndoesAndRedoesToTheSameScene) {
 TEST_F(SceneSelectionCommandsTest, ACommandCutShortByMemoryUndoesToTheSceneBefore) {
   for (const Command& c : Commands()) {
     SCOPED_TRACE(c.name);
-    std::unique_ptr<MDocObj> scene;
-    std::string before;
-    scenetest::SceneOrder order;
-    auto fresh = [&] {
-      scene = CommandScene(c.body, c.mode);
+    auto make = [&c] {
+      std::unique_ptr<MDocObj> scene = CommandScene(c.body, c.mode);
       if (c.prepare) c.prepare(*scene);
-      order = scenetest::OrderOf(*scene);
-      before = DumpScene(*scene, false, &order);
+      return scene;
     };
-    fresh();
-    meshkit::ForEachAllocationFailure([&] { c.run(*scene); },
-                                      [&](int nth) {
-                                        engine::EngContext().ClearFailure();
-                                        scene->UndoEdit(0);
-                                        EXPECT_TRUE(DumpIs(*scene, before, &order)) << "allocation " << nth;
-                                        PtrArray meshes;
-                                        scene->CollectMeshes(scene.get(), meshes);
-                                        for (int i = 0; i < meshes.count; ++i)
-                                          EXPECT_TRUE(
-                                              meshkit::FindMeshFaults(*static_cast<MMeshObj*>(meshes[i])).empty());
-                                        fresh();
-                                      },
-                                      3000);
+    scenetest::ExpectUndoneAfterEachAllocationFailure(make, c.run, 3000, [](MDocObj& scene) {
+      PtrArray meshes;
+      scene.CollectMeshes(&scene, meshes);
+      for (int i = 0; i < meshes.count; ++i)
+        EXPECT_TRUE(meshkit::FindMeshFaults(*static_cast<MMeshObj*>(meshes[i])).empty());
+    });
   }
 }
 

@@ -465,25 +465,10 @@ TEST_F(SceneSingleMeshTest, EveryEditUndoesAndRedoesToTheSameScene) {
 TEST_F(SceneSingleMeshTest, AnEditCutShortByMemoryUndoesToTheSceneBefore) {
   for (const Command& c : Commands()) {
     SCOPED_TRACE(c.name);
-    std::unique_ptr<MDocObj> scene;
-    std::string before;
-    scenetest::SceneOrder order;
-    auto fresh = [&] {
-      scene = c.make();
-      order = scenetest::OrderOf(*scene);
-      before = DumpScene(*scene, false, &order);
-    };
-    fresh();
-    meshkit::ForEachAllocationFailure([&] { c.run(*scene); },
-                                      [&](int nth) {
-                                        engine::EngContext().ClearFailure();
-                                        scene->UndoEdit(0);
-                                        EXPECT_TRUE(DumpIs(*scene, before, &order)) << "allocation " << nth;
-                                        EXPECT_EQ(scene->GetSingleMesh(), nullptr);
-                                        ExpectMeshesSound(*scene);
-                                        fresh();
-                                      },
-                                      3000);
+    scenetest::ExpectUndoneAfterEachAllocationFailure(c.make, c.run, 3000, [](MDocObj& scene) {
+      EXPECT_EQ(scene.GetSingleMesh(), nullptr);
+      ExpectMeshesSound(scene);
+    });
   }
 }
 

@@ -235,9 +235,11 @@ inline SceneOrder OrderOf(engine::MDocObj& scene) {
 
 // The command run on a fresh scene with each of its allocations failing in
 // turn: after each failure the scene's undo gives the scene back as it was.
+// `alsoCheck`, when given, looks at each scene after its undo as well.
 inline void ExpectUndoneAfterEachAllocationFailure(const std::function<std::unique_ptr<engine::MDocObj>()>& make,
                                                    const std::function<void(engine::MDocObj&)>& run,
-                                                   int limit = 2000) {
+                                                   int limit = 2000,
+                                                   const std::function<void(engine::MDocObj&)>& alsoCheck = {}) {
   std::unique_ptr<engine::MDocObj> scene;
   std::string before;
   SceneOrder order;
@@ -252,6 +254,7 @@ inline void ExpectUndoneAfterEachAllocationFailure(const std::function<std::uniq
                                       engine::EngContext().ClearFailure();
                                       scene->UndoEdit(0);
                                       EXPECT_TRUE(DumpIs(*scene, before, &order)) << "allocation " << nth;
+                                      if (alsoCheck) alsoCheck(*scene);
                                       fresh();
                                     },
                                     limit);
