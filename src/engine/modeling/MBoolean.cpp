@@ -20,15 +20,6 @@ namespace {
 
 constexpr double kFaceBoxGrowth = 18;  // tolerances added to each face box in the grid
 
-void Grow(BoundsRecord& box, const PointRecord& p) {
-  box.minX = std::min(box.minX, p.x);
-  box.minY = std::min(box.minY, p.y);
-  box.minZ = std::min(box.minZ, p.z);
-  box.maxX = std::max(box.maxX, p.x);
-  box.maxY = std::max(box.maxY, p.y);
-  box.maxZ = std::max(box.maxZ, p.z);
-}
-
 // B's elements become new elements of A: undoing A's step takes them away
 // again. B's own history goes first, since B is destroyed.
 void MarkEveryElementCreated(MMeshObj& mesh) {
@@ -317,11 +308,8 @@ void MBoolean::RunCombine() {
 void MBoolean::GetFaceCorners(MFace* face, PointRecord corners[3], BoundsRecord& box) const {
   MVertex* c[3];
   face->GetVertices(c);
-  box = EmptyBox();
-  for (int k = 0; k < 3; ++k) {
-    corners[k] = c[k]->position;
-    Grow(box, corners[k]);
-  }
+  for (int k = 0; k < 3; ++k) corners[k] = c[k]->position;
+  MUtilBoxOfPoints(3, corners, box);
 }
 
 bool MBoolean::FaceBoxesOverlap(MFace* faceA, MFace* faceB) const {
@@ -341,7 +329,7 @@ void MBoolean::ComputeFaceBounds(BoundsRecord& gridBox, bool& empty) {
       PointRecord c[3];
       BoundsRecord box;
       GetFaceCorners(At<MFace>(*lists[side], i), c, box);
-      for (const PointRecord& p : c) Grow(boxes[side], p);
+      for (const PointRecord& p : c) MMeshObj::ExtendBounds(p, boxes[side]);
     }
   gridBox = {std::max(boxes[0].minX, boxes[1].minX), std::max(boxes[0].minY, boxes[1].minY),
              std::max(boxes[0].minZ, boxes[1].minZ), std::min(boxes[0].maxX, boxes[1].maxX),

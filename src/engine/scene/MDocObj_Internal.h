@@ -40,6 +40,25 @@ inline bool CollectModeMeshes(MDocObj& scene, PtrArray& meshes) {
   return objectsMode;
 }
 
+// Runs `all` or `selected` on each command mesh (after SaveEditState when
+// `save`), stopping at the first failure; the scene is marked changed in
+// any case.
+template <class All, class Selected>
+void ForEachCommandMesh(MDocObj& scene, bool save, All all, Selected selected) {
+  PtrArray meshes;
+  const bool objectsMode = CollectModeMeshes(scene, meshes);
+  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
+    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
+    if (save) mesh->SaveEditState();
+    if (SceneFailed()) break;
+    if (objectsMode)
+      all(mesh);
+    else
+      selected(mesh);
+  }
+  scene.MarkChanged();
+}
+
 inline bool HasSelectedLine(MMeshObj* mesh) {
   PtrArray lines;
   mesh->GatherSelected(0, nullptr, &lines, nullptr);

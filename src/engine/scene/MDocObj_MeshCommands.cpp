@@ -81,16 +81,8 @@ void MDocObj::CentrePivotsOnSelection() {
 }
 
 void MDocObj::SubdivideSelection(int level) {
-  PtrArray meshes;
-  const bool objectsMode = CollectModeMeshes(*this, meshes);
-  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
-    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
-    if (objectsMode)
-      mesh->SubdivideAll(level);
-    else
-      mesh->SubdivideSelected(level);
-  }
-  MarkChanged();
+  ForEachCommandMesh(
+      *this, false, [=](MMeshObj* m) { m->SubdivideAll(level); }, [=](MMeshObj* m) { m->SubdivideSelected(level); });
 }
 
 void MDocObj::JoinNearestBorderVertices() {

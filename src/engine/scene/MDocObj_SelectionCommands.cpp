@@ -21,25 +21,6 @@ namespace {
 // Vertex flag bits 16 to 19: the crease weight.
 constexpr std::uint32_t kCreaseWeightBits = 0x000F0000u;
 
-// Runs `all` or `selected` on each command mesh (after SaveEditState when
-// `save`), stopping at the first failure; the scene is marked changed in
-// any case.
-template <class All, class Selected>
-void ForEachCommandMesh(MDocObj& scene, bool save, All all, Selected selected) {
-  PtrArray meshes;
-  const bool objectsMode = CollectModeMeshes(scene, meshes);
-  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
-    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
-    if (save) mesh->SaveEditState();
-    if (SceneFailed()) break;
-    if (objectsMode)
-      all(mesh);
-    else
-      selected(mesh);
-  }
-  scene.MarkChanged();
-}
-
 // The crease commands: the line form on objects and on meshes with selected
 // lines; when neither touched a mesh, the selected vertices (one per ring)
 // are changed directly by `vertexChange`.
@@ -348,17 +329,20 @@ void MDocObj::PasteMirroredLeft() {
 }
 
 void MDocObj::SmoothSelection(int strength) {
-  PtrArray meshes;
-  const bool objectsMode = CollectModeMeshes(*this, meshes);
-  for (int i = 0; i < meshes.count && !SceneFailed(); ++i) {
-    auto* mesh = static_cast<MMeshObj*>(meshes[i]);
-    if (objectsMode)
-      mesh->SmoothAll(strength);
-    else
-      mesh->SmoothSelected(strength);
+  // A smoothed figure mesh carries its figure along.
+  const auto follow = [this](MMeshObj* mesh) {
     if (!SceneFailed() && mesh->IsBoneObject()) SceneFigureFollowVertices(mesh, this);
-  }
-  MarkChanged();
+  };
+  ForEachCommandMesh(
+      *this, false,
+      [&](MMeshObj* m) {
+        m->SmoothAll(strength);
+        follow(m);
+      },
+      [&](MMeshObj* m) {
+        m->SmoothSelected(strength);
+        follow(m);
+      });
 }
 
 void MDocObj::ReduceSelection(double amount) {
